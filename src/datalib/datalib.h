@@ -1,0 +1,46 @@
+#pragma once
+// The data library: one archive ("vx-1.lib") holding every data file of the
+// show under its stored name ("DATA\oompa.mp3": backslash and letter case
+// exactly as written, matched byte for byte). The reader keeps the index in
+// memory and opens the archive anew for every file it reads; the builder
+// writes an archive from a description file. Both report each step as a line
+// on standard output.
+//
+// Archive layout (integers 32-bit signed little-endian):
+//   0    103-byte library header
+//   103  number of files N (N = 0 is refused)
+//   107  index position P
+//   111  the files' data, back to back in index order
+//   P    the index: N entries of name length (1 byte, <= 128), name, size,
+//        position
+#include <cstdint>
+#include <string_view>
+
+namespace vx {
+
+inline constexpr int MaxLibraryEntries = 1024;
+inline constexpr int MaxLibraryNameLength = 128;
+inline constexpr int LibraryHeaderSize = 103;
+inline constexpr std::int32_t FirstFilePosition = 111;
+
+// Reader. OpenLibrary refuses, besides a wrong header or N = 0, an archive of
+// more than 1024 entries, a name longer than 128 bytes, or an entry whose
+// data does not lie inside the file.
+bool OpenLibrary(std::string_view path);
+// Size of the named file; 0 when no library is open or the name is absent.
+std::int32_t LibraryFileSize(std::string_view name);
+// Reads the whole named file into buffer, which holds LibraryFileSize bytes.
+bool ReadLibraryFile(std::string_view name, void* buffer);
+// Prints the index; false when no library is open.
+bool ListLibrary();
+// Back to the no-library state (for tests and tools that open several).
+void CloseLibrary();
+
+// Builder. Writes to a temporary file beside the target and renames it into
+// place only when every step succeeded, so a failed build never leaves a
+// half-written archive nor destroys an existing one.
+bool BuildLibrary(std::string_view descriptionPath, std::string_view libraryPath);
+bool ReadDescriptionFile(std::string_view descriptionPath);
+bool WriteLibrary(std::string_view libraryPath);
+
+}  // namespace vx

@@ -1,0 +1,94 @@
+#pragma once
+// 3D math of the engine: vectors, 4x4 and 3x3 matrices, quaternions, all of
+// single floats. Conventions, once for the whole engine:
+//  - row vectors: a point p is transformed as p' = p x M; rows 0..2 of a
+//    Matrix are the images of the x, y and z axes, row 3 the translation, so
+//    MatMul(A, B) applies A first, then B;
+//  - the quaternion's w comes first, then its vector part (x, y, z);
+//  - every operation computes in double and rounds each stored component to
+//    single.
+#include <cstdint>
+
+namespace vx {
+
+struct Vector {
+  float x, y, z;
+};
+static_assert(sizeof(Vector) == 12, "Vector is three packed singles");
+
+inline constexpr Vector ZeroVector{0.0f, 0.0f, 0.0f};
+// What normalising a zero vector yields; camera space looks along it.
+inline constexpr Vector UnitZ{0.0f, 0.0f, 1.0f};
+
+Vector operator+(Vector a, Vector b);
+Vector operator-(Vector a, Vector b);
+Vector operator*(Vector v, float s);
+Vector operator*(float s, Vector v);
+Vector operator/(Vector v, float s);  // s = 0 is not guarded
+float VecDot(Vector a, Vector b);
+Vector VecCross(Vector a, Vector b);
+// s = x^2 + y^2 + z^2; exactly 0 gives UnitZ, otherwise v * (1 / sqrt(s)).
+void VecNormalize(Vector& v);
+float VecLength(Vector v);
+float VecLengthSquared(Vector v);
+Vector MakeVector(float x, float y, float z);
+// "x: 1.500 y: -2.000 z: 0.000" on the console (checked writes).
+void WriteVector(Vector v);
+void WriteLnVector(Vector v);
+
+struct Matrix {
+  float m[4][4];  // m[row][column]
+};
+struct Matrix3 {
+  float m[3][3];
+};
+static_assert(sizeof(Matrix) == 64 && sizeof(Matrix3) == 36);
+
+inline constexpr Matrix MatrixIdentity{{{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}}};
+
+Matrix operator+(const Matrix& a, const Matrix& b);
+Matrix operator-(const Matrix& a, const Matrix& b);
+Matrix operator*(const Matrix& a, float s);
+Matrix operator*(float s, const Matrix& a);
+Matrix operator/(const Matrix& a, float s);
+// R[i][j] = sum over k of A[i][k] B[k][j]: A applied first, then B.
+Matrix MatMul(const Matrix& a, const Matrix& b);
+// (x, y, z, 1) x M, column 3 ignored (no division by w).
+Vector TransformPoint(Vector v, const Matrix& m);
+void MatTranspose(Matrix& m);
+// Inverse by cofactors; a singular matrix is not detected.
+void Mat3Invert(Matrix3& m);
+Matrix Mat3ToMatrix(const Matrix3& m);
+// Four lines "|    1.000     0.000     0.000     0.000  |".
+void WriteMatrix(const Matrix& m);
+
+// Ratio of the vertical to the horizontal field of view of the engine's
+// 320 x 200 view for a horizontal field of view of fov degrees; the camera
+// set-up reads it back through FovRatio().
+void ComputeFovRatio(float fov);
+float FovRatio();
+
+struct Quaternion {
+  float w;
+  Vector v;
+};
+static_assert(sizeof(Quaternion) == 16);
+
+inline constexpr Quaternion QuatIdentity{1.0f, {0.0f, 0.0f, 0.0f}};
+
+Quaternion operator+(const Quaternion& a, const Quaternion& b);
+Quaternion operator-(const Quaternion& a, const Quaternion& b);
+Quaternion operator*(const Quaternion& q, float s);
+Quaternion operator*(float s, const Quaternion& q);
+Quaternion operator/(const Quaternion& q, float s);
+float QuatDot(const Quaternion& a, const Quaternion& b);
+// Hamilton product: w = a.w b.w - a.v.b.v, v = b.w a.v + a.w b.v + a.v x b.v.
+Quaternion QuatMul(const Quaternion& a, const Quaternion& b);
+void QuatNormalize(Quaternion& q);
+float QuatLength(const Quaternion& q);
+float QuatLengthSquared(const Quaternion& q);
+// "w: 1.000 [ x: 0.000 y: 0.000 z: 0.000 ]"
+void WriteQuaternion(const Quaternion& q);
+void WriteLnQuaternion(const Quaternion& q);
+
+}  // namespace vx

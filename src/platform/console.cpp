@@ -1,0 +1,31 @@
+#include "platform/console.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+
+namespace vx {
+namespace {
+
+void WriteChecked(std::string_view text, bool endLine) {
+  errno = 0;
+  bool ok = std::fwrite(text.data(), 1, text.size(), stdout) == text.size();
+  if (ok && endLine) ok = std::fputc('\n', stdout) != EOF;
+  if (ok) ok = std::fflush(stdout) == 0;
+  if (!ok) ConsoleFail(errno != 0 ? errno : EIO);
+}
+
+}  // namespace
+
+void ConsoleWrite(std::string_view text) { WriteChecked(text, false); }
+
+void ConsoleWriteLine(std::string_view text) { WriteChecked(text, true); }
+
+void ConsoleFail(int error) {
+  std::fprintf(stderr, "Runtime error %d\n", error);
+  std::fflush(stderr);
+  // _Exit: the normal exit would flush standard output again and fail again.
+  std::_Exit(error);
+}
+
+}  // namespace vx

@@ -1,0 +1,53 @@
+#pragma once
+// Video output: the frame buffer, its presentation, and the window's input.
+// The frame buffer is one block of 307200 bytes (320 x 240 x 4) of which the
+// first 64000 pixels form the 320 x 200 image; presenting shows it
+// letterboxed (20 black rows, the image, 20 black rows) on a 320 x 240
+// surface. The backend is chosen once, before StartVideo: headless keeps the
+// frame buffer in memory and counts presented frames; the SDL2 backend shows
+// a window or the full screen.
+#include <cstdint>
+#include <string_view>
+
+namespace vx {
+
+inline constexpr std::uint32_t FrameBufferBytes = 307200;
+inline constexpr std::uint32_t SurfaceWidth = 320;
+inline constexpr std::uint32_t SurfaceHeight = 240;
+inline constexpr std::uint32_t LetterboxRows = 20;
+
+enum class VideoBackend { Headless, Sdl };
+
+struct VideoOptions {
+  VideoBackend backend = VideoBackend::Headless;
+  bool fullScreen = true;  // SDL: desktop full screen, else a window
+  int scale = 3;           // SDL window scale
+  bool vsync = true;
+};
+
+void ConfigureVideo(const VideoOptions& options);
+
+// 0 on success; otherwise a non-zero code, the reason already reported.
+int StartVideo();
+// 0, or the failing code; the driver ignores it.
+int PresentFrame();
+int StopVideo();
+// The frame buffer between StartVideo and StopVideo, else nullptr.
+std::uint32_t* FrameBuffer();
+// The message pump of the main loop: handles waiting window events and
+// returns true once the quit message (Escape, closing the window) was seen.
+bool PumpMessages();
+// Frames presented since StartVideo (headless and SDL alike).
+std::uint64_t PresentedFrameCount();
+
+// Copies the 320 x 200 image letterboxed into a 320 x 240 surface whose rows
+// are pitch bytes apart (pitch >= 1280; bytes beyond 1280 in a row are left
+// alone).
+void CopyFrameToSurface(const std::uint32_t* frameBuffer, std::uint8_t* surface,
+                        std::uint32_t pitch);
+
+// A message box where a display is up (SDL), and always a line on standard
+// error: "caption: text".
+void ShowErrorBox(std::string_view caption, std::string_view text);
+
+}  // namespace vx
