@@ -23,24 +23,35 @@ inline constexpr int MaxLibraryNameLength = 128;
 inline constexpr int LibraryHeaderSize = 103;
 inline constexpr std::int32_t FirstFilePosition = 111;
 
-// Reader. OpenLibrary refuses, besides a wrong header or N = 0, an archive of
-// more than 1024 entries, a name longer than 128 bytes, or an entry whose
-// data does not lie inside the file.
+// Reader. OpenLibrary prints its steps and loads the index; it refuses,
+// besides a wrong header, N = 0 or a read failure, an archive of more than
+// 1024 entries or a negative N or P, a name longer than 128 bytes, or an entry
+// whose data does not lie inside the file (each of these with one line saying
+// why). A failed open leaves the module as it was; a library opened before
+// stays open. The archive is opened anew for every read, never held open.
 bool OpenLibrary(std::string_view path);
-// Size of the named file; 0 when no library is open or the name is absent.
+// Size of the named file (exact, case-sensitive match; the first of equal
+// names wins); 0 when no library is open or the name is absent. Prints
+// "Searching for file '<name>'" when a library is open.
 std::int32_t LibraryFileSize(std::string_view name);
-// Reads the whole named file into buffer, which holds LibraryFileSize bytes.
+// Reads the whole named file into buffer, which holds LibraryFileSize bytes;
+// false when no library is open, the name is absent or a read fails.
 bool ReadLibraryFile(std::string_view name, void* buffer);
 // Prints the index; false when no library is open.
 bool ListLibrary();
 // Back to the no-library state (for tests and tools that open several).
 void CloseLibrary();
 
-// Builder. Writes to a temporary file beside the target and renames it into
-// place only when every step succeeded, so a failed build never leaves a
-// half-written archive nor destroys an existing one.
+// Builder. Reads the description file (its listed files are opened relative
+// to the working directory, each backslash of a stored name taken as '/'),
+// then writes the archive to a temporary file beside the target and renames
+// it into place only when every step succeeded, so a failed build never
+// leaves a half-written archive nor destroys an existing one. The builder
+// keeps a table of its own: building never disturbs an open library.
 bool BuildLibrary(std::string_view descriptionPath, std::string_view libraryPath);
+// Fills the builder's table; more than 1024 files are refused at the 1025th.
 bool ReadDescriptionFile(std::string_view descriptionPath);
+// Writes the files of the last successfully read description.
 bool WriteLibrary(std::string_view libraryPath);
 
 }  // namespace vx

@@ -9,7 +9,8 @@ namespace {
 
 void WriteChecked(std::string_view text, bool endLine) {
   errno = 0;
-  bool ok = std::fwrite(text.data(), 1, text.size(), stdout) == text.size();
+  // An empty view may carry a null pointer, which fwrite must not be given.
+  bool ok = text.empty() || std::fwrite(text.data(), 1, text.size(), stdout) == text.size();
   if (ok && endLine) ok = std::fputc('\n', stdout) != EOF;
   if (ok) ok = std::fflush(stdout) == 0;
   if (!ok) ConsoleFail(errno != 0 ? errno : EIO);

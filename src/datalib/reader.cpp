@@ -1,0 +1,186 @@
+// The data library reader: loads the archive's index once and reads each
+// file by name, opening the archive anew for every read so that it is never
+// held open between calls. Progress goes to standard output line by line.
+//
+// An open that fails part-way leaves the module as it was before the call
+// (a library opened earlier stays usable): the index is read into a local
+// table and only committed when the whole archive was accepted.
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "datalib/datalib.h"
+#include "datalib/library_format.h"
+#include "platform/console.h"
+
+namespace vx {
+namespace {
+
+using datalib::LibraryEntry;
+
+struct FileCloser {
+  void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
+
+// Module state. openFlag is -1 while no library is open and 0 after a
+// successful OpenLibrary; entries holds at most MaxLibraryEntries entries in
+// file order.
+int openFlag = -1;
+std::string libraryPath;
+std::int32_t indexPosition = 0;
+std::vector<LibraryEntry> entries;
+
+bool ReadExact(std::FILE* file, void* buffer, std::size_t size) {
+  if (size == 0) return true;
+  return std::fread(buffer, 1, size, file) == size;
+}
+
+bool ReadInt32(std::FILE* file, std::int32_t& value) {
+  std::uint8_t bytes[4];
+  if (!ReadExact(file, bytes, sizeof bytes)) return false;
+  value = datalib::DecodeInt32(bytes);
+  return true;
+}
+
+// Size of the open file in bytes, or -1 when it cannot be measured. Leaves
+// the read position at the start.
+long long MeasureFile(std::FILE* file) {
+  if (std::fseek(file, 0, SEEK_END) != 0) return -1;
+  long long size = std::ftell(file);
+  if (std::fseek(file, 0, SEEK_SET) != 0) return -1;
+  return size;
+}
+
+// The first entry whose name equals name byte for byte, or nullptr.
+const LibraryEntry* FindEntry(std::string_view name) {
+  for (const auto& entry : entries) {
+    if (entry.name == name) return &entry;
+  }
+  return nullptr;
+}
+
+std::string EntryLine(const char* prefix, const LibraryEntry& entry) {
+  return prefix + entry.name + "' (" + std::to_string(entry.size) + " bytes @ position " +
+         std::to_string(entry.position) + ")";
+}
+
+}  // namespace
+
+bool OpenLibrary(std::string_view path) {
+  ConsoleWriteLine("");
+  ConsoleWriteLine("Checking header");
+  std::string pathText(path);
+  FileHandle file(std::fopen(pathText.c_str(), "rb"));
+  if (!file) return false;
+  long long fileSize = MeasureFile(file.get());
+  if (fileSize < 0) return false;
+
+  std::uint8_t header[LibraryHeaderSize];
+  if (!ReadExact(file.get(), header, sizeof header)) return false;
+  for (int i = 0; i < LibraryHeaderSize; ++i) {
+    if (header[i] != datalib::LibraryHeader[i]) return false;
+  }
+  ConsoleWriteLine("Header match.");
+
+  ConsoleWriteLine("Reading number of files");
+  std::int32_t count = 0;
+  if (!ReadInt32(file.get(), count) || count == 0) return false;
+  ConsoleWriteLine("Number of files: " + std::to_string(count));
+  if (count < 0) {
+    ConsoleWriteLine("Refused: negative number of files");
+    return false;
+  }
+  if (count > MaxLibraryEntries) {
+    ConsoleWriteLine("Refused: more than " + std::to_string(MaxLibraryEntries) + " files");
+    return false;
+  }
+
+  ConsoleWriteLine("Reading index position");
+  std::int32_t position = 0;
+  if (!ReadInt32(file.get(), position)) return false;
+  ConsoleWriteLine("Index position: " + std::to_string(position));
+  ConsoleWriteLine("");
+  if (position < 0) {
+    ConsoleWriteLine("Refused: negative index position");
+    return false;
+  }
+  if (std::fseek(file.get(), position, SEEK_SET) != 0) return false;
+
+  std::vector<LibraryEntry> table;
+  table.reserve(static_cast<std::size_t>(count));
+  for (std::int32_t i = 0; i < count; ++i) {
+    std::uint8_t length = 0;
+    if (!ReadExact(file.get(), &length, 1)) return false;
+    if (length > MaxLibraryNameLength) {
+      ConsoleWriteLine("Refused: file name of " + std::to_string(length) + " bytes (at most " +
+                       std::to_string(MaxLibraryNameLength) + ")");
+      return false;
+    }
+    LibraryEntry entry;
+    entry.name.resize(length);
+    if (!ReadExact(file.get(), entry.name.data(), length)) return false;
+    if (!ReadInt32(file.get(), entry.size) || !ReadInt32(file.get(), entry.position)) return false;
+    bool inside = entry.size >= 0 && entry.position >= 0 &&
+                  static_cast<long long>(entry.position) + entry.size <= fileSize;
+    if (!inside) {
+      ConsoleWriteLine(EntryLine("Refused: file '", entry) + " does not lie inside the library (" +
+                       std::to_string(fileSize) + " bytes)");
+      return false;
+    }
+    ConsoleWriteLine(EntryLine("Found file '", entry));
+    table.push_back(std::move(entry));
+  }
+
+  ConsoleWriteLine("");
+  ConsoleWriteLine("Closing library file");
+  file.reset();
+
+  entries = std::move(table);
+  indexPosition = position;
+  libraryPath = std::move(pathText);
+  openFlag = 0;
+  return true;
+}
+
+std::int32_t LibraryFileSize(std::string_view name) {
+  if (openFlag != 0) return 0;
+  ConsoleWriteLine("Searching for file '" + std::string(name) + "'");
+  const LibraryEntry* entry = FindEntry(name);
+  return entry != nullptr ? entry->size : 0;
+}
+
+bool ReadLibraryFile(std::string_view name, void* buffer) {
+  if (openFlag != 0) return false;
+  FileHandle file(std::fopen(libraryPath.c_str(), "rb"));
+  if (!file) return false;
+  ConsoleWriteLine("Searching for file '" + std::string(name) + "'");
+  const LibraryEntry* entry = FindEntry(name);
+  // Position 0 marks an absent name: no file can start where the header is.
+  if (entry == nullptr || entry->position == 0) return false;
+  if (entry->size > 0 && buffer == nullptr) return false;
+  if (std::fseek(file.get(), entry->position, SEEK_SET) != 0) return false;
+  if (!ReadExact(file.get(), buffer, static_cast<std::size_t>(entry->size))) return false;
+  return std::fclose(file.release()) == 0;
+}
+
+bool ListLibrary() {
+  ConsoleWriteLine("");
+  ConsoleWriteLine("Listing library");
+  if (openFlag != 0) return false;
+  ConsoleWriteLine("Library contains " + std::to_string(entries.size()) + " files:");
+  ConsoleWriteLine("");
+  for (const auto& entry : entries) ConsoleWriteLine(entry.name);
+  ConsoleWriteLine("");
+  return true;
+}
+
+void CloseLibrary() {
+  openFlag = -1;
+  libraryPath.clear();
+  indexPosition = 0;
+  entries.clear();
+}
+
+}  // namespace vx

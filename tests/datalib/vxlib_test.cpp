@@ -1,0 +1,116 @@
+// The vxlib tool, run as a program: builds an archive from a description of
+// files under DATA\, which must match the format byte for byte, lists it and
+// extracts a file back; failures and usage errors give their exit codes.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "support/testlib.h"
+
+namespace {
+
+using vx::test::Bytes;
+using vx::test::MakeLibraryImage;
+using vx::test::RunProgram;
+using vx::test::SplitLines;
+using vx::test::ToBytes;
+
+const std::string kVxlib = VX_BINARY_DIR "/vxlib";
+
+class VxlibTool : public testing::Test {
+ protected:
+  VxlibTool() {
+    std::filesystem::create_directories(dir.File("DATA/TEX"));
+    vx::test::WriteFileBytes(dir.File("DATA/oompa.mp3"), music);
+    vx::test::WriteFileBytes(dir.File("DATA/TEX/Wood.jpg"), texture);
+    vx::test::WriteTextFile(
+        dir.File("vx.txt"),
+        "[dir]\r\nDATA\\\r\n[file]\r\noompa.mp3\r\n[end_of_dir]\r\n"
+        "[dir]\r\nDATA\\TEX\\\r\n[file]\r\nWood.jpg\r\n[end_of_dir]\r\n[eof]\r\n");
+  }
+  vx::test::ProgramResult Run(const std::vector<std::string>& args) {
+    std::vector<std::string> command = {kVxlib};
+    command.insert(command.end(), args.begin(), args.end());
+    return RunProgram(command, dir.Path());
+  }
+
+  vx::test::TempDir dir;
+  Bytes music = [] {
+    Bytes bytes(3000);
+    for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<std::uint8_t>(i * 7 + 3);
+    return bytes;
+  }();
+  Bytes texture = ToBytes("\xFF\xD8 not really a picture \xFF\xD9");
+};
+
+TEST_F(VxlibTool, BuildsListsAndExtractsAnArchiveOfDataFiles) {
+  auto built = Run({"build", "vx.txt", "vx-1.lib"});
+  ASSERT_EQ(built.exitCode, 0) << built.out << built.err;
+  EXPECT_EQ(built.err, "");
+  EXPECT_EQ(SplitLines(built.out).back(), "2 files added successfully");
+  EXPECT_EQ(vx::test::ReadFileBytes(dir.File("vx-1.lib")),
+            MakeLibraryImage({{"DATA\\oompa.mp3", music}, {"DATA\\TEX\\Wood.jpg", texture}}));
+
+  auto listed = Run({"list", "vx-1.lib"});
+  ASSERT_EQ(listed.exitCode, 0) << listed.err;
+  std::vector<std::string> lines = SplitLines(listed.out);
+  std::vector<std::string> tail = {"", "Listing library", "Library contains 2 files:",
+                                   "", "DATA\\oompa.mp3", "DATA\\TEX\\Wood.jpg",
+                                   ""};
+  ASSERT_GE(lines.size(), tail.size());
+  EXPECT_EQ(std::vector<std::string>(lines.end() - tail.size(), lines.end()), tail);
+
+  auto extracted = Run({"extract", "vx-1.lib", "DATA\\oompa.mp3", "out.mp3"});
+  ASSERT_EQ(extracted.exitCode, 0) << extracted.err;
+  EXPECT_EQ(vx::test::ReadFileBytes(dir.File("out.mp3")), music);
+  extracted = Run({"extract", "vx-1.lib", "DATA\\TEX\\Wood.jpg", "wood.jpg"});
+  ASSERT_EQ(extracted.exitCode, 0) << extracted.err;
+  EXPECT_EQ(vx::test::ReadFileBytes(dir.File("wood.jpg")), texture);
+}
+
+TEST_F(VxlibTool, FailuresExitWith1AndOneLineOnStandardError) {
+  auto missing = Run({"list", "x.lib"});
+  EXPECT_EQ(missing.exitCode, 1);
+  EXPECT_EQ(missing.err, "vxlib: cannot open library 'x.lib'\n");
+
+  auto badBuild = Run({"build", "nothing.txt", "vx-1.lib"});
+  EXPECT_EQ(badBuild.exitCode, 1);
+  EXPECT_EQ(SplitLines(badBuild.err).size(), 1u) << badBuild.err;
+  EXPECT_FALSE(vx::test::FileExists(dir.File("vx-1.lib")));
+
+  ASSERT_EQ(Run({"build", "vx.txt", "vx-1.lib"}).exitCode, 0);
+  auto absent = Run({"extract", "vx-1.lib", "DATA/oompa.mp3", "out.mp3"});
+  EXPECT_EQ(absent.exitCode, 1);
+  EXPECT_EQ(SplitLines(absent.err).size(), 1u) << absent.err;
+  EXPECT_FALSE(vx::test::FileExists(dir.File("out.mp3")));
+
+  auto unwritable = Run({"extract", "vx-1.lib", "DATA\\oompa.mp3", "no-such-folder/out.mp3"});
+  EXPECT_EQ(unwritable.exitCode, 1);
+  EXPECT_EQ(unwritable.err, "vxlib: cannot write 'no-such-folder/out.mp3'\n");
+}
+
+TEST_F(VxlibTool, UsageErrorsExitWith2AndHelpWith0) {
+  for (const auto& args : std::vector<std::vector<std::string>>{{},
+                                                                {"pack"},
+                                                                {"list"},
+                                                                {"list", "a", "b"},
+                                                                {"build", "vx.txt"},
+                                                                {"extract", "a", "b"}}) {
+    auto result = Run(args);
+    EXPECT_EQ(result.exitCode, 2) << testing::PrintToString(args);
+    EXPECT_NE(result.err.find("usage: vxlib"), std::string::npos);
+    EXPECT_EQ(result.out, "");
+  }
+  for (const char* flag : {"--help", "-h"}) {
+    auto help = Run({flag});
+    EXPECT_EQ(help.exitCode, 0) << flag;
+    for (const char* command : {"vxlib build DESCRIPTION LIBRARY", "vxlib list LIBRARY",
+                                "vxlib extract LIBRARY NAME OUTFILE"}) {
+      EXPECT_NE(help.out.find(command), std::string::npos) << flag << " lacks " << command;
+    }
+  }
+}
+
+}  // namespace

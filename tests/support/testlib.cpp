@@ -1,0 +1,219 @@
+#include "support/testlib.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "datalib/datalib.h"
+
+namespace vx::test {
+namespace {
+
+// "VFL11 - Hautvertr", 0x84, "glichkeit dermatologisch best", 0x84,
+// "tigt | Hautfreundlicher pH-Wert | Frei von Farbstoffen", 0x1B.
+// Sixteen bytes a row: the rows start at offsets 0, 16, ..., 96.
+// clang-format off
+constexpr std::array<std::uint8_t, 103> kLibraryHeader = {
+    0x56, 0x46, 0x4c, 0x31, 0x31, 0x20, 0x2d, 0x20, 0x48, 0x61, 0x75, 0x74, 0x76, 0x65, 0x72, 0x74,
+    0x72, 0x84, 0x67, 0x6c, 0x69, 0x63, 0x68, 0x6b, 0x65, 0x69, 0x74, 0x20, 0x64, 0x65, 0x72, 0x6d,
+    0x61, 0x74, 0x6f, 0x6c, 0x6f, 0x67, 0x69, 0x73, 0x63, 0x68, 0x20, 0x62, 0x65, 0x73, 0x74, 0x84,
+    0x74, 0x69, 0x67, 0x74, 0x20, 0x7c, 0x20, 0x48, 0x61, 0x75, 0x74, 0x66, 0x72, 0x65, 0x75, 0x6e,
+    0x64, 0x6c, 0x69, 0x63, 0x68, 0x65, 0x72, 0x20, 0x70, 0x48, 0x2d, 0x57, 0x65, 0x72, 0x74, 0x20,
+    0x7c, 0x20, 0x46, 0x72, 0x65, 0x69, 0x20, 0x76, 0x6f, 0x6e, 0x20, 0x46, 0x61, 0x72, 0x62, 0x73,
+    0x74, 0x6f, 0x66, 0x66, 0x65, 0x6e, 0x1b};
+// clang-format on
+
+void AppendInt32(Bytes& out, std::int64_t value) {
+  auto v = static_cast<std::uint32_t>(value);
+  for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+}
+
+std::string ReadWholeFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+}  // namespace
+
+const std::array<std::uint8_t, 103>& LibraryHeaderBytes() {
+  return kLibraryHeader;
+}
+
+Bytes MakeLibraryImage(const std::vector<LibraryFile>& files) {
+  Bytes image(kLibraryHeader.begin(), kLibraryHeader.end());
+  std::int64_t indexPosition = 111;
+  for (const auto& file : files) indexPosition += static_cast<std::int64_t>(file.second.size());
+  AppendInt32(image, static_cast<std::int64_t>(files.size()));
+  AppendInt32(image, indexPosition);
+  for (const auto& file : files) image.insert(image.end(), file.second.begin(), file.second.end());
+  std::int64_t position = 111;
+  for (const auto& file : files) {
+    image.push_back(static_cast<std::uint8_t>(file.first.size()));
+    image.insert(image.end(), file.first.begin(), file.first.end());
+    AppendInt32(image, static_cast<std::int64_t>(file.second.size()));
+    AppendInt32(image, position);
+    position += static_cast<std::int64_t>(file.second.size());
+  }
+  return image;
+}
+
+std::string WriteTestLibrary(const std::string& path, const std::vector<LibraryFile>& files) {
+  WriteFileBytes(path, MakeLibraryImage(files));
+  if (!FileExists(path)) {
+    ADD_FAILURE() << "cannot write test library " << path;
+    return {};
+  }
+  return path;
+}
+
+TempDir::TempDir() {
+  std::string pattern = (std::filesystem::temp_directory_path() / "vx-test-XXXXXX").string();
+  if (mkdtemp(pattern.data()) == nullptr) {
+    ADD_FAILURE() << "mkdtemp failed for " << pattern << ": errno " << errno;
+    return;
+  }
+  path_ = pattern;
+}
+
+TempDir::~TempDir() {
+  if (path_.empty()) return;
+  std::error_code ignored;
+  std::filesystem::remove_all(path_, ignored);
+}
+
+std::string TempDir::File(std::string_view name) const {
+  return path_ + "/" + std::string(name);
+}
+
+bool OpenTestLibrary(const TempDir& dir, const std::vector<LibraryFile>& files) {
+  std::string path = WriteTestLibrary(dir.File("test.lib"), files);
+  CloseLibrary();
+  return !path.empty() && OpenLibrary(path);
+}
+
+Bytes ReadFileBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    ADD_FAILURE() << "cannot read " << path;
+    return {};
+  }
+  return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void WriteFileBytes(const std::string& path, const Bytes& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
+  out.close();
+  if (!out) ADD_FAILURE() << "cannot write " << path;
+}
+
+void WriteTextFile(const std::string& path, std::string_view text) {
+  WriteFileBytes(path, ToBytes(text));
+}
+
+bool FileExists(const std::string& path) {
+  std::error_code ignored;
+  return std::filesystem::exists(path, ignored);
+}
+
+Bytes ToBytes(std::string_view text) {
+  return Bytes(text.begin(), text.end());
+}
+
+std::string CaptureStdout(const std::function<void()>& body) {
+  std::fflush(stdout);
+  testing::internal::CaptureStdout();
+  body();
+  std::fflush(stdout);
+  return testing::internal::GetCapturedStdout();
+}
+
+std::vector<std::string> SplitLines(std::string_view text) {
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t end = text.find('\n', start);
+    if (end == std::string_view::npos) end = text.size();
+    lines.emplace_back(text.substr(start, end - start));
+    start = end + 1;
+  }
+  return lines;
+}
+
+ScopedWorkingDirectory::ScopedWorkingDirectory(const std::string& path) {
+  std::error_code error;
+  previous_ = std::filesystem::current_path(error).string();
+  std::filesystem::current_path(path, error);
+  if (error) ADD_FAILURE() << "cannot change to " << path << ": " << error.message();
+}
+
+ScopedWorkingDirectory::~ScopedWorkingDirectory() {
+  std::error_code ignored;
+  std::filesystem::current_path(previous_, ignored);
+}
+
+ProgramResult RunProgram(const std::vector<std::string>& args,
+                         const std::string& workingDirectory) {
+  ProgramResult result;
+  if (args.empty()) {
+    ADD_FAILURE() << "RunProgram needs a program";
+    return result;
+  }
+  TempDir outputs;
+  std::string outPath = outputs.File("stdout");
+  std::string errPath = outputs.File("stderr");
+  // Everything the child needs is prepared before fork: after it, the child
+  // only calls async-signal-safe functions.
+  std::vector<char*> argv;
+  for (const auto& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+  argv.push_back(nullptr);
+  int outFd = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+  int errFd = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+  int inFd = open("/dev/null", O_RDONLY | O_CLOEXEC);
+  if (outFd < 0 || errFd < 0 || inFd < 0) {
+    ADD_FAILURE() << "RunProgram cannot open its output files";
+    for (int fd : {outFd, errFd, inFd}) {
+      if (fd >= 0) close(fd);
+    }
+    return result;
+  }
+  std::fflush(stdout);
+  std::fflush(stderr);
+  pid_t child = fork();
+  if (child == 0) {
+    if (!workingDirectory.empty() && chdir(workingDirectory.c_str()) != 0) _exit(126);
+    if (dup2(inFd, 0) < 0 || dup2(outFd, 1) < 0 || dup2(errFd, 2) < 0) _exit(126);
+    execv(argv[0], argv.data());
+    _exit(127);
+  }
+  close(outFd);
+  close(errFd);
+  close(inFd);
+  if (child < 0) {
+    ADD_FAILURE() << "fork failed: errno " << errno;
+    return result;
+  }
+  int status = 0;
+  while (waitpid(child, &status, 0) < 0) {
+    if (errno != EINTR) {
+      ADD_FAILURE() << "waitpid failed: errno " << errno;
+      return result;
+    }
+  }
+  result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  result.out = ReadWholeFile(outPath);
+  result.err = ReadWholeFile(errPath);
+  return result;
+}
+
+}  // namespace vx::test

@@ -1,0 +1,102 @@
+#pragma once
+// Helpers shared by every test program: data-library archives written on the
+// fly, fresh temporary folders, files as bytes, captured standard output and
+// child programs run with their output collected.
+//
+//   vx::test::TempDir dir;                       // removed when it goes out of scope
+//   ASSERT_TRUE(vx::test::OpenTestLibrary(dir, {{"DATA\\a.jpg", jpegBytes}}));
+//   ... LibraryFileSize("DATA\\a.jpg") ...      // the archive stays open
+//   vx::CloseLibrary();                          // optional: back to no library
+//
+// The archive writer is an independent implementation of the on-disk format
+// (its header bytes are typed in here, not taken from the data library), so
+// the builder's output can be compared with it byte for byte.
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace vx::test {
+
+using Bytes = std::vector<std::uint8_t>;
+// One stored file: its name exactly as stored ("DATA\\a.jpg") and its bytes.
+using LibraryFile = std::pair<std::string, Bytes>;
+
+// The 103 fixed bytes that open every archive.
+const std::array<std::uint8_t, 103>& LibraryHeaderBytes();
+
+// The complete archive of these files in this order, exactly as the builder
+// lays it out: header, count, index position, data back to back from 111,
+// then the index.
+Bytes MakeLibraryImage(const std::vector<LibraryFile>& files);
+
+// Writes MakeLibraryImage(files) to path and returns path; on a write failure
+// the current test fails (ADD_FAILURE) and the result is empty.
+std::string WriteTestLibrary(const std::string& path, const std::vector<LibraryFile>& files);
+
+// A fresh, empty folder under the system's temporary directory, removed with
+// everything in it when the object is destroyed.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+
+  const std::string& Path() const { return path_; }
+  // Path of an entry inside the folder: Path() + "/" + name.
+  std::string File(std::string_view name) const;
+
+ private:
+  std::string path_;
+};
+
+// Writes the files as "test.lib" inside dir, closes any open library and
+// opens the new one with vx::OpenLibrary; returns its result. The archive
+// must stay on disk while it is read, so dir must outlive its use.
+bool OpenTestLibrary(const TempDir& dir, const std::vector<LibraryFile>& files);
+
+// Files as bytes. ReadFileBytes fails the current test when the file cannot
+// be read; FileExists is the quiet check.
+Bytes ReadFileBytes(const std::string& path);
+void WriteFileBytes(const std::string& path, const Bytes& bytes);
+void WriteTextFile(const std::string& path, std::string_view text);
+bool FileExists(const std::string& path);
+Bytes ToBytes(std::string_view text);
+
+// Everything written to standard output (through vx::ConsoleWrite or stdio)
+// while body runs. Not nestable (one capture at a time). GoogleTest prints
+// failure messages to standard output too: a failed EXPECT inside body still
+// fails the test, but its message is captured, so keep checks outside.
+std::string CaptureStdout(const std::function<void()>& body);
+// Text split at '\n'; a final line end gives no empty line after it.
+std::vector<std::string> SplitLines(std::string_view text);
+
+// Changes the working directory for the object's lifetime.
+class ScopedWorkingDirectory {
+ public:
+  explicit ScopedWorkingDirectory(const std::string& path);
+  ~ScopedWorkingDirectory();
+  ScopedWorkingDirectory(const ScopedWorkingDirectory&) = delete;
+  ScopedWorkingDirectory& operator=(const ScopedWorkingDirectory&) = delete;
+
+ private:
+  std::string previous_;
+};
+
+// Runs a program (args[0] is its path, no shell involved) in workingDirectory
+// (empty: the current one) with standard input from /dev/null, and collects
+// its exit code (-1 when it did not exit normally, for example on a signal)
+// and both output streams.
+struct ProgramResult {
+  int exitCode = -1;
+  std::string out;
+  std::string err;
+};
+ProgramResult RunProgram(const std::vector<std::string>& args,
+                         const std::string& workingDirectory = {});
+
+}  // namespace vx::test

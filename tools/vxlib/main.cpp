@@ -1,0 +1,121 @@
+// vxlib: the data library tool.
+//
+//   vxlib build DESCRIPTION LIBRARY     build an archive from a description file
+//   vxlib list LIBRARY                  print an archive's index
+//   vxlib extract LIBRARY NAME OUTFILE  copy one stored file out
+//
+// The library's own progress lines go to standard output. Exit status: 0 on
+// success, 1 with a one-line reason on standard error on failure, 2 for a
+// usage error.
+#include <cstdio>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "datalib/datalib.h"
+
+namespace {
+
+constexpr int ExitFailure = 1;
+constexpr int ExitUsage = 2;
+
+constexpr const char* UsageText =
+    "usage: vxlib build DESCRIPTION LIBRARY\n"
+    "       vxlib list LIBRARY\n"
+    "       vxlib extract LIBRARY NAME OUTFILE\n"
+    "       vxlib --help\n";
+
+constexpr const char* HelpText =
+    "vxlib: builds, lists and unpacks data library archives.\n"
+    "\n"
+    "  vxlib build DESCRIPTION LIBRARY\n"
+    "      Builds LIBRARY from the description file. The files it lists are read\n"
+    "      relative to the working directory, each backslash of a stored name\n"
+    "      (DATA\\oompa.mp3) taken as a directory separator. An existing LIBRARY is\n"
+    "      replaced only when the whole build succeeded.\n"
+    "  vxlib list LIBRARY\n"
+    "      Opens LIBRARY and prints its index.\n"
+    "  vxlib extract LIBRARY NAME OUTFILE\n"
+    "      Copies the file stored as NAME (exact, case-sensitive) to OUTFILE.\n"
+    "  vxlib --help, -h\n"
+    "      Prints this text.\n"
+    "\n"
+    "Progress lines go to standard output. Exit status: 0 on success, 1 on failure\n"
+    "(with the reason on standard error), 2 for a usage error.\n";
+
+int Fail(const std::string& reason) {
+  std::fprintf(stderr, "vxlib: %s\n", reason.c_str());
+  return ExitFailure;
+}
+
+int UsageError(const std::string& reason) {
+  std::fprintf(stderr, "vxlib: %s\n%s", reason.c_str(), UsageText);
+  return ExitUsage;
+}
+
+std::string Quoted(std::string_view text) {
+  return "'" + std::string(text) + "'";
+}
+
+int Build(const std::string& description, const std::string& library) {
+  if (!vx::BuildLibrary(description, library)) {
+    return Fail("cannot build library " + Quoted(library) + " from " + Quoted(description));
+  }
+  return 0;
+}
+
+int List(const std::string& library) {
+  if (!vx::OpenLibrary(library)) return Fail("cannot open library " + Quoted(library));
+  if (!vx::ListLibrary()) return Fail("cannot list library " + Quoted(library));
+  return 0;
+}
+
+// Writes the bytes to path; a partly written file is removed again.
+bool WriteOutput(const std::string& path, const std::vector<unsigned char>& bytes) {
+  std::FILE* file = std::fopen(path.c_str(), "wb");
+  if (file == nullptr) return false;
+  bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+  ok = std::fclose(file) == 0 && ok;
+  if (!ok) std::remove(path.c_str());
+  return ok;
+}
+
+int Extract(const std::string& library, const std::string& name, const std::string& output) {
+  if (!vx::OpenLibrary(library)) return Fail("cannot open library " + Quoted(library));
+  std::int32_t size = vx::LibraryFileSize(name);
+  if (size <= 0) {
+    return Fail("no file " + Quoted(name) + " in library " + Quoted(library) +
+                " (or the stored file is empty)");
+  }
+  std::vector<unsigned char> bytes(static_cast<std::size_t>(size));
+  if (!vx::ReadLibraryFile(name, bytes.data())) {
+    return Fail("cannot read " + Quoted(name) + " from library " + Quoted(library));
+  }
+  if (!WriteOutput(output, bytes)) return Fail("cannot write " + Quoted(output));
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::vector<std::string> args(argv + 1, argv + argc);
+  if (args.empty()) return UsageError("no command given");
+  const std::string& command = args[0];
+  if (command == "--help" || command == "-h") {
+    std::fputs(HelpText, stdout);
+    return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : ExitFailure;
+  }
+  if (command == "build") {
+    if (args.size() != 3) return UsageError("build takes DESCRIPTION and LIBRARY");
+    return Build(args[1], args[2]);
+  }
+  if (command == "list") {
+    if (args.size() != 2) return UsageError("list takes LIBRARY");
+    return List(args[1]);
+  }
+  if (command == "extract") {
+    if (args.size() != 4) return UsageError("extract takes LIBRARY, NAME and OUTFILE");
+    return Extract(args[1], args[2], args[3]);
+  }
+  return UsageError("unknown command " + Quoted(command));
+}
