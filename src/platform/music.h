@@ -22,12 +22,46 @@ struct MusicOptions {
 
 void ConfigureMusic(const MusicOptions& options);
 
+// Prepares the named MP3 of the data library. Failures, each a line on
+// standard output and exit code 1:
+//   "Error: File read error"                   absent, empty or unreadable file
+//   "BASS Error (CODE): Can't initialize device" no sound output (Sdl)
+//   "BASS Error (CODE): Not an MP3"             nothing decodable (Sdl)
+//   "BASS Error (CODE): Invalid channel"        unusable stream format (Sdl)
+// CODE is the decoder's or SDL's code as an unsigned number (4294967295
+// where there is none); the library's own text follows on standard error.
+// outputRate, mono and eightBits choose the output format; streamFlag is
+// accepted for the driver's call and has no effect (the show never seeks).
 void StartMusic(std::string_view name, std::uint32_t outputRate, bool mono, bool eightBits,
                 bool streamFlag);
 void SetMusicScale(std::uint32_t ticksPerSecond);
+// Starts playing at options.startSeconds; after StopMusic it starts again
+// from there. With loop the stream restarts at its end (the clock still
+// runs on); without, silence follows the end and the clock runs on.
 void PlayMusic(bool loop);
+// Ticks of what the listener hears: startSeconds x scale before PlayMusic,
+// then advancing with the playing position; never steps back; frozen by
+// StopMusic.
 float MusicTime();
 void StopMusic();
 void FreeMusic();
+
+// The clock arithmetic, shared by the backends.
+
+// Decoded bytes a second: (sampleRate x bitsPerSample x channels, an
+// unsigned 32-bit product) / 8, as a single. 44100 Hz 16-bit stereo gives
+// 176400 (1470 bytes a tick at 120 ticks a second).
+float MusicBytesPerSecond(std::uint32_t sampleRate, std::uint32_t bitsPerSample,
+                          std::uint32_t channels);
+// position / bytesPerSecond x scale in extended precision, rounded to a
+// single. position is unsigned (0xFFFFFFFF is a large positive time); scale
+// 0 or a bytesPerSecond that is not positive gives 0.
+float MusicTicks(std::uint32_t position, float bytesPerSecond, std::uint32_t scale);
+// The playing position interpolated between audio callbacks: the position
+// heard when the last callback ran, plus the bytes played in the seconds
+// since, never beyond ceiling (the end of what the device was given before
+// that callback). Fractions of a byte are dropped.
+std::uint64_t InterpolatePlayedBytes(std::uint64_t heardAtCallback, std::uint64_t ceiling,
+                                     double secondsSinceCallback, double bytesPerSecond);
 
 }  // namespace vx

@@ -2,6 +2,7 @@
 // JPEG pictures from the data library, decoded into the show's pixel format:
 // one 32-bit little-endian word 0x00RRGGBB per pixel (bytes in memory blue,
 // green, red, 0) for colour pictures, one byte per pixel for grey ones.
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
@@ -23,11 +24,23 @@ inline const std::uint32_t* PictureWords(const Picture& p) {
 // when the file is absent, "van NAME" before decoding a present one. A
 // damaged or truncated file gives false (libjpeg's warnings count as
 // failure), never a crash or an exit from inside the decoder.
+//
+// The picture afterwards: untouched when the file is absent, unreadable or
+// its header cannot be read; width and height set, bytesPerPixel 0 and no
+// pixels for a channel count other than 1 or 3; all fields 0 when decoding
+// failed; the decoded picture on success.
 bool LoadJpegPicture(std::string_view name, Picture& picture);
 // Decodes a JPEG held in memory, as LoadJpegPicture does after reading it.
+// Never reads outside data[0, size).
 bool DecodeJpegPicture(const std::uint8_t* data, std::size_t size, Picture& picture);
-// Frees the pixels and sets width, height and bytesPerPixel to 0.
+// Frees the pixels and sets width, height and bytesPerPixel to 0 (pixels to
+// nullptr). Releasing a released picture does nothing.
 void ReleasePicture(Picture& picture);
+// Turns count pixels of 3 bytes (red, green, blue), packed at the start of a
+// block of count x 4 bytes, into count words 0x00RRGGBB in that block. Walks
+// from the last pixel to the first, so no pixel is overwritten before it has
+// been read.
+void ExpandRgbToPixels(void* pixels, std::size_t count);
 // "Load Error" on standard error (and in a message box captioned
 // "KVS_JPEG message" while a display is up); ends the program with code 1.
 [[noreturn]] void ReportPictureLoadError();

@@ -35,10 +35,19 @@ int StopVideo();
 // The frame buffer between StartVideo and StopVideo, else nullptr.
 std::uint32_t* FrameBuffer();
 // The message pump of the main loop: handles waiting window events and
-// returns true once the quit message (Escape, closing the window) was seen.
+// returns true once the quit message (Escape, closing the window, PostQuit)
+// was seen; it keeps returning true until the next StartVideo. Input that
+// arrives while nothing pumps (loading, the loading screen) waits for the
+// next call.
 bool PumpMessages();
+// Asks for the end of the show as Escape does: the next PumpMessages sees
+// the quit message. Honoured by every backend (tests, signals, tools).
+void PostQuit();
 // Frames presented since StartVideo (headless and SDL alike).
 std::uint64_t PresentedFrameCount();
+// Headless: the 320 x 240 surface (pitch 1280) as last presented, letterbox
+// included; nullptr before the first PresentFrame and with other backends.
+const std::uint8_t* PresentedSurface();
 
 // Copies the 320 x 200 image letterboxed into a 320 x 240 surface whose rows
 // are pitch bytes apart (pitch >= 1280; bytes beyond 1280 in a row are left
@@ -49,5 +58,15 @@ void CopyFrameToSurface(const std::uint32_t* frameBuffer, std::uint8_t* surface,
 // A message box where a display is up (SDL), and always a line on standard
 // error: "caption: text".
 void ShowErrorBox(std::string_view caption, std::string_view text);
+
+// Result codes of the display layer; they keep DirectDraw's numbering.
+inline constexpr std::uint32_t VideoOk = 0;
+inline constexpr std::uint32_t VideoGenericFailure = 0x80004005;  // DDERR_GENERIC
+inline constexpr std::uint32_t VideoOutOfMemory = 0x8007000E;     // DDERR_OUTOFMEMORY
+
+// The message text of a result code ("DirectDraw does not support the
+// requested mode." for 0x88760078); "Unrecognized Error" for codes outside
+// the table.
+std::string_view DirectDrawErrorText(std::uint32_t code);
 
 }  // namespace vx

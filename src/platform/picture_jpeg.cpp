@@ -1,0 +1,180 @@
+// JPEG pictures through libjpeg-turbo. libjpeg reports errors by calling
+// error_exit, which by default ends the process; here it jumps back to the
+// loader, and every warning (a truncated file, extraneous bytes) counts as
+// an error too, so a damaged file always gives a clean false. The source is
+// libjpeg's memory source: it never reads outside the buffer it is given.
+
+// jpeglib.h uses FILE and size_t without including their headers.
+// clang-format off
+#include <cstddef>
+#include <cstdio>
+#include <jpeglib.h>
+// clang-format on
+
+#include <csetjmp>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "datalib/datalib.h"
+#include "platform/console.h"
+#include "platform/picture.h"
+#include "platform/video.h"
+
+namespace vx {
+namespace {
+
+// Pictures the show uses are 320 x 200 and 256 x 256. A header that claims
+// more than this is treated as a picture whose pixels cannot be allocated,
+// instead of asking for gigabytes on the word of a damaged file.
+constexpr std::uint64_t MaxPicturePixels = std::uint64_t{1} << 26;
+
+struct DecodeError {
+  jpeg_error_mgr manager;
+  std::jmp_buf jump;
+};
+
+struct Decoder {
+  jpeg_decompress_struct info{};
+  DecodeError error;
+};
+
+void ExitToLoader(j_common_ptr info) {
+  auto* error = reinterpret_cast<DecodeError*>(info->err);
+  std::longjmp(error->jump, 1);
+}
+
+// level < 0 is a warning (corrupt or truncated data): a failure here.
+// Levels >= 0 are trace messages: ignored.
+void EmitMessage(j_common_ptr info, int level) {
+  if (level < 0) ExitToLoader(info);
+}
+
+void OutputNothing(j_common_ptr) {}
+
+// Decodes the scanlines of a decoder whose header is read and whose output
+// colour space is set, into rows of width x components bytes back to back at
+// pixels. False on any error or warning; the jump set here is the one in
+// force while it runs.
+bool DecodeRows(Decoder& decoder, std::uint8_t* pixels, int components) {
+  jpeg_decompress_struct& info = decoder.info;
+  if (setjmp(decoder.error.jump) != 0) return false;
+  jpeg_start_decompress(&info);
+  if (info.output_width != info.image_width || info.output_height != info.image_height ||
+      info.output_components != components) {
+    jpeg_abort_decompress(&info);
+    return false;
+  }
+  const std::size_t rowBytes = std::size_t{info.output_width} * components;
+  while (info.output_scanline < info.output_height) {
+    JSAMPROW row = pixels + std::size_t{info.output_scanline} * rowBytes;
+    if (jpeg_read_scanlines(&info, &row, 1) != 1) {
+      jpeg_abort_decompress(&info);
+      return false;
+    }
+  }
+  jpeg_finish_decompress(&info);
+  return true;
+}
+
+}  // namespace
+
+void ExpandRgbToPixels(void* pixels, std::size_t count) {
+  auto* bytes = static_cast<std::uint8_t*>(pixels);
+  for (std::size_t i = count; i-- > 0;) {
+    const std::uint8_t r = bytes[3 * i + 0];
+    const std::uint8_t g = bytes[3 * i + 1];
+    const std::uint8_t b = bytes[3 * i + 2];
+    bytes[4 * i + 0] = b;
+    bytes[4 * i + 1] = g;
+    bytes[4 * i + 2] = r;
+    bytes[4 * i + 3] = 0;
+  }
+}
+
+bool DecodeJpegPicture(const std::uint8_t* data, std::size_t size, Picture& picture) {
+  if (data == nullptr || size == 0) return false;
+
+  Decoder decoder;
+  decoder.info.err = jpeg_std_error(&decoder.error.manager);
+  decoder.error.manager.error_exit = ExitToLoader;
+  decoder.error.manager.emit_message = EmitMessage;
+  decoder.error.manager.output_message = OutputNothing;
+
+  // Header stage: a failure leaves the picture untouched.
+  if (setjmp(decoder.error.jump) != 0) {
+    jpeg_destroy_decompress(&decoder.info);
+    return false;
+  }
+  jpeg_create_decompress(&decoder.info);
+  jpeg_mem_src(&decoder.info, data, static_cast<unsigned long>(size));
+  jpeg_read_header(&decoder.info, TRUE);
+
+  jpeg_decompress_struct& info = decoder.info;
+  picture.width = info.image_width;
+  picture.height = info.image_height;
+
+  int components = info.num_components;
+  if (components == 3) {
+    info.out_color_space = JCS_RGB;
+  } else if (components == 1) {
+    info.out_color_space = JCS_GRAYSCALE;
+  }
+  const std::uint64_t count = std::uint64_t{picture.width} * picture.height;
+  void* pixels = nullptr;
+  if ((components == 3 || components == 1) && count != 0 && count <= MaxPicturePixels) {
+    const std::size_t bytesPerPixel = components == 3 ? 4 : 1;
+    pixels = std::malloc(static_cast<std::size_t>(count) * bytesPerPixel);
+  }
+  if (pixels == nullptr) {
+    // Other channel counts (CMYK) or no memory: the sizes stay, no pixels.
+    picture.bytesPerPixel = 0;
+    picture.pixels = nullptr;
+    jpeg_destroy_decompress(&info);
+    return false;
+  }
+  picture.bytesPerPixel = components == 3 ? 4 : 1;
+  picture.pixels = pixels;
+
+  // Decoding stage: a failure releases the picture.
+  const bool decoded = DecodeRows(decoder, static_cast<std::uint8_t*>(pixels), components);
+  jpeg_destroy_decompress(&info);
+  if (!decoded) {
+    ReleasePicture(picture);
+    return false;
+  }
+  if (components == 3) ExpandRgbToPixels(pixels, static_cast<std::size_t>(count));
+  return true;
+}
+
+bool LoadJpegPicture(std::string_view name, Picture& picture) {
+  const std::int32_t size = LibraryFileSize(name);
+  if (size <= 0) {
+    ConsoleWriteLine(std::string("nincs ").append(name));
+    return false;
+  }
+  auto* source = static_cast<std::uint8_t*>(std::malloc(static_cast<std::size_t>(size)));
+  if (source == nullptr) return false;
+  ConsoleWriteLine(std::string("van ").append(name));
+  // A file that cannot be read is a failure, not a buffer of garbage to
+  // decode.
+  bool loaded = ReadLibraryFile(name, source) &&
+                DecodeJpegPicture(source, static_cast<std::size_t>(size), picture);
+  std::free(source);
+  return loaded;
+}
+
+void ReleasePicture(Picture& picture) {
+  std::free(picture.pixels);
+  picture.pixels = nullptr;
+  picture.width = 0;
+  picture.height = 0;
+  picture.bytesPerPixel = 0;
+}
+
+void ReportPictureLoadError() {
+  ShowErrorBox("KVS_JPEG message", "Load Error");
+  std::exit(1);
+}
+
+}  // namespace vx

@@ -1,0 +1,127 @@
+// The video output's dispatch: the chosen backend, the frame buffer, the
+// quit flag and the count of presented frames, plus the backend-neutral
+// letterboxed copy.
+#include "platform/video.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "platform/video_backends.h"
+
+namespace vx {
+namespace {
+
+static_assert(FrameBufferBytes == SurfaceWidth * SurfaceHeight * 4);
+static_assert(SurfaceHeight == 200 + 2 * LetterboxRows);
+
+constexpr std::uint32_t RowBytes = SurfaceWidth * 4;
+
+VideoOptions configured;
+VideoBackend runningBackend = VideoBackend::Headless;
+bool running = false;
+bool quitSeen = false;
+std::uint32_t* frameBuffer = nullptr;
+std::uint64_t presentedFrames = 0;
+
+}  // namespace
+
+void ConfigureVideo(const VideoOptions& options) {
+  configured = options;
+}
+
+int StartVideo() {
+  if (running) return static_cast<int>(VideoGenericFailure);
+  quitSeen = false;
+  presentedFrames = 0;
+  runningBackend = configured.backend;
+  int code = 0;
+  if (runningBackend == VideoBackend::Sdl) {
+    code = sdl_video::Start(configured);
+  } else {
+    code = headless_video::Start();
+  }
+  if (code != 0) return code;
+
+  // Contents are undefined until the first frame is drawn; zero keeps runs
+  // reproducible.
+  frameBuffer = static_cast<std::uint32_t*>(std::calloc(FrameBufferBytes, 1));
+  if (frameBuffer == nullptr) {
+    ShowErrorBox("Ventrix Video System", std::string("Frame buffer FAILED: ") +
+                                             std::string(DirectDrawErrorText(VideoOutOfMemory)));
+    if (runningBackend == VideoBackend::Sdl) {
+      sdl_video::Stop();
+    } else {
+      headless_video::Stop();
+    }
+    return static_cast<int>(VideoOutOfMemory);
+  }
+  running = true;
+  return 0;
+}
+
+int PresentFrame() {
+  if (!running) return static_cast<int>(VideoGenericFailure);
+  int code = runningBackend == VideoBackend::Sdl ? sdl_video::Present(frameBuffer)
+                                                 : headless_video::Present(frameBuffer);
+  if (code == 0) ++presentedFrames;
+  return code;
+}
+
+int StopVideo() {
+  if (!running) return 0;
+  std::free(frameBuffer);
+  frameBuffer = nullptr;
+  if (runningBackend == VideoBackend::Sdl) {
+    sdl_video::Stop();
+  } else {
+    headless_video::Stop();
+  }
+  running = false;
+  return 0;
+}
+
+std::uint32_t* FrameBuffer() {
+  return frameBuffer;
+}
+
+bool PumpMessages() {
+  if (running && !quitSeen) {
+    bool quit = runningBackend == VideoBackend::Sdl ? sdl_video::Pump() : headless_video::Pump();
+    if (quit) quitSeen = true;
+  }
+  return quitSeen;
+}
+
+void PostQuit() {
+  quitSeen = true;
+}
+
+std::uint64_t PresentedFrameCount() {
+  return presentedFrames;
+}
+
+const std::uint8_t* PresentedSurface() {
+  if (!running || runningBackend != VideoBackend::Headless) return nullptr;
+  return headless_video::Surface();
+}
+
+void CopyFrameToSurface(const std::uint32_t* source, std::uint8_t* surface, std::uint32_t pitch) {
+  std::uint8_t* row = surface;
+  for (std::uint32_t y = 0; y < LetterboxRows; ++y, row += pitch) std::memset(row, 0, RowBytes);
+  const auto* image = reinterpret_cast<const std::uint8_t*>(source);
+  for (std::uint32_t y = 0; y < SurfaceHeight - 2 * LetterboxRows; ++y, row += pitch) {
+    std::memcpy(row, image + std::size_t{y} * RowBytes, RowBytes);
+  }
+  for (std::uint32_t y = 0; y < LetterboxRows; ++y, row += pitch) std::memset(row, 0, RowBytes);
+}
+
+void ShowErrorBox(std::string_view caption, std::string_view text) {
+  std::fprintf(stderr, "%.*s: %.*s\n", static_cast<int>(caption.size()), caption.data(),
+               static_cast<int>(text.size()), text.data());
+  std::fflush(stderr);
+  sdl_video::ShowBox(caption, text);
+}
+
+}  // namespace vx

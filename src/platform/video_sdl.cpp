@@ -1,0 +1,192 @@
+// SDL2 video: the 320 x 240 surface is a streaming texture, shown
+// aspect-correct and sharp (nearest-neighbour, largest integer scale that
+// fits, black bars) in a desktop full-screen window or in a window of
+// scale x the surface. Set-up steps keep the names of the display layer's
+// original steps in their failure reports:
+//   window                      -> no box, a line on standard error
+//   renderer                    -> "DirectDrawCreateEx FAILED"
+//   switch to full screen       -> "SetCooperativeLevel FAILED"
+//   320 x 240 logical size      -> "SetDisplayMode FAILED"
+//   streaming texture           -> "CreateSurface FAILED"
+#include <SDL.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "platform/video_backends.h"
+
+namespace vx::sdl_video {
+namespace {
+
+constexpr const char* WindowTitle = "VVS window";
+constexpr const char* BoxCaption = "Ventrix Video System";
+constexpr int MaxWindowScale = 16;
+
+SDL_Window* window = nullptr;
+SDL_Renderer* renderer = nullptr;
+SDL_Texture* texture = nullptr;
+bool videoInitialised = false;
+bool exitHookInstalled = false;
+
+void ReleaseObjects() {
+  if (texture != nullptr) SDL_DestroyTexture(texture);
+  texture = nullptr;
+  if (renderer != nullptr) SDL_DestroyRenderer(renderer);
+  renderer = nullptr;
+}
+
+void DestroyWindowAndQuit() {
+  if (window != nullptr) SDL_DestroyWindow(window);
+  window = nullptr;
+  if (videoInitialised) SDL_QuitSubSystem(SDL_INIT_VIDEO);
+  videoInitialised = false;
+}
+
+// A process that ends without StopVideo (a fatal load error, a music
+// failure) still hands the display back.
+void ReleaseAtExit() {
+  ReleaseObjects();
+  DestroyWindowAndQuit();
+}
+
+// Reports a failed step after the window exists: box and standard error,
+// then everything made so far is released.
+int ReportStepFailure(const char* step) {
+  std::string message = std::string(step) + ": " + SDL_GetError();
+  ReleaseObjects();
+  ShowErrorBox(BoxCaption, message);
+  DestroyWindowAndQuit();
+  return static_cast<int>(VideoGenericFailure);
+}
+
+}  // namespace
+
+int Start(const VideoOptions& options) {
+  if (!exitHookInstalled) {
+    std::atexit(ReleaseAtExit);
+    exitHookInstalled = true;
+  }
+  // Window step: no message box, as no display may be available to show it.
+  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+    std::fprintf(stderr, "CreateWindowEx FAILED: %s\n", SDL_GetError());
+    std::fflush(stderr);
+    return static_cast<int>(VideoGenericFailure);
+  }
+  videoInitialised = true;
+  // Full screen: a borderless window over the whole primary screen, which
+  // then asks for desktop full screen (so it also covers the screen where no
+  // window manager acts on that request). Otherwise a centred window of
+  // scale x the surface.
+  int x = SDL_WINDOWPOS_CENTERED;
+  int y = SDL_WINDOWPOS_CENTERED;
+  int scale = std::clamp(options.scale, 1, MaxWindowScale);
+  int width = static_cast<int>(SurfaceWidth) * scale;
+  int height = static_cast<int>(SurfaceHeight) * scale;
+  Uint32 flags = SDL_WINDOW_HIDDEN;
+  SDL_DisplayMode desktop{};
+  if (options.fullScreen && SDL_GetDesktopDisplayMode(0, &desktop) == 0) {
+    x = 0;
+    y = 0;
+    width = desktop.w;
+    height = desktop.h;
+    flags |= SDL_WINDOW_BORDERLESS;
+  }
+  window = SDL_CreateWindow(WindowTitle, x, y, width, height, flags);
+  if (window == nullptr) {
+    std::fprintf(stderr, "CreateWindowEx FAILED: %s\n", SDL_GetError());
+    std::fflush(stderr);
+    DestroyWindowAndQuit();
+    return static_cast<int>(VideoGenericFailure);
+  }
+
+  Uint32 rendererFlags = options.vsync ? SDL_RENDERER_PRESENTVSYNC : 0;
+  renderer = SDL_CreateRenderer(window, -1, rendererFlags);
+  if (renderer == nullptr) return ReportStepFailure("DirectDrawCreateEx FAILED");
+
+  if (options.fullScreen) {
+    SDL_ShowWindow(window);
+    if (SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN_DESKTOP) != 0) {
+      return ReportStepFailure("SetCooperativeLevel FAILED");
+    }
+  }
+
+  if (SDL_RenderSetLogicalSize(renderer, static_cast<int>(SurfaceWidth),
+                               static_cast<int>(SurfaceHeight)) != 0 ||
+      SDL_RenderSetIntegerScale(renderer, SDL_TRUE) != 0) {
+    return ReportStepFailure("SetDisplayMode FAILED");
+  }
+
+  SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
+  texture = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING,
+                              static_cast<int>(SurfaceWidth), static_cast<int>(SurfaceHeight));
+  if (texture == nullptr) return ReportStepFailure("CreateSurface FAILED");
+  SDL_SetTextureScaleMode(texture, SDL_ScaleModeNearest);
+
+  // The window stays hidden until its size is final (full screen shows it
+  // just before switching), so nothing flashes up at a passing size.
+  SDL_ShowWindow(window);
+  SDL_RaiseWindow(window);
+  SDL_ShowCursor(SDL_DISABLE);
+  return 0;
+}
+
+int Present(const std::uint32_t* frameBuffer) {
+  void* pixels = nullptr;
+  int pitch = 0;
+  // A failed lock locked nothing: nothing to copy or unlock.
+  if (SDL_LockTexture(texture, nullptr, &pixels, &pitch) != 0) {
+    return static_cast<int>(VideoGenericFailure);
+  }
+  if (pitch < static_cast<int>(SurfaceWidth * 4)) {
+    SDL_UnlockTexture(texture);
+    return static_cast<int>(VideoGenericFailure);
+  }
+  CopyFrameToSurface(frameBuffer, static_cast<std::uint8_t*>(pixels),
+                     static_cast<std::uint32_t>(pitch));
+  SDL_UnlockTexture(texture);
+
+  // Black bars around the integer-scaled surface.
+  SDL_SetRenderDrawColor(renderer, 0, 0, 0, 255);
+  if (SDL_RenderClear(renderer) != 0 || SDL_RenderCopy(renderer, texture, nullptr, nullptr) != 0) {
+    return static_cast<int>(VideoGenericFailure);
+  }
+  SDL_RenderPresent(renderer);
+  return 0;
+}
+
+bool Pump() {
+  SDL_Event event;
+  while (SDL_PollEvent(&event) != 0) {
+    switch (event.type) {
+      case SDL_QUIT:
+        return true;
+      case SDL_WINDOWEVENT:
+        if (event.window.event == SDL_WINDOWEVENT_CLOSE) return true;
+        break;
+      case SDL_KEYDOWN:
+        if (event.key.keysym.sym == SDLK_ESCAPE) return true;
+        break;
+      default:
+        break;
+    }
+  }
+  return false;
+}
+
+void Stop() {
+  SDL_ShowCursor(SDL_ENABLE);
+  ReleaseObjects();
+  DestroyWindowAndQuit();
+}
+
+bool ShowBox(std::string_view caption, std::string_view text) {
+  if (!videoInitialised) return false;
+  std::string captionText(caption);
+  std::string messageText(text);
+  return SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, captionText.c_str(), messageText.c_str(),
+                                  window) == 0;
+}
+
+}  // namespace vx::sdl_video

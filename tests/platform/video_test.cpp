@@ -1,0 +1,285 @@
+// Video output: the letterboxed copy, the headless backend's lifecycle, the
+// SDL backend on SDL's dummy driver (no display needed), and the result-code
+// texts.
+#include "platform/video.h"
+
+#include <SDL.h>
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace vx {
+namespace {
+
+constexpr std::uint32_t ImageRows = 200;
+constexpr std::uint32_t RowBytes = 1280;
+
+// A frame buffer whose every byte differs from its neighbours' and from 0.
+std::vector<std::uint32_t> PatternFrame() {
+  std::vector<std::uint32_t> frame(FrameBufferBytes / 4);
+  for (std::uint32_t i = 0; i < frame.size(); ++i) frame[i] = 0x01000000u * (i % 251 + 1) + i;
+  return frame;
+}
+
+// Checks a 320 x 240 surface of this pitch against the letterbox rule; bytes
+// beyond 1280 in a row must still hold fill.
+void ExpectLetterboxed(const std::uint8_t* surface, std::uint32_t pitch, const std::uint32_t* frame,
+                       std::uint8_t fill) {
+  const auto* image = reinterpret_cast<const std::uint8_t*>(frame);
+  for (std::uint32_t y = 0; y < SurfaceHeight; ++y) {
+    const std::uint8_t* row = surface + std::size_t{y} * pitch;
+    if (y < LetterboxRows || y >= LetterboxRows + ImageRows) {
+      for (std::uint32_t x = 0; x < RowBytes; ++x) ASSERT_EQ(row[x], 0) << "row " << y;
+    } else {
+      ASSERT_EQ(std::memcmp(row, image + std::size_t{y - LetterboxRows} * RowBytes, RowBytes), 0)
+          << "row " << y;
+    }
+    for (std::uint32_t x = RowBytes; x < pitch; ++x) ASSERT_EQ(row[x], fill) << "row " << y;
+  }
+}
+
+TEST(LetterboxCopy, TwentyBlackRowsTheImageAndTwentyBlackRowsAtPitch1280) {
+  auto frame = PatternFrame();
+  std::vector<std::uint8_t> surface(std::size_t{RowBytes} * SurfaceHeight, 0x5A);
+  CopyFrameToSurface(frame.data(), surface.data(), RowBytes);
+  ExpectLetterboxed(surface.data(), RowBytes, frame.data(), 0x5A);
+}
+
+TEST(LetterboxCopy, LargerPitchStartsEachRowAtItsPitchAndLeavesThePaddingAlone) {
+  auto frame = PatternFrame();
+  for (std::uint32_t pitch : {1284u, 1344u, 2048u}) {
+    // Exactly pitch x 240 bytes on the heap: a row written past its end is
+    // caught by the address sanitizer builds.
+    std::vector<std::uint8_t> surface(std::size_t{pitch} * SurfaceHeight, 0xC3);
+    CopyFrameToSurface(frame.data(), surface.data(), pitch);
+    ExpectLetterboxed(surface.data(), pitch, frame.data(), 0xC3);
+  }
+}
+
+TEST(LetterboxCopy, OnlyTheFirst64000PixelsAreRead) {
+  auto frame = PatternFrame();
+  auto changed = frame;
+  for (std::size_t i = 64000; i < changed.size(); ++i) changed[i] = 0xFFFFFFFFu;
+  std::vector<std::uint8_t> a(std::size_t{RowBytes} * SurfaceHeight);
+  std::vector<std::uint8_t> b(a.size());
+  CopyFrameToSurface(frame.data(), a.data(), RowBytes);
+  CopyFrameToSurface(changed.data(), b.data(), RowBytes);
+  EXPECT_EQ(a, b);
+}
+
+class HeadlessVideoTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ConfigureVideo(VideoOptions{}); }
+  void TearDown() override { StopVideo(); }
+};
+
+TEST_F(HeadlessVideoTest, FrameBufferExistsOnlyBetweenStartAndStop) {
+  EXPECT_EQ(FrameBuffer(), nullptr);
+  ASSERT_EQ(StartVideo(), 0);
+  ASSERT_NE(FrameBuffer(), nullptr);
+  // The whole 307200-byte block is usable.
+  std::memset(FrameBuffer(), 0x77, FrameBufferBytes);
+  EXPECT_EQ(StopVideo(), 0);
+  EXPECT_EQ(FrameBuffer(), nullptr);
+}
+
+TEST_F(HeadlessVideoTest, PresentingCountsFramesAndKeepsTheLetterboxedSurface) {
+  ASSERT_EQ(StartVideo(), 0);
+  EXPECT_EQ(PresentedFrameCount(), 0u);
+  EXPECT_EQ(PresentedSurface(), nullptr);
+  auto frame = PatternFrame();
+  std::memcpy(FrameBuffer(), frame.data(), FrameBufferBytes);
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(PresentFrame(), 0);
+  EXPECT_EQ(PresentedFrameCount(), 3u);
+  ASSERT_NE(PresentedSurface(), nullptr);
+  ExpectLetterboxed(PresentedSurface(), RowBytes, frame.data(), 0);
+
+  // A restart starts counting again.
+  StopVideo();
+  ASSERT_EQ(StartVideo(), 0);
+  EXPECT_EQ(PresentedFrameCount(), 0u);
+}
+
+TEST_F(HeadlessVideoTest, NoQuitWithoutARequestThenQuitUntilTheNextStart) {
+  ASSERT_EQ(StartVideo(), 0);
+  EXPECT_FALSE(PumpMessages());
+  EXPECT_FALSE(PumpMessages());
+  PostQuit();
+  EXPECT_TRUE(PumpMessages());
+  EXPECT_TRUE(PumpMessages());
+  StopVideo();
+  ASSERT_EQ(StartVideo(), 0);
+  EXPECT_FALSE(PumpMessages());
+}
+
+TEST_F(HeadlessVideoTest, PresentingWithoutStartFailsAndCountsNothing) {
+  EXPECT_NE(PresentFrame(), 0);
+  EXPECT_EQ(PresentedFrameCount(), 0u);
+}
+
+// The SDL backend on SDL's dummy video driver: a real window object and
+// renderer without a display.
+class SdlVideoTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    VideoOptions options;
+    options.backend = VideoBackend::Sdl;
+    options.fullScreen = false;
+    options.scale = 2;
+    options.vsync = false;
+    ConfigureVideo(options);
+  }
+  void TearDown() override {
+    StopVideo();
+    ConfigureVideo(VideoOptions{});
+    unsetenv("SDL_VIDEODRIVER");
+  }
+
+  // The one live window (window IDs grow with every window made).
+  static SDL_Window* LiveWindow() {
+    for (Uint32 id = 1; id < 10000; ++id) {
+      if (SDL_Window* window = SDL_GetWindowFromID(id)) return window;
+    }
+    return nullptr;
+  }
+
+  static void PushKey(SDL_Keycode key) {
+    SDL_Event event{};
+    event.type = SDL_KEYDOWN;
+    event.key.state = SDL_PRESSED;
+    event.key.keysym.sym = key;
+    ASSERT_EQ(SDL_PushEvent(&event), 1);
+  }
+};
+
+TEST_F(SdlVideoTest, StartPresentStopOnTheDummyDriver) {
+  ASSERT_EQ(StartVideo(), 0);
+  ASSERT_NE(FrameBuffer(), nullptr);
+  SDL_Window* window = LiveWindow();
+  ASSERT_NE(window, nullptr);
+  EXPECT_STREQ(SDL_GetWindowTitle(window), "VVS window");
+  auto frame = PatternFrame();
+  std::memcpy(FrameBuffer(), frame.data(), FrameBufferBytes);
+  EXPECT_EQ(PresentFrame(), 0);
+  EXPECT_EQ(PresentFrame(), 0);
+  EXPECT_EQ(PresentedFrameCount(), 2u);
+  EXPECT_EQ(StopVideo(), 0);
+  EXPECT_EQ(FrameBuffer(), nullptr);
+  EXPECT_EQ(SDL_WasInit(SDL_INIT_VIDEO), 0u);
+}
+
+TEST_F(SdlVideoTest, OtherKeysDoNothingAndEscapeQuits) {
+  ASSERT_EQ(StartVideo(), 0);
+  // Keys pressed while nothing pumps (loading) wait for the first pump.
+  PushKey(SDLK_a);
+  PushKey(SDLK_SPACE);
+  EXPECT_FALSE(PumpMessages());
+  PushKey(SDLK_RETURN);
+  PushKey(SDLK_ESCAPE);
+  EXPECT_TRUE(PumpMessages());
+  EXPECT_TRUE(PumpMessages());
+}
+
+TEST_F(SdlVideoTest, ClosingTheWindowQuits) {
+  ASSERT_EQ(StartVideo(), 0);
+  EXPECT_FALSE(PumpMessages());
+  SDL_Event event{};
+  event.type = SDL_WINDOWEVENT;
+  event.window.event = SDL_WINDOWEVENT_CLOSE;
+  ASSERT_NE(LiveWindow(), nullptr);
+  event.window.windowID = SDL_GetWindowID(LiveWindow());
+  ASSERT_EQ(SDL_PushEvent(&event), 1);
+  EXPECT_TRUE(PumpMessages());
+}
+
+TEST_F(SdlVideoTest, QuitEventAndPostQuitBothEndTheShow) {
+  ASSERT_EQ(StartVideo(), 0);
+  SDL_Event event{};
+  event.type = SDL_QUIT;
+  ASSERT_EQ(SDL_PushEvent(&event), 1);
+  EXPECT_TRUE(PumpMessages());
+  StopVideo();
+  ASSERT_EQ(StartVideo(), 0);
+  EXPECT_FALSE(PumpMessages());
+  PostQuit();
+  EXPECT_TRUE(PumpMessages());
+}
+
+TEST_F(SdlVideoTest, FailedSetUpReportsTheStepAndLeavesNothingBehind) {
+  setenv("SDL_VIDEODRIVER", "no-such-driver", 1);
+  ::testing::internal::CaptureStderr();
+  const int code = StartVideo();
+  const std::string err = ::testing::internal::GetCapturedStderr();
+  EXPECT_NE(code, 0);
+  EXPECT_EQ(FrameBuffer(), nullptr);
+  EXPECT_NE(err.find("FAILED: "), std::string::npos) << err;
+  EXPECT_EQ(SDL_WasInit(SDL_INIT_VIDEO), 0u);
+  EXPECT_NE(PresentFrame(), 0);
+}
+
+TEST(VideoErrorText, QuotedRowsAreExact) {
+  EXPECT_EQ(DirectDrawErrorText(0x00000000u), "The request completed successfully.");
+  EXPECT_EQ(DirectDrawErrorText(0x80004001u), "Action not supported.");
+  EXPECT_EQ(DirectDrawErrorText(0x80004005u), "Generic failure.");
+  EXPECT_EQ(DirectDrawErrorText(0x8007000Eu),
+            "DirectDraw does not have enough memory to perform the operation.");
+  EXPECT_EQ(DirectDrawErrorText(0x80070057u),
+            "One or more of the parameters passed to the function are incorrect.");
+  EXPECT_EQ(DirectDrawErrorText(0x88760078u), "DirectDraw does not support the requested mode.");
+  EXPECT_EQ(DirectDrawErrorText(0x887600E1u),
+            "Operation requires the application to have exclusive mode but the application "
+            "does not have exclusive mode.");
+  EXPECT_EQ(DirectDrawErrorText(0x887601C2u),
+            "Access to this surface is being refused because the surface memory is gone. The "
+            "DirectDrawSurface object representing this surface should have Restore called on "
+            "it.");
+  EXPECT_EQ(DirectDrawErrorText(0x8876021Cu),
+            "Informs DirectDraw that the previous Blt which is transfering information to or "
+            "from this Surface is incomplete.");
+  EXPECT_EQ(DirectDrawErrorText(0x88760245u),
+            "An attempt was made to set the cooperative level when it was already set to "
+            "exclusive.");
+  EXPECT_EQ(DirectDrawErrorText(0x8876024Eu), "The display is currently in an unsupported mode");
+}
+
+TEST(VideoErrorText, CodesOutsideTheTableAreUnrecognized) {
+  for (std::uint32_t code : {0x00000001u, 0x88760000u, 0x88760001u, 0x88760229u, 0x88760251u,
+                             0x887602BCu, 0x80004002u, 0xFFFFFFFFu}) {
+    EXPECT_EQ(DirectDrawErrorText(code), "Unrecognized Error") << std::hex << code;
+  }
+}
+
+TEST(VideoErrorText, EveryTableCodeHasATextOfItsOwn) {
+  // The 108 error codes of the table, plus success.
+  std::vector<std::uint32_t> codes = {
+      0x00000000, 0x80004001, 0x80004005, 0x800401F0, 0x8007000E, 0x80070057, 0x88760005,
+      0x8876000A, 0x88760014, 0x88760028, 0x88760037, 0x8876005A, 0x8876005F, 0x88760064,
+      0x8876006E, 0x88760078, 0x88760082, 0x88760091, 0x88760096, 0x887600A0, 0x887600AA,
+      0x887600B4, 0x887600CD, 0x887600D2, 0x887600D4, 0x887600D7, 0x887600DC, 0x887600E1,
+      0x887600E6, 0x887600F0, 0x887600FA, 0x887600FF, 0x88760104, 0x8876010E, 0x88760118,
+      0x88760122, 0x88760136, 0x8876013C, 0x8876013D, 0x88760140, 0x8876014A, 0x8876014F,
+      0x88760154, 0x8876015E, 0x88760168, 0x8876017C, 0x8876017E, 0x88760180, 0x88760183,
+      0x88760190, 0x8876019A, 0x887601A4, 0x887601AE, 0x887601B8, 0x887601C2, 0x887601CC,
+      0x887601D6, 0x887601E0, 0x887601EA, 0x887601FE, 0x88760208, 0x88760209, 0x88760219,
+      0x8876021C, 0x88760258, 0x88760259, 0x8876025A, 0x8876026C, 0x88760276, 0x88760280,
+      0x88760294, 0x887602A8, 0x887602B2, 0x887602B3, 0x887602B7, 0x887602BB};
+  for (std::uint32_t code = 0x88760230; code <= 0x88760250; ++code) codes.push_back(code);
+  ASSERT_EQ(codes.size(), 109u);
+  std::set<std::string_view> texts;
+  for (std::uint32_t code : codes) {
+    const std::string_view text = DirectDrawErrorText(code);
+    EXPECT_NE(text, "Unrecognized Error") << std::hex << code;
+    EXPECT_FALSE(text.empty()) << std::hex << code;
+    texts.insert(text);
+  }
+  EXPECT_EQ(texts.size(), codes.size());
+}
+
+}  // namespace
+}  // namespace vx
