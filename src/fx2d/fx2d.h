@@ -16,15 +16,20 @@ inline constexpr int ScreenHeight = 200;
 inline constexpr std::uint32_t ScreenPixels = 64000;
 
 // ---- pixel operations ---------------------------------------------------
+// dst = 0, 64000 pixels.
 void ClearScreen(std::uint32_t* dst);
+// dst = src, 64000 pixels.
 void CopyScreen(const std::uint32_t* src, std::uint32_t* dst);
 // dst = saturate(src + dst) per byte, 64000 pixels.
 void AddScreen(const std::uint32_t* src, std::uint32_t* dst);
 // dst = (src x (255 - k)) >> 8 per byte; src may equal dst.
-void DarkenScreen(const std::uint32_t* src, std::uint32_t* dst, std::uint32_t count, std::uint8_t k);
+void DarkenScreen(const std::uint32_t* src, std::uint32_t* dst, std::uint32_t count,
+                  std::uint8_t k);
 // colour bytes: dst = src + (((255 - src) x k) >> 8); fourth byte copied.
-void LightenScreen(const std::uint32_t* src, std::uint32_t* dst, std::uint32_t count, std::uint8_t k);
-// dst = (a x (255 - k) + b x k) >> 8 per byte.
+void LightenScreen(const std::uint32_t* src, std::uint32_t* dst, std::uint32_t count,
+                   std::uint8_t k);
+// dst = (a x (255 - k) + b x k) >> 8 per byte, last pixel first; dst may be
+// a or b itself.
 void CrossFade(const std::uint32_t* a, const std::uint32_t* b, std::uint32_t* dst,
                std::uint32_t count, std::uint8_t k);
 // Clipped keyed sprites: where (sprite pixel & 0xFFFFFF) != key, add (or
@@ -44,6 +49,9 @@ void RadialBlur(std::int32_t cx, std::int32_t cy, std::uint8_t strength, std::ui
                 std::uint32_t* fb);
 // One smear pass each: P = saturate(N x (s + g) + P x (256 - s)) >> 8 per
 // byte, N the neighbour on the side the walk comes from (already updated).
+// Spread 0..256; any gain: s + g and the products are formed without
+// wrapping and the sum saturates at 65535. A walk shorter than two pixels
+// changes nothing.
 void GlowLeft(std::uint16_t spread, std::uint16_t gain, std::uint32_t width, std::uint32_t height,
               std::uint32_t* buffer);
 void GlowUp(std::uint16_t spread, std::uint16_t gain, std::uint32_t width, std::uint32_t height,
@@ -59,8 +67,10 @@ void UseReferenceFx2d(bool reference);
 
 namespace reference {
 void AddScreen(const std::uint32_t* src, std::uint32_t* dst);
-void DarkenScreen(const std::uint32_t* src, std::uint32_t* dst, std::uint32_t count, std::uint8_t k);
-void LightenScreen(const std::uint32_t* src, std::uint32_t* dst, std::uint32_t count, std::uint8_t k);
+void DarkenScreen(const std::uint32_t* src, std::uint32_t* dst, std::uint32_t count,
+                  std::uint8_t k);
+void LightenScreen(const std::uint32_t* src, std::uint32_t* dst, std::uint32_t count,
+                   std::uint8_t k);
 void CrossFade(const std::uint32_t* a, const std::uint32_t* b, std::uint32_t* dst,
                std::uint32_t count, std::uint8_t k);
 void AddSpriteKeyed(std::int32_t x, std::int32_t y, std::uint32_t width, std::uint32_t height,

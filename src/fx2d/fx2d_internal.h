@@ -1,0 +1,111 @@
+#pragma once
+// Private to the fx2d module: the radial weight table that the reference and
+// the optimised blur share, the walk shared by every blur version, the sprite
+// clipping, and the optimised routines that stand behind the public names.
+#include <cstddef>
+#include <cstdint>
+
+#include "fx2d/fx2d.h"
+
+namespace vx::fx2d {
+
+// ---- radial weight table --------------------------------------------------
+// 400 rows of 640 entries of four bytes (w0, w1, w2, w3): entry (j, i) holds
+// the bilinear weights for the offset dx = j - 320, dy = i - 200 from the
+// blur centre (w0 diagonal, w1 vertical, w2 horizontal neighbour toward the
+// centre, w3 the pixel itself).
+inline constexpr int RadialTableColumns = 640;
+inline constexpr int RadialTableRows = 400;
+inline constexpr std::size_t RadialTableBytes =
+    std::size_t{RadialTableColumns} * RadialTableRows * 4;
+static_assert(RadialTableBytes == 1024000);
+
+// The table built by BuildRadialTable, or nullptr while it is not built.
+const std::uint8_t* RadialWeights();
+
+// Byte offset in the table of the entry for offset (dx, dy) from the centre;
+// -320 <= dx <= 319, -200 <= dy <= 199.
+constexpr std::ptrdiff_t RadialEntryOffset(int dx, int dy) {
+  return 4 * (std::ptrdiff_t{dy + 200} * RadialTableColumns + (dx + 320));
+}
+
+// One quadrant of the blur walk: columns x0, x0 + sx, ... (cols of them),
+// rows y0, y0 + sy, ... (rows of them). The neighbours toward the centre of
+// pixel (x, y) are D = (x - sx, y - sy), V = (x, y - sy), H = (x - sx, y).
+struct RadialQuadrant {
+  int x0, y0, sx, sy, cols, rows;
+};
+
+// The four quadrants in processing order for a centre 1 <= cx <= 319,
+// 1 <= cy <= 199: below right, above right, below left, above left.
+struct RadialWalk {
+  RadialQuadrant quadrant[4];
+};
+constexpr RadialWalk RadialWalkFor(int cx, int cy) {
+  return {{{cx, cy, +1, +1, ScreenWidth - cx, ScreenHeight - cy},
+           {cx, cy - 1, +1, -1, ScreenWidth - cx, cy},
+           {cx - 1, cy, -1, +1, cx, ScreenHeight - cy},
+           {cx - 1, cy - 1, -1, -1, cx, cy}}};
+}
+
+// ---- sprite clipping ------------------------------------------------------
+// The visible part of a sprite at (x, y) of width x height pixels on the
+// 320 x 200 screen: sprite column/row of the first visible pixel, its screen
+// column/row and the visible width/height. Positions are taken as 64-bit
+// values, so any int32 position and any uint32 size clip without overflow.
+struct SpriteClip {
+  std::uint32_t spriteX, spriteY, screenX, screenY, width, height;
+};
+// False when nothing of the sprite lies on the screen.
+bool ClipSprite(std::int32_t x, std::int32_t y, std::uint32_t width, std::uint32_t height,
+                SpriteClip& clip);
+
+// ---- optimised routines (SSE2 baseline) --------------------------------------
+namespace sse2 {
+void AddScreen(const std::uint32_t* src, std::uint32_t* dst);
+void DarkenScreen(const std::uint32_t* src, std::uint32_t* dst, std::uint32_t count,
+                  std::uint8_t k);
+void LightenScreen(const std::uint32_t* src, std::uint32_t* dst, std::uint32_t count,
+                   std::uint8_t k);
+void CrossFade(const std::uint32_t* a, const std::uint32_t* b, std::uint32_t* dst,
+               std::uint32_t count, std::uint8_t k);
+void AddSpriteKeyed(std::int32_t x, std::int32_t y, std::uint32_t width, std::uint32_t height,
+                    const std::uint32_t* sprite, std::uint32_t* dst, std::uint32_t key);
+void SubSpriteKeyed(std::int32_t x, std::int32_t y, std::uint32_t width, std::uint32_t height,
+                    const std::uint32_t* sprite, std::uint32_t* dst, std::uint32_t key);
+void RadialBlur(std::int32_t cx, std::int32_t cy, std::uint8_t strength, std::uint8_t gain,
+                std::uint32_t* fb);
+void GlowLeft(std::uint16_t spread, std::uint16_t gain, std::uint32_t width, std::uint32_t height,
+              std::uint32_t* buffer);
+void GlowUp(std::uint16_t spread, std::uint16_t gain, std::uint32_t width, std::uint32_t height,
+            std::uint32_t* buffer);
+void GlowRight(std::uint16_t spread, std::uint16_t gain, std::uint32_t width, std::uint32_t height,
+               std::uint32_t* buffer);
+void GlowDown(std::uint16_t spread, std::uint16_t gain, std::uint32_t width, std::uint32_t height,
+              std::uint32_t* buffer);
+}  // namespace sse2
+
+// AVX2 versions of the routines that gain from wider vectors; callable only
+// where the processor has AVX2 (Supported(), which the dispatch asks once).
+namespace avx2 {
+bool Supported();
+void AddScreen(const std::uint32_t* src, std::uint32_t* dst);
+void DarkenScreen(const std::uint32_t* src, std::uint32_t* dst, std::uint32_t count,
+                  std::uint8_t k);
+void RadialBlur(std::int32_t cx, std::int32_t cy, std::uint8_t strength, std::uint8_t gain,
+                std::uint32_t* fb);
+void GlowUp(std::uint16_t spread, std::uint16_t gain, std::uint32_t width, std::uint32_t height,
+            std::uint32_t* buffer);
+void GlowDown(std::uint16_t spread, std::uint16_t gain, std::uint32_t width, std::uint32_t height,
+              std::uint32_t* buffer);
+}  // namespace avx2
+
+// The vector glow keeps 16-bit lanes: N x n must not exceed 65535, which
+// holds for every byte N when the neighbour weight n = spread + gain is at
+// most 257, and the own weight 256 - spread needs spread <= 256. Outside
+// that the optimised passes hand the call to the reference.
+constexpr bool GlowFitsSixteenBits(std::uint16_t spread, std::uint16_t gain) {
+  return spread <= 256 && std::uint32_t{spread} + gain <= 257;
+}
+
+}  // namespace vx::fx2d

@@ -1,0 +1,198 @@
+#pragma once
+// Pieces shared by the SSE2 and AVX2 radial blur: the per-call context, the
+// one-pixel step, and the four-row wavefront band (see radial_blur_sse2.cpp
+// for the scheme). Private to the fx2d module.
+#include <cstdint>
+
+#include "fx2d/fx2d_internal.h"
+#include "fx2d/simd.h"
+
+namespace vx::fx2d::radial_simd {
+
+using namespace simd;
+
+struct BlurContext {
+  std::uint32_t* fb;
+  const std::uint8_t* table;
+  int cx, cy;
+  Vec k1;  // strength + gain
+  Vec k0;  // 255 - strength
+};
+
+// S = (w0 D + w1 V + w2 H + w3 P) >> 8 (the sum of four weights is at most
+// 256, so it fits 16 bits), then R = saturate(S k1 + P k0 at 65535) >> 8.
+inline Vec Blur16(Vec d, Vec v, Vec h, Vec p, Vec w0, Vec w1, Vec w2, Vec w3, Vec k1, Vec k0) {
+  const Vec s =
+      HighByte16(Add16(Add16(Mul16(d, w0), Mul16(v, w1)), Add16(Mul16(h, w2), Mul16(p, w3))));
+  return HighByte16(AddSat16(Mul16(s, k1), Mul16(p, k0)));
+}
+
+// One pixel (x, y) of quadrant q, all inputs from memory.
+inline void BlurOnePixel(const BlurContext& b, const RadialQuadrant& q, int x, int y) {
+  std::uint32_t* p = b.fb + y * ScreenWidth + x;
+  const std::uint32_t* above = p - q.sy * ScreenWidth;  // the row before in the walk
+  const Vec weights =                                   // 16-bit w0 w1 w2 w3
+      WidenLo8(Load4Bytes(b.table + RadialEntryOffset(x - b.cx, y - b.cy)));
+  const Vec w0 = _mm_shufflelo_epi16(weights, 0x00);
+  const Vec w1 = _mm_shufflelo_epi16(weights, 0x55);
+  const Vec w2 = _mm_shufflelo_epi16(weights, 0xAA);
+  const Vec w3 = _mm_shufflelo_epi16(weights, 0xFF);
+  const Vec result =
+      Blur16(WidenLo8(Load1(above - q.sx)), WidenLo8(Load1(above)), WidenLo8(Load1(p - q.sx)),
+             WidenLo8(Load1(p)), w0, w1, w2, w3, b.k1, b.k0);
+  Store1(p, Narrow16(result, result));
+}
+
+// Columns c0 .. c0 + count - 1 (walk order) of quadrant row r.
+inline void BlurRowPart(const BlurContext& b, const RadialQuadrant& q, int r, int c0, int count) {
+  const int y = q.y0 + q.sy * r;
+  for (int c = c0; c < c0 + count; ++c) BlurOnePixel(b, q, q.x0 + q.sx * c, y);
+}
+
+// One pixel from memory into channel-major lane 0: A = [c0 0 0 0 c1 0 0 0],
+// B = [c2 0 0 0 c3 0 0 0].
+inline void LaneZero(const std::uint32_t* p, Vec& a, Vec& b) {
+  const Vec words = _mm_unpacklo_epi16(WidenLo8(Load1(p)), Zero());  // 32-bit c0 c1 c2 c3
+  a = _mm_unpacklo_epi32(words, Zero());
+  b = _mm_unpackhi_epi32(words, Zero());
+}
+
+// Lane k takes lane k - 1; lane 0 takes the given value.
+inline Vec ShiftLanes(Vec v, Vec laneZero) {
+  return _mm_or_si128(_mm_slli_epi64(v, 16), laneZero);
+}
+
+// Register i, byte 4j + l (i, j, l each 0..3) goes to register j, byte
+// 4l + i. Given four rows (i) of four pixels (j) of four channels (l), it
+// gives for each pixel position j the channel-major register of one step.
+// Three applications are the identity, so two more turn four steps' outputs
+// back into rows.
+inline void RotateIndices(Vec& v0, Vec& v1, Vec& v2, Vec& v3) {
+  const Vec a = _mm_unpacklo_epi8(v0, v1);
+  const Vec b = _mm_unpackhi_epi8(v0, v1);
+  const Vec c = _mm_unpacklo_epi8(v2, v3);
+  const Vec d = _mm_unpackhi_epi8(v2, v3);
+  v0 = _mm_unpacklo_epi16(a, c);
+  v1 = _mm_unpackhi_epi16(a, c);
+  v2 = _mm_unpacklo_epi16(b, d);
+  v3 = _mm_unpackhi_epi16(b, d);
+}
+
+// The wavefront's registers between steps.
+struct Wave {
+  Vec prevA, prevB;      // outputs of the last step (H, and V one lane on)
+  Vec prev2A, prev2B;    // outputs of the step before (D one lane on)
+  Vec beforeA, beforeB;  // lane 0's D: the row before the band, one column back
+};
+
+// One step of the wavefront: pixels and weights given channel-major (bytes
+// 4c + k), the row before the band at this step's column at 'above'.
+// Returns the outputs channel-major.
+inline Vec BlurStep(const BlurContext& b, Wave& w, Vec pixels, Vec weights,
+                    const std::uint32_t* above) {
+  Vec aboveA, aboveB;  // lane 0's V
+  LaneZero(above, aboveA, aboveB);
+  const Vec pA = WidenLo8(pixels);
+  const Vec pB = WidenHi8(pixels);
+  const Vec wA = WidenLo8(weights);  // w0 of lanes 0..3, w1 of lanes 0..3
+  const Vec wB = WidenHi8(weights);  // w2, w3
+  const Vec w0 = _mm_unpacklo_epi64(wA, wA);
+  const Vec w1 = _mm_unpackhi_epi64(wA, wA);
+  const Vec w2 = _mm_unpacklo_epi64(wB, wB);
+  const Vec w3 = _mm_unpackhi_epi64(wB, wB);
+  const Vec outA = Blur16(ShiftLanes(w.prev2A, w.beforeA), ShiftLanes(w.prevA, aboveA), w.prevA, pA,
+                          w0, w1, w2, w3, b.k1, b.k0);
+  const Vec outB = Blur16(ShiftLanes(w.prev2B, w.beforeB), ShiftLanes(w.prevB, aboveB), w.prevB, pB,
+                          w0, w1, w2, w3, b.k1, b.k0);
+  w.prev2A = w.prevA;
+  w.prev2B = w.prevB;
+  w.prevA = outA;
+  w.prevB = outB;
+  w.beforeA = aboveA;
+  w.beforeB = aboveB;
+  return Narrow16(outA, outB);
+}
+
+// Rows r .. r + 3 of quadrant q, q.cols >= 4; Sx is q.sx.
+template <int Sx>
+void BlurBand(const BlurContext& b, const RadialQuadrant& q, int r) {
+  const int cols = q.cols;
+  // Ramp-in: row r columns 0..2, row r+1 columns 0..1, row r+2 column 0.
+  BlurRowPart(b, q, r, 0, 3);
+  BlurRowPart(b, q, r + 1, 0, 2);
+  BlurRowPart(b, q, r + 2, 0, 1);
+
+  // Lane k of step t works on pixel(row r + k, column t - k).
+  std::uint32_t* pixel[4];
+  const std::uint8_t* entry[4];
+  const int t0 = 3;
+  for (int k = 0; k < 4; ++k) {
+    const int y = q.y0 + q.sy * (r + k);
+    const int x = q.x0 + Sx * (t0 - k);
+    pixel[k] = b.fb + y * ScreenWidth + x;
+    entry[k] = b.table + RadialEntryOffset(x - b.cx, y - b.cy);
+  }
+  // The row before the band, at the column of lane 0.
+  const std::uint32_t* above = pixel[0] - q.sy * ScreenWidth;
+
+  // Outputs of steps t0 - 1 and t0 - 2: pixels one and two columns back of
+  // each lane, already final in memory. Lane 3 of step t0 - 2 is shifted out
+  // unused; it is filled from a safe address, since two columns back of
+  // lane 3 may lie outside the image.
+  Wave w;
+  const Vec back1 = Gather4(pixel[0] - Sx, pixel[1] - Sx, pixel[2] - Sx, pixel[3] - Sx);
+  const Vec back2 = Gather4(pixel[0] - 2 * Sx, pixel[1] - 2 * Sx, pixel[2] - 2 * Sx, pixel[2] - Sx);
+  w.prevA = WidenLo8(Transpose4x4Bytes(back1));
+  w.prevB = WidenHi8(Transpose4x4Bytes(back1));
+  w.prev2A = WidenLo8(Transpose4x4Bytes(back2));
+  w.prev2B = WidenHi8(Transpose4x4Bytes(back2));
+  LaneZero(above - Sx, w.beforeA, w.beforeB);
+
+  int t = t0;
+  // Four steps at a time: each lane's next four pixels and weights are
+  // consecutive in memory (ascending for Sx = +1, descending for -1), so
+  // they come in as one load per lane and are turned into four steps'
+  // channel-major registers together; the outputs go back the same way.
+  // Memory position m of a group is step m (Sx = +1) or step 3 - m.
+  constexpr int low = Sx > 0 ? 0 : -3;  // offset of the lowest address
+  for (; t + 4 <= cols; t += 4) {
+    Vec px[4], wt[4];
+    for (int k = 0; k < 4; ++k) {
+      px[k] = Load4(pixel[k] + low);
+      wt[k] = _mm_loadu_si128(reinterpret_cast<const Vec*>(entry[k] + 4 * low));
+    }
+    RotateIndices(px[0], px[1], px[2], px[3]);
+    RotateIndices(wt[0], wt[1], wt[2], wt[3]);
+    Vec out[4];
+    for (int j = 0; j < 4; ++j) {
+      const int m = Sx > 0 ? j : 3 - j;
+      out[m] = BlurStep(b, w, px[m], wt[m], above + Sx * j);
+    }
+    RotateIndices(out[0], out[1], out[2], out[3]);
+    RotateIndices(out[0], out[1], out[2], out[3]);
+    for (int k = 0; k < 4; ++k) {
+      Store4(pixel[k] + low, out[k]);
+      pixel[k] += 4 * Sx;
+      entry[k] += 16 * Sx;
+    }
+    above += 4 * Sx;
+  }
+  for (; t < cols; ++t) {
+    const Vec out =
+        BlurStep(b, w, Transpose4x4Bytes(Gather4(pixel[0], pixel[1], pixel[2], pixel[3])),
+                 Transpose4x4Bytes(Gather4(entry[0], entry[1], entry[2], entry[3])), above);
+    Scatter4(Transpose4x4Bytes(out), pixel[0], pixel[1], pixel[2], pixel[3]);
+    for (int k = 0; k < 4; ++k) {
+      pixel[k] += Sx;
+      entry[k] += 4 * Sx;
+    }
+    above += Sx;
+  }
+
+  // Ramp-out: row r+1 last column, row r+2 last two, row r+3 last three.
+  BlurRowPart(b, q, r + 1, cols - 1, 1);
+  BlurRowPart(b, q, r + 2, cols - 2, 2);
+  BlurRowPart(b, q, r + 3, cols - 3, 3);
+}
+
+}  // namespace vx::fx2d::radial_simd

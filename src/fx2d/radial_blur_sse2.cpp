@@ -1,0 +1,60 @@
+// SSE2 radial blur. Within a quadrant a pixel needs its neighbour in the
+// walk direction (H, just done) and two pixels of the row before (V, D), so
+// a row is serial and each row waits for the one before it. Four rows are
+// carried at once, each one pixel behind the row before it (a wavefront):
+// at step t, lane k (row r + k) does column t - k, and its V and D are the
+// outputs of lane k - 1 at steps t - 1 and t - 2, still in registers.
+//
+// The four lanes are held channel-major in 16-bit lanes: register A holds
+// blue of lanes 0..3 then green of lanes 0..3, register B red then the fourth
+// byte. Passing a value from lane k - 1 to lane k is then a 16-bit shift
+// within each 64-bit half, and a weight of all four lanes is one register.
+//
+// Ramp-in and ramp-out of the wavefront and rows left over go through the
+// one-pixel version of the same arithmetic, reading from memory in walk order.
+#if defined(__SSE2__)  // x86-64 baseline; elsewhere the dispatch uses the reference
+#include <cassert>
+#include <cstdint>
+
+#include "fx2d/fx2d_internal.h"
+#include "fx2d/radial_blur_simd.h"
+
+namespace vx::fx2d::sse2 {
+namespace {
+
+using namespace radial_simd;
+
+void BlurQuadrant(const BlurContext& b, const RadialQuadrant& q) {
+  int r = 0;
+  if (q.cols >= 4) {
+    for (; r + 4 <= q.rows; r += 4) {
+      if (q.sx > 0) {
+        BlurBand<+1>(b, q, r);
+      } else {
+        BlurBand<-1>(b, q, r);
+      }
+    }
+  }
+  for (; r < q.rows; ++r) BlurRowPart(b, q, r, 0, q.cols);
+}
+
+}  // namespace
+
+void RadialBlur(std::int32_t cx, std::int32_t cy, std::uint8_t strength, std::uint8_t gain,
+                std::uint32_t* fb) {
+  const std::uint8_t* table = RadialWeights();
+  assert(table != nullptr && "BuildRadialTable must run before RadialBlur");
+  assert(cx >= 1 && cx <= ScreenWidth - 1 && cy >= 1 && cy <= ScreenHeight - 1);
+  assert(strength + gain <= 255);
+  const BlurContext b{fb,
+                      table,
+                      cx,
+                      cy,
+                      Splat16(static_cast<std::uint8_t>(strength + gain)),
+                      Splat16(255u - strength)};
+  for (const RadialQuadrant& q : RadialWalkFor(cx, cy).quadrant) BlurQuadrant(b, q);
+}
+
+}  // namespace vx::fx2d::sse2
+
+#endif  // defined(__SSE2__)

@@ -1,0 +1,264 @@
+// Every optimised routine (SSE2, AVX2 where the processor has it, and the
+// public name's choice) equals its reference byte for byte on random images,
+// on odd sizes and counts that reach the one-pixel tails, and at the edges
+// of the allowed centres and weights.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "fx2d/fx2d.h"
+#include "fx2d/fx2d_internal.h"
+#include "fx2d_test_images.h"
+
+namespace vx {
+namespace {
+
+using namespace fx2d_test;
+
+// An optimised version and a name for the failure message.
+template <typename Function>
+struct Candidate {
+  const char* name;
+  Function function;
+};
+
+template <typename Function>
+std::vector<Candidate<Function>> Candidates(Function sse2, Function avx2, Function publicName) {
+  std::vector<Candidate<Function>> list{{"sse2", sse2}, {"public", publicName}};
+  if (avx2 != nullptr && fx2d::avx2::Supported()) list.push_back({"avx2", avx2});
+  return list;
+}
+
+using Blend = void (*)(const std::uint32_t*, std::uint32_t*, std::uint32_t, std::uint8_t);
+using Sprite = void (*)(std::int32_t, std::int32_t, std::uint32_t, std::uint32_t,
+                        const std::uint32_t*, std::uint32_t*, std::uint32_t);
+using Glow = void (*)(std::uint16_t, std::uint16_t, std::uint32_t, std::uint32_t, std::uint32_t*);
+
+constexpr std::uint32_t Counts[] = {ScreenPixels, 1, 2, 3, 4, 5, 13, 63999};
+constexpr std::uint8_t Factors[] = {0, 1, 127, 128, 200, 254, 255};
+
+void ExpectBlendMatches(const char* what, Blend referenceVersion,
+                        const std::vector<Candidate<Blend>>& candidates) {
+  for (int round = 0; round < RandomRounds; ++round) {
+    std::mt19937 rng(100 + round);
+    const std::vector<std::uint32_t> source =
+        round % 2 ? HarshPixels(rng, ScreenPixels + 8) : RandomPixels(rng, ScreenPixels + 8);
+    for (std::uint32_t count : Counts) {
+      for (std::uint8_t k : Factors) {
+        std::vector<std::uint32_t> expected(ScreenPixels + 8, Canary);
+        referenceVersion(source.data(), expected.data(), count, k);
+        for (const auto& candidate : candidates) {
+          std::vector<std::uint32_t> actual(ScreenPixels + 8, Canary);
+          candidate.function(source.data(), actual.data(), count, k);
+          ASSERT_EQ(FirstDifference(actual, expected), -1)
+              << what << " " << candidate.name << " count " << count << " k " << int{k};
+          actual = source;  // in place, as the scenes call it
+          candidate.function(actual.data(), actual.data(), count, k);
+          std::vector<std::uint32_t> inPlace = source;
+          referenceVersion(inPlace.data(), inPlace.data(), count, k);
+          ASSERT_EQ(FirstDifference(actual, inPlace), -1)
+              << what << " in place " << candidate.name << " count " << count;
+        }
+      }
+    }
+  }
+}
+
+TEST(FastMatchesReference, DarkenAndLighten) {
+  ExpectBlendMatches(
+      "darken", reference::DarkenScreen,
+      Candidates<Blend>(fx2d::sse2::DarkenScreen, fx2d::avx2::DarkenScreen, DarkenScreen));
+  ExpectBlendMatches("lighten", reference::LightenScreen,
+                     Candidates<Blend>(fx2d::sse2::LightenScreen, nullptr, LightenScreen));
+}
+
+TEST(FastMatchesReference, AddScreenAndCrossFade) {
+  using Add = void (*)(const std::uint32_t*, std::uint32_t*);
+  using Fade = void (*)(const std::uint32_t*, const std::uint32_t*, std::uint32_t*, std::uint32_t,
+                        std::uint8_t);
+  for (int round = 0; round < RandomRounds; ++round) {
+    std::mt19937 rng(200 + round);
+    const std::vector<std::uint32_t> a = HarshPixels(rng, ScreenPixels);
+    const std::vector<std::uint32_t> b = RandomPixels(rng, ScreenPixels);
+
+    std::vector<std::uint32_t> expected = b;
+    reference::AddScreen(a.data(), expected.data());
+    for (const auto& c : Candidates<Add>(fx2d::sse2::AddScreen, fx2d::avx2::AddScreen, AddScreen)) {
+      std::vector<std::uint32_t> actual = b;
+      c.function(a.data(), actual.data());
+      ASSERT_EQ(FirstDifference(actual, expected), -1) << "add " << c.name;
+    }
+
+    for (std::uint32_t count : Counts) {
+      for (std::uint8_t k : Factors) {
+        std::vector<std::uint32_t> faded(ScreenPixels, Canary);
+        reference::CrossFade(a.data(), b.data(), faded.data(), count, k);
+        std::vector<std::uint32_t> ontoB = b;  // dst is the second image
+        reference::CrossFade(a.data(), ontoB.data(), ontoB.data(), count, k);
+        for (const auto& c : Candidates<Fade>(fx2d::sse2::CrossFade, nullptr, CrossFade)) {
+          std::vector<std::uint32_t> actual(ScreenPixels, Canary);
+          c.function(a.data(), b.data(), actual.data(), count, k);
+          ASSERT_EQ(FirstDifference(actual, faded), -1)
+              << "fade " << c.name << " count " << count << " k " << int{k};
+          actual = b;
+          c.function(a.data(), actual.data(), actual.data(), count, k);
+          ASSERT_EQ(FirstDifference(actual, ontoB), -1) << "fade onto b " << c.name;
+        }
+      }
+    }
+  }
+}
+
+// The sprite as the clipping rule defines it, independently of the
+// routines' clipping: every sprite pixel that lands on the screen.
+std::vector<std::uint32_t> SpriteOracle(bool add, std::int32_t x, std::int32_t y,
+                                        std::uint32_t width, std::uint32_t height,
+                                        const std::vector<std::uint32_t>& sprite,
+                                        std::vector<std::uint32_t> dst, std::uint32_t key) {
+  for (std::int64_t sy = 0; sy < height; ++sy) {
+    for (std::int64_t sx = 0; sx < width; ++sx) {
+      const std::int64_t tx = x + sx;
+      const std::int64_t ty = y + sy;
+      if (tx < 0 || tx >= ScreenWidth || ty < 0 || ty >= ScreenHeight) continue;
+      const std::uint32_t colour = sprite[sy * width + sx] & 0x00FFFFFF;
+      if (colour == key) continue;
+      std::uint32_t& d = dst[ty * ScreenWidth + tx];
+      std::uint32_t out = d & 0xFF000000;
+      for (int c = 0; c < 3; ++c) {
+        const int sum = add ? int(ByteOf(d, c) + ByteOf(colour, c))
+                            : int(ByteOf(d, c)) - int(ByteOf(colour, c));
+        out |= static_cast<std::uint32_t>(std::clamp(sum, 0, 255)) << (8 * c);
+      }
+      d = out;
+    }
+  }
+  return dst;
+}
+
+TEST(FastMatchesReference, SpritesAtRandomPlacesIncludingClipped) {
+  const int placements = RandomRounds * 25;
+  std::mt19937 rng(300);
+  const std::vector<std::uint32_t> background = HarshPixels(rng, ScreenPixels + CanaryPixels);
+  for (int i = 0; i < placements; ++i) {
+    const std::uint32_t width = 1 + rng() % 400;
+    const std::uint32_t height = 1 + rng() % 260;
+    const std::int32_t x = static_cast<std::int32_t>(rng() % 900) - 450;
+    const std::int32_t y = static_cast<std::int32_t>(rng() % 600) - 300;
+    std::vector<std::uint32_t> sprite = RandomPixels(rng, std::size_t{width} * height);
+    const std::uint32_t key = i % 3 == 0 ? 0u : sprite[rng() % sprite.size()] & 0x00FFFFFF;
+    for (std::uint32_t& p : sprite)  // a third of the pixels keyed, any fourth byte
+      if (rng() % 3 == 0) p = key | (static_cast<std::uint32_t>(rng()) & 0xFF000000);
+
+    for (bool add : {true, false}) {
+      const std::vector<std::uint32_t> expected =
+          SpriteOracle(add, x, y, width, height, sprite, background, key);
+      std::vector<std::uint32_t> plain = background;
+      (add ? reference::AddSpriteKeyed : reference::SubSpriteKeyed)(
+          x, y, width, height, sprite.data(), plain.data(), key);
+      ASSERT_EQ(FirstDifference(plain, expected), -1)
+          << "reference " << (add ? "add" : "sub") << " at " << x << "," << y << " " << width << "x"
+          << height;
+      for (const auto& c :
+           add ? Candidates<Sprite>(fx2d::sse2::AddSpriteKeyed, nullptr, AddSpriteKeyed)
+               : Candidates<Sprite>(fx2d::sse2::SubSpriteKeyed, nullptr, SubSpriteKeyed)) {
+        std::vector<std::uint32_t> actual = background;
+        c.function(x, y, width, height, sprite.data(), actual.data(), key);
+        ASSERT_EQ(FirstDifference(actual, expected), -1)
+            << c.name << (add ? " add" : " sub") << " at " << x << "," << y << " " << width << "x"
+            << height;
+      }
+    }
+  }
+}
+
+struct GlowCase {
+  const char* name;
+  Glow referenceVersion;
+  std::vector<Candidate<Glow>> candidates;
+};
+
+TEST(FastMatchesReference, GlowInAllDirectionsWeightsAndSizes) {
+  const GlowCase passes[] = {
+      {"left", reference::GlowLeft, Candidates<Glow>(fx2d::sse2::GlowLeft, nullptr, GlowLeft)},
+      {"up", reference::GlowUp, Candidates<Glow>(fx2d::sse2::GlowUp, fx2d::avx2::GlowUp, GlowUp)},
+      {"right", reference::GlowRight, Candidates<Glow>(fx2d::sse2::GlowRight, nullptr, GlowRight)},
+      {"down", reference::GlowDown,
+       Candidates<Glow>(fx2d::sse2::GlowDown, fx2d::avx2::GlowDown, GlowDown)}};
+  // The scenes' weights, the ends of the range, and weights past 16 bits.
+  const std::uint16_t weights[][2] = {{50, 15}, {50, 5},    {25, 5},  {0, 0},    {256, 0},
+                                      {256, 1}, {100, 158}, {7, 250}, {0, 1000}, {256, 65535}};
+  const std::uint32_t sizes[][2] = {{320, 200}, {2, 2},   {3, 7},    {5, 3},  {7, 5},
+                                    {13, 9},    {33, 17}, {321, 11}, {4, 12}, {9, 1},
+                                    {1, 9},     {6, 16},  {11, 37},  {2, 29}};
+  for (int round = 0; round < RandomRounds; ++round) {
+    std::mt19937 rng(400 + round);
+    for (const auto& size : sizes) {
+      const std::size_t count = std::size_t{size[0]} * size[1];
+      const std::vector<std::uint32_t> image = round % 2 ? HarshPixels(rng, count + CanaryPixels)
+                                                         : RandomPixels(rng, count + CanaryPixels);
+      for (const auto& w : weights) {
+        for (const GlowCase& pass : passes) {
+          std::vector<std::uint32_t> expected = image;
+          pass.referenceVersion(w[0], w[1], size[0], size[1], expected.data());
+          for (const auto& c : pass.candidates) {
+            std::vector<std::uint32_t> actual = image;
+            c.function(w[0], w[1], size[0], size[1], actual.data());
+            ASSERT_EQ(FirstDifference(actual, expected), -1)
+                << pass.name << " " << c.name << " " << w[0] << "/" << w[1] << " on " << size[0]
+                << "x" << size[1];
+          }
+        }
+      }
+    }
+  }
+}
+
+class RadialBlurMatches : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { BuildRadialTable(); }
+  static void TearDownTestSuite() { FreeRadialTable(); }
+};
+
+TEST_F(RadialBlurMatches, AtEveryKindOfCentreAndWeight) {
+  using Blur = void (*)(std::int32_t, std::int32_t, std::uint8_t, std::uint8_t, std::uint32_t*);
+  std::vector<std::array<int, 2>> centres = {
+      {160, 100}, {1, 1},   {319, 199}, {1, 199}, {319, 1}, {2, 3},   {317, 196}, {3, 197},
+      {100, 50},  {4, 100}, {160, 4},   {8, 9},   {7, 192}, {312, 7}, {313, 193}};
+  std::vector<std::array<int, 2>> weights = {{140, 10}, {230, 10}, {0, 0}, {255, 0}, {0, 255}};
+  std::mt19937 rng(500);
+  for (int i = 0; i < RandomRounds; ++i) {
+    centres.push_back({1 + static_cast<int>(rng() % 319), 1 + static_cast<int>(rng() % 199)});
+    const int strength = static_cast<int>(rng() % 256);
+    weights.push_back({strength, static_cast<int>(rng() % (256 - strength))});
+  }
+  for (std::size_t ci = 0; ci < centres.size(); ++ci) {
+    const auto& centre = centres[ci];
+    // Every centre with the scenes' weights; the other weights at a few.
+    const std::size_t weightCount = ci < 2 ? weights.size() : 2;
+    for (std::size_t wi = 0; wi < weightCount; ++wi) {
+      const auto& w = weights[wi];
+      std::mt19937 pixels(600 + static_cast<unsigned>(ci * 31 + wi));
+      const std::vector<std::uint32_t> image =
+          wi % 2 ? HarshPixels(pixels, ScreenPixels + CanaryPixels)
+                 : RandomPixels(pixels, ScreenPixels + CanaryPixels);
+      std::vector<std::uint32_t> expected = image;
+      reference::RadialBlur(centre[0], centre[1], w[0], w[1], expected.data());
+      for (const auto& c :
+           Candidates<Blur>(fx2d::sse2::RadialBlur, fx2d::avx2::RadialBlur, RadialBlur)) {
+        std::vector<std::uint32_t> actual = image;
+        c.function(centre[0], centre[1], w[0], w[1], actual.data());
+        ASSERT_EQ(FirstDifference(actual, expected), -1)
+            << c.name << " centre " << centre[0] << "," << centre[1] << " strength " << w[0]
+            << " gain " << w[1];
+      }
+    }
+  }
+}
+
+}  // namespace
+}  // namespace vx
