@@ -3,6 +3,17 @@
 // the engine's loaded-scene records (engine/scene.h), and frees them again.
 // Errors are kept in a sticky last-error code: once set, loads and frees fail
 // at once until TakeLoadError is called.
+//
+// Damaged files: every value is read through a bounds check. A chunk header
+// or value past the end of the file, a chunk length under 6, a count larger
+// than the bytes left, a data chunk outside its record (a vertex list with no
+// object), chunks nested more than 32 deep, more than 65535 records of a kind,
+// or a face naming a vertex at or beyond its object's vertex count (checked
+// after the walk) fail with LoadFatal and a LoadErrorDetail text. A length
+// that runs past its parent is trusted up to the parent's end; 0x4130 face
+// indices and 0x4140 coordinates beyond their arrays are ignored. After
+// LoadNot3ds or LoadFatal, mesh still receives the records built so far, with
+// their pointer tables, for Free3DSData (after TakeLoadError).
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -27,7 +38,8 @@ enum LoadError : std::uint32_t {
 // is pending afterwards; mesh receives whatever was built (also after a
 // damaged file, so that it can be freed).
 bool Load3DSFile(Mesh3D*& mesh, std::string_view name);
-// The same from bytes in memory (tools, tests and the fuzz target).
+// The same from bytes in memory (tools, tests and the fuzz target); an empty
+// buffer is LoadCantRead, like a file the library does not hold.
 bool Load3DSMemory(Mesh3D*& mesh, const std::uint8_t* data, std::size_t size);
 // Frees every record; the pointer becomes null.
 bool Free3DSData(Mesh3D*& mesh);

@@ -1,0 +1,131 @@
+// 4x4 and 3x3 matrices of singles (row vectors, translation in row 3) and the
+// field-of-view ratio of the 320 x 200 view. Every element is computed in
+// double and rounded to single once.
+#include <cmath>
+#include <cstdio>
+#include <string>
+#include <utility>
+
+#include "math/math.h"
+#include "platform/console.h"
+
+namespace vx {
+namespace {
+
+// The view the engine projects to; 200 is the drawn image height, not the
+// 240 rows of the frame buffer.
+constexpr double ViewWidthUnits = 320.0;
+constexpr double ViewHeightUnits = 200.0;
+
+// Degrees to radians, held as a single (0.017453292): the ratio below is
+// computed with exactly this factor both ways.
+constexpr float DegreesToRadians = static_cast<float>(3.14159265358979323846 / 180.0);
+
+float fovRatio = 0.0f;
+
+template <typename Op>
+Matrix ElementWise(const Matrix& a, Op op) {
+  Matrix r;
+  for (int i = 0; i < 4; ++i)
+    for (int j = 0; j < 4; ++j) r.m[i][j] = static_cast<float>(op(i, j, double{a.m[i][j]}));
+  return r;
+}
+
+}  // namespace
+
+Matrix operator+(const Matrix& a, const Matrix& b) {
+  return ElementWise(a, [&](int i, int j, double x) { return x + b.m[i][j]; });
+}
+
+Matrix operator-(const Matrix& a, const Matrix& b) {
+  return ElementWise(a, [&](int i, int j, double x) { return x - b.m[i][j]; });
+}
+
+Matrix operator*(const Matrix& a, float s) {
+  return ElementWise(a, [&](int, int, double x) { return x * s; });
+}
+
+Matrix operator*(float s, const Matrix& a) {
+  return ElementWise(a, [&](int, int, double x) { return double{s} * x; });
+}
+
+Matrix operator/(const Matrix& a, float s) {
+  return ElementWise(a, [&](int, int, double x) { return x / s; });
+}
+
+Matrix MatMul(const Matrix& a, const Matrix& b) {
+  Matrix r;
+  for (int i = 0; i < 4; ++i) {
+    for (int j = 0; j < 4; ++j) {
+      double sum = 0.0;
+      for (int k = 0; k < 4; ++k) sum += double{a.m[i][k]} * b.m[k][j];
+      r.m[i][j] = static_cast<float>(sum);
+    }
+  }
+  return r;
+}
+
+Vector TransformPoint(Vector v, const Matrix& m) {
+  double out[3];
+  for (int j = 0; j < 3; ++j) {
+    out[j] =
+        double{v.x} * m.m[0][j] + double{v.y} * m.m[1][j] + double{v.z} * m.m[2][j] + m.m[3][j];
+  }
+  return Vector{static_cast<float>(out[0]), static_cast<float>(out[1]), static_cast<float>(out[2])};
+}
+
+void MatTranspose(Matrix& m) {
+  for (int i = 0; i < 4; ++i)
+    for (int j = i + 1; j < 4; ++j) std::swap(m.m[i][j], m.m[j][i]);
+}
+
+void Mat3Invert(Matrix3& m) {
+  const double a = m.m[0][0], b = m.m[0][1], c = m.m[0][2];
+  const double d = m.m[1][0], e = m.m[1][1], f = m.m[1][2];
+  const double g = m.m[2][0], h = m.m[2][1], i = m.m[2][2];
+  const double det = a * (e * i - h * f) - b * (d * i - g * f) + c * (d * h - g * e);
+  // A singular matrix is not detected: k becomes infinite (or NaN).
+  const double k = 1.0 / det;
+  const double r[3][3] = {
+      {(e * i - h * f), -(b * i - h * c), (b * f - e * c)},
+      {-(d * i - g * f), (a * i - g * c), -(a * f - d * c)},
+      {(d * h - g * e), -(a * h - g * b), (a * e - d * b)},
+  };
+  for (int row = 0; row < 3; ++row)
+    for (int col = 0; col < 3; ++col) m.m[row][col] = static_cast<float>(r[row][col] * k);
+}
+
+Matrix Mat3ToMatrix(const Matrix3& m) {
+  Matrix r = MatrixIdentity;
+  for (int i = 0; i < 3; ++i)
+    for (int j = 0; j < 3; ++j) r.m[i][j] = m.m[i][j];
+  return r;
+}
+
+void WriteMatrix(const Matrix& m) {
+  for (const auto& row : m.m) {
+    std::string line = "| ";
+    char number[64];
+    for (int j = 0; j < 4; ++j) {
+      if (j > 0) line += "  ";
+      std::snprintf(number, sizeof number, "%8.3f", double{row[j]});
+      line += number;
+    }
+    line += "  |";
+    ConsoleWriteLine(line);
+  }
+}
+
+void ComputeFovRatio(float fov) {
+  const double d = DegreesToRadians;
+  const double h = std::tan(double{fov} / 2.0 * d);
+  const float vertical =
+      static_cast<float>(2.0 * std::atan(h * ViewHeightUnits / ViewWidthUnits) / d);
+  fovRatio = static_cast<float>(double{vertical} / fov);
+}
+
+float FovRatio() {
+  return fovRatio;
+}
+
+}  // namespace vx

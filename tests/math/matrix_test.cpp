@@ -1,0 +1,151 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "math/math.h"
+#include "support/testlib.h"
+
+namespace vx {
+namespace {
+
+Matrix Sample() {
+  return Matrix{{{1, 2, 3, 0}, {-4, 5, 6, 0}, {7, -8, 9, 0}, {10, 11, -12, 1}}};
+}
+
+void ExpectMatrix(const Matrix& got, const Matrix& want) {
+  for (int i = 0; i < 4; ++i)
+    for (int j = 0; j < 4; ++j) EXPECT_FLOAT_EQ(got.m[i][j], want.m[i][j]) << i << "," << j;
+}
+
+TEST(MatrixArithmetic, ElementWiseOperators) {
+  const Matrix a = Sample();
+  Matrix twice = a + a;
+  ExpectMatrix(twice, a * 2.0f);
+  ExpectMatrix(2.0f * a, twice);
+  ExpectMatrix(twice / 2.0f, a);
+  const Matrix zero = a - a;
+  for (const auto& row : zero.m)
+    for (float x : row) EXPECT_EQ(x, 0.0f);
+}
+
+TEST(MatrixMultiply, IdentityOnEitherSideReturnsTheOtherOperand) {
+  ExpectMatrix(MatMul(MatrixIdentity, Sample()), Sample());
+  ExpectMatrix(MatMul(Sample(), MatrixIdentity), Sample());
+}
+
+TEST(MatrixMultiply, LeftOperandIsAppliedFirst) {
+  Matrix translate = MatrixIdentity;
+  translate.m[3][0] = 1.0f;  // move x by 1
+  Matrix scale = MatrixIdentity;
+  scale.m[0][0] = 2.0f;  // double x
+  const Vector p{3.0f, 0.0f, 0.0f};
+  // Translate, then scale: (3 + 1) * 2; the other order gives 3 * 2 + 1.
+  EXPECT_FLOAT_EQ(TransformPoint(p, MatMul(translate, scale)).x, 8.0f);
+  EXPECT_FLOAT_EQ(TransformPoint(p, MatMul(scale, translate)).x, 7.0f);
+}
+
+TEST(MatrixMultiply, HandComputedProduct) {
+  const Matrix a{{{1, 2, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {3, 4, 5, 1}}};
+  const Matrix b{{{0, 1, 0, 0}, {-1, 0, 0, 0}, {0, 0, 2, 0}, {0, 0, 0, 1}}};
+  const Matrix want{{{-2, 1, 0, 0}, {-1, 0, 0, 0}, {0, 0, 2, 0}, {-4, 3, 10, 1}}};
+  ExpectMatrix(MatMul(a, b), want);
+}
+
+TEST(MatrixTransform, OriginMapsToTheTranslationRow) {
+  const Vector p = TransformPoint(ZeroVector, Sample());
+  EXPECT_FLOAT_EQ(p.x, 10.0f);
+  EXPECT_FLOAT_EQ(p.y, 11.0f);
+  EXPECT_FLOAT_EQ(p.z, -12.0f);
+}
+
+TEST(MatrixTransform, RowVectorTimesMatrixIgnoringColumnThree) {
+  Matrix m = Sample();
+  m.m[0][3] = 99.0f;  // no division by w
+  m.m[3][3] = 5.0f;
+  const Vector p = TransformPoint({1, 2, 3}, m);
+  EXPECT_FLOAT_EQ(p.x, 1 * 1 + 2 * -4 + 3 * 7 + 10);
+  EXPECT_FLOAT_EQ(p.y, 1 * 2 + 2 * 5 + 3 * -8 + 11);
+  EXPECT_FLOAT_EQ(p.z, 1 * 3 + 2 * 6 + 3 * 9 - 12);
+}
+
+TEST(MatrixTranspose, SwapsRowsAndColumns) {
+  Matrix m = Sample();
+  MatTranspose(m);
+  for (int i = 0; i < 4; ++i)
+    for (int j = 0; j < 4; ++j) EXPECT_EQ(m.m[i][j], Sample().m[j][i]);
+}
+
+TEST(Matrix3, IdentityWidensToTheFourByFourIdentity) {
+  const Matrix3 id{{{1, 0, 0}, {0, 1, 0}, {0, 0, 1}}};
+  ExpectMatrix(Mat3ToMatrix(id), MatrixIdentity);
+}
+
+TEST(Matrix3, WideningPutsTheBlockTopLeftAndClearsTheRest) {
+  const Matrix3 m{{{1, 2, 3}, {4, 5, 6}, {7, 8, 9}}};
+  const Matrix want{{{1, 2, 3, 0}, {4, 5, 6, 0}, {7, 8, 9, 0}, {0, 0, 0, 1}}};
+  ExpectMatrix(Mat3ToMatrix(m), want);
+}
+
+TEST(Matrix3, InverseOfHandComputedMatrix) {
+  // [2 0 0; 0 0 4; 0 1 0] has det -8; its inverse is [0.5 0 0; 0 0 1; 0 0.25 0].
+  Matrix3 m{{{2, 0, 0}, {0, 0, 4}, {0, 1, 0}}};
+  Mat3Invert(m);
+  const float want[3][3] = {{0.5f, 0, 0}, {0, 0, 1}, {0, 0.25f, 0}};
+  for (int i = 0; i < 3; ++i)
+    for (int j = 0; j < 3; ++j) EXPECT_FLOAT_EQ(m.m[i][j], want[i][j]) << i << "," << j;
+}
+
+TEST(Matrix3, InverseTimesOriginalIsIdentity) {
+  const Matrix3 original{{{1, 2, 3}, {0, 1, 4}, {5, 6, 0}}};
+  Matrix3 inverse = original;
+  Mat3Invert(inverse);
+  const Matrix product = MatMul(Mat3ToMatrix(original), Mat3ToMatrix(inverse));
+  for (int i = 0; i < 4; ++i)
+    for (int j = 0; j < 4; ++j) EXPECT_NEAR(product.m[i][j], i == j ? 1.0f : 0.0f, 1e-5f);
+}
+
+TEST(Matrix3, SingularMatrixIsNotDetected) {
+  Matrix3 m{{{1, 2, 3}, {2, 4, 6}, {0, 0, 1}}};
+  Mat3Invert(m);
+  bool anyNotFinite = false;
+  for (const auto& row : m.m)
+    for (float x : row) anyNotFinite = anyNotFinite || !std::isfinite(x);
+  EXPECT_TRUE(anyNotFinite);
+}
+
+TEST(MatrixPrint, RowsOfEightWideFieldsBetweenBars) {
+  Matrix m = MatrixIdentity;
+  m.m[3][0] = -12.3456f;
+  m.m[3][1] = 1234.5f;
+  EXPECT_EQ(test::CaptureStdout([&] { WriteMatrix(m); }),
+            "|    1.000     0.000     0.000     0.000  |\n"
+            "|    0.000     1.000     0.000     0.000  |\n"
+            "|    0.000     0.000     1.000     0.000  |\n"
+            "|  -12.346  1234.500     0.000     1.000  |\n");
+}
+
+TEST(FovRatio, NinetyDegreesGivesAVerticalAngleOfAbout64) {
+  ComputeFovRatio(90.0f);
+  // tan 45 = 1; 2 atan(200/320) = 64.0108 degrees; / 90.
+  EXPECT_NEAR(FovRatio(), 64.0108f / 90.0f, 2e-5f);
+  EXPECT_NEAR(FovRatio() * 90.0f, 64.01f, 0.01f);
+}
+
+TEST(FovRatio, BelowOneForEveryAngleUpTo180) {
+  for (int fov = 1; fov < 180; ++fov) {
+    ComputeFovRatio(static_cast<float>(fov));
+    const double want =
+        2.0 * std::atan(std::tan(fov / 2.0 * M_PI / 180.0) * 200.0 / 320.0) * 180.0 / M_PI / fov;
+    EXPECT_LT(FovRatio(), 1.0f) << fov;
+    EXPECT_GT(FovRatio(), 0.0f) << fov;
+    EXPECT_NEAR(FovRatio(), want, 1e-5) << fov;
+  }
+}
+
+TEST(FovRatio, SmallAnglesApproachTheAspectRatio) {
+  ComputeFovRatio(0.01f);
+  EXPECT_NEAR(FovRatio(), 200.0f / 320.0f, 1e-4f);
+}
+
+}  // namespace
+}  // namespace vx
