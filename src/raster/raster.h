@@ -4,9 +4,19 @@
 // point, whole rows, 1/z, texture u and v in 8.8 fixed point (bits 8..15
 // select the texel of a 256 x 256 texture, so textures repeat every 65536
 // units). A pixel is drawn only when its 1/z is strictly greater than the
-// depth entry. Whatever the input, a fill never reads or writes outside its
-// edge tables, the image, the depth buffer or the texture: rows and columns
-// outside the view are clamped away.
+// depth entry; a drawn pixel receives the texel unchanged.
+//
+// Along a row, pixel k (counted from the row's left end, k = 0 .. n) takes
+// z = z0 + k * dz, and likewise uz, vz (perspective) in single precision: one
+// multiplication and one addition per value, never repeated addition, so
+// that the vector fills give the very same bits. Affine u, v are 32-bit
+// integers u0 + k * du (wrapping), the same as stepping by addition.
+//
+// Whatever the input, a fill never reads or writes outside its edge tables,
+// the image, the depth buffer or the texture: rows outside 0..199 and
+// columns outside 0..319 are clamped away (an unclipped polygon draws only
+// its visible part), and a polygon with count 0 or above 15, an index past
+// the object's vertex slots or no texture draws nothing.
 #include <cstdint>
 
 #include "engine/scene.h"
@@ -16,22 +26,30 @@ namespace vx {
 using FillFunction = void (*)(ScreenObject* const& objectEntry, std::uint32_t polygonIndex,
                               std::uint32_t* image);
 
-// Makes the buffer that field points to the current depth buffer.
+// Makes the buffer that field points to (64000 singles) the current depth
+// buffer. The fills and ClearDepthBuffer do nothing while none is set.
 void SetDepthBuffer(float* const& field);
 // Writes 1e-6 (nothing drawn yet) into all 64000 entries.
 void ClearDepthBuffer();
 // Texture u, v stepped linearly across a row.
 void FillPolygonAffine(ScreenObject* const& objectEntry, std::uint32_t polygonIndex,
                        std::uint32_t* image);
-// u = round(uz / z), v = round(vz / z) at every pixel.
+// u = round(uz / z), v = round(vz / z) at every pixel (ties to even).
 void FillPolygonPerspective(ScreenObject* const& objectEntry, std::uint32_t polygonIndex,
                             std::uint32_t* image);
-// Every drawable polygon of every visible object, in order.
+// Every polygon with drawFlag set of every visible object, in array order.
 void DrawScenePolygons(Scene* scene, std::uint32_t* image, FillFunction fill);
 
 // Chooses the plain reference fills (true) or the optimised ones (false, the
-// default) behind the two fill names.
+// default) behind the two fill names. Both give identical images and depth
+// buffers.
 void UseReferenceRaster(bool reference);
+
+// Instruction sets of the optimised fills. The widest one the processor has
+// is chosen at start-up; tests pick each in turn.
+enum class RasterInstructions { Sse2, Avx2 };
+// False (and nothing changes) when this build or processor lacks the set.
+bool UseRasterInstructions(RasterInstructions set);
 
 namespace reference {
 void FillPolygonAffine(ScreenObject* const& objectEntry, std::uint32_t polygonIndex,

@@ -1,0 +1,130 @@
+#pragma once
+// Private to the rasterizer: the per-polygon set-up (edge walk, middle-row
+// gradients, clamping to the image) that turns a polygon into spans, and the
+// per-pixel arithmetic that every fill must reproduce bit for bit. The
+// reference fills run BuildSpans and then every pixel one by one; the
+// optimised fills run BuildSpansFast and whole groups of pixels at once.
+#include <cstdint>
+#include <type_traits>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+#include "engine/scene.h"
+
+namespace vx::raster {
+
+enum class FillMode { Affine, Perspective };
+
+// Texture values of an edge-table entry and of a span: affine u, v in 8.8
+// fixed point (32-bit, wrapping), perspective u x z and v x z as singles.
+template <FillMode M>
+using TextureValue = std::conditional_t<M == FillMode::Affine, std::uint32_t, float>;
+
+// One row of a polygon, clamped to the image. Pixel k of the row (k counted
+// from the row's left end, which may lie left of column 0) has the left end's
+// values plus k times the polygon's gradients; the span holds the pixels
+// k = first .. first + count - 1, all inside the image.
+template <FillMode M>
+struct Span {
+  std::int32_t pixel;  // image index of pixel k = first
+  std::int32_t first;  // 0 .. 2^24: exact as a single
+  std::int32_t count;  // 1 .. 320
+  float z;             // 1/z at the left end
+  TextureValue<M> u, v;
+};
+
+// Per pixel to the right, from the polygon's middle row.
+template <FillMode M>
+struct Gradients {
+  float dz;
+  TextureValue<M> du, dv;
+};
+
+template <FillMode M>
+struct PolygonSpans {
+  const std::uint32_t* texture;  // 256 x 256 texels
+  float* depth;                  // the current depth buffer, 64000 entries
+  Gradients<M> gradients;
+  std::int32_t spanCount;
+  Span<M> spans[ViewHeight];
+};
+
+// Walks the polygon's edges into the edge tables and returns its visible
+// spans (module storage, valid until the next call), or nullptr when the
+// polygon draws nothing: invalid records, no depth buffer, count 0 or above
+// MaxPolygonVertices, an index at or past vertexSlots, no texture, no rows
+// (ymax <= ymin), or width <= 0 at the middle row.
+template <FillMode M>
+const PolygonSpans<M>* BuildSpans(const ScreenObject* object, std::uint32_t polygonIndex);
+
+// BuildSpans with a quicker path for polygons whose vertices all lie inside
+// the image (what the pipeline hands over); the same spans, bit for bit.
+template <FillMode M>
+const PolygonSpans<M>* BuildSpansFast(const ScreenObject* object, std::uint32_t polygonIndex);
+
+// The current depth buffer (nullptr until SetDepthBuffer).
+float* CurrentDepthBuffer();
+
+// The optimised fills of each instruction set (the FillFunction signature).
+// Every one equals the reference fill of its mode byte for byte.
+void FillAffineSse2(ScreenObject* const& objectEntry, std::uint32_t polygonIndex,
+                    std::uint32_t* image);
+void FillPerspectiveSse2(ScreenObject* const& objectEntry, std::uint32_t polygonIndex,
+                         std::uint32_t* image);
+void FillAffineAvx2(ScreenObject* const& objectEntry, std::uint32_t polygonIndex,
+                    std::uint32_t* image);
+void FillPerspectiveAvx2(ScreenObject* const& objectEntry, std::uint32_t polygonIndex,
+                         std::uint32_t* image);
+// True when this build has the AVX2 fills and the processor runs them.
+bool Avx2Supported();
+
+// Round to nearest, ties to even (the processor's default rounding mode);
+// NaN and values outside the 32-bit range give INT32_MIN. This is exactly
+// what the vector conversion (cvtps2dq) gives lane by lane.
+inline std::int32_t RoundToInt32(float f) {
+#if defined(__SSE2__)
+  return _mm_cvtss_si32(_mm_set_ss(f));
+#else
+  if (!(f >= -2147483648.0f && f < 2147483648.0f)) {
+    return INT32_MIN;
+  }
+  return static_cast<std::int32_t>(__builtin_nearbyintf(f));
+#endif
+}
+
+// Texel index of 8.8 coordinates: column = bits 8..15 of u, row = bits 8..15
+// of v, so textures repeat every 65536 units, negative ones included.
+inline std::uint32_t TexelIndex(std::uint32_t u, std::uint32_t v) {
+  return (v & 0xFF00u) | ((u >> 8) & 0xFFu);
+}
+
+// Pixel k of a span, the definition every fill follows: z = z0 + k * dz;
+// affine u = u0 + k * du (mod 2^32); perspective uz = uz0 + k * duz,
+// u = round(uz / z). Drawn when z is strictly greater than the depth entry.
+template <FillMode M>
+inline void DrawSpanPixel(const PolygonSpans<M>& polygon, const Span<M>& span, std::int32_t j,
+                          std::uint32_t* image) {
+  const Gradients<M>& g = polygon.gradients;
+  const std::int32_t k = span.first + j;
+  const std::int32_t i = span.pixel + j;
+  const float z = span.z + static_cast<float>(k) * g.dz;
+  if (!(z > polygon.depth[i])) {
+    return;
+  }
+  std::uint32_t u, v;
+  if constexpr (M == FillMode::Affine) {
+    u = span.u + static_cast<std::uint32_t>(k) * g.du;
+    v = span.v + static_cast<std::uint32_t>(k) * g.dv;
+  } else {
+    const float uz = span.u + static_cast<float>(k) * g.du;
+    const float vz = span.v + static_cast<float>(k) * g.dv;
+    u = static_cast<std::uint32_t>(RoundToInt32(uz / z));
+    v = static_cast<std::uint32_t>(RoundToInt32(vz / z));
+  }
+  image[i] = polygon.texture[TexelIndex(u, v)];
+  polygon.depth[i] = z;
+}
+
+}  // namespace vx::raster

@@ -1,0 +1,159 @@
+// The optimised fills, SSE2 (the x86-64 baseline): four pixels of a span at
+// once. Pixel k takes exactly the reference arithmetic (fill_setup.h): the
+// lane's k as a single (exact below 2^24), one multiplication and one
+// addition for z, uz and vz, the same IEEE division and round-to-nearest
+// conversion; affine u, v step as 32-bit integers, which wrap exactly as
+// u0 + k * du does. A group whose pixels all fail the depth test skips the
+// divisions and texel reads.
+#include "raster/fill_setup.h"
+
+#if defined(__SSE2__)
+
+#include <emmintrin.h>
+
+namespace vx::raster {
+namespace {
+
+// mask ? a : b, lane by lane (mask lanes all ones or all zeros).
+inline __m128i Select(__m128i mask, __m128i a, __m128i b) {
+  return _mm_or_si128(_mm_and_si128(mask, a), _mm_andnot_si128(mask, b));
+}
+
+// Texel indices (v & 0xFF00) | ((u >> 8) & 0xFF) of four lanes.
+inline __m128i TexelIndices(__m128i u, __m128i v) {
+  return _mm_or_si128(_mm_and_si128(v, _mm_set1_epi32(0xFF00)),
+                      _mm_and_si128(_mm_srli_epi32(u, 8), _mm_set1_epi32(0xFF)));
+}
+
+inline __m128i GatherTexels(const std::uint32_t* texture, __m128i index) {
+  alignas(16) std::uint32_t i[4];
+  _mm_store_si128(reinterpret_cast<__m128i*>(i), index);
+  return _mm_setr_epi32(static_cast<int>(texture[i[0]]), static_cast<int>(texture[i[1]]),
+                        static_cast<int>(texture[i[2]]), static_cast<int>(texture[i[3]]));
+}
+
+// Running state of one span: lane values for the next four pixels.
+struct Lanes {
+  __m128 k;      // pixel numbers as singles
+  __m128i u, v;  // affine only: 8.8 coordinates
+};
+
+// Four pixels from pixel index i on; live marks the lanes inside the span.
+template <FillMode M>
+inline void DrawGroup(const PolygonSpans<M>& polygon, const Span<M>& span, const Lanes& lanes,
+                      std::int32_t i, __m128 live, std::uint32_t* image) {
+  const Gradients<M>& g = polygon.gradients;
+  float* depth = polygon.depth + i;
+  const __m128 z = _mm_add_ps(_mm_set1_ps(span.z), _mm_mul_ps(lanes.k, _mm_set1_ps(g.dz)));
+  const __m128 old = _mm_loadu_ps(depth);
+  const __m128 drawn = _mm_and_ps(_mm_cmpgt_ps(z, old), live);
+  if (_mm_movemask_ps(drawn) == 0) {
+    return;
+  }
+  __m128i u, v;
+  if constexpr (M == FillMode::Affine) {
+    u = lanes.u;
+    v = lanes.v;
+  } else {
+    const __m128 uz = _mm_add_ps(_mm_set1_ps(span.u), _mm_mul_ps(lanes.k, _mm_set1_ps(g.du)));
+    const __m128 vz = _mm_add_ps(_mm_set1_ps(span.v), _mm_mul_ps(lanes.k, _mm_set1_ps(g.dv)));
+    u = _mm_cvtps_epi32(_mm_div_ps(uz, z));
+    v = _mm_cvtps_epi32(_mm_div_ps(vz, z));
+  }
+  const __m128i texels = GatherTexels(polygon.texture, TexelIndices(u, v));
+  const __m128i mask = _mm_castps_si128(drawn);
+  __m128i* pixels = reinterpret_cast<__m128i*>(image + i);
+  _mm_storeu_si128(pixels, Select(mask, texels, _mm_loadu_si128(pixels)));
+  _mm_storeu_ps(depth, _mm_or_ps(_mm_and_ps(drawn, z), _mm_andnot_ps(drawn, old)));
+}
+
+template <FillMode M>
+void DrawSpans(const PolygonSpans<M>& polygon, std::uint32_t* image) {
+  const __m128 laneNumbers = _mm_setr_ps(0.0f, 1.0f, 2.0f, 3.0f);
+  const __m128 allLive = _mm_castsi128_ps(_mm_set1_epi32(-1));
+  for (std::int32_t s = 0; s < polygon.spanCount; ++s) {
+    const Span<M>& span = polygon.spans[s];
+    Lanes lanes{};
+    lanes.k = _mm_add_ps(_mm_set1_ps(static_cast<float>(span.first)), laneNumbers);
+    __m128i du4 = _mm_setzero_si128(), dv4 = _mm_setzero_si128();
+    if constexpr (M == FillMode::Affine) {
+      const Gradients<M>& g = polygon.gradients;
+      const std::uint32_t k = static_cast<std::uint32_t>(span.first);
+      const std::uint32_t u = span.u + k * g.du;
+      const std::uint32_t v = span.v + k * g.dv;
+      lanes.u = _mm_setr_epi32(static_cast<int>(u), static_cast<int>(u + g.du),
+                               static_cast<int>(u + 2 * g.du), static_cast<int>(u + 3 * g.du));
+      lanes.v = _mm_setr_epi32(static_cast<int>(v), static_cast<int>(v + g.dv),
+                               static_cast<int>(v + 2 * g.dv), static_cast<int>(v + 3 * g.dv));
+      du4 = _mm_set1_epi32(static_cast<int>(4 * g.du));
+      dv4 = _mm_set1_epi32(static_cast<int>(4 * g.dv));
+    }
+    std::int32_t j = 0;
+    for (; j + 4 <= span.count; j += 4) {
+      DrawGroup<M>(polygon, span, lanes, span.pixel + j, allLive, image);
+      lanes.k = _mm_add_ps(lanes.k, _mm_set1_ps(4.0f));
+      if constexpr (M == FillMode::Affine) {
+        lanes.u = _mm_add_epi32(lanes.u, du4);
+        lanes.v = _mm_add_epi32(lanes.v, dv4);
+      }
+    }
+    const std::int32_t rest = span.count - j;
+    if (rest == 0) {
+      continue;
+    }
+    if (span.pixel + j + 4 <= ViewPixels) {
+      // The lanes past the span lie inside the image and get their own
+      // values back.
+      const __m128 live = _mm_cmplt_ps(laneNumbers, _mm_set1_ps(static_cast<float>(rest)));
+      DrawGroup<M>(polygon, span, lanes, span.pixel + j, live, image);
+    } else {
+      for (; j < span.count; ++j) {
+        DrawSpanPixel<M>(polygon, span, j, image);
+      }
+    }
+  }
+}
+
+template <FillMode M>
+void Fill(const ScreenObject* object, std::uint32_t polygonIndex, std::uint32_t* image) {
+  if (image == nullptr) {
+    return;
+  }
+  if (const PolygonSpans<M>* polygon = BuildSpansFast<M>(object, polygonIndex)) {
+    DrawSpans<M>(*polygon, image);
+  }
+}
+
+}  // namespace
+
+void FillAffineSse2(ScreenObject* const& objectEntry, std::uint32_t polygonIndex,
+                    std::uint32_t* image) {
+  Fill<FillMode::Affine>(objectEntry, polygonIndex, image);
+}
+
+void FillPerspectiveSse2(ScreenObject* const& objectEntry, std::uint32_t polygonIndex,
+                         std::uint32_t* image) {
+  Fill<FillMode::Perspective>(objectEntry, polygonIndex, image);
+}
+
+}  // namespace vx::raster
+
+#else  // no SSE2: the portable reference behind the same names
+
+#include "raster/raster.h"
+
+namespace vx::raster {
+
+void FillAffineSse2(ScreenObject* const& objectEntry, std::uint32_t polygonIndex,
+                    std::uint32_t* image) {
+  reference::FillPolygonAffine(objectEntry, polygonIndex, image);
+}
+
+void FillPerspectiveSse2(ScreenObject* const& objectEntry, std::uint32_t polygonIndex,
+                         std::uint32_t* image) {
+  reference::FillPolygonPerspective(objectEntry, polygonIndex, image);
+}
+
+}  // namespace vx::raster
+
+#endif

@@ -1,0 +1,287 @@
+// The fill rules on small hand-built polygons, for both fill modes, in the
+// reference and the optimised fills alike.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "raster/raster.h"
+#include "raster_fixture.h"
+
+namespace vx {
+namespace {
+
+using rastertest::At;
+using rastertest::Background;
+using rastertest::CoordinateTexture;
+using rastertest::Target;
+using rastertest::TestObject;
+using rastertest::TexelColumn;
+using rastertest::TexelRow;
+
+struct FillCase {
+  const char* name;
+  FillFunction fill;
+};
+
+class FillRules : public ::testing::TestWithParam<FillCase> {
+ protected:
+  void Fill(TestObject& object, std::uint32_t index = 0) {
+    GetParam().fill(object.entry, index, target.image.data());
+  }
+  Target target;
+  std::vector<std::uint32_t> texture = CoordinateTexture(1);
+};
+
+// The right triangle (2,0), (2,4), (6,4): the left side is the vertical edge
+// down column 2, the right side the diagonal up from (6,4), one more column
+// per row. u runs 0..4 texels across, v 0..4 texels down, so pixel (x, y)
+// shows texel (x - 2, y). z = 0.5 everywhere.
+TEST_P(FillRules, SmallTriangleMatchesHandComputedPixels) {
+  TestObject object;
+  object.AddPolygon({At(2, 0, 0.5f, 0, 0), At(2, 4, 0.5f, 0, 1024), At(6, 4, 0.5f, 1024, 1024)},
+                    texture.data());
+  Fill(object);
+  for (int y = 0; y < ViewHeight; ++y) {
+    for (int x = 0; x < ViewWidth; ++x) {
+      const bool inside = y <= 4 && x >= 2 && x <= 2 + y;
+      SCOPED_TRACE("pixel " + std::to_string(x) + ", " + std::to_string(y));
+      if (inside) {
+        EXPECT_EQ(TexelColumn(target.Pixel(x, y)), x - 2);
+        EXPECT_EQ(TexelRow(target.Pixel(x, y)), y);
+        EXPECT_EQ(target.Depth(x, y), 0.5f);
+      } else {
+        ASSERT_EQ(target.Pixel(x, y), Background);
+        ASSERT_EQ(target.Depth(x, y), 1e-6f);
+      }
+    }
+  }
+  EXPECT_EQ(target.DrawnCount(), 15);  // rows of 1, 2, 3, 4, 5 pixels
+}
+
+TEST_P(FillRules, DegeneratePolygonsDrawNothing) {
+  TestObject object;
+  // All on one row.
+  object.AddPolygon({At(10, 7, 0.5f, 0, 0), At(20, 7, 0.5f, 0, 0), At(30, 7, 0.5f, 0, 0)},
+                    texture.data());
+  // One vertex; two vertices (a line).
+  object.AddPolygon({At(10, 7, 0.5f, 0, 0)}, texture.data());
+  object.AddPolygon({At(10, 7, 0.5f, 0, 0), At(40, 60, 0.5f, 0, 0)}, texture.data());
+  // Count 0.
+  object.AddPolygon({At(10, 7, 0.5f, 0, 0), At(10, 30, 0.5f, 0, 0), At(30, 30, 0.5f, 0, 0)},
+                    texture.data());
+  object.polygons[3].count = 0;
+  for (std::uint32_t k = 0; k < object.polygons.size(); ++k) {
+    Fill(object, k);
+  }
+  EXPECT_EQ(target.DrawnCount(), 0);
+}
+
+TEST_P(FillRules, ReversedWindingDrawsNothing) {
+  TestObject forward, reversed;
+  const ScreenVertex a = At(20, 10, 0.5f, 0, 0), b = At(10, 40, 0.5f, 0, 0),
+                     c = At(50, 40, 0.5f, 0, 0);
+  reversed.AddPolygon({a, c, b}, texture.data());
+  Fill(reversed);
+  EXPECT_EQ(target.DrawnCount(), 0);
+  forward.AddPolygon({a, b, c}, texture.data());
+  Fill(forward);
+  EXPECT_GT(target.DrawnCount(), 500);
+}
+
+// An hourglass whose two sides touch at the middle row draws nothing, though
+// its top row is ten columns wide; pinched one row higher it draws.
+TEST_P(FillRules, NoWidthAtMiddleRowDrawsNothing) {
+  TestObject pinchedAtMiddle, pinchedAbove;
+  pinchedAtMiddle.AddPolygon({At(0, 0, 0.5f, 0, 0), At(5, 4, 0.5f, 0, 0), At(0, 8, 0.5f, 0, 0),
+                              At(10, 8, 0.5f, 0, 0), At(5, 4, 0.5f, 0, 0), At(10, 0, 0.5f, 0, 0)},
+                             texture.data());
+  Fill(pinchedAtMiddle);
+  EXPECT_EQ(target.DrawnCount(), 0);
+  pinchedAbove.AddPolygon({At(0, 0, 0.5f, 0, 0), At(5, 3, 0.5f, 0, 0), At(0, 8, 0.5f, 0, 0),
+                           At(10, 8, 0.5f, 0, 0), At(5, 3, 0.5f, 0, 0), At(10, 0, 0.5f, 0, 0)},
+                          texture.data());
+  Fill(pinchedAbove);
+  EXPECT_NE(target.Pixel(0, 0), Background);
+  EXPECT_NE(target.Pixel(10, 8), Background);
+}
+
+// Left side from (0,0) to (10,8), 1.25 columns a row; right side straight
+// down column 8. Row 7 (left column 8) draws one pixel; row 8 (left column
+// 10) lies inverted and is skipped while the rows above draw.
+TEST_P(FillRules, OnePixelRowDrawsAndInvertedRowIsSkipped) {
+  TestObject object;
+  object.AddPolygon(
+      {At(0, 0, 0.5f, 0, 0), At(10, 8, 0.5f, 0, 0), At(8, 8, 0.5f, 0, 0), At(8, 0, 0.5f, 0, 0)},
+      texture.data());
+  Fill(object);
+  const int leftColumn[] = {0, 1, 2, 3, 5, 6, 7, 8};
+  for (int y = 0; y < 8; ++y) {
+    for (int x = 0; x < 12; ++x) {
+      EXPECT_EQ(target.Pixel(x, y) != Background, x >= leftColumn[y] && x <= 8)
+          << "pixel " << x << ", " << y;
+    }
+  }
+  for (int x = 0; x < 12; ++x) {
+    EXPECT_EQ(target.Pixel(x, 8), Background) << "column " << x;
+  }
+}
+
+TEST_P(FillRules, DepthTiesKeepTheFirstPolygonAndRedrawChangesNothing) {
+  const std::vector<std::uint32_t> second = CoordinateTexture(2);
+  TestObject first, coplanar;
+  const ScreenVertex a = At(30, 20, 0.25f, 0, 0), b = At(10, 60, 0.3f, 0, 9000),
+                     c = At(70, 55, 0.2f, 9000, 9000);
+  first.AddPolygon({a, b, c}, texture.data());
+  coplanar.AddPolygon({a, b, c}, second.data());
+  Fill(first);
+  const std::vector<std::uint32_t> image = target.image;
+  const std::vector<float> depth = target.depth;
+  ASSERT_GT(target.DrawnCount(), 500);
+  Fill(first);
+  Fill(coplanar);
+  EXPECT_EQ(target.image, image);
+  EXPECT_EQ(std::memcmp(target.depth.data(), depth.data(), depth.size() * sizeof(float)), 0);
+}
+
+TEST_P(FillRules, AfterClearAnythingNearerThanAMillionDraws) {
+  TestObject nearer, atClear;
+  nearer.AddPolygon({At(0, 0, 2e-6f, 0, 0), At(0, 10, 2e-6f, 0, 0), At(10, 10, 2e-6f, 0, 0),
+                     At(10, 0, 2e-6f, 0, 0)},
+                    texture.data());
+  atClear.AddPolygon({At(20, 0, 1e-6f, 0, 0), At(20, 10, 1e-6f, 0, 0), At(30, 10, 1e-6f, 0, 0),
+                      At(30, 0, 1e-6f, 0, 0)},
+                     texture.data());
+  Fill(nearer);
+  Fill(atClear);
+  EXPECT_EQ(target.DrawnCount(), 11 * 11);
+  EXPECT_NE(target.Pixel(10, 10), Background);
+  EXPECT_EQ(target.Pixel(20, 0), Background);
+}
+
+// A square of constant u (and v) across it shows one texel everywhere.
+TEST_P(FillRules, TextureCoordinatesWrapEvery65536Units) {
+  struct Wrap {
+    std::int32_t u, v;
+    int column, row;
+  };
+  const Wrap cases[] = {{300, 300, 1, 1},
+                        {65536 + 300, 3 * 65536 + 300, 1, 1},
+                        {-256, -256, 255, 255},
+                        {-65536 - 1, 0, 255, 0},
+                        {-2147483647 - 1, 0x7F00FF00, 0, 255}};
+  for (const Wrap& w : cases) {
+    Target local;
+    TestObject square;
+    square.AddPolygon({At(0, 0, 0.5f, w.u, w.v), At(0, 6, 0.5f, w.u, w.v), At(6, 6, 0.5f, w.u, w.v),
+                       At(6, 0, 0.5f, w.u, w.v)},
+                      texture.data());
+    GetParam().fill(square.entry, 0, local.image.data());
+    SCOPED_TRACE("u " + std::to_string(w.u) + " v " + std::to_string(w.v));
+    EXPECT_EQ(local.DrawnCount(), 49);
+    for (int y = 0; y <= 6; ++y) {
+      for (int x = 0; x <= 6; ++x) {
+        EXPECT_EQ(TexelColumn(local.Pixel(x, y)), w.column);
+        EXPECT_EQ(TexelRow(local.Pixel(x, y)), w.row);
+      }
+    }
+  }
+  target.MakeCurrent();
+}
+
+// z along the row is z0 + k * dz: left z 0.3, right z 0.7 over 3 pixels.
+TEST_P(FillRules, RowDepthIsLeftPlusPixelTimesGradient) {
+  TestObject object;
+  object.AddPolygon(
+      {At(0, 0, 0.3f, 0, 0), At(0, 2, 0.3f, 0, 0), At(3, 2, 0.7f, 0, 0), At(3, 0, 0.7f, 0, 0)},
+      texture.data());
+  Fill(object);
+  const float dz = (0.7f - 0.3f) / 3.0f;
+  for (int k = 0; k <= 3; ++k) {
+    EXPECT_EQ(target.Depth(k, 1), 0.3f + static_cast<float>(k) * dz) << "pixel " << k;
+  }
+}
+
+const FillCase fillCases[] = {
+    {"ReferenceAffine", reference::FillPolygonAffine},
+    {"ReferencePerspective", reference::FillPolygonPerspective},
+    {"Affine", FillPolygonAffine},
+    {"Perspective", FillPolygonPerspective},
+};
+INSTANTIATE_TEST_SUITE_P(AllFills, FillRules, ::testing::ValuesIn(fillCases),
+                         [](const ::testing::TestParamInfo<FillCase>& info) {
+                           return std::string(info.param.name);
+                         });
+
+// Width 3, u from 0 to 1024: du = 341 (truncated), so the last pixel has
+// u = 1023, column 3, although the right end's u (1024) is column 4.
+TEST(AffineFill, LastPixelIsLeftPlusWidthTimesGradient) {
+  const std::vector<std::uint32_t> texture = CoordinateTexture(1);
+  TestObject object;
+  object.AddPolygon({At(0, 0, 0.5f, 0, 0), At(0, 2, 0.5f, 0, 0), At(3, 2, 0.5f, 1024, 0),
+                     At(3, 0, 0.5f, 1024, 0)},
+                    texture.data());
+  for (FillFunction fill : {reference::FillPolygonAffine, FillPolygonAffine}) {
+    Target target;
+    fill(object.entry, 0, target.image.data());
+    for (int y = 0; y <= 2; ++y) {
+      EXPECT_EQ(TexelColumn(target.Pixel(0, y)), 0);
+      EXPECT_EQ(TexelColumn(target.Pixel(1, y)), 1);  // u 341
+      EXPECT_EQ(TexelColumn(target.Pixel(2, y)), 2);  // u 682
+      EXPECT_EQ(TexelColumn(target.Pixel(3, y)), 3);  // u 1023, not 1024
+    }
+  }
+}
+
+// Perspective-correct texture: columns 0..4 with 1/z from 1 down to 0.25 and
+// u from 0 to 4 texels. Pixel k: z = 1 - 0.1875 k, uz = 64 k,
+// u = round(64 k / z) = 0, 79, 205, 439, 1024: columns 0, 0, 0, 1, 4, where
+// the affine fill steps evenly through 0, 1, 2, 3, 4.
+TEST(PerspectiveFill, DividesByDepthAtEveryPixel) {
+  const std::vector<std::uint32_t> texture = CoordinateTexture(1);
+  TestObject object;
+  object.AddPolygon({At(0, 0, 1.0f, 0, 0), At(0, 3, 1.0f, 0, 0), At(4, 3, 0.25f, 1024, 0),
+                     At(4, 0, 0.25f, 1024, 0)},
+                    texture.data());
+  for (FillFunction fill : {reference::FillPolygonPerspective, FillPolygonPerspective}) {
+    Target target;
+    fill(object.entry, 0, target.image.data());
+    const int perspectiveColumns[] = {0, 0, 0, 1, 4};
+    for (int y = 0; y <= 3; ++y) {
+      for (int x = 0; x <= 4; ++x) {
+        EXPECT_EQ(TexelColumn(target.Pixel(x, y)), perspectiveColumns[x]) << x << ", " << y;
+        EXPECT_EQ(target.Depth(x, y), 1.0f - 0.1875f * static_cast<float>(x));
+      }
+    }
+  }
+  Target target;
+  FillPolygonAffine(object.entry, 0, target.image.data());
+  for (int x = 0; x <= 4; ++x) {
+    EXPECT_EQ(TexelColumn(target.Pixel(x, 1)), x);
+  }
+}
+
+TEST(DepthBuffer, ClearWritesOneMillionthToEveryEntryOfTheCurrentBuffer) {
+  std::vector<float> depth(ViewPixels, 7.0f), other(ViewPixels, 7.0f);
+  float* field = depth.data();
+  SetDepthBuffer(field);
+  ClearDepthBuffer();
+  for (float d : depth) {
+    ASSERT_EQ(d, 1e-6f);
+  }
+  EXPECT_EQ(other[0], 7.0f);
+  float* none = nullptr;
+  SetDepthBuffer(none);
+  ClearDepthBuffer();  // nothing to clear, nothing touched
+  const std::vector<std::uint32_t> texture = CoordinateTexture(1);
+  TestObject object;
+  object.AddPolygon({At(0, 0, 0.5f, 0, 0), At(0, 9, 0.5f, 0, 0), At(9, 9, 0.5f, 0, 0)},
+                    texture.data());
+  std::vector<std::uint32_t> image(ViewPixels, Background);
+  FillPolygonPerspective(object.entry, 0, image.data());
+  reference::FillPolygonAffine(object.entry, 0, image.data());
+  EXPECT_EQ(image, std::vector<std::uint32_t>(ViewPixels, Background));
+}
+
+}  // namespace
+}  // namespace vx

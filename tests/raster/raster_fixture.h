@@ -1,0 +1,103 @@
+#pragma once
+// Hand-built screen records for the rasterizer tests: one object holding one
+// polygon (or several), an image and a depth buffer of exactly 64000 entries
+// (so the sanitizers see any access past them), and a coordinate texture
+// whose texel (column, row) is 0x00TTRRCC: tag, row, column.
+#include <cstdint>
+#include <initializer_list>
+#include <vector>
+
+#include "engine/scene.h"
+#include "raster/raster.h"
+
+namespace vx::rastertest {
+
+// A vertex at whole column and row (x given in columns, stored 24.8).
+inline ScreenVertex At(int column, int row, float z, std::int32_t u, std::int32_t v) {
+  return ScreenVertex{column * 256, row, z, u, v};
+}
+
+inline std::vector<std::uint32_t> CoordinateTexture(std::uint32_t tag) {
+  std::vector<std::uint32_t> texture(256 * 256);
+  for (std::uint32_t row = 0; row < 256; ++row) {
+    for (std::uint32_t column = 0; column < 256; ++column) {
+      texture[row * 256 + column] = (tag << 16) | (row << 8) | column;
+    }
+  }
+  return texture;
+}
+
+inline constexpr std::uint32_t Background = 0xDEADBEEF;  // no texel has a top byte
+
+// One ScreenObject with its own vertex array and polygons, built by hand.
+struct TestObject {
+  std::vector<ScreenVertex> vertices;
+  std::vector<Polygon> polygons;
+  std::vector<Polygon*> polygonPointers;
+  ScreenObject object{};
+  ScreenObject* entry = &object;
+
+  // Adds a polygon over the given vertices (appended to the vertex array).
+  void AddPolygon(std::initializer_list<ScreenVertex> corners, const std::uint32_t* texture) {
+    Polygon polygon{};
+    polygon.count = static_cast<std::uint32_t>(corners.size());
+    std::uint32_t i = 0;
+    for (const ScreenVertex& corner : corners) {
+      polygon.indices[i++] = static_cast<std::uint32_t>(vertices.size());
+      vertices.push_back(corner);
+    }
+    polygon.texture = texture;
+    polygon.drawFlag = 1;
+    polygons.push_back(polygon);
+    Link();
+  }
+
+  // Points the object at the current arrays (after any change to them).
+  void Link() {
+    polygonPointers.clear();
+    for (Polygon& p : polygons) {
+      polygonPointers.push_back(&p);
+    }
+    object.vertices = vertices.data();
+    object.vertexSlots = static_cast<std::uint32_t>(vertices.size());
+    object.polygons = polygonPointers.data();
+    object.polygonCount = static_cast<std::uint32_t>(polygons.size());
+    object.visible = 1;
+  }
+};
+
+// An image filled with Background and a cleared depth buffer made current.
+struct Target {
+  std::vector<std::uint32_t> image = std::vector<std::uint32_t>(ViewPixels, Background);
+  std::vector<float> depth = std::vector<float>(ViewPixels, 0.0f);
+  float* depthField = nullptr;
+
+  Target() { MakeCurrent(); }
+  void MakeCurrent() {
+    MakeCurrentWithoutClear();
+    ClearDepthBuffer();
+  }
+  void MakeCurrentWithoutClear() {
+    depthField = depth.data();
+    SetDepthBuffer(depthField);
+  }
+  std::uint32_t Pixel(int x, int y) const { return image[y * ViewWidth + x]; }
+  float Depth(int x, int y) const { return depth[y * ViewWidth + x]; }
+  int DrawnCount() const {
+    int n = 0;
+    for (std::uint32_t p : image) {
+      n += p != Background;
+    }
+    return n;
+  }
+};
+
+// Column and row of a coordinate-texture texel.
+inline int TexelColumn(std::uint32_t texel) {
+  return static_cast<int>(texel & 0xFF);
+}
+inline int TexelRow(std::uint32_t texel) {
+  return static_cast<int>((texel >> 8) & 0xFF);
+}
+
+}  // namespace vx::rastertest
