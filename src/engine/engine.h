@@ -7,7 +7,10 @@
 // Per drawn frame, in this order: SetFrame, ComposeHierarchy, SetupCamera,
 // CullObjects, TransformObjects, ClipPolygons, ProjectVertices; then the
 // rasterizer (raster/raster.h) draws the ScreenMesh.
+#include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <string>
 #include <string_view>
 
 #include "engine/scene.h"
@@ -24,9 +27,31 @@ void LogPanic(std::string_view message, bool stop);
 void LogDebug(std::string_view message, bool stop);
 
 // ---- scene loading and preparation (once, in this order) ----------------
+// Loads the 3DS file stored in the data library under path. On failure the
+// loader's message is logged as fatal (with the damage found, if any, on a
+// second line) and the program ends with exit code 1.
 void LoadScene(Scene*& scene, std::string_view path);
+// The same without ending the program: false with a one-line reason in
+// error, scene left null and nothing held. For tools and tests.
+bool TryLoadScene(Scene*& scene, std::string_view path, std::string& error);
+// From the bytes of a 3DS file held in memory (a file read from disk).
+bool TryLoadSceneMemory(Scene*& scene, const std::uint8_t* data, std::size_t size,
+                        std::string& error);
 void PrepareScene(Scene*& scene);
+
+// Fetches the picture stored under name (directory prefix included); false
+// when it cannot. The default reads the data library (LoadJpegPicture).
+using TextureReader = std::function<bool(std::string_view name, Picture& picture)>;
+// One 256 x 256 colour picture per material from directory + TextureFileName.
+// A picture that cannot be read, or is not 256 x 256 at 4 bytes a pixel, ends
+// the program through ReportPictureLoadError.
 void LoadTextures(Scene*& scene, std::string_view directory);
+void LoadTextures(Scene*& scene, std::string_view directory, const TextureReader& read);
+// The material's texture file with the four characters from its first "."
+// replaced by ".jpg" ("WOOD.GIF" -> "WOOD.jpg"); a name without "." gets
+// ".jpg" appended.
+std::string TextureFileName(std::string_view textureFile);
+
 void BuildHierarchy(Scene*& scene);
 void PrecalculateScene(Scene*& scene);
 void ComputeBounds(Scene*& scene);
@@ -36,7 +61,11 @@ void FreeSceneBuffers(Scene*& scene);
 void FreeScene(Scene*& scene);
 
 // ---- keyframe tracks ------------------------------------------------------
+// Frames beyond the scene's frameCount wrap when wrap is true (a frameCount
+// of 0 never wraps).
 void SetFrame(Scene*& scene, float frame, bool wrap);
+// An empty key list that the evaluation reaches gives the neutral value:
+// position 0, scale 1, identity rotation, roll 0, FOV 45 degrees.
 void EvaluateTrack(const Track& track, TrackState& state, float frame);
 void PrepareRotationKeys(Track& track);
 bool IsStaticTrack(const Track& track);
@@ -49,16 +78,44 @@ Matrix ScaleMatrix(Vector v);
 Matrix QuaternionMatrix(const Quaternion& q);
 Matrix AxesMatrix(Vector x, Vector y, Vector z);
 Matrix3 ColumnsMatrix3(Vector c0, Vector c1, Vector c2);
+// The neutral state of a track that nothing has evaluated yet: position 0,
+// identity rotation, scale 1, FOV 45, roll 0, all four matrices identity.
+TrackState NeutralTrackState();
 
 // ---- hierarchy ---------------------------------------------------------------
+// Tracks nested deeper than this below the root are not attached to the tree
+// (their world matrix stays their local one): it bounds the recursion of the
+// build, the composition and the dump for hostile files.
+inline constexpr int MaxHierarchyDepth = 256;
 void ComposeHierarchy(Scene*& scene);
+// Moves the object's world-space vertices into the pivot space of its track:
+// v becomes (v - origin) x Axes^-1 - pivot.
+void MoveMeshToPivot(MeshObject& object, Vector pivot);
 
 // ---- camera and pipeline --------------------------------------------------
-void SetupCamera(Scene*& scene, std::int32_t cameraIndex, bool autoPlanes, float nearZ,
-                 float farZ);
+// True when camera cameraIndex exists and has both a position and a target
+// track: only such a camera can be set up.
+bool CameraHasTracks(const Scene& scene, std::int32_t cameraIndex);
+// Any other camera gives the neutral camera: at the origin looking along
+// +z, roll 0, FOV 45.
+void SetupCamera(Scene*& scene, std::int32_t cameraIndex, bool autoPlanes, float nearZ, float farZ);
 // Projects one camera-space vertex when 0.95 nearZ < z < 1.01 farZ; returns
-// false (and leaves out untouched) otherwise.
+// false (and leaves out untouched) otherwise. Coordinates that do not fit in
+// 32 bits saturate.
 bool ProjectVertex(const ProjectionCamera& camera, const CameraVertex& in, ScreenVertex& out);
+
+// A camera-space point v is inside a plane when VecDot(v, normal) >
+// VecDot(point, normal).
+struct ViewPlane {
+  Vector normal;
+  Vector point;
+};
+enum ViewPlaneIndex { PlaneNear, PlaneFar, PlaneLeft, PlaneRight, PlaneTop, PlaneBottom };
+inline constexpr int ViewPlaneCount = 6;
+// The six planes of the camera, in the order of ViewPlaneIndex; the side
+// planes are narrowed by 0.997 so that projected points stay in the view.
+void BuildViewPlanes(const ProjectionCamera& camera, ViewPlane (&planes)[ViewPlaneCount]);
+
 void CullObjects(Scene*& scene);
 void TransformObjects(Scene*& scene);
 void ClipPolygons(Scene*& scene);

@@ -1,0 +1,131 @@
+// The projection camera: camera space from a camera's position and target
+// tracks, the six view planes and the projection of one camera-space vertex
+// onto the 320 x 200 view.
+//
+// Camera space: origin at the camera, z along the line of sight, x to the
+// right on the screen, y down the screen. Screen x is 24.8 fixed point, y
+// whole rows, u and v 8.8 fixed point texels (mapping 1.0 = 256 texels).
+#include <cmath>
+#include <cstdint>
+#include <limits>
+
+#include "engine/engine.h"
+
+namespace vx {
+namespace {
+
+// Degrees to radians held as a single (0.017453292), for roll and FOV.
+constexpr float DegreesToRadians = static_cast<float>(3.14159265358979323846 / 180.0);
+// The side planes lie slightly inside the true field of view, so that
+// projected points stay inside the view and the fills need no edge clipping.
+constexpr float PlaneNarrowing = 0.997f;
+constexpr double NearMargin = 0.95;
+constexpr double FarMargin = 1.01;
+constexpr float NeutralFov = 45.0f;
+
+// trunc toward zero, saturated to the 32-bit range (NaN gives the lowest
+// value): a vertex far outside the view must not overflow the conversion.
+std::int32_t TruncToInt32(double value) {
+  if (!(value > -2147483648.0)) return std::numeric_limits<std::int32_t>::min();
+  if (value >= 2147483647.0) return std::numeric_limits<std::int32_t>::max();
+  return static_cast<std::int32_t>(value);
+}
+
+// Round to nearest, ties to even (the processor's default mode), saturated.
+std::int32_t RoundToInt32(double value) {
+  return TruncToInt32(std::nearbyint(value));
+}
+
+}  // namespace
+
+bool CameraHasTracks(const Scene& scene, std::int32_t cameraIndex) {
+  const Mesh3D& mesh = *scene.mesh;
+  if (cameraIndex < 0 || cameraIndex >= mesh.cameraCount) return false;
+  const SceneCamera& c = *mesh.cameras[cameraIndex];
+  return c.positionTrack < mesh.trackCount && c.targetTrack < mesh.trackCount;
+}
+
+void SetupCamera(Scene*& scene, std::int32_t cameraIndex, bool autoPlanes, float nearZ,
+                 float farZ) {
+  ProjectionCamera& cam = *scene->camera;
+  Vector position = ZeroVector;
+  Vector target = UnitZ;
+  float roll = 0.0f;
+  float fov = NeutralFov;
+  if (CameraHasTracks(*scene, cameraIndex)) {
+    const SceneCamera& c = *scene->mesh->cameras[cameraIndex];
+    const TrackState& p = *scene->transformed->trackStates[c.positionTrack];
+    const TrackState& g = *scene->transformed->trackStates[c.targetTrack];
+    // The tracks' evaluated positions: the hierarchy does not move cameras.
+    position = p.position;
+    target = g.position;
+    roll = p.roll;
+    fov = p.fov;
+  }
+
+  const double d = DegreesToRadians;
+  const double rollRadians = double{roll} * d;
+  const Vector up{static_cast<float>(std::sin(rollRadians)),
+                  static_cast<float>(-std::cos(rollRadians)), 0.0f};
+  Vector zAxis = target - position;
+  VecNormalize(zAxis);
+  Vector xAxis = VecCross(zAxis, up);
+  VecNormalize(xAxis);
+  const Vector yAxis = VecCross(xAxis, zAxis);  // unit length already
+
+  ComputeFovRatio(fov);
+  const double ratio = FovRatio();
+  cam.xMagnify = static_cast<float>(1.0 / std::tan(double{fov} * 0.5 * d) * 160.0);
+  cam.yMagnify = static_cast<float>(1.0 / std::tan(ratio * 0.5 * double{fov} * d) * 100.0);
+
+  cam.position = position;
+  cam.target = target;
+  cam.roll = roll;
+  cam.fov = fov;
+  cam.xAxis = xAxis;
+  cam.yAxis = yAxis;
+  cam.zAxis = zAxis;
+  cam.translation = TranslationMatrix(-1.0f * position);
+  cam.rotation = AxesMatrix(xAxis, yAxis, zAxis);
+  cam.view = MatMul(cam.translation, cam.rotation);
+  if (autoPlanes) {
+    cam.nearZ = 1.0f;
+    cam.farZ = VecLength(target - position);
+  } else {
+    cam.nearZ = nearZ;
+    cam.farZ = farZ;
+  }
+}
+
+void BuildViewPlanes(const ProjectionCamera& camera, ViewPlane (&planes)[ViewPlaneCount]) {
+  ComputeFovRatio(camera.fov);
+  const double a = double{camera.fov} / 2.0 * double{DegreesToRadians} * double{PlaneNarrowing};
+  const double b = a * double{FovRatio()};
+  const float ca = static_cast<float>(std::cos(a)), sa = static_cast<float>(std::sin(a));
+  const float cb = static_cast<float>(std::cos(b)), sb = static_cast<float>(std::sin(b));
+  planes[PlaneNear] = {{0.0f, 0.0f, 1.0f}, {0.0f, 0.0f, camera.nearZ}};
+  planes[PlaneFar] = {{0.0f, 0.0f, -1.0f}, {0.0f, 0.0f, camera.farZ}};
+  planes[PlaneLeft] = {{ca, 0.0f, sa}, ZeroVector};
+  planes[PlaneRight] = {{-ca, 0.0f, sa}, ZeroVector};
+  planes[PlaneTop] = {{0.0f, cb, sb}, ZeroVector};
+  planes[PlaneBottom] = {{0.0f, -cb, sb}, ZeroVector};
+}
+
+bool ProjectVertex(const ProjectionCamera& camera, const CameraVertex& in, ScreenVertex& out) {
+  const float nearBound = static_cast<float>(NearMargin * camera.nearZ);
+  const float farBound = static_cast<float>(FarMargin * camera.farZ);
+  if (!(in.z > nearBound && in.z < farBound)) return false;
+  const float iz = static_cast<float>(1.0 / double{in.z});
+  // Formed as singles once per call.
+  const float xScale = static_cast<float>(double{camera.xMagnify} * 256.0);
+  const float xCentre = 160.0f * 256.0f;  // 40960: column 160 in 24.8
+  const float yCentre = 100.0f;
+  out.x = TruncToInt32(double{xScale} * in.x * iz + xCentre);
+  out.y = TruncToInt32(double{camera.yMagnify} * in.y * iz + yCentre);
+  out.z = iz;
+  out.u = RoundToInt32(double{in.u} * 65536.0);
+  out.v = RoundToInt32(double{in.v} * 65536.0);
+  return true;
+}
+
+}  // namespace vx
