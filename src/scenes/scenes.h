@@ -2,6 +2,18 @@
 // The ten scene modules of the show. Each loads its data once, draws its
 // whole frame for any local time (ticks of 1/120 s) into the frame buffer,
 // and frees its data at the end. Render depends on its arguments alone.
+//
+// Every file is read from the data library under "DATA\" + its name. A
+// module's load ends the program when its data is unusable: a scene file
+// that does not load, has no camera, or whose camera 0 lacks a position or
+// a target track (the engine's fatal log, exit code 1); a picture or
+// texture that is missing, undecodable or not of the size the drawing reads
+// (ReportPictureLoadError, exit code 1). Full-screen pictures are 320 x 200
+// and textures 256 x 256, both at 4 bytes a pixel.
+//
+// The frame buffer passed to a render holds at least the 64000 pixels of the
+// 320 x 200 image. Render must only be called between the module's Load and
+// Free.
 #include <cstdint>
 
 namespace vx {
@@ -12,9 +24,37 @@ void LoadAllScenes();
 // Frees the table, then the modules in the same order.
 void FreeAllScenes();
 
+// ---- the modules one by one (LoadAllScenes and FreeAllScenes call these;
+// the effect test loads and frees labda alone). Evil, kommun and effekt draw
+// the radial blur, whose table BuildRadialTable must have built. ----------
+void LoadLogo();
+void LoadKinyit();
+void LoadLibiko();
+void LoadBlau();
+void LoadBox();
+void LoadLabda();
+void LoadEffekt();
+void LoadKommun();
+void LoadEvil();
+void LoadDanke();
+
+void FreeLogo();
+void FreeKinyit();
+void FreeLibiko();
+void FreeBlau();
+void FreeBox();
+void FreeLabda();
+void FreeEffekt();
+void FreeKommun();
+void FreeEvil();
+void FreeDanke();
+
 void RenderLogo(float t, std::uint32_t* fb);
+// pictureChoice true subtracts "kinyit.jpg", false "becsuk.jpg".
 void RenderKinyit(float t, std::uint32_t* fb, bool pictureChoice);
 void RenderLibiko(float t, std::uint32_t* fb);
+// pictureIndex 0..3 lighten-blends "oompa.jpg", "doompa.jpg", "doopady.jpg",
+// "doo.jpg"; any other value blends nothing.
 void RenderBlau(float t, std::uint32_t* fb, std::int16_t pictureIndex);
 void RenderBox(float t, std::uint32_t* fb);
 void RenderLabda(float t, std::uint32_t* fb);
@@ -23,8 +63,13 @@ void RenderKommun(float t, std::uint32_t* fb);
 void RenderEvil(float t, std::uint32_t* fb);
 void RenderDanke(float t, std::uint32_t* fb);
 
-// The effect test loads and frees labda alone.
-void LoadLabda();
-void FreeLabda();
+// ---- shared pieces --------------------------------------------------------
+// Sets row 0, row 199, column 0 and column 319 of the 320 x 200 image to 0.
+void DrawBlackBorder(std::uint32_t* fb);
+// The whole tick c by which the picture scenes and kinyit time their fades:
+// t rounded to the nearest integer, ties to even, taken as an unsigned
+// 32-bit number (its low 32 bits, so -1 gives 4294967295). A t that is not
+// a number or whose rounding lies outside the signed 64-bit range gives 0.
+std::uint32_t LocalTickCount(float t);
 
 }  // namespace vx

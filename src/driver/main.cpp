@@ -1,0 +1,88 @@
+// vx1: plays the show (or the effect test with a first argument "e"), or
+// renders it headless to screenshots, a benchmark table, a video or a
+// contact sheet. Exit codes: 0 done, 1 a failure, 2 a bad command line; a
+// failed write to standard output ends with the error number.
+#include <csignal>
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+
+#include "driver/driver.h"
+#include "platform/console.h"
+#include "platform/music.h"
+#include "platform/video.h"
+
+namespace {
+
+constexpr int DefaultWindowScale = 3;
+
+vx::MusicOptions gMusicOptions;
+
+// --loop: every later PlayMusic starts the music from its beginning.
+void RewindMusic() {
+  gMusicOptions.startSeconds = 0.0;
+  vx::ConfigureMusic(gMusicOptions);
+}
+
+// The folder of the running program, or empty when it cannot be told.
+std::string ExecutableDir() {
+  std::error_code ec;
+  const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+  return ec ? std::string() : exe.parent_path().string();
+}
+
+int Play(const vx::DriverOptions& options, const std::vector<std::string>& libraries) {
+  vx::VideoOptions video{};
+  video.backend = vx::VideoBackend::Sdl;
+  video.fullScreen = !options.window;
+  video.scale = options.scale > 0 ? options.scale : DefaultWindowScale;
+  video.vsync = options.vsync;
+  vx::ConfigureVideo(video);
+  gMusicOptions.backend = options.mute ? vx::MusicBackend::Silent : vx::MusicBackend::Sdl;
+  gMusicOptions.startSeconds = options.fromSeconds;
+  vx::ConfigureMusic(gMusicOptions);
+  vx::DriverServices services = vx::RealDriverServices();
+  services.rewindMusic = RewindMusic;
+  vx::SetDriverServices(services);
+  return vx::RunDriver(options, libraries);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // A closed pipe on standard output must come back as EPIPE from the write
+  // (and so as "Runtime error 32"), not as a silent death by signal.
+  std::signal(SIGPIPE, SIG_IGN);
+
+  vx::DriverOptions options;
+  std::string error;
+  if (!vx::ParseCommandLine(argc, argv, options, error)) {
+    std::fprintf(stderr, "vx1: %s\n%s\n", error.c_str(), vx::UsageLine().c_str());
+    return 2;
+  }
+  if (options.mode == vx::DriverMode::Help) {
+    vx::ConsoleWrite(vx::HelpText());
+    return 0;
+  }
+
+  vx::SetTrace(options.trace);
+  vx::SetDriverServices(vx::RealDriverServices());
+  vx::SetTimelineScenes(vx::RealTimelineScenes());
+  const std::vector<std::string> libraries =
+      vx::LibraryCandidates(options.library, ExecutableDir());
+
+  switch (options.mode) {
+    case vx::DriverMode::Screenshot:
+      return vx::RunScreenshots(options, libraries);
+    case vx::DriverMode::Bench:
+      return vx::RunBench(options, libraries);
+    case vx::DriverMode::Capture:
+      return vx::RunCapture(options, libraries);
+    case vx::DriverMode::ContactSheet:
+      return vx::RunContactSheet(options, libraries);
+    case vx::DriverMode::Play:
+    case vx::DriverMode::Help:
+      break;
+  }
+  return Play(options, libraries);
+}

@@ -1,0 +1,41 @@
+// danke: the closing picture scene. "danke.jpg" fades in from black, stays,
+// and fades out to black, which it then keeps.
+#include <cassert>
+
+#include "fx2d/fx2d.h"
+#include "scenes/scene_recipe.h"
+#include "scenes/scenes.h"
+
+namespace vx {
+namespace {
+
+using namespace scenes;
+
+constexpr std::uint32_t FadeInEnd = 256;     // c < 256: from black
+constexpr std::uint32_t FadeOutStart = 900;  // 900 < c < 1156: to black
+constexpr std::uint32_t Black = 1156;        // c >= 1156: black
+
+Picture gDanke = {};
+
+}  // namespace
+
+void LoadDanke() {
+  LoadScreenPicture("danke.jpg", gDanke);
+}
+
+void RenderDanke(float t, std::uint32_t* fb) {
+  assert(gDanke.pixels != nullptr);
+  const std::uint32_t c = LocalTickCount(t);
+  CopyScreen(PictureWords(gDanke), fb);
+  if (c < FadeInEnd) DarkenScreen(fb, fb, ScreenPixels, static_cast<std::uint8_t>(255 - c));
+  if (c > FadeOutStart && c < Black) {
+    DarkenScreen(fb, fb, ScreenPixels, static_cast<std::uint8_t>(c - FadeOutStart));
+  }
+  if (c >= Black) ClearScreen(fb);
+}
+
+void FreeDanke() {
+  ReleasePicture(gDanke);
+}
+
+}  // namespace vx

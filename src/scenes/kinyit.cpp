@@ -1,0 +1,52 @@
+// kinyit: glowing scene with a picture subtracted and fades by local time.
+// The timeline plays it twice, the second time backwards, so the
+// same fades give a fade from near-white and then to black.
+#include "fx2d/fx2d.h"
+#include "scenes/scene_recipe.h"
+#include "scenes/scenes.h"
+
+namespace vx {
+namespace {
+
+using namespace scenes;
+
+constexpr FrameFactors Factors{0.287L};
+constexpr std::uint32_t FadeInTicks = 256;   // c < 256: from black
+constexpr std::uint32_t LightenStart = 800;  // 800 < c < 1056: toward white
+constexpr std::uint32_t LightenEnd = 1056;
+
+enum { KinyitPicture, BecsukPicture, PictureCount };
+
+Scene* gScene = nullptr;
+Picture gPictures[PictureCount] = {};
+
+}  // namespace
+
+void LoadKinyit() {
+  LoadScene3d(gScene, "kinyit.3ds");
+  LoadScreenPicture("kinyit.jpg", gPictures[KinyitPicture]);
+  LoadScreenPicture("becsuk.jpg", gPictures[BecsukPicture]);
+}
+
+void RenderKinyit(float t, std::uint32_t* fb, bool pictureChoice) {
+  const PostProcessing post{
+      .smear = Smear::Glow,
+      .spread = 50,
+      .gain = 5,
+      .blend = Blend::Subtract,
+      .picture = &gPictures[pictureChoice ? KinyitPicture : BecsukPicture],
+  };
+  RenderScene3d(gScene, t, Factors, FillPolygonPerspective, post, fb);
+  const std::uint32_t c = LocalTickCount(t);
+  if (c < FadeInTicks) DarkenScreen(fb, fb, ScreenPixels, static_cast<std::uint8_t>(255 - c));
+  if (c > LightenStart && c < LightenEnd) {
+    LightenScreen(fb, fb, ScreenPixels, static_cast<std::uint8_t>(c - LightenStart));
+  }
+}
+
+void FreeKinyit() {
+  FreeScene3d(gScene);
+  ReleaseScreenPictures(gPictures, PictureCount);
+}
+
+}  // namespace vx

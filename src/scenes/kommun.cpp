@@ -1,0 +1,34 @@
+// kommun: radial blur, then "bkkom.jpg" added.
+#include "scenes/scene_recipe.h"
+#include "scenes/scenes.h"
+
+namespace vx {
+namespace {
+
+using namespace scenes;
+
+constexpr FrameFactors Factors{0.267L};
+
+Scene* gScene = nullptr;
+Picture gBackground = {};
+
+}  // namespace
+
+void LoadKommun() {
+  LoadScene3d(gScene, "kommun.3ds");
+  LoadScreenPicture("bkkom.jpg", gBackground);
+}
+
+void RenderKommun(float t, std::uint32_t* fb) {
+  const PostProcessing post{
+      .smear = Smear::Radial, .strength = 140, .blend = Blend::Add, .picture = &gBackground};
+  RenderScene3d(gScene, t, Factors, FillPolygonPerspective, post, fb);
+}
+
+// The picture is released as well, so that nothing stays held at the end.
+void FreeKommun() {
+  FreeScene3d(gScene);
+  ReleasePicture(gBackground);
+}
+
+}  // namespace vx

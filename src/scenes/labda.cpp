@@ -1,0 +1,30 @@
+// labda: the strongly glowing scene of the effect test mode; loaded in a
+// normal run too, but in no slot of the timeline.
+#include "scenes/scene_recipe.h"
+#include "scenes/scenes.h"
+
+namespace vx {
+namespace {
+
+using namespace scenes;
+
+constexpr FrameFactors Factors{0.287L};
+
+Scene* gScene = nullptr;
+
+}  // namespace
+
+void LoadLabda() {
+  LoadScene3d(gScene, "labda.3ds");
+}
+
+void RenderLabda(float t, std::uint32_t* fb) {
+  const PostProcessing post{.smear = Smear::Glow, .spread = 50, .gain = 15, .blend = Blend::None};
+  RenderScene3d(gScene, t, Factors, FillPolygonPerspective, post, fb);
+}
+
+void FreeLabda() {
+  FreeScene3d(gScene);
+}
+
+}  // namespace vx

@@ -1,0 +1,52 @@
+// logo: the opening picture scene. "ventrix.jpg" fades in from black, dissolves
+// into "vx1.jpg", which fades out to black; every step is chosen by the whole
+// tick c of the local time.
+#include <cassert>
+
+#include "fx2d/fx2d.h"
+#include "scenes/scene_recipe.h"
+#include "scenes/scenes.h"
+
+namespace vx {
+namespace {
+
+using namespace scenes;
+
+constexpr std::uint32_t FadeInEnd = 256;      // c < 256: from black
+constexpr std::uint32_t DissolveStart = 500;  // 500 < c < 756: A into B
+constexpr std::uint32_t SecondPicture = 756;  // c >= 756: B
+constexpr std::uint32_t FadeOutStart = 900;   // 900 < c < 1156: to black
+constexpr std::uint32_t Black = 1156;         // c >= 1156: black
+
+Picture gVentrix = {};  // A
+Picture gVx1 = {};      // B
+
+}  // namespace
+
+void LoadLogo() {
+  LoadScreenPicture("ventrix.jpg", gVentrix);
+  LoadScreenPicture("vx1.jpg", gVx1);
+}
+
+void RenderLogo(float t, std::uint32_t* fb) {
+  assert(gVentrix.pixels != nullptr && gVx1.pixels != nullptr);
+  const std::uint32_t* a = PictureWords(gVentrix);
+  const std::uint32_t* b = PictureWords(gVx1);
+  const std::uint32_t c = LocalTickCount(t);
+  CopyScreen(c < SecondPicture ? a : b, fb);
+  if (c < FadeInEnd) DarkenScreen(fb, fb, ScreenPixels, static_cast<std::uint8_t>(255 - c));
+  if (c > DissolveStart && c < SecondPicture) {
+    CrossFade(a, b, fb, ScreenPixels, static_cast<std::uint8_t>(c - DissolveStart));
+  }
+  if (c > FadeOutStart && c < Black) {
+    DarkenScreen(fb, fb, ScreenPixels, static_cast<std::uint8_t>(c - FadeOutStart));
+  }
+  if (c >= Black) ClearScreen(fb);
+}
+
+void FreeLogo() {
+  ReleasePicture(gVentrix);
+  ReleasePicture(gVx1);
+}
+
+}  // namespace vx

@@ -1,0 +1,59 @@
+#pragma once
+// Recording fakes of everything the driver calls (platform, loading-screen
+// picture, pixel operations, scene modules, music) on a virtual millisecond
+// clock. Each call appends a line to World().calls; the clock moves only
+// when a frame is presented (presentSteps, then presentStep milliseconds)
+// or a pause is slept, so runs are exact and take no real time.
+#include <cstdint>
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "driver/driver.h"
+
+namespace vx::test {
+
+struct SceneCall {
+  std::string scene;
+  float t;
+  int extra;  // kinyit's picture choice (0/1), blau's picture index, else 0
+};
+
+struct FakeWorld {
+  std::vector<std::string> calls;
+  std::vector<SceneCall> scenes;
+  std::vector<std::uint8_t> darkenLevels;  // k of every DarkenScreen call
+
+  std::uint32_t now = 0;                   // the virtual millisecond counter
+  std::deque<std::uint32_t> presentSteps;  // ms added by the next presents
+  std::uint32_t presentStep = 0;           // ms added once presentSteps is empty
+  int presentResult = 0;
+  std::uint32_t slept = 0;  // total ms slept
+
+  std::deque<float> musicTimes;  // successive MusicTime results (last repeats)
+  int quitAtPump = -1;           // index of the pump that sees the quit message
+  int pumps = 0;
+  int startVideoResult = 0;
+  bool openLibraryResult = true;
+
+  bool loadPictureResult = true;
+  std::uint32_t pictureWidth = 320;
+  std::uint32_t pictureHeight = 200;
+  std::uint8_t pictureBytesPerPixel = 4;
+  std::vector<std::uint32_t> picture;  // the loader picture's pixels
+
+  std::vector<std::uint32_t> frameBuffer;
+};
+
+// The one world the fakes act on; ResetWorld gives a fresh one.
+FakeWorld& World();
+void ResetWorld();
+
+// Fakes for every service, the timeline being the real RenderTimeline.
+DriverServices FakeServices();
+// Scene renders that record into World().scenes and World().calls.
+TimelineScenes FakeScenes();
+// Installs both (and clears QuitFlag).
+void InstallFakes();
+
+}  // namespace vx::test

@@ -1,0 +1,57 @@
+// vx1's command line and console, run as a program.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "driver/process/process_support.h"
+#include "support/testlib.h"
+
+namespace vx::test {
+namespace {
+
+TEST(Vx1CommandLine, HelpListsEveryOptionOnStandardOutputAndExitsZero) {
+  const ProgramResult r = RunProgram({Vx1Path(), "--help"});
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_EQ(r.err, "");
+  for (const char* option :
+       {"--library", "--window", "--scale", "--no-vsync", "--mute", "--from", "--loop", "--trace",
+        "--screenshot", "--bench", "--reference", "--capture", "--fps", "--duration", "--frames",
+        "--contact-sheet", "--help"})
+    EXPECT_NE(r.out.find(option), std::string::npos) << option;
+}
+
+TEST(Vx1CommandLine, BadOptionsPrintTheUsageLineOnStandardErrorAndExitTwo) {
+  for (const std::vector<std::string>& args : {std::vector<std::string>{"--no-such-option"},
+                                               {"--scale", "zero"},
+                                               {"e", "--from", "3"},
+                                               {"--bench", "--capture", "x.mp4"}}) {
+    std::vector<std::string> command{Vx1Path()};
+    command.insert(command.end(), args.begin(), args.end());
+    const ProgramResult r = RunProgram(command);
+    EXPECT_EQ(r.exitCode, 2) << args[0];
+    EXPECT_EQ(r.out, "") << args[0];
+    EXPECT_NE(r.err.find("usage: vx1 [e] [OPTIONS]"), std::string::npos) << r.err;
+    EXPECT_EQ(SplitLines(r.err).size(), 2u) << r.err;  // the reason, then the usage line
+  }
+}
+
+TEST(Vx1CommandLine, AFailedWriteToStandardOutputEndsWithRuntimeError) {
+  const ProgramResult full = RunProgram({"/bin/sh", "-c", "\"$0\" --help > /dev/full", Vx1Path()});
+  EXPECT_EQ(full.exitCode, 28);  // ENOSPC
+  EXPECT_EQ(full.err, "Runtime error 28\n");
+  // A pipe whose reader has gone gives EPIPE (32), not a death by SIGPIPE.
+  // The reader closes its end and then leaves a mark; vx1 starts only after.
+  TempDir dir;
+  const ProgramResult pipe =
+      RunProgram({"/bin/sh", "-c",
+                  "exec 3>&1; { while [ ! -e closed ]; do :; done; \"$0\" --help; echo $? >&3; } | "
+                  "{ exec 0<&-; touch closed; }",
+                  Vx1Path()},
+                 dir.Path());
+  EXPECT_EQ(pipe.exitCode, 0);
+  EXPECT_EQ(pipe.out, "32\n");
+  EXPECT_EQ(pipe.err, "Runtime error 32\n");
+}
+
+}  // namespace
+}  // namespace vx::test

@@ -1,0 +1,177 @@
+// The order of everything in a run: start-up, loading screen, main loop,
+// shutdown, effect test, and the failure paths, against recording fakes on a
+// virtual clock.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "driver/driver.h"
+#include "driver/fake_services.h"
+
+namespace vx {
+namespace {
+
+using test::World;
+using Calls = std::vector<std::string>;
+
+class DriverRun : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    test::ResetWorld();
+    test::InstallFakes();
+    // Every present takes one second: the fade-in then draws at c = 128,
+    // 256 and leaves at 384; the fade-out draws at c = 128 and leaves at 256.
+    World().presentStep = 1000;
+  }
+
+  static int Run(std::vector<const char*> args) {
+    args.insert(args.begin(), "vx1");
+    DriverOptions options;
+    std::string error;
+    EXPECT_TRUE(ParseCommandLine(static_cast<int>(args.size()), args.data(), options, error))
+        << error;
+    return RunDriver(options, {"vx-1.lib"});
+  }
+
+  // The calls of start-up up to the main loop in a normal run, with one
+  // second per present.
+  static Calls StartUp() {
+    return {"OpenLibrary vx-1.lib", "StartVideo", "LoadPicture DATA\\loader.jpg",
+            // fade-in
+            "ClearScreen", "PresentFrame", "DarkenScreen 255", "PresentFrame", "DarkenScreen 127",
+            "PresentFrame", "CopyScreen", "PresentFrame", "LoadAllScenes @4000",
+            "StartMusic DATA\\oompa.mp3 44100 001",
+            // fade-out
+            "CopyScreen", "PresentFrame", "DarkenScreen 128", "PresentFrame", "ClearScreen",
+            "PresentFrame", "SetMusicScale 120", "PlayMusic 0 @7000"};
+  }
+
+  static Calls Shutdown() {
+    return {"StopMusic", "FreeMusic", "ReleasePicture loader", "FreeAllScenes", "StopVideo"};
+  }
+
+  static Calls Join(std::initializer_list<Calls> parts) {
+    Calls all;
+    for (const Calls& part : parts) all.insert(all.end(), part.begin(), part.end());
+    return all;
+  }
+};
+
+TEST_F(DriverRun, NormalRunLoadsPlaysUntilTheEndBoundAndShutsDownInOrder) {
+  World().musicTimes = {0.0f, 2000.0f, 14519.5f, 14520.0f, 99999.0f};
+  EXPECT_EQ(Run({}), 0);
+  const Calls loop = {"Pump", "MusicTime", "logo 0", "PresentFrame", "Pump", "MusicTime",
+                      "kinyit 685.64 1", "PresentFrame",
+                      // 14519.5: nothing is drawn, the frame is still presented
+                      "Pump", "MusicTime", "PresentFrame",
+                      // 14520 sets the quit flag; this frame is presented once more and the
+                      // next pass ends at its check, without reading the clock again
+                      "Pump", "MusicTime", "PresentFrame", "Pump"};
+  EXPECT_EQ(World().calls, Join({StartUp(), loop, Shutdown()}));
+  EXPECT_FALSE(EffectTestMode());
+}
+
+TEST_F(DriverRun, QuitDuringLoadingEndsBeforeTheFirstFrameAndShutsDownInOrder) {
+  // The quit message waits in the queue through the loading screen (which
+  // pumps nothing) and is seen by the first pump of the main loop.
+  World().quitAtPump = 0;
+  World().musicTimes = {100.0f};
+  EXPECT_EQ(Run({}), 0);
+  EXPECT_EQ(World().calls, Join({StartUp(), {"Pump quit"}, Shutdown()}));
+  EXPECT_TRUE(World().scenes.empty());
+}
+
+TEST_F(DriverRun, QuitDuringTheShowStopsAtTheNextPass) {
+  World().quitAtPump = 2;
+  World().musicTimes = {6000.0f, 6600.0f};
+  EXPECT_EQ(Run({}), 0);
+  const Calls loop = {"Pump",      "MusicTime", "box 316.92",   "PresentFrame", "Pump",
+                      "MusicTime", "blau 69 0", "PresentFrame", "Pump quit"};
+  EXPECT_EQ(World().calls, Join({StartUp(), loop, Shutdown()}));
+}
+
+TEST_F(DriverRun, FailedPresentsAreIgnored) {
+  World().presentResult = -1;
+  World().quitAtPump = 2;
+  World().musicTimes = {0.0f, 120.0f};
+  EXPECT_EQ(Run({}), 0);
+  const Calls loop = {"Pump",      "MusicTime", "logo 0",       "PresentFrame", "Pump",
+                      "MusicTime", "logo 120",  "PresentFrame", "Pump quit"};
+  EXPECT_EQ(World().calls, Join({StartUp(), loop, Shutdown()}));
+}
+
+TEST_F(DriverRun, EffectTestDrawsLabdaOnTheTimerAcrossACounterWrap) {
+  // The millisecond counter wraps 1 s after the timer starts: time must run
+  // on smoothly (0, 60, 120, 180 ticks), never jump.
+  World().now = 0xFFFFFFFFu - 999u;
+  World().presentStep = 500;
+  World().quitAtPump = 4;
+  EXPECT_EQ(Run({"e"}), 0);
+  const Calls expected = {"OpenLibrary vx-1.lib",
+                          "StartVideo",
+                          "LoadLabda",
+                          "Pump",
+                          "labda 0",
+                          "PresentFrame",
+                          "Pump",
+                          "labda 60",
+                          "PresentFrame",
+                          "Pump",
+                          "labda 120",
+                          "PresentFrame",
+                          "Pump",
+                          "labda 180",
+                          "PresentFrame",
+                          "Pump quit",
+                          "FreeLabda",
+                          "StopVideo"};
+  EXPECT_EQ(World().calls, expected);
+  EXPECT_TRUE(EffectTestMode());
+}
+
+TEST_F(DriverRun, EffectTestHasNoEndBound) {
+  // Ten minutes on the timer (72000 ticks) still draws labda.
+  World().presentSteps = {600000};
+  World().quitAtPump = 2;
+  EXPECT_EQ(Run({"e", "--trace"}), 0);
+  ASSERT_EQ(World().scenes.size(), 2u);
+  EXPECT_EQ(World().scenes[1].scene, "labda");
+  EXPECT_FLOAT_EQ(World().scenes[1].t, 72000.0f);
+}
+
+TEST_F(DriverRun, FailedVideoStartLoadsNothingAndDoesNotEndAsSuccess) {
+  World().startVideoResult = 1;
+  EXPECT_NE(Run({}), 0);
+  EXPECT_EQ(World().calls, (Calls{"OpenLibrary vx-1.lib", "StartVideo"}));
+}
+
+TEST_F(DriverRun, MissingLoaderPictureIsReportedBeforeAnythingElseLoads) {
+  World().loadPictureResult = false;
+  EXPECT_NE(Run({}), 0);
+  EXPECT_EQ(World().calls, (Calls{"OpenLibrary vx-1.lib", "StartVideo",
+                                  "LoadPicture DATA\\loader.jpg", "ReportPictureLoadError"}));
+}
+
+TEST_F(DriverRun, LoaderPictureOfTheWrongSizeIsAFailedLoad) {
+  // The fades read 64000 words: a 256 x 256 picture would be read past its end.
+  World().pictureWidth = 256;
+  World().pictureHeight = 256;
+  EXPECT_NE(Run({}), 0);
+  EXPECT_EQ(World().calls,
+            (Calls{"OpenLibrary vx-1.lib", "StartVideo", "LoadPicture DATA\\loader.jpg",
+                   "ReleasePicture loader", "ReportPictureLoadError"}));
+}
+
+TEST_F(DriverRun, LoopStartsTheMusicAgainAtTheEndBoundUntilQuit) {
+  World().quitAtPump = 2;
+  World().musicTimes = {14520.0f, 100.0f};
+  EXPECT_EQ(Run({"--loop"}), 0);
+  const Calls loop = {"Pump",        "MusicTime",         "PresentFrame", "StopMusic",
+                      "RewindMusic", "PlayMusic 0 @8000", "Pump",         "MusicTime",
+                      "logo 100",    "PresentFrame",      "Pump quit"};
+  EXPECT_EQ(World().calls, Join({StartUp(), loop, Shutdown()}));
+}
+
+}  // namespace
+}  // namespace vx
