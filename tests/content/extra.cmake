@@ -1,0 +1,15 @@
+# The show's generated content: the generator's parts, the archive the build
+# packs (build/vx-1.lib), independent readers of every file, and renders of
+# every scene through the engine, and the music decoded with libmpg123.
+if(TARGET vx_contentgen)
+  vx_test(test_content SOURCES ${CMAKE_CURRENT_LIST_DIR}/*.cpp
+          DEPS vx_contentgen vx_engine vx_raster vx_pictures vx_datalib vx_testsupport
+               PkgConfig::MPG123)
+  if(TARGET test_content AND TARGET vx_content)
+    # The archive checks read the build's own vx-1.lib.
+    add_dependencies(test_content vx_content)
+    target_compile_definitions(test_content PRIVATE VX_CONTENT_ARCHIVE=1)
+  elseif(TARGET test_content)
+    target_compile_definitions(test_content PRIVATE VX_CONTENT_ARCHIVE=0)
+  endif()
+endif()

@@ -1,0 +1,132 @@
+#include "show_content.h"
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "datalib/datalib.h"
+#include "raster/raster.h"
+
+namespace vx::test {
+
+std::string ShowLibraryPath() {
+  return std::string(VX_BINARY_DIR) + "/vx-1.lib";
+}
+
+bool OpenShowLibrary() {
+  CloseLibrary();
+  if (!std::filesystem::exists(ShowLibraryPath())) return false;
+  return OpenLibrary(ShowLibraryPath());
+}
+
+const std::vector<SceneSlot>& SceneSlots() {
+  // Frame factors of the scene modules; slot lengths from the timeline
+  // (kinyit's reversed second slot covers the same frames as its first).
+  static const std::vector<SceneSlot> slots = {
+      {"kinyit", 0.287, 2358.72 - 1314.36},
+      {"libiko", 0.287 * 0.5, 4032 - 2358.72},
+      {"blau", 0.287, 8208 - 6531.0},
+      {"box", 0.287, 6531 - 5683.08},
+      {"labda", 0.287, 0.0},
+      {"effekt", 0.187, 12136.2 - 11140.8},
+      {"kommun", 0.267, 11140.8 - 9870.0},
+      {"evil", 0.187, 9870 - 8208.0},
+  };
+  return slots;
+}
+
+LoadedScene::LoadedScene(const std::string& name) {
+  const std::string path = "DATA\\" + name + ".3ds";
+  LoadScene(scene_, path);
+  PrepareScene(scene_);
+  LoadTextures(scene_, "DATA\\");
+  BuildHierarchy(scene_);
+  PrecalculateScene(scene_);
+  ComputeBounds(scene_);
+}
+
+LoadedScene::~LoadedScene() {
+  if (!scene_) return;
+  FreeHierarchy(scene_);
+  FreeSceneBuffers(scene_);
+  FreeScene(scene_);
+}
+
+void LoadedScene::Render(float frame, std::vector<std::uint32_t>& image) {
+  image.assign(ViewPixels, 0u);
+  SetFrame(scene_, frame, true);
+  ComposeHierarchy(scene_);
+  SetupCamera(scene_, 0, false, 0.5f, 100000.0f);
+  CullObjects(scene_);
+  TransformObjects(scene_);
+  ClipPolygons(scene_);
+  ProjectVertices(scene_);
+  SetDepthBuffer(scene_->depthBuffer);
+  ClearDepthBuffer();
+  DrawScenePolygons(scene_, image.data(), FillPolygonPerspective);
+}
+
+std::string FindTool(const std::string& program) {
+  const char* path = std::getenv("PATH");
+  if (!path) return {};
+  std::stringstream dirs(path);
+  std::string dir;
+  while (std::getline(dirs, dir, ':')) {
+    if (dir.empty()) continue;
+    std::error_code error;
+    const auto status = std::filesystem::status(dir + "/" + program, error);
+    if (!error && std::filesystem::is_regular_file(status)) return dir + "/" + program;
+  }
+  return {};
+}
+
+std::vector<std::string> RunConcurrently(
+    const std::string& program, const std::vector<std::vector<std::string>>& argumentLists) {
+  const std::string folder = std::filesystem::temp_directory_path().string();
+  std::vector<pid_t> children(argumentLists.size(), -1);
+  std::vector<std::string> outputs(argumentLists.size());
+  std::vector<std::string> files(argumentLists.size());
+  for (std::size_t i = 0; i < argumentLists.size(); ++i) {
+    files[i] = folder + "/vx_content_run_" + std::to_string(getpid()) + "_" + std::to_string(i);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, files[i].c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0600);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    std::vector<std::string> args = argumentLists[i];
+    args.insert(args.begin(), program);
+    std::vector<char*> argv;
+    for (std::string& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    pid_t child = -1;
+    if (posix_spawn(&child, program.c_str(), &actions, nullptr, argv.data(), environ) == 0)
+      children[i] = child;
+    posix_spawn_file_actions_destroy(&actions);
+  }
+  for (std::size_t i = 0; i < children.size(); ++i) {
+    if (children[i] < 0) continue;
+    int status = 0;
+    if (waitpid(children[i], &status, 0) == children[i] && WIFEXITED(status) &&
+        WEXITSTATUS(status) == 0) {
+      std::ifstream in(files[i], std::ios::binary);
+      outputs[i].assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    std::filesystem::remove(files[i]);
+  }
+  return outputs;
+}
+
+bool InContinuousIntegration() {
+  const char* ci = std::getenv("CI");
+  return ci && std::strcmp(ci, "true") == 0;
+}
+
+}  // namespace vx::test

@@ -1,0 +1,94 @@
+#pragma once
+// Procedural meshes in a node's own coordinates (file space: z up). Every
+// builder winds its triangles counter-clockwise seen from outside, so the
+// face normal (b - a) x (c - a) points outwards; "inward" variants (sky
+// domes, rooms) wind the other way and are seen from inside.
+#include <array>
+#include <string>
+#include <vector>
+
+#include "math/math.h"
+#include "write3ds.h"
+
+namespace vx::content {
+
+struct Mesh {
+  std::vector<Vector> vertices;
+  std::vector<std::array<float, 2>> mapping;  // one u, v per vertex
+  std::vector<Face3ds> faces;
+};
+
+// Vertex and face helpers. AddQuad takes corners counter-clockwise seen
+// from the side the quad faces, with their u, v.
+int AddVertex(Mesh& mesh, Vector p, float u, float v);
+void AddTriangle(Mesh& mesh, int a, int b, int c, const std::string& material);
+void AddQuad(Mesh& mesh, const std::array<Vector, 4>& corners,
+             const std::array<std::array<float, 2>, 4>& uv, const std::string& material);
+
+// Appends src to dst.
+void Append(Mesh& dst, const Mesh& src);
+// Scales by s, turns by degrees about the z axis (counter-clockwise seen from
+// above), then moves by offset.
+Mesh Placed(Mesh mesh, Vector scale, float degreesZ, Vector offset);
+// Turns the mesh so that its +z axis points along dir (a proper rotation:
+// the winding keeps facing outwards).
+Mesh Oriented(Mesh mesh, Vector dir);
+// Reverses every face (for surfaces seen from inside).
+Mesh Inverted(Mesh mesh);
+
+// Axis-aligned box between lo and hi; each side maps the texture tiles x
+// tiles times.
+Mesh Box(Vector lo, Vector hi, const std::string& material, float tiles = 1.0f);
+// Sphere of radius r about the origin: segments around z, rings from pole
+// to pole; the texture wraps uTiles times around and vTiles times pole to pole.
+Mesh Sphere(float r, int segments, int rings, const std::string& material, float uTiles = 1.0f,
+            float vTiles = 1.0f);
+// Ring about the z axis: major radius R, tube radius r.
+Mesh Torus(float R, float r, int segments, int sides, const std::string& material,
+           float uTiles = 4.0f, float vTiles = 1.0f);
+// Frustum along z from z = 0 (radius r0) to z = h (radius r1); r1 = 0 gives
+// a cone. Caps close the ends whose radius is not 0.
+Mesh Cylinder(float r0, float r1, float h, int segments, const std::string& material,
+              float uTiles = 2.0f);
+// Height field over [-sx/2, sx/2] x [-sy/2, sy/2] with nx x ny cells; the
+// texture repeats once per cell times tilesPerCell.
+template <typename Height>
+Mesh Terrain(float sx, float sy, int nx, int ny, Height height, const std::string& material,
+             float tilesPerCell = 1.0f);
+// Prism of a polygon in the xy plane (counter-clockwise, star-shaped about
+// the origin) from z = 0 to z = depth; faces carry the given material,
+// sides sideMaterial.
+Mesh Extrude(const std::vector<std::array<float, 2>>& outline, float depth,
+             const std::string& material, const std::string& sideMaterial);
+// Star outline with points spikes between radii inner and outer.
+std::vector<std::array<float, 2>> StarOutline(int points, float inner, float outer);
+// Tube of radius r through a path of points (at least two), sides around.
+Mesh Tube(const std::vector<Vector>& path, float r, int sides, const std::string& material,
+          float vTiles = 4.0f);
+// Block lettering: text rendered at pixelSize, every covered pixel a cell of
+// size cell (run-length merged into boxes) in the xz plane, facing -y,
+// centred on x, baseline at z = 0, depth along +y.
+Mesh BlockText(const std::string& text, int pixelSize, float cell, float depth,
+               const std::string& material);
+
+// ---- template definition -------------------------------------------------
+
+template <typename Height>
+Mesh Terrain(float sx, float sy, int nx, int ny, Height height, const std::string& material,
+             float tilesPerCell) {
+  Mesh mesh;
+  for (int j = 0; j <= ny; ++j)
+    for (int i = 0; i <= nx; ++i) {
+      const float x = -sx / 2 + sx * i / nx, y = -sy / 2 + sy * j / ny;
+      AddVertex(mesh, Vector{x, y, height(x, y)}, i * tilesPerCell, j * tilesPerCell);
+    }
+  for (int j = 0; j < ny; ++j)
+    for (int i = 0; i < nx; ++i) {
+      const int a = j * (nx + 1) + i, b = a + 1, c = a + nx + 2, d = a + nx + 1;
+      AddTriangle(mesh, a, b, c, material);
+      AddTriangle(mesh, a, c, d, material);
+    }
+  return mesh;
+}
+
+}  // namespace vx::content

@@ -1,0 +1,245 @@
+#include "music_mix.h"
+
+#include <lame/lame.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdio>
+#include <memory>
+
+#include "music_score.h"
+
+namespace vx::content::music {
+
+namespace {
+
+// Soft limiter ceiling: x -> Ceiling tanh(x / Ceiling) keeps every sample
+// below it (about -3 dBFS), with room for the MP3 coder's overshoot.
+constexpr double Ceiling = 0.71;
+// Loudness of the whole piece before limiting: about -17 dBFS RMS.
+constexpr double TargetRms = 0.14;
+// The master fade runs from here to FadeEnd (raised cosine).
+constexpr double FadeStart = 116.8;
+
+// Schroeder-style stereo reverb (four damped combs into two all-passes per
+// channel, the right channel's delays 23 frames longer for width).
+class Reverb {
+ public:
+  Reverb() {
+    static constexpr std::array<int, 4> kCombs = {1116, 1188, 1277, 1356};
+    static constexpr std::array<int, 2> kPasses = {556, 441};
+    for (int c = 0; c < 2; ++c) {
+      for (int i = 0; i < 4; ++i)
+        combs_[c][i].line.assign(static_cast<std::size_t>(kCombs[i] + 23 * c), 0.0f);
+      for (int i = 0; i < 2; ++i)
+        passes_[c][i].line.assign(static_cast<std::size_t>(kPasses[i] + 23 * c), 0.0f);
+    }
+  }
+  // Adds the reverb of input (mono) times wet to out at frame i.
+  void Process(float input, float wet, Stereo& out, std::size_t i) {
+    float* sides[2] = {&out.left[i], &out.right[i]};
+    for (int c = 0; c < 2; ++c) {
+      float sum = 0.0f;
+      for (Comb& comb : combs_[c]) {
+        const float y = comb.line[comb.at];
+        comb.store = y * 0.75f + comb.store * 0.25f;  // damping: one-pole low pass in the loop
+        comb.line[comb.at] = input + comb.store * 0.84f;
+        comb.at = (comb.at + 1) % comb.line.size();
+        sum += y;
+      }
+      for (Pass& pass : passes_[c]) {
+        const float delayed = pass.line[pass.at];
+        pass.line[pass.at] = sum + delayed * 0.5f;
+        pass.at = (pass.at + 1) % pass.line.size();
+        sum = delayed - sum;
+      }
+      *sides[c] += sum * wet;
+    }
+  }
+
+ private:
+  struct Comb {
+    std::vector<float> line;
+    std::size_t at = 0;
+    float store = 0.0f;
+  };
+  struct Pass {
+    std::vector<float> line;
+    std::size_t at = 0;
+  };
+  std::array<std::array<Comb, 4>, 2> combs_;
+  std::array<std::array<Pass, 2>, 2> passes_;
+};
+
+// Ping-pong echo one grid beat long, its repeats darkened by a low pass.
+void AddEcho(const Stereo& in, Stereo& out, float wet) {
+  const auto delay = static_cast<std::size_t>(FrameAt(GridBeat));
+  std::vector<float> lineLeft(delay, 0.0f), lineRight(delay, 0.0f);
+  OnePole toneLeft, toneRight;
+  toneLeft.SetCutoff(3000.0);
+  toneRight.SetCutoff(3000.0);
+  for (std::size_t i = 0, at = 0; i < in.Frames(); ++i, at = (at + 1) % delay) {
+    const float l = lineLeft[at], r = lineRight[at];
+    lineLeft[at] = toneLeft.Low(0.5f * (in.left[i] + in.right[i]) + 0.35f * r);
+    lineRight[at] = toneRight.Low(0.35f * l);
+    out.left[i] += wet * l;
+    out.right[i] += wet * r;
+  }
+}
+
+// Gain per section that brings its RMS three quarters of the way (in dB)
+// toward the piece's, applied with a 30 ms ramp at each section start.
+void LevelSections(Stereo& mix) {
+  const std::array<MusicSection, SectionCount> sections = MusicSections();
+  const double whole = Rms(mix, 0, FrameAt(FadeEnd));
+  std::array<double, SectionCount> gains{};
+  for (int s = 0; s < SectionCount; ++s) {
+    const MusicSection& section = sections[static_cast<std::size_t>(s)];
+    const double rms =
+        Rms(mix, FrameAt(section.start), FrameAt(std::min(section.End(), FadeStart)));
+    gains[static_cast<std::size_t>(s)] =
+        rms > 0.0 ? std::clamp(std::pow(whole / rms, 0.75), 0.4, 2.5) : 1.0;
+  }
+  const std::int64_t ramp = FrameAt(0.03);
+  double previous = gains[0];
+  for (int s = 0; s < SectionCount; ++s) {
+    const MusicSection& section = sections[static_cast<std::size_t>(s)];
+    const double gain = gains[static_cast<std::size_t>(s)];
+    const std::int64_t first = FrameAt(section.start);
+    const std::int64_t last = s + 1 < SectionCount
+                                  ? FrameAt(sections[static_cast<std::size_t>(s) + 1].start)
+                                  : static_cast<std::int64_t>(mix.Frames());
+    for (std::int64_t i = first; i < last; ++i) {
+      const double mixRamp = std::min(1.0, static_cast<double>(i - first) / ramp);
+      const auto g = static_cast<float>(previous + (gain - previous) * mixRamp);
+      mix.left[static_cast<std::size_t>(i)] *= g;
+      mix.right[static_cast<std::size_t>(i)] *= g;
+    }
+    previous = gain;
+  }
+}
+
+void Master(Stereo& mix) {
+  const double whole = Rms(mix, 0, FrameAt(FadeEnd));
+  const double gain = whole > 0.0 ? TargetRms / whole : 1.0;
+  const std::int64_t fadeStart = FrameAt(FadeStart), fadeEnd = FrameAt(FadeEnd);
+  for (std::size_t i = 0; i < mix.Frames(); ++i) {
+    const auto frame = static_cast<std::int64_t>(i);
+    double fade = 1.0;
+    if (frame >= fadeEnd) {
+      fade = 0.0;
+    } else if (frame > fadeStart) {
+      fade = 0.5 + 0.5 * std::cos(Pi * static_cast<double>(frame - fadeStart) /
+                                  static_cast<double>(fadeEnd - fadeStart));
+    }
+    for (float* side : {&mix.left[i], &mix.right[i]})
+      *side = static_cast<float>(fade * Ceiling * std::tanh(gain * *side / Ceiling));
+  }
+}
+
+struct LameCloser {
+  void operator()(lame_global_flags* flags) const { lame_close(flags); }
+};
+
+}  // namespace
+
+double Rms(const Stereo& samples, std::int64_t first, std::int64_t last) {
+  first = std::max<std::int64_t>(first, 0);
+  last = std::min<std::int64_t>(last, static_cast<std::int64_t>(samples.Frames()));
+  if (last <= first) return 0.0;
+  double sum = 0.0;
+  for (std::int64_t i = first; i < last; ++i) {
+    const double l = samples.left[static_cast<std::size_t>(i)],
+                 r = samples.right[static_cast<std::size_t>(i)];
+    sum += l * l + r * r;
+  }
+  return std::sqrt(sum / (2.0 * static_cast<double>(last - first)));
+}
+
+Stereo RenderSoundtrack() {
+  Buses buses;
+  RenderArrangement(buses);
+  // Balance of the groups: the melody and chords forward, the low end back.
+  const auto scale = [](Stereo& bus, float gain) {
+    for (std::size_t i = 0; i < bus.Frames(); ++i) {
+      bus.left[i] *= gain;
+      bus.right[i] *= gain;
+    }
+  };
+  scale(buses.drums, 0.8f);
+  scale(buses.bass, 0.75f);
+  scale(buses.chords, 1.3f);
+  scale(buses.lead, 1.6f);
+  Stereo mix(buses.drums.Frames());
+  AddEcho(buses.lead, mix, 0.22f);
+  Reverb reverb;
+  for (std::size_t i = 0; i < mix.Frames(); ++i) {
+    const float send = 0.5f * (0.05f * (buses.drums.left[i] + buses.drums.right[i]) +
+                               0.35f * (buses.chords.left[i] + buses.chords.right[i]) +
+                               0.3f * (buses.lead.left[i] + buses.lead.right[i]) +
+                               0.25f * (buses.effects.left[i] + buses.effects.right[i]));
+    reverb.Process(send, 0.05f, mix, i);
+    mix.left[i] += buses.drums.left[i] + buses.bass.left[i] + buses.chords.left[i] +
+                   buses.lead.left[i] + buses.effects.left[i];
+    mix.right[i] += buses.drums.right[i] + buses.bass.right[i] + buses.chords.right[i] +
+                    buses.lead.right[i] + buses.effects.right[i];
+  }
+  LevelSections(mix);
+  Master(mix);
+  return mix;
+}
+
+std::vector<std::uint8_t> EncodeMp3(const Stereo& samples) {
+  std::unique_ptr<lame_global_flags, LameCloser> lame(lame_init());
+  if (!lame) {
+    std::fprintf(stderr, "vxcontent: the MP3 encoder cannot start\n");
+    return {};
+  }
+  lame_set_in_samplerate(lame.get(), SampleRate);
+  lame_set_out_samplerate(lame.get(), SampleRate);
+  lame_set_num_channels(lame.get(), 2);
+  lame_set_mode(lame.get(), JOINT_STEREO);
+  lame_set_brate(lame.get(), 160);
+  lame_set_quality(lame.get(), 5);
+  lame_set_bWriteVbrTag(lame.get(), 1);  // CBR: an "Info" frame with delay and padding
+  if (lame_init_params(lame.get()) < 0) {
+    std::fprintf(stderr, "vxcontent: the MP3 encoder refuses its settings\n");
+    return {};
+  }
+  const auto frames = static_cast<int>(samples.Frames());
+  std::vector<std::uint8_t> mp3(static_cast<std::size_t>(1.25 * frames + 7200));
+  std::size_t used = 0;
+  constexpr int kChunk = 1152 * 16;
+  for (int start = 0; start < frames; start += kChunk) {
+    const int n = std::min(kChunk, frames - start);
+    const int wrote =
+        lame_encode_buffer_ieee_float(lame.get(), &samples.left[static_cast<std::size_t>(start)],
+                                      &samples.right[static_cast<std::size_t>(start)], n,
+                                      mp3.data() + used, static_cast<int>(mp3.size() - used));
+    if (wrote < 0) {
+      std::fprintf(stderr, "vxcontent: the MP3 encoder failed (%d)\n", wrote);
+      return {};
+    }
+    used += static_cast<std::size_t>(wrote);
+  }
+  const int tail =
+      lame_encode_flush(lame.get(), mp3.data() + used, static_cast<int>(mp3.size() - used));
+  if (tail < 0) {
+    std::fprintf(stderr, "vxcontent: the MP3 encoder failed to flush (%d)\n", tail);
+    return {};
+  }
+  used += static_cast<std::size_t>(tail);
+  mp3.resize(used);
+  // The tag frame was written as a placeholder first; now it is known.
+  std::array<unsigned char, 2880> tag{};
+  const std::size_t tagSize = lame_get_lametag_frame(lame.get(), tag.data(), tag.size());
+  if (tagSize == 0 || tagSize > tag.size() || tagSize > used) {
+    std::fprintf(stderr, "vxcontent: the MP3 encoder gave no Info tag\n");
+    return {};
+  }
+  std::copy(tag.begin(), tag.begin() + static_cast<std::ptrdiff_t>(tagSize), mp3.begin());
+  return mp3;
+}
+
+}  // namespace vx::content::music

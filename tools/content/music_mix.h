@@ -1,0 +1,25 @@
+#pragma once
+// The soundtrack from score to bytes: the arrangement's buses mixed with
+// reverb and echo, each section levelled toward the piece's loudness, soft
+// limited below -3 dBFS, faded out by FadeEnd, then encoded as MP3.
+#include <cstdint>
+#include <vector>
+
+#include "music_voices.h"
+
+namespace vx::content::music {
+
+// The finished piece: PieceSeconds of stereo at SampleRate, every sample
+// within (-0.71, 0.71). The same samples on every run.
+Stereo RenderSoundtrack();
+
+// Constant 160 kbit/s joint-stereo MP3 of the samples (44100 Hz), with an
+// Info tag that tells gapless decoders the encoder's delay and padding, so
+// that decoded sample n is sample n of the input. Empty on an encoder
+// failure (reported on standard error).
+std::vector<std::uint8_t> EncodeMp3(const Stereo& samples);
+
+// Root mean square of both channels over frames [first, last).
+double Rms(const Stereo& samples, std::int64_t first, std::int64_t last);
+
+}  // namespace vx::content::music

@@ -1,0 +1,358 @@
+// Procedural textures. Every one tiles (noise on a lattice whose period
+// divides the texture, stripes and cells that divide 256), so repeated
+// mapping shows no seams. No texture has pure black areas: the darkest
+// texel stays visibly lit, so covered pixels never read as empty.
+#include "textures.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "writejpeg.h"
+
+namespace vx::content {
+
+namespace {
+
+constexpr int S = TextureSize;
+constexpr double Pi = 3.14159265358979323846;
+
+template <typename Shade>
+Canvas Paint(Shade shade) {
+  Canvas c(S, S);
+  for (int y = 0; y < S; ++y)
+    for (int x = 0; x < S; ++x) c.At(x, y) = PackRgb(shade(x, y));
+  return c;
+}
+
+double Frac(double v) {
+  return v - std::floor(v);
+}
+
+Canvas Wood() {
+  TileNoise grain(11, 8), fine(12, 64);
+  return Paint([&](int x, int y) {
+    // Grain lines run along x inside planks 64 texels high, bent by noise;
+    // every term repeats over the texture, so planks join across the wrap.
+    const double u = x / 32.0, v = y / 32.0;
+    const double bend =
+        grain.Fractal(u, v, 3, 0.5) * 2.5 + 0.25 * std::sin(x * 2 * Pi / S * 2 + y / 64);
+    const double ring = Frac((y % 64) / 64.0 * 5.0 + bend);
+    const double streak = fine.At(x / 4.0, y / 1.0) * 0.15;
+    const double t = std::pow(ring, 3.0) * 0.6 + streak;
+    const Rgb light{0.78, 0.52, 0.27}, dark{0.42, 0.22, 0.09};
+    Rgb c = Mix(light, dark, std::clamp(t, 0.0, 1.0));
+    if (y % 64 == 0 || y % 64 == 63) c = c * 0.55;  // plank joints
+    return c;
+  });
+}
+
+Canvas Marble() {
+  TileNoise n(21, 8);
+  return Paint([&](int x, int y) {
+    const double u = x / 32.0, v = y / 32.0;
+    const double turb = n.Fractal(u, v, 5, 0.55);
+    const double vein = std::abs(std::sin((x + y) * 2.0 * Pi / 128.0 + turb * 9.0));
+    const double t = std::pow(vein, 0.35);
+    return Mix(Rgb{0.30, 0.32, 0.40}, Rgb{0.93, 0.92, 0.96}, t);
+  });
+}
+
+Canvas MetalPlates() {
+  TileNoise brush(31, 16);
+  return Paint([&](int x, int y) {
+    const int cx = x % 128, cy = y % 128;
+    const double brushed = brush.At(x / 16.0, y / 1.0) * 0.18;
+    Rgb c = Rgb{0.55, 0.58, 0.62} + Rgb{brushed, brushed, brushed};
+    const int tone = (x / 128 + y / 128) % 2;
+    if (tone) c = c * 0.88;
+    // Bevelled seams: light on the top-left edge, dark on the bottom-right.
+    if (cx < 3 || cy < 3) c = c * 1.3;
+    if (cx > 124 || cy > 124) c = c * 0.45;
+    // Rivets 10 px in from each corner.
+    for (int ry : {10, 117})
+      for (int rx : {10, 117}) {
+        const double d = std::hypot(cx - rx, cy - ry);
+        if (d < 4.5)
+          c = Mix(Rgb{0.9, 0.92, 0.95}, Rgb{0.3, 0.3, 0.33},
+                  std::clamp((cx - rx + cy - ry + 4.5) / 9.0, 0.0, 1.0));
+      }
+    return c;
+  });
+}
+
+Canvas Bricks() {
+  TileNoise n(41, 32);
+  Random random(42);
+  double tint[8][4];
+  for (auto& row : tint)
+    for (double& t : row) t = random.Range(-0.12, 0.12);
+  return Paint([&](int x, int y) {
+    const int row = y / 32;
+    const int shifted = x + (row % 2) * 32;
+    const int col = (shifted / 64) % 4;
+    const int bx = shifted % 64, by = y % 32;
+    const double speck = n.Fractal(x / 8.0, y / 8.0, 3, 0.5) * 0.2;
+    if (bx < 4 || by < 4) return Rgb{0.62 + speck, 0.60 + speck, 0.55 + speck};  // mortar
+    const double t = tint[row][col];
+    return Rgb{0.62 + t + speck, 0.24 + t * 0.5 + speck * 0.5, 0.15 + speck * 0.4};
+  });
+}
+
+Canvas Circuit() {
+  Canvas c = Paint([](int x, int y) {
+    const double ripple = 0.03 * std::sin(x * 2 * Pi / 32.0) * std::sin(y * 2 * Pi / 32.0);
+    return Rgb{0.03, 0.22 + ripple, 0.10};
+  });
+  Random random(51);
+  auto dot = [&](int px, int py, int radius, Rgb colour) {
+    for (int dy = -radius; dy <= radius; ++dy)
+      for (int dx = -radius; dx <= radius; ++dx)
+        if (dx * dx + dy * dy <= radius * radius)
+          c.At((px + dx + S) % S, (py + dy + S) % S) = PackRgb(colour);
+  };
+  const Rgb copper{0.85, 0.65, 0.25}, pad{0.95, 0.9, 0.6};
+  // Traces run on an 8-pixel grid: straight runs with one 90-degree turn.
+  for (int i = 0; i < 48; ++i) {
+    int x = random.Below(32) * 8, y = random.Below(32) * 8;
+    const int length1 = 3 + random.Below(10), length2 = 2 + random.Below(8);
+    const bool horizontalFirst = random.Below(2) == 0;
+    const int sx = random.Below(2) ? 1 : -1, sy = random.Below(2) ? 1 : -1;
+    dot(x, y, 3, pad);
+    for (int leg = 0; leg < 2; ++leg) {
+      const bool horizontal = (leg == 0) == horizontalFirst;
+      const int steps = (leg == 0 ? length1 : length2) * 8;
+      for (int s = 0; s < steps; ++s) {
+        if (horizontal)
+          x = (x + sx + S) % S;
+        else
+          y = (y + sy + S) % S;
+        dot(x, y, 1, copper);
+      }
+    }
+    dot(x, y, 3, pad);
+  }
+  // A few chips: dark rectangles with pins.
+  for (int i = 0; i < 4; ++i) {
+    const int x0 = random.Below(24) * 8, y0 = random.Below(24) * 8;
+    for (int y = 0; y < 40; ++y)
+      for (int x = 0; x < 56; ++x) {
+        const bool pin = (y < 4 || y >= 36) && x % 8 >= 2 && x % 8 < 5 && x >= 4 && x < 52;
+        const bool body = y >= 4 && y < 36;
+        if (pin) c.At((x0 + x) % S, (y0 + y) % S) = PackRgb(Rgb{0.8, 0.8, 0.82});
+        if (body) c.At((x0 + x) % S, (y0 + y) % S) = PackRgb(Rgb{0.12, 0.12, 0.14});
+      }
+  }
+  return c;
+}
+
+Canvas Stars() {
+  TileNoise nebula(61, 8);
+  Canvas c = Paint([&](int x, int y) {
+    const double n = nebula.Fractal(x / 32.0, y / 32.0, 5, 0.6);
+    const double glow = std::pow(n, 2.5);
+    return Rgb{0.04 + glow * 0.35, 0.05 + glow * 0.12, 0.14 + glow * 0.55};
+  });
+  Random random(62);
+  for (int i = 0; i < 260; ++i) {
+    const int x = random.Below(S), y = random.Below(S);
+    const double b = random.Range(0.5, 1.0);
+    const Rgb star{b, b, std::min(1.0, b + 0.1)};
+    c.At(x, y) = PackRgb(star);
+    if (b > 0.9) {
+      for (auto [dx, dy] : {std::pair{1, 0}, {-1, 0}, {0, 1}, {0, -1}})
+        c.At((x + dx + S) % S, (y + dy + S) % S) = PackRgb(star * 0.6);
+    }
+  }
+  return c;
+}
+
+Canvas Plasma() {
+  return Paint([](int x, int y) {
+    const double u = x * 2 * Pi / S, v = y * 2 * Pi / S;
+    const double p = std::sin(u * 2) + std::sin(v * 3 + u) + std::sin(2 * (u + v)) +
+                     std::sin(std::sin(v * 2) * 2 + u * 3);
+    const double t = p * 0.25;
+    return Rgb{0.5 + 0.5 * std::sin(Pi * t), 0.5 + 0.5 * std::sin(Pi * t + 2.1),
+               0.5 + 0.5 * std::sin(Pi * t + 4.2)} *
+               0.85 +
+           Rgb{0.08, 0.08, 0.08};
+  });
+}
+
+Canvas Checker() {
+  TileNoise n(71, 16);
+  return Paint([&](int x, int y) {
+    const bool light = ((x / 32) + (y / 32)) % 2 == 0;
+    const double dirt = (n.Fractal(x / 16.0, y / 16.0, 3, 0.5) - 0.5) * 0.12;
+    const Rgb c = light ? Rgb{0.9, 0.88, 0.8} : Rgb{0.2, 0.22, 0.45};
+    return c + Rgb{dirt, dirt, dirt};
+  });
+}
+
+Canvas Clouds() {
+  TileNoise n(81, 8);
+  return Paint([&](int x, int y) {
+    const double t = n.Fractal(x / 32.0, y / 32.0, 6, 0.55);
+    return Mix(Rgb{0.45, 0.1, 0.55}, Rgb{1.0, 0.7, 0.3}, std::clamp((t - 0.25) * 2.0, 0.0, 1.0));
+  });
+}
+
+Canvas BlueGrid() {
+  TileNoise n(91, 8);
+  return Paint([&](int x, int y) {
+    const double haze = n.Fractal(x / 32.0, y / 32.0, 4, 0.5);
+    Rgb c{0.04, 0.12 + haze * 0.15, 0.35 + haze * 0.3};
+    const int gx = std::min(x % 32, 31 - x % 32), gy = std::min(y % 32, 31 - y % 32);
+    const int d = std::min(gx, gy);
+    if (d < 3) c = Mix(Rgb{0.55, 0.85, 1.0}, c, d / 3.0);
+    return c;
+  });
+}
+
+Canvas Ice() {
+  TileNoise n(101, 8);
+  return Paint([&](int x, int y) {
+    const double a = n.Fractal(x / 32.0, y / 32.0, 5, 0.5);
+    const double b = n.Fractal(x / 32.0 + 3, y / 32.0 + 5, 5, 0.5);
+    const double caustic = std::pow(1.0 - std::abs(a - b) * 4.0, 6.0);
+    const double t = std::clamp(caustic, 0.0, 1.0);
+    return Mix(Rgb{0.1, 0.3, 0.7}, Rgb{0.8, 0.95, 1.0}, t);
+  });
+}
+
+Canvas Lava() {
+  TileNoise n(111, 8);
+  return Paint([&](int x, int y) {
+    const double t = n.Fractal(x / 32.0, y / 32.0, 6, 0.6);
+    const double crack = std::pow(1.0 - std::abs(t - 0.5) * 2.0, 8.0);
+    Rgb rock{0.18, 0.07, 0.06};
+    return Mix(rock, Rgb{1.0, 0.55, 0.1}, std::clamp(crack * 1.4, 0.0, 1.0));
+  });
+}
+
+Canvas Chrome() {
+  return Paint([](int x, int y) {
+    // Horizon bands as on a polished surface: sky, bright line, dark ground.
+    const double v = Frac((y + 12.0 * std::sin(x * 2 * Pi / S)) / 128.0);
+    Rgb c;
+    if (v < 0.45)
+      c = Mix(Rgb{0.35, 0.5, 0.85}, Rgb{0.95, 0.97, 1.0}, v / 0.45);
+    else if (v < 0.5)
+      c = Rgb{1.0, 1.0, 1.0};
+    else
+      c = Mix(Rgb{0.25, 0.18, 0.12}, Rgb{0.7, 0.55, 0.4}, (v - 0.5) / 0.5);
+    return c;
+  });
+}
+
+Canvas Hazard() {
+  return Paint([](int x, int y) {
+    const bool stripe = ((x + y) / 32) % 2 == 0;
+    return stripe ? Rgb{0.98, 0.78, 0.08} : Rgb{0.12, 0.11, 0.1};
+  });
+}
+
+Canvas Crate() {
+  TileNoise grain(121, 16);
+  return Paint([&](int x, int y) {
+    const double g = grain.Fractal(x / 16.0, y / 2.0, 3, 0.5);
+    Rgb board = Mix(Rgb{0.78, 0.6, 0.35}, Rgb{0.5, 0.34, 0.17}, g);
+    if (y % 32 < 2) board = board * 0.5;  // gaps between boards
+    // Frame 24 px wide and one diagonal brace.
+    const bool frame = x < 24 || x >= 232 || y < 24 || y >= 232;
+    const bool brace = std::abs(x - y) < 17;
+    if (frame || brace) {
+      Rgb f = Mix(Rgb{0.6, 0.42, 0.2}, Rgb{0.38, 0.24, 0.1}, g);
+      if ((frame && (x == 23 || x == 232 || y == 23 || y == 232)) ||
+          (!frame && std::abs(x - y) == 16))
+        f = f * 0.4;
+      // Nail heads in the frame corners.
+      for (int ny : {12, 243})
+        for (int nx : {12, 243})
+          if (std::hypot(x - nx, y - ny) < 3.5) f = Rgb{0.65, 0.65, 0.7};
+      return f;
+    }
+    return board;
+  });
+}
+
+Canvas Ball() {
+  // Beach-ball segments: six coloured bands along u, a white cap band at
+  // each end of v.
+  const Rgb colours[6] = {{0.95, 0.15, 0.1}, {1.0, 1.0, 1.0},  {0.1, 0.4, 0.95},
+                          {1.0, 0.85, 0.1},  {0.1, 0.75, 0.3}, {1.0, 1.0, 1.0}};
+  return Paint([&](int x, int y) {
+    if (y < 20 || y >= 236) return Rgb{0.95, 0.95, 0.92};
+    Rgb c = colours[(x * 6) / S];
+    const double shade = 0.85 + 0.15 * std::sin(y * Pi / S);
+    return c * shade;
+  });
+}
+
+Canvas Gold() {
+  TileNoise n(131, 16);
+  return Paint([&](int x, int y) {
+    const double t = n.Fractal(x / 16.0, y / 16.0, 4, 0.5);
+    const double band = 0.5 + 0.5 * std::sin((y + t * 40.0) * 2 * Pi / 64.0);
+    return Mix(Rgb{0.55, 0.35, 0.05}, Rgb{1.0, 0.88, 0.45}, band);
+  });
+}
+
+Canvas Tiles() {
+  TileNoise n(141, 16);
+  return Paint([&](int x, int y) {
+    const int cx = x % 64, cy = y % 64;
+    if (cx < 3 || cy < 3) return Rgb{0.15, 0.15, 0.18};
+    const double t = n.Fractal(x / 16.0, y / 16.0, 3, 0.5);
+    const bool red = ((x / 64) + (y / 64)) % 2 == 0;
+    return red ? Mix(Rgb{0.55, 0.05, 0.05}, Rgb{0.85, 0.15, 0.1}, t)
+               : Mix(Rgb{0.75, 0.75, 0.72}, Rgb{0.95, 0.95, 0.92}, t);
+  });
+}
+
+Canvas Flesh() {
+  TileNoise n(151, 8);
+  return Paint([&](int x, int y) {
+    const double t = n.Fractal(x / 32.0, y / 32.0, 5, 0.55);
+    const double vein = std::pow(1.0 - std::abs(t - 0.5) * 2.0, 12.0);
+    return Mix(Rgb{0.35, 0.06, 0.1}, Rgb{0.95, 0.35, 0.45},
+               std::clamp(vein + (t - 0.5) * 0.4, 0.0, 1.0));
+  });
+}
+
+Canvas Obsidian() {
+  TileNoise n(161, 16);
+  return Paint([&](int x, int y) {
+    const double t = n.Fractal(x / 16.0, y / 16.0, 5, 0.5);
+    const double crack = std::pow(1.0 - std::abs(t - 0.5) * 2.0, 20.0);
+    return Mix(Rgb{0.1, 0.05, 0.12} + Rgb{t * 0.08, t * 0.04, t * 0.1}, Rgb{1.0, 0.25, 0.05},
+               crack);
+  });
+}
+
+}  // namespace
+
+const std::vector<TextureInfo>& AllTextures() {
+  static const std::vector<TextureInfo> textures = {
+      {"WOOD", Wood},       {"MARBLE", Marble},    {"METAL", MetalPlates}, {"BRICKS", Bricks},
+      {"CIRCUIT", Circuit}, {"STARS", Stars},      {"PLASMA", Plasma},     {"CHECKER", Checker},
+      {"CLOUDS", Clouds},   {"BLUGRID", BlueGrid}, {"ICE", Ice},           {"LAVA", Lava},
+      {"CHROME", Chrome},   {"HAZARD", Hazard},    {"CRATE", Crate},       {"BALL", Ball},
+      {"GOLD", Gold},       {"TILES", Tiles},      {"FLESH", Flesh},       {"OBSIDIAN", Obsidian},
+  };
+  return textures;
+}
+
+std::vector<std::uint8_t> EncodeTexture(const TextureInfo& texture) {
+  const Canvas canvas = texture.make();
+  JpegEncodeOptions options;
+  options.quality = TextureQuality;
+  return EncodeJpegColour(canvas.pixels.data(), static_cast<std::uint32_t>(canvas.width),
+                          static_cast<std::uint32_t>(canvas.height), options);
+}
+
+std::string MaterialTextureFile(const std::string& name) {
+  return name + ".GIF";
+}
+
+}  // namespace vx::content
