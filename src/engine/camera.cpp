@@ -1,5 +1,5 @@
 // The projection camera: camera space from a camera's position and target
-// tracks, the six view planes and the projection of one camera-space vertex
+// tracks, the six view planes and the projection of camera-space vertices
 // onto the 320 x 200 view.
 //
 // Camera space: origin at the camera, z along the line of sight, x to the
@@ -8,6 +8,10 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "engine/engine.h"
 
@@ -32,7 +36,21 @@ std::int32_t TruncToInt32(double value) {
 }
 
 // Round to nearest, ties to even (the processor's default mode), saturated.
+// Values well inside the 64-bit range are rounded by one conversion in the
+// current rounding mode, exactly as nearbyint would round them, and the
+// integer saturated; the rest (huge, infinite, NaN) take the general path.
 std::int32_t RoundToInt32(double value) {
+#if defined(__SSE2__) && defined(__x86_64__)
+  constexpr double SafeMagnitude = 4.0e18;  // below 2^63
+  if (std::fabs(value) < SafeMagnitude) {
+    const std::int64_t r = _mm_cvtsd_si64(_mm_set_sd(value));
+    if (r < std::numeric_limits<std::int32_t>::min())
+      return std::numeric_limits<std::int32_t>::min();
+    if (r > std::numeric_limits<std::int32_t>::max())
+      return std::numeric_limits<std::int32_t>::max();
+    return static_cast<std::int32_t>(r);
+  }
+#endif
   return TruncToInt32(std::nearbyint(value));
 }
 
@@ -111,21 +129,52 @@ void BuildViewPlanes(const ProjectionCamera& camera, ViewPlane (&planes)[ViewPla
   planes[PlaneBottom] = {{0.0f, -cb, sb}, ZeroVector};
 }
 
-bool ProjectVertex(const ProjectionCamera& camera, const CameraVertex& in, ScreenVertex& out) {
-  const float nearBound = static_cast<float>(NearMargin * camera.nearZ);
-  const float farBound = static_cast<float>(FarMargin * camera.farZ);
-  if (!(in.z > nearBound && in.z < farBound)) return false;
+namespace {
+
+// The per-camera constants of the projection, formed as singles once.
+struct Projection {
+  float nearBound;  // 0.95 x near
+  float farBound;   // 1.01 x far
+  float xScale;     // xMagnify x 256: screen x in 24.8
+  float yScale;     // yMagnify
+};
+
+Projection MakeProjection(const ProjectionCamera& camera) {
+  return {static_cast<float>(NearMargin * camera.nearZ),
+          static_cast<float>(FarMargin * camera.farZ),
+          static_cast<float>(double{camera.xMagnify} * 256.0), camera.yMagnify};
+}
+
+inline bool Project(const Projection& p, const CameraVertex& in, ScreenVertex& out) {
+  if (!(in.z > p.nearBound && in.z < p.farBound)) return false;
   const float iz = static_cast<float>(1.0 / double{in.z});
-  // Formed as singles once per call.
-  const float xScale = static_cast<float>(double{camera.xMagnify} * 256.0);
   const float xCentre = 160.0f * 256.0f;  // 40960: column 160 in 24.8
   const float yCentre = 100.0f;
-  out.x = TruncToInt32(double{xScale} * in.x * iz + xCentre);
-  out.y = TruncToInt32(double{camera.yMagnify} * in.y * iz + yCentre);
+  out.x = TruncToInt32(double{p.xScale} * in.x * iz + xCentre);
+  out.y = TruncToInt32(double{p.yScale} * in.y * iz + yCentre);
   out.z = iz;
   out.u = RoundToInt32(double{in.u} * 65536.0);
   out.v = RoundToInt32(double{in.v} * 65536.0);
   return true;
+}
+
+}  // namespace
+
+bool ProjectVertex(const ProjectionCamera& camera, const CameraVertex& in, ScreenVertex& out) {
+  return Project(MakeProjection(camera), in, out);
+}
+
+// A vertex outside the near and far bounds keeps its screen entry unchanged.
+void ProjectVertices(Scene*& scene) {
+  const Projection projection = MakeProjection(*scene->camera);
+  for (int i = 0; i < scene->transformed->objectCount; ++i) {
+    const TransformedObject& t = *scene->transformed->objects[i];
+    ScreenObject& s = *scene->screen->objects[i];
+    s.visible = t.visible;
+    if (t.visible != 1) continue;
+    for (std::uint32_t j = 0; j < t.vertexCount; ++j)
+      Project(projection, t.vertices[j], s.vertices[j]);
+  }
 }
 
 }  // namespace vx

@@ -1,9 +1,9 @@
 // The per-frame path from the animated scene to projected polygons: object
 // culling against the six view planes, camera-space transformation with
-// back-face marking, clipping against the planes an object's box crosses,
-// projection. Every buffer was allocated at load: clipping appends its new
-// vertices in the object's reserved slots (12 per face, two per plane) and
-// rewrites the polygons in place.
+// back-face marking, clipping against the planes an object's box crosses
+// (projection is in camera.cpp). Every buffer was allocated at load:
+// clipping appends its new vertices in the object's reserved slots (12 per
+// face, two per plane) and rewrites the polygons in place.
 #include <cstdint>
 
 #include "engine/engine.h"
@@ -16,12 +16,24 @@ namespace {
 // intersection: they are dropped with the edges that reach them.
 constexpr double ClipTolerance = 0.01;
 
-double SignedDistance(const ViewPlane& plane, Vector v) {
-  return double{VecDot(v, plane.normal)} - double{VecDot(plane.point, plane.normal)};
+// One view plane prepared once a frame for the per-vertex tests: a point v is
+// at signed distance VecDot(v, normal) - offset (each dot product rounded to
+// single, the difference formed in double), inside when that is positive.
+struct PlaneTest {
+  Vector normal;
+  float offset;  // VecDot(plane point, normal)
+};
+
+PlaneTest MakePlaneTest(const ViewPlane& plane) {
+  return {plane.normal, VecDot(plane.point, plane.normal)};
 }
 
-bool Outside(const ViewPlane& plane, Vector v) {
-  return VecDot(v, plane.normal) < VecDot(plane.point, plane.normal);
+double SignedDistance(const PlaneTest& plane, const CameraVertex& v) {
+  return double{VecDot({v.x, v.y, v.z}, plane.normal)} - double{plane.offset};
+}
+
+bool Outside(const PlaneTest& plane, Vector v) {
+  return VecDot(v, plane.normal) < plane.offset;
 }
 
 // (1 - t) a + t b for position and mapping alike.
@@ -31,14 +43,22 @@ CameraVertex Intersect(const CameraVertex& a, const CameraVertex& b, double t) {
 }
 
 // Clips one polygon against one plane, in place.
-void ClipPolygon(TransformedObject& object, Polygon& polygon, const ViewPlane& plane) {
+void ClipPolygon(TransformedObject& object, Polygon& polygon, const PlaneTest& plane) {
   if (polygon.count <= 2 || polygon.drawFlag == 0) {
     polygon.drawFlag = 0;
     return;
   }
-  std::uint32_t source[MaxPolygonVertices];
   const std::uint32_t n = polygon.count;
-  for (std::uint32_t i = 0; i < n; ++i) source[i] = polygon.indices[i];
+  std::uint32_t source[MaxPolygonVertices];
+  double distance[MaxPolygonVertices];  // of vertex source[i]
+  bool allInside = true;
+  for (std::uint32_t i = 0; i < n; ++i) {
+    source[i] = polygon.indices[i];
+    distance[i] = SignedDistance(plane, object.vertices[source[i]]);
+    allInside = allInside && distance[i] > 0.0;
+  }
+  // Every vertex inside: the walk below would keep each one and add none.
+  if (allInside) return;
   polygon.count = 0;
 
   // Appends an index; the bounds hold by construction (at most two new
@@ -47,26 +67,25 @@ void ClipPolygon(TransformedObject& object, Polygon& polygon, const ViewPlane& p
   auto append = [&](std::uint32_t index) {
     if (polygon.count < MaxPolygonVertices) polygon.indices[polygon.count++] = index;
   };
-  auto appendIntersection = [&](const CameraVertex& a, const CameraVertex& b, double da,
-                                double db) {
+  auto appendIntersection = [&](std::uint32_t a, std::uint32_t b, double da, double db) {
     if (object.vertexCount >= object.vertexSlots || polygon.count >= MaxPolygonVertices) return;
-    object.vertices[object.vertexCount] = Intersect(a, b, da / (da - db));
+    object.vertices[object.vertexCount] =
+        Intersect(object.vertices[a], object.vertices[b], da / (da - db));
     append(object.vertexCount++);
   };
 
-  CameraVertex prev = object.vertices[source[0]];
-  double dPrev = SignedDistance(plane, {prev.x, prev.y, prev.z});
   for (std::uint32_t i = 0; i < n; ++i) {
-    const CameraVertex cur = object.vertices[source[(i + 1) % n]];
-    const double dCur = SignedDistance(plane, {cur.x, cur.y, cur.z});
+    const std::uint32_t next = i + 1 < n ? i + 1 : 0;
+    const double dPrev = distance[i];
+    const double dCur = distance[next];
     if (dPrev > 0.0) {
       append(source[i]);
-      if (dCur < -ClipTolerance) appendIntersection(prev, cur, dPrev, dCur);  // the edge leaves
+      if (dCur < -ClipTolerance) {  // the edge leaves
+        appendIntersection(source[i], source[next], dPrev, dCur);
+      }
     } else if (dCur > ClipTolerance) {
-      appendIntersection(prev, cur, dPrev, dCur);  // the edge enters
+      appendIntersection(source[i], source[next], dPrev, dCur);  // the edge enters
     }
-    prev = cur;
-    dPrev = dCur;
   }
   if (polygon.count == 0) polygon.drawFlag = 0;
 }
@@ -75,8 +94,10 @@ void ClipPolygon(TransformedObject& object, Polygon& polygon, const ViewPlane& p
 
 void CullObjects(Scene*& scene) {
   const ProjectionCamera& cam = *scene->camera;
-  ViewPlane planes[ViewPlaneCount];
-  BuildViewPlanes(cam, planes);
+  ViewPlane viewPlanes[ViewPlaneCount];
+  BuildViewPlanes(cam, viewPlanes);
+  PlaneTest planes[ViewPlaneCount];
+  for (int p = 0; p < ViewPlaneCount; ++p) planes[p] = MakePlaneTest(viewPlanes[p]);
   const Mesh3D& mesh = *scene->mesh;
   for (int i = 0; i < mesh.objectCount; ++i) {
     TransformedObject& t = *scene->transformed->objects[i];
@@ -135,8 +156,10 @@ void TransformObjects(Scene*& scene) {
 }
 
 void ClipPolygons(Scene*& scene) {
-  ViewPlane planes[ViewPlaneCount];
-  BuildViewPlanes(*scene->camera, planes);
+  ViewPlane viewPlanes[ViewPlaneCount];
+  BuildViewPlanes(*scene->camera, viewPlanes);
+  PlaneTest planes[ViewPlaneCount];
+  for (int p = 0; p < ViewPlaneCount; ++p) planes[p] = MakePlaneTest(viewPlanes[p]);
   const Mesh3D& mesh = *scene->mesh;
   for (int i = 0; i < mesh.objectCount; ++i) {
     TransformedObject& t = *scene->transformed->objects[i];
@@ -147,18 +170,6 @@ void ClipPolygons(Scene*& scene) {
       if (flags[p] == 0) continue;
       for (std::uint32_t k = 0; k < t.polygonCount; ++k) ClipPolygon(t, t.polygons[k], planes[p]);
     }
-  }
-}
-
-void ProjectVertices(Scene*& scene) {
-  const ProjectionCamera& cam = *scene->camera;
-  for (int i = 0; i < scene->transformed->objectCount; ++i) {
-    const TransformedObject& t = *scene->transformed->objects[i];
-    ScreenObject& s = *scene->screen->objects[i];
-    s.visible = t.visible;
-    if (t.visible != 1) continue;
-    for (std::uint32_t j = 0; j < t.vertexCount; ++j)
-      ProjectVertex(cam, t.vertices[j], s.vertices[j]);
   }
 }
 

@@ -78,13 +78,17 @@ void GlowRowBand(std::uint32_t* rows, std::uint32_t width, const GlowFactors& f)
   // Steps still to take; the first block starts next to the kept column.
   std::uint32_t remaining = width - 1;
   std::uint32_t x = Step > 0 ? 1 : width - 2;  // next column to change
+  // The group and column loops are unrolled (#pragma) so that prev[] and c[]
+  // stay in registers instead of going through the stack.
   for (; remaining >= 4; remaining -= 4, x += 4 * Step) {
     // Block of columns x .. x + 3 (right walk) or x - 3 .. x (left walk).
     const std::uint32_t base = Step > 0 ? x : x - 3;
+#pragma GCC unroll 4
     for (int g = 0; g < Groups; ++g) {
       std::uint32_t* p = rows + 4 * g * pitch + base;
       Vec c[4] = {Load4(p), Load4(p + pitch), Load4(p + 2 * pitch), Load4(p + 3 * pitch)};
       Transpose4x4Pixels(c[0], c[1], c[2], c[3]);
+#pragma GCC unroll 4
       for (int j = 0; j < 4; ++j) {
         Vec& column = c[Step > 0 ? j : 3 - j];
         prev[2 * g] = Glow16(prev[2 * g], WidenLo8(column), f);
@@ -99,6 +103,7 @@ void GlowRowBand(std::uint32_t* rows, std::uint32_t width, const GlowFactors& f)
     }
   }
   for (; remaining > 0; --remaining, x += Step) {
+#pragma GCC unroll 4
     for (int g = 0; g < Groups; ++g) {
       std::uint32_t* p = rows + 4 * g * pitch + x;
       const Vec column = LoadColumn4(p, pitch);

@@ -139,8 +139,11 @@ template <int Sx>
 
   int t = t0;
   constexpr int low = Sx > 0 ? 0 : -3;  // offset of the lowest address of a group
+  // The per-lane loops are unrolled (#pragma) so that the register arrays
+  // stay in registers instead of going through the stack.
   for (; t + 4 <= cols; t += 4) {
     Vec px[8], wt[8];
+#pragma GCC unroll 8
     for (int lane = 0; lane < 8; ++lane) {
       px[lane] = Load4(pixel[lane] + low);
       wt[lane] = _mm_loadu_si128(reinterpret_cast<const Vec*>(entry[lane] + 4 * low));
@@ -149,14 +152,17 @@ template <int Sx>
     RotateIndices(px[4], px[5], px[6], px[7]);
     RotateIndices(wt[0], wt[1], wt[2], wt[3]);
     RotateIndices(wt[4], wt[5], wt[6], wt[7]);
+#pragma GCC unroll 8
     for (int j = 0; j < 4; ++j) {
       const int m = Sx > 0 ? j : 3 - j;  // memory position of step j
       BlurStepWide(k, w, px[m], px[4 + m], wt[m], wt[4 + m], above + Sx * j);
     }
+#pragma GCC unroll 8
     for (int half = 0; half < 8; half += 4) {
       RotateIndices(px[half], px[half + 1], px[half + 2], px[half + 3]);
       RotateIndices(px[half], px[half + 1], px[half + 2], px[half + 3]);
     }
+#pragma GCC unroll 8
     for (int lane = 0; lane < 8; ++lane) {
       Store4(pixel[lane] + low, px[lane]);
       pixel[lane] += 4 * Sx;
@@ -172,6 +178,7 @@ template <int Sx>
     BlurStepWide(k, w, x, y, wx, wy, above);
     Scatter4(Transpose4x4Bytes(x), pixel[0], pixel[1], pixel[2], pixel[3]);
     Scatter4(Transpose4x4Bytes(y), pixel[4], pixel[5], pixel[6], pixel[7]);
+#pragma GCC unroll 8
     for (int lane = 0; lane < 8; ++lane) {
       pixel[lane] += Sx;
       entry[lane] += 4 * Sx;

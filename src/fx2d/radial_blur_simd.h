@@ -155,8 +155,11 @@ void BlurBand(const BlurContext& b, const RadialQuadrant& q, int r) {
   // channel-major registers together; the outputs go back the same way.
   // Memory position m of a group is step m (Sx = +1) or step 3 - m.
   constexpr int low = Sx > 0 ? 0 : -3;  // offset of the lowest address
+  // The per-lane loops are unrolled (#pragma) so that the register arrays
+  // stay in registers instead of going through the stack.
   for (; t + 4 <= cols; t += 4) {
     Vec px[4], wt[4];
+#pragma GCC unroll 4
     for (int k = 0; k < 4; ++k) {
       px[k] = Load4(pixel[k] + low);
       wt[k] = _mm_loadu_si128(reinterpret_cast<const Vec*>(entry[k] + 4 * low));
@@ -164,12 +167,14 @@ void BlurBand(const BlurContext& b, const RadialQuadrant& q, int r) {
     RotateIndices(px[0], px[1], px[2], px[3]);
     RotateIndices(wt[0], wt[1], wt[2], wt[3]);
     Vec out[4];
+#pragma GCC unroll 4
     for (int j = 0; j < 4; ++j) {
       const int m = Sx > 0 ? j : 3 - j;
       out[m] = BlurStep(b, w, px[m], wt[m], above + Sx * j);
     }
     RotateIndices(out[0], out[1], out[2], out[3]);
     RotateIndices(out[0], out[1], out[2], out[3]);
+#pragma GCC unroll 4
     for (int k = 0; k < 4; ++k) {
       Store4(pixel[k] + low, out[k]);
       pixel[k] += 4 * Sx;
@@ -182,6 +187,7 @@ void BlurBand(const BlurContext& b, const RadialQuadrant& q, int r) {
         BlurStep(b, w, Transpose4x4Bytes(Gather4(pixel[0], pixel[1], pixel[2], pixel[3])),
                  Transpose4x4Bytes(Gather4(entry[0], entry[1], entry[2], entry[3])), above);
     Scatter4(Transpose4x4Bytes(out), pixel[0], pixel[1], pixel[2], pixel[3]);
+#pragma GCC unroll 4
     for (int k = 0; k < 4; ++k) {
       pixel[k] += Sx;
       entry[k] += 4 * Sx;

@@ -7,6 +7,9 @@
 //  - the quaternion's w comes first, then its vector part (x, y, z);
 //  - every operation computes in double and rounds each stored component to
 //    single.
+// The small operations that the per-frame pipeline calls per vertex and per
+// plane (vector arithmetic, VecDot, VecCross, MatMul, TransformPoint) are
+// defined inline at the end of this header; the rest live in the .cpp files.
 #include <cstdint>
 
 namespace vx {
@@ -20,18 +23,18 @@ inline constexpr Vector ZeroVector{0.0f, 0.0f, 0.0f};
 // What normalising a zero vector yields; camera space looks along it.
 inline constexpr Vector UnitZ{0.0f, 0.0f, 1.0f};
 
-Vector operator+(Vector a, Vector b);
-Vector operator-(Vector a, Vector b);
-Vector operator*(Vector v, float s);
-Vector operator*(float s, Vector v);
-Vector operator/(Vector v, float s);  // s = 0 is not guarded
-float VecDot(Vector a, Vector b);
-Vector VecCross(Vector a, Vector b);
+inline Vector operator+(Vector a, Vector b);
+inline Vector operator-(Vector a, Vector b);
+inline Vector operator*(Vector v, float s);
+inline Vector operator*(float s, Vector v);
+inline Vector operator/(Vector v, float s);  // s = 0 is not guarded
+inline float VecDot(Vector a, Vector b);
+inline Vector VecCross(Vector a, Vector b);
 // s = x^2 + y^2 + z^2; exactly 0 gives UnitZ, otherwise v * (1 / sqrt(s)).
 void VecNormalize(Vector& v);
 float VecLength(Vector v);
-float VecLengthSquared(Vector v);
-Vector MakeVector(float x, float y, float z);
+inline float VecLengthSquared(Vector v);
+inline Vector MakeVector(float x, float y, float z);
 // "x: 1.500 y: -2.000 z: 0.000" on the console (checked writes).
 void WriteVector(Vector v);
 void WriteLnVector(Vector v);
@@ -52,9 +55,9 @@ Matrix operator*(const Matrix& a, float s);
 Matrix operator*(float s, const Matrix& a);
 Matrix operator/(const Matrix& a, float s);
 // R[i][j] = sum over k of A[i][k] B[k][j]: A applied first, then B.
-Matrix MatMul(const Matrix& a, const Matrix& b);
+inline Matrix MatMul(const Matrix& a, const Matrix& b);
 // (x, y, z, 1) x M, column 3 ignored (no division by w).
-Vector TransformPoint(Vector v, const Matrix& m);
+inline Vector TransformPoint(Vector v, const Matrix& m);
 void MatTranspose(Matrix& m);
 // Inverse by cofactors; a singular matrix is not detected.
 void Mat3Invert(Matrix3& m);
@@ -90,5 +93,79 @@ float QuatLengthSquared(const Quaternion& q);
 // "w: 1.000 [ x: 0.000 y: 0.000 z: 0.000 ]"
 void WriteQuaternion(const Quaternion& q);
 void WriteLnQuaternion(const Quaternion& q);
+
+// ---- Inline definitions. Same arithmetic as everywhere in the engine: each
+// product and sum in double, each stored component rounded to single once.
+
+namespace math_detail {
+
+inline Vector FromDouble(double x, double y, double z) {
+  return Vector{static_cast<float>(x), static_cast<float>(y), static_cast<float>(z)};
+}
+
+// a.b in double, summed left to right.
+inline double Dot(Vector a, Vector b) {
+  return double{a.x} * b.x + double{a.y} * b.y + double{a.z} * b.z;
+}
+
+}  // namespace math_detail
+
+inline Vector operator+(Vector a, Vector b) {
+  return math_detail::FromDouble(double{a.x} + b.x, double{a.y} + b.y, double{a.z} + b.z);
+}
+
+inline Vector operator-(Vector a, Vector b) {
+  return math_detail::FromDouble(double{a.x} - b.x, double{a.y} - b.y, double{a.z} - b.z);
+}
+
+inline Vector operator*(Vector v, float s) {
+  return math_detail::FromDouble(double{v.x} * s, double{v.y} * s, double{v.z} * s);
+}
+
+inline Vector operator*(float s, Vector v) {
+  return math_detail::FromDouble(double{s} * v.x, double{s} * v.y, double{s} * v.z);
+}
+
+inline Vector operator/(Vector v, float s) {
+  return math_detail::FromDouble(double{v.x} / s, double{v.y} / s, double{v.z} / s);
+}
+
+inline float VecDot(Vector a, Vector b) {
+  return static_cast<float>(math_detail::Dot(a, b));
+}
+
+inline Vector VecCross(Vector a, Vector b) {
+  return math_detail::FromDouble(double{a.y} * b.z - double{a.z} * b.y,
+                                 double{a.z} * b.x - double{a.x} * b.z,
+                                 double{a.x} * b.y - double{a.y} * b.x);
+}
+
+inline float VecLengthSquared(Vector v) {
+  return static_cast<float>(math_detail::Dot(v, v));
+}
+
+inline Vector MakeVector(float x, float y, float z) {
+  return Vector{x, y, z};
+}
+
+inline Matrix MatMul(const Matrix& a, const Matrix& b) {
+  Matrix r;
+  for (int i = 0; i < 4; ++i) {
+    for (int j = 0; j < 4; ++j) {
+      double sum = 0.0;
+      for (int k = 0; k < 4; ++k) sum += double{a.m[i][k]} * b.m[k][j];
+      r.m[i][j] = static_cast<float>(sum);
+    }
+  }
+  return r;
+}
+
+inline Vector TransformPoint(Vector v, const Matrix& m) {
+  // Column j of the product, summed left to right. Written out per column
+  // (no array in memory) so that the three sums stay in registers.
+  const double x = v.x, y = v.y, z = v.z;
+  auto column = [&](int j) { return x * m.m[0][j] + y * m.m[1][j] + z * m.m[2][j] + m.m[3][j]; };
+  return math_detail::FromDouble(column(0), column(1), column(2));
+}
 
 }  // namespace vx

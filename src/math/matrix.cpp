@@ -53,27 +53,6 @@ Matrix operator/(const Matrix& a, float s) {
   return ElementWise(a, [&](int, int, double x) { return x / s; });
 }
 
-Matrix MatMul(const Matrix& a, const Matrix& b) {
-  Matrix r;
-  for (int i = 0; i < 4; ++i) {
-    for (int j = 0; j < 4; ++j) {
-      double sum = 0.0;
-      for (int k = 0; k < 4; ++k) sum += double{a.m[i][k]} * b.m[k][j];
-      r.m[i][j] = static_cast<float>(sum);
-    }
-  }
-  return r;
-}
-
-Vector TransformPoint(Vector v, const Matrix& m) {
-  double out[3];
-  for (int j = 0; j < 3; ++j) {
-    out[j] =
-        double{v.x} * m.m[0][j] + double{v.y} * m.m[1][j] + double{v.z} * m.m[2][j] + m.m[3][j];
-  }
-  return Vector{static_cast<float>(out[0]), static_cast<float>(out[1]), static_cast<float>(out[2])};
-}
-
 void MatTranspose(Matrix& m) {
   for (int i = 0; i < 4; ++i)
     for (int j = i + 1; j < 4; ++j) std::swap(m.m[i][j], m.m[j][i]);

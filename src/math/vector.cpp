@@ -1,5 +1,6 @@
-// Vectors of three singles. Every result is computed in double and each
-// stored component rounded to single once.
+// The out-of-line vector operations (normalising, length, printing); the
+// small ones are inline in math.h. Every result is computed in double and
+// each stored component rounded to single once.
 #include <cmath>
 #include <cstdio>
 
@@ -7,46 +8,7 @@
 #include "platform/console.h"
 
 namespace vx {
-namespace {
-
-Vector FromDouble(double x, double y, double z) {
-  return Vector{static_cast<float>(x), static_cast<float>(y), static_cast<float>(z)};
-}
-
-double Dot(Vector a, Vector b) {
-  return double{a.x} * b.x + double{a.y} * b.y + double{a.z} * b.z;
-}
-
-}  // namespace
-
-Vector operator+(Vector a, Vector b) {
-  return FromDouble(double{a.x} + b.x, double{a.y} + b.y, double{a.z} + b.z);
-}
-
-Vector operator-(Vector a, Vector b) {
-  return FromDouble(double{a.x} - b.x, double{a.y} - b.y, double{a.z} - b.z);
-}
-
-Vector operator*(Vector v, float s) {
-  return FromDouble(double{v.x} * s, double{v.y} * s, double{v.z} * s);
-}
-
-Vector operator*(float s, Vector v) {
-  return FromDouble(double{s} * v.x, double{s} * v.y, double{s} * v.z);
-}
-
-Vector operator/(Vector v, float s) {
-  return FromDouble(double{v.x} / s, double{v.y} / s, double{v.z} / s);
-}
-
-float VecDot(Vector a, Vector b) {
-  return static_cast<float>(Dot(a, b));
-}
-
-Vector VecCross(Vector a, Vector b) {
-  return FromDouble(double{a.y} * b.z - double{a.z} * b.y, double{a.z} * b.x - double{a.x} * b.z,
-                    double{a.x} * b.y - double{a.y} * b.x);
-}
+using math_detail::Dot;
 
 void VecNormalize(Vector& v) {
   const double s = Dot(v, v);
@@ -62,14 +24,6 @@ void VecNormalize(Vector& v) {
 
 float VecLength(Vector v) {
   return static_cast<float>(std::sqrt(Dot(v, v)));
-}
-
-float VecLengthSquared(Vector v) {
-  return static_cast<float>(Dot(v, v));
-}
-
-Vector MakeVector(float x, float y, float z) {
-  return Vector{x, y, z};
 }
 
 void WriteVector(Vector v) {

@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
+#include <limits>
+#include <random>
 #include <vector>
 
 #include "engine/engine.h"
@@ -277,6 +280,162 @@ TEST(Pipeline, PreparationFollowsTheLoadedData) {
   EXPECT_EQ(points.bounds[3].z, 3.0f);  // (minX, minY, maxZ)
   EXPECT_EQ(points.bounds[3].x, -1.0f);
   test::DestroyScene(scene);
+}
+
+// The clip walk written plainly, one plane at a time over every polygon,
+// each edge end's distance formed where it is used: the definition the
+// pipeline's clipping must reproduce bit for bit.
+struct ClipState {
+  std::vector<CameraVertex> vertices;
+  std::vector<std::vector<std::uint32_t>> polygons;
+  std::vector<std::uint8_t> drawFlags;
+};
+
+void ReferenceClip(ClipState& state, const ViewPlane& plane, std::size_t slots) {
+  auto distance = [&](const CameraVertex& v) {
+    return double{VecDot({v.x, v.y, v.z}, plane.normal)} -
+           double{VecDot(plane.point, plane.normal)};
+  };
+  auto intersect = [&](std::uint32_t a, std::uint32_t b, double da, double db) {
+    const double t = da / (da - db);
+    const CameraVertex& p = state.vertices[a];
+    const CameraVertex& q = state.vertices[b];
+    auto mix = [t](float x, float y) { return static_cast<float>((1.0 - t) * x + t * y); };
+    state.vertices.push_back(
+        {mix(p.x, q.x), mix(p.y, q.y), mix(p.z, q.z), mix(p.u, q.u), mix(p.v, q.v)});
+    return static_cast<std::uint32_t>(state.vertices.size() - 1);
+  };
+  for (std::size_t k = 0; k < state.polygons.size(); ++k) {
+    std::vector<std::uint32_t>& polygon = state.polygons[k];
+    if (polygon.size() <= 2 || state.drawFlags[k] == 0) {
+      state.drawFlags[k] = 0;
+      continue;
+    }
+    const std::vector<std::uint32_t> source = polygon;
+    polygon.clear();
+    for (std::size_t i = 0; i < source.size(); ++i) {
+      const std::uint32_t a = source[i];
+      const std::uint32_t b = source[(i + 1) % source.size()];
+      const double da = distance(state.vertices[a]);
+      const double db = distance(state.vertices[b]);
+      const bool room = state.vertices.size() < slots;
+      if (da > 0.0) {
+        polygon.push_back(a);
+        if (db < -0.01 && room) polygon.push_back(intersect(a, b, da, db));
+      } else if (db > 0.01 && room) {
+        polygon.push_back(intersect(a, b, da, db));
+      }
+    }
+    if (polygon.empty()) state.drawFlags[k] = 0;
+  }
+}
+
+// A bumpy ground of 12 x 12 cells below the camera, from behind it to far
+// ahead and well past both sides: its faces cross the near, left and right
+// planes at every angle, some touch the near plane, some are turned away.
+test::ObjectDesc BumpyGround(std::uint32_t seed) {
+  std::mt19937 random(seed);
+  std::uniform_real_distribution<float> bump(-0.3f, 0.3f);
+  test::ObjectDesc o;
+  o.name = "Ground";
+  constexpr int Cells = 12;
+  for (int j = 0; j <= Cells; ++j) {
+    for (int i = 0; i <= Cells; ++i) {
+      const float x = -9.0f + 1.5f * static_cast<float>(i) + bump(random);
+      // Row 2 lies on the near plane (z 0.5), just outside it within and
+      // beyond the 0.01 tolerance, or just inside it.
+      constexpr float NearRow[4] = {0.5f, 0.495f, 0.505f, 0.48f};
+      const float z = j == 2 ? NearRow[i % 4] : -2.0f + 1.0f * static_cast<float>(j) + bump(random);
+      o.vertices.push_back({x, -0.8f + bump(random), z, static_cast<float>(i) / Cells,
+                            static_cast<float>(j) / Cells});
+    }
+  }
+  for (int j = 0; j < Cells; ++j) {
+    for (int i = 0; i < Cells; ++i) {
+      const auto at = [](int ci, int cj) {
+        return static_cast<std::uint16_t>(cj * (Cells + 1) + ci);
+      };
+      const bool flip = random() % 5 == 0;
+      o.faces.push_back({at(i, j), flip ? at(i + 1, j + 1) : at(i + 1, j),
+                         flip ? at(i + 1, j) : at(i + 1, j + 1)});
+      o.faces.push_back({at(i, j), at(i + 1, j + 1), at(i, j + 1)});
+    }
+  }
+  return o;
+}
+
+TEST(Pipeline, ClippingEqualsThePlainWalkBitForBit) {
+  for (std::uint32_t seed : {1u, 2u, 3u}) {
+    Scene* scene = test::MakePreparedScene(InView({BumpyGround(seed)}));
+    SetFrame(scene, 0.0f, true);
+    ComposeHierarchy(scene);
+    SetupCamera(scene, 0, false, 0.5f, 100000.0f);
+    CullObjects(scene);
+    TransformObjects(scene);
+    const TransformedObject& t = Obj(scene, 0);
+    ASSERT_EQ(t.visible, 1);
+    ASSERT_EQ(t.clipNear + t.clipLeft + t.clipRight, 3);
+    ClipState want;
+    want.vertices.assign(t.vertices, t.vertices + t.vertexCount);
+    for (std::uint32_t k = 0; k < t.polygonCount; ++k) {
+      want.polygons.push_back(Indices(t.polygons[k]));
+      want.drawFlags.push_back(t.polygons[k].drawFlag);
+    }
+    ViewPlane planes[ViewPlaneCount];
+    BuildViewPlanes(*scene->camera, planes);
+    const std::uint8_t crossed[ViewPlaneCount] = {t.clipNear,  t.clipFar, t.clipLeft,
+                                                  t.clipRight, t.clipTop, t.clipBottom};
+    for (int p = 0; p < ViewPlaneCount; ++p)
+      if (crossed[p] != 0) ReferenceClip(want, planes[p], t.vertexSlots);
+
+    ClipPolygons(scene);
+    ASSERT_EQ(t.vertexCount, want.vertices.size()) << "seed " << seed;
+    EXPECT_GT(t.vertexCount, t.vertexSlots - 12 * t.polygonCount) << "nothing was cut";
+    EXPECT_EQ(std::memcmp(t.vertices, want.vertices.data(), sizeof(CameraVertex) * t.vertexCount),
+              0)
+        << "seed " << seed;
+    int kept = 0;
+    for (std::uint32_t k = 0; k < t.polygonCount; ++k) {
+      ASSERT_EQ(t.polygons[k].drawFlag, want.drawFlags[k]) << "seed " << seed << " face " << k;
+      if (want.drawFlags[k] == 0) continue;
+      EXPECT_EQ(Indices(t.polygons[k]), want.polygons[k]) << "seed " << seed << " face " << k;
+      ++kept;
+    }
+    EXPECT_GT(kept, 0);
+    test::DestroyScene(scene);
+  }
+}
+
+// Round to nearest even, then saturate to 32 bits (NaN to the lowest value).
+std::int32_t RoundedTexel(double value) {
+  const double r = std::nearbyint(value);
+  if (!(r > -2147483648.0)) return std::numeric_limits<std::int32_t>::min();
+  if (r >= 2147483647.0) return std::numeric_limits<std::int32_t>::max();
+  return static_cast<std::int32_t>(r);
+}
+
+TEST(Pipeline, ProjectedMappingRoundsToEvenAndSaturatesOverTheWholeRange) {
+  ProjectionCamera c{};
+  c.xMagnify = 160.0f;
+  c.yMagnify = 160.0f;
+  c.nearZ = 0.5f;
+  c.farZ = 1000.0f;
+  const float inf = std::numeric_limits<float>::infinity();
+  const float values[] = {0.5f / 65536,  1.5f / 65536, 2.5f / 65536, -0.5f / 65536, -1.5f / 65536,
+                          -2.5f / 65536, 0.3f,         -0.7f,        32767.99f,     32768.0f,
+                          -32768.0f,     -32768.004f,  5e13f,        -5e13f,        7e13f,
+                          -7e13f,        1e30f,        -1e30f,       inf,           -inf,
+                          std::nanf("")};
+  for (float u : values) {
+    ScreenVertex s{};
+    ASSERT_TRUE(ProjectVertex(c, {0, 0, 1, u, -u}, s));
+    EXPECT_EQ(s.u, RoundedTexel(double{u} * 65536.0)) << u;
+    EXPECT_EQ(s.v, RoundedTexel(double{-u} * 65536.0)) << u;
+  }
+  ScreenVertex s{};
+  ASSERT_TRUE(ProjectVertex(c, {0, 0, 1, 2.5f / 65536, 32768.0f}, s));
+  EXPECT_EQ(s.u, 2);  // a tie goes to the even neighbour
+  EXPECT_EQ(s.v, std::numeric_limits<std::int32_t>::max());
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
+#include <random>
 
 #include "math/math.h"
 #include "support/testlib.h"
@@ -66,6 +68,57 @@ TEST(MatrixTransform, RowVectorTimesMatrixIgnoringColumnThree) {
   EXPECT_FLOAT_EQ(p.x, 1 * 1 + 2 * -4 + 3 * 7 + 10);
   EXPECT_FLOAT_EQ(p.y, 1 * 2 + 2 * 5 + 3 * -8 + 11);
   EXPECT_FLOAT_EQ(p.z, 1 * 3 + 2 * 6 + 3 * 9 - 12);
+}
+
+// Random singles over several orders of magnitude, so that single
+// intermediates would round differently from double ones.
+Matrix RandomMatrix(std::mt19937& random) {
+  std::uniform_real_distribution<float> mantissa(-1.0f, 1.0f);
+  std::uniform_int_distribution<int> exponent(-12, 12);
+  Matrix m;
+  for (auto& row : m.m)
+    for (float& x : row) x = std::ldexp(mantissa(random), exponent(random));
+  return m;
+}
+
+bool SameBits(float a, float b) {
+  return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+TEST(MatrixTransform, EachColumnIsOneDoubleSumRoundedOnce) {
+  std::mt19937 random(7);
+  int singleWouldDiffer = 0;
+  for (int n = 0; n < 500; ++n) {
+    const Matrix m = RandomMatrix(random);
+    const Vector v{m.m[0][3], m.m[1][3], m.m[2][3]};  // column 3 is ignored
+    const Vector p = TransformPoint(v, m);
+    const float got[3] = {p.x, p.y, p.z};
+    for (int j = 0; j < 3; ++j) {
+      const double sum =
+          ((double{v.x} * m.m[0][j] + double{v.y} * m.m[1][j]) + double{v.z} * m.m[2][j]) +
+          m.m[3][j];
+      EXPECT_TRUE(SameBits(got[j], static_cast<float>(sum))) << n << " column " << j;
+      const float single = v.x * m.m[0][j] + v.y * m.m[1][j] + v.z * m.m[2][j] + m.m[3][j];
+      singleWouldDiffer += SameBits(single, static_cast<float>(sum)) ? 0 : 1;
+    }
+  }
+  EXPECT_GT(singleWouldDiffer, 0) << "the inputs do not tell double from single sums";
+}
+
+TEST(MatrixMultiply, EachElementIsOneDoubleSumRoundedOnce) {
+  std::mt19937 random(11);
+  for (int n = 0; n < 200; ++n) {
+    const Matrix a = RandomMatrix(random);
+    const Matrix b = RandomMatrix(random);
+    const Matrix r = MatMul(a, b);
+    for (int i = 0; i < 4; ++i) {
+      for (int j = 0; j < 4; ++j) {
+        double sum = 0.0;
+        for (int k = 0; k < 4; ++k) sum += double{a.m[i][k]} * b.m[k][j];
+        EXPECT_TRUE(SameBits(r.m[i][j], static_cast<float>(sum))) << n << ": " << i << "," << j;
+      }
+    }
+  }
 }
 
 TEST(MatrixTranspose, SwapsRowsAndColumns) {
