@@ -99,7 +99,7 @@ TEST(DamagedFile, CutInsideAValueNamesTheChunk) {
   ChunkWriter w;
   VertexFile(w, 3, 3);
   std::vector<std::uint8_t> bytes = w.Bytes();
-  bytes.resize(bytes.size() - 5);  // into the last vertex
+  bytes.erase(bytes.end() - 5, bytes.end());  // into the last vertex
   Loaded r(bytes);
   ExpectFatal(r, "chunk 0x4110 (Vertex list)");
 }
