@@ -12,11 +12,29 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 
 #include "datalib/datalib.h"
 
 namespace vx::test {
 namespace {
+
+// Folders of live TempDirs, with the process that made each. A test that
+// ends the process through exit() (the fatal paths, run as death tests)
+// never reaches the destructors, so an exit handler removes what this
+// process made; a forked death-test child leaves its parent's folders alone.
+std::map<std::string, pid_t>& LiveTempDirs() {
+  static auto* dirs = new std::map<std::string, pid_t>;
+  return *dirs;
+}
+
+void RemoveLeftoverTempDirs() {
+  for (const auto& [path, owner] : LiveTempDirs()) {
+    if (owner != getpid()) continue;
+    std::error_code ignored;
+    std::filesystem::remove_all(path, ignored);
+  }
+}
 
 // "VFL11 - Hautvertr", 0x84, "glichkeit dermatologisch best", 0x84,
 // "tigt | Hautfreundlicher pH-Wert | Frei von Farbstoffen", 0x1B.
@@ -82,10 +100,14 @@ TempDir::TempDir() {
     return;
   }
   path_ = pattern;
+  static const bool registered = std::atexit(RemoveLeftoverTempDirs) == 0;
+  (void)registered;
+  LiveTempDirs()[path_] = getpid();
 }
 
 TempDir::~TempDir() {
   if (path_.empty()) return;
+  LiveTempDirs().erase(path_);
   std::error_code ignored;
   std::filesystem::remove_all(path_, ignored);
 }
