@@ -37,12 +37,8 @@
 namespace vx {
 namespace {
 
+using datalib::FileHandle;
 using datalib::LibraryEntry;
-
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
 
 constexpr std::size_t MaxDescriptionLine = 128;
 constexpr std::int64_t MaxArchiveSize = std::numeric_limits<std::int32_t>::max();

@@ -4,6 +4,8 @@
 // signed little-endian.
 #include <array>
 #include <cstdint>
+#include <cstdio>
+#include <memory>
 #include <string>
 
 #include "datalib/datalib.h"
@@ -37,6 +39,13 @@ struct LibraryEntry {
   std::int32_t size = 0;
   std::int32_t position = 0;
 };
+
+// An open file, closed when the handle goes (the reader and the builder check
+// the results of the closes that matter themselves).
+struct FileCloser {
+  void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
 
 inline std::array<std::uint8_t, 4> EncodeInt32(std::int32_t value) {
   auto v = static_cast<std::uint32_t>(value);

@@ -17,12 +17,8 @@
 namespace vx {
 namespace {
 
+using datalib::FileHandle;
 using datalib::LibraryEntry;
-
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
 
 // Module state. openFlag is -1 while no library is open and 0 after a
 // successful OpenLibrary; entries holds at most MaxLibraryEntries entries in

@@ -202,16 +202,7 @@ template <int Sx>
       }
     }
   }
-  if (q.cols >= 4) {
-    for (; r + 4 <= q.rows; r += 4) {
-      if (q.sx > 0) {
-        BlurBand<+1>(b, q, r);
-      } else {
-        BlurBand<-1>(b, q, r);
-      }
-    }
-  }
-  for (; r < q.rows; ++r) BlurRowPart(b, q, r, 0, q.cols);
+  BlurRowsFrom(b, q, r);
 }
 
 }  // namespace

@@ -201,4 +201,19 @@ void BlurBand(const BlurContext& b, const RadialQuadrant& q, int r) {
   BlurRowPart(b, q, r + 3, cols - 3, 3);
 }
 
+// Rows r .. q.rows - 1 of quadrant q: bands of four rows while they fit,
+// then single rows.
+inline void BlurRowsFrom(const BlurContext& b, const RadialQuadrant& q, int r) {
+  if (q.cols >= 4) {
+    for (; r + 4 <= q.rows; r += 4) {
+      if (q.sx > 0) {
+        BlurBand<+1>(b, q, r);
+      } else {
+        BlurBand<-1>(b, q, r);
+      }
+    }
+  }
+  for (; r < q.rows; ++r) BlurRowPart(b, q, r, 0, q.cols);
+}
+
 }  // namespace vx::fx2d::radial_simd

@@ -20,25 +20,8 @@
 #include "fx2d/radial_blur_simd.h"
 
 namespace vx::fx2d::sse2 {
-namespace {
 
 using namespace radial_simd;
-
-void BlurQuadrant(const BlurContext& b, const RadialQuadrant& q) {
-  int r = 0;
-  if (q.cols >= 4) {
-    for (; r + 4 <= q.rows; r += 4) {
-      if (q.sx > 0) {
-        BlurBand<+1>(b, q, r);
-      } else {
-        BlurBand<-1>(b, q, r);
-      }
-    }
-  }
-  for (; r < q.rows; ++r) BlurRowPart(b, q, r, 0, q.cols);
-}
-
-}  // namespace
 
 void RadialBlur(std::int32_t cx, std::int32_t cy, std::uint8_t strength, std::uint8_t gain,
                 std::uint32_t* fb) {
@@ -52,7 +35,7 @@ void RadialBlur(std::int32_t cx, std::int32_t cy, std::uint8_t strength, std::ui
                       cy,
                       Splat16(static_cast<std::uint8_t>(strength + gain)),
                       Splat16(255u - strength)};
-  for (const RadialQuadrant& q : RadialWalkFor(cx, cy).quadrant) BlurQuadrant(b, q);
+  for (const RadialQuadrant& q : RadialWalkFor(cx, cy).quadrant) BlurRowsFrom(b, q, 0);
 }
 
 }  // namespace vx::fx2d::sse2
