@@ -1,11 +1,12 @@
 // The pictures. Title cards, the loading screen and the closing card fill
 // the whole screen. The keyed pictures are drawn on true black and then put
-// through KeyBlocks, because the scenes treat black as transparent.
+// through KeyToShape, because the scenes treat black as transparent.
 #include "pictures.h"
 
 #include <algorithm>
 #include <cmath>
 
+#include "keyed_jpeg.h"
 #include "lettering.h"
 #include "writejpeg.h"
 
@@ -187,10 +188,8 @@ Canvas Danke() {
 
 // ---- keyed pictures ------------------------------------------------------
 
-Canvas FinishKeyed(Canvas c, Rgb floorTint) {
-  const double largest = std::max({floorTint.r, floorTint.g, floorTint.b});
-  const Rgb floorColour = floorTint * (KeyedFloor / 255.0 / largest);
-  KeyBlocks(c, 12, KeyedFloor, PackRgb(floorColour));
+Canvas FinishKeyed(Canvas c, Rgb) {
+  KeyToShape(c, KeyedFaint, KeyedBright, KeyedReach);
   return c;
 }
 
@@ -348,45 +347,36 @@ Canvas Doo() {
 
 }  // namespace
 
-void KeyBlocks(Canvas& canvas, int cutoff, int floor, std::uint32_t floorColour) {
-  for (std::uint32_t& p : canvas.pixels)
-    if (LargestByte(p) < cutoff) p = 0;
-  for (int by = 0; by < canvas.height; by += 8)
-    for (int bx = 0; bx < canvas.width; bx += 8) {
-      const int x1 = std::min(bx + 8, canvas.width), y1 = std::min(by + 8, canvas.height);
-      bool coloured = false;
-      for (int y = by; y < y1 && !coloured; ++y)
-        for (int x = bx; x < x1; ++x)
-          if (canvas.At(x, y) != 0) {
-            coloured = true;
-            break;
-          }
-      if (!coloured) continue;
-      for (int y = by; y < y1; ++y)
-        for (int x = bx; x < x1; ++x) {
-          std::uint32_t& p = canvas.At(x, y);
-          const int largest = LargestByte(p);
-          if (largest >= floor) continue;
-          if (largest == 0) {
-            p = floorColour;
-          } else {
-            const Rgb lifted = UnpackRgb(p) * (static_cast<double>(floor) / largest);
-            p = PackRgb(lifted);
-            if (LargestByte(p) < floor) p = floorColour;
-          }
+void KeyToShape(Canvas& canvas, int faint, int bright, double reach) {
+  const int r = static_cast<int>(reach);
+  const Canvas source = canvas;
+  for (int y = 0; y < canvas.height; ++y)
+    for (int x = 0; x < canvas.width; ++x) {
+      const int largest = LargestByte(source.At(x, y));
+      if (largest >= bright) continue;
+      if (largest < faint) {
+        canvas.At(x, y) = 0;
+        continue;
+      }
+      bool near = false;
+      for (int dy = -r; dy <= r && !near; ++dy)
+        for (int dx = -r; dx <= r && !near; ++dx) {
+          const int nx = x + dx, ny = y + dy;
+          near = dx * dx + dy * dy <= reach * reach && nx >= 0 && ny >= 0 && nx < canvas.width &&
+                 ny < canvas.height && LargestByte(source.At(nx, ny)) >= bright;
         }
+      if (!near) canvas.At(x, y) = 0;
     }
 }
 
 std::vector<std::uint8_t> EncodePicture(const PictureInfo& picture) {
   const Canvas canvas = picture.make();
+  if (picture.keyed) return EncodeKeyedJpeg(canvas, KeyedQuality);
   JpegEncodeOptions options;
-  options.quality = picture.keyed ? KeyedQuality : CardQuality;
-  options.fullChroma = picture.keyed;
+  options.quality = CardQuality;
   return EncodeJpegColour(canvas.pixels.data(), static_cast<std::uint32_t>(canvas.width),
                           static_cast<std::uint32_t>(canvas.height), options);
 }
-
 const std::vector<PictureInfo>& AllPictures() {
   static const std::vector<PictureInfo> pictures = {
       {"ventrix.jpg", false, Ventrix}, {"vx1.jpg", false, Vx1},      {"loader.jpg", false, Loader},
