@@ -141,6 +141,22 @@ TEST_F(StoredPictures, KeyedPicturesHaveNoDimHalosOrSpecks) {
   }
 }
 
+// The keyed pictures are drawn over running 3D scenes: what they light must
+// stay within a quarter of the screen (the bounding box of the lit pixels),
+// so that the action around them stays visible.
+TEST_F(StoredPictures, KeyedPicturesCoverAtMostAQuarterOfTheScreen) {
+  for (const content::PictureInfo& info : content::AllPictures()) {
+    if (!info.keyed) continue;
+    const Canvas decoded = DecodeStored(info.file, 320, 200);
+    ASSERT_EQ(decoded.pixels.size(), 64000u) << info.file;
+    const KeyFigures f = MeasureKey(decoded, decoded);
+    const int box = f.boxWidth * f.boxHeight;
+    std::printf("%-12s lit box %3d x %3d = %5.1f %%  lit pixels %5.1f %%\n", info.file.c_str(),
+                f.boxWidth, f.boxHeight, box / 640.0, f.litPixels / 640.0);
+    EXPECT_LE(box, 64000 / 4) << info.file << " covers too much of the screen";
+  }
+}
+
 // Title cards, the loading screen and the closing card are shown whole:
 // they cover the screen instead of leaving black holes.
 TEST_F(StoredPictures, CardsFillTheScreen) {
