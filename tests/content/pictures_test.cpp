@@ -134,8 +134,8 @@ TEST_F(StoredPictures, KeyedPicturesHaveNoDimHalosOrSpecks) {
     const Canvas decoded = DecodeStored(info.file, 320, 200);
     ASSERT_EQ(decoded.pixels.size(), 64000u) << info.file;
     const KeyFigures f = MeasureKey(info.make(), decoded);
-    std::printf("%-12s stray dim %5.2f %%  specks %d\n", info.file.c_str(), f.stray / 640.0,
-                f.specks);
+    std::printf("%-12s stray dim %5d px = %5.2f %%  specks %d\n", info.file.c_str(), f.stray,
+                f.stray / 640.0, f.specks);
     EXPECT_LT(f.stray, 64) << info.file << ": dim pixels away from the artwork";
     EXPECT_EQ(f.specks, 0) << info.file << ": the black background does not decode to black";
   }
