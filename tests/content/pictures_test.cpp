@@ -5,15 +5,18 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 
 #include "canvas.h"
 #include "datalib/datalib.h"
+#include "keyed_jpeg.h"
 #include "platform/picture.h"
 #include "show_content.h"
 #include "support/testlib.h"
 #include "textures.h"
+#include "writejpeg.h"
 
 namespace vx::test {
 namespace {
@@ -21,13 +24,10 @@ namespace {
 using content::Canvas;
 using content::LargestByte;
 
-// Decodes a stored JPEG with the show's own decoder; empty on failure.
-Canvas DecodeStored(const std::string& file, int width, int height) {
-  const std::int32_t size = LibraryFileSize("DATA\\" + file);
+// Decodes a JPEG file held in memory with the show's own decoder; empty
+// unless it is a colour picture of width x height.
+Canvas DecodeBytes(const std::vector<std::uint8_t>& bytes, int width, int height) {
   Canvas canvas(0, 0);
-  if (size <= 0) return canvas;
-  Bytes bytes(static_cast<std::size_t>(size));
-  if (!ReadLibraryFile("DATA\\" + file, bytes.data())) return canvas;
   Picture picture{};
   if (!DecodeJpegPicture(bytes.data(), bytes.size(), picture)) return canvas;
   if (picture.bytesPerPixel == 4 && static_cast<int>(picture.width) == width &&
@@ -37,6 +37,16 @@ Canvas DecodeStored(const std::string& file, int width, int height) {
   }
   ReleasePicture(picture);
   return canvas;
+}
+
+// Decodes a stored JPEG with the show's own decoder; empty on failure.
+Canvas DecodeStored(const std::string& file, int width, int height) {
+  const std::int32_t size = LibraryFileSize("DATA\\" + file);
+  Canvas canvas(0, 0);
+  if (size <= 0) return canvas;
+  Bytes bytes(static_cast<std::size_t>(size));
+  if (!ReadLibraryFile("DATA\\" + file, bytes.data())) return canvas;
+  return DecodeBytes(bytes, width, height);
 }
 
 class StoredPictures : public ::testing::Test {
@@ -66,6 +76,85 @@ TEST_F(StoredPictures, KeyedPicturesDecodeToTrueBlackAroundSharpColour) {
     EXPECT_GE(coloured, 640) << info.file << " shows almost nothing";
   }
   EXPECT_EQ(keyed, 10);
+}
+
+// What the keyed pictures must look like after decoding. A pixel is lit when
+// its largest byte is above 40; a stray pixel is one that is not exactly
+// black, not lit, and farther than 3 pixels (Euclidean) from every lit pixel:
+// the scenes add or subtract it as a dim smudge that follows no shape.
+constexpr int LitLevel = 40;
+
+struct KeyFigures {
+  int stray = 0;      // dim pixels away from all lit ones
+  int specks = 0;     // black in the generated picture, not black decoded
+  int litPixels = 0;  // largest byte above LitLevel
+  int boxWidth = 0;   // bounding box of the lit pixels
+  int boxHeight = 0;
+};
+
+KeyFigures MeasureKey(const Canvas& generated, const Canvas& decoded) {
+  KeyFigures f;
+  const int w = decoded.width, h = decoded.height;
+  auto lit = [&](int x, int y) { return LargestByte(decoded.At(x, y)) > LitLevel; };
+  int left = w, right = -1, top = h, bottom = -1;
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      const std::uint32_t p = decoded.At(x, y) & 0xFFFFFF;
+      if ((generated.At(x, y) & 0xFFFFFF) == 0 && p != 0) ++f.specks;
+      if (lit(x, y)) {
+        ++f.litPixels;
+        left = std::min(left, x);
+        right = std::max(right, x);
+        top = std::min(top, y);
+        bottom = std::max(bottom, y);
+        continue;
+      }
+      if (p == 0) continue;
+      bool near = false;
+      for (int dy = -3; dy <= 3 && !near; ++dy)
+        for (int dx = -3; dx <= 3 && !near; ++dx) {
+          const int nx = x + dx, ny = y + dy;
+          near = dx * dx + dy * dy <= 9 && nx >= 0 && ny >= 0 && nx < w && ny < h && lit(nx, ny);
+        }
+      if (!near) ++f.stray;
+    }
+  if (right >= 0) {
+    f.boxWidth = right - left + 1;
+    f.boxHeight = bottom - top + 1;
+  }
+  return f;
+}
+
+// Keys follow the artwork: fewer than 0.1 % stray dim pixels, and what the
+// generator left black decodes to exact black (the keyed blends skip only
+// exact black, so anything else would tint the frame in visible squares).
+TEST_F(StoredPictures, KeyedPicturesHaveNoDimHalosOrSpecks) {
+  for (const content::PictureInfo& info : content::AllPictures()) {
+    if (!info.keyed) continue;
+    const Canvas decoded = DecodeStored(info.file, 320, 200);
+    ASSERT_EQ(decoded.pixels.size(), 64000u) << info.file;
+    const KeyFigures f = MeasureKey(info.make(), decoded);
+    std::printf("%-12s stray dim %5d px = %5.2f %%  specks %d\n", info.file.c_str(), f.stray,
+                f.stray / 640.0, f.specks);
+    EXPECT_LT(f.stray, 64) << info.file << ": dim pixels away from the artwork";
+    EXPECT_EQ(f.specks, 0) << info.file << ": the black background does not decode to black";
+  }
+}
+
+// The keyed pictures are drawn over running 3D scenes: what they light must
+// stay within a quarter of the screen (the bounding box of the lit pixels),
+// so that the action around them stays visible.
+TEST_F(StoredPictures, KeyedPicturesCoverAtMostAQuarterOfTheScreen) {
+  for (const content::PictureInfo& info : content::AllPictures()) {
+    if (!info.keyed) continue;
+    const Canvas decoded = DecodeStored(info.file, 320, 200);
+    ASSERT_EQ(decoded.pixels.size(), 64000u) << info.file;
+    const KeyFigures f = MeasureKey(decoded, decoded);
+    const int box = f.boxWidth * f.boxHeight;
+    std::printf("%-12s lit box %3d x %3d = %5.1f %%  lit pixels %5.1f %%\n", info.file.c_str(),
+                f.boxWidth, f.boxHeight, box / 640.0, f.litPixels / 640.0);
+    EXPECT_LE(box, 64000 / 4) << info.file << " covers too much of the screen";
+  }
 }
 
 // Title cards, the loading screen and the closing card are shown whole:
@@ -131,19 +220,80 @@ TEST(Textures, TileWithoutSeams) {
   }
 }
 
-TEST(KeyBlocks, ClearsFaintColourAndLiftsEveryColouredBlockAboveTheFloor) {
-  Canvas c(16, 8);         // two 8 x 8 blocks side by side
-  c.At(3, 3) = 0x000005;   // faint: below the cutoff, cleared
-  c.At(10, 2) = 0xC08040;  // bright: its block gets lifted
-  c.At(11, 2) = 0x0A0500;  // dim colour in that block: scaled up, hue kept
-  content::KeyBlocks(c, 8, 30, 0x1E0F0F);
-  for (int y = 0; y < 8; ++y)
-    for (int x = 0; x < 8; ++x) EXPECT_EQ(c.At(x, y), 0u) << x << "," << y;
-  EXPECT_EQ(c.At(10, 2), 0xC08040u);
-  EXPECT_EQ(c.At(11, 2), 0x1E0F00u);  // (10, 5, 0) x 3
-  EXPECT_EQ(c.At(8, 0), 0x1E0F0Fu);   // black in a coloured block: the floor colour
-  for (int y = 0; y < 8; ++y)
-    for (int x = 8; x < 16; ++x) EXPECT_GE(LargestByte(c.At(x, y)), 30) << x << "," << y;
+// Dim colour survives only beside bright colour: the pixel at distance
+// sqrt 8 from the bright one stays, the ones at 3 and sqrt 10 go, and so does
+// everything dim without a bright pixel near it; faint colour goes anywhere.
+TEST(KeyToShape, KeepsDimColourOnlyWithinReachOfBrightColour) {
+  Canvas c(12, 8);
+  c.At(4, 4) = 0x804020;   // bright
+  c.At(6, 6) = 0x100800;   // dx 2, dy 2: kept
+  c.At(7, 4) = 0x200000;   // dx 3: cleared
+  c.At(1, 5) = 0x000030;   // dx 3, dy 1: cleared
+  c.At(5, 4) = 0x000C00;   // touching, just at the faint level: kept
+  c.At(3, 4) = 0x0B0000;   // touching but fainter: cleared
+  c.At(10, 1) = 0x303030;  // alone: cleared
+  content::KeyToShape(c, 12, 56, 2.9);
+  EXPECT_EQ(c.At(4, 4), 0x804020u);
+  EXPECT_EQ(c.At(6, 6), 0x100800u);
+  EXPECT_EQ(c.At(5, 4), 0x000C00u);
+  for (auto [x, y] : {std::pair{7, 4}, {1, 5}, {3, 4}, {10, 1}})
+    EXPECT_EQ(c.At(x, y), 0u) << x << "," << y;
+}
+
+// Sharp coloured artwork on black, as hard as lettering gets for JPEG: discs,
+// one-pixel lines and single pixels in saturated and pale colours, with
+// black gaps of one to several pixels between them and a size that is not a
+// whole number of blocks.
+Canvas SharpArtwork() {
+  Canvas c(100, 60);
+  content::Random random(11);
+  const std::uint32_t colours[] = {0xFF0000, 0x00FF40, 0x2040FF, 0xFFFFFF, 0xFFE080, 0x802000};
+  for (int i = 0; i < 14; ++i) {
+    const int cx = random.Below(100), cy = random.Below(60), r = 1 + random.Below(7);
+    const std::uint32_t colour = colours[i % 6];
+    for (int y = 0; y < 60; ++y)
+      for (int x = 0; x < 100; ++x)
+        if ((x - cx) * (x - cx) + (y - cy) * (y - cy) <= r * r) c.At(x, y) = colour;
+  }
+  for (int x = 3; x < 97; ++x) c.At(x, 30 + (x / 7) % 5) = colours[x % 6];
+  for (int i = 0; i < 40; ++i) c.At(random.Below(100), random.Below(60)) = colours[i % 6];
+  return c;
+}
+
+// Black stays exact black after decoding while the artwork keeps its colour;
+// the ordinary encoder, on the same artwork, leaves coloured specks in the
+// black around it, which is what the keyed encoder exists to prevent.
+TEST(EncodeKeyedJpeg, BlackDecodesToExactBlackAndColourStaysClose) {
+  const Canvas art = SharpArtwork();
+  auto specksAndError = [&](const std::vector<std::uint8_t>& jpeg, int& specks, double& error) {
+    const Canvas decoded = DecodeBytes(jpeg, art.width, art.height);
+    ASSERT_EQ(decoded.pixels.size(), art.pixels.size());
+    specks = 0;
+    error = 0;
+    int lit = 0;
+    for (std::size_t i = 0; i < art.pixels.size(); ++i) {
+      if (art.pixels[i] == 0) {
+        specks += decoded.pixels[i] != 0 ? 1 : 0;
+        continue;
+      }
+      ++lit;
+      for (int shift : {0, 8, 16})
+        error += std::abs(static_cast<int>((art.pixels[i] >> shift) & 255) -
+                          static_cast<int>((decoded.pixels[i] >> shift) & 255));
+    }
+    error /= 3.0 * lit;
+  };
+  int specks = 0;
+  double error = 0;
+  specksAndError(content::EncodeKeyedJpeg(art, content::KeyedQuality), specks, error);
+  EXPECT_EQ(specks, 0);
+  EXPECT_LT(error, 2.0) << "mean error per channel of the artwork";
+
+  JpegEncodeOptions plain;
+  plain.quality = content::KeyedQuality;
+  plain.fullChroma = true;
+  specksAndError(EncodeJpegColour(art.pixels.data(), 100, 60, plain), specks, error);
+  EXPECT_GT(specks, 500) << "the artwork is too easy to show the difference";
 }
 
 TEST(TileNoise, RepeatsOverOnePeriodAndStaysInRange) {

@@ -59,6 +59,19 @@ Mask BlurMask(const Mask& mask, int radius, int passes) {
   return a;
 }
 
+Mask DilateMask(const Mask& mask, int radius) {
+  Mask out(mask.width, mask.height);
+  for (int y = 0; y < mask.height; ++y)
+    for (int x = 0; x < mask.width; ++x) {
+      float m = 0.0f;
+      for (int dy = -radius; dy <= radius; ++dy)
+        for (int dx = -radius; dx <= radius; ++dx)
+          if (dx * dx + dy * dy <= radius * radius) m = std::max(m, mask.Sample(x + dx, y + dy));
+      out.At(x, y) = m;
+    }
+  return out;
+}
+
 std::uint64_t Random::Next() {
   std::uint64_t z = (state_ += 0x9E3779B97F4A7C15ull);
   z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;

@@ -50,6 +50,10 @@ struct Mask {
 // close to a Gaussian); edges count as 0.
 Mask BlurMask(const Mask& mask, int radius, int passes);
 
+// Widens a mask by radius pixels: each value becomes the largest within a
+// disc of that radius (outlines around lettering).
+Mask DilateMask(const Mask& mask, int radius);
+
 // splitmix64: a small, fully specified generator, so sequences are the same
 // on every platform and compiler.
 class Random {

@@ -4,6 +4,7 @@
 #include FT_FREETYPE_H
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 namespace vx::content {
@@ -120,6 +121,31 @@ int FitText(const std::string& text, Font font, int maxSize, int width) {
     --size;
   }
   return size;
+}
+
+LetterShape ShapeLetters(const std::string& text, Font font, int pixelSize, int centreX,
+                         int baseline, int outlineWidth, int bevelWidth, int width, int height) {
+  LetterShape shape{Mask(width, height), Mask(width, height), Mask(width, height)};
+  if (!DrawText(shape.face, text, font, pixelSize, centreX, baseline)) return shape;
+  const Mask wide = DilateMask(shape.face, outlineWidth);
+  // The bevel: the letters blurred into a rounded height field whose slope,
+  // toward the light at the top left, shades the rims. The slope of a box
+  // blur of radius r across a hard edge is 1 / (2r + 1) per pixel in each
+  // of the two differences; the gain brings a straight rim to about 1.
+  const int radius = std::max(1, bevelWidth / 2);
+  const Mask relief = BlurMask(shape.face, radius, 2);
+  const float gain = static_cast<float>(2 * radius + 1) / 2.0f;
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) {
+      const float f = shape.face.At(x, y);
+      shape.outline.At(x, y) = std::max(0.0f, wide.At(x, y) - f);
+      if (f <= 0.0f) continue;
+      const float slopeX = relief.Sample(x + 1, y) - relief.Sample(x - 1, y);
+      const float slopeY = relief.Sample(x, y + 1) - relief.Sample(x, y - 1);
+      // Height rises away from a left or top rim: those face the light.
+      shape.bevel.At(x, y) = std::clamp((slopeX + slopeY) * gain, -1.0f, 1.0f);
+    }
+  return shape;
 }
 
 }  // namespace vx::content

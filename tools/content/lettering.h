@@ -19,4 +19,18 @@ bool DrawText(Mask& mask, const std::string& text, Font font, int pixelSize, int
 // Largest pixel size (at most maxSize) at which text fits into width.
 int FitText(const std::string& text, Font font, int maxSize, int width);
 
+// Lettering ready to be painted: the letters' coverage, a ring around them
+// for an outline, and a bevel term for shading the letters as if lit from
+// the top left.
+struct LetterShape {
+  Mask face;     // coverage of the letters, 0..1
+  Mask outline;  // coverage of the ring of outlineWidth pixels outside them
+  Mask bevel;    // on the letters' rims: 1 facing the light, -1 facing away;
+                 // 0 on their flat middle and outside
+};
+// The text drawn as DrawText does into width x height masks; the bevel is
+// about bevelWidth pixels wide. Empty masks when the font cannot be read.
+LetterShape ShapeLetters(const std::string& text, Font font, int pixelSize, int centreX,
+                         int baseline, int outlineWidth, int bevelWidth, int width, int height);
+
 }  // namespace vx::content

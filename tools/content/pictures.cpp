@@ -1,11 +1,12 @@
 // The pictures. Title cards, the loading screen and the closing card fill
 // the whole screen. The keyed pictures are drawn on true black and then put
-// through KeyBlocks, because the scenes treat black as transparent.
+// through KeyToShape, because the scenes treat black as transparent.
 #include "pictures.h"
 
 #include <algorithm>
 #include <cmath>
 
+#include "keyed_jpeg.h"
 #include "lettering.h"
 #include "writejpeg.h"
 
@@ -15,7 +16,6 @@ namespace {
 
 constexpr int W = PictureWidth;
 constexpr int H = PictureHeight;
-constexpr double Pi = 3.14159265358979323846;
 
 // Paints colour over the canvas where the mask covers it (alpha blend).
 void PaintMask(Canvas& canvas, const Mask& mask, Rgb colour) {
@@ -49,20 +49,6 @@ Mask Text(const std::string& text, Font font, int size, int centreX, int baselin
   Mask mask(W, H);
   DrawText(mask, text, font, size, centreX, baseline);
   return mask;
-}
-
-// Widens a mask by radius pixels (max filter), for outlines.
-Mask Dilate(const Mask& mask, int radius) {
-  Mask out(W, H);
-  for (int y = 0; y < H; ++y)
-    for (int x = 0; x < W; ++x) {
-      float m = 0.0f;
-      for (int dy = -radius; dy <= radius; ++dy)
-        for (int dx = -radius; dx <= radius; ++dx)
-          if (dx * dx + dy * dy <= radius * radius) m = std::max(m, mask.Sample(x + dx, y + dy));
-      out.At(x, y) = m;
-    }
-  return out;
 }
 
 // A dark backdrop for the cards: vertical gradient, stars above a horizon,
@@ -111,8 +97,8 @@ void Headline(Canvas& c, const std::string& text, Font font, int size, int centr
   Mask shadow = Text(text, font, size, centreX + 4, baseline + 4);
   shadow = BlurMask(shadow, 2, 2);
   PaintMask(c, shadow, Rgb{0, 0, 0});
-  AddMask(c, BlurMask(Dilate(letters, 2), 3, 3), rim, 0.9);
-  PaintMask(c, Dilate(letters, 1), rim * 0.35);
+  AddMask(c, BlurMask(DilateMask(letters, 2), 3, 3), rim, 0.9);
+  PaintMask(c, DilateMask(letters, 1), rim * 0.35);
   PaintMaskShaded(c, letters, shade);
 }
 
@@ -186,207 +172,223 @@ Canvas Danke() {
 }
 
 // ---- keyed pictures ------------------------------------------------------
+//
+// Each is a label drawn over a running 3D scene, so it stays within a
+// quarter of the screen, placed where its scene leaves room. The scenes
+// blend them keyed on black, so KeyToShape then clears every dim pixel that
+// is not part of a glow or outline around the artwork.
 
-Canvas FinishKeyed(Canvas c, Rgb floorTint) {
-  const double largest = std::max({floorTint.r, floorTint.g, floorTint.b});
-  const Rgb floorColour = floorTint * (KeyedFloor / 255.0 / largest);
-  KeyBlocks(c, 12, KeyedFloor, PackRgb(floorColour));
+Canvas FinishKeyed(Canvas c) {
+  KeyToShape(c, KeyedFaint, KeyedBright, KeyedReach);
   return c;
 }
 
-// Corner brackets framing the screen, 40 px long, 3 px thick.
-void Brackets(Canvas& c, Rgb colour) {
-  Mask m(W, H);
-  for (int i = 0; i < 40; ++i)
-    for (int t = 0; t < 3; ++t) {
-      const int a = 8 + i, b = 8 + t;
-      for (auto [x, y] : {std::pair{a, b},
-                          {b, a},
-                          {W - 1 - a, b},
-                          {W - 1 - b, a},
-                          {a, H - 1 - b},
-                          {b, H - 1 - a},
-                          {W - 1 - a, H - 1 - b},
-                          {W - 1 - b, H - 1 - a}})
-        m.At(x, y) = 1.0f;
-    }
-  PaintMask(c, m, colour);
+LetterShape Letters(const std::string& text, Font font, int size, int centreX, int baseline,
+                    int outlineWidth) {
+  return ShapeLetters(text, font, size, centreX, baseline, outlineWidth, 3, W, H);
 }
 
-// Word cut into a glowing frame: what is bright here turns dark on screen.
-Canvas SubtractWord(const std::string& word, int baseline) {
+// Paints the letters in shade(x, y), lightened toward white on rims that
+// face the light and darkened on the others by up to relief.
+template <typename Shade>
+void PaintBevelled(Canvas& c, const LetterShape& letters, double relief, Shade shade) {
+  for (int y = 0; y < H; ++y)
+    for (int x = 0; x < W; ++x) {
+      const float a = letters.face.At(x, y);
+      if (a <= 0.0f) continue;
+      const double b = letters.bevel.At(x, y) * relief;
+      const Rgb base = shade(x, y);
+      const Rgb lit = b > 0 ? Mix(base, Rgb{1, 1, 1}, b) : base * (1.0 + b);
+      c.At(x, y) = PackRgb(Mix(UnpackRgb(c.At(x, y)), lit, a));
+    }
+}
+
+// A word for the subtract blend, where the picture's brightness is what it
+// takes away from the frame: bright here is dark on screen. The letters take
+// nearly everything, except on the rims facing the light, where the scene
+// glints through as a bevel; a black hairline outlines them and a shadow of
+// half strength to the bottom right lifts them off the scene.
+void EngravedWord(Canvas& c, const std::string& word, Font font, int size, int centreX,
+                  int baseline) {
+  const LetterShape shadow = Letters(word, font, size, centreX + 2, baseline + 2, 1);
+  PaintMask(c, shadow.face, Rgb{0.45, 0.45, 0.45});
+  PaintMask(c, shadow.outline, Rgb{0.45, 0.45, 0.45});
+  const LetterShape letters = Letters(word, font, size, centreX, baseline, 1);
+  PaintMask(c, letters.outline, Rgb{1, 1, 1});
+  for (int y = 0; y < H; ++y)
+    for (int x = 0; x < W; ++x) {
+      const float a = letters.face.At(x, y);
+      if (a <= 0.0f) continue;
+      const double b = letters.bevel.At(x, y);
+      const double take = b > 0 ? 0.9 - 0.55 * b : 0.9 - 0.1 * b;
+      c.At(x, y) = PackRgb(Mix(UnpackRgb(c.At(x, y)), Rgb{take, take, take}, a));
+    }
+}
+
+// A word for the add and lighten blends: a tight glow in the rim colour, an
+// outline of the rim colour at half strength and bevelled letters shaded by
+// face(x, y).
+template <typename Shade>
+void GlowingWord(Canvas& c, const LetterShape& letters, Rgb rim, Shade face) {
+  AddMask(c, BlurMask(DilateMask(letters.face, 2), 1, 2), rim * 0.55, 1.0);
+  PaintMask(c, letters.outline, rim * 0.5);
+  PaintBevelled(c, letters, 0.6, face);
+}
+
+// "OPEN" and "CLOSE" sit in the bottom left corner, over kinyit's bright
+// circuit floor, where dark letters read and the box in the middle of the
+// frame stays clear; both words share one size.
+Canvas SubtractCornerWord(const std::string& word) {
   Canvas c(W, H);
-  const int size = FitText(word, Font::SansBold, 56, 230);
-  const Mask letters = Text(word, Font::SansBold, size, 160, baseline);
-  PaintMask(c, letters, Rgb{1.0, 1.0, 1.0});
-  Brackets(c, Rgb{0.9, 0.9, 0.9});
-  return FinishKeyed(c, Rgb{1, 1, 1});
+  const int size = FitText("CLOSE", Font::SansBold, 44, 132);
+  const int width = TextWidth(word, Font::SansBold, size);
+  EngravedWord(c, word, Font::SansBold, size, 14 + width / 2, 184);
+  return FinishKeyed(c);
 }
 
 Canvas Kinyit() {
-  return SubtractWord("OPEN", 186);
+  return SubtractCornerWord("OPEN");
 }
 Canvas Becsuk() {
-  return SubtractWord("CLOSE", 186);
+  return SubtractCornerWord("CLOSE");
 }
 
+// "DESTINY" between two rules across the top, over the brick wall behind the
+// crates, so that the stack in the middle of the frame stays in view.
 Canvas Destiny() {
   Canvas c(W, H);
-  const int size = FitText("DESTINY", Font::SansCondensedBold, 72, 300);
-  Mask letters = Text("DESTINY", Font::SansCondensedBold, size, 160, 128);
-  // Scan lines: every fourth row of the letters is left out.
-  for (int y = 0; y < H; y += 4)
-    for (int x = 0; x < W; ++x) letters.At(x, y) = 0.0f;
-  PaintMask(c, letters, Rgb{0.95, 0.95, 1.0});
-  for (int x = 20; x < 300; ++x)
-    for (int y : {60, 61, 140, 141}) c.At(x, y) = PackRgb(Rgb{0.8, 0.8, 0.8});
-  return FinishKeyed(c, Rgb{1, 1, 1});
+  const std::string word = "DESTINY";
+  const int size = FitText(word, Font::SansCondensedBold, 46, 196);
+  const int width = TextWidth(word, Font::SansCondensedBold, size);
+  EngravedWord(c, word, Font::SansCondensedBold, size, 160, 46);
+  for (int x = 160 - width / 2 - 6; x < 160 + width / 2 + 6; ++x)
+    for (int y : {6, 7, 52, 53}) c.At(x, y) = PackRgb(Rgb{0.85, 0.85, 0.85});
+  return FinishKeyed(c);
 }
 
+// "SPIEL" across the top over libiko's sky, each letter in its own colour,
+// the letters hopping like the see-saw below them.
 Canvas Spiel() {
   Canvas c(W, H);
   const Rgb colours[5] = {
       {1.0, 0.35, 0.3}, {1.0, 0.8, 0.2}, {0.35, 0.9, 0.35}, {0.3, 0.65, 1.0}, {0.85, 0.4, 1.0}};
   const std::string word = "SPIEL";
-  const int size = 50;
-  const int width = TextWidth(word, Font::SansBold, size);
-  int pen = 160 - width / 2;
+  const int size = 46;
+  int pen = 160 - TextWidth(word, Font::SansBold, size) / 2;
   for (std::size_t i = 0; i < word.size(); ++i) {
     const std::string letter(1, word[i]);
     const int w = TextWidth(letter, Font::SansBold, size);
-    const int hop = (i % 2 == 0) ? 0 : -6;  // letters hop like a see-saw
-    const Mask m = Text(letter, Font::SansBold, size, pen + w / 2, 52 + hop);
-    AddMask(c, BlurMask(m, 2, 2), colours[i] * 0.5, 1.0);
-    PaintMask(c, m, colours[i]);
+    const int baseline = 50 + ((i % 2 == 0) ? 0 : -6);
+    const LetterShape shape = Letters(letter, Font::SansBold, size, pen + w / 2, baseline, 1);
+    const Rgb colour = colours[i];
+    GlowingWord(c, shape, colour * 0.8, [&](int, int y) {
+      return Mix(Mix(colour, Rgb{1, 1, 1}, 0.55), colour,
+                 std::clamp((y - (baseline - size * 0.75)) / (size * 0.75), 0.0, 1.0));
+    });
     pen += w;
   }
-  // Rings in two corners.
-  for (int y = 0; y < H; ++y)
-    for (int x = 0; x < W; ++x) {
-      struct Ring {
-        int cx, cy, r, colour;
-      };
-      for (const Ring& ring : {Ring{28, 170, 18, 0}, Ring{292, 170, 14, 3}, Ring{292, 170, 6, 1}}) {
-        const int cx = ring.cx, cy = ring.cy, r = ring.r, k = ring.colour;
-        const double d = std::abs(std::hypot(x - cx, y - cy) - r);
-        if (d < 2.0) c.At(x, y) = PackRgb(colours[k] * (1.0 - d / 2.0 * 0.5));
-      }
-    }
-  return FinishKeyed(c, Rgb{0.6, 0.5, 1.0});
+  return FinishKeyed(c);
 }
 
+// "KOMMUNIKATION" across the top, large enough to survive the radial blur's
+// streaks that are added under it: white-hot letters cooling to orange, a
+// red rim.
 Canvas Bkkom() {
   Canvas c(W, H);
-  // Hazard bars along the top and bottom edges.
-  for (int y = 0; y < H; ++y)
-    for (int x = 0; x < W; ++x) {
-      const bool band = y < 14 || y >= H - 14;
-      if (band && ((x + y) / 12) % 2 == 0) c.At(x, y) = PackRgb(Rgb{0.9, 0.12, 0.05});
-    }
-  const Mask m = Text("KOMMUNIKATION", Font::SansCondensedBold, 16, 160, 178);
-  AddMask(c, BlurMask(m, 2, 2), Rgb{1.0, 0.3, 0.1}, 0.8);
-  PaintMask(c, m, Rgb{1.0, 0.85, 0.7});
-  // A thin targeting reticle at the blur centre.
-  for (int y = 0; y < H; ++y)
-    for (int x = 0; x < W; ++x) {
-      const double d = std::abs(std::hypot(x - 160.0, (y - 100.0) * 1.0) - 30.0);
-      const double angle = std::atan2(y - 100.0, x - 160.0);
-      if (d < 1.0 && std::fmod(angle + 2 * Pi, Pi / 2) > 0.35)
-        c.At(x, y) = PackRgb(Rgb{1.0, 0.25, 0.1});
-    }
-  return FinishKeyed(c, Rgb{1.0, 0.2, 0.1});
+  const std::string word = "KOMMUNIKATION";
+  const int size = FitText(word, Font::SansCondensedBold, 34, 270);
+  const int baseline = 40;
+  GlowingWord(c, Letters(word, Font::SansCondensedBold, size, 160, baseline, 1),
+              Rgb{1.0, 0.25, 0.05}, [&](int, int y) {
+                return Mix(Rgb{1.0, 1.0, 0.9}, Rgb{1.0, 0.55, 0.15},
+                           std::clamp((y - (baseline - size * 0.7)) / (size * 0.7), 0.0, 1.0));
+              });
+  return FinishKeyed(c);
 }
 
+// Glowing slanted eyes with "EVIL" beneath them, high above the creature
+// that fills the middle of the frame.
 Canvas Evil() {
   Canvas c(W, H);
   Mask eyes(W, H);
   for (int y = 0; y < H; ++y)
     for (int x = 0; x < W; ++x)
-      for (int ex : {122, 198}) {
-        // Slanted almond eyes.
-        const double dx = (x - ex) / 24.0,
-                     dy = (y - 58 - (ex < 160 ? 1 : -1) * (x - ex) * 0.25) / 7.0;
+      for (int ex : {132, 188}) {
+        const double dx = (x - ex) / 19.0,
+                     dy = (y - 22 - (ex < 160 ? 1 : -1) * (x - ex) * 0.25) / 5.5;
         const double r = dx * dx + dy * dy;
         if (r < 1.0) eyes.At(x, y) = std::max(eyes.At(x, y), static_cast<float>(1.0 - r * r));
       }
-  AddMask(c, BlurMask(eyes, 4, 3), Rgb{1.0, 0.1, 0.02}, 1.6);
+  AddMask(c, BlurMask(DilateMask(eyes, 2), 2, 2), Rgb{1.0, 0.1, 0.02}, 1.3);
   PaintMaskShaded(c, eyes, [](int, int) { return Rgb{1.0, 0.9, 0.4}; });
-  const int size = FitText("EVIL", Font::SerifBold, 64, 220);
-  const Mask word = Text("EVIL", Font::SerifBold, size, 160, 180);
-  AddMask(c, BlurMask(Dilate(word, 1), 3, 3), Rgb{0.9, 0.05, 0.0}, 1.2);
-  PaintMaskShaded(c, word, [](int, int y) {
-    return Mix(Rgb{1.0, 0.5, 0.2}, Rgb{0.7, 0.0, 0.0}, std::clamp((y - 130) / 50.0, 0.0, 1.0));
-  });
-  return FinishKeyed(c, Rgb{1.0, 0.15, 0.05});
+  const std::string word = "EVIL";
+  const int size = FitText(word, Font::SerifBold, 40, 120);
+  const int baseline = 72;
+  GlowingWord(c, Letters(word, Font::SerifBold, size, 160, baseline, 1), Rgb{0.9, 0.05, 0.0},
+              [&](int, int y) {
+                return Mix(Rgb{1.0, 0.6, 0.25}, Rgb{0.75, 0.0, 0.0},
+                           std::clamp((y - (baseline - size * 0.7)) / (size * 0.7), 0.0, 1.0));
+              });
+  return FinishKeyed(c);
 }
 
-// Bold beat words for the lighten blend, each in its own colour and place.
+// Beat words for the lighten blend, each in its own colour and place.
 Canvas BeatWord(const std::string& word, Rgb colour, int centreX, int baseline, int maxSize) {
   Canvas c(W, H);
-  const int size = FitText(word, Font::SansBold, maxSize, 290);
-  const Mask m = Text(word, Font::SansBold, size, centreX, baseline);
-  AddMask(c, BlurMask(Dilate(m, 2), 2, 2), colour * 0.6, 1.0);
-  PaintMaskShaded(c, m, [&](int, int y) {
-    return Mix(Rgb{1, 1, 1}, colour,
-               std::clamp((baseline - y) / static_cast<double>(size), 0.0, 1.0) * 0.3 + 0.7);
-  });
-  return FinishKeyed(c, colour);
+  const int size = FitText(word, Font::SansBold, maxSize, 236);
+  GlowingWord(
+      c, Letters(word, Font::SansBold, size, centreX, baseline, 1), colour, [&](int, int y) {
+        return Mix(Rgb{1, 1, 1}, colour,
+                   std::clamp((baseline - y) / static_cast<double>(size), 0.0, 1.0) * 0.3 + 0.7);
+      });
+  return FinishKeyed(c);
 }
 
 Canvas Oompa() {
-  return BeatWord("OOMPA", Rgb{1.0, 0.55, 0.1}, 160, 78, 64);
+  return BeatWord("OOMPA", Rgb{1.0, 0.55, 0.1}, 160, 64, 56);
 }
 Canvas Doompa() {
-  return BeatWord("DOOMPA", Rgb{1.0, 0.2, 0.75}, 160, 128, 64);
+  return BeatWord("DOOMPA", Rgb{1.0, 0.2, 0.75}, 160, 122, 56);
 }
 Canvas Doopady() {
-  return BeatWord("DOOPADY", Rgb{0.2, 0.85, 1.0}, 160, 178, 64);
+  return BeatWord("DOOPADY", Rgb{0.2, 0.85, 1.0}, 160, 180, 56);
 }
 Canvas Doo() {
-  return BeatWord("DOO", Rgb{0.6, 1.0, 0.2}, 160, 140, 100);
+  return BeatWord("DOO", Rgb{0.6, 1.0, 0.2}, 160, 128, 72);
 }
 
 }  // namespace
 
-void KeyBlocks(Canvas& canvas, int cutoff, int floor, std::uint32_t floorColour) {
-  for (std::uint32_t& p : canvas.pixels)
-    if (LargestByte(p) < cutoff) p = 0;
-  for (int by = 0; by < canvas.height; by += 8)
-    for (int bx = 0; bx < canvas.width; bx += 8) {
-      const int x1 = std::min(bx + 8, canvas.width), y1 = std::min(by + 8, canvas.height);
-      bool coloured = false;
-      for (int y = by; y < y1 && !coloured; ++y)
-        for (int x = bx; x < x1; ++x)
-          if (canvas.At(x, y) != 0) {
-            coloured = true;
-            break;
-          }
-      if (!coloured) continue;
-      for (int y = by; y < y1; ++y)
-        for (int x = bx; x < x1; ++x) {
-          std::uint32_t& p = canvas.At(x, y);
-          const int largest = LargestByte(p);
-          if (largest >= floor) continue;
-          if (largest == 0) {
-            p = floorColour;
-          } else {
-            const Rgb lifted = UnpackRgb(p) * (static_cast<double>(floor) / largest);
-            p = PackRgb(lifted);
-            if (LargestByte(p) < floor) p = floorColour;
-          }
+void KeyToShape(Canvas& canvas, int faint, int bright, double reach) {
+  const int r = static_cast<int>(reach);
+  const Canvas source = canvas;
+  for (int y = 0; y < canvas.height; ++y)
+    for (int x = 0; x < canvas.width; ++x) {
+      const int largest = LargestByte(source.At(x, y));
+      if (largest >= bright) continue;
+      if (largest < faint) {
+        canvas.At(x, y) = 0;
+        continue;
+      }
+      bool near = false;
+      for (int dy = -r; dy <= r && !near; ++dy)
+        for (int dx = -r; dx <= r && !near; ++dx) {
+          const int nx = x + dx, ny = y + dy;
+          near = dx * dx + dy * dy <= reach * reach && nx >= 0 && ny >= 0 && nx < canvas.width &&
+                 ny < canvas.height && LargestByte(source.At(nx, ny)) >= bright;
         }
+      if (!near) canvas.At(x, y) = 0;
     }
 }
 
 std::vector<std::uint8_t> EncodePicture(const PictureInfo& picture) {
   const Canvas canvas = picture.make();
+  if (picture.keyed) return EncodeKeyedJpeg(canvas, KeyedQuality);
   JpegEncodeOptions options;
-  options.quality = picture.keyed ? KeyedQuality : CardQuality;
-  options.fullChroma = picture.keyed;
+  options.quality = CardQuality;
   return EncodeJpegColour(canvas.pixels.data(), static_cast<std::uint32_t>(canvas.width),
                           static_cast<std::uint32_t>(canvas.height), options);
 }
-
 const std::vector<PictureInfo>& AllPictures() {
   static const std::vector<PictureInfo> pictures = {
       {"ventrix.jpg", false, Ventrix}, {"vx1.jpg", false, Vx1},      {"loader.jpg", false, Loader},

@@ -15,8 +15,18 @@ inline constexpr int PictureHeight = 200;
 // Every 8 x 8 block of a keyed picture that holds any colour has no pixel
 // whose largest byte is below this, so that JPEG's small errors inside such
 // a block never land in 1..16; blocks without colour stay exactly black.
-inline constexpr int KeyedFloor = 24;
-// JPEG quality of the keyed pictures (4:4:4) and of the others (4:2:0).
+// A keyed picture's pixel is bright when its largest byte is at least
+// KeyedBright; dimmer colour is kept only within KeyedReach pixels of a
+// bright one (a glow or an outline that follows the artwork), so that the
+// scenes never blend a dim smudge that has no shape. The show's own limit
+// is 40 and 3 pixels; these leave room for JPEG's small errors.
+// Colour fainter than KeyedFaint is cleared everywhere: it would not show,
+// and the encoder cannot keep it apart from black.
+inline constexpr int KeyedFaint = 12;
+inline constexpr int KeyedBright = 56;
+inline constexpr double KeyedReach = 2.9;
+// JPEG quality of the keyed pictures (red, green, blue at full resolution,
+// black kept exact) and of the others (YCbCr 4:2:0).
 inline constexpr int KeyedQuality = 97;
 inline constexpr int CardQuality = 92;
 
@@ -27,13 +37,13 @@ struct PictureInfo {
 };
 
 const std::vector<PictureInfo>& AllPictures();
-// The picture's JPEG file: keyed pictures at KeyedQuality with full chroma,
-// the others at CardQuality; empty when the encoder fails.
+// The picture's JPEG file: keyed pictures through EncodeKeyedJpeg at
+// KeyedQuality, the others at CardQuality; empty when the encoder fails.
 std::vector<std::uint8_t> EncodePicture(const PictureInfo& picture);
 
-// Removes faint colour (largest byte below cutoff becomes black), then, in
-// every 8 x 8 block that still holds colour, lifts each pixel whose largest
-// byte is below floor up to floor (black pixels become floorColour).
-void KeyBlocks(Canvas& canvas, int cutoff, int floor, std::uint32_t floorColour);
+// Clears every pixel whose largest byte is below faint, and every pixel
+// whose largest byte is below bright and that lies farther than reach pixels
+// (Euclidean) from every pixel of at least bright.
+void KeyToShape(Canvas& canvas, int faint, int bright, double reach);
 
 }  // namespace vx::content
