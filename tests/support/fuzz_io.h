@@ -69,9 +69,14 @@ class MemoryFile {
 
 // Everything written to standard output while body runs (through stdio or
 // straight to descriptor 1). The real standard output is restored after.
+inline MemoryFile& OutputSink() {
+  static MemoryFile sink("stdout");
+  return sink;
+}
+
 template <typename Body>
 std::string CaptureOutput(Body body) {
-  static MemoryFile sink("stdout");
+  MemoryFile& sink = OutputSink();
   sink.Fill(nullptr, 0);
   std::fflush(stdout);
   const int saved = dup(STDOUT_FILENO);
