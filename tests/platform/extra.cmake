@@ -7,7 +7,9 @@ endif()
 # The picture path's fuzz target (fuzz/fuzz_picture.cpp), set up like the
 # archive reader's (see tests/datalib/extra.cmake):
 #      cmake --build BUILD --target fuzz_picture
-#      BUILD/tests/fuzz_picture -max_total_time=60 NEW_FOLDER tests/platform/fuzz/corpus >/dev/null
+#      BUILD/tests/fuzz_picture -max_total_time=60 -dict=tests/platform/fuzz/jpeg.dict \
+#        NEW_FOLDER tests/platform/fuzz/corpus >/dev/null
+# (the dictionary gives it the markers that the uninstrumented libjpeg looks for).
 set(picture_fuzz ${CMAKE_CURRENT_LIST_DIR}/fuzz)
 set(picture_corpus ${CMAKE_BINARY_DIR}/picture_corpus)
 
