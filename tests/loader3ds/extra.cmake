@@ -43,21 +43,8 @@ endif()
 add_test(NAME loader3ds_corpus_replay COMMAND replay_loader3ds ${loader3ds_replay_paths})
 set_tests_properties(loader3ds_corpus_replay PROPERTIES FIXTURES_REQUIRED loader3ds_corpus TIMEOUT 120)
 
-find_program(VX_CLANGXX NAMES clang++-14 clang++)
-if(VX_CLANGXX)
-  file(GLOB fuzz_loader3ds_sources CONFIGURE_DEPENDS
-    ${PROJECT_SOURCE_DIR}/src/loader3ds/*.cpp
-    ${PROJECT_SOURCE_DIR}/src/datalib/*.cpp
-    ${PROJECT_SOURCE_DIR}/src/platform/console*.cpp)
-  add_custom_command(
-    OUTPUT ${CMAKE_BINARY_DIR}/tests/fuzz_loader3ds
-    COMMAND ${VX_CLANGXX} -std=c++20 -g -O1 -fno-omit-frame-pointer
-            -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all
-            -I${PROJECT_SOURCE_DIR}/src
-            ${loader3ds_tests}/fuzz_loader3ds.cpp ${fuzz_loader3ds_sources}
-            -o ${CMAKE_BINARY_DIR}/tests/fuzz_loader3ds
-    DEPENDS ${loader3ds_tests}/fuzz_loader3ds.cpp ${fuzz_loader3ds_sources}
-    COMMENT "Building the 3DS loader fuzzer with clang and libFuzzer"
-    VERBATIM)
-  add_custom_target(fuzz_loader3ds DEPENDS ${CMAKE_BINARY_DIR}/tests/fuzz_loader3ds)
-endif()
+file(GLOB fuzz_loader3ds_sources CONFIGURE_DEPENDS
+  ${PROJECT_SOURCE_DIR}/src/loader3ds/*.cpp
+  ${PROJECT_SOURCE_DIR}/src/datalib/*.cpp
+  ${PROJECT_SOURCE_DIR}/src/platform/console*.cpp)
+vx_fuzzer(fuzz_loader3ds SOURCES ${loader3ds_tests}/fuzz_loader3ds.cpp ${fuzz_loader3ds_sources})

@@ -3,3 +3,37 @@ if(TARGET test_platform)
   find_library(VX_MP3LAME_LIBRARY mp3lame REQUIRED)
   target_link_libraries(test_platform PRIVATE ${VX_MP3LAME_LIBRARY})
 endif()
+
+# The picture path's fuzz target (fuzz/fuzz_picture.cpp), set up like the
+# archive reader's (see tests/datalib/extra.cmake):
+#      cmake --build BUILD --target fuzz_picture
+#      BUILD/tests/fuzz_picture -max_total_time=60 -dict=tests/platform/fuzz/jpeg.dict \
+#        NEW_FOLDER tests/platform/fuzz/corpus >/dev/null
+# (the dictionary gives it the markers that the uninstrumented libjpeg looks for).
+set(picture_fuzz ${CMAKE_CURRENT_LIST_DIR}/fuzz)
+set(picture_corpus ${CMAKE_BINARY_DIR}/picture_corpus)
+
+add_executable(make_picture_corpus ${picture_fuzz}/make_corpus.cpp)
+set_target_properties(make_picture_corpus PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+target_link_libraries(make_picture_corpus PRIVATE vx_toolkit)
+
+add_executable(replay_picture ${PROJECT_SOURCE_DIR}/tests/loader3ds/replay/replay_main.cpp
+                              ${picture_fuzz}/fuzz_picture.cpp)
+set_target_properties(replay_picture PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+target_include_directories(replay_picture PRIVATE ${PROJECT_SOURCE_DIR}/tests)
+target_link_libraries(replay_picture PRIVATE vx_pictures vx_datalib)
+
+add_test(NAME picture_corpus_write COMMAND make_picture_corpus ${picture_corpus})
+set_tests_properties(picture_corpus_write PROPERTIES FIXTURES_SETUP picture_corpus)
+add_test(NAME picture_corpus_replay COMMAND replay_picture ${picture_corpus} ${picture_fuzz}/corpus)
+set_tests_properties(picture_corpus_replay PROPERTIES FIXTURES_REQUIRED picture_corpus TIMEOUT 120)
+
+file(GLOB fuzz_picture_sources CONFIGURE_DEPENDS
+  ${PROJECT_SOURCE_DIR}/src/platform/picture*.cpp
+  ${PROJECT_SOURCE_DIR}/src/platform/video*.cpp
+  ${PROJECT_SOURCE_DIR}/src/platform/console*.cpp
+  ${PROJECT_SOURCE_DIR}/src/datalib/*.cpp)
+vx_fuzzer(fuzz_picture SOURCES ${picture_fuzz}/fuzz_picture.cpp ${fuzz_picture_sources}
+          INCLUDES ${PROJECT_SOURCE_DIR}/tests ${JPEG_INCLUDE_DIRS} ${SDL2_INCLUDE_DIRS}
+          FLAGS ${SDL2_CFLAGS_OTHER}
+          LIBS ${JPEG_LINK_LIBRARIES} ${SDL2_LINK_LIBRARIES})

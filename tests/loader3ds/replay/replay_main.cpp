@@ -1,5 +1,6 @@
-// Replays files through the 3DS loader's fuzz target, one after another:
-//   replay_loader3ds PATH...   (files, or folders whose files are all run)
+// Replays files through a fuzz target (the 3DS loader's, the archive reader's,
+// the picture path's: whichever it is linked with), one after another:
+//   replay_NAME PATH...   (files, or folders whose files are all run)
 // Prints one line per file. A broken contract or a sanitizer finding ends
 // the program abnormally; finding no file at all is a failure too.
 #include <algorithm>
