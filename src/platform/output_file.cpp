@@ -84,16 +84,20 @@ bool OutputFile::Open(const std::string& path) {
     error_ = "no output file named";
     return false;
   }
-  const std::string resolved = FollowLinks(path);
-  if (resolved.empty()) return Fail("cannot follow", errno);
-  target_ = resolved;
-
+  // What the path names, links followed by the system: a device or FIFO is
+  // opened by the path as given, since links such as /dev/stdout lead
+  // through /proc to names ("pipe:[1234]") that only the system can follow.
   struct stat info;
-  const bool exists = stat(target_.c_str(), &info) == 0;
+  bool exists = stat(path.c_str(), &info) == 0;
   if (!exists && errno != ENOENT) return Fail("cannot create", errno);
   if (exists && S_ISDIR(info.st_mode)) {
     error_ = "cannot write " + path + ": it is a folder";
     return false;
+  }
+  if (!exists || S_ISREG(info.st_mode)) {
+    const std::string resolved = FollowLinks(path);
+    if (resolved.empty()) return Fail("cannot follow", errno);
+    target_ = resolved;
   }
 
   int fd;

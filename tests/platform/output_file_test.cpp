@@ -147,6 +147,21 @@ TEST(OutputFile, AFifoIsWrittenStraightThroughAndSurvivesAReaderThatLeft) {
   EXPECT_EQ(Entries(dir), std::vector<std::string>{"pipe"});
 }
 
+// /dev/stdout on a pipe leads through /proc/self/fd to "pipe:[N]", a name
+// only the system can follow: the pipe is written, nothing is created.
+TEST(OutputFile, APipeReachedThroughProcIsWrittenStraightThrough) {
+  int ends[2];
+  ASSERT_EQ(pipe(ends), 0);
+  std::string error;
+  const bool written = Write("/proc/self/fd/" + std::to_string(ends[1]), "piped", error);
+  close(ends[1]);
+  char received[16] = {};
+  const ssize_t n = read(ends[0], received, sizeof received);
+  close(ends[0]);
+  EXPECT_TRUE(written) << error;
+  EXPECT_EQ(std::string(received, n > 0 ? static_cast<std::size_t>(n) : 0), "piped");
+}
+
 // Character devices like /dev/null and /dev/full, made in the test's own
 // folder (needs the right to make device nodes, so root only).
 TEST(OutputFile, ADeviceIsWrittenStraightThroughAndNeverRemoved) {
