@@ -106,6 +106,29 @@ TEST(Vx1Capture, AnInterruptedCaptureStopsFfmpegAndLeavesNothing) {
             (std::vector<std::string>{"bin", "keep.mp4", "started.pid", "tmp"}));
 }
 
+// PNG frames on a disk that fills: a file size limit (SIGXFSZ ignored, so
+// writes fail with EFBIG) lets the first, dark frames through and stops a
+// later one. The frames and folders this run made go; the user's stay.
+TEST(Vx1Capture, AFailedFramesCaptureRemovesOnlyWhatItMade) {
+  REQUIRE_ARCHIVE();
+  TempDir dir;
+  fs::create_directories(dir.File("mine"));
+  WriteTextFile(dir.File("mine/notes.txt"), "notes");
+  WriteTextFile(dir.File("mine/frame_000000.png"), "an older frame");
+  for (const char* folder : {"made/frames", "mine"}) {
+    const ProgramResult r = RunProgram(
+        {"/bin/sh", "-c", "trap '' XFSZ; ulimit -f 60; exec \"$0\" \"$@\"", Vx1Path(),
+         "--library", ArchivePath(), "--frames", folder, "--duration", "2", "--scale", "1"},
+        dir.Path());
+    EXPECT_EQ(r.exitCode, 1) << folder;
+    EXPECT_NE(r.err.find("File too large"), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find("frame_000000.png"), std::string::npos) << "no frame made: " << r.err;
+  }
+  EXPECT_EQ(Entries(dir.Path()), std::vector<std::string>{"mine"});
+  EXPECT_EQ(Entries(dir.File("mine")),
+            (std::vector<std::string>{"frame_000000.png", "notes.txt"}));
+}
+
 TEST(Vx1Capture, ADurationOfNoFrameIsAnErrorAndMakesNothing) {
   TempDir dir;
   for (const char* option : {"--capture", "--frames"}) {
