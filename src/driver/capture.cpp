@@ -235,8 +235,8 @@ std::string ExtractMusic() {
     return {};
   }
   const char* folder = std::getenv("TMPDIR");
-  std::string name = std::string(folder != nullptr && *folder != '\0' ? folder : "/tmp") +
-                     "/vx1-music-XXXXXX.mp3";
+  std::string name =
+      std::string(folder != nullptr && *folder != '\0' ? folder : "/tmp") + "/vx1-music-XXXXXX.mp3";
   char* path = name.data();
   const int fd = mkostemps(path, 4, O_CLOEXEC);
   if (fd < 0) {

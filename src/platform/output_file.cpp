@@ -36,8 +36,8 @@ std::string FollowLinks(const std::string& path) {
       errno = error.value();
       return {};
     }
-    current = text.is_absolute() ? text.string()
-                                 : (fs::path(current).parent_path() / text).string();
+    current =
+        text.is_absolute() ? text.string() : (fs::path(current).parent_path() / text).string();
   }
   errno = ELOOP;
   return {};

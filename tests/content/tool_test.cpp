@@ -25,8 +25,8 @@ TEST(VxcontentTool, HelpPrintsTheUsageAndWritesNothing) {
 
 TEST(VxcontentTool, UsageErrorsExitWith2AndWriteNothing) {
   vx::test::TempDir dir;
-  for (const auto& args : std::vector<std::vector<std::string>>{
-           {}, {"-x"}, {"--out"}, {"-"}, {""}, {"a", "b"}}) {
+  for (const auto& args :
+       std::vector<std::vector<std::string>>{{}, {"-x"}, {"--out"}, {"-"}, {""}, {"a", "b"}}) {
     std::vector<std::string> command = {kVxcontent};
     command.insert(command.end(), args.begin(), args.end());
     const auto result = vx::test::RunProgram(command, dir.Path());

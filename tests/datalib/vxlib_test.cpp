@@ -102,8 +102,9 @@ TEST_F(VxlibTool, AFailedBuildSaysWhyOnStandardError) {
   vx::test::WriteTextFile(dir.File("empty.txt"), "[eof]\n");
   const std::string prefix = "vxlib: cannot build library 'x.lib' from ";
   for (const auto& [description, reason] : std::vector<std::pair<std::string, std::string>>{
-           {"nothing.txt", "'nothing.txt': cannot read description file 'nothing.txt': No such "
-                           "file or directory"},
+           {"nothing.txt",
+            "'nothing.txt': cannot read description file 'nothing.txt': No such "
+            "file or directory"},
            {"missing.txt", "'missing.txt': cannot read 'DATA/none.mp3': No such file or directory"},
            {"order.txt", "'order.txt': [file] command out of place at line 1"},
            {"empty.txt", "'empty.txt': the description lists no files"},
@@ -114,8 +115,9 @@ TEST_F(VxlibTool, AFailedBuildSaysWhyOnStandardError) {
   }
   auto folder = Run({"build", "vx.txt", "DATA"});
   EXPECT_EQ(folder.exitCode, 1);
-  EXPECT_EQ(folder.err, "vxlib: cannot build library 'DATA' from 'vx.txt': cannot write DATA: "
-                        "it is a folder\n");
+  EXPECT_EQ(folder.err,
+            "vxlib: cannot build library 'DATA' from 'vx.txt': cannot write DATA: "
+            "it is a folder\n");
   EXPECT_FALSE(vx::test::FileExists(dir.File("x.lib")));
 }
 
@@ -161,8 +163,9 @@ TEST_F(VxlibTool, AFullDeviceFailsTheWriteAndStaysADevice) {
   EXPECT_TRUE(std::filesystem::is_character_file(full));
   auto built = Run({"build", "vx.txt", "full"});
   EXPECT_EQ(built.exitCode, 1);
-  EXPECT_EQ(built.err, "vxlib: cannot build library 'full' from 'vx.txt': cannot write full: "
-                       "No space left on device\n");
+  EXPECT_EQ(built.err,
+            "vxlib: cannot build library 'full' from 'vx.txt': cannot write full: "
+            "No space left on device\n");
   EXPECT_TRUE(std::filesystem::is_character_file(full));
 }
 

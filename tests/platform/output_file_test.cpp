@@ -76,8 +76,8 @@ TEST(OutputFile, AReplacedFileKeepsItsModeAndALinkStaysALink) {
   ASSERT_TRUE(Write(dir.File("dangling.lib"), "made", error)) << error;
   EXPECT_TRUE(fs::is_symlink(dir.File("dangling.lib")));
   EXPECT_EQ(ReadFileBytes(dir.File("real/absent.lib")), ToBytes("made"));
-  EXPECT_EQ(Entries(dir), (std::vector<std::string>{"dangling.lib", "link.lib", "link2.lib",
-                                                     "real"}));
+  EXPECT_EQ(Entries(dir),
+            (std::vector<std::string>{"dangling.lib", "link.lib", "link2.lib", "real"}));
 }
 
 TEST(OutputFile, AnAbandonedWriteLeavesTheOldFileAndNoTemporaryFile) {

@@ -11,10 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/output_file.h"
-
 #include "music.h"
 #include "pictures.h"
+#include "platform/output_file.h"
 #include "scenes.h"
 #include "textures.h"
 

@@ -65,8 +65,8 @@ std::string Quoted(std::string_view text) {
 
 int Build(const std::string& description, const std::string& library) {
   if (!vx::BuildLibrary(description, library)) {
-    return Fail("cannot build library " + Quoted(library) + " from " + Quoted(description) +
-                ": " + std::string(vx::LibraryBuildError()));
+    return Fail("cannot build library " + Quoted(library) + " from " + Quoted(description) + ": " +
+                std::string(vx::LibraryBuildError()));
   }
   return 0;
 }

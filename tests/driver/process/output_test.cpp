@@ -68,11 +68,10 @@ TEST(Vx1Capture, APictureThatFailsToLoadEndsTheRunBeforeAnyOutputExists) {
   WriteTextFile(dir.File("keep.mp4"), "an older video");
   WriteFakeFfmpeg(dir, false);
   fs::create_directories(dir.File("tmp"));
-  const ProgramResult r =
-      RunProgram({"/usr/bin/env", "PATH=" + dir.File("bin") + ":/usr/bin:/bin",
-                  "TMPDIR=" + dir.File("tmp"), Vx1Path(), "--library", "bad.lib", "--capture",
-                  "keep.mp4"},
-                 dir.Path());
+  const ProgramResult r = RunProgram(
+      {"/usr/bin/env", "PATH=" + dir.File("bin") + ":/usr/bin:/bin", "TMPDIR=" + dir.File("tmp"),
+       Vx1Path(), "--library", "bad.lib", "--capture", "keep.mp4"},
+      dir.Path());
   EXPECT_EQ(r.exitCode, 1) << r.err;
   EXPECT_NE(r.err.find("Load Error"), std::string::npos) << r.err;
   EXPECT_FALSE(FileExists(dir.File("started.pid"))) << "ffmpeg was started";
@@ -117,24 +116,23 @@ TEST(Vx1Capture, AFailedFramesCaptureRemovesOnlyWhatItMade) {
   WriteTextFile(dir.File("mine/frame_000000.png"), "an older frame");
   for (const char* folder : {"made/frames", "mine"}) {
     const ProgramResult r = RunProgram(
-        {"/bin/sh", "-c", "trap '' XFSZ; ulimit -f 60; exec \"$0\" \"$@\"", Vx1Path(),
-         "--library", ArchivePath(), "--frames", folder, "--duration", "2", "--scale", "1"},
+        {"/bin/sh", "-c", "trap '' XFSZ; ulimit -f 60; exec \"$0\" \"$@\"", Vx1Path(), "--library",
+         ArchivePath(), "--frames", folder, "--duration", "2", "--scale", "1"},
         dir.Path());
     EXPECT_EQ(r.exitCode, 1) << folder;
     EXPECT_NE(r.err.find("File too large"), std::string::npos) << r.err;
     EXPECT_EQ(r.err.find("frame_000000.png"), std::string::npos) << "no frame made: " << r.err;
   }
   EXPECT_EQ(Entries(dir.Path()), std::vector<std::string>{"mine"});
-  EXPECT_EQ(Entries(dir.File("mine")),
-            (std::vector<std::string>{"frame_000000.png", "notes.txt"}));
+  EXPECT_EQ(Entries(dir.File("mine")), (std::vector<std::string>{"frame_000000.png", "notes.txt"}));
 }
 
 TEST(Vx1Capture, ADurationOfNoFrameIsAnErrorAndMakesNothing) {
   TempDir dir;
   for (const char* option : {"--capture", "--frames"}) {
-    const ProgramResult r = RunProgram({Vx1Path(), "--library", dir.File("none.lib"), option,
-                                        "out", "--duration", "1e-300"},
-                                       dir.Path());
+    const ProgramResult r = RunProgram(
+        {Vx1Path(), "--library", dir.File("none.lib"), option, "out", "--duration", "1e-300"},
+        dir.Path());
     EXPECT_EQ(r.exitCode, 1) << option;
     EXPECT_EQ(r.err, "vx1: --duration 1e-300 s at 60 fps gives no frame to capture\n") << option;
     EXPECT_TRUE(fs::is_empty(dir.Path())) << option;
@@ -150,8 +148,8 @@ TEST(Vx1Pictures, ScreenshotsAndSheetsGoThroughLinksAndFifosAndRefuseFolders) {
   FifoReader fifo(dir.File("pipe.png"));
   const ProgramResult shot = RunProgram(
       {Vx1Path(), "--library", ArchivePath(), "--screenshot", "40", "pipe.png"}, dir.Path());
-  const ProgramResult sheet =
-      RunProgram({Vx1Path(), "--library", ArchivePath(), "--contact-sheet", "link.png"}, dir.Path());
+  const ProgramResult sheet = RunProgram(
+      {Vx1Path(), "--library", ArchivePath(), "--contact-sheet", "link.png"}, dir.Path());
   ASSERT_EQ(shot.exitCode, 0) << shot.err;
   ASSERT_EQ(sheet.exitCode, 0) << sheet.err;
 

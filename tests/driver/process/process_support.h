@@ -28,15 +28,15 @@ double LitFraction(const std::vector<std::uint32_t>& words);
 }  // namespace vx::test
 
 // Skips the test when the show's archive is not built.
-#define REQUIRE_ARCHIVE()                                                       \
-  if (!::vx::test::HaveArchive())                                               \
-  GTEST_SKIP() << "the show's archive " << ::vx::test::ArchivePath()            \
+#define REQUIRE_ARCHIVE()                                            \
+  if (!::vx::test::HaveArchive())                                    \
+  GTEST_SKIP() << "the show's archive " << ::vx::test::ArchivePath() \
                << " is not built (the content generator makes it)"
 
 // Skips (or, in CI, fails) when a tool is missing.
-#define REQUIRE_TOOL(name)                                                                   \
-  if (!::vx::test::HaveProgram(name)) {                                                      \
-    if (::vx::test::InCi())                                                                  \
-      FAIL() << name << " is missing (Debian package list: scripts/install-deps)";           \
-    GTEST_SKIP() << name << " is not installed";                                             \
+#define REQUIRE_TOOL(name)                                                         \
+  if (!::vx::test::HaveProgram(name)) {                                            \
+    if (::vx::test::InCi())                                                        \
+      FAIL() << name << " is missing (Debian package list: scripts/install-deps)"; \
+    GTEST_SKIP() << name << " is not installed";                                   \
   }

@@ -92,10 +92,10 @@ TEST(Vx1Headless, CaptureFailsClearlyWhenFfmpegFails) {
   // ffmpeg knows no format by this name and ends at once; the file the name
   // held before stays as it was.
   WriteTextFile(dir.File("show.xyz"), "the user's own file");
-  const ProgramResult r = RunProgram({"/usr/bin/env", "TMPDIR=" + dir.Path(), Vx1Path(),
-                                      "--library", ArchivePath(), "--capture", "show.xyz",
-                                      "--duration", "1", "--scale", "1"},
-                                     dir.Path());
+  const ProgramResult r =
+      RunProgram({"/usr/bin/env", "TMPDIR=" + dir.Path(), Vx1Path(), "--library", ArchivePath(),
+                  "--capture", "show.xyz", "--duration", "1", "--scale", "1"},
+                 dir.Path());
   EXPECT_EQ(r.exitCode, 1);
   EXPECT_NE(r.err.find("ffmpeg failed"), std::string::npos) << r.err;
   EXPECT_EQ(ReadFileBytes(dir.File("show.xyz")), ToBytes("the user's own file"));
