@@ -13,17 +13,17 @@
 //
 // Limits refused with a line of their own: more than 1024 files (at the
 // 1025th file line), a stored name over 128 characters, a file over
-// 2147483647 bytes, an archive that would outgrow 32-bit positions.
+// 2147483647 bytes, an archive that would outgrow 32-bit positions. Every
+// failure also leaves its reason in LibraryBuildError for the caller.
 //
-// The archive is written to a temporary file beside the target and renamed
-// into place only after every write and the close succeeded, so a failed
-// build leaves neither a half-written archive nor a damaged earlier one.
-#include <fcntl.h>
-#include <unistd.h>
-
+// The archive is an output file (platform/output_file.h): written to a
+// temporary file beside the target and renamed into place only after every
+// write and the close succeeded, so a failed build leaves neither a
+// half-written archive nor a damaged earlier one.
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <limits>
 #include <memory>
@@ -33,6 +33,7 @@
 #include "datalib/datalib.h"
 #include "datalib/library_format.h"
 #include "platform/console.h"
+#include "platform/output_file.h"
 
 namespace vx {
 namespace {
@@ -59,6 +60,29 @@ enum class ParserState {
 // only after ReadDescriptionFile succeeded.
 std::vector<LibraryEntry> buildEntries;
 bool descriptionAccepted = false;
+// Why the last read or write failed; one line.
+std::string buildError;
+
+// Records the reason of a failure; always false, to return.
+bool Refuse(std::string reason) {
+  buildError = std::move(reason);
+  return false;
+}
+
+std::string Quoted(std::string_view text) {
+  return "'" + std::string(text) + "'";
+}
+
+// The reason of a failed stdio call on the named file.
+bool RefuseFile(std::string_view what, const std::string& path) {
+  return Refuse(std::string(what) + " " + Quoted(path) + ": " +
+                std::strerror(errno != 0 ? errno : EIO));
+}
+
+// The same for the archive, named as the output file rule names it.
+bool RefuseWrite(const std::string& target) {
+  return Refuse("cannot write " + target + ": " + std::strerror(errno != 0 ? errno : EIO));
+}
 
 std::string DiskPath(std::string_view storedName) {
   std::string path(storedName);
@@ -96,26 +120,36 @@ std::string CommandLine(std::string_view command, int lineNumber) {
 bool AddFileEntry(const std::string& name) {
   ConsoleWriteLine("Using file name '" + name + "'");
   if (buildEntries.size() >= static_cast<std::size_t>(MaxLibraryEntries)) {
-    ConsoleWriteLine("Refused: a library holds at most " + std::to_string(MaxLibraryEntries) +
-                     " files");
-    return false;
+    const std::string reason =
+        "a library holds at most " + std::to_string(MaxLibraryEntries) + " files";
+    ConsoleWriteLine("Refused: " + reason);
+    return Refuse(reason);
   }
   if (name.size() > static_cast<std::size_t>(MaxLibraryNameLength)) {
-    ConsoleWriteLine("Refused: file name longer than " + std::to_string(MaxLibraryNameLength) +
-                     " characters");
-    return false;
+    const std::string reason =
+        "file name longer than " + std::to_string(MaxLibraryNameLength) + " characters";
+    ConsoleWriteLine("Refused: " + reason);
+    return Refuse(reason);
   }
   std::string path = DiskPath(name);
   std::error_code error;
-  if (!std::filesystem::is_regular_file(path, error)) return false;
+  if (!std::filesystem::is_regular_file(path, error)) {
+    if (error) return Refuse("cannot read " + Quoted(path) + ": " + error.message());
+    if (std::filesystem::exists(path, error))
+      return Refuse("cannot read " + Quoted(path) + ": not a regular file");
+    return Refuse("cannot read " + Quoted(path) + ": " + std::strerror(ENOENT));
+  }
+  errno = 0;
   FileHandle file(std::fopen(path.c_str(), "rb"));
-  if (!file) return false;
-  if (std::fseek(file.get(), 0, SEEK_END) != 0) return false;
+  if (!file) return RefuseFile("cannot read", path);
+  if (std::fseek(file.get(), 0, SEEK_END) != 0) return RefuseFile("cannot read", path);
   long long size = std::ftell(file.get());
-  if (size <= 0) return false;
+  if (size < 0) return RefuseFile("cannot read", path);
+  if (size == 0) return Refuse("cannot store " + Quoted(path) + ": the file is empty");
   if (size > MaxArchiveSize) {
-    ConsoleWriteLine("Refused: file larger than " + std::to_string(MaxArchiveSize) + " bytes");
-    return false;
+    const std::string reason = "file larger than " + std::to_string(MaxArchiveSize) + " bytes";
+    ConsoleWriteLine("Refused: " + reason);
+    return Refuse(reason + ": " + Quoted(path));
   }
   file.reset();
   LibraryEntry entry;
@@ -129,19 +163,22 @@ bool AddFileEntry(const std::string& name) {
 bool HandleDescriptionLine(const std::string& line, int lineNumber, ParserState& state,
                            std::string& directory) {
   using S = ParserState;
+  const auto outOfPlace = [&] {
+    return Refuse(line + " command out of place at line " + std::to_string(lineNumber));
+  };
   if (line == "[dir]") {
     ConsoleWriteLine(CommandLine(line, lineNumber));
-    if (state != S::Start && state != S::WaitingForNewDirectory) return false;
+    if (state != S::Start && state != S::WaitingForNewDirectory) return outOfPlace();
     ConsoleWriteLine("Waiting for directory name");
     state = S::WaitingForDirectory;
   } else if (line == "[file]") {
     ConsoleWriteLine(CommandLine(line, lineNumber));
-    if (state != S::WaitingForFileCommand) return false;
+    if (state != S::WaitingForFileCommand) return outOfPlace();
     ConsoleWriteLine("Waiting for file names or [end_of_dir] command");
     state = S::ReadingFileNames;
   } else if (line == "[end_of_dir]") {
     ConsoleWriteLine(CommandLine(line, lineNumber));
-    if (state != S::ReadingFileNames) return false;
+    if (state != S::ReadingFileNames) return outOfPlace();
     ConsoleWriteLine("Waiting for new directory");
     state = S::WaitingForNewDirectory;
   } else if (line == "[eof]") {
@@ -167,67 +204,27 @@ bool WriteInt32(std::FILE* file, std::int32_t value) {
 }
 
 // Copies exactly size bytes of the named source file into the archive.
-bool CopySource(std::FILE* library, const LibraryEntry& entry) {
-  FileHandle source(std::fopen(DiskPath(entry.name).c_str(), "rb"));
-  if (!source) return false;
+bool CopySource(std::FILE* library, const LibraryEntry& entry, const std::string& target) {
+  const std::string path = DiskPath(entry.name);
+  errno = 0;
+  FileHandle source(std::fopen(path.c_str(), "rb"));
+  if (!source) return RefuseFile("cannot read", path);
   std::vector<char> chunk(std::min<std::size_t>(static_cast<std::size_t>(entry.size), 1 << 16));
   std::size_t left = static_cast<std::size_t>(entry.size);
   while (left > 0) {
     std::size_t part = std::min(left, chunk.size());
-    if (std::fread(chunk.data(), 1, part, source.get()) != part) return false;
-    if (!WriteBytes(library, chunk.data(), part)) return false;
+    errno = 0;
+    if (std::fread(chunk.data(), 1, part, source.get()) != part) {
+      if (std::feof(source.get()))
+        return Refuse("cannot read " + Quoted(path) + ": the file became shorter");
+      return RefuseFile("cannot read", path);
+    }
+    errno = 0;
+    if (!WriteBytes(library, chunk.data(), part)) return RefuseWrite(target);
     left -= part;
   }
   return true;
 }
-
-// A new file beside target, created exclusively; removed again by the
-// destructor unless Commit renamed it onto the target.
-class TemporaryArchive {
- public:
-  explicit TemporaryArchive(const std::string& target) : target_(target) {
-    for (int attempt = 0; attempt < 100 && file_ == nullptr; ++attempt) {
-      std::string candidate =
-          target + ".part-" + std::to_string(getpid()) + "-" + std::to_string(attempt);
-      int fd = open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-      if (fd < 0) {
-        if (errno == EEXIST) continue;
-        return;
-      }
-      file_ = fdopen(fd, "wb");
-      if (file_ == nullptr) {
-        close(fd);
-        unlink(candidate.c_str());
-        return;
-      }
-      path_ = candidate;
-    }
-  }
-  ~TemporaryArchive() {
-    if (file_ != nullptr) std::fclose(file_);
-    if (!path_.empty()) unlink(path_.c_str());
-  }
-  TemporaryArchive(const TemporaryArchive&) = delete;
-  TemporaryArchive& operator=(const TemporaryArchive&) = delete;
-
-  std::FILE* File() const { return file_; }
-
-  // Flushes the data to disk, closes the file and renames it onto the
-  // target; every step checked.
-  bool Commit() {
-    bool ok = std::fflush(file_) == 0 && fsync(fileno(file_)) == 0;
-    ok = std::fclose(file_) == 0 && ok;
-    file_ = nullptr;
-    if (!ok || std::rename(path_.c_str(), target_.c_str()) != 0) return false;
-    path_.clear();
-    return true;
-  }
-
- private:
-  std::string target_;
-  std::string path_;
-  std::FILE* file_ = nullptr;
-};
 
 }  // namespace
 
@@ -236,8 +233,11 @@ bool ReadDescriptionFile(std::string_view descriptionPath) {
   ConsoleWriteLine("Reading description file '" + std::string(descriptionPath) + "'");
   buildEntries.clear();
   descriptionAccepted = false;
-  FileHandle file(std::fopen(std::string(descriptionPath).c_str(), "rb"));
-  if (!file) return false;
+  buildError.clear();
+  const std::string path(descriptionPath);
+  errno = 0;
+  FileHandle file(std::fopen(path.c_str(), "rb"));
+  if (!file) return RefuseFile("cannot read description file", path);
   ConsoleWriteLine("Reading file list");
   ConsoleWriteLine("");
 
@@ -248,7 +248,7 @@ bool ReadDescriptionFile(std::string_view descriptionPath) {
   while (state != ParserState::Finished) {
     LineRead read = ReadDescriptionLine(file.get(), line);
     if (read == LineRead::End) break;
-    if (read == LineRead::Failed) return false;
+    if (read == LineRead::Failed) return RefuseFile("cannot read description file", path);
     ++lineNumber;
     if (!HandleDescriptionLine(line, lineNumber, state, directory)) return false;
   }
@@ -256,7 +256,7 @@ bool ReadDescriptionFile(std::string_view descriptionPath) {
   ConsoleWriteLine("");
   ConsoleWriteLine("Closing description file");
   file.reset();
-  if (buildEntries.empty()) return false;
+  if (buildEntries.empty()) return Refuse("the description lists no files");
   ConsoleWriteLine("");
   ConsoleWriteLine("Number of files: " + std::to_string(buildEntries.size()));
   ConsoleWriteLine("");
@@ -267,9 +267,10 @@ bool ReadDescriptionFile(std::string_view descriptionPath) {
 bool WriteLibrary(std::string_view libraryPath) {
   std::string target(libraryPath);
   ConsoleWriteLine("Writing library file '" + target + "'");
+  buildError.clear();
   if (!descriptionAccepted) {
     ConsoleWriteLine("Refused: no description file has been read");
-    return false;
+    return Refuse("no description file has been read");
   }
 
   std::int64_t position = FirstFilePosition;
@@ -279,42 +280,47 @@ bool WriteLibrary(std::string_view libraryPath) {
     position += entry.size;
   }
   if (position > MaxArchiveSize) {
-    ConsoleWriteLine("Refused: the files' data exceeds " + std::to_string(MaxArchiveSize) +
-                     " bytes");
-    return false;
+    const std::string reason =
+        "the files' data exceeds " + std::to_string(MaxArchiveSize) + " bytes";
+    ConsoleWriteLine("Refused: " + reason);
+    return Refuse(reason);
   }
   const auto indexPosition = static_cast<std::int32_t>(position);
 
-  TemporaryArchive archive(target);
+  // Abandoned (the temporary file removed, the target as it was) on every
+  // return before Commit.
+  OutputFile archive;
+  if (!archive.Open(target)) return Refuse(archive.Error());
   std::FILE* library = archive.File();
-  if (library == nullptr) return false;
   ConsoleWriteLine("Writing header");
   ConsoleWriteLine("");
+  errno = 0;
   if (!WriteBytes(library, datalib::LibraryHeader.data(), datalib::LibraryHeader.size()) ||
       !WriteInt32(library, static_cast<std::int32_t>(buildEntries.size())) ||
       !WriteInt32(library, indexPosition)) {
-    return false;
+    return RefuseWrite(target);
   }
 
   for (const auto& entry : buildEntries) {
     ConsoleWriteLine("Adding '" + entry.name + "' (" + std::to_string(entry.size) +
                      " bytes @ position " + std::to_string(entry.position) + ")");
-    if (!CopySource(library, entry)) return false;
+    if (!CopySource(library, entry, target)) return false;
   }
 
   ConsoleWriteLine("");
   ConsoleWriteLine("Writing file index");
   for (const auto& entry : buildEntries) {
     auto length = static_cast<std::uint8_t>(entry.name.size());
+    errno = 0;
     if (!WriteBytes(library, &length, 1) ||
         !WriteBytes(library, entry.name.data(), entry.name.size()) ||
         !WriteInt32(library, entry.size) || !WriteInt32(library, entry.position)) {
-      return false;
+      return RefuseWrite(target);
     }
   }
 
   ConsoleWriteLine("Closing file");
-  if (!archive.Commit()) return false;
+  if (!archive.Commit()) return Refuse(archive.Error());
   ConsoleWriteLine("");
   ConsoleWriteLine(std::to_string(buildEntries.size()) + " files added successfully");
   return true;
@@ -322,6 +328,10 @@ bool WriteLibrary(std::string_view libraryPath) {
 
 bool BuildLibrary(std::string_view descriptionPath, std::string_view libraryPath) {
   return ReadDescriptionFile(descriptionPath) && WriteLibrary(libraryPath);
+}
+
+std::string_view LibraryBuildError() {
+  return buildError;
 }
 
 }  // namespace vx

@@ -46,12 +46,18 @@ void CloseLibrary();
 // to the working directory, each backslash of a stored name taken as '/'),
 // then writes the archive to a temporary file beside the target and renames
 // it into place only when every step succeeded, so a failed build never
-// leaves a half-written archive nor destroys an existing one. The builder
+// leaves a half-written archive nor destroys an existing one. A symbolic
+// link is followed (the file it names is replaced, keeping its mode); a
+// device or FIFO is written straight through. The builder
 // keeps a table of its own: building never disturbs an open library.
 bool BuildLibrary(std::string_view descriptionPath, std::string_view libraryPath);
 // Fills the builder's table; more than 1024 files are refused at the 1025th.
 bool ReadDescriptionFile(std::string_view descriptionPath);
 // Writes the files of the last successfully read description.
 bool WriteLibrary(std::string_view libraryPath);
+// Why the last of the three above failed, as one line for the user
+// ("cannot read 'DATA/a.jpg': No such file or directory"); empty after a
+// success.
+std::string_view LibraryBuildError();
 
 }  // namespace vx

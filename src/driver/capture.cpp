@@ -3,7 +3,17 @@
 // as raw frames to the ffmpeg program (H.264, yuv420p) together with the
 // music from the archive cut to the same length; or written as numbered PNG
 // files. Progress goes to standard error.
+//
+// A failed capture leaves everything as it was. Everything is loaded first
+// (a scene or picture that fails to load ends the program before any output
+// exists); ffmpeg writes to a temporary file beside the target, renamed onto
+// it only when ffmpeg exited with 0 after every frame; and every way out,
+// exit() from deep inside a loader or a signal included, stops and reaps
+// ffmpeg and removes the temporary music, the partial video and the frames
+// this run made.
 #include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -13,12 +23,14 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "datalib/datalib.h"
 #include "driver/driver.h"
 #include "driver/headless.h"
+#include "platform/output_file.h"
 #include "platform/picture.h"
 #include "platform/video.h"
 
@@ -83,12 +95,20 @@ bool SpawnWithInput(const std::vector<std::string>& args, Child& child) {
   return true;
 }
 
+// Set by SIGINT, SIGTERM or SIGHUP during a capture: the capture stops at
+// the next frame (or pipe write) and cleans up as after any failure.
+volatile sig_atomic_t interrupted = 0;
+
+void OnInterrupt(int) {
+  interrupted = 1;
+}
+
 bool WriteAll(int fd, const void* data, std::size_t size) {
   const auto* bytes = static_cast<const std::uint8_t*>(data);
   while (size > 0) {
     const ssize_t n = write(fd, bytes, size);
     if (n < 0) {
-      if (errno == EINTR) continue;
+      if (errno == EINTR && !interrupted) continue;
       return false;
     }
     bytes += n;
@@ -105,9 +125,11 @@ bool FinishChild(Child& child, const char* name) {
   while (waitpid(child.pid, &status, 0) < 0) {
     if (errno != EINTR) {
       std::fprintf(stderr, "vx1: lost track of %s: %s\n", name, std::strerror(errno));
+      child.pid = -1;
       return false;
     }
   }
+  child.pid = -1;
   if (WIFEXITED(status) && WEXITSTATUS(status) == 0) return true;
   if (WIFEXITED(status))
     std::fprintf(stderr, "vx1: %s failed (exit code %d)\n", name, WEXITSTATUS(status));
@@ -117,8 +139,90 @@ bool FinishChild(Child& child, const char* name) {
   return false;
 }
 
-// Copies the music out of the archive into a temporary file; empty when the
-// archive has none (the video is then silent, with a note).
+// Stops a child that is still running (its input closed, then killed) and
+// reaps it, so no process outlives the capture.
+void StopChild(Child& child) {
+  if (child.input >= 0) close(child.input);
+  child.input = -1;
+  if (child.pid <= 0) return;
+  kill(child.pid, SIGKILL);
+  while (waitpid(child.pid, nullptr, 0) < 0 && errno == EINTR) {
+  }
+  child.pid = -1;
+}
+
+// What a capture has made so far, undone by Undo on every way out but
+// success: ffmpeg, the temporary music, the video's temporary file (through
+// OutputFile), PNG frames and folders that did not exist before this run.
+struct CaptureWork {
+  Child ffmpeg;
+  std::string music;
+  OutputFile video;
+  std::vector<std::string> madeFiles;
+  std::vector<std::string> madeFolders;  // outermost first
+
+  void Undo() {
+    StopChild(ffmpeg);
+    if (!music.empty()) unlink(music.c_str());
+    music.clear();
+    video.Abandon();
+    for (const std::string& file : madeFiles) unlink(file.c_str());
+    madeFiles.clear();
+    for (auto folder = madeFolders.rbegin(); folder != madeFolders.rend(); ++folder)
+      rmdir(folder->c_str());  // only if empty: nothing of the user's goes
+    madeFolders.clear();
+  }
+};
+
+// The capture in progress, for the exit handler: a loader or service that
+// ends the program with exit() must not leave ffmpeg or temporary files.
+CaptureWork* liveWork = nullptr;
+
+void UndoLiveWork() {
+  if (liveWork != nullptr) liveWork->Undo();
+}
+
+// Registers the work for the exit handler and the interrupt signals for the
+// capture's lifetime.
+class CaptureScope {
+ public:
+  explicit CaptureScope(CaptureWork& work) {
+    static const bool registered = std::atexit(UndoLiveWork) == 0;
+    (void)registered;
+    liveWork = &work;
+    interrupted = 0;
+    struct sigaction action {};
+    action.sa_handler = OnInterrupt;
+    sigemptyset(&action.sa_mask);
+    for (int i = 0; i < 3; ++i) sigaction(Signals[i], &action, &previous_[i]);
+  }
+  ~CaptureScope() {
+    for (int i = 0; i < 3; ++i) sigaction(Signals[i], &previous_[i], nullptr);
+    liveWork = nullptr;
+  }
+  CaptureScope(const CaptureScope&) = delete;
+  CaptureScope& operator=(const CaptureScope&) = delete;
+
+ private:
+  static constexpr int Signals[3] = {SIGINT, SIGTERM, SIGHUP};
+  struct sigaction previous_[3];
+};
+
+// The folders of path that do not exist yet, outermost first.
+std::vector<std::string> MissingFolders(const std::filesystem::path& path) {
+  std::vector<std::string> missing;
+  std::error_code ec;
+  for (std::filesystem::path p = path; !p.empty() && !std::filesystem::exists(p, ec);
+       p = p.parent_path()) {
+    missing.insert(missing.begin(), p.string());
+    if (p == p.parent_path()) break;
+  }
+  return missing;
+}
+
+// Copies the music out of the archive into a temporary file (in $TMPDIR,
+// else /tmp); empty when the archive has none (the video is then silent,
+// with a note).
 std::string ExtractMusic() {
   const std::int32_t size = LibraryFileSize(MusicName);
   if (size <= 0) {
@@ -130,8 +234,11 @@ std::string ExtractMusic() {
     std::fprintf(stderr, "vx1: cannot read the music; the video will be silent\n");
     return {};
   }
-  char path[] = "/tmp/vx1-music-XXXXXX.mp3";
-  const int fd = mkstemps(path, 4);
+  const char* folder = std::getenv("TMPDIR");
+  std::string name =
+      std::string(folder != nullptr && *folder != '\0' ? folder : "/tmp") + "/vx1-music-XXXXXX.mp3";
+  char* path = name.data();
+  const int fd = mkostemps(path, 4, O_CLOEXEC);
   if (fd < 0) {
     std::fprintf(stderr, "vx1: cannot write a temporary file: %s\n", std::strerror(errno));
     return {};
@@ -140,10 +247,10 @@ std::string ExtractMusic() {
   close(fd);
   if (!ok) {
     std::fprintf(stderr, "vx1: cannot write a temporary file\n");
-    std::remove(path);
+    unlink(path);
     return {};
   }
-  return path;
+  return name;
 }
 
 void Progress(std::uint64_t done, std::uint64_t total, int fps) {
@@ -162,48 +269,60 @@ int RunCapture(const DriverOptions& options, const std::vector<std::string>& lib
   const bool toPictures = !options.framesDir.empty();
   const int width = 320 * scale, height = 240 * scale;
 
+  if (frames == 0) {
+    std::fprintf(stderr, "vx1: --duration %g s at %d fps gives no frame to capture\n",
+                 options.durationSeconds, fps);
+    return 1;
+  }
+  if (toPictures && !options.capturePath.empty())
+    std::fprintf(stderr, "vx1: --frames: writing PNG frames to %s instead of %s\n",
+                 options.framesDir.c_str(), options.capturePath.c_str());
+
+  // Everything is loaded before any output exists: a loader that ends the
+  // program leaves nothing behind.
+  std::uint32_t* fb = StartHeadless(libraries);
+  if (fb == nullptr) return 1;
+
+  CaptureWork work;
+  CaptureScope scope(work);
+  const auto fail = [&] {
+    work.Undo();
+    StopHeadless();
+    return 1;
+  };
   if (toPictures) {
-    if (!options.capturePath.empty())
-      std::fprintf(stderr, "vx1: --frames: writing PNG frames to %s instead of %s\n",
-                   options.framesDir.c_str(), options.capturePath.c_str());
+    work.madeFolders = MissingFolders(options.framesDir);
     std::error_code ec;
     std::filesystem::create_directories(options.framesDir, ec);
     if (ec) {
       std::fprintf(stderr, "vx1: cannot make %s: %s\n", options.framesDir.c_str(),
                    ec.message().c_str());
-      return 1;
+      return fail();
     }
-  }
-
-  // ffmpeg starts before the (long) loading, so a missing program is told
-  // at once; the music comes from the archive opened first.
-  std::uint32_t* fb = OpenHeadless(libraries);
-  if (fb == nullptr) return 1;
-
-  Child ffmpeg;
-  std::string music;
-  if (!toPictures) {
-    music = ExtractMusic();
+  } else {
+    if (!work.video.Open(options.capturePath)) {
+      std::fprintf(stderr, "vx1: %s\n", work.video.Error().c_str());
+      return fail();
+    }
+    work.music = ExtractMusic();
     char size[32], rate[16], seconds[32];
     std::snprintf(size, sizeof size, "%dx%d", width, height);
     std::snprintf(rate, sizeof rate, "%d", fps);
     std::snprintf(seconds, sizeof seconds, "%.6f", static_cast<double>(frames) / fps);
+    // -y overwrites only our own empty temporary file, or opens a device or
+    // FIFO the user named (without it ffmpeg would ask on its input).
     std::vector<std::string> args = {"ffmpeg", "-hide_banner", "-loglevel", "error", "-y",
                                      "-f",     "rawvideo",     "-pix_fmt",  "bgr0",  "-video_size",
                                      size,     "-framerate",   rate,        "-i",    "pipe:0"};
-    if (!music.empty()) args.insert(args.end(), {"-i", music});
+    if (!work.music.empty()) args.insert(args.end(), {"-i", work.music});
     args.insert(args.end(), {"-map", "0:v:0"});
-    if (!music.empty()) args.insert(args.end(), {"-map", "1:a:0", "-c:a", "aac", "-b:a", "192k"});
+    if (!work.music.empty())
+      args.insert(args.end(), {"-map", "1:a:0", "-c:a", "aac", "-b:a", "192k"});
     args.insert(args.end(),
                 {"-c:v", "libx264", "-preset", "veryfast", "-crf", "20", "-pix_fmt", "yuv420p",
-                 "-t", seconds, "-movflags", "+faststart", options.capturePath});
-    if (!SpawnWithInput(args, ffmpeg)) {
-      if (!music.empty()) std::remove(music.c_str());
-      StopVideo();
-      return 1;
-    }
+                 "-t", seconds, "-movflags", "+faststart", work.video.WritePath()});
+    if (!SpawnWithInput(args, work.ffmpeg)) return fail();
   }
-  LoadHeadlessScenes();
 
   bool ok = true;
   std::vector<std::uint32_t> scaled;
@@ -214,23 +333,38 @@ int RunCapture(const DriverOptions& options, const std::vector<std::string>& lib
       char name[32];
       std::snprintf(name, sizeof name, "frame_%06" PRIu64 ".png", n);
       const std::string path = (std::filesystem::path(options.framesDir) / name).string();
+      struct stat info;
+      const bool existed = lstat(path.c_str(), &info) == 0;
       ok = WritePng(path.c_str(), scaled.data(), static_cast<std::uint32_t>(width),
                     static_cast<std::uint32_t>(height));
+      if (ok && !existed) work.madeFiles.push_back(path);
     } else {
       // bgr0: the words' bytes in memory are blue, green, red, unused.
-      ok = WriteAll(ffmpeg.input, scaled.data(), scaled.size() * sizeof(std::uint32_t));
-      if (!ok)
+      ok = WriteAll(work.ffmpeg.input, scaled.data(), scaled.size() * sizeof(std::uint32_t));
+      if (!ok && !interrupted)
         std::fprintf(stderr, "\nvx1: ffmpeg stopped reading frames: %s\n", std::strerror(errno));
     }
+    if (ok && interrupted) ok = false;
     if (ok && ((n + 1) % static_cast<std::uint64_t>(fps) == 0 || n + 1 == frames))
       Progress(n + 1, frames, fps);
   }
-  if (!toPictures) {
-    ok = FinishChild(ffmpeg, "ffmpeg") && ok;
-    if (!music.empty()) std::remove(music.c_str());
+  if (interrupted) {
+    std::fprintf(stderr, "\nvx1: capture interrupted; nothing written\n");
+    return fail();
   }
+  if (!toPictures) {
+    ok = FinishChild(work.ffmpeg, "ffmpeg") && ok;
+    if (ok && !work.video.Commit()) {
+      std::fprintf(stderr, "vx1: %s\n", work.video.Error().c_str());
+      ok = false;
+    }
+  }
+  if (!ok) return fail();
+  if (!work.music.empty()) unlink(work.music.c_str());
+  work.music.clear();
+  work.madeFiles.clear();
+  work.madeFolders.clear();
   StopHeadless();
-  if (!ok) return 1;
   std::fprintf(stderr, "vx1: wrote %s\n",
                toPictures ? options.framesDir.c_str() : options.capturePath.c_str());
   return 0;

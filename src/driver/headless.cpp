@@ -69,7 +69,7 @@ void PrintLine(const char* format, auto... values) {
 
 }  // namespace
 
-std::uint32_t* OpenHeadless(const std::vector<std::string>& libraries) {
+std::uint32_t* StartHeadless(const std::vector<std::string>& libraries) {
   VideoOptions video{};
   video.backend = VideoBackend::Headless;
   ConfigureVideo(video);
@@ -79,17 +79,8 @@ std::uint32_t* OpenHeadless(const std::vector<std::string>& libraries) {
   if (StartVideo() != 0) return nullptr;
   std::uint32_t* fb = FrameBuffer();
   std::fill(fb, fb + FrameBufferBytes / 4, 0u);
-  return fb;
-}
-
-void LoadHeadlessScenes() {
   TraceStep("LoadAllScenes");
   LoadAllScenes();
-}
-
-std::uint32_t* StartHeadless(const std::vector<std::string>& libraries) {
-  std::uint32_t* fb = OpenHeadless(libraries);
-  if (fb != nullptr) LoadHeadlessScenes();
   return fb;
 }
 

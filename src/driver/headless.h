@@ -10,9 +10,6 @@ namespace vx {
 // scene module; returns the frame buffer, cleared to black, or nullptr when
 // the video could not start.
 std::uint32_t* StartHeadless(const std::vector<std::string>& libraries);
-// The same in two steps: video and library first, then the scene modules.
-std::uint32_t* OpenHeadless(const std::vector<std::string>& libraries);
-void LoadHeadlessScenes();
 // Frees the scene modules, then the video.
 void StopHeadless();
 

@@ -1,14 +1,14 @@
 // PNG files of 32-bit pixels (0x00RRGGBB) as 8-bit RGB, through libpng.
-// libpng reports errors by longjmp to the set-up point below; the file is
-// closed and removed then, so a failed write leaves no partial file.
+// libpng reports errors by longjmp to the set-up point below. The file is
+// written as an output file (platform/output_file.h): a failed write leaves
+// the path as it was.
 #include <png.h>
 
-#include <cerrno>
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 
+#include "platform/output_file.h"
 #include "platform/picture.h"
 
 namespace vx {
@@ -58,12 +58,13 @@ bool WritePng(const char* path, const std::uint32_t* pixels, std::uint32_t width
     std::fprintf(stderr, "PNG error: no picture to write to %s\n", path ? path : "(no path)");
     return false;
   }
-  PngTarget target;
-  target.file = std::fopen(path, "wb");
-  if (target.file == nullptr) {
-    std::fprintf(stderr, "PNG error: cannot create %s: %s\n", path, std::strerror(errno));
+  OutputFile output;
+  if (!output.Open(path)) {
+    std::fprintf(stderr, "PNG error: %s\n", output.Error().c_str());
     return false;
   }
+  PngTarget target;
+  target.file = output.File();
   target.png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, ReportError, SilentWarning);
   if (target.png != nullptr) target.info = png_create_info_struct(target.png);
   target.row = static_cast<png_bytep>(std::malloc(std::size_t{width} * 3));
@@ -73,12 +74,12 @@ bool WritePng(const char* path, const std::uint32_t* pixels, std::uint32_t width
   png_destroy_write_struct(target.png != nullptr ? &target.png : nullptr,
                            target.info != nullptr ? &target.info : nullptr);
   std::free(target.row);
-  if (std::fclose(target.file) != 0 && ok) {
-    std::fprintf(stderr, "PNG error: cannot write %s: %s\n", path, std::strerror(errno));
-    ok = false;
+  if (!ok) return false;  // output abandons the temporary file
+  if (!output.Commit()) {
+    std::fprintf(stderr, "PNG error: %s\n", output.Error().c_str());
+    return false;
   }
-  if (!ok) std::remove(path);
-  return ok;
+  return true;
 }
 
 }  // namespace vx

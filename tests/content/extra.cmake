@@ -5,6 +5,10 @@ if(TARGET vx_contentgen)
   vx_test(test_content SOURCES ${CMAKE_CURRENT_LIST_DIR}/*.cpp
           DEPS vx_contentgen vx_engine vx_raster vx_pictures vx_datalib vx_testsupport
                PkgConfig::MPG123)
+  if(TARGET test_content)
+    # The tool tests run the vxcontent program itself.
+    add_dependencies(test_content vxcontent)
+  endif()
   if(TARGET test_content AND TARGET vx_content)
     # The archive checks read the build's own vx-1.lib.
     add_dependencies(test_content vx_content)

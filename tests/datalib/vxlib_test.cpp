@@ -2,6 +2,8 @@
 // files under DATA\, which must match the format byte for byte, lists it and
 // extracts a file back; failures and usage errors give their exit codes.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 
 #include <filesystem>
 #include <string>
@@ -88,7 +90,83 @@ TEST_F(VxlibTool, FailuresExitWith1AndOneLineOnStandardError) {
 
   auto unwritable = Run({"extract", "vx-1.lib", "DATA\\oompa.mp3", "no-such-folder/out.mp3"});
   EXPECT_EQ(unwritable.exitCode, 1);
-  EXPECT_EQ(unwritable.err, "vxlib: cannot write 'no-such-folder/out.mp3'\n");
+  EXPECT_EQ(unwritable.err,
+            "vxlib: cannot create no-such-folder/out.mp3: No such file or directory\n");
+}
+
+// Each failed build names its reason on standard error, in one line.
+TEST_F(VxlibTool, AFailedBuildSaysWhyOnStandardError) {
+  vx::test::WriteTextFile(dir.File("missing.txt"),
+                          "[dir]\nDATA\\\n[file]\noompa.mp3\nnone.mp3\n[end_of_dir]\n[eof]\n");
+  vx::test::WriteTextFile(dir.File("order.txt"), "[file]\n");
+  vx::test::WriteTextFile(dir.File("empty.txt"), "[eof]\n");
+  const std::string prefix = "vxlib: cannot build library 'x.lib' from ";
+  for (const auto& [description, reason] : std::vector<std::pair<std::string, std::string>>{
+           {"nothing.txt",
+            "'nothing.txt': cannot read description file 'nothing.txt': No such "
+            "file or directory"},
+           {"missing.txt", "'missing.txt': cannot read 'DATA/none.mp3': No such file or directory"},
+           {"order.txt", "'order.txt': [file] command out of place at line 1"},
+           {"empty.txt", "'empty.txt': the description lists no files"},
+       }) {
+    auto result = Run({"build", description, "x.lib"});
+    EXPECT_EQ(result.exitCode, 1) << description;
+    EXPECT_EQ(result.err, prefix + reason + "\n");
+  }
+  auto folder = Run({"build", "vx.txt", "DATA"});
+  EXPECT_EQ(folder.exitCode, 1);
+  EXPECT_EQ(folder.err,
+            "vxlib: cannot build library 'DATA' from 'vx.txt': cannot write DATA: "
+            "it is a folder\n");
+  EXPECT_FALSE(vx::test::FileExists(dir.File("x.lib")));
+}
+
+// Outputs the user already has: a link stays a link and its file keeps its
+// mode; a FIFO gets the bytes straight through and stays a FIFO.
+TEST_F(VxlibTool, OutputsAreReplacedWholeThroughLinksAndWrittenStraightIntoFifos) {
+  const Bytes image =
+      MakeLibraryImage({{"DATA\\oompa.mp3", music}, {"DATA\\TEX\\Wood.jpg", texture}});
+  vx::test::WriteFileBytes(dir.File("mine.lib"), ToBytes("old archive"));
+  ASSERT_EQ(chmod(dir.File("mine.lib").c_str(), 0640), 0);
+  std::filesystem::create_symlink("mine.lib", dir.File("link.lib"));
+  auto built = Run({"build", "vx.txt", "link.lib"});
+  ASSERT_EQ(built.exitCode, 0) << built.err;
+  EXPECT_TRUE(std::filesystem::is_symlink(dir.File("link.lib")));
+  EXPECT_EQ(vx::test::ReadFileBytes(dir.File("mine.lib")), image);
+  struct stat info {};
+  ASSERT_EQ(stat(dir.File("mine.lib").c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 07777, 0640u);
+
+  const std::string fifo = dir.File("pipe");
+  for (const auto& args : std::vector<std::vector<std::string>>{
+           {"build", "vx.txt", "pipe"}, {"extract", "mine.lib", "DATA\\oompa.mp3", "pipe"}}) {
+    vx::test::FifoReader reader(fifo);
+    auto result = Run(args);
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(reader.Finish(), args[0] == "build" ? image : music);
+    EXPECT_TRUE(std::filesystem::is_fifo(fifo));
+    std::filesystem::remove(fifo);
+  }
+}
+
+// A device that is full (like /dev/full), made in the test's folder: the
+// write fails with its reason and the device is neither removed nor
+// replaced, whichever command wrote it.
+TEST_F(VxlibTool, AFullDeviceFailsTheWriteAndStaysADevice) {
+  const std::string full = dir.File("full");
+  if (mknod(full.c_str(), S_IFCHR | 0666, makedev(1, 7)) != 0)
+    GTEST_SKIP() << "cannot make device nodes here (needs root)";
+  ASSERT_EQ(Run({"build", "vx.txt", "vx-1.lib"}).exitCode, 0);
+  auto extracted = Run({"extract", "vx-1.lib", "DATA\\oompa.mp3", "full"});
+  EXPECT_EQ(extracted.exitCode, 1);
+  EXPECT_EQ(extracted.err, "vxlib: cannot write full: No space left on device\n");
+  EXPECT_TRUE(std::filesystem::is_character_file(full));
+  auto built = Run({"build", "vx.txt", "full"});
+  EXPECT_EQ(built.exitCode, 1);
+  EXPECT_EQ(built.err,
+            "vxlib: cannot build library 'full' from 'vx.txt': cannot write full: "
+            "No space left on device\n");
+  EXPECT_TRUE(std::filesystem::is_character_file(full));
 }
 
 TEST_F(VxlibTool, UsageErrorsExitWith2AndHelpWith0) {

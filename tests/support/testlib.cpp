@@ -2,6 +2,8 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -236,6 +238,45 @@ ProgramResult RunProgram(const std::vector<std::string>& args,
   result.out = ReadWholeFile(outPath);
   result.err = ReadWholeFile(errPath);
   return result;
+}
+
+FifoReader::FifoReader(const std::string& path) {
+  if (mkfifo(path.c_str(), 0600) != 0 ||
+      (fd_ = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)) < 0) {
+    ADD_FAILURE() << "cannot make the FIFO " << path;
+    return;
+  }
+  thread_ = std::thread([this] {
+    // Before the first writer opens, and after the last one closed, a read
+    // gives 0: only the done flag tells the end.
+    std::uint8_t chunk[65536];
+    for (;;) {
+      const bool last = done_.load();
+      pollfd wait{fd_, POLLIN, 0};
+      poll(&wait, 1, 20);
+      const ssize_t n = read(fd_, chunk, sizeof chunk);
+      if (n > 0) {
+        bytes_.insert(bytes_.end(), chunk, chunk + n);
+        continue;
+      }
+      if (last) break;
+      if (n == 0) usleep(2000);  // no writer now: poll would return at once
+    }
+  });
+}
+
+FifoReader::~FifoReader() {
+  Finish();
+}
+
+Bytes FifoReader::Finish() {
+  if (thread_.joinable()) {
+    done_ = true;
+    thread_.join();
+  }
+  if (fd_ >= 0) close(fd_);
+  fd_ = -1;
+  return bytes_;
 }
 
 }  // namespace vx::test

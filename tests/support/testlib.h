@@ -12,10 +12,12 @@
 // (its header bytes are typed in here, not taken from the data library), so
 // the builder's output can be compared with it byte for byte.
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -98,5 +100,26 @@ struct ProgramResult {
 };
 ProgramResult RunProgram(const std::vector<std::string>& args,
                          const std::string& workingDirectory = {});
+
+// Makes a FIFO at path and collects everything written into it on a thread
+// of its own, without ever blocking the test: the read end is opened at
+// once (non-blocking), so a writer's open succeeds, and Finish, called once
+// the writers are done, drains what is left and returns the bytes. A
+// program that never opens the FIFO gives empty bytes, not a hang.
+class FifoReader {
+ public:
+  explicit FifoReader(const std::string& path);
+  ~FifoReader();
+  FifoReader(const FifoReader&) = delete;
+  FifoReader& operator=(const FifoReader&) = delete;
+
+  Bytes Finish();
+
+ private:
+  int fd_ = -1;
+  std::atomic<bool> done_ = false;
+  Bytes bytes_;
+  std::thread thread_;
+};
 
 }  // namespace vx::test

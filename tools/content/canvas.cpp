@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "platform/output_file.h"
+
 namespace vx::content {
 
 Rgb operator+(Rgb a, Rgb b) {
@@ -125,15 +127,9 @@ double TileNoise::Fractal(double x, double y, int octaves, double gain) const {
 }
 
 bool SaveBytes(const std::vector<std::uint8_t>& bytes, const std::string& path) {
-  std::FILE* file = std::fopen(path.c_str(), "wb");
-  if (!file) {
-    std::fprintf(stderr, "vxcontent: cannot create %s\n", path.c_str());
-    return false;
-  }
-  const bool wrote = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-  const bool closed = std::fclose(file) == 0;
-  if (!wrote || !closed) {
-    std::fprintf(stderr, "vxcontent: cannot write %s\n", path.c_str());
+  std::string error;
+  if (!WriteOutputFile(path, bytes.data(), bytes.size(), error)) {
+    std::fprintf(stderr, "vxcontent: %s\n", error.c_str());
     return false;
   }
   return true;

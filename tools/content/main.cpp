@@ -2,14 +2,18 @@
 // and the archive builder's description OUTDIR/vx-1.txt, which lists them
 // under their stored names (DATA\kinyit.3ds, DATA\WOOD.jpg, ...). The
 // output is a pure function of this program: fixed seeds, no clock, fixed
-// order, so two runs give the same bytes.
+// order, so two runs give the same bytes. Every file is written by the
+// output file rule (platform/output_file.h).
+#include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "music.h"
 #include "pictures.h"
+#include "platform/output_file.h"
 #include "scenes.h"
 #include "textures.h"
 
@@ -17,19 +21,28 @@ namespace {
 
 using namespace vx::content;
 
+constexpr const char* UsageText = "usage: vxcontent OUTDIR\n       vxcontent --help\n";
+
+constexpr const char* HelpText =
+    "vxcontent: generates every data file of the show.\n"
+    "\n"
+    "  vxcontent OUTDIR\n"
+    "      Writes the scenes, textures, pictures and music into OUTDIR/DATA/ and\n"
+    "      the archive description OUTDIR/vx-1.txt (for vxlib build). Folders\n"
+    "      are made as needed; files of the same names are replaced whole.\n"
+    "  vxcontent --help, -h\n"
+    "      Prints this text.\n"
+    "\n"
+    "Exit status: 0 on success, 1 on failure (with the reason on standard error),\n"
+    "2 for a usage error.\n";
+
 bool WriteDescription(const std::string& path, const std::vector<std::string>& names) {
-  std::FILE* file = std::fopen(path.c_str(), "wb");
-  if (!file) {
-    std::fprintf(stderr, "vxcontent: cannot create %s\n", path.c_str());
-    return false;
-  }
   std::string text = "[dir]\nDATA\\\n[file]\n";
   for (const std::string& name : names) text += name + "\n";
   text += "[end_of_dir]\n[eof]\n";
-  const bool wrote = std::fwrite(text.data(), 1, text.size(), file) == text.size();
-  const bool closed = std::fclose(file) == 0;
-  if (!wrote || !closed) {
-    std::fprintf(stderr, "vxcontent: cannot write %s\n", path.c_str());
+  std::string error;
+  if (!vx::WriteOutputFile(path, text.data(), text.size(), error)) {
+    std::fprintf(stderr, "vxcontent: %s\n", error.c_str());
     return false;
   }
   return true;
@@ -79,8 +92,24 @@ int Run(const std::string& outDir) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  std::signal(SIGPIPE, SIG_IGN);  // a FIFO whose reader left: EPIPE, reported
+  if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+    std::fputs(HelpText, stdout);
+    return std::fflush(stdout) == 0 ? 0 : 1;
+  }
   if (argc != 2) {
-    std::fprintf(stderr, "usage: vxcontent OUTDIR\n");
+    std::fprintf(stderr, "vxcontent: %s\n%s", argc < 2 ? "no OUTDIR given" : "too many arguments",
+                 UsageText);
+    return 2;
+  }
+  // A name that starts with '-' is a mistyped option, not a folder to fill;
+  // "./-name" still names such a folder.
+  if (argv[1][0] == '-') {
+    std::fprintf(stderr, "vxcontent: unknown option '%s'\n%s", argv[1], UsageText);
+    return 2;
+  }
+  if (argv[1][0] == '\0') {
+    std::fprintf(stderr, "vxcontent: OUTDIR is empty\n%s", UsageText);
     return 2;
   }
   return Run(argv[1]);

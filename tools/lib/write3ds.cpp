@@ -2,7 +2,8 @@
 
 #include <cassert>
 #include <cstring>
-#include <fstream>
+
+#include "platform/output_file.h"
 
 namespace vx {
 
@@ -275,12 +276,8 @@ std::vector<std::uint8_t> Write3ds(const Scene3ds& scene) {
 
 bool Write3dsFile(const Scene3ds& scene, const std::string& path) {
   const std::vector<std::uint8_t> bytes = Write3ds(scene);
-  std::ofstream file(path, std::ios::binary | std::ios::trunc);
-  if (!file) return false;
-  file.write(reinterpret_cast<const char*>(bytes.data()),
-             static_cast<std::streamsize>(bytes.size()));
-  file.close();
-  return static_cast<bool>(file);
+  std::string error;
+  return WriteOutputFile(path, bytes.data(), bytes.size(), error);
 }
 
 }  // namespace vx

@@ -7,12 +7,14 @@
 // The library's own progress lines go to standard output. Exit status: 0 on
 // success, 1 with a one-line reason on standard error on failure, 2 for a
 // usage error.
+#include <csignal>
 #include <cstdio>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "datalib/datalib.h"
+#include "platform/output_file.h"
 
 namespace {
 
@@ -32,11 +34,15 @@ constexpr const char* HelpText =
     "      Builds LIBRARY from the description file. The files it lists are read\n"
     "      relative to the working directory, each backslash of a stored name\n"
     "      (DATA\\oompa.mp3) taken as a directory separator. An existing LIBRARY is\n"
-    "      replaced only when the whole build succeeded.\n"
+    "      replaced only when the whole build succeeded, keeping its permissions.\n"
     "  vxlib list LIBRARY\n"
     "      Opens LIBRARY and prints its index.\n"
     "  vxlib extract LIBRARY NAME OUTFILE\n"
     "      Copies the file stored as NAME (exact, case-sensitive) to OUTFILE.\n"
+    "\n"
+    "An output that is a symbolic link replaces the file the link names; a device\n"
+    "or FIFO (/dev/stdout) is written straight through; a failure never removes\n"
+    "or damages an existing output.\n"
     "  vxlib --help, -h\n"
     "      Prints this text.\n"
     "\n"
@@ -59,7 +65,8 @@ std::string Quoted(std::string_view text) {
 
 int Build(const std::string& description, const std::string& library) {
   if (!vx::BuildLibrary(description, library)) {
-    return Fail("cannot build library " + Quoted(library) + " from " + Quoted(description));
+    return Fail("cannot build library " + Quoted(library) + " from " + Quoted(description) + ": " +
+                std::string(vx::LibraryBuildError()));
   }
   return 0;
 }
@@ -68,16 +75,6 @@ int List(const std::string& library) {
   if (!vx::OpenLibrary(library)) return Fail("cannot open library " + Quoted(library));
   if (!vx::ListLibrary()) return Fail("cannot list library " + Quoted(library));
   return 0;
-}
-
-// Writes the bytes to path; a partly written file is removed again.
-bool WriteOutput(const std::string& path, const std::vector<unsigned char>& bytes) {
-  std::FILE* file = std::fopen(path.c_str(), "wb");
-  if (file == nullptr) return false;
-  bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-  ok = std::fclose(file) == 0 && ok;
-  if (!ok) std::remove(path.c_str());
-  return ok;
 }
 
 int Extract(const std::string& library, const std::string& name, const std::string& output) {
@@ -91,13 +88,17 @@ int Extract(const std::string& library, const std::string& name, const std::stri
   if (!vx::ReadLibraryFile(name, bytes.data())) {
     return Fail("cannot read " + Quoted(name) + " from library " + Quoted(library));
   }
-  if (!WriteOutput(output, bytes)) return Fail("cannot write " + Quoted(output));
+  std::string error;
+  if (!vx::WriteOutputFile(output, bytes.data(), bytes.size(), error)) return Fail(error);
   return 0;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  // A write to a pipe or FIFO whose reader has gone fails with EPIPE and is
+  // reported, instead of ending the program silently.
+  std::signal(SIGPIPE, SIG_IGN);
   std::vector<std::string> args(argv + 1, argv + argc);
   if (args.empty()) return UsageError("no command given");
   const std::string& command = args[0];

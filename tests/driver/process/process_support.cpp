@@ -27,18 +27,22 @@ bool InCi() {
   return ci != nullptr && std::string_view(ci) == "true";
 }
 
-bool HaveProgram(const std::string& name) {
+std::string FindProgram(const std::string& name) {
   const char* path = std::getenv("PATH");
-  if (path == nullptr) return false;
+  if (path == nullptr) return {};
   std::stringstream dirs(path);
   std::string dir;
   while (std::getline(dirs, dir, ':')) {
     if (dir.empty()) continue;
     std::error_code ec;
     const auto candidate = std::filesystem::path(dir) / name;
-    if (std::filesystem::is_regular_file(candidate, ec)) return true;
+    if (std::filesystem::is_regular_file(candidate, ec)) return candidate.string();
   }
-  return false;
+  return {};
+}
+
+bool HaveProgram(const std::string& name) {
+  return !FindProgram(name).empty();
 }
 
 bool ReadPngWords(const std::string& path, std::uint32_t& width, std::uint32_t& height,

@@ -4,9 +4,11 @@
 // archive present a missing tool fails instead. Kept short: under the
 // sanitizers the captures are shorter still.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -23,18 +25,6 @@ constexpr bool Sanitized = true;
 #else
 constexpr bool Sanitized = false;
 #endif
-
-#define REQUIRE_ARCHIVE()                                \
-  if (!HaveArchive())                                    \
-  GTEST_SKIP() << "the show's archive " << ArchivePath() \
-               << " is not built (the content generator makes it)"
-
-// Skips (or, in CI, fails) when a tool is missing.
-#define REQUIRE_TOOL(name)                                                                   \
-  if (!HaveProgram(name)) {                                                                  \
-    if (InCi()) FAIL() << name << " is missing (Debian package list: scripts/install-deps)"; \
-    GTEST_SKIP() << name << " is not installed";                                             \
-  }
 
 std::string Trim(std::string text) {
   while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
@@ -83,28 +73,33 @@ TEST(Vx1Headless, FramesGoToNumberedPngFilesLetterboxedAtTheCaptureScale) {
 }
 
 TEST(Vx1Headless, CaptureWithoutFfmpegFailsClearly) {
+  REQUIRE_ARCHIVE();
   TempDir dir;
-  // No ffmpeg on this PATH; no archive either, so it must fail before any
-  // scene would need one.
+  // No ffmpeg on this PATH: told after the loading, with nothing written.
   const ProgramResult r =
-      RunProgram({"/usr/bin/env", "-i", "PATH=" + dir.Path(), Vx1Path(), "--library",
-                  dir.File("none.lib"), "--capture", "show.mp4", "--duration", "1"},
+      RunProgram({"/usr/bin/env", "-i", "PATH=" + dir.Path(), "TMPDIR=" + dir.Path(), Vx1Path(),
+                  "--library", ArchivePath(), "--capture", "show.mp4", "--duration", "1"},
                  dir.Path());
   EXPECT_EQ(r.exitCode, 1);
   EXPECT_NE(r.err.find("cannot run ffmpeg"), std::string::npos) << r.err;
-  EXPECT_FALSE(FileExists(dir.File("show.mp4")));
+  EXPECT_TRUE(std::filesystem::is_empty(dir.Path()));
 }
 
 TEST(Vx1Headless, CaptureFailsClearlyWhenFfmpegFails) {
   REQUIRE_ARCHIVE();
   REQUIRE_TOOL("ffmpeg");
   TempDir dir;
-  // ffmpeg cannot write into a folder that does not exist and ends at once.
+  // ffmpeg knows no format by this name and ends at once; the file the name
+  // held before stays as it was.
+  WriteTextFile(dir.File("show.xyz"), "the user's own file");
   const ProgramResult r =
-      RunProgram({Vx1Path(), "--library", ArchivePath(), "--capture",
-                  dir.File("no/such/folder/show.mp4"), "--duration", "1", "--scale", "1"});
+      RunProgram({"/usr/bin/env", "TMPDIR=" + dir.Path(), Vx1Path(), "--library", ArchivePath(),
+                  "--capture", "show.xyz", "--duration", "1", "--scale", "1"},
+                 dir.Path());
   EXPECT_EQ(r.exitCode, 1);
   EXPECT_NE(r.err.find("ffmpeg failed"), std::string::npos) << r.err;
+  EXPECT_EQ(ReadFileBytes(dir.File("show.xyz")), ToBytes("the user's own file"));
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1);
 }
 
 TEST(Vx1Headless, CaptureMakesAVideoOfTheRightSizeAndLengthWithSound) {
@@ -112,6 +107,9 @@ TEST(Vx1Headless, CaptureMakesAVideoOfTheRightSizeAndLengthWithSound) {
   REQUIRE_TOOL("ffmpeg");
   REQUIRE_TOOL("ffprobe");
   TempDir dir;
+  // An older video of the same name is replaced and keeps its mode.
+  WriteTextFile(dir.File("show.mp4"), "older video");
+  ASSERT_EQ(chmod(dir.File("show.mp4").c_str(), 0640), 0);
   const char* seconds = Sanitized ? "2" : "20";
   const int frames = Sanitized ? 120 : 1200;
   // Scale 2 (640 x 480) keeps the encoding short; the default scale's size
@@ -120,6 +118,10 @@ TEST(Vx1Headless, CaptureMakesAVideoOfTheRightSizeAndLengthWithSound) {
                                       "show.mp4", "--duration", seconds, "--scale", "2"},
                                      dir.Path());
   ASSERT_EQ(r.exitCode, 0) << r.err;
+  struct stat info {};
+  ASSERT_EQ(stat(dir.File("show.mp4").c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 07777, 0640u);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1);
   const ProgramResult video =
       RunProgram({"/usr/bin/env", "ffprobe", "-v", "error", "-count_frames", "-select_streams",
                   "v:0", "-show_entries", "stream=codec_name,width,height,pix_fmt,nb_read_frames",
