@@ -84,11 +84,12 @@ TEST(Vx1Headless, FramesGoToNumberedPngFilesLetterboxedAtTheCaptureScale) {
 
 TEST(Vx1Headless, CaptureWithoutFfmpegFailsClearly) {
   TempDir dir;
-  // No ffmpeg on this PATH; no archive either, so it must fail before any
-  // scene would need one.
+  // No ffmpeg on this PATH; an archive without the show's files, so it must
+  // fail before any scene would need one.
+  WriteTestLibrary(dir.File("bare.lib"), {{"DATA\\readme.txt", ToBytes("bare")}});
   const ProgramResult r =
       RunProgram({"/usr/bin/env", "-i", "PATH=" + dir.Path(), Vx1Path(), "--library",
-                  dir.File("none.lib"), "--capture", "show.mp4", "--duration", "1"},
+                  dir.File("bare.lib"), "--capture", "show.mp4", "--duration", "1"},
                  dir.Path());
   EXPECT_EQ(r.exitCode, 1);
   EXPECT_NE(r.err.find("cannot run ffmpeg"), std::string::npos) << r.err;
