@@ -2,6 +2,7 @@
 // files under DATA\, which must match the format byte for byte, lists it and
 // extracts a file back; failures and usage errors give their exit codes.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <string>
@@ -89,6 +90,26 @@ TEST_F(VxlibTool, FailuresExitWith1AndOneLineOnStandardError) {
   auto unwritable = Run({"extract", "vx-1.lib", "DATA\\oompa.mp3", "no-such-folder/out.mp3"});
   EXPECT_EQ(unwritable.exitCode, 1);
   EXPECT_EQ(unwritable.err, "vxlib: cannot write 'no-such-folder/out.mp3'\n");
+}
+
+TEST_F(VxlibTool, AnArchiveThatIsNotARegularFileIsRefusedWithoutWaitingOnIt) {
+  ASSERT_EQ(Run({"build", "vx.txt", "vx-1.lib"}).exitCode, 0);
+  ASSERT_EQ(mkfifo(dir.File("fifo.lib").c_str(), 0644), 0);
+  std::filesystem::create_directory(dir.File("folder.lib"));
+  for (const std::string archive : {"fifo.lib", "folder.lib"}) {
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"list", archive},
+          {"extract", archive, "DATA\\oompa.mp3", "out.mp3"}}) {
+      // A FIFO without a writer must not hold vxlib: timeout ends it (124).
+      std::vector<std::string> command = {"/usr/bin/timeout", "10", kVxlib};
+      command.insert(command.end(), args.begin(), args.end());
+      const auto result = RunProgram(command, dir.Path());
+      EXPECT_EQ(result.exitCode, 1) << args[0] << " " << archive;
+      EXPECT_EQ(result.err, "vxlib: cannot open library '" + archive + "'\n");
+      EXPECT_NE(result.out.find("Refused: not a regular file"), std::string::npos) << result.out;
+      EXPECT_FALSE(vx::test::FileExists(dir.File("out.mp3")));
+    }
+  }
 }
 
 TEST_F(VxlibTool, UsageErrorsExitWith2AndHelpWith0) {
