@@ -58,6 +58,15 @@ TEST_F(VxDump, MissingTextureIsReplacedAndSaidOnce) {
   EXPECT_TRUE(Contains(
       r.out, "CRATE.jpg not a 256 x 256 colour picture (64 x 64): a checker picture stands in\n"))
       << r.out;
+  // Larger than any picture of the show: refused after its header, still
+  // named with its size.
+  Write("CRATE.jpg", test::TextureJpeg(512, 0x884422));
+  const auto large = RunProgram({Tool, scene});
+  EXPECT_EQ(large.exitCode, 0) << large.err;
+  EXPECT_TRUE(Contains(large.out,
+                       "CRATE.jpg not a 256 x 256 colour picture (512 x 512): a checker picture "
+                       "stands in\n"))
+      << large.out;
   EXPECT_TRUE(Contains(r.out, "Z3D_RNDR DEBUG - Scene dump"));
 
   std::filesystem::create_directory(dir_.File("sub"));

@@ -250,13 +250,19 @@ int main(int argc, char** argv) {
         const std::optional<Bytes> bytes =
             fromLibrary ? ReadLibraryTexture(path) : ReadDiskTexture(path);
         std::string problem;
+        const auto wrongSize = [&picture] {
+          return "not a 256 x 256 colour picture (" + std::to_string(picture.width) + " x " +
+                 std::to_string(picture.height) + ")";
+        };
         if (!bytes) {
           problem = "not found";
         } else if (!vx::DecodeJpegPicture(bytes->data(), bytes->size(), picture)) {
-          problem = "not a readable JPEG";
+          // A picture larger than any the show uses is refused after its
+          // header, whose size it keeps.
+          problem = picture.width > 256 || picture.height > 256 ? wrongSize()
+                                                                : "not a readable JPEG";
         } else if (picture.width != 256 || picture.height != 256 || picture.bytesPerPixel != 4) {
-          problem = "not a 256 x 256 colour picture (" + std::to_string(picture.width) + " x " +
-                    std::to_string(picture.height) + ")";
+          problem = wrongSize();
           vx::ReleasePicture(picture);
         }
         if (problem.empty()) return true;
