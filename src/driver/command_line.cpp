@@ -268,8 +268,7 @@ std::string UnusableArchive(const std::string& path) {
 }
 
 LibraryOpen RefuseArchive(const std::string& path, const std::string& reason) {
-  std::fprintf(stderr, "vx1: cannot open the data library %s: %s\n", path.c_str(),
-               reason.c_str());
+  std::fprintf(stderr, "vx1: cannot open the data library %s: %s\n", path.c_str(), reason.c_str());
   std::fflush(stderr);
   return LibraryOpen::Refused;
 }

@@ -68,8 +68,7 @@ int main(int argc, char** argv) {
   vx::SetTrace(options.trace);
   vx::SetDriverServices(vx::RealDriverServices());
   vx::SetTimelineScenes(vx::RealTimelineScenes());
-  const vx::LibrarySearch libraries =
-      vx::LibraryCandidates(options.library, ExecutableDir());
+  const vx::LibrarySearch libraries = vx::LibraryCandidates(options.library, ExecutableDir());
 
   switch (options.mode) {
     case vx::DriverMode::Screenshot:

@@ -363,8 +363,8 @@ TEST_F(LibraryReader, AReadFailsWithoutWaitingWhenTheArchiveBecameAFifo) {
   std::filesystem::remove(path);
   ASSERT_EQ(mkfifo(path.c_str(), 0644), 0);
   Bytes buffer(10, 0);
-  EXPECT_FALSE(
-      ReturnsWithoutWaitingOn(path, [&] { return vx::ReadLibraryFile("DATA\\a.bin", buffer.data()); }));
+  EXPECT_FALSE(ReturnsWithoutWaitingOn(
+      path, [&] { return vx::ReadLibraryFile("DATA\\a.bin", buffer.data()); }));
   testing::internal::GetCapturedStdout();
 }
 

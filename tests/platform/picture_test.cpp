@@ -254,12 +254,11 @@ TEST(JpegDecode, PicturesLargerThanTheShowCanUseAreRefusedAfterTheHeader) {
     std::uint32_t width, height;
     bool decoded;
   };
-  for (const Case& c : {Case{"full-screen picture", 320, 200, true},
-                        Case{"texture", 256, 256, true},
-                        Case{"widest and tallest usable", 320, 256, true},
-                        Case{"one column too wide", 321, 200, false},
-                        Case{"one row too tall", 256, 257, false},
-                        Case{"poster", 1024, 768, false}}) {
+  for (const Case& c :
+       {Case{"full-screen picture", 320, 200, true}, Case{"texture", 256, 256, true},
+        Case{"widest and tallest usable", 320, 256, true},
+        Case{"one column too wide", 321, 200, false}, Case{"one row too tall", 256, 257, false},
+        Case{"poster", 1024, 768, false}}) {
     SCOPED_TRACE(c.name);
     std::vector<std::uint32_t> pixels(std::size_t{c.width} * c.height, 0x00336699u);
     for (const Bytes& jpeg :
@@ -347,8 +346,8 @@ const Patch Patches[] = {
      },
      false},
     // The file ends inside the scan: "premature end of JPEG file".
-    {"file cut inside the scan",
-     [](Bytes& jpeg) { jpeg.resize(ScanDataStart(jpeg) + 100); }, false},
+    {"file cut inside the scan", [](Bytes& jpeg) { jpeg.resize(ScanDataStart(jpeg) + 100); },
+     false},
     // A baseline scan whose header says it holds only part of the
     // coefficients: decoded as a whole scan, the pixels would be guessed.
     {"scan header not sequential",
@@ -399,9 +398,8 @@ std::string FindOnPath(const std::string& program) {
 
 // ffmpeg's decode of a JPEG file as 0x00RRGGBB words; empty when it fails.
 std::vector<std::uint32_t> FfmpegDecode(const std::string& ffmpeg, const std::string& path) {
-  const test::ProgramResult r =
-      test::RunProgram({ffmpeg, "-v", "error", "-i", path, "-f", "rawvideo", "-pix_fmt", "bgra",
-                        "pipe:1"});
+  const test::ProgramResult r = test::RunProgram(
+      {ffmpeg, "-v", "error", "-i", path, "-f", "rawvideo", "-pix_fmt", "bgra", "pipe:1"});
   if (r.exitCode != 0 || r.out.size() % 4 != 0) return {};
   std::vector<std::uint32_t> words(r.out.size() / 4);
   for (std::size_t i = 0; i < words.size(); ++i) {

@@ -259,8 +259,8 @@ int main(int argc, char** argv) {
         } else if (!vx::DecodeJpegPicture(bytes->data(), bytes->size(), picture)) {
           // A picture larger than any the show uses is refused after its
           // header, whose size it keeps.
-          problem = picture.width > 256 || picture.height > 256 ? wrongSize()
-                                                                : "not a readable JPEG";
+          problem =
+              picture.width > 256 || picture.height > 256 ? wrongSize() : "not a readable JPEG";
         } else if (picture.width != 256 || picture.height != 256 || picture.bytesPerPixel != 4) {
           problem = wrongSize();
           vx::ReleasePicture(picture);
