@@ -24,11 +24,13 @@ inline constexpr int LibraryHeaderSize = 103;
 inline constexpr std::int32_t FirstFilePosition = 111;
 
 // Reader. OpenLibrary prints its steps and loads the index; it refuses,
-// besides a wrong header, N = 0 or a read failure, an archive of more than
-// 1024 entries or a negative N or P, a name longer than 128 bytes, or an entry
-// whose data does not lie inside the file (each of these with one line saying
-// why). A failed open leaves the module as it was; a library opened before
-// stays open. The archive is opened anew for every read, never held open.
+// besides a wrong header, N = 0 or a read failure, a path that is not a
+// regular file (a FIFO, a device or a folder, never waited on), an archive of
+// more than 1024 entries or a negative N or P, a name longer than 128 bytes,
+// or an entry whose data does not lie inside the file (each of these with one
+// line saying why). A failed open leaves the module as it was; a library
+// opened before stays open. The archive is opened anew for every read, never
+// held open; a read fails when the path no longer names a regular file.
 bool OpenLibrary(std::string_view path);
 // Size of the named file (exact, case-sensitive match; the first of equal
 // names wins); 0 when no library is open or the name is absent. Prints

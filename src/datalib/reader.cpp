@@ -5,6 +5,10 @@
 // An open that fails part-way leaves the module as it was before the call
 // (a library opened earlier stays usable): the index is read into a local
 // table and only committed when the whole archive was accepted.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -27,6 +31,30 @@ int openFlag = -1;
 std::string libraryPath;
 std::int32_t indexPosition = 0;
 std::vector<LibraryEntry> entries;
+
+// Opens the archive for reading only when it is a regular file (symbolic
+// links followed); nullptr otherwise, with notRegular telling that case from
+// an open that failed. A FIFO without a writer would hold an ordinary open
+// forever, and a device or a folder is no archive, so the kind is checked
+// before the open, and again on the opened file (which the open could not
+// have waited on) in case the path changed in between.
+FileHandle OpenArchive(const std::string& path, bool& notRegular) {
+  notRegular = false;
+  struct stat info {};
+  if (stat(path.c_str(), &info) != 0) return nullptr;
+  notRegular = !S_ISREG(info.st_mode);
+  if (notRegular) return nullptr;
+  const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return nullptr;
+  notRegular = fstat(fd, &info) != 0 || !S_ISREG(info.st_mode);
+  if (notRegular) {
+    close(fd);
+    return nullptr;
+  }
+  std::FILE* file = fdopen(fd, "rb");
+  if (file == nullptr) close(fd);
+  return FileHandle(file);
+}
 
 bool ReadExact(std::FILE* file, void* buffer, std::size_t size) {
   if (size == 0) return true;
@@ -68,7 +96,9 @@ bool OpenLibrary(std::string_view path) {
   ConsoleWriteLine("");
   ConsoleWriteLine("Checking header");
   std::string pathText(path);
-  FileHandle file(std::fopen(pathText.c_str(), "rb"));
+  bool notRegular = false;
+  FileHandle file = OpenArchive(pathText, notRegular);
+  if (notRegular) ConsoleWriteLine("Refused: not a regular file");
   if (!file) return false;
   long long fileSize = MeasureFile(file.get());
   if (fileSize < 0) return false;
@@ -149,7 +179,8 @@ std::int32_t LibraryFileSize(std::string_view name) {
 
 bool ReadLibraryFile(std::string_view name, void* buffer) {
   if (openFlag != 0) return false;
-  FileHandle file(std::fopen(libraryPath.c_str(), "rb"));
+  bool notRegular = false;
+  FileHandle file = OpenArchive(libraryPath, notRegular);
   if (!file) return false;
   ConsoleWriteLine("Searching for file '" + std::string(name) + "'");
   const LibraryEntry* entry = FindEntry(name);

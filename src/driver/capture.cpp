@@ -262,7 +262,7 @@ void Progress(std::uint64_t done, std::uint64_t total, int fps) {
 
 }  // namespace
 
-int RunCapture(const DriverOptions& options, const std::vector<std::string>& libraries) {
+int RunCapture(const DriverOptions& options, const LibrarySearch& libraries) {
   const int scale = options.scale > 0 ? options.scale : DefaultCaptureScale;
   const int fps = options.fps;
   const std::uint64_t frames = CaptureFrameCount(fps, options.durationSeconds);

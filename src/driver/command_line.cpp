@@ -1,10 +1,16 @@
 // The command line of vx1: `vx1 [e] [OPTIONS]`. A first argument of exactly
 // "e" chooses the effect test; options start with "--" and may follow it;
-// any other argument is ignored. Also where the data library is looked for.
+// other plain words are ignored, but a word that starts with "-" and is no
+// option is a typo, refused rather than taken as a full-screen run. Also
+// where the data library is looked for.
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 
@@ -67,8 +73,8 @@ std::string HelpText() {
          "\n"
          "Headless (no window, no sound; one of these at a time):\n"
          "  --screenshot SECONDS FILE.png\n"
-         "                           write the 320 x 200 frame of that moment;\n"
-         "                           may be given several times\n"
+         "                           write the 320 x 200 frame of that moment\n"
+         "                           (0 to 121); may be given several times\n"
          "  --bench                  time every scene module and the whole show\n"
          "  --reference              with --bench: use the plain reference routines\n"
          "  --capture FILE.mp4       render the show to a video with its music\n"
@@ -91,7 +97,7 @@ bool ParseCommandLine(int argc, const char* const* argv, DriverOptions& options,
   std::string_view playOnly;  // the first play-only option seen
   for (int i = options.effectTest ? 2 : 1; i < argc; ++i) {
     const std::string_view arg = argv[i];
-    if (arg.size() < 2 || arg.substr(0, 2) != "--") continue;
+    if (arg.empty() || arg[0] != '-') continue;
     // The value(s) of an option; false (with the reason) when missing.
     auto next = [&](std::string_view& value) {
       if (i + 1 >= argc) {
@@ -141,7 +147,10 @@ bool ParseCommandLine(int argc, const char* const* argv, DriverOptions& options,
       std::string_view file;
       if (!next(value) || !next(file)) return false;
       ScreenshotRequest shot{};
-      if (!ParseSeconds(value, shot.seconds)) return bad(value);
+      // Inside the show only (0 to 121, as --from): the moment becomes
+      // single-float ticks, which a huge value would overflow.
+      if (!ParseSeconds(value, shot.seconds) || shot.seconds < 0.0 || shot.seconds > ShowSeconds)
+        return bad(value);
       if (file.empty()) return bad(file);
       shot.path = file;
       options.screenshots.push_back(shot);
@@ -222,38 +231,70 @@ bool ParseCommandLine(int argc, const char* const* argv, DriverOptions& options,
   return true;
 }
 
-std::vector<std::string> LibraryCandidates(const std::string& requested,
-                                           const std::string& exeDir) {
+LibrarySearch LibraryCandidates(const std::string& requested, const std::string& exeDir) {
   namespace fs = std::filesystem;
-  std::vector<std::string> candidates{requested.empty() ? std::string("vx-1.lib") : requested};
+  if (!requested.empty()) return LibrarySearch{{requested}, true};
+  LibrarySearch search{{"vx-1.lib"}, false};
   if (!exeDir.empty()) {
     const std::string beside = (fs::path(exeDir) / "vx-1.lib").string();
     std::error_code ec1, ec2;
-    const fs::path a = fs::weakly_canonical(fs::absolute(candidates[0], ec1), ec1);
+    const fs::path a = fs::weakly_canonical(fs::absolute(search.paths[0], ec1), ec1);
     const fs::path b = fs::weakly_canonical(fs::absolute(beside, ec2), ec2);
-    if (ec1 || ec2 || a != b) candidates.push_back(beside);
+    if (ec1 || ec2 || a != b) search.paths.push_back(beside);
   }
-  return candidates;
+  return search;
 }
 
-bool OpenShowLibrary(const std::vector<std::string>& candidates) {
-  namespace fs = std::filesystem;
+namespace {
+
+// Whether anything at all is at path (a dangling symbolic link counts: it is
+// there, only unusable).
+bool SomethingAt(const std::string& path) {
+  struct stat info {};
+  return lstat(path.c_str(), &info) == 0;
+}
+
+// Why the archive at path cannot be used, or empty when it can be handed to
+// the reader: it must be a regular file we may read. The reader opens it
+// anew for every picture, so a FIFO or a device would block or never end.
+std::string UnusableArchive(const std::string& path) {
+  struct stat info {};
+  if (stat(path.c_str(), &info) != 0) return std::strerror(errno);
+  if (!S_ISREG(info.st_mode)) return "not a regular file";
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) return std::strerror(errno);
+  std::fclose(file);
+  return {};
+}
+
+LibraryOpen RefuseArchive(const std::string& path, const std::string& reason) {
+  std::fprintf(stderr, "vx1: cannot open the data library %s: %s\n", path.c_str(), reason.c_str());
+  std::fflush(stderr);
+  return LibraryOpen::Refused;
+}
+
+}  // namespace
+
+LibraryOpen OpenShowLibrary(const LibrarySearch& search) {
   const DriverServices& s = CurrentDriverServices();
-  bool triedAny = false;
-  for (const std::string& path : candidates) {
-    std::error_code ec;
-    if (!fs::is_regular_file(path, ec)) continue;
-    triedAny = true;
-    if (s.openLibrary(path)) return true;
+  for (const std::string& path : search.paths) {
+    // Without --library a path with nothing there passes to the next; the
+    // first thing found is the archive, and a refusal of it is final.
+    if (!search.named && !SomethingAt(path)) continue;
+    if (const std::string reason = UnusableArchive(path); !reason.empty())
+      return RefuseArchive(path, reason);
+    if (!s.openLibrary(path)) return RefuseArchive(path, "not a valid data library");
+    return LibraryOpen::Opened;
   }
-  // None there: the reader still gets the first name, so the run goes on as
-  // with a missing archive (its pictures report "nincs ..." and "Load Error").
-  if (!triedAny && !candidates.empty() && s.openLibrary(candidates[0])) return true;
+  // No archive anywhere: the reader still gets the first name, so the run
+  // goes on as with a missing archive (its pictures report "nincs ..." and
+  // "Load Error").
+  if (!search.paths.empty() && s.openLibrary(search.paths[0])) return LibraryOpen::Opened;
   std::string tried;
-  for (const std::string& path : candidates) tried += (tried.empty() ? "" : ", ") + path;
+  for (const std::string& path : search.paths) tried += (tried.empty() ? "" : ", ") + path;
   std::fprintf(stderr, "vx1: cannot open the data library (tried %s)\n", tried.c_str());
   std::fflush(stderr);
-  return false;
+  return LibraryOpen::NoneFound;
 }
 
 }  // namespace vx

@@ -142,10 +142,15 @@ void TraceStep(std::string_view step) {
   std::fflush(stderr);
 }
 
-int RunDriver(const DriverOptions& options, const std::vector<std::string>& libraries) {
+int RunDriver(const DriverOptions& options, const LibrarySearch& libraries) {
   const DriverServices& s = gServices;
   TraceStep("OpenLibrary");
-  OpenShowLibrary(libraries);  // a missing archive shows at the first picture load
+  // No archive at all shows at the first picture load; a refused one ends
+  // the run here.
+  if (OpenShowLibrary(libraries) == LibraryOpen::Refused) {
+    TraceStep("End 1");
+    return 1;
+  }
   TraceStep("StartVideo");
   if (s.startVideo() != 0) {
     // The video output reported the reason and released what it made; the

@@ -164,27 +164,39 @@ bool ParseCommandLine(int argc, const char* const* argv, DriverOptions& options,
 std::string UsageLine();
 std::string HelpText();
 
-// The archives to try, in order: --library PATH (or "vx-1.lib"), then
-// "vx-1.lib" in exeDir when that is another file.
-std::vector<std::string> LibraryCandidates(const std::string& requested, const std::string& exeDir);
-// Opens the first candidate that exists (or the first one when none does);
-// on failure one line on standard error names the paths tried.
-bool OpenShowLibrary(const std::vector<std::string>& candidates);
+// Where the show's archive is looked for. named: --library PATH was given and
+// PATH is the one archive to use. Otherwise "vx-1.lib" in the current
+// directory, then "vx-1.lib" in exeDir when that is another file.
+struct LibrarySearch {
+  std::vector<std::string> paths;
+  bool named = false;
+};
+LibrarySearch LibraryCandidates(const std::string& requested, const std::string& exeDir);
+
+enum class LibraryOpen { Opened, NoneFound, Refused };
+// Opens the archive of the search: the named one, or else the first path
+// where anything is. Refused, with one line on standard error naming the
+// path and the reason, when that archive is missing (named only), is not a
+// readable regular file or is not a valid data library: the run must end
+// with exit code 1. NoneFound when no path holds anything: the reader was
+// given the first path all the same, one line names the paths tried, and the
+// run goes on as with a missing archive (its pictures say "nincs").
+LibraryOpen OpenShowLibrary(const LibrarySearch& search);
 
 // ---- runs -------------------------------------------------------------------------
 // Play mode (normal run or effect test) on the installed services: returns
 // the exit code (0 after an orderly end, 1 when the video could not start).
-int RunDriver(const DriverOptions& options, const std::vector<std::string>& libraries);
+int RunDriver(const DriverOptions& options, const LibrarySearch& libraries);
 // --trace: TraceStep writes "trace: STEP" on standard error while on.
 void SetTrace(bool on);
 void TraceStep(std::string_view step);
 
 // Headless modes (no window, no sound, no loading screen), on the real
 // modules; each returns the exit code.
-int RunScreenshots(const DriverOptions& options, const std::vector<std::string>& libraries);
-int RunBench(const DriverOptions& options, const std::vector<std::string>& libraries);
-int RunCapture(const DriverOptions& options, const std::vector<std::string>& libraries);
-int RunContactSheet(const DriverOptions& options, const std::vector<std::string>& libraries);
+int RunScreenshots(const DriverOptions& options, const LibrarySearch& libraries);
+int RunBench(const DriverOptions& options, const LibrarySearch& libraries);
+int RunCapture(const DriverOptions& options, const LibrarySearch& libraries);
+int RunContactSheet(const DriverOptions& options, const LibrarySearch& libraries);
 
 // ---- frames for files -------------------------------------------------------------
 // The single-float demo time of a screenshot at seconds.

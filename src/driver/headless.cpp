@@ -69,12 +69,12 @@ void PrintLine(const char* format, auto... values) {
 
 }  // namespace
 
-std::uint32_t* StartHeadless(const std::vector<std::string>& libraries) {
+std::uint32_t* StartHeadless(const LibrarySearch& libraries) {
   VideoOptions video{};
   video.backend = VideoBackend::Headless;
   ConfigureVideo(video);
   TraceStep("OpenLibrary");
-  OpenShowLibrary(libraries);
+  if (OpenShowLibrary(libraries) == LibraryOpen::Refused) return nullptr;
   TraceStep("StartVideo");
   if (StartVideo() != 0) return nullptr;
   std::uint32_t* fb = FrameBuffer();
@@ -91,7 +91,7 @@ void StopHeadless() {
   StopVideo();
 }
 
-int RunScreenshots(const DriverOptions& options, const std::vector<std::string>& libraries) {
+int RunScreenshots(const DriverOptions& options, const LibrarySearch& libraries) {
   std::uint32_t* fb = StartHeadless(libraries);
   if (fb == nullptr) return 1;
   int status = 0;
@@ -105,7 +105,7 @@ int RunScreenshots(const DriverOptions& options, const std::vector<std::string>&
   return status;
 }
 
-int RunBench(const DriverOptions& options, const std::vector<std::string>& libraries) {
+int RunBench(const DriverOptions& options, const LibrarySearch& libraries) {
   if (options.reference) {
     UseReferenceFx2d(true);
     UseReferenceRaster(true);
@@ -159,7 +159,7 @@ int RunBench(const DriverOptions& options, const std::vector<std::string>& libra
   return 0;
 }
 
-int RunContactSheet(const DriverOptions& options, const std::vector<std::string>& libraries) {
+int RunContactSheet(const DriverOptions& options, const LibrarySearch& libraries) {
   constexpr int Columns = 4;
   constexpr int Gap = 4;
   constexpr int LabelHeight = 12;

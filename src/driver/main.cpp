@@ -31,7 +31,7 @@ std::string ExecutableDir() {
   return ec ? std::string() : exe.parent_path().string();
 }
 
-int Play(const vx::DriverOptions& options, const std::vector<std::string>& libraries) {
+int Play(const vx::DriverOptions& options, const vx::LibrarySearch& libraries) {
   vx::VideoOptions video{};
   video.backend = vx::VideoBackend::Sdl;
   video.fullScreen = !options.window;
@@ -68,8 +68,7 @@ int main(int argc, char** argv) {
   vx::SetTrace(options.trace);
   vx::SetDriverServices(vx::RealDriverServices());
   vx::SetTimelineScenes(vx::RealTimelineScenes());
-  const std::vector<std::string> libraries =
-      vx::LibraryCandidates(options.library, ExecutableDir());
+  const vx::LibrarySearch libraries = vx::LibraryCandidates(options.library, ExecutableDir());
 
   switch (options.mode) {
     case vx::DriverMode::Screenshot:

@@ -22,13 +22,16 @@ inline const std::uint32_t* PictureWords(const Picture& p) {
 
 // Loads the JPEG stored in the data library under name. Prints "nincs NAME"
 // when the file is absent, "van NAME" before decoding a present one. A
-// damaged or truncated file gives false (libjpeg's warnings count as
-// failure), never a crash or an exit from inside the decoder.
+// damaged or truncated file gives false (libjpeg's warnings that pixels are
+// missing or guessed count as failure; a JFIF version other than 1 and stray
+// bytes between header segments do not), never a crash or an exit from
+// inside the decoder.
 //
 // The picture afterwards: untouched when the file is absent, unreadable or
 // its header cannot be read; width and height set, bytesPerPixel 0 and no
-// pixels for a channel count other than 1 or 3; all fields 0 when decoding
-// failed; the decoded picture on success.
+// pixels for a channel count other than 1 or 3 or a size larger than any the
+// show uses (wider than 320 or taller than 256: refused before decoding);
+// all fields 0 when decoding failed; the decoded picture on success.
 bool LoadJpegPicture(std::string_view name, Picture& picture);
 // Decodes a JPEG held in memory, as LoadJpegPicture does after reading it.
 // Never reads outside data[0, size).

@@ -1,7 +1,8 @@
 // JPEG pictures through libjpeg-turbo. libjpeg reports errors by calling
 // error_exit, which by default ends the process; here it jumps back to the
-// loader, and every warning (a truncated file, extraneous bytes) counts as
-// an error too, so a damaged file always gives a clean false. The source is
+// loader. Its warnings about damaged or incomplete pixel data count as errors
+// too, so a damaged file always gives a clean false; the few warnings about
+// harmless oddities are let pass (see TolerableWarning). The source is
 // libjpeg's memory source: it never reads outside the buffer it is given.
 
 // jpeglib.h uses FILE and size_t without including their headers.
@@ -9,6 +10,7 @@
 #include <cstddef>
 #include <cstdio>
 #include <jpeglib.h>
+#include <jerror.h>
 // clang-format on
 
 #include <csetjmp>
@@ -24,14 +26,18 @@
 namespace vx {
 namespace {
 
-// Pictures the show uses are 320 x 200 and 256 x 256. A header that claims
-// more than this is treated as a picture whose pixels cannot be allocated,
-// instead of asking for gigabytes on the word of a damaged file.
-constexpr std::uint64_t MaxPicturePixels = std::uint64_t{1} << 26;
+// The show's pictures are 320 x 200 and its textures 256 x 256: a picture
+// wider or taller than both can never be used, so its header alone refuses
+// it, before any memory or time goes into decoding what a damaged or foreign
+// file claims (an 8192 x 8192 progressive file takes seconds and hundreds of
+// megabytes).
+constexpr std::uint32_t MaxPictureWidth = 320;
+constexpr std::uint32_t MaxPictureHeight = 256;
 
 struct DecodeError {
   jpeg_error_mgr manager;
   std::jmp_buf jump;
+  bool decoding = false;  // past the header: the scans are being read
 };
 
 struct Decoder {
@@ -44,10 +50,32 @@ void ExitToLoader(j_common_ptr info) {
   std::longjmp(error->jump, 1);
 }
 
-// level < 0 is a warning (corrupt or truncated data): a failure here.
-// Levels >= 0 are trace messages: ignored.
+// Warnings while reading the header after which every sample is still the
+// one the file encodes, as other decoders (ffmpeg) read it too:
+//   JWRN_JFIF_MAJOR       a JFIF version other than 1.x; the segment is only
+//                         read for its pixel density, which the show ignores.
+//   JWRN_EXTRANEOUS_DATA  bytes between two header segments, skipped to find
+//                         the next marker.
+// Every other warning means samples are missing or guessed: the file ended
+// early (JWRN_JPEG_EOF), a scan stopped at a marker (JWRN_HIT_MARKER), a bad
+// Huffman or arithmetic code (JWRN_HUFF_BAD_CODE, JWRN_ARITH_BAD_CODE), a
+// lost restart marker (JWRN_MUST_RESYNC), progressive scans that do not fit
+// together (JWRN_BOGUS_PROGRESSION), a sequential scan whose header claims
+// only part of the coefficients (JWRN_NOT_SEQUENTIAL), an unknown Adobe
+// colour transform whose colours would be assumed (JWRN_ADOBE_XFORM); and so
+// is any warning a later libjpeg adds. Once decoding has begun even stray
+// bytes fail: libjpeg-turbo's fast Huffman path reads an invalid code as 0
+// without a warning, and such damage then shows only as scan bytes left
+// unread before the next marker.
+bool TolerableWarning(int code, bool decoding) {
+  return !decoding && (code == JWRN_JFIF_MAJOR || code == JWRN_EXTRANEOUS_DATA);
+}
+
+// level < 0 is a warning: a failure unless tolerable. Levels >= 0 are trace
+// messages: ignored.
 void EmitMessage(j_common_ptr info, int level) {
-  if (level < 0) ExitToLoader(info);
+  const auto* error = reinterpret_cast<const DecodeError*>(info->err);
+  if (level < 0 && !TolerableWarning(info->err->msg_code, error->decoding)) ExitToLoader(info);
 }
 
 void OutputNothing(j_common_ptr) {}
@@ -59,6 +87,7 @@ void OutputNothing(j_common_ptr) {}
 bool DecodeRows(Decoder& decoder, std::uint8_t* pixels, int components) {
   jpeg_decompress_struct& info = decoder.info;
   if (setjmp(decoder.error.jump) != 0) return false;
+  decoder.error.decoding = true;
   jpeg_start_decompress(&info);
   if (info.output_width != info.image_width || info.output_height != info.image_height ||
       info.output_components != components) {
@@ -121,13 +150,15 @@ bool DecodeJpegPicture(const std::uint8_t* data, std::size_t size, Picture& pict
     info.out_color_space = JCS_GRAYSCALE;
   }
   const std::uint64_t count = std::uint64_t{picture.width} * picture.height;
+  const bool usableSize = picture.width <= MaxPictureWidth && picture.height <= MaxPictureHeight;
   void* pixels = nullptr;
-  if ((components == 3 || components == 1) && count != 0 && count <= MaxPicturePixels) {
+  if ((components == 3 || components == 1) && count != 0 && usableSize) {
     const std::size_t bytesPerPixel = components == 3 ? 4 : 1;
     pixels = std::malloc(static_cast<std::size_t>(count) * bytesPerPixel);
   }
   if (pixels == nullptr) {
-    // Other channel counts (CMYK) or no memory: the sizes stay, no pixels.
+    // Other channel counts (CMYK), a size the show cannot use or no memory:
+    // the sizes stay, no pixels.
     picture.bytesPerPixel = 0;
     picture.pixels = nullptr;
     jpeg_destroy_decompress(&info);

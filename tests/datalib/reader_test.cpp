@@ -1,9 +1,15 @@
 // The data library reader: exact progress lines, exact name matching, and
 // refusal of every archive that would overrun the index table or point
 // outside the file.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
+#include <functional>
+#include <future>
 #include <string>
 #include <vector>
 
@@ -315,6 +321,51 @@ TEST_F(LibraryReader, EveryReadOpensTheArchiveAnew) {
   EXPECT_EQ(vx::LibraryFileSize("DATA\\a.bin"), 10);
   testing::internal::GetCapturedStdout();
   EXPECT_EQ(buffer, ToBytes("ABCDEFGHIJ"));
+}
+
+// Runs call, which must not wait on the FIFO at fifo. Should it hang there
+// (an open of a FIFO without a writer waits for one), the test fails and a
+// writer that comes and goes at once lets the call end.
+bool ReturnsWithoutWaitingOn(const std::string& fifo, const std::function<bool()>& call) {
+  auto result = std::async(std::launch::async, call);
+  if (result.wait_for(std::chrono::seconds(5)) != std::future_status::ready) {
+    ADD_FAILURE() << "still waiting on the FIFO " << fifo;
+    const int writer = open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
+    if (writer >= 0) close(writer);
+  }
+  return result.get();
+}
+
+TEST_F(LibraryReader, OpenRefusesAnythingButARegularFileWithoutWaitingOnIt) {
+  const std::string folder = dir.File("folder.lib");
+  const std::string fifo = dir.File("fifo.lib");
+  ASSERT_EQ(mkdir(folder.c_str(), 0755), 0);
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
+  for (const std::string& path : {folder, fifo}) {
+    testing::internal::CaptureStdout();
+    EXPECT_FALSE(ReturnsWithoutWaitingOn(fifo, [&] { return vx::OpenLibrary(path); })) << path;
+    const Lines lines = SplitLines(testing::internal::GetCapturedStdout());
+    EXPECT_EQ(lines, (Lines{"", "Checking header", "Refused: not a regular file"})) << path;
+    EXPECT_TRUE(NoLibraryOpen());
+  }
+  // A symbolic link is followed to the archive it names.
+  const std::string link = dir.File("link.lib");
+  ASSERT_EQ(symlink(Write(MakeLibraryImage(twoFiles)).c_str(), link.c_str()), 0);
+  testing::internal::CaptureStdout();
+  EXPECT_TRUE(vx::OpenLibrary(link));
+  testing::internal::GetCapturedStdout();
+}
+
+TEST_F(LibraryReader, AReadFailsWithoutWaitingWhenTheArchiveBecameAFifo) {
+  std::string path = Write(MakeLibraryImage(twoFiles));
+  testing::internal::CaptureStdout();
+  ASSERT_TRUE(vx::OpenLibrary(path));
+  std::filesystem::remove(path);
+  ASSERT_EQ(mkfifo(path.c_str(), 0644), 0);
+  Bytes buffer(10, 0);
+  EXPECT_FALSE(ReturnsWithoutWaitingOn(
+      path, [&] { return vx::ReadLibraryFile("DATA\\a.bin", buffer.data()); }));
+  testing::internal::GetCapturedStdout();
 }
 
 }  // namespace

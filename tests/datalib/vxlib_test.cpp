@@ -169,6 +169,26 @@ TEST_F(VxlibTool, AFullDeviceFailsTheWriteAndStaysADevice) {
   EXPECT_TRUE(std::filesystem::is_character_file(full));
 }
 
+TEST_F(VxlibTool, AnArchiveThatIsNotARegularFileIsRefusedWithoutWaitingOnIt) {
+  ASSERT_EQ(Run({"build", "vx.txt", "vx-1.lib"}).exitCode, 0);
+  ASSERT_EQ(mkfifo(dir.File("fifo.lib").c_str(), 0644), 0);
+  std::filesystem::create_directory(dir.File("folder.lib"));
+  for (const std::string archive : {"fifo.lib", "folder.lib"}) {
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"list", archive},
+          {"extract", archive, "DATA\\oompa.mp3", "out.mp3"}}) {
+      // A FIFO without a writer must not hold vxlib: timeout ends it (124).
+      std::vector<std::string> command = {"/usr/bin/timeout", "10", kVxlib};
+      command.insert(command.end(), args.begin(), args.end());
+      const auto result = RunProgram(command, dir.Path());
+      EXPECT_EQ(result.exitCode, 1) << args[0] << " " << archive;
+      EXPECT_EQ(result.err, "vxlib: cannot open library '" + archive + "'\n");
+      EXPECT_NE(result.out.find("Refused: not a regular file"), std::string::npos) << result.out;
+      EXPECT_FALSE(vx::test::FileExists(dir.File("out.mp3")));
+    }
+  }
+}
+
 TEST_F(VxlibTool, UsageErrorsExitWith2AndHelpWith0) {
   for (const auto& args : std::vector<std::vector<std::string>>{{},
                                                                 {"pack"},

@@ -1,5 +1,7 @@
 // The command line of vx1 and where the data library is looked for.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <string>
 #include <vector>
@@ -63,12 +65,15 @@ TEST(CommandLine, PlayOptionsAreRead) {
 }
 
 TEST(CommandLine, HeadlessModesAndTheirOptions) {
-  Parsed p = Parse({"--screenshot", "10.5", "a.png", "--screenshot", "-1", "b.png"});
+  Parsed p = Parse({"--screenshot", "10.5", "a.png", "--screenshot", "121", "b.png", "--screenshot",
+                    "0", "c.png"});
   ASSERT_TRUE(p.ok) << p.error;
   EXPECT_EQ(p.options.mode, DriverMode::Screenshot);
-  ASSERT_EQ(p.options.screenshots.size(), 2u);
+  ASSERT_EQ(p.options.screenshots.size(), 3u);
   EXPECT_EQ(p.options.screenshots[0].seconds, 10.5);
+  EXPECT_EQ(p.options.screenshots[1].seconds, 121.0);
   EXPECT_EQ(p.options.screenshots[1].path, "b.png");
+  EXPECT_EQ(p.options.screenshots[2].seconds, 0.0);
 
   p = Parse({"--bench", "--reference"});
   ASSERT_TRUE(p.ok) << p.error;
@@ -111,6 +116,12 @@ TEST(CommandLine, RefusesUnknownOptionsBadValuesAndOptionsThatDoNotFit) {
       {"--from", "200"},
       {"--screenshot", "5"},  // missing file
       {"--screenshot", "five", "a.png"},
+      {"--screenshot", "-1", "a.png"},  // the show's moments are 0 to 121 s
+      {"--screenshot", "-0.001", "a.png"},
+      {"--screenshot", "121.001", "a.png"},
+      {"--screenshot", "1e308", "a.png"},  // beyond a float's range
+      {"--screenshot", "inf", "a.png"},
+      {"--screenshot", "nan", "a.png"},
       {"--fps", "0", "--capture", "a.mp4"},
       {"--duration", "0", "--capture", "a.mp4"},
       {"--capture", "a.mp4", "--bench"},  // modes exclude each other
@@ -135,6 +146,33 @@ TEST(CommandLine, RefusesUnknownOptionsBadValuesAndOptionsThatDoNotFit) {
   EXPECT_NE(Parse({"--bogus"}).error.find("--bogus"), std::string::npos);
 }
 
+TEST(CommandLine, AWordStartingWithADashThatIsNoOptionIsRefusedOtherWordsAreIgnored) {
+  // A typo such as -screenshot must not start the full-screen show.
+  struct Case {
+    std::vector<const char*> args;
+    std::string offending;
+  };
+  for (const Case& c : std::vector<Case>{{{"-screenshot", "1", "a.png"}, "-screenshot"},
+                                         {{"-x"}, "-x"},
+                                         {{"-"}, "-"},
+                                         {{"-e"}, "-e"},
+                                         {{"e", "-window"}, "-window"},
+                                         {{"word", "--mute", "-mute"}, "-mute"}}) {
+    const Parsed p = Parse(c.args);
+    EXPECT_FALSE(p.ok) << c.offending;
+    EXPECT_EQ(p.error, "unknown option '" + c.offending + "'");
+  }
+  // Plain words stay ignored, wherever they stand; "e" first is still the
+  // effect test, and a dash inside a value is the value's.
+  Parsed p = Parse({"e", "word", "--mute", "e"});
+  ASSERT_TRUE(p.ok) << p.error;
+  EXPECT_TRUE(p.options.effectTest);
+  EXPECT_TRUE(p.options.mute);
+  p = Parse({"x", "--library", "-odd-name.lib", "y"});
+  ASSERT_TRUE(p.ok) << p.error;
+  EXPECT_EQ(p.options.library, "-odd-name.lib");
+}
+
 TEST(CommandLine, HelpListsEveryOption) {
   const std::string help = HelpText();
   for (const char* option :
@@ -145,43 +183,103 @@ TEST(CommandLine, HelpListsEveryOption) {
   EXPECT_NE(UsageLine().find("vx1 [e] [OPTIONS]"), std::string::npos);
 }
 
-TEST(LibraryLookup, TriesTheNamedArchiveThenTheOneBesideTheProgram) {
+TEST(LibraryLookup, ANamedArchiveIsTheOnlyOneOtherwiseTheCurrentFolderThenBesideTheProgram) {
   test::TempDir dir;
-  EXPECT_EQ(LibraryCandidates("", dir.Path()),
-            (std::vector<std::string>{"vx-1.lib", dir.File("vx-1.lib")}));
-  EXPECT_EQ(LibraryCandidates("/x/other.lib", dir.Path()),
-            (std::vector<std::string>{"/x/other.lib", dir.File("vx-1.lib")}));
-  EXPECT_EQ(LibraryCandidates("", ""), (std::vector<std::string>{"vx-1.lib"}));
+  LibrarySearch search = LibraryCandidates("", dir.Path());
+  EXPECT_EQ(search.paths, (std::vector<std::string>{"vx-1.lib", dir.File("vx-1.lib")}));
+  EXPECT_FALSE(search.named);
+  search = LibraryCandidates("/x/other.lib", dir.Path());
+  EXPECT_EQ(search.paths, (std::vector<std::string>{"/x/other.lib"}));
+  EXPECT_TRUE(search.named);
+  EXPECT_EQ(LibraryCandidates("", "").paths, (std::vector<std::string>{"vx-1.lib"}));
   // Run from the program's own folder the two are one file, tried once.
   test::ScopedWorkingDirectory inside(dir.Path());
-  EXPECT_EQ(LibraryCandidates("", dir.Path()), (std::vector<std::string>{"vx-1.lib"}));
+  EXPECT_EQ(LibraryCandidates("", dir.Path()).paths, (std::vector<std::string>{"vx-1.lib"}));
 }
 
-TEST(LibraryLookup, OpensTheFirstCandidateThatExists) {
-  test::ResetWorld();
-  test::InstallFakes();
-  test::TempDir dir;
-  test::WriteTextFile(dir.File("b.lib"), "x");
-  testing::internal::CaptureStderr();
-  EXPECT_TRUE(OpenShowLibrary({dir.File("a.lib"), dir.File("b.lib")}));
-  EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
-  EXPECT_EQ(test::World().calls, (std::vector<std::string>{"OpenLibrary " + dir.File("b.lib")}));
+// What lies at a path of the search.
+enum class Thing { Nothing, Archive, Folder, Fifo, DanglingLink };
+
+void Make(const std::string& path, Thing thing) {
+  switch (thing) {
+    case Thing::Nothing:
+      break;
+    case Thing::Archive:
+      test::WriteTextFile(path, "x");
+      break;
+    case Thing::Folder:
+      ASSERT_EQ(mkdir(path.c_str(), 0755), 0);
+      break;
+    case Thing::Fifo:
+      ASSERT_EQ(mkfifo(path.c_str(), 0644), 0);
+      break;
+    case Thing::DanglingLink:
+      ASSERT_EQ(symlink("no-such-target.lib", path.c_str()), 0);
+      break;
+  }
 }
 
-TEST(LibraryLookup, AFailedOpenNamesEveryPathTriedOnOneLine) {
-  test::ResetWorld();
-  test::InstallFakes();
-  test::World().openLibraryResult = false;
-  test::TempDir dir;
-  testing::internal::CaptureStderr();
-  EXPECT_FALSE(OpenShowLibrary({dir.File("a.lib"), dir.File("b.lib")}));
-  const std::string err = testing::internal::GetCapturedStderr();
-  // With no file there the reader still gets the first name, so the run goes
-  // on exactly as with a missing archive.
-  EXPECT_EQ(test::World().calls, (std::vector<std::string>{"OpenLibrary " + dir.File("a.lib")}));
-  EXPECT_EQ(test::SplitLines(err).size(), 1u) << err;
-  EXPECT_NE(err.find(dir.File("a.lib")), std::string::npos);
-  EXPECT_NE(err.find(dir.File("b.lib")), std::string::npos);
+TEST(LibraryLookup, TheArchiveFoundIsUsedOrRefusedInOneLineNeverSkipped) {
+  struct Case {
+    const char* name;
+    bool named;
+    Thing first;
+    Thing second;  // only searched when not named
+    bool readerAccepts;
+    LibraryOpen result;
+    const char* opened;  // the path the reader was given, if any
+    const char* reason;  // in the one line on standard error, if any
+  };
+  using enum Thing;
+  using enum LibraryOpen;
+  const std::vector<Case> cases = {
+      {"named archive", true, Archive, Archive, true, Opened, "a", ""},
+      {"named archive missing", true, Nothing, Archive, true, Refused, "",
+       "a: No such file or directory"},
+      {"named archive a folder", true, Folder, Archive, true, Refused, "", "a: not a regular file"},
+      {"named archive a FIFO", true, Fifo, Archive, true, Refused, "", "a: not a regular file"},
+      {"named archive refused by the reader", true, Archive, Archive, false, Refused, "a",
+       "a: not a valid data library"},
+      {"default archive", false, Archive, Archive, true, Opened, "a", ""},
+      {"default archive missing, one beside the program", false, Nothing, Archive, true, Opened,
+       "b", ""},
+      {"default archive refused by the reader", false, Archive, Archive, false, Refused, "a",
+       "a: not a valid data library"},
+      {"default archive a folder", false, Folder, Archive, true, Refused, "",
+       "a: not a regular file"},
+      {"default archive a dangling link", false, DanglingLink, Archive, true, Refused, "",
+       "a: No such file or directory"},
+      {"archive beside the program a FIFO", false, Nothing, Fifo, true, Refused, "",
+       "b: not a regular file"},
+      // Nowhere an archive: the reader gets the first name and the run goes
+      // on exactly as with a missing archive.
+      {"no archive anywhere", false, Nothing, Nothing, false, NoneFound, "a", "(tried a, b)"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    test::ResetWorld();
+    test::InstallFakes();
+    test::World().openLibraryResult = c.readerAccepts;
+    test::TempDir dir;
+    test::ScopedWorkingDirectory inside(dir.Path());
+    Make("a", c.first);
+    Make("b", c.second);
+    const LibrarySearch search = c.named ? LibrarySearch{{"a"}, true} : LibrarySearch{{"a", "b"}};
+    testing::internal::CaptureStderr();
+    const LibraryOpen result = OpenShowLibrary(search);
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(result, c.result);
+    std::vector<std::string> opened;
+    if (*c.opened != '\0') opened.push_back(std::string("OpenLibrary ") + c.opened);
+    EXPECT_EQ(test::World().calls, opened);
+    if (*c.reason == '\0') {
+      EXPECT_EQ(err, "");
+    } else {
+      EXPECT_EQ(test::SplitLines(err).size(), 1u) << err;
+      EXPECT_EQ(err.rfind("vx1: cannot open the data library ", 0), 0u) << err;
+      EXPECT_NE(err.find(c.reason), std::string::npos) << err;
+    }
+  }
 }
 
 }  // namespace

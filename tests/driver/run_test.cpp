@@ -31,7 +31,7 @@ class DriverRun : public ::testing::Test {
     std::string error;
     EXPECT_TRUE(ParseCommandLine(static_cast<int>(args.size()), args.data(), options, error))
         << error;
-    return RunDriver(options, {"vx-1.lib"});
+    return RunDriver(options, {{"vx-1.lib"}});
   }
 
   // The calls of start-up up to the main loop in a normal run, with one
@@ -138,6 +138,15 @@ TEST_F(DriverRun, EffectTestHasNoEndBound) {
   ASSERT_EQ(World().scenes.size(), 2u);
   EXPECT_EQ(World().scenes[1].scene, "labda");
   EXPECT_FLOAT_EQ(World().scenes[1].t, 72000.0f);
+}
+
+TEST_F(DriverRun, ARefusedArchiveEndsTheRunWithCode1BeforeTheVideoStarts) {
+  DriverOptions options;
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(RunDriver(options, {{"/nonexistent/show.lib"}, true}), 1);
+  const std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_NE(err.find("/nonexistent/show.lib"), std::string::npos) << err;
+  EXPECT_EQ(World().calls, Calls{});
 }
 
 TEST_F(DriverRun, FailedVideoStartLoadsNothingAndDoesNotEndAsSuccess) {

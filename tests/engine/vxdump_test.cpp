@@ -1,6 +1,7 @@
 // vxdump run as a program: a valid scene on disk and in a data
 // library, scenes that lack what some dumps need, and files it must refuse.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <string>
@@ -57,6 +58,15 @@ TEST_F(VxDump, MissingTextureIsReplacedAndSaidOnce) {
   EXPECT_TRUE(Contains(
       r.out, "CRATE.jpg not a 256 x 256 colour picture (64 x 64): a checker picture stands in\n"))
       << r.out;
+  // Larger than any picture of the show: refused after its header, still
+  // named with its size.
+  Write("CRATE.jpg", test::TextureJpeg(512, 0x884422));
+  const auto large = RunProgram({Tool, scene});
+  EXPECT_EQ(large.exitCode, 0) << large.err;
+  EXPECT_TRUE(Contains(large.out,
+                       "CRATE.jpg not a 256 x 256 colour picture (512 x 512): a checker picture "
+                       "stands in\n"))
+      << large.out;
   EXPECT_TRUE(Contains(r.out, "Z3D_RNDR DEBUG - Scene dump"));
 
   std::filesystem::create_directory(dir_.File("sub"));
@@ -129,6 +139,25 @@ TEST_F(VxDump, RefusesDamagedFilesInOneLine) {
     EXPECT_FALSE(Contains(r.out, "Scene dump"));
   }
   EXPECT_TRUE(Contains(RunProgram({Tool, files[0]}).err, "Fatal error in .3DS file!"));
+}
+
+TEST_F(VxDump, RefusesAFolderOrFifoAsTheSceneInOneLineWithoutWaiting) {
+  const std::string folder = dir_.File("folder.3ds");
+  const std::string fifo = dir_.File("fifo.3ds");
+  std::filesystem::create_directory(folder);
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
+  // A texture folder is no texture: the checker stands in.
+  const std::string scene = Write("cube.3ds", Write3ds(test::CubeScene()));
+  std::filesystem::create_directory(dir_.File("crate.jpg"));
+  for (const std::string& file : {folder, fifo}) {
+    // timeout ends a vxdump that waits for a writer on the FIFO (code 124).
+    const auto r = RunProgram({"/usr/bin/timeout", "10", Tool, file});
+    EXPECT_EQ(r.exitCode, 1) << file << ": " << r.err;
+    EXPECT_EQ(r.err, "vxdump: " + file + ": cannot read the file: not a regular file\n");
+  }
+  const auto r = RunProgram({"/usr/bin/timeout", "10", Tool, scene});
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_TRUE(Contains(r.out, "CRATE.jpg not found: a checker picture stands in\n")) << r.out;
 }
 
 TEST_F(VxDump, CommandLine) {

@@ -12,6 +12,8 @@
 #include <jpeglib.h>
 // clang-format on
 
+#include <unistd.h>
+
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -237,11 +239,205 @@ TEST(JpegDecode, HugeDeclaredSizeIsRefusedWithoutDecoding) {
   jpeg[sof + 8] = 0x60;
   Picture p = Untouched();
   EXPECT_FALSE(DecodeJpegPicture(jpeg.data(), jpeg.size(), p));
-  // Refused at the allocation, before any decoding: the sizes stay.
+  // Refused after the header, before any decoding: the sizes stay.
   EXPECT_EQ(p.width, 60000u);
   EXPECT_EQ(p.height, 60000u);
   EXPECT_EQ(p.pixels, nullptr);
   EXPECT_EQ(p.bytesPerPixel, 0u);
+}
+
+TEST(JpegDecode, PicturesLargerThanTheShowCanUseAreRefusedAfterTheHeader) {
+  // The show's pictures are 320 x 200, its textures 256 x 256: nothing wider
+  // than 320 or taller than 256 can ever be used. Whole, valid files.
+  struct Case {
+    const char* name;
+    std::uint32_t width, height;
+    bool decoded;
+  };
+  for (const Case& c :
+       {Case{"full-screen picture", 320, 200, true}, Case{"texture", 256, 256, true},
+        Case{"widest and tallest usable", 320, 256, true},
+        Case{"one column too wide", 321, 200, false}, Case{"one row too tall", 256, 257, false},
+        Case{"poster", 1024, 768, false}}) {
+    SCOPED_TRACE(c.name);
+    std::vector<std::uint32_t> pixels(std::size_t{c.width} * c.height, 0x00336699u);
+    for (const Bytes& jpeg :
+         {EncodeJpegColour(pixels.data(), c.width, c.height),
+          EncodeJpegGrey(std::vector<std::uint8_t>(pixels.size(), 77).data(), c.width, c.height)}) {
+      Picture p = Untouched();
+      EXPECT_EQ(DecodeJpegPicture(jpeg.data(), jpeg.size(), p), c.decoded);
+      EXPECT_EQ(p.width, c.width);
+      EXPECT_EQ(p.height, c.height);
+      EXPECT_EQ(p.pixels != nullptr, c.decoded);
+      EXPECT_EQ(p.bytesPerPixel != 0, c.decoded);
+      ReleasePicture(p);
+    }
+  }
+}
+
+// The first bytes of the first scan's entropy-coded data.
+std::size_t ScanDataStart(const Bytes& jpeg) {
+  const std::size_t sos = FindSegment(jpeg, 0xDA);
+  return sos == 0 ? 0 : sos + 2 + ((std::size_t{jpeg[sos + 2]} << 8) | jpeg[sos + 3]);
+}
+
+// Scan data bytes [begin, end) become stuffed 0xFF bytes (FF 00): all one
+// bits.
+void FillWithStuffedOnes(Bytes& jpeg, std::size_t begin, std::size_t end) {
+  for (std::size_t i = begin; i + 1 < end; i += 2) {
+    jpeg[i] = 0xFF;
+    jpeg[i + 1] = 0x00;
+  }
+}
+
+// A picture's pixels as bytes, for exact comparison.
+Bytes PixelBytes(const Picture& p) {
+  const auto* bytes = static_cast<const std::uint8_t*>(p.pixels);
+  return Bytes(bytes, bytes + std::size_t{p.width} * p.height * p.bytesPerPixel);
+}
+
+// Damage of one kind to a whole, valid file, and whether libjpeg's warning
+// about it means the pixels cannot be trusted.
+struct Patch {
+  const char* name;
+  void (*apply)(Bytes& jpeg);
+  bool harmless;
+};
+
+const Patch Patches[] = {
+    // libjpeg warns about a JFIF major version other than 1, and reads the
+    // file exactly as before.
+    {"JFIF 2.01 header",
+     [](Bytes& jpeg) {
+       const std::size_t app0 = FindSegment(jpeg, 0xE0);
+       ASSERT_NE(app0, 0u);
+       ASSERT_EQ(std::memcmp(&jpeg[app0 + 4], "JFIF", 5), 0);
+       jpeg[app0 + 9] = 2;
+       jpeg[app0 + 10] = 1;
+     },
+     true},
+    // Bytes between two header segments are skipped with a warning.
+    {"three stray bytes before a marker",
+     [](Bytes& jpeg) {
+       const std::size_t dqt = FindSegment(jpeg, 0xDB);
+       ASSERT_NE(dqt, 0u);
+       jpeg.insert(jpeg.begin() + static_cast<std::ptrdiff_t>(dqt), {0x00, 0x12, 0x34});
+     },
+     true},
+    // All one bits are no Huffman code. Early in the scan libjpeg-turbo's
+    // fast path reads such a code as 0 without a word, and the damage shows
+    // only as bytes left over before the end marker; near the end its
+    // careful path says "bad Huffman code".
+    {"invalid Huffman codes early in the scan",
+     [](Bytes& jpeg) {
+       const std::size_t scan = ScanDataStart(jpeg);
+       ASSERT_NE(scan, 0u);
+       FillWithStuffedOnes(jpeg, scan + 8, scan + 40);
+     },
+     false},
+    {"invalid Huffman codes late in the scan",
+     [](Bytes& jpeg) { FillWithStuffedOnes(jpeg, jpeg.size() - 60, jpeg.size() - 20); }, false},
+    // The scan data stops at a marker long before the picture is complete.
+    {"premature end of the data segment",
+     [](Bytes& jpeg) {
+       const std::size_t scan = ScanDataStart(jpeg);
+       ASSERT_NE(scan, 0u);
+       jpeg.erase(jpeg.begin() + static_cast<std::ptrdiff_t>(scan + 16), jpeg.end() - 2);
+     },
+     false},
+    // The file ends inside the scan: "premature end of JPEG file".
+    {"file cut inside the scan", [](Bytes& jpeg) { jpeg.resize(ScanDataStart(jpeg) + 100); },
+     false},
+    // A baseline scan whose header says it holds only part of the
+    // coefficients: decoded as a whole scan, the pixels would be guessed.
+    {"scan header not sequential",
+     [](Bytes& jpeg) {
+       const std::size_t sos = FindSegment(jpeg, 0xDA);
+       ASSERT_NE(sos, 0u);
+       const std::size_t length = (std::size_t{jpeg[sos + 2]} << 8) | jpeg[sos + 3];
+       jpeg[sos + 2 + length - 2] = 0x3E;  // spectral end 62 instead of 63
+     },
+     false},
+};
+
+TEST(JpegDecode, HarmlessWarningsDecodeAsTheWholeFileWarningsOfDamageFail) {
+  const Bytes original = Decodable(NoiseJpeg());
+  Picture reference{};
+  ASSERT_TRUE(DecodeJpegPicture(original.data(), original.size(), reference));
+  for (const Patch& patch : Patches) {
+    SCOPED_TRACE(patch.name);
+    Bytes jpeg = original;
+    patch.apply(jpeg);
+    ASSERT_NE(jpeg, original);
+    Picture p = Untouched();
+    const bool decoded = DecodeJpegPicture(jpeg.data(), jpeg.size(), p);
+    EXPECT_EQ(decoded, patch.harmless);
+    if (decoded) {
+      EXPECT_EQ(PixelBytes(p), PixelBytes(reference));
+      ReleasePicture(p);
+    } else {
+      ExpectReleased(p);
+    }
+  }
+  ReleasePicture(reference);
+}
+
+// The program's full path when it is on PATH, else empty.
+std::string FindOnPath(const std::string& program) {
+  const char* path = std::getenv("PATH");
+  std::string folders = path != nullptr ? path : "";
+  for (std::size_t start = 0; start <= folders.size();) {
+    std::size_t end = folders.find(':', start);
+    if (end == std::string::npos) end = folders.size();
+    const std::string candidate = folders.substr(start, end - start) + "/" + program;
+    if (end > start && access(candidate.c_str(), X_OK) == 0) return candidate;
+    start = end + 1;
+  }
+  return {};
+}
+
+// ffmpeg's decode of a JPEG file as 0x00RRGGBB words; empty when it fails.
+std::vector<std::uint32_t> FfmpegDecode(const std::string& ffmpeg, const std::string& path) {
+  const test::ProgramResult r = test::RunProgram(
+      {ffmpeg, "-v", "error", "-i", path, "-f", "rawvideo", "-pix_fmt", "bgra", "pipe:1"});
+  if (r.exitCode != 0 || r.out.size() % 4 != 0) return {};
+  std::vector<std::uint32_t> words(r.out.size() / 4);
+  for (std::size_t i = 0; i < words.size(); ++i) {
+    const auto* bgra = reinterpret_cast<const std::uint8_t*>(r.out.data()) + 4 * i;
+    words[i] = (std::uint32_t{bgra[2]} << 16) | (std::uint32_t{bgra[1]} << 8) | bgra[0];
+  }
+  return words;
+}
+
+TEST(JpegDecode, HarmlessOdditiesDecodeAsFfmpegDecodesThem) {
+  const std::string ffmpeg = FindOnPath("ffmpeg");
+  if (ffmpeg.empty()) {
+    const char* ci = std::getenv("CI");
+    if (ci != nullptr && std::string(ci) == "true") FAIL() << "ffmpeg is missing (Debian: ffmpeg)";
+    GTEST_SKIP() << "ffmpeg is not installed; this check is skipped";
+  }
+  test::TempDir dir;
+  const Bytes original = Decodable(QuadrantJpeg());
+  test::WriteFileBytes(dir.File("original.jpg"), original);
+  const std::vector<std::uint32_t> expected = FfmpegDecode(ffmpeg, dir.File("original.jpg"));
+  ASSERT_EQ(expected.size(), 32u * 32u);
+  for (const Patch& patch : Patches) {
+    if (!patch.harmless) continue;
+    SCOPED_TRACE(patch.name);
+    Bytes jpeg = original;
+    patch.apply(jpeg);
+    test::WriteFileBytes(dir.File("patched.jpg"), jpeg);
+    EXPECT_EQ(FfmpegDecode(ffmpeg, dir.File("patched.jpg")), expected);
+    Picture p{};
+    ASSERT_TRUE(DecodeJpegPicture(jpeg.data(), jpeg.size(), p));
+    ASSERT_EQ(p.width * p.height, expected.size());
+    // Two decoders: the same picture, give or take their rounding.
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+      for (int shift : {16, 8, 0})
+        ASSERT_NEAR(Channel(PictureWords(p)[i], shift), Channel(expected[i], shift), 3) << i;
+    }
+    ReleasePicture(p);
+  }
 }
 
 // A four-component (CMYK) JPEG, written directly with libjpeg.

@@ -12,6 +12,10 @@
 // line and the dumps that remain possible are printed. Exit code 0 when the
 // file loaded; 1 with one line on standard error when it did not; 2 for a
 // wrong command line.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cctype>
 #include <cerrno>
 #include <cmath>
@@ -19,9 +23,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
-#include <iterator>
 #include <optional>
 #include <string>
 #include <vector>
@@ -92,12 +94,44 @@ Options ParseArguments(int argc, char** argv) {
   return options;
 }
 
-std::optional<Bytes> ReadDiskFile(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return std::nullopt;
-  Bytes bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) return std::nullopt;
+// The whole file at path, or nullopt with the reason in problem. Only a
+// regular file is read: a folder has no bytes to give, and a FIFO without a
+// writer would hold an ordinary open forever, so the open does not wait and
+// the kind is checked on the opened file.
+std::optional<Bytes> ReadDiskFile(const std::filesystem::path& path, std::string& problem) {
+  const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) {
+    problem = std::strerror(errno);
+    return std::nullopt;
+  }
+  struct stat info {};
+  std::optional<Bytes> bytes;
+  if (fstat(fd, &info) != 0) {
+    problem = std::strerror(errno);
+  } else if (!S_ISREG(info.st_mode)) {
+    problem = "not a regular file";
+  } else {
+    bytes.emplace();
+    std::uint8_t block[65536];
+    for (;;) {
+      const ssize_t got = read(fd, block, sizeof block);
+      if (got < 0 && errno == EINTR) continue;
+      if (got < 0) {
+        problem = std::strerror(errno);
+        bytes.reset();
+        break;
+      }
+      if (got == 0) break;
+      bytes->insert(bytes->end(), block, block + got);
+    }
+  }
+  close(fd);
   return bytes;
+}
+
+std::optional<Bytes> ReadDiskFile(const std::filesystem::path& path) {
+  std::string problem;
+  return ReadDiskFile(path, problem);
 }
 
 // Scene files name their textures in whatever letter case the exporter
@@ -201,8 +235,9 @@ int main(int argc, char** argv) {
       Fail(1, options.file + ": no such file in " + options.library);
     if (!vx::TryLoadScene(scene, options.file, error)) Fail(1, options.file + ": " + error);
   } else {
-    const std::optional<Bytes> bytes = ReadDiskFile(options.file);
-    if (!bytes) Fail(1, options.file + ": cannot read the file: " + std::strerror(errno));
+    std::string problem;
+    const std::optional<Bytes> bytes = ReadDiskFile(options.file, problem);
+    if (!bytes) Fail(1, options.file + ": cannot read the file: " + problem);
     if (!vx::TryLoadSceneMemory(scene, bytes->data(), bytes->size(), error))
       Fail(1, options.file + ": " + error);
   }
@@ -215,13 +250,19 @@ int main(int argc, char** argv) {
         const std::optional<Bytes> bytes =
             fromLibrary ? ReadLibraryTexture(path) : ReadDiskTexture(path);
         std::string problem;
+        const auto wrongSize = [&picture] {
+          return "not a 256 x 256 colour picture (" + std::to_string(picture.width) + " x " +
+                 std::to_string(picture.height) + ")";
+        };
         if (!bytes) {
           problem = "not found";
         } else if (!vx::DecodeJpegPicture(bytes->data(), bytes->size(), picture)) {
-          problem = "not a readable JPEG";
+          // A picture larger than any the show uses is refused after its
+          // header, whose size it keeps.
+          problem =
+              picture.width > 256 || picture.height > 256 ? wrongSize() : "not a readable JPEG";
         } else if (picture.width != 256 || picture.height != 256 || picture.bytesPerPixel != 4) {
-          problem = "not a 256 x 256 colour picture (" + std::to_string(picture.width) + " x " +
-                    std::to_string(picture.height) + ")";
+          problem = wrongSize();
           vx::ReleasePicture(picture);
         }
         if (problem.empty()) return true;

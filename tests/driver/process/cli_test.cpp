@@ -1,7 +1,9 @@
 // vx1's command line and console, run as a program.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <string>
+#include <vector>
 
 #include "driver/process/process_support.h"
 #include "support/testlib.h"
@@ -24,6 +26,8 @@ TEST(Vx1CommandLine, BadOptionsPrintTheUsageLineOnStandardErrorAndExitTwo) {
   for (const std::vector<std::string>& args : {std::vector<std::string>{"--no-such-option"},
                                                {"--scale", "zero"},
                                                {"e", "--from", "3"},
+                                               {"-screenshot", "1", "a.png"},
+                                               {"--screenshot", "1e308", "a.png"},
                                                {"--bench", "--capture", "x.mp4"}}) {
     std::vector<std::string> command{Vx1Path()};
     command.insert(command.end(), args.begin(), args.end());
@@ -32,6 +36,29 @@ TEST(Vx1CommandLine, BadOptionsPrintTheUsageLineOnStandardErrorAndExitTwo) {
     EXPECT_EQ(r.out, "") << args[0];
     EXPECT_NE(r.err.find("usage: vx1 [e] [OPTIONS]"), std::string::npos) << r.err;
     EXPECT_EQ(SplitLines(r.err).size(), 2u) << r.err;  // the reason, then the usage line
+  }
+}
+
+TEST(Vx1CommandLine, AnArchiveThatIsMissingOrRefusedEndsTheRunWithOneLineNamingIt) {
+  TempDir dir;
+  ASSERT_EQ(mkdir(dir.File("folder.lib").c_str(), 0755), 0);
+  ASSERT_EQ(mkdir(dir.File("vx-1.lib").c_str(), 0755), 0);
+  struct Case {
+    std::vector<std::string> library;  // the --library option, if any
+    std::string named;                 // the path the line names
+  };
+  for (const Case& c : {Case{{"--library", dir.File("none.lib")}, dir.File("none.lib")},
+                        Case{{"--library", dir.File("folder.lib")}, dir.File("folder.lib")},
+                        // ./vx-1.lib is there, so the one beside vx1 is not tried.
+                        Case{{}, "vx-1.lib"}}) {
+    std::vector<std::string> command{Vx1Path()};
+    command.insert(command.end(), c.library.begin(), c.library.end());
+    command.insert(command.end(), {"--screenshot", "1", "shot.png"});
+    const ProgramResult r = RunProgram(command, dir.Path());
+    EXPECT_EQ(r.exitCode, 1) << c.named;
+    EXPECT_EQ(SplitLines(r.err).size(), 1u) << r.err;
+    EXPECT_EQ(r.err.rfind("vx1: cannot open the data library " + c.named + ": ", 0), 0u) << r.err;
+    EXPECT_FALSE(FileExists(dir.File("shot.png"))) << c.named;
   }
 }
 
