@@ -11,6 +11,7 @@
 #include <cmath>
 #include <complex>
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -111,7 +112,7 @@ void Fft(std::vector<std::complex<double>>& a) {
 }
 
 // Onset strength over time, from `from` seconds on. Mono frames of 1024
-// samples (Hann window) every 256 samples; their spectra summed into 24
+// samples (Hann window) every 256 samples (or every hop); their spectra summed into 24
 // bands spaced evenly in log frequency (43 Hz to 22 kHz); the novelty of a
 // frame is the positive flux, the sum over bands of the rise in magnitude
 // since the previous frame. Sustained sounds make the novelty flicker
@@ -122,9 +123,9 @@ struct Onset {
   double time;
   double strength;
 };
-std::vector<Onset> Onsets(const Decoded& d, double from, double to) {
-  constexpr std::size_t kSize = 1024, kHop = 256, kBands = 24;
-  constexpr int kAround = 32;  // hops on each side of the mean
+std::vector<Onset> Onsets(const Decoded& d, double from, double to, std::size_t hop = 256) {
+  constexpr std::size_t kSize = 1024, kBands = 24;
+  const std::size_t around = 32 * 256 / hop;  // frames on each side of the mean: 0.19 s
   std::vector<double> window(kSize);
   for (std::size_t i = 0; i < kSize; ++i) window[i] = 0.5 - 0.5 * std::cos(2.0 * M_PI * i / kSize);
   std::array<std::size_t, kBands + 1> edges{};
@@ -135,7 +136,7 @@ std::vector<Onset> Onsets(const Decoded& d, double from, double to) {
   std::vector<std::complex<double>> frame(kSize);
   std::vector<double> novelty, times;
   const std::size_t end = std::min(FrameOf(to), d.left.size());
-  for (std::size_t start = FrameOf(from) - kSize / 2; start + kSize <= end; start += kHop) {
+  for (std::size_t start = FrameOf(from) - kSize / 2; start + kSize <= end; start += hop) {
     for (std::size_t i = 0; i < kSize; ++i)
       frame[i] = window[i] * 0.5 * (d.left[start + i] + d.right[start + i]);
     Fft(frame);
@@ -152,8 +153,8 @@ std::vector<Onset> Onsets(const Decoded& d, double from, double to) {
   }
   std::vector<Onset> onsets;
   for (std::size_t i = 0; i < novelty.size(); ++i) {
-    const std::size_t first = i >= kAround ? i - kAround : 0;
-    const std::size_t last = std::min(novelty.size(), i + kAround + 1);
+    const std::size_t first = i >= around ? i - around : 0;
+    const std::size_t last = std::min(novelty.size(), i + around + 1);
     double mean = 0.0;
     for (std::size_t j = first; j < last; ++j) mean += novelty[j];
     mean /= static_cast<double>(last - first);
@@ -280,6 +281,32 @@ TEST_F(Soundtrack, LeavesAndEntersSilenceWithoutAStep) {
   for (std::size_t at : ends)
     EXPECT_LT(largestStep(at > edge ? at - edge : 0, at + 1), 0.01f)
         << "sound stops at " << at / 44100.0 << " s";
+}
+
+// The show's hard cuts: the slot boundaries where the picture changes at
+// once (the slots from 10.953 s and from 109.82 s fade in from black).
+constexpr std::array<double, 8> kHardCuts = {19.656, 33.6,  47.359, 54.425,
+                                             68.4,   82.25, 92.84,  101.135};
+
+// Where the strongest onset within 0.2 s of a time lies, relative to it;
+// onsets from frames every 64 samples (1.5 ms). NaN when nothing sets on.
+double StrongestOnsetOffset(const Decoded& d, double at) {
+  double best = 0.0, offset = std::nan("");
+  for (const Onset& o : Onsets(d, at - 0.6, at + 0.6, 64)) {
+    if (std::fabs(o.time - at) <= 0.2 && o.strength > best) {
+      best = o.strength;
+      offset = o.time - at;
+    }
+  }
+  return offset;
+}
+
+TEST_F(Soundtrack, EveryHardCutHasItsStrongestOnsetWithin20Milliseconds) {
+  for (double cut : kHardCuts) {
+    const double offset = StrongestOnsetOffset(Music(), cut);
+    std::printf("cut %8.3f s: strongest onset %+6.1f ms\n", cut, 1000.0 * offset);
+    EXPECT_LE(std::fabs(offset), 0.020) << "cut at " << cut << " s";
+  }
 }
 
 TEST(SoundtrackEncoding, DecodesSampleForSampleInStepWithTheInput) {
