@@ -309,6 +309,22 @@ TEST_F(Soundtrack, EveryHardCutHasItsStrongestOnsetWithin20Milliseconds) {
   }
 }
 
+TEST_F(Soundtrack, NoSlotCarriesADcOffset) {
+  double start = 0.0;
+  for (double end : music::SlotEnds) {
+    for (const std::vector<float>* channel : {&Music().left, &Music().right}) {
+      const std::size_t first = FrameOf(start), last = std::min(FrameOf(end), channel->size());
+      double sum = 0.0;
+      for (std::size_t i = first; i < last; ++i) sum += (*channel)[i];
+      const double mean = sum / static_cast<double>(last - first);
+      std::printf("slot %7.3f-%7.3f s %s: mean %+.4f\n", start, end,
+                  channel == &Music().left ? "left " : "right", mean);
+      EXPECT_LE(std::fabs(mean), 0.001) << "slot from " << start << " s";
+    }
+    start = end;
+  }
+}
+
 TEST(SoundtrackEncoding, DecodesSampleForSampleInStepWithTheInput) {
   // Half a second of a chirp from 200 Hz to 5 kHz at half scale with a
   // 10 ms ramp at each end, then silence. The Info tag must let the decoder

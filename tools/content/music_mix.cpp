@@ -21,6 +21,9 @@ constexpr double Ceiling = 0.71;
 constexpr double TargetRms = 0.14;
 // The master fade runs from here to FadeEnd (raised cosine).
 constexpr double FadeStart = 116.8;
+// Below this the master high pass removes the DC that pulse waves and
+// uneven mixes of voices leave behind, and sub-sonic rumble, Hz.
+constexpr double HighPassHz = 20.0;
 
 // Schroeder-style stereo reverb (four damped combs into two all-passes per
 // channel, the right channel's delays 23 frames longer for width).
@@ -120,7 +123,11 @@ void LevelSections(Stereo& mix) {
   }
 }
 
+// Gain to TargetRms, high pass, soft limiter and the fade out.
 void Master(Stereo& mix) {
+  StateVariableFilter highLeft, highRight;
+  highLeft.SetCutoff(HighPassHz, 0.7071);
+  highRight.SetCutoff(HighPassHz, 0.7071);
   const double whole = Rms(mix, 0, FrameAt(FadeEnd));
   const double gain = whole > 0.0 ? TargetRms / whole : 1.0;
   const std::int64_t fadeStart = FrameAt(FadeStart), fadeEnd = FrameAt(FadeEnd);
@@ -133,6 +140,8 @@ void Master(Stereo& mix) {
       fade = 0.5 + 0.5 * std::cos(Pi * static_cast<double>(frame - fadeStart) /
                                   static_cast<double>(fadeEnd - fadeStart));
     }
+    mix.left[i] = highLeft.Process(mix.left[i]).high;
+    mix.right[i] = highRight.Process(mix.right[i]).high;
     for (float* side : {&mix.left[i], &mix.right[i]})
       *side = static_cast<float>(fade * Ceiling * std::tanh(gain * *side / Ceiling));
   }

@@ -1,7 +1,8 @@
 #pragma once
 // The soundtrack from score to bytes: the arrangement's buses mixed with
-// reverb and echo, each section levelled toward the piece's loudness, soft
-// limited below -3 dBFS, faded out by FadeEnd, then encoded as MP3.
+// reverb and echo, each section levelled toward the piece's loudness, high
+// passed against DC, soft limited below -3 dBFS, faded out by FadeEnd, then
+// encoded as MP3.
 #include <cstdint>
 #include <vector>
 
