@@ -12,11 +12,14 @@
 #include <complex>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
+#include "music_meter.h"
 #include "music_mix.h"
 #include "music_score.h"
+#include "show_content.h"
 #include "support/testlib.h"
 
 namespace vx::test {
@@ -307,6 +310,89 @@ TEST_F(Soundtrack, EveryHardCutHasItsStrongestOnsetWithin20Milliseconds) {
     std::printf("cut %8.3f s: strongest onset %+6.1f ms\n", cut, 1000.0 * offset);
     EXPECT_LE(std::fabs(offset), 0.020) << "cut at " << cut << " s";
   }
+}
+
+// EBU R128 figures of the decoded file: a loudness range of at least 6 LU;
+// the drumless intro at least 4 LU under every slot that carries the full
+// groove (slots 4 to 9); no 400 ms swell more than 5 LU louder than the
+// louder of its neighbouring 2 s; the true peak at -1 dBTP or lower.
+class SoundtrackLoudness : public Soundtrack {
+ protected:
+  static void SetUpTestSuite() {
+    Soundtrack::SetUpTestSuite();
+    music::Stereo stereo;
+    stereo.left = Music().left;
+    stereo.right = Music().right;
+    meter_ = new music::LoudnessMeter(stereo);
+    truePeakDb_ = 20.0 * std::log10(music::TruePeak(stereo));
+  }
+  static void TearDownTestSuite() {
+    delete meter_;
+    meter_ = nullptr;
+    Soundtrack::TearDownTestSuite();
+  }
+  static const music::LoudnessMeter& Meter() { return *meter_; }
+  static double TruePeakDb() { return truePeakDb_; }
+
+ private:
+  static music::LoudnessMeter* meter_;
+  static double truePeakDb_;
+};
+music::LoudnessMeter* SoundtrackLoudness::meter_ = nullptr;
+double SoundtrackLoudness::truePeakDb_ = 0.0;
+
+TEST_F(SoundtrackLoudness, RangeIsAtLeastSixLu) {
+  const double range = Meter().Range(0.0, 120.0);
+  std::printf("loudness range %.1f LU, integrated %.1f LUFS\n", range,
+              Meter().Integrated(0.0, 120.0));
+  EXPECT_GE(range, 6.0);
+}
+
+TEST_F(SoundtrackLoudness, TheIntroIsAtLeastFourLuUnderEveryGrooveSlot) {
+  std::array<double, music::SectionCount> slots{};
+  double start = 0.0;
+  for (std::size_t i = 0; i < slots.size(); ++i) {
+    slots[i] = Meter().Integrated(start, music::SlotEnds[i]);
+    std::printf("slot %2zu %7.3f-%7.3f s: %6.1f LUFS\n", i + 1, start, music::SlotEnds[i],
+                slots[i]);
+    start = music::SlotEnds[i];
+  }
+  for (std::size_t i = 3; i <= 8; ++i) EXPECT_LE(slots[0], slots[i] - 4.0) << "slot " << i + 1;
+}
+
+TEST_F(SoundtrackLoudness, NoSwellStandsOutMoreThanFiveLuFromItsSurroundings) {
+  double where = 0.0;
+  const double rise = Meter().LargestRise(0.0, 120.0, &where);
+  std::printf("largest 400 ms rise %.1f LU at %.1f s\n", rise, where);
+  EXPECT_LE(rise, 5.0) << "the 400 ms from " << where << " s";
+}
+
+TEST_F(SoundtrackLoudness, TruePeakIsAtMostMinusOneDbtp) {
+  std::printf("true peak %.2f dBTP\n", TruePeakDb());
+  EXPECT_LE(TruePeakDb(), -1.0);
+}
+
+// The meter above against ffmpeg's EBU R128 filter on the same file: both
+// must report the same loudness, range and true peak, each within the
+// tolerance EBU Tech 3341/3342 allow meters (0.1 LU for loudness, 1 LU for
+// the range, 0.3 dB for the peak, rounding of ffmpeg's one decimal added).
+TEST_F(SoundtrackLoudness, FfmpegsEbuR128FilterAgrees) {
+  VX_REQUIRE_TOOL("ffmpeg", "ffmpeg");
+  const ProgramResult result =
+      RunProgram({FindTool("ffmpeg"), "-hide_banner", "-nostats", "-i", kMp3Path, "-af",
+                  "ebur128=peak=true", "-f", "null", "-"});
+  ASSERT_EQ(result.exitCode, 0) << result.err;
+  const std::size_t summary = result.err.find("Summary:");
+  ASSERT_NE(summary, std::string::npos) << result.err;
+  const auto value = [&](const char* key) {
+    const std::size_t at = result.err.find(key, summary);
+    return at == std::string::npos ? std::nan("")
+                                   : std::stod(result.err.substr(at + std::strlen(key)));
+  };
+  const double whole = Music().Seconds();
+  EXPECT_NEAR(value("I:"), Meter().Integrated(0.0, whole), 0.15);
+  EXPECT_NEAR(value("LRA:"), Meter().Range(0.0, whole), 1.0);
+  EXPECT_NEAR(value("Peak:"), TruePeakDb(), 0.35);
 }
 
 TEST_F(Soundtrack, NoSlotCarriesADcOffset) {

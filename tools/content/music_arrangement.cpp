@@ -169,7 +169,7 @@ void Logo(Part& p) {
              {p.T(from), p.L(to - from), tones[static_cast<std::size_t>(i)], 0.11f,
               static_cast<float>(i - 1) * 0.6f},
              700.0 + 500.0 * c, c == 0 ? 1.8 : 0.5);
-    AddBass(p.out.bass, {p.T(from), p.L(to - from), BassRoot(chord), 0.32f, 0.0f},
+    AddBass(p.out.bass, {p.T(from), p.L(to - from), BassRoot(chord), 0.5f, 0.0f},
             {180.0, 0.0, 1.0, c == 0 ? 1.5 : 0.3});
     const std::array<int, 3> bells = Voicing(chord, 69);
     static constexpr int kOrder[6] = {0, 1, 2, 1, 2, 0};
@@ -178,7 +178,7 @@ void Logo(Part& p) {
               {p.T(b), p.L(0.5), bells[static_cast<std::size_t>(kOrder[(b - from) % 6])],
                0.07f + 0.004f * b, b % 2 == 0 ? -0.4f : 0.4f});
   }
-  p.Riser(p.s.beats - 6, 0.35f);
+  p.Riser(p.s.beats - 6, 0.2f);
 }
 
 // Slot 2, "open": the beat starts and the filters open bar by bar.
@@ -216,7 +216,7 @@ void Seesaw(Part& p) {
     AddPluck(p.out.lead, {p.T(b), p.L(0.7), midi, 0.16f, b % 2 == 0 ? -0.45f : 0.45f}, 1200.0);
     AddBell(p.out.chords, {p.T(b), p.L(0.4), midi + 12, 0.05f, b % 2 == 0 ? 0.45f : -0.45f});
   }
-  p.Riser(24, 0.4f);
+  p.Riser(24, 0.3f);
 }
 
 // Slots 4 and 6, the blue world: the full groove, the theme, and a chord
