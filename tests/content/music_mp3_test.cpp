@@ -11,11 +11,15 @@
 #include <cmath>
 #include <complex>
 #include <cstdint>
+#include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
+#include "music_meter.h"
 #include "music_mix.h"
 #include "music_score.h"
+#include "show_content.h"
 #include "support/testlib.h"
 
 namespace vx::test {
@@ -111,7 +115,7 @@ void Fft(std::vector<std::complex<double>>& a) {
 }
 
 // Onset strength over time, from `from` seconds on. Mono frames of 1024
-// samples (Hann window) every 256 samples; their spectra summed into 24
+// samples (Hann window) every 256 samples (or every hop); their spectra summed into 24
 // bands spaced evenly in log frequency (43 Hz to 22 kHz); the novelty of a
 // frame is the positive flux, the sum over bands of the rise in magnitude
 // since the previous frame. Sustained sounds make the novelty flicker
@@ -122,9 +126,9 @@ struct Onset {
   double time;
   double strength;
 };
-std::vector<Onset> Onsets(const Decoded& d, double from, double to) {
-  constexpr std::size_t kSize = 1024, kHop = 256, kBands = 24;
-  constexpr int kAround = 32;  // hops on each side of the mean
+std::vector<Onset> Onsets(const Decoded& d, double from, double to, std::size_t hop = 256) {
+  constexpr std::size_t kSize = 1024, kBands = 24;
+  const std::size_t around = 32 * 256 / hop;  // frames on each side of the mean: 0.19 s
   std::vector<double> window(kSize);
   for (std::size_t i = 0; i < kSize; ++i) window[i] = 0.5 - 0.5 * std::cos(2.0 * M_PI * i / kSize);
   std::array<std::size_t, kBands + 1> edges{};
@@ -135,7 +139,7 @@ std::vector<Onset> Onsets(const Decoded& d, double from, double to) {
   std::vector<std::complex<double>> frame(kSize);
   std::vector<double> novelty, times;
   const std::size_t end = std::min(FrameOf(to), d.left.size());
-  for (std::size_t start = FrameOf(from) - kSize / 2; start + kSize <= end; start += kHop) {
+  for (std::size_t start = FrameOf(from) - kSize / 2; start + kSize <= end; start += hop) {
     for (std::size_t i = 0; i < kSize; ++i)
       frame[i] = window[i] * 0.5 * (d.left[start + i] + d.right[start + i]);
     Fft(frame);
@@ -152,8 +156,8 @@ std::vector<Onset> Onsets(const Decoded& d, double from, double to) {
   }
   std::vector<Onset> onsets;
   for (std::size_t i = 0; i < novelty.size(); ++i) {
-    const std::size_t first = i >= kAround ? i - kAround : 0;
-    const std::size_t last = std::min(novelty.size(), i + kAround + 1);
+    const std::size_t first = i >= around ? i - around : 0;
+    const std::size_t last = std::min(novelty.size(), i + around + 1);
     double mean = 0.0;
     for (std::size_t j = first; j < last; ++j) mean += novelty[j];
     mean /= static_cast<double>(last - first);
@@ -280,6 +284,131 @@ TEST_F(Soundtrack, LeavesAndEntersSilenceWithoutAStep) {
   for (std::size_t at : ends)
     EXPECT_LT(largestStep(at > edge ? at - edge : 0, at + 1), 0.01f)
         << "sound stops at " << at / 44100.0 << " s";
+}
+
+// The show's hard cuts: the slot boundaries where the picture changes at
+// once (the slots from 10.953 s and from 109.82 s fade in from black).
+constexpr std::array<double, 8> kHardCuts = {19.656, 33.6,  47.359, 54.425,
+                                             68.4,   82.25, 92.84,  101.135};
+
+// Where the strongest onset within 0.2 s of a time lies, relative to it;
+// onsets from frames every 64 samples (1.5 ms). NaN when nothing sets on.
+double StrongestOnsetOffset(const Decoded& d, double at) {
+  double best = 0.0, offset = std::nan("");
+  for (const Onset& o : Onsets(d, at - 0.6, at + 0.6, 64)) {
+    if (std::fabs(o.time - at) <= 0.2 && o.strength > best) {
+      best = o.strength;
+      offset = o.time - at;
+    }
+  }
+  return offset;
+}
+
+TEST_F(Soundtrack, EveryHardCutHasItsStrongestOnsetWithin20Milliseconds) {
+  for (double cut : kHardCuts) {
+    const double offset = StrongestOnsetOffset(Music(), cut);
+    std::printf("cut %8.3f s: strongest onset %+6.1f ms\n", cut, 1000.0 * offset);
+    EXPECT_LE(std::fabs(offset), 0.020) << "cut at " << cut << " s";
+  }
+}
+
+// EBU R128 figures of the decoded file: a loudness range of at least 6 LU;
+// the drumless intro at least 4 LU under every slot that carries the full
+// groove (slots 4 to 9); no 400 ms swell more than 5 LU louder than the
+// louder of its neighbouring 2 s; the true peak at -1 dBTP or lower.
+class SoundtrackLoudness : public Soundtrack {
+ protected:
+  static void SetUpTestSuite() {
+    Soundtrack::SetUpTestSuite();
+    music::Stereo stereo;
+    stereo.left = Music().left;
+    stereo.right = Music().right;
+    meter_ = new music::LoudnessMeter(stereo);
+    truePeakDb_ = 20.0 * std::log10(music::TruePeak(stereo));
+  }
+  static void TearDownTestSuite() {
+    delete meter_;
+    meter_ = nullptr;
+    Soundtrack::TearDownTestSuite();
+  }
+  static const music::LoudnessMeter& Meter() { return *meter_; }
+  static double TruePeakDb() { return truePeakDb_; }
+
+ private:
+  static music::LoudnessMeter* meter_;
+  static double truePeakDb_;
+};
+music::LoudnessMeter* SoundtrackLoudness::meter_ = nullptr;
+double SoundtrackLoudness::truePeakDb_ = 0.0;
+
+TEST_F(SoundtrackLoudness, RangeIsAtLeastSixLu) {
+  const double range = Meter().Range(0.0, 120.0);
+  std::printf("loudness range %.1f LU, integrated %.1f LUFS\n", range,
+              Meter().Integrated(0.0, 120.0));
+  EXPECT_GE(range, 6.0);
+}
+
+TEST_F(SoundtrackLoudness, TheIntroIsAtLeastFourLuUnderEveryGrooveSlot) {
+  std::array<double, music::SectionCount> slots{};
+  double start = 0.0;
+  for (std::size_t i = 0; i < slots.size(); ++i) {
+    slots[i] = Meter().Integrated(start, music::SlotEnds[i]);
+    std::printf("slot %2zu %7.3f-%7.3f s: %6.1f LUFS\n", i + 1, start, music::SlotEnds[i],
+                slots[i]);
+    start = music::SlotEnds[i];
+  }
+  for (std::size_t i = 3; i <= 8; ++i) EXPECT_LE(slots[0], slots[i] - 4.0) << "slot " << i + 1;
+}
+
+TEST_F(SoundtrackLoudness, NoSwellStandsOutMoreThanFiveLuFromItsSurroundings) {
+  double where = 0.0;
+  const double rise = Meter().LargestRise(0.0, 120.0, &where);
+  std::printf("largest 400 ms rise %.1f LU at %.1f s\n", rise, where);
+  EXPECT_LE(rise, 5.0) << "the 400 ms from " << where << " s";
+}
+
+TEST_F(SoundtrackLoudness, TruePeakIsAtMostMinusOneDbtp) {
+  std::printf("true peak %.2f dBTP\n", TruePeakDb());
+  EXPECT_LE(TruePeakDb(), -1.0);
+}
+
+// The meter above against ffmpeg's EBU R128 filter on the same file: both
+// must report the same loudness, range and true peak, each within the
+// tolerance EBU Tech 3341/3342 allow meters (0.1 LU for loudness, 1 LU for
+// the range, 0.3 dB for the peak, rounding of ffmpeg's one decimal added).
+TEST_F(SoundtrackLoudness, FfmpegsEbuR128FilterAgrees) {
+  VX_REQUIRE_TOOL("ffmpeg", "ffmpeg");
+  const ProgramResult result =
+      RunProgram({FindTool("ffmpeg"), "-hide_banner", "-nostats", "-i", kMp3Path, "-af",
+                  "ebur128=peak=true", "-f", "null", "-"});
+  ASSERT_EQ(result.exitCode, 0) << result.err;
+  const std::size_t summary = result.err.find("Summary:");
+  ASSERT_NE(summary, std::string::npos) << result.err;
+  const auto value = [&](const char* key) {
+    const std::size_t at = result.err.find(key, summary);
+    return at == std::string::npos ? std::nan("")
+                                   : std::stod(result.err.substr(at + std::strlen(key)));
+  };
+  const double whole = Music().Seconds();
+  EXPECT_NEAR(value("I:"), Meter().Integrated(0.0, whole), 0.15);
+  EXPECT_NEAR(value("LRA:"), Meter().Range(0.0, whole), 1.0);
+  EXPECT_NEAR(value("Peak:"), TruePeakDb(), 0.35);
+}
+
+TEST_F(Soundtrack, NoSlotCarriesADcOffset) {
+  double start = 0.0;
+  for (double end : music::SlotEnds) {
+    for (const std::vector<float>* channel : {&Music().left, &Music().right}) {
+      const std::size_t first = FrameOf(start), last = std::min(FrameOf(end), channel->size());
+      double sum = 0.0;
+      for (std::size_t i = first; i < last; ++i) sum += (*channel)[i];
+      const double mean = sum / static_cast<double>(last - first);
+      std::printf("slot %7.3f-%7.3f s %s: mean %+.4f\n", start, end,
+                  channel == &Music().left ? "left " : "right", mean);
+      EXPECT_LE(std::fabs(mean), 0.001) << "slot from " << start << " s";
+    }
+    start = end;
+  }
 }
 
 TEST(SoundtrackEncoding, DecodesSampleForSampleInStepWithTheInput) {

@@ -77,30 +77,42 @@ TEST(MusicForm, TheGridRunsAt043SecondsFrom33Point6) {
   EXPECT_EQ(NearestGridBeat(33.6 - 0.43), -1);
 }
 
-TEST(MusicForm, SectionsTileThePieceAndChangeWithinABeatOfEverySlotBoundary) {
+TEST(MusicForm, EverySectionStartsAtItsCutAndKeepsTheGridFromItsSecondBeatOn) {
   const std::array<MusicSection, SectionCount> sections = MusicSections();
-  EXPECT_EQ(sections[0].start, 0.0);
-  for (int i = 0; i < SectionCount; ++i) {
-    const MusicSection& s = sections[static_cast<std::size_t>(i)];
-    const double slotStart = i == 0 ? 0.0 : SlotEnds[static_cast<std::size_t>(i) - 1];
-    EXPECT_GT(s.beats, 8) << i;
-    EXPECT_LT(std::fabs(s.start - slotStart), s.beatSeconds) << "section " << i;
-    EXPECT_NEAR(s.beatSeconds, GridBeat, GridBeat * 0.02) << "section " << i;
-    if (i + 1 < SectionCount) {
-      EXPECT_NEAR(s.End(), sections[static_cast<std::size_t>(i) + 1].start, 1e-9) << i;
-    }
+  // Beats per section and the first grid line after each cut, by hand:
+  // 54.425 s lies 0.43 beats after the grid line 54.24, so its first beat
+  // runs to 54.67; 92.84 s lies 0.23 beats before 92.94, so to 93.37.
+  constexpr std::array<int, SectionCount> kBeats = {25, 20, 32, 32, 16, 33, 32, 25, 19, 20, 24};
+  constexpr std::array<double, SectionCount - 3> kSecondBeat = {34.03, 47.79, 54.67,  68.86,
+                                                                82.62, 93.37, 101.54, 110.14};
+  double slotStart = 0.0;
+  for (std::size_t i = 0; i < sections.size(); ++i) {
+    const MusicSection& s = sections[i];
+    EXPECT_DOUBLE_EQ(s.start, slotStart) << "section " << i;
+    EXPECT_DOUBLE_EQ(s.At(0.0), s.start) << i;
+    EXPECT_DOUBLE_EQ(s.End(), SlotEnds[i]) << i;
+    EXPECT_EQ(s.beats, kBeats[i]) << i;
+    // The first beat and the last run between half a beat and a beat and a half.
+    const double first = s.At(1.0) - s.At(0.0), last = s.End() - s.At(s.beats - 1);
+    EXPECT_GE(first, 0.5 * s.beatSeconds - 1e-9) << i;
+    EXPECT_LE(first, 1.5 * s.beatSeconds + 1e-9) << i;
+    EXPECT_GE(last, 0.5 * s.beatSeconds - 1e-9) << i;
+    EXPECT_LE(last, 1.5 * s.beatSeconds + 1e-9) << i;
+    EXPECT_NEAR(s.At(0.5), 0.5 * (s.At(0.0) + s.At(1.0)), 1e-9)
+        << "the first beat is spread evenly";
     if (s.start >= GridStart) {
-      // On the grid: whole beats from 33.6 s, 0.43 s each.
       EXPECT_DOUBLE_EQ(s.beatSeconds, GridBeat) << i;
-      const double beats = (s.start - GridStart) / GridBeat;
-      EXPECT_NEAR(beats, std::round(beats), 1e-9) << i;
+      EXPECT_NEAR(s.At(1.0), kSecondBeat[i - 3], 1e-9) << i;
+      for (int b = 1; b < s.beats; ++b)
+        EXPECT_NEAR(s.At(b), GridBeatTime(NearestGridBeat(s.At(b))), 1e-9) << i << " beat " << b;
     } else {
-      // Before the grid the section ends exactly at its slot's end.
-      EXPECT_NEAR(s.End(), SlotEnds[static_cast<std::size_t>(i)], 1e-9) << i;
+      // Before the grid: equal beats close to the grid's, ending at the cut.
+      EXPECT_NEAR(s.beatSeconds, GridBeat, GridBeat * 0.02) << i;
+      EXPECT_NEAR(s.At(s.beats), s.End(), 1e-9) << i;
     }
+    slotStart = SlotEnds[i];
   }
   EXPECT_DOUBLE_EQ(sections[3].start, GridStart);  // the blue world starts beat 0
-  EXPECT_LT(std::fabs(sections.back().End() - 120.0), GridBeat);
   EXPECT_LT(FadeEnd, 120.0);
 }
 

@@ -1,7 +1,9 @@
 // The arrangement: what every instrument plays in each of the eleven
 // sections. Sections are written in bars of four beats counted from the
 // section's start; a section whose beat count is not a multiple of four ends
-// on a partial bar, played as far as it goes or filled with toms.
+// on a partial bar, played as far as it goes or filled with toms. Beat 0 is
+// the cut, where every section from the second on opens with a crash; notes
+// are cut off at the section's end, where the next section's downbeat is.
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -28,10 +30,12 @@ struct Part {
 
   double T(double beat) const { return s.At(beat); }
   double L(double beats) const { return beats * s.beatSeconds; }
+  // Seconds from a beat to the section's end.
+  double Room(double beat) const { return s.End() - T(beat); }
+  // Seconds of bar b: to the next bar line, the last bar to the section's end.
+  double BarLength(int b) const { return (b + 1 < Bars() ? T(4 * b + 4) : s.End()) - T(4 * b); }
   std::uint32_t Seed() { return seed = seed * 1664525u + 1013904223u; }
   int Bars() const { return (s.beats + 3) / 4; }
-  // Beats of bar b that lie inside the section (4, or fewer in the last).
-  int BarBeats(int b) const { return std::min(4, s.beats - 4 * b); }
 
   void Kick(double beat, float gain) { AddKick(out.drums, T(beat), gain); }
   void Snare(double beat, float gain) { AddSnare(out.drums, T(beat), gain, Seed()); }
@@ -42,8 +46,9 @@ struct Part {
   void Tom(double beat, int midi, float gain) {
     AddTom(out.drums, T(beat), midi, gain, static_cast<float>(midi - 45) * 0.08f);
   }
-  void Riser(double fromBeat, double toBeat, float gain) {
-    AddRiser(out.effects, T(fromBeat), L(toBeat - fromBeat), gain, Seed());
+  // A riser from a beat to the section's end.
+  void Riser(double fromBeat, float gain) {
+    AddRiser(out.effects, T(fromBeat), Room(fromBeat), gain, Seed());
   }
 };
 
@@ -86,7 +91,7 @@ void Pads(Part& p, const Chords& chords, float gain, double cutoffFrom, double c
     const std::array<int, 3> tones = Voicing(chords[static_cast<std::size_t>(bar)], 55);
     for (int i = 0; i < 3; ++i)
       AddPad(p.out.chords,
-             {p.T(4 * bar), p.L(p.BarBeats(bar)), tones[static_cast<std::size_t>(i)], gain,
+             {p.T(4 * bar), p.BarLength(bar), tones[static_cast<std::size_t>(i)], gain,
               static_cast<float>(i - 1) * 0.5f},
              cutoff, attack);
   }
@@ -104,7 +109,7 @@ void Bass(Part& p, const Chords& chords, const BassTone& tone, float gain, float
       AddBass(p.out.bass, {p.T(b), p.L(0.4), root, gain, 0.0f}, tone);
       AddBass(p.out.bass, {p.T(b + 0.5), p.L(0.4), root + 12, gain * offBeat, 0.0f}, tone);
     } else {
-      AddBass(p.out.bass, {p.T(b), p.L(0.85), root, gain, 0.0f}, tone);
+      AddBass(p.out.bass, {p.T(b), std::min(p.L(0.85), p.Room(b) - 0.03), root, gain, 0.0f}, tone);
     }
   }
 }
@@ -118,7 +123,7 @@ void Melody(Part& p, const Lines& lines, const LeadTone& tone, float gain, int o
       const double beat = 4.0 * static_cast<double>(bar) + n.beat;
       if (beat >= p.s.beats) break;
       AddLead(p.out.lead,
-              {p.T(beat), p.L(std::min(n.beats, p.s.beats - beat) - 0.1), n.midi + 12 * octave,
+              {p.T(beat), std::min(p.L(n.beats), p.Room(beat)) - p.L(0.1), n.midi + 12 * octave,
                gain, pan},
               tone);
     }
@@ -164,7 +169,7 @@ void Logo(Part& p) {
              {p.T(from), p.L(to - from), tones[static_cast<std::size_t>(i)], 0.11f,
               static_cast<float>(i - 1) * 0.6f},
              700.0 + 500.0 * c, c == 0 ? 1.8 : 0.5);
-    AddBass(p.out.bass, {p.T(from), p.L(to - from), BassRoot(chord), 0.32f, 0.0f},
+    AddBass(p.out.bass, {p.T(from), p.L(to - from), BassRoot(chord), 0.5f, 0.0f},
             {180.0, 0.0, 1.0, c == 0 ? 1.5 : 0.3});
     const std::array<int, 3> bells = Voicing(chord, 69);
     static constexpr int kOrder[6] = {0, 1, 2, 1, 2, 0};
@@ -173,7 +178,7 @@ void Logo(Part& p) {
               {p.T(b), p.L(0.5), bells[static_cast<std::size_t>(kOrder[(b - from) % 6])],
                0.07f + 0.004f * b, b % 2 == 0 ? -0.4f : 0.4f});
   }
-  p.Riser(p.s.beats - 6, p.s.beats, 0.35f);
+  p.Riser(p.s.beats - 6, 0.2f);
 }
 
 // Slot 2, "open": the beat starts and the filters open bar by bar.
@@ -211,7 +216,7 @@ void Seesaw(Part& p) {
     AddPluck(p.out.lead, {p.T(b), p.L(0.7), midi, 0.16f, b % 2 == 0 ? -0.45f : 0.45f}, 1200.0);
     AddBell(p.out.chords, {p.T(b), p.L(0.4), midi + 12, 0.05f, b % 2 == 0 ? 0.45f : -0.45f});
   }
-  p.Riser(24, p.s.beats, 0.4f);
+  p.Riser(24, 0.3f);
 }
 
 // Slots 4 and 6, the blue world: the full groove, the theme, and a chord
@@ -237,10 +242,9 @@ void Blue(Part& p, bool second) {
   }
   // The four big words, one every 0.86 s from the slot's start: on beats
   // 0, 2, 4 and 6 in the first visit; the second slot starts 0.185 s after
-  // its grid line, so there the hits follow the pictures, not the grid.
-  const double words = second ? SlotEnds[4] : p.s.start;
+  // a grid line, so there the hits follow the pictures, not the grid.
   for (int k = 0; k < 4; ++k) {
-    const double at = words + 0.86 * k;
+    const double at = p.s.start + 0.86 * k;
     const auto bar = static_cast<std::size_t>((at - p.s.start) / p.s.beatSeconds / 4.0);
     const std::array<int, 3> tones = Voicing(kThemeChords[bar], 60);
     for (int tone : tones) AddPluck(p.out.chords, {at, p.L(0.4), tone, 0.08f, 0.0f}, 2200.0);
@@ -339,6 +343,7 @@ void Spin(Part& p) {
 // that swell into each bar and stop, filters closing again.
 void Close(Part& p) {
   const Chords chords = {"E", "G", "C", "F", "Am"};
+  p.Crash(0, 0.25f);
   for (int b = 0; b < p.s.beats; ++b) {
     if (b < 18) p.Kick(b, 0.9f);
     if (b < 12 && b % 2 == 1) p.Snare(b, 0.36f);
@@ -348,13 +353,13 @@ void Close(Part& p) {
     const std::array<int, 3> tones = Voicing(chords[static_cast<std::size_t>(bar)], 55);
     for (int i = 0; i < 3; ++i)
       AddPad(p.out.chords,
-             {p.T(4 * bar), p.L(p.BarBeats(bar)) - 0.03, tones[static_cast<std::size_t>(i)], 0.09f,
+             {p.T(4 * bar), p.BarLength(bar) - 0.03, tones[static_cast<std::size_t>(i)], 0.09f,
               static_cast<float>(1 - i) * 0.5f},
-             2500.0 - 400.0 * bar, p.L(p.BarBeats(bar)) - 0.05);
+             2500.0 - 400.0 * bar, p.BarLength(bar) - 0.05);
   }
   Bass(p, chords, {240.0, 500.0, 1.2, 0.004}, 0.3f, 0.0f, p.s.beats);
   Arpeggio(p, chords, 0.5, 0.12f, 3500.0, 350.0, p.s.beats);
-  p.Riser(p.s.beats - 4, p.s.beats, 0.25f);
+  p.Riser(p.s.beats - 4, 0.25f);
 }
 
 // Slot 11, the thanks: the theme once more, softer, then the home chord

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "music_meter.h"
 #include "music_score.h"
 
 namespace vx::content::music {
@@ -17,8 +18,32 @@ namespace {
 // Soft limiter ceiling: x -> Ceiling tanh(x / Ceiling) keeps every sample
 // below it (about -3 dBFS), with room for the MP3 coder's overshoot.
 constexpr double Ceiling = 0.71;
-// Loudness of the whole piece before limiting: about -17 dBFS RMS.
-constexpr double TargetRms = 0.14;
+// Loudness of the full groove before the limiter, LUFS.
+constexpr double GrooveLufs = -14.0;
+// Loudness of each section in LU against the groove, at its start and at its
+// end (a straight line in dB between them). The title cards have no drums
+// and sit well below; the opening swells as its filters open; the last two
+// slots draw back as the show closes. The spread is the piece's loudness
+// range.
+struct SectionLevel {
+  double from, to;
+};
+constexpr std::array<SectionLevel, SectionCount> Levels = {{
+    {-9.5, -3.5},  // title cards
+    {-4.0, -1.5},  // open
+    {-1.5, -0.5},  // seesaw
+    {0.0, 0.0},    // blue world
+    {0.0, 0.0},    // boxes
+    {1.0, 1.0},    // blue world again, with the second voice
+    {0.0, 0.0},    // evil
+    {0.5, 1.5},    // anthem
+    {0.0, 0.0},    // spin
+    {-3.0, -6.0},  // close
+    {-5.0, -7.0},  // thanks
+}};
+// Below this the master high pass removes the DC that pulse waves and
+// uneven mixes of voices leave behind, and sub-sonic rumble, Hz.
+constexpr double HighPassHz = 20.0;
 // The master fade runs from here to FadeEnd (raised cosine).
 constexpr double FadeStart = 116.8;
 
@@ -88,41 +113,50 @@ void AddEcho(const Stereo& in, Stereo& out, float wet) {
   }
 }
 
-// Gain per section that brings its RMS three quarters of the way (in dB)
-// toward the piece's, applied with a 30 ms ramp at each section start.
+// Brings each section to its level: its gated loudness (up to the master
+// fade) is measured and a gain curve applied that puts it at GrooveLufs plus
+// the section's level. The gain changes over the 10 ms before each cut, so
+// every downbeat already sounds at its section's level.
 void LevelSections(Stereo& mix) {
   const std::array<MusicSection, SectionCount> sections = MusicSections();
-  const double whole = Rms(mix, 0, FrameAt(FadeEnd));
-  std::array<double, SectionCount> gains{};
-  for (int s = 0; s < SectionCount; ++s) {
-    const MusicSection& section = sections[static_cast<std::size_t>(s)];
-    const double rms =
-        Rms(mix, FrameAt(section.start), FrameAt(std::min(section.End(), FadeStart)));
-    gains[static_cast<std::size_t>(s)] =
-        rms > 0.0 ? std::clamp(std::pow(whole / rms, 0.75), 0.4, 2.5) : 1.0;
-  }
-  const std::int64_t ramp = FrameAt(0.03);
-  double previous = gains[0];
-  for (int s = 0; s < SectionCount; ++s) {
-    const MusicSection& section = sections[static_cast<std::size_t>(s)];
-    const double gain = gains[static_cast<std::size_t>(s)];
-    const std::int64_t first = FrameAt(section.start);
-    const std::int64_t last = s + 1 < SectionCount
-                                  ? FrameAt(sections[static_cast<std::size_t>(s) + 1].start)
-                                  : static_cast<std::int64_t>(mix.Frames());
-    for (std::int64_t i = first; i < last; ++i) {
-      const double mixRamp = std::min(1.0, static_cast<double>(i - first) / ramp);
-      const auto g = static_cast<float>(previous + (gain - previous) * mixRamp);
-      mix.left[static_cast<std::size_t>(i)] *= g;
-      mix.right[static_cast<std::size_t>(i)] *= g;
+  const LoudnessMeter meter(mix);
+  std::array<double, SectionCount> measured{};
+  for (std::size_t s = 0; s < sections.size(); ++s)
+    measured[s] = meter.Integrated(sections[s].start, std::min(sections[s].End(), FadeStart));
+  // Gain in dB at a time inside section s.
+  const auto gainDb = [&](std::size_t s, double t) {
+    const MusicSection& section = sections[s];
+    if (measured[s] <= SilentLufs) return 0.0;
+    const double along =
+        std::clamp((t - section.start) / (section.End() - section.start), 0.0, 1.0);
+    const double level = Levels[s].from + (Levels[s].to - Levels[s].from) * along;
+    return GrooveLufs + level - measured[s];
+  };
+  const std::int64_t ramp = FrameAt(0.01);
+  std::size_t s = 0;
+  for (std::size_t i = 0; i < mix.Frames(); ++i) {
+    const auto frame = static_cast<std::int64_t>(i);
+    const double t = static_cast<double>(frame) / SampleRate;
+    while (s + 1 < sections.size() && frame >= FrameAt(sections[s + 1].start)) ++s;
+    double db = gainDb(s, t);
+    if (s + 1 < sections.size()) {
+      const std::int64_t next = FrameAt(sections[s + 1].start);
+      if (frame > next - ramp) {
+        const double mixNext = static_cast<double>(frame - (next - ramp)) / ramp;
+        db += (gainDb(s + 1, sections[s + 1].start) - db) * mixNext;
+      }
     }
-    previous = gain;
+    const auto g = static_cast<float>(std::pow(10.0, db / 20.0));
+    mix.left[i] *= g;
+    mix.right[i] *= g;
   }
 }
 
+// High pass, soft limiter and the fade out.
 void Master(Stereo& mix) {
-  const double whole = Rms(mix, 0, FrameAt(FadeEnd));
-  const double gain = whole > 0.0 ? TargetRms / whole : 1.0;
+  StateVariableFilter highLeft, highRight;
+  highLeft.SetCutoff(HighPassHz, 0.7071);
+  highRight.SetCutoff(HighPassHz, 0.7071);
   const std::int64_t fadeStart = FrameAt(FadeStart), fadeEnd = FrameAt(FadeEnd);
   for (std::size_t i = 0; i < mix.Frames(); ++i) {
     const auto frame = static_cast<std::int64_t>(i);
@@ -133,8 +167,10 @@ void Master(Stereo& mix) {
       fade = 0.5 + 0.5 * std::cos(Pi * static_cast<double>(frame - fadeStart) /
                                   static_cast<double>(fadeEnd - fadeStart));
     }
+    mix.left[i] = highLeft.Process(mix.left[i]).high;
+    mix.right[i] = highRight.Process(mix.right[i]).high;
     for (float* side : {&mix.left[i], &mix.right[i]})
-      *side = static_cast<float>(fade * Ceiling * std::tanh(gain * *side / Ceiling));
+      *side = static_cast<float>(fade * Ceiling * std::tanh(*side / Ceiling));
   }
 }
 

@@ -16,20 +16,23 @@ double GridBeatTime(int beat) {
 std::array<MusicSection, SectionCount> MusicSections() {
   std::array<MusicSection, SectionCount> sections{};
   double start = 0.0;
-  for (int i = 0; i < SectionCount; ++i) {
-    const double end = SlotEnds[static_cast<std::size_t>(i)];
+  for (std::size_t i = 0; i < sections.size(); ++i) {
+    const double end = SlotEnds[i];
     if (end <= GridStart) {
       // Before the grid: a whole number of beats as close to GridBeat as
-      // the slot allows, ending exactly at the slot boundary.
+      // the slot allows.
       const int beats = static_cast<int>(std::lround((end - start) / GridBeat));
-      sections[static_cast<std::size_t>(i)] = {start, (end - start) / beats, beats};
-      start = end;
+      sections[i] = {start, start, (end - start) / beats, beats, end};
     } else {
-      const int first = NearestGridBeat(start);
-      const int last = NearestGridBeat(end);
-      sections[static_cast<std::size_t>(i)] = {GridBeatTime(first), GridBeat, last - first};
-      start = GridBeatTime(last);
+      // Beat 1 is the first grid line at least half a beat after the cut.
+      const int first =
+          static_cast<int>(std::ceil((start + 0.5 * GridBeat - GridStart) / GridBeat - 1e-9));
+      const double origin = GridBeatTime(first - 1);
+      const int last =
+          static_cast<int>(std::floor((end - 0.5 * GridBeat - origin) / GridBeat + 1e-9));
+      sections[i] = {start, origin, GridBeat, last + 1, end};
     }
+    start = end;
   }
   return sections;
 }

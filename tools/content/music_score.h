@@ -1,11 +1,15 @@
 #pragma once
 // The soundtrack's form and its arrangement. The piece follows the show's
-// eleven slots: one section a slot. From 33.6 s (the first blue-world slot)
-// the beat grid is fixed at 0.43 s a beat (139.535 BPM), so the blue world's
-// picture changes every 0.86 s fall on every second beat; each later section
-// starts on the grid line nearest its slot's start. The three sections
-// before the grid have whole numbers of beats of about the same length, so
-// they change exactly at their slot boundaries. Key: A minor.
+// eleven slots: one section a slot, each starting exactly at its slot's
+// start, so every cut of the picture gets the section's downbeat. From
+// 33.6 s (the first blue-world slot) the beat grid is fixed at 0.43 s a
+// beat (139.535 BPM), so the blue world's picture changes every 0.86 s fall
+// on every second beat. A section on the grid whose slot starts between two
+// grid lines stretches or squeezes its first beat (between half a beat and
+// a beat and a half long) from the cut to a grid line; all its later beats
+// lie on the grid. The three sections before the grid have whole numbers of
+// beats of about the same length, so they change exactly at their slot
+// boundaries too. Key: A minor.
 #include <array>
 #include <string_view>
 #include <vector>
@@ -30,14 +34,22 @@ constexpr double PieceSeconds = 123.0;
 int NearestGridBeat(double seconds);
 double GridBeatTime(int beat);
 
-// One section: its start (seconds), the length of its beat (seconds) and
-// its whole number of beats.
+// One section: it sounds from start (its slot's start) to end (the next
+// slot's start); beat b >= 1 is at origin + b beatSeconds, and beats in
+// [0, 1) are spread evenly from start to that first beat. Beats counts the
+// beats that begin at least half a beat before end (the last one runs on
+// to end).
 struct MusicSection {
   double start;
+  double origin;
   double beatSeconds;
   int beats;
-  double End() const { return start + beatSeconds * beats; }
-  double At(double beat) const { return start + beat * beatSeconds; }
+  double end;
+  double End() const { return end; }
+  double At(double beat) const {
+    if (beat >= 1.0) return origin + beat * beatSeconds;
+    return start + beat * (origin + beatSeconds - start);
+  }
 };
 // The eleven sections in order; each ends where the next starts.
 std::array<MusicSection, SectionCount> MusicSections();
