@@ -82,10 +82,12 @@ Vector Cross(Vector a, Vector b) {
 TEST(QuaternionMultiply, ComposedOfTheSingleVectorOperations) {
   int differsFromOnePass = 0;
   for (int i = 1; i <= 200; ++i) {
-    const Quaternion a{1.0f / static_cast<float>(i + 2),
-                       {0.1f * static_cast<float>(i), -2.0f / 3.0f, 5.0f / static_cast<float>(i + 6)}};
-    const Quaternion b{static_cast<float>(i) / 7.0f,
-                       {1.0f / 3.0f, static_cast<float>(i % 13) / 11.0f, -0.3f * static_cast<float>(i)}};
+    const Quaternion a{
+        1.0f / static_cast<float>(i + 2),
+        {0.1f * static_cast<float>(i), -2.0f / 3.0f, 5.0f / static_cast<float>(i + 6)}};
+    const Quaternion b{
+        static_cast<float>(i) / 7.0f,
+        {1.0f / 3.0f, static_cast<float>(i % 13) / 11.0f, -0.3f * static_cast<float>(i)}};
     const Quaternion p = QuatMul(a, b);
     const float w = Single(double{a.w} * b.w - Dot(a.v, b.v));
     const Vector v = Sum(Sum(Scaled(b.w, a.v), Scaled(a.w, b.v)), Cross(a.v, b.v));
