@@ -112,8 +112,7 @@ void CrossFade(const std::uint32_t* a, const std::uint32_t* b, std::uint32_t* ds
   const Vec takeB = Splat16(k);
   std::uint32_t i = count;
   if (WritesAheadOfGroup(a, dst) || WritesAheadOfGroup(b, dst)) {
-    for (; i > 0; --i)
-      Store1(dst + i - 1, Fade(Load1(a + i - 1), Load1(b + i - 1), keepA, takeB));
+    for (; i > 0; --i) Store1(dst + i - 1, Fade(Load1(a + i - 1), Load1(b + i - 1), keepA, takeB));
     return;
   }
   for (; i % 4 != 0; --i)

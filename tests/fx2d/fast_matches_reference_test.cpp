@@ -142,8 +142,8 @@ TEST(FastMatchesReference, CrossFadeOntoAShiftedSource) {
         const std::vector<std::uint32_t> expected = run(reference::CrossFade);
         for (const auto& c : Candidates<Fade>(fx2d::sse2::CrossFade, nullptr, CrossFade)) {
           ASSERT_EQ(FirstDifference(run(c.function), expected), -1)
-              << c.name << " dst = " << (shiftedIsA ? "a" : "b") << (shift < 0 ? "" : "+")
-              << shift << ", count " << count;
+              << c.name << " dst = " << (shiftedIsA ? "a" : "b") << (shift < 0 ? "" : "+") << shift
+              << ", count " << count;
         }
       }
     }
