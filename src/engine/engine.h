@@ -28,8 +28,9 @@ void LogDebug(std::string_view message, bool stop);
 
 // ---- scene loading and preparation (once, in this order) ----------------
 // Loads the 3DS file stored in the data library under path. On failure the
-// loader's message is logged as fatal (with the damage found, if any, on a
-// second line) and the program ends with exit code 1.
+// loader's message is logged as fatal (for a damaged file, code 6, followed
+// by a line saying where the damage lies) and the program ends with exit
+// code 1.
 void LoadScene(Scene*& scene, std::string_view path);
 // The same without ending the program: false with a one-line reason in
 // error, scene left null and nothing held. For tools and tests.

@@ -11,6 +11,7 @@
 // The depth buffer, the face normals, the projection camera and the pictures
 // are not counted.
 #include <cstdint>
+#include <cstdlib>
 #include <string>
 
 #include "engine/engine.h"
@@ -55,8 +56,10 @@ std::uint32_t ScreenBytes(const Mesh3D& mesh) {
   return bytes;
 }
 
-// The loader's message and the damage it found (may be empty).
+// The loader's code and message, and its account of the problem (may be
+// empty).
 struct LoadFailure {
+  std::uint32_t code = LoadOk;
   std::string text;
   std::string detail;
 };
@@ -65,7 +68,8 @@ struct LoadFailure {
 LoadFailure TakeFailure(Mesh3D*& mesh) {
   LoadFailure failure;
   failure.detail = LoadErrorDetail();
-  failure.text = std::string{LoadErrorText(TakeLoadError())};
+  failure.code = TakeLoadError();
+  failure.text = std::string{LoadErrorText(failure.code)};
   if (mesh != nullptr && !Free3DSData(mesh)) TakeLoadError();
   mesh = nullptr;
   return failure;
@@ -100,8 +104,10 @@ const std::uint32_t* detail::FaceTexture(const Scene& scene, std::uint16_t mater
 void LoadScene(Scene*& scene, std::string_view path) {
   Mesh3D* mesh = nullptr;
   if (!Load3DSFile(mesh, path)) {
+    // The fatal line is the loader's message; only a damaged file (code 6)
+    // gets a second line saying where the damage lies.
     const LoadFailure failure = TakeFailure(mesh);
-    if (failure.detail.empty()) LogFatal(failure.text, true);
+    if (failure.code != LoadFatal || failure.detail.empty()) LogFatal(failure.text, true);
     LogFatal(failure.text, false);
     ConsoleWriteLine("  damage found: " + failure.detail);
     std::_Exit(1);

@@ -65,6 +65,16 @@ void DrawSpriteKeyed(std::int32_t x, std::int32_t y, std::uint32_t width, std::u
   }
 }
 
+// True when dst starts less than four pixels below source, so that a group
+// of four would read source pixels before the walk has written them; a
+// destination further below, above, or equal to the source is read and
+// written in the same order by groups as by single pixels.
+inline bool WritesAheadOfGroup(const std::uint32_t* source, const std::uint32_t* dst) {
+  const auto from = reinterpret_cast<std::uintptr_t>(source);
+  const auto to = reinterpret_cast<std::uintptr_t>(dst);
+  return to < from && from - to < 4 * sizeof(std::uint32_t);
+}
+
 }  // namespace
 
 void AddScreen(const std::uint32_t* src, std::uint32_t* dst) {
@@ -95,10 +105,16 @@ void LightenScreen(const std::uint32_t* src, std::uint32_t* dst, std::uint32_t c
 void CrossFade(const std::uint32_t* a, const std::uint32_t* b, std::uint32_t* dst,
                std::uint32_t count, std::uint8_t k) {
   // Last pixel first, as the reference walks: the odd pixels at the end, then
-  // groups of four downward.
+  // groups of four downward. A destination just below a source takes the
+  // walk one pixel at a time, as the reference does, since each pixel then
+  // reads what the previous step wrote.
   const Vec keepA = Splat16(255u - k);
   const Vec takeB = Splat16(k);
   std::uint32_t i = count;
+  if (WritesAheadOfGroup(a, dst) || WritesAheadOfGroup(b, dst)) {
+    for (; i > 0; --i) Store1(dst + i - 1, Fade(Load1(a + i - 1), Load1(b + i - 1), keepA, takeB));
+    return;
+  }
   for (; i % 4 != 0; --i)
     Store1(dst + i - 1, Fade(Load1(a + i - 1), Load1(b + i - 1), keepA, takeB));
   for (; i >= 4; i -= 4)

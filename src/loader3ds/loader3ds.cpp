@@ -8,7 +8,8 @@
 // with code 6 and a detail text. Lengths are trusted only as far as the
 // parent reaches: a chunk that claims to run past its parent is walked up to
 // the parent's end, and the load goes on as long as every value it reads is
-// really there.
+// really there. Fewer bytes than a chunk header after the last whole
+// top-level chunk are no chunk at all and end the walk without an error.
 //
 // Positions, axes, pivots and key values are stored with y and z exchanged
 // (the file is z up, the engine y up).
@@ -264,12 +265,12 @@ bool Append(std::uint16_t& count, Record*& head, Record*& current, std::uint32_t
   return true;
 }
 
-// A zero-filled array of count elements in place of the one held (a repeated
-// chunk replaces its data; the old array's charge is taken back).
+// A zero-filled array of count elements in place of the one held. A repeated
+// chunk replaces its data and frees the old array, but the byte count keeps
+// the old array's charge: every allocation is charged when it is made.
 template <typename Element>
 void ReplaceArray(std::uint16_t& count, Element*& array, std::uint16_t newCount,
                   std::uint32_t charge) {
-  byteCount -= count * charge;
   delete[] array;
   array = nullptr;
   count = 0;
@@ -284,12 +285,15 @@ void ReplaceArray(std::uint16_t& count, Element*& array, std::uint16_t newCount,
 void ReadChunk(std::uint16_t id, int level, std::size_t end);
 
 // Walks the chunks from the read position while it is below end. A chunk's
-// end is cut to limit (its parent's end).
+// end is cut to limit (its parent's end). At the top level, bytes after the
+// last whole chunk that are too few for a chunk header end the walk quietly;
+// inside a chunk such a cut header is damage.
 void Walk(int level, std::size_t end, std::size_t limit) {
   while (!Failed() && position < end) {
     const std::size_t start = position;
     chunkId = 0;
     chunkStart = start;
+    if (level == 0 && BytesLeft() < ChunkHeaderBytes) return;
     if (BytesLeft() < ChunkHeaderBytes) {
       SetError(LoadFatal, "the chunk header at offset " + std::to_string(start) +
                               " runs past the end of the file (" + std::to_string(fileSize) +
@@ -441,8 +445,9 @@ void ReadTrackNode(std::uint8_t kind, int level, std::size_t end) {
   trackKind = kind;
   if (!Append(building->trackCount, building->trackList, currentTrack, TrackBytes, "tracks"))
     return;
+  // The parent stays 0, as the record was zero-filled, until a 0xB010 chunk
+  // names one.
   currentTrack->kind = trackKind;
-  currentTrack->parent = NoTrack;
   WalkRest(level, end);
 }
 

@@ -9,7 +9,8 @@
 // than the bytes left, a data chunk outside its record (a vertex list with no
 // object), chunks nested more than 32 deep, more than 65535 records of a kind,
 // or a face naming a vertex at or beyond its object's vertex count (checked
-// after the walk) fail with LoadFatal and a LoadErrorDetail text. A length
+// after the walk) fail with LoadFatal and a LoadErrorDetail text; fewer bytes
+// than a chunk header after the last whole top-level chunk are ignored. A length
 // that runs past its parent is trusted up to the parent's end; 0x4130 face
 // indices and 0x4140 coordinates beyond their arrays are ignored. After
 // LoadNot3ds or LoadFatal, mesh still receives the records built so far, with

@@ -6,7 +6,8 @@
 //    MatMul(A, B) applies A first, then B;
 //  - the quaternion's w comes first, then its vector part (x, y, z);
 //  - every operation computes in double and rounds each stored component to
-//    single.
+//    single; the quaternion product and dot product are composed of the
+//    vector operations, so their vector parts are rounded step by step.
 // The small operations that the per-frame pipeline calls per vertex and per
 // plane (vector arithmetic, VecDot, VecCross, MatMul, TransformPoint) are
 // defined inline at the end of this header; the rest live in the .cpp files.
@@ -85,7 +86,8 @@ Quaternion operator*(const Quaternion& q, float s);
 Quaternion operator*(float s, const Quaternion& q);
 Quaternion operator/(const Quaternion& q, float s);
 float QuatDot(const Quaternion& a, const Quaternion& b);
-// Hamilton product: w = a.w b.w - a.v.b.v, v = b.w a.v + a.w b.v + a.v x b.v.
+// Hamilton product: w = a.w b.w - VecDot(a.v, b.v),
+// v = b.w a.v + a.w b.v + VecCross(a.v, b.v), each vector step rounded to single.
 Quaternion QuatMul(const Quaternion& a, const Quaternion& b);
 void QuatNormalize(Quaternion& q);
 float QuatLength(const Quaternion& q);

@@ -1,5 +1,8 @@
-// Quaternions (w first, then the vector part). Every result is computed in
-// double and each stored component rounded to single once.
+// Quaternions (w first, then the vector part). The vector part is handled by
+// the vector operations: the product and the dot product are composed of
+// VecDot, VecCross and the vector sums and scalar products, each of which
+// rounds its result to single; the remaining scalar steps (a.w b.w and the
+// sums with it) are taken in double and rounded once.
 #include <cmath>
 #include <cstdio>
 
@@ -42,17 +45,17 @@ Quaternion operator/(const Quaternion& q, float s) {
   return FromDouble(double{q.w} / s, double{q.v.x} / s, double{q.v.y} / s, double{q.v.z} / s);
 }
 
+// VecDot(a.v, b.v) + a.w b.w.
 float QuatDot(const Quaternion& a, const Quaternion& b) {
-  return static_cast<float>(Dot(a, b));
+  return static_cast<float>(double{VecDot(a.v, b.v)} + double{a.w} * b.w);
 }
 
+// w = a.w b.w - VecDot(a.v, b.v); v = b.w a.v + a.w b.v + VecCross(a.v, b.v),
+// summed left to right.
 Quaternion QuatMul(const Quaternion& a, const Quaternion& b) {
-  const double aw = a.w, ax = a.v.x, ay = a.v.y, az = a.v.z;
-  const double bw = b.w, bx = b.v.x, by = b.v.y, bz = b.v.z;
-  // w = a.w b.w - a.v . b.v; v = b.w a.v + a.w b.v + a.v x b.v
-  return FromDouble(
-      aw * bw - (ax * bx + ay * by + az * bz), bw * ax + aw * bx + (ay * bz - az * by),
-      bw * ay + aw * by + (az * bx - ax * bz), bw * az + aw * bz + (ax * by - ay * bx));
+  const float w = static_cast<float>(double{a.w} * b.w - double{VecDot(a.v, b.v)});
+  const Vector v = b.w * a.v + a.w * b.v + VecCross(a.v, b.v);
+  return Quaternion{w, v};
 }
 
 void QuatNormalize(Quaternion& q) {

@@ -2,7 +2,8 @@
 // aspect-correct and sharp (nearest-neighbour, largest integer scale that
 // fits, black bars) in a desktop full-screen window or in a window of
 // scale x the surface. Set-up steps keep the names of the display layer's
-// original steps in their failure reports:
+// original steps in their failure reports ("SetDisplayMode FAILED: Generic
+// failure.", SDL's reason on the next line of standard error):
 //   window                      -> no box, a line on standard error
 //   renderer                    -> "DirectDrawCreateEx FAILED"
 //   switch to full screen       -> "SetCooperativeLevel FAILED"
@@ -23,6 +24,15 @@ namespace {
 constexpr const char* WindowTitle = "VVS window";
 constexpr const char* BoxCaption = "Ventrix Video System";
 constexpr int MaxWindowScale = 16;
+
+int SetLogicalSize(SDL_Renderer* renderer, int width, int height) {
+  if (SDL_RenderSetLogicalSize(renderer, width, height) != 0) return -1;
+  return SDL_RenderSetIntegerScale(renderer, SDL_TRUE);
+}
+
+const SdlCalls realCalls{SDL_CreateRenderer, SDL_SetWindowFullscreen, SetLogicalSize,
+                         SDL_CreateTexture, SDL_ShowSimpleMessageBox};
+SdlCalls calls = realCalls;
 
 SDL_Window* window = nullptr;
 SDL_Renderer* renderer = nullptr;
@@ -51,17 +61,30 @@ void ReleaseAtExit() {
   DestroyWindowAndQuit();
 }
 
-// Reports a failed step after the window exists: box and standard error,
-// then everything made so far is released.
+// Reports a failed step after the window exists, as the display layer
+// reports it: the step's text, ": " and the text of the code returned, in
+// the box and on standard error; SDL's own reason follows on a second line
+// of standard error. Everything made so far is released.
 int ReportStepFailure(const char* step) {
-  std::string message = std::string(step) + ": " + SDL_GetError();
+  constexpr std::uint32_t code = VideoGenericFailure;
+  const std::string reason = SDL_GetError();
   ReleaseObjects();
-  ShowErrorBox(BoxCaption, message);
+  ShowErrorBox(BoxCaption, std::string(step) + ": " + std::string(DirectDrawErrorText(code)));
+  std::fprintf(stderr, "SDL: %s\n", reason.c_str());
+  std::fflush(stderr);
   DestroyWindowAndQuit();
-  return static_cast<int>(VideoGenericFailure);
+  return static_cast<int>(code);
 }
 
 }  // namespace
+
+const SdlCalls& RealSdlCalls() {
+  return realCalls;
+}
+
+void UseSdlCalls(const SdlCalls& chosen) {
+  calls = chosen;
+}
 
 int Start(const VideoOptions& options) {
   if (!exitHookInstalled) {
@@ -102,25 +125,24 @@ int Start(const VideoOptions& options) {
   }
 
   Uint32 rendererFlags = options.vsync ? SDL_RENDERER_PRESENTVSYNC : 0;
-  renderer = SDL_CreateRenderer(window, -1, rendererFlags);
+  renderer = calls.createRenderer(window, -1, rendererFlags);
   if (renderer == nullptr) return ReportStepFailure("DirectDrawCreateEx FAILED");
 
   if (options.fullScreen) {
     SDL_ShowWindow(window);
-    if (SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN_DESKTOP) != 0) {
+    if (calls.setWindowFullscreen(window, SDL_WINDOW_FULLSCREEN_DESKTOP) != 0) {
       return ReportStepFailure("SetCooperativeLevel FAILED");
     }
   }
 
-  if (SDL_RenderSetLogicalSize(renderer, static_cast<int>(SurfaceWidth),
-                               static_cast<int>(SurfaceHeight)) != 0 ||
-      SDL_RenderSetIntegerScale(renderer, SDL_TRUE) != 0) {
+  if (calls.setLogicalSize(renderer, static_cast<int>(SurfaceWidth),
+                           static_cast<int>(SurfaceHeight)) != 0) {
     return ReportStepFailure("SetDisplayMode FAILED");
   }
 
   SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
-  texture = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING,
-                              static_cast<int>(SurfaceWidth), static_cast<int>(SurfaceHeight));
+  texture = calls.createTexture(renderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING,
+                                static_cast<int>(SurfaceWidth), static_cast<int>(SurfaceHeight));
   if (texture == nullptr) return ReportStepFailure("CreateSurface FAILED");
   SDL_SetTextureScaleMode(texture, SDL_ScaleModeNearest);
 
@@ -185,8 +207,8 @@ bool ShowBox(std::string_view caption, std::string_view text) {
   if (!videoInitialised) return false;
   std::string captionText(caption);
   std::string messageText(text);
-  return SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, captionText.c_str(), messageText.c_str(),
-                                  window) == 0;
+  return calls.showSimpleMessageBox(SDL_MESSAGEBOX_ERROR, captionText.c_str(), messageText.c_str(),
+                                    window) == 0;
 }
 
 }  // namespace vx::sdl_video

@@ -16,6 +16,16 @@
 namespace vx::raster {
 namespace {
 
+// round(n / d) of eight lanes, the quotient in double: each half widened to
+// four doubles, divided and converted (INT32_MIN where out of range).
+VX_AVX2 inline __m256i QuotientsInDouble(__m256 n, __m256 d) {
+  const __m128i low = _mm256_cvtpd_epi32(_mm256_div_pd(_mm256_cvtps_pd(_mm256_castps256_ps128(n)),
+                                                       _mm256_cvtps_pd(_mm256_castps256_ps128(d))));
+  const __m128i high = _mm256_cvtpd_epi32(_mm256_div_pd(
+      _mm256_cvtps_pd(_mm256_extractf128_ps(n, 1)), _mm256_cvtps_pd(_mm256_extractf128_ps(d, 1))));
+  return _mm256_inserti128_si256(_mm256_castsi128_si256(low), high, 1);
+}
+
 template <FillMode M>
 VX_AVX2 inline void DrawGroup(const PolygonSpans<M>& polygon, const Span<M>& span, __m256 k,
                               __m256i u, __m256i v, std::int32_t i, __m256i live, bool partial,
@@ -32,8 +42,8 @@ VX_AVX2 inline void DrawGroup(const PolygonSpans<M>& polygon, const Span<M>& spa
   if constexpr (M == FillMode::Perspective) {
     const __m256 uz = _mm256_add_ps(_mm256_set1_ps(span.u), _mm256_mul_ps(k, _mm256_set1_ps(g.du)));
     const __m256 vz = _mm256_add_ps(_mm256_set1_ps(span.v), _mm256_mul_ps(k, _mm256_set1_ps(g.dv)));
-    u = _mm256_cvtps_epi32(_mm256_div_ps(uz, z));
-    v = _mm256_cvtps_epi32(_mm256_div_ps(vz, z));
+    u = QuotientsInDouble(uz, z);
+    v = QuotientsInDouble(vz, z);
   }
   const __m256i index =
       _mm256_or_si256(_mm256_and_si256(v, _mm256_set1_epi32(0xFF00)),

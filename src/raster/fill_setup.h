@@ -81,17 +81,26 @@ void FillPerspectiveAvx2(ScreenObject* const& objectEntry, std::uint32_t polygon
 bool Avx2Supported();
 
 // Round to nearest, ties to even (the processor's default rounding mode);
-// NaN and values outside the 32-bit range give INT32_MIN. This is exactly
-// what the vector conversion (cvtps2dq) gives lane by lane.
-inline std::int32_t RoundToInt32(float f) {
+// NaN and values that round outside the 32-bit range give INT32_MIN. This is
+// exactly what the vector conversion (cvtpd2dq) gives lane by lane.
+inline std::int32_t RoundToInt32(double d) {
 #if defined(__SSE2__)
-  return _mm_cvtss_si32(_mm_set_ss(f));
+  return _mm_cvtsd_si32(_mm_set_sd(d));
 #else
-  if (!(f >= -2147483648.0f && f < 2147483648.0f)) {
+  const double r = __builtin_nearbyint(d);
+  if (!(r >= -2147483648.0 && r < 2147483648.0)) {
     return INT32_MIN;
   }
-  return static_cast<std::int32_t>(__builtin_nearbyintf(f));
+  return static_cast<std::int32_t>(r);
 #endif
+}
+
+// round(n / d) with the quotient of the two singles taken in double, as
+// every intermediate of the engine is: a single division would round a
+// quotient just below a half up to the half, and from there to the even
+// neighbour.
+inline std::int32_t QuotientToInt32(float n, float d) {
+  return RoundToInt32(static_cast<double>(n) / static_cast<double>(d));
 }
 
 // Texel index of 8.8 coordinates: column = bits 8..15 of u, row = bits 8..15
@@ -100,9 +109,18 @@ inline std::uint32_t TexelIndex(std::uint32_t u, std::uint32_t v) {
   return (v & 0xFF00u) | ((u >> 8) & 0xFFu);
 }
 
-// Pixel k of a span, the definition every fill follows: z = z0 + k * dz;
-// affine u = u0 + k * du (mod 2^32); perspective uz = uz0 + k * duz,
-// u = round(uz / z). Drawn when z is strictly greater than the depth entry.
+// Pixel k of a span, the definition every fill follows.
+//
+// Accumulation along a row: z, uz and vz of pixel k are z0 + k * dz (and
+// likewise), each as one single multiplication and one single addition from
+// the row's left end, never k repeated additions. How these values
+// accumulate only needs at least single precision; this form rounds each
+// pixel on its own, so a vector fill reproduces it lane by lane, whatever
+// the group size. Affine u, v are u0 + k * du (mod 2^32), which equals
+// stepping by 32-bit addition.
+//
+// Perspective u = round(uz / z), v = round(vz / z), the quotient in double
+// (QuotientToInt32). Drawn when z is strictly greater than the depth entry.
 template <FillMode M>
 inline void DrawSpanPixel(const PolygonSpans<M>& polygon, const Span<M>& span, std::int32_t j,
                           std::uint32_t* image) {
@@ -120,8 +138,8 @@ inline void DrawSpanPixel(const PolygonSpans<M>& polygon, const Span<M>& span, s
   } else {
     const float uz = span.u + static_cast<float>(k) * g.du;
     const float vz = span.v + static_cast<float>(k) * g.dv;
-    u = static_cast<std::uint32_t>(RoundToInt32(uz / z));
-    v = static_cast<std::uint32_t>(RoundToInt32(vz / z));
+    u = static_cast<std::uint32_t>(QuotientToInt32(uz, z));
+    v = static_cast<std::uint32_t>(QuotientToInt32(vz, z));
   }
   image[i] = polygon.texture[TexelIndex(u, v)];
   polygon.depth[i] = z;

@@ -1,10 +1,10 @@
 // The optimised fills, SSE2 (the x86-64 baseline): four pixels of a span at
 // once. Pixel k takes exactly the reference arithmetic (fill_setup.h): the
 // lane's k as a single (exact below 2^24), one multiplication and one
-// addition for z, uz and vz, the same IEEE division and round-to-nearest
-// conversion; affine u, v step as 32-bit integers, which wrap exactly as
-// u0 + k * du does. A group whose pixels all fail the depth test skips the
-// divisions and texel reads.
+// addition for z, uz and vz, the same IEEE division in double and
+// round-to-nearest conversion; affine u, v step as 32-bit integers, which
+// wrap exactly as u0 + k * du does. A group whose pixels all fail the depth
+// test skips the divisions and texel reads.
 #include "raster/fill_setup.h"
 
 #if defined(__SSE2__)
@@ -32,6 +32,16 @@ inline __m128i GatherTexels(const std::uint32_t* texture, __m128i index) {
                         static_cast<int>(texture[i[2]]), static_cast<int>(texture[i[3]]));
 }
 
+// round(n / d) of four lanes, the quotient in double as QuotientToInt32
+// takes it: two lanes at a time widened, divided and converted (INT32_MIN
+// where the result is out of range, like the scalar conversion).
+inline __m128i QuotientsInDouble(__m128 n, __m128 d) {
+  const __m128i low = _mm_cvtpd_epi32(_mm_div_pd(_mm_cvtps_pd(n), _mm_cvtps_pd(d)));
+  const __m128i high = _mm_cvtpd_epi32(
+      _mm_div_pd(_mm_cvtps_pd(_mm_movehl_ps(n, n)), _mm_cvtps_pd(_mm_movehl_ps(d, d))));
+  return _mm_unpacklo_epi64(low, high);
+}
+
 // Running state of one span: lane values for the next four pixels.
 struct Lanes {
   __m128 k;      // pixel numbers as singles
@@ -57,8 +67,8 @@ inline void DrawGroup(const PolygonSpans<M>& polygon, const Span<M>& span, const
   } else {
     const __m128 uz = _mm_add_ps(_mm_set1_ps(span.u), _mm_mul_ps(lanes.k, _mm_set1_ps(g.du)));
     const __m128 vz = _mm_add_ps(_mm_set1_ps(span.v), _mm_mul_ps(lanes.k, _mm_set1_ps(g.dv)));
-    u = _mm_cvtps_epi32(_mm_div_ps(uz, z));
-    v = _mm_cvtps_epi32(_mm_div_ps(vz, z));
+    u = QuotientsInDouble(uz, z);
+    v = QuotientsInDouble(vz, z);
   }
   const __m128i texels = GatherTexels(polygon.texture, TexelIndices(u, v));
   const __m128i mask = _mm_castps_si128(drawn);

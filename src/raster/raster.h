@@ -10,7 +10,8 @@
 // z = z0 + k * dz, and likewise uz, vz (perspective) in single precision: one
 // multiplication and one addition per value, never repeated addition, so
 // that the vector fills give the very same bits. Affine u, v are 32-bit
-// integers u0 + k * du (wrapping), the same as stepping by addition.
+// integers u0 + k * du (wrapping), the same as stepping by addition. The
+// perspective quotients uz / z and vz / z are taken in double.
 //
 // Whatever the input, a fill never reads or writes outside its edge tables,
 // the image, the depth buffer or the texture: rows outside 0..199 and
@@ -34,7 +35,8 @@ void ClearDepthBuffer();
 // Texture u, v stepped linearly across a row.
 void FillPolygonAffine(ScreenObject* const& objectEntry, std::uint32_t polygonIndex,
                        std::uint32_t* image);
-// u = round(uz / z), v = round(vz / z) at every pixel (ties to even).
+// u = round(uz / z), v = round(vz / z) at every pixel, the quotients in
+// double (ties to even).
 void FillPolygonPerspective(ScreenObject* const& objectEntry, std::uint32_t polygonIndex,
                             std::uint32_t* image);
 // Every polygon with drawFlag set of every visible object, in array order.

@@ -248,7 +248,10 @@ TEST_F(SceneFiles, CameraWithoutTargetTrackIsReported) {
 TEST_F(SceneFiles, FailedLoadsGiveTheLoadersMessage) {
   Bytes damaged = Write3ds(CubeScene());
   damaged.resize(damaged.size() / 2);
-  Store({{"DATA\\damaged.3ds", damaged}, {"DATA\\cube.3ds", Write3ds(CubeScene())}});
+  const Bytes editorOnly = {0x3D, 0x3D, 6, 0, 0, 0};  // not a main chunk: code 5
+  Store({{"DATA\\damaged.3ds", damaged},
+         {"DATA\\cube.3ds", Write3ds(CubeScene())},
+         {"DATA\\editor.3ds", editorOnly}});
   std::string error;
   Scene* scene = nullptr;
   EXPECT_FALSE(TryLoadScene(scene, "DATA\\absent.3ds", error));
@@ -267,6 +270,21 @@ TEST_F(SceneFiles, FailedLoadsGiveTheLoadersMessage) {
       },
       ::testing::ExitedWithCode(1),
       "\nZ3D_FATAL: Fatal error in .3DS file!\n  damage found: .*runs past the end");
+  // Other codes give the fatal line alone: a missing file is not damage.
+  EXPECT_EXIT(
+      {
+        dup2(2, 1);
+        Scene* s = nullptr;
+        LoadScene(s, "DATA\\absent.3ds");
+      },
+      ::testing::ExitedWithCode(1), "(^|\n)Z3D_FATAL: Can't read \\.3DS file!\n$");
+  EXPECT_EXIT(
+      {
+        dup2(2, 1);
+        Scene* s = nullptr;
+        LoadScene(s, "DATA\\editor.3ds");
+      },
+      ::testing::ExitedWithCode(1), "(^|\n)Z3D_FATAL: Not a 3DS file or corrupted file!\n$");
 }
 
 TEST_F(SceneFiles, UnusableTexturesEndTheProgram) {

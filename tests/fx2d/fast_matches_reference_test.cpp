@@ -114,6 +114,42 @@ TEST(FastMatchesReference, AddScreenAndCrossFade) {
   }
 }
 
+// The destination may overlap either source at an offset: whatever the
+// offset, every version gives what the reference's last-to-first walk gives
+// (which, with the destination below a source, reads pixels it has already
+// written).
+TEST(FastMatchesReference, CrossFadeOntoAShiftedSource) {
+  using Fade = void (*)(const std::uint32_t*, const std::uint32_t*, std::uint32_t*, std::uint32_t,
+                        std::uint8_t);
+  constexpr std::uint32_t Margin = 8;
+  std::mt19937 rng(300);
+  const std::vector<std::uint32_t> image = RandomPixels(rng, ScreenPixels + 2 * Margin);
+  const std::vector<std::uint32_t> other = RandomPixels(rng, ScreenPixels);
+  const std::uint32_t counts[] = {1, 4, 7, 8, 13, 1000, ScreenPixels};
+  for (int shift = -5; shift <= 5; ++shift) {
+    for (bool shiftedIsA : {true, false}) {
+      for (std::uint32_t count : counts) {
+        auto run = [&](Fade fade) {
+          std::vector<std::uint32_t> buffer = image;
+          const std::uint32_t* source = buffer.data() + Margin;
+          std::uint32_t* dst = buffer.data() + Margin + shift;
+          if (shiftedIsA)
+            fade(source, other.data(), dst, count, 100);
+          else
+            fade(other.data(), source, dst, count, 100);
+          return buffer;
+        };
+        const std::vector<std::uint32_t> expected = run(reference::CrossFade);
+        for (const auto& c : Candidates<Fade>(fx2d::sse2::CrossFade, nullptr, CrossFade)) {
+          ASSERT_EQ(FirstDifference(run(c.function), expected), -1)
+              << c.name << " dst = " << (shiftedIsA ? "a" : "b") << (shift < 0 ? "" : "+") << shift
+              << ", count " << count;
+        }
+      }
+    }
+  }
+}
+
 // The sprite as the clipping rule defines it, independently of the
 // routines' clipping: every sprite pixel that lands on the screen.
 std::vector<std::uint32_t> SpriteOracle(bool add, std::int32_t x, std::int32_t y,

@@ -107,14 +107,27 @@ TEST(DamagedFile, CutInsideAValueNamesTheChunk) {
 TEST(DamagedFile, FilesShorterThanAHeaderAndTrailingBytes) {
   Loaded tiny(std::vector<std::uint8_t>{0x4D, 0x4D, 0x06});
   ExpectFatal(tiny, "shorter than one chunk header");
-  std::vector<std::uint8_t> bytes = Write3ds(SmallScene());
-  bytes.push_back(0);  // one byte after the main chunk is never read
-  {
+  // Fewer bytes than a chunk header after the main chunk end the walk
+  // quietly, whatever they hold; six are a header, here of length 0.
+  const std::vector<std::uint8_t> whole = Write3ds(SmallScene());
+  for (std::size_t extra = 1; extra <= 6; ++extra) {
+    std::vector<std::uint8_t> bytes = whole;
+    for (std::size_t i = 0; i < extra; ++i) bytes.push_back(extra < 6 ? 0x4D : 0);
     Loaded r(bytes);
-    EXPECT_TRUE(r.ok) << r.detail;
+    EXPECT_TRUE(r.ok) << extra << " bytes: " << r.detail;
+    ASSERT_NE(r.mesh, nullptr);
+    EXPECT_EQ(r.mesh->objectCount, 1) << extra << " bytes";
   }
-  bytes.push_back(0);  // two are the start of a header that is not there
-  Loaded r(bytes);
+  // Inside a chunk, a header cut by the end of the file is still damage.
+  ChunkWriter w;
+  w.Begin(0x4D4D);
+  w.Begin(0x3D3D);
+  w.End();
+  w.End();
+  std::vector<std::uint8_t> cut = w.Bytes();
+  for (std::uint8_t b : {0x00, 0x40, 0x09}) cut.push_back(b);
+  cut[2] = static_cast<std::uint8_t>(cut.size());  // the main chunk covers them
+  Loaded r(cut);
   ExpectFatal(r, "runs past the end of the file");
 }
 

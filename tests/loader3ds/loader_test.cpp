@@ -224,6 +224,31 @@ TEST(LoaderRecords, EveryNodeChunkGivesItsTrackKind) {
   for (int i = 0; i < 6; ++i) EXPECT_EQ(r.mesh->tracks[i]->kind, kinds[i]) << i;
 }
 
+// Records are zero-filled when allocated: a track without a 0xB010 chunk has
+// parent 0, like its empty name, not "no parent".
+TEST(LoaderRecords, TrackWithoutNameChunkKeepsTheZeroParent) {
+  ChunkWriter w;
+  w.Begin(0x4D4D);
+  w.Begin(0xB000);
+  for (std::uint16_t node : {0xB002, 0xB003}) {
+    w.Begin(node);
+    w.Begin(0xB030);
+    w.U16(node == 0xB002 ? 4 : 5);
+    w.End();
+    w.End();
+  }
+  w.End();
+  w.End();
+  Loaded r(w.Bytes());
+  ASSERT_TRUE(r.ok) << r.detail;
+  ASSERT_EQ(r.mesh->trackCount, 2);
+  for (int i = 0; i < 2; ++i) {
+    EXPECT_EQ(r.mesh->tracks[i]->parent, 0) << i;
+    EXPECT_EQ(r.mesh->tracks[i]->name.length, 0) << i;
+  }
+  EXPECT_EQ(r.mesh->tracks[1]->nodeId, 5);
+}
+
 TEST(LoaderRecords, RecordsKeepFileOrderInTheirTables) {
   Scene3ds s;
   for (const char* name : {"A", "B", "C"}) {
@@ -324,7 +349,37 @@ TEST(LoaderByteCount, RepeatedVertexListReplacesTheFirst) {
   const MeshObject& o = *r.mesh->objects[0];
   ASSERT_EQ(o.vertexCount, 2);
   EXPECT_FLOAT_EQ(o.vertices[1].x, 2.0f);
-  EXPECT_EQ(r.mesh->byteSize, 60u + 202 + 2 * 20 + 4);
+  // Both arrays were allocated, so both stay charged: 5 + 2 vertices.
+  EXPECT_EQ(r.mesh->byteSize, 60u + 202 + 5 * 20 + 2 * 20 + 4);
+}
+
+// Two position-key chunks of 3 and 2 keys: the track holds the second list,
+// and the count charges 60 + 94 + (3 + 2) x 36 + 4 = 338 bytes.
+TEST(LoaderByteCount, RepeatedKeyListKeepsTheChargeOfBoth) {
+  ChunkWriter w;
+  w.Begin(0x4D4D);
+  w.Begin(0xB000);
+  w.Begin(0xB002);
+  for (int count : {3, 2}) {
+    w.Begin(0xB020);
+    for (int i = 0; i < 5; ++i) w.U16(0);
+    w.U32(static_cast<std::uint32_t>(count));
+    for (int k = 0; k < count; ++k) {
+      w.U32(static_cast<std::uint32_t>(k));
+      w.U16(0);
+      w.Vec({float(count), 0, 0});
+    }
+    w.End();
+  }
+  w.End();
+  w.End();
+  w.End();
+  Loaded r(w.Bytes());
+  ASSERT_TRUE(r.ok) << r.detail;
+  const Track& t = *r.mesh->tracks[0];
+  ASSERT_EQ(t.position.count, 2);
+  EXPECT_FLOAT_EQ(t.position.keys[1].value.x, 2.0f);
+  EXPECT_EQ(r.mesh->byteSize, 338u);
 }
 
 // ---- names -----------------------------------------------------------------

@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/video_backends.h"
+
 namespace vx {
 namespace {
 
@@ -222,6 +224,97 @@ TEST_F(SdlVideoTest, FailedSetUpReportsTheStepAndLeavesNothingBehind) {
   EXPECT_EQ(SDL_WasInit(SDL_INIT_VIDEO), 0u);
   EXPECT_NE(PresentFrame(), 0);
 }
+
+// Each set-up step after the window, refused in turn through the backend's
+// SDL calls: the box and the first line of standard error are the step's
+// text, ": " and the text of the code returned; SDL's reason follows on a
+// second line; nothing is left behind.
+struct SetupStep {
+  const char* name;
+  const char* failureText;
+};
+
+int refusedStep = -1;  // index into setupSteps
+std::vector<std::string> boxes;
+
+bool Refuse(int step) {
+  if (refusedStep != step) return false;
+  SDL_SetError("refused by the test");
+  return true;
+}
+SDL_Renderer* CreateRenderer(SDL_Window* window, int index, std::uint32_t flags) {
+  return Refuse(0) ? nullptr : sdl_video::RealSdlCalls().createRenderer(window, index, flags);
+}
+int SetWindowFullscreen(SDL_Window* window, std::uint32_t flags) {
+  return Refuse(1) ? -1 : sdl_video::RealSdlCalls().setWindowFullscreen(window, flags);
+}
+int SetLogicalSize(SDL_Renderer* renderer, int width, int height) {
+  return Refuse(2) ? -1 : sdl_video::RealSdlCalls().setLogicalSize(renderer, width, height);
+}
+SDL_Texture* CreateTexture(SDL_Renderer* renderer, std::uint32_t format, int access, int width,
+                           int height) {
+  return Refuse(3)
+             ? nullptr
+             : sdl_video::RealSdlCalls().createTexture(renderer, format, access, width, height);
+}
+int RecordBox(std::uint32_t, const char* title, const char* message, SDL_Window*) {
+  boxes.push_back(std::string(title) + " | " + message);
+  return 0;
+}
+
+const SetupStep setupSteps[] = {
+    {"Renderer", "DirectDrawCreateEx FAILED"},
+    {"FullScreen", "SetCooperativeLevel FAILED"},
+    {"LogicalSize", "SetDisplayMode FAILED"},
+    {"Texture", "CreateSurface FAILED"},
+};
+
+class SdlSetupFailure : public ::testing::TestWithParam<int> {
+ protected:
+  void SetUp() override {
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    VideoOptions options;
+    options.backend = VideoBackend::Sdl;
+    options.fullScreen = true;  // every step runs
+    options.vsync = false;
+    ConfigureVideo(options);
+    sdl_video::UseSdlCalls(
+        {CreateRenderer, SetWindowFullscreen, SetLogicalSize, CreateTexture, RecordBox});
+    boxes.clear();
+  }
+  void TearDown() override {
+    refusedStep = -1;
+    sdl_video::UseSdlCalls(sdl_video::RealSdlCalls());
+    StopVideo();
+    ConfigureVideo(VideoOptions{});
+    unsetenv("SDL_VIDEODRIVER");
+  }
+};
+
+TEST_P(SdlSetupFailure, ReportsTheStepAndTheCodesText) {
+  const SetupStep& step = setupSteps[GetParam()];
+  ASSERT_EQ(StartVideo(), 0) << "every step succeeds when none is refused";
+  StopVideo();
+  EXPECT_TRUE(boxes.empty());
+
+  refusedStep = GetParam();
+  ::testing::internal::CaptureStderr();
+  const int code = StartVideo();
+  const std::string err = ::testing::internal::GetCapturedStderr();
+  EXPECT_EQ(static_cast<std::uint32_t>(code), VideoGenericFailure);
+  const std::string message =
+      std::string(step.failureText) + ": " + std::string(DirectDrawErrorText(VideoGenericFailure));
+  EXPECT_EQ(err, "Ventrix Video System: " + message + "\nSDL: refused by the test\n");
+  EXPECT_EQ(boxes, std::vector<std::string>{"Ventrix Video System | " + message});
+  EXPECT_EQ(FrameBuffer(), nullptr);
+  EXPECT_EQ(SDL_WasInit(SDL_INIT_VIDEO), 0u);
+  EXPECT_NE(PresentFrame(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryLaterStep, SdlSetupFailure, ::testing::Range(0, 4),
+                         [](const ::testing::TestParamInfo<int>& info) {
+                           return std::string(setupSteps[info.param].name);
+                         });
 
 TEST(VideoErrorText, QuotedRowsAreExact) {
   EXPECT_EQ(DirectDrawErrorText(0x00000000u), "The request completed successfully.");

@@ -2,6 +2,7 @@
 // reference and the optimised fills alike.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 #include <string>
 
@@ -258,6 +259,66 @@ TEST(PerspectiveFill, DividesByDepthAtEveryPixel) {
   FillPolygonAffine(object.entry, 0, target.image.data());
   for (int x = 0; x <= 4; ++x) {
     EXPECT_EQ(TexelColumn(target.Pixel(x, 1)), x);
+  }
+}
+
+// A triangle of constant 1/z and u, drawn by every perspective fill; every
+// pixel must show texel column.
+void ExpectEveryPerspectiveFillShowsColumn(float z, std::int32_t u, int column) {
+  const std::vector<std::uint32_t> texture = CoordinateTexture(1);
+  TestObject object;
+  object.AddPolygon({At(10, 10, z, u, 0), At(10, 50, z, u, 0), At(100, 10, z, u, 0)},
+                    texture.data());
+  struct Variant {
+    const char* name;
+    FillFunction fill;
+    RasterInstructions instructions;
+  };
+  const Variant variants[] = {
+      {"reference", reference::FillPolygonPerspective, RasterInstructions::Sse2},
+      {"sse2", FillPolygonPerspective, RasterInstructions::Sse2},
+      {"avx2", FillPolygonPerspective, RasterInstructions::Avx2},
+  };
+  for (const Variant& variant : variants) {
+    if (!UseRasterInstructions(variant.instructions)) continue;  // no AVX2 here
+    Target target;
+    variant.fill(object.entry, 0, target.image.data());
+    int drawn = 0;
+    for (std::uint32_t pixel : target.image) {
+      if (pixel == Background) continue;
+      ++drawn;
+      ASSERT_EQ(TexelColumn(pixel), column) << variant.name;
+    }
+    EXPECT_GT(drawn, 1000) << variant.name;
+  }
+  UseRasterInstructions(RasterInstructions::Avx2);
+}
+
+// u = round(uz / z) with the quotient in double, where a division in single
+// rounds differently:
+//  - 1/z = 1/129 (as a single), u = 4239615: uz = u x z rounds so that the
+//    quotient is 4239615.2502 in double but exactly 4239615.5 in single,
+//    which rounds (ties to even) to 4239616: column 0xB1 instead of 0xB0;
+//  - 1/z = 1/3, u = 33355008: the quotient is 33355007.006 in double, but
+//    singles are 2 apart there and it rounds to 33355008: column 245, not
+//    244.
+// Every perspective fill, reference, SSE2 and AVX2, takes the double one.
+struct QuotientCase {
+  float z;
+  std::int32_t u;
+  int column;  // of round(uz / z) in double
+};
+
+TEST(PerspectiveFill, QuotientIsTakenInDouble) {
+  for (const QuotientCase& c :
+       {QuotientCase{1.0f / 129.0f, 4239615, 0xB0}, QuotientCase{1.0f / 3.0f, 33355008, 244}}) {
+    SCOPED_TRACE(c.u);
+    const float uz = static_cast<float>(c.u) * c.z;
+    ASSERT_NE(TexelColumn(static_cast<std::uint32_t>(std::lrint(uz / c.z)) >> 8), c.column)
+        << "the single quotient would give another column";
+    ASSERT_EQ(TexelColumn(static_cast<std::uint32_t>(std::lrint(double{uz} / double{c.z})) >> 8),
+              c.column);
+    ExpectEveryPerspectiveFillShowsColumn(c.z, c.u, c.column);
   }
 }
 
