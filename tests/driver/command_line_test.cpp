@@ -109,9 +109,11 @@ TEST(CommandLine, RefusesUnknownOptionsBadValuesAndOptionsThatDoNotFit) {
       {"--from", "-1"},
       {"--from", "nan"},
       {"--from", "200"},
+      {"--from", "121.001"},
       {"--screenshot", "5"},  // missing file
       {"--screenshot", "five", "a.png"},
       {"--fps", "0", "--capture", "a.mp4"},
+      {"--fps", "241", "--capture", "a.mp4"},
       {"--duration", "0", "--capture", "a.mp4"},
       {"--capture", "a.mp4", "--bench"},  // modes exclude each other
       {"--screenshot", "1", "a.png", "--contact-sheet", "b.png"},
@@ -133,6 +135,25 @@ TEST(CommandLine, RefusesUnknownOptionsBadValuesAndOptionsThatDoNotFit) {
     EXPECT_FALSE(p.error.empty()) << joined;
   }
   EXPECT_NE(Parse({"--bogus"}).error.find("--bogus"), std::string::npos);
+}
+
+// Both ends of every numeric range are inside it (the values just beyond are
+// refused above).
+TEST(CommandLine, AcceptsEachEndOfEveryNumericRange) {
+  const std::vector<std::vector<const char*>> accepted = {
+      {"--scale", "1"},
+      {"--scale", "16"},
+      {"--from", "0"},
+      {"--from", "121"},
+      {"--fps", "1", "--capture", "a.mp4"},
+      {"--fps", "240", "--capture", "a.mp4"},
+  };
+  for (const auto& args : accepted) {
+    const Parsed p = Parse(args);
+    std::string joined;
+    for (const char* a : args) joined += std::string(a) + " ";
+    EXPECT_TRUE(p.ok) << joined << p.error;
+  }
 }
 
 TEST(CommandLine, HelpListsEveryOption) {
