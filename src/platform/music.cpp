@@ -21,6 +21,13 @@ bool started = false;
 std::uint32_t scale = 0;
 float lastTime = 0.0f;
 
+float SilentTicks(double startSeconds, std::uint32_t ticksPerSecond) {
+  return static_cast<float>(silent_music::Seconds(startSeconds) *
+                            static_cast<long double>(ticksPerSecond));
+}
+
+MusicTicksSource ticksSource = SilentTicks;
+
 }  // namespace
 
 float MusicBytesPerSecond(std::uint32_t sampleRate, std::uint32_t bitsPerSample,
@@ -61,6 +68,10 @@ void ReportAudioError(std::uint32_t code, std::string_view text, std::string_vie
   std::exit(1);
 }
 
+void SetMusicTicksSource(MusicTicksSource source) {
+  ticksSource = source;
+}
+
 void ConfigureMusic(const MusicOptions& options) {
   configured = options;
 }
@@ -71,8 +82,10 @@ void StartMusic(std::string_view name, std::uint32_t outputRate, bool mono, bool
   lastTime = 0.0f;
   if (startedBackend == MusicBackend::Sdl) {
     sdl_music::Start(name, outputRate, mono, eightBits);
+    ticksSource = sdl_music::Ticks;
   } else {
     silent_music::Start(name);
+    ticksSource = SilentTicks;
   }
   started = true;
 }
@@ -95,13 +108,7 @@ void PlayMusic(bool loop) {
 
 float MusicTime() {
   if (!started) return 0.0f;
-  float now = 0.0f;
-  if (startedBackend == MusicBackend::Sdl) {
-    now = sdl_music::Ticks(configured.startSeconds, scale);
-  } else {
-    now = static_cast<float>(silent_music::Seconds(configured.startSeconds) *
-                             static_cast<long double>(scale));
-  }
+  const float now = ticksSource(configured.startSeconds, scale);
   lastTime = std::max(lastTime, now);
   return lastTime;
 }

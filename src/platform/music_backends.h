@@ -17,6 +17,13 @@ namespace vx {
 [[noreturn]] void ReportAudioError(std::uint32_t code, std::string_view text,
                                    std::string_view detail);
 
+// The position source MusicTime reads: the started backend's clock in ticks
+// for (startSeconds, scale), before the dispatch keeps it from stepping back.
+// StartMusic sets it to the chosen backend's; tests put a fake position in
+// its place afterwards to drive the clock.
+using MusicTicksSource = float (*)(double startSeconds, std::uint32_t scale);
+void SetMusicTicksSource(MusicTicksSource source);
+
 }  // namespace vx
 
 namespace vx::silent_music {

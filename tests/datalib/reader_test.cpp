@@ -268,6 +268,20 @@ TEST_F(LibraryReader, RefusesAnEntryWhoseDataDoesNotLieInsideTheFile) {
   EXPECT_TRUE(Open(image));
 }
 
+// Position 0 lies inside the file (the archive is accepted) but is where the
+// header is, so no stored file can start there: the name reads as absent and
+// the buffer is left alone.
+TEST_F(LibraryReader, AnEntryAtPositionZeroIsReadAsAbsent) {
+  Bytes image = MakeLibraryImage(twoFiles);
+  PutInt32(image, image.size() - 4, 0);  // the last entry's position
+  ASSERT_TRUE(Open(image));
+  Bytes buffer(20, 0xEE);
+  bool read = true;
+  CaptureStdout([&] { read = vx::ReadLibraryFile("DATA\\B.jpg", buffer.data()); });
+  EXPECT_FALSE(read);
+  EXPECT_EQ(buffer, Bytes(20, 0xEE));
+}
+
 TEST_F(LibraryReader, AFailedOpenKeepsTheLibraryOpenedBefore) {
   vx::test::TempDir other;
   std::string goodPath = other.File("good.lib");

@@ -114,6 +114,7 @@ TEST(CommandLine, RefusesUnknownOptionsBadValuesAndOptionsThatDoNotFit) {
       {"--from", "-1"},
       {"--from", "nan"},
       {"--from", "200"},
+      {"--from", "121.001"},
       {"--screenshot", "5"},  // missing file
       {"--screenshot", "five", "a.png"},
       {"--screenshot", "-1", "a.png"},  // the show's moments are 0 to 121 s
@@ -123,6 +124,7 @@ TEST(CommandLine, RefusesUnknownOptionsBadValuesAndOptionsThatDoNotFit) {
       {"--screenshot", "inf", "a.png"},
       {"--screenshot", "nan", "a.png"},
       {"--fps", "0", "--capture", "a.mp4"},
+      {"--fps", "241", "--capture", "a.mp4"},
       {"--duration", "0", "--capture", "a.mp4"},
       {"--capture", "a.mp4", "--bench"},  // modes exclude each other
       {"--screenshot", "1", "a.png", "--contact-sheet", "b.png"},
@@ -171,6 +173,25 @@ TEST(CommandLine, AWordStartingWithADashThatIsNoOptionIsRefusedOtherWordsAreIgno
   p = Parse({"x", "--library", "-odd-name.lib", "y"});
   ASSERT_TRUE(p.ok) << p.error;
   EXPECT_EQ(p.options.library, "-odd-name.lib");
+}
+
+// Both ends of every numeric range are inside it (the values just beyond are
+// refused above).
+TEST(CommandLine, AcceptsEachEndOfEveryNumericRange) {
+  const std::vector<std::vector<const char*>> accepted = {
+      {"--scale", "1"},
+      {"--scale", "16"},
+      {"--from", "0"},
+      {"--from", "121"},
+      {"--fps", "1", "--capture", "a.mp4"},
+      {"--fps", "240", "--capture", "a.mp4"},
+  };
+  for (const auto& args : accepted) {
+    const Parsed p = Parse(args);
+    std::string joined;
+    for (const char* a : args) joined += std::string(a) + " ";
+    EXPECT_TRUE(p.ok) << joined << p.error;
+  }
 }
 
 TEST(CommandLine, HelpListsEveryOption) {

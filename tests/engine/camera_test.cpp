@@ -46,7 +46,10 @@ TEST(Camera, Fov90GivesSquarePixelsOfMagnify160) {
   BuildViewPlanes(c, planes);
   EXPECT_LT(VecDot({1, 0, 1}, planes[PlaneRight].normal),
             VecDot(planes[PlaneRight].point, planes[PlaneRight].normal));
-  EXPECT_GT(VecDot({0.99f, 0, 1}, planes[PlaneRight].normal), 0.0f);
+  // The narrowing by 0.997 puts the plane at x / z = tan(44.865 degrees) =
+  // 0.9953: 0.994 is inside, 0.996 outside (0.996 or 0.998 would swap them).
+  EXPECT_GT(VecDot({0.994f, 0, 1}, planes[PlaneRight].normal), 0.0f);
+  EXPECT_LT(VecDot({0.996f, 0, 1}, planes[PlaneRight].normal), 0.0f);
   EXPECT_LT(VecDot({-1, 0, 1}, planes[PlaneLeft].normal), 0.0f);
   // Vertically the view is 200 / 320 of the width: y / z = 0.62 is inside,
   // 0.63 outside (bottom: y grows down the screen).

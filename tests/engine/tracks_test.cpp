@@ -160,6 +160,22 @@ TEST(TrackRotation, SuccessiveKeysAccumulate) {
   EXPECT_NEAR(first.v.y, std::sin(Pi / 4), 1e-6);
 }
 
+// About two different axes the order of the product shows: key 1 holds key
+// 0's rotation times its own, (w, x, y, z) = (0.5, 0.5, 0.5, 0.5); the other
+// order would give z = -0.5.
+TEST(TrackRotation, KeysAboutDifferentAxesAccumulateEarlierKeyFirst) {
+  Lists l;
+  l.rotation = {RKey(0, static_cast<float>(Pi / 2), {1, 0, 0}),
+                RKey(10, static_cast<float>(Pi / 2), {0, 1, 0})};
+  Track track = test::MakeTrack(TrackObject, l.position, l.rotation, l.scale, l.fov, l.roll);
+  PrepareRotationKeys(track);
+  const Quaternion q = l.rotation[1].rotation;
+  EXPECT_NEAR(q.w, 0.5f, 1e-6f);
+  EXPECT_NEAR(q.v.x, 0.5f, 1e-6f);
+  EXPECT_NEAR(q.v.y, 0.5f, 1e-6f);
+  EXPECT_NEAR(q.v.z, 0.5f, 1e-6f);
+}
+
 TEST(TrackRotation, BezierOfTwoKeysFollowsTheArc) {
   Lists l;
   l.rotation = {RKey(0, 0.0f, {0, 1, 0}), RKey(8, static_cast<float>(Pi / 2), {0, 1, 0})};

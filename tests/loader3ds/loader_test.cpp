@@ -29,7 +29,7 @@ Object3ds BoxObject() {
   o.name = "Box";
   o.vertices = {{1, 2, 3}, {4, 5, 6}, {7, 8, 9}, {10, 11, 12}};
   o.mapping = {{0.25f, 0.5f}, {0.75f, 1.0f}, {0, 0}, {1, 1}};
-  o.faces = {{0, 1, 2, 0x0005, "Stone"}, {1, 2, 3, 0x001A, "Wood"}};
+  o.faces = {{0, 1, 2, 0x0005, "Stone"}, {1, 2, 3, 0x001E, "Wood"}};
   o.matrix = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
   return o;
 }
@@ -109,9 +109,10 @@ TEST(LoaderRecords, ObjectVerticesFacesMappingAndMatrix) {
   EXPECT_EQ(f0.edgeCA, 1);
   EXPECT_EQ(f0.uWrap, 0);
   EXPECT_EQ(f0.vWrap, 0);
-  // flags 0x1A: bits 1, 3, 4 -> BC visible, u and v wrap.
+  // flags 0x1E: bits 1 to 4 -> AB and BC visible, CA not (bits 0 and 2
+  // differ, so AB and CA cannot be swapped unseen), u and v wrap.
   const MeshFace& f1 = box.faces[1];
-  EXPECT_EQ(f1.edgeAB, 0);
+  EXPECT_EQ(f1.edgeAB, 1);
   EXPECT_EQ(f1.edgeBC, 1);
   EXPECT_EQ(f1.edgeCA, 0);
   EXPECT_EQ(f1.uWrap, 1);

@@ -11,11 +11,13 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <iterator>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "datalib/datalib.h"
+#include "platform/music_backends.h"
 #include "support/testlib.h"
 
 namespace vx {
@@ -147,6 +149,26 @@ TEST_F(SilentMusicTest, PlayingAgainRestartsFromTheStartPosition) {
   StopMusic();
   PlayMusic(false);
   EXPECT_LT(MusicTime(), before);
+}
+
+// A backend whose position falls back (an interpolation overtaken by a late
+// callback) is answered with the last time returned until it passes it.
+const float fallingBackReadings[] = {10.0f, 20.0f, 15.0f, 25.0f, 5.0f, 30.0f};
+std::size_t fallingBackNext = 0;
+
+float FallingBackTicks(double /*startSeconds*/, std::uint32_t /*scale*/) {
+  return fallingBackReadings[fallingBackNext++ % std::size(fallingBackReadings)];
+}
+
+TEST_F(SilentMusicTest, ClockNeverStepsBackWhenTheBackendsPositionDoes) {
+  StartMusic("DATA\\oompa.mp3", 44100, false, false, true);
+  SetMusicScale(120);
+  PlayMusic(false);
+  fallingBackNext = 0;
+  SetMusicTicksSource(FallingBackTicks);
+  std::vector<float> times;
+  for (int i = 0; i < 6; ++i) times.push_back(MusicTime());
+  EXPECT_EQ(times, (std::vector<float>{10.0f, 20.0f, 20.0f, 25.0f, 25.0f, 30.0f}));
 }
 
 // Runs body in a child that ends the process; its standard output is sent to

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -142,57 +143,104 @@ TEST(Vx1Headless, CaptureMakesAVideoOfTheRightSizeAndLengthWithSound) {
 // ---- play in a real X server --------------------------------------------
 
 // Runs vx1 --window --trace (with "e" first for the effect test) under
-// xvfb-run with SDL's dummy audio: waits for the window, grabs it once the
-// show (or labda) plays, sends Escape and times the end.
+// xvfb-run with SDL's dummy audio: waits for the window, grabs the loading
+// screen and then the show (or labda) while it plays, sends Escape and times
+// the end. Every wait is for a condition (a trace line, the window, the input
+// focus, the process's end) against a generous deadline in seconds of wall
+// time since the script began, never a fixed count of polls, so a loaded
+// machine makes the run slower but not different.
 const char* const PlayScript = R"SH(#!/bin/bash
 vx1="$1"; archive="$2"; mode="$3"
 export SDL_AUDIODRIVER=dummy
 export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
 "$vx1" $mode --window --trace --library "$archive" > stdout.txt 2> stderr.txt &
 pid=$!
-fail() { echo "$1" > failure.txt; kill $pid 2>/dev/null; exit 1; }
-wid=""
-for i in $(seq 1 300); do
-  wid=$(xdotool search --name "VVS window" 2>/dev/null | head -n 1)
-  [ -n "$wid" ] && break
-  kill -0 $pid 2>/dev/null || fail "vx1 ended before its window appeared"
-  sleep 0.1
-done
-[ -n "$wid" ] || fail "no window titled VVS window"
+# progress.txt notes when each step was reached, for the report of a failure.
+note() { echo "$SECONDS s: $1" >> progress.txt; }
+fail() { echo "$1 ($SECONDS s into the run)" > failure.txt; kill $pid 2>/dev/null; exit 1; }
+# wait_until DEADLINE WHAT COMMAND...: runs COMMAND until it succeeds; fails
+# once vx1 has ended or DEADLINE seconds of the run have passed.
+wait_until() {
+  local deadline=$1 what=$2
+  shift 2
+  until "$@"; do
+    kill -0 $pid 2>/dev/null || fail "vx1 ended before $what"
+    [ $SECONDS -lt $deadline ] || fail "no $what"
+    sleep 0.1
+  done
+}
+traced() { grep -q "^trace: $1\$" stderr.txt; }
+window_found() {
+  wid=$(xdotool search --onlyvisible --name "VVS window" 2>/dev/null | head -n 1)
+  [ -n "$wid" ]
+}
+window_focused() {
+  xdotool windowfocus "$wid" 2>/dev/null
+  [ "$(xdotool getwindowfocus 2>/dev/null)" = "$wid" ]
+}
 grab() {
   eval "$(xdotool getwindowgeometry --shell "$wid")"
   echo "$WIDTH $HEIGHT" > geometry.txt
-  timeout 20 ffmpeg -loglevel error -y -f x11grab -video_size "${WIDTH}x${HEIGHT}" \
+  timeout 60 ffmpeg -loglevel error -y -f x11grab -video_size "${WIDTH}x${HEIGHT}" \
     -i "$DISPLAY+$X,$Y" -frames:v 1 -f rawvideo -pix_fmt rgb24 "$1" 2>> grab_errors.txt
 }
+# The window is made hidden and may be made anew with the renderer (SDL
+# does so for an OpenGL renderer), so a window found during the set-up can
+# vanish: look for it once the set-up is over (the next step is traced) and
+# only among the windows that are shown.
+if [ -z "$mode" ]; then first=LoadLoaderPicture; else first=LoadLabda; fi
+wait_until 90 "end of the video set-up (trace: $first)" traced "$first"
+wait_until 120 "shown window titled VVS window" window_found
+note "window $wid"
 if [ -z "$mode" ]; then
-  for i in $(seq 1 600); do
-    grep -q "trace: LoadAllScenes" stderr.txt && break
-    sleep 0.1
+  # The loading screen is lit from its fade-in to the end of its fade-out,
+  # a few seconds in all: grab it again and again over that span (the test
+  # takes the brightest), so that however late a grab starts one lands on it.
+  wait_until 150 "loading screen" traced LoaderFadeIn
+  note "loading screen"
+  n=0
+  while [ $n -lt 8 ] && ! traced MainLoop; do
+    n=$((n + 1))
+    grab "loader$n.rgb"
+    note "grabbed loader$n.rgb"
+    sleep 0.5
   done
-  grab loader.rgb
-  playing="trace: MainLoop"
+  playing=MainLoop
 else
-  playing="trace: EffectLoop"
+  playing=EffectLoop
 fi
-for i in $(seq 1 900); do
-  grep -q "$playing" stderr.txt && break
-  kill -0 $pid 2>/dev/null || fail "vx1 ended before playing"
-  sleep 0.1
+wait_until 210 "start of play (trace: $playing)" traced "$playing"
+note "playing"
+for n in 1 2 3; do
+  sleep 1.5
+  grab "show$n.rgb"
+  note "grabbed show$n.rgb"
 done
-grep -q "$playing" stderr.txt || fail "vx1 did not start playing"
-for n in 1 2 3; do sleep 1.5; grab "show$n.rgb"; done
 kill -0 $pid 2>/dev/null || fail "vx1 ended by itself"
-timeout 5 xdotool windowfocus --sync "$wid" 2>/dev/null
-start=$(date +%s%N)
-timeout 5 xdotool key --clearmodifiers Escape
-waited=0
-while kill -0 $pid 2>/dev/null && [ $waited -lt 100 ]; do sleep 0.05; waited=$((waited + 1)); done
-end=$(date +%s%N)
-if kill -0 $pid 2>/dev/null; then kill -9 $pid; fi
+# The key goes to the window that holds the input focus: give it to vx1's
+# window and see that it has it before pressing Escape. The time runs from
+# the moment the key has been sent to vx1's end, read from bash's own clock
+# and wait, so that starting other programs on a loaded machine is not
+# counted; a watchdog ends vx1 if it is still running 60 s after Escape.
+wait_until $((SECONDS + 30)) "input focus on the window" window_focused
+xdotool key --clearmodifiers Escape || fail "xdotool could not press Escape"
+start=$EPOCHREALTIME
+note "Escape pressed"
+(
+  trap 'kill $sleeper 2>/dev/null; exit 0' TERM
+  sleep 60 &
+  sleeper=$!
+  wait $sleeper
+  kill -9 $pid 2>/dev/null && echo "vx1 did not end within 60 s of Escape" > failure.txt
+) &
+watchdog=$!
 wait $pid
 echo $? > exitcode.txt
-echo $(( (end - start) / 1000000 )) > elapsed_ms.txt
+end=$EPOCHREALTIME
+kill $watchdog 2>/dev/null
+wait $watchdog
+[ -e failure.txt ] && exit 1
+echo $(( (${end//[.,]/} - ${start//[.,]/}) / 1000 )) > elapsed_ms.txt
 )SH";
 
 std::string ReadText(const std::string& path) {
@@ -202,7 +250,8 @@ std::string ReadText(const std::string& path) {
   return text.str();
 }
 
-// Fraction of lit pixels of a grabbed rgb24 window picture.
+// Fraction of lit pixels of a grabbed rgb24 window picture; 0 for a grab
+// that is missing.
 double GrabLitFraction(const std::string& path) {
   const Bytes bytes = FileExists(path) ? ReadFileBytes(path) : Bytes{};
   std::vector<std::uint32_t> words(bytes.size() / 3);
@@ -210,6 +259,15 @@ double GrabLitFraction(const std::string& path) {
     words[i] = (static_cast<std::uint32_t>(bytes[3 * i]) << 16) |
                (static_cast<std::uint32_t>(bytes[3 * i + 1]) << 8) | bytes[3 * i + 2];
   return LitFraction(words);
+}
+
+// The largest lit fraction of the grabs NAME1.rgb .. NAMEcount.rgb of the
+// folder (those the script made).
+double BrightestGrab(const TempDir& dir, const std::string& name, int count) {
+  double best = 0.0;
+  for (int n = 1; n <= count; ++n)
+    best = std::max(best, GrabLitFraction(dir.File(name + std::to_string(n) + ".rgb")));
+  return best;
 }
 
 // The trace lines in order ("trace: " dropped).
@@ -229,15 +287,19 @@ class Vx1InXServer : public ::testing::Test {
     REQUIRE_TOOL("ffmpeg");
   }
 
-  // Runs the play script; returns the folder's path with its results.
+  // Runs the play script; returns the folder's path with its results. The
+  // script's own deadlines come first; this bound, under the test's own
+  // time limit, only stops a run that hangs outside them.
   void Play(const TempDir& dir, const std::string& mode) {
     WriteTextFile(dir.File("play.sh"), PlayScript);
     const ProgramResult r = RunProgram(
-        {"/usr/bin/env", "timeout", "180", "xvfb-run", "-a", "-s", "-screen 0 1280x1024x24",
+        {"/usr/bin/env", "timeout", "280", "xvfb-run", "-a", "-s", "-screen 0 1280x1024x24",
          "/bin/bash", dir.File("play.sh"), Vx1Path(), ArchivePath(), mode},
         dir.Path());
     ASSERT_EQ(r.exitCode, 0) << ReadText(dir.File("failure.txt")) << r.err
-                             << ReadText(dir.File("stderr.txt"));
+                             << ReadText(dir.File("stderr.txt"))
+                             << ReadText(dir.File("grab_errors.txt"))
+                             << ReadText(dir.File("progress.txt"));
     EXPECT_EQ(ReadText(dir.File("geometry.txt")), "960 720\n");  // --window at scale 3
   }
 };
@@ -247,11 +309,8 @@ TEST_F(Vx1InXServer, PlaysTheShowInAWindowAndEndsOnEscapeInOrder) {
   ASSERT_NO_FATAL_FAILURE(Play(dir, ""));
   EXPECT_EQ(Trim(ReadText(dir.File("exitcode.txt"))), "0");
   EXPECT_LE(std::stoi(ReadText(dir.File("elapsed_ms.txt"))), 2000);
-  EXPECT_GT(GrabLitFraction(dir.File("loader.rgb")), 0.01) << "the loading screen is black";
-  double best = 0.0;
-  for (const char* grab : {"show1.rgb", "show2.rgb", "show3.rgb"})
-    best = std::max(best, GrabLitFraction(dir.File(grab)));
-  EXPECT_GE(best, 0.10);
+  EXPECT_GT(BrightestGrab(dir, "loader", 8), 0.01) << "the loading screen is black";
+  EXPECT_GE(BrightestGrab(dir, "show", 3), 0.10);
   const std::vector<std::string> expected = {
       "OpenLibrary", "StartVideo",    "LoadLoaderPicture",    "LoaderFadeIn",  "LoadAllScenes",
       "StartMusic",  "LoaderFadeOut", "SetMusicScale",        "PlayMusic",     "MainLoop",
@@ -265,10 +324,7 @@ TEST_F(Vx1InXServer, EffectTestPlaysLabdaAndEndsOnEscapeInOrder) {
   ASSERT_NO_FATAL_FAILURE(Play(dir, "e"));
   EXPECT_EQ(Trim(ReadText(dir.File("exitcode.txt"))), "0");
   EXPECT_LE(std::stoi(ReadText(dir.File("elapsed_ms.txt"))), 2000);
-  double best = 0.0;
-  for (const char* grab : {"show1.rgb", "show2.rgb", "show3.rgb"})
-    best = std::max(best, GrabLitFraction(dir.File(grab)));
-  EXPECT_GE(best, 0.10);
+  EXPECT_GE(BrightestGrab(dir, "show", 3), 0.10);
   const std::vector<std::string> expected = {"OpenLibrary", "StartVideo", "LoadLabda", "StartTimer",
                                              "EffectLoop",  "FreeLabda",  "StopVideo", "End 0"};
   EXPECT_EQ(TraceSteps(ReadText(dir.File("stderr.txt"))), expected);
