@@ -24,19 +24,28 @@ Vector BlauPath(double t) {  // t in 0..1: the flight line
 Scene3ds BlauScene() {
   Stage s(490);
   s.AddMaterial("Sea", "BLUGRID");
-  s.AddMaterial("Ice", "ICE");
-  s.AddMaterial("Sky", "STARS");
+  s.AddMaterial("SeaFar", "BLUFAR");
+  s.AddMaterial("Frost", "FROST");
+  s.AddMaterial("Sky", "NIGHT");
+  s.SetLight(Light{V(300, -600, 800), 0.25f, 1100});
   Dome(s, "Sky", 900, 5, 2);
-  s.AddMesh("Hills",
-            Terrain(
-                760, 760, 20, 20,
-                [](float x, float y) { return static_cast<float>(BlauHeight(x, y)); }, "Sea", 1));
+  // The hills: cells far from the flight line (beyond 190 across it or
+  // past its end) use the far material, whose haze has no lines to alias.
+  Mesh hills = Terrain(
+      760, 760, 20, 20, [](float x, float y) { return static_cast<float>(BlauHeight(x, y)); },
+      "Sea", 0.5f);
+  for (Face3ds& face : hills.faces) {
+    const Vector a = hills.vertices[face.a], b = hills.vertices[face.b], c = hills.vertices[face.c];
+    const float x = (a.x + b.x + c.x) / 3, y = (a.y + b.y + c.y) / 3;
+    if (std::abs(x) > 190 || y > 300) face.material = "SeaFar";
+  }
+  s.AddLitMesh("Hills", hills);
   // Gates stand across the flight line and turn about it.
   for (int i = 0; i < 6; ++i) {
     const double t = (i + 0.7) / 6.6;
     const Vector p = BlauPath(t);
     const int gate =
-        s.AddMesh("Gate" + std::to_string(i + 1), StandUp(Torus(26, 3, 16, 5, "Ice", 6, 1)));
+        s.AddLitMesh("Gate" + std::to_string(i + 1), StandUp(Torus(26, 3, 16, 5, "Frost", 6, 1)));
     s.Position(gate, 0, p);
     s.Spin(gate, 0, 490, 49, i % 2 ? 1.2f : -1.2f, Vector{0, 1, 0});
   }
@@ -45,8 +54,8 @@ Scene3ds BlauScene() {
   for (int i = 0; i < 10; ++i) {
     const double x = (i % 2 ? 1 : -1) * random.Range(110, 260), y = random.Range(-320, 320);
     const float h = static_cast<float>(random.Range(40, 90));
-    s.AddMesh("Spire" + std::to_string(i + 1),
-              Placed(Cylinder(9, 0, h, 6, "Ice", 2), V(1, 1, 1), 0, V(x, y, BlauHeight(x, y) - 2)));
+    s.AddLitMesh("Spire" + std::to_string(i + 1), Placed(Cylinder(9, 0, h, 6, "Frost", 2), V(1, 1, 1),
+                                                         0, V(x, y, BlauHeight(x, y) - 2)));
   }
   // Orbs circling above the line.
   const int swarm = s.AddDummy("Swarm");
@@ -56,13 +65,15 @@ Scene3ds BlauScene() {
   s.Spin(swarm, 0, 490, 49, 1.5f, Vector{0, 0, 1});
   for (int i = 0; i < 3; ++i) {
     const double a = i * 2 * Pi / 3;
-    const int orb = s.AddMesh("Orb" + std::to_string(i + 1), Sphere(7, 12, 8, "Ice", 2, 1), swarm);
+    const int orb =
+        s.AddLitMesh("Orb" + std::to_string(i + 1), Sphere(7, 12, 8, "Frost", 2, 1), swarm);
     s.Position(orb, 0, V(45 * std::cos(a), 45 * std::sin(a), 0));
     s.Position(orb, 120, V(45 * std::cos(a), 45 * std::sin(a), 14 * (i - 1)));
     s.Position(orb, 490, V(45 * std::cos(a), 45 * std::sin(a), 0));
   }
-  // The title floats over the end of the line.
-  const int title = s.AddMesh("Title", BlockText("VX-1", 12, 4.0f, 5.0f, "Ice"));
+  // The title, extruded from the glyph outlines, floats over the end of
+  // the line.
+  const int title = s.AddLitMesh("Title", OutlineText("VX-1", 48.0f, 5.0f, "Frost"));
   s.Position(title, 0, V(0, 340, 40));
   s.Rotation(title, 0, -12, Vector{0, 0, 1});
   s.Rotation(title, 245, 24, Vector{0, 0, 1});

@@ -1,4 +1,7 @@
-// ---- box: crates stack, fall and circle a plinth in a brick hall --------
+// ---- box: a tower of crates builds up on a plinth in a brick hall, crate
+// by crate, while a crane swings overhead, crates ride two rings and the
+// camera cranes up around the stack, keeping its top in view ------------
+#include <algorithm>
 #include <cmath>
 #include <string>
 
@@ -6,41 +9,88 @@
 
 namespace vx::content {
 
+namespace {
+
+constexpr std::uint32_t End = 250;
+constexpr double CrateSize = 22;
+constexpr double PlinthTop = 16;
+constexpr int Levels = 6;
+// Frame at which level k (from 1) lands; level 0 stands from the start.
+constexpr std::uint32_t LandsAt(int level) {
+  return static_cast<std::uint32_t>(8 + 30 * level);
+}
+
+// Height of the stack's top at frame f (file space).
+double StackTop(std::uint32_t f) {
+  int landed = 1;
+  for (int level = 1; level < Levels; ++level)
+    if (f >= LandsAt(level)) landed = level + 1;
+  return PlinthTop + CrateSize * landed;
+}
+
+}  // namespace
+
 Scene3ds BoxScene() {
-  Stage s(250);
+  Stage s(End);
   s.AddMaterial("Crate", "CRATE");
   s.AddMaterial("Steel", "METAL");
   s.AddMaterial("Hazard", "HAZARD");
   s.AddMaterial("Wall", "BRICKS");
-  s.AddMesh("Hall", Inverted(Box(V(-220, -220, -1), V(220, 220, 160), "Wall", 2)));
+  s.SetLight(Light{V(-40, -60, 120), 0.25f, 80});
+  s.AddLitMesh("Hall", Inverted(Box(V(-220, -220, -1), V(220, 220, 240), "Wall", 2, 110)));
   s.AddMesh("Floor", Flat(440, 440, 8, 8, "Hazard", 0.5f));
-  s.AddMesh("Plinth", Box(V(-28, -28, 0), V(28, 28, 16), "Steel", 1));
+  s.AddLitMesh("Plinth", Box(V(-28, -28, 0), V(28, 28, PlinthTop), "Steel", 1, 8));
+
+  // The tower turns slowly; each level is a pair of crates, turned 50
+  // degrees from the level below, that drops in from above the hall,
+  // squashes on landing and settles.
   const int tower = s.AddDummy("Tower");
-  s.Position(tower, 0, V(0, 0, 16));
-  s.Spin(tower, 0, 250, 25, 0.8f, Vector{0, 0, 1});
-  for (int level = 0; level < 3; ++level)
+  s.Position(tower, 0, V(0, 0, PlinthTop));
+  s.Spin(tower, 0, End, 25, 0.8f, Vector{0, 0, 1});
+  for (int level = 0; level < Levels; ++level)
     for (int k = 0; k < 2; ++k) {
-      const int crate = s.AddMesh("Stack" + std::to_string(level * 2 + k + 1),
-                                  Box(V(-11, -11, 0), V(11, 11, 22), "Crate"), tower);
+      const int crate =
+          s.AddLitMesh("Stack" + std::to_string(level * 2 + k + 1),
+                       Box(V(-11, -11, 0), V(11, 11, CrateSize), "Crate", 1, 11), tower);
       const double a = level * 50.0 * Pi / 180.0 + k * Pi;
-      s.Position(crate, 0, V(11.5 * std::cos(a), 11.5 * std::sin(a), level * 22));
-      s.Rotation(crate, 0, static_cast<float>(level * 50.0), Vector{0, 0, 1});
+      const double x = 11.5 * std::cos(a), y = 11.5 * std::sin(a), z = level * CrateSize;
+      // First turns within half a turn either way.
+      s.Rotation(crate, 0, static_cast<float>(std::remainder(level * 50.0 + k * 7.0, 360.0)),
+                 Vector{0, 0, 1});
+      if (level == 0) {
+        s.Position(crate, 0, V(x, y, z));
+        continue;
+      }
+      const std::uint32_t land = LandsAt(level) + static_cast<std::uint32_t>(k * 4);
+      s.Position(crate, 0, V(x * 3, y * 3, 260));
+      s.Position(crate, land - 20, V(x * 3, y * 3, 260), Tcb{1, 0, 0});
+      s.Position(crate, land, V(x, y, z), Tcb{0, -1, 0});
+      s.Position(crate, land + 6, V(x, y, z + 5), Tcb{0, 0, 0});
+      s.Position(crate, land + 11, V(x, y, z), Tcb{0, -1, 0});
+      s.Position(crate, End, V(x, y, z), Tcb{1, 0, 0});
+      s.Scale(crate, 0, V(1, 1, 1));
+      s.Scale(crate, land - 1, V(1, 1, 1));
+      s.Scale(crate, land + 1, V(1.15, 1.15, 0.8), Tcb{0, 0.5f, 0});
+      s.Scale(crate, land + 8, V(1, 1, 1));
     }
-  // The top crate drops in, bounces and settles.
-  const int drop = s.AddMesh("Dropper", Box(V(-12, -12, 0), V(12, 12, 24), "Crate"), tower);
-  s.Position(drop, 0, V(0, 0, 150));
-  s.Position(drop, 30, V(0, 0, 150), Tcb{1, 0, 0});
-  s.Position(drop, 58, V(0, 0, 66), Tcb{0, -1, 0});
-  s.Position(drop, 70, V(0, 0, 78), Tcb{0, 0, 0});
-  s.Position(drop, 80, V(0, 0, 66), Tcb{0, -1, 0});
-  s.Position(drop, 250, V(0, 0, 66), Tcb{1, 0, 0});
-  s.Rotation(drop, 0, 0, Vector{0, 0, 1});
-  s.Rotation(drop, 58, 90, Vector{0, 0, 1});
-  s.Rotation(drop, 80, 15, Vector{0, 0, 1});
-  s.Scale(drop, 0, V(1, 1, 1));
-  s.Scale(drop, 56, V(1, 1, 1));
-  s.Scale(drop, 59, V(1.2, 1.2, 0.75), Tcb{0, 0.5f, 0});
-  s.Scale(drop, 66, V(1, 1, 1));
+
+  // A crane over the hall: a mast in one corner, a jib that swings over
+  // the tower, and a hook with a crate that rides along the jib.
+  s.AddLitMesh("Mast", Box(V(-150, 150, 0), V(-136, 164, 210), "Steel", 1, 30));
+  const int jib = s.AddLitMesh("Jib", Box(V(0, -5, -4), V(230, 5, 4), "Steel", 1, 12));
+  s.Position(jib, 0, V(-143, 157, 214));
+  s.Rotation(jib, 0, -60, Vector{0, 0, 1});
+  s.Rotation(jib, 80, -25, Vector{0, 0, 1}, Tcb{0, 0, 0.3f});
+  s.Rotation(jib, 170, 50, Vector{0, 0, 1}, Tcb{0.3f, 0, 0});
+  s.Rotation(jib, End, -20, Vector{0, 0, 1});
+  const int hook = s.AddLitMesh("Hook", Box(V(-2, -2, -70), V(2, 2, 0), "Steel", 1, 10), jib);
+  s.Position(hook, 0, V(120, 0, -4));
+  s.Position(hook, 120, V(200, 0, -4), Tcb{0, 0, 0.2f});
+  s.Position(hook, End, V(90, 0, -4));
+  const int load = s.AddLitMesh("Load", Box(V(-12, -12, -24), V(12, 12, 0), "Crate", 1, 11), hook);
+  s.Position(load, 0, V(0, 0, -70));
+  s.Spin(load, 0, End, 25, 1.5f, Vector{0, 0, 1});
+
   // Piles of crates stand in the corners of the hall.
   const int piles = s.AddDummy("Piles");
   for (int corner = 0; corner < 4; ++corner) {
@@ -49,37 +99,48 @@ Scene3ds BoxScene() {
     for (int k = 0; k < 3; ++k) {
       const double ox = k == 2 ? 0 : (k == 0 ? -13 : 13);
       const double z = k == 2 ? 24 : 0;
-      const int crate = s.AddMesh("Pile" + std::to_string(corner * 3 + k + 1),
-                                  Box(V(-12, -12, 0), V(12, 12, 24), "Crate"), piles);
+      const int crate = s.AddLitMesh("Pile" + std::to_string(corner * 3 + k + 1),
+                                     Box(V(-12, -12, 0), V(12, 12, 24), "Crate", 1, 11), piles);
       s.Position(crate, 0, V(cx + ox * std::cos(a + Pi / 2), cy + ox * std::sin(a + Pi / 2), z));
       s.Rotation(crate, 0, static_cast<float>((corner * 90 + 45 + k * 17 + 180) % 360 - 180),
                  Vector{0, 0, 1});
     }
   }
-  // Eight crates ride a ring that turns the other way, tumbling.
-  const int ring = s.AddDummy("Ring");
-  s.Position(ring, 0, V(0, 0, 40));
-  s.Spin(ring, 0, 250, 25, -1.4f, Vector{0, 0, 1});
-  for (int i = 0; i < 8; ++i) {
-    const double a = i * Pi / 4;
-    const int c = s.AddMesh("Orbiter" + std::to_string(i + 1),
-                            Box(V(-7, -7, -7), V(7, 7, 7), i % 2 ? "Crate" : "Steel"), ring);
-    s.Position(c, 0, V(82 * std::cos(a), 82 * std::sin(a), 0));
-    s.Position(c, 125, V(82 * std::cos(a), 82 * std::sin(a), i % 2 ? 18 : -18), Tcb{0, 0, 0.3f});
-    s.Position(c, 250, V(82 * std::cos(a), 82 * std::sin(a), 0));
-    s.Spin(c, 0, 250, 25, 3.0f + i * 0.4f, Vector{1, (i % 3) * 0.5f, 0.3f});
+  // Two rings of tumbling crates turn opposite ways: the lower one rises
+  // with the stack, the upper one sinks to meet it.
+  for (int r = 0; r < 2; ++r) {
+    const int ring = s.AddDummy(r == 0 ? "Ring" : "UpperRing");
+    s.Position(ring, 0, V(0, 0, r == 0 ? 30 : 150));
+    s.Position(ring, End / 2, V(0, 0, r == 0 ? 60 : 120), Tcb{0, 0, 0.2f});
+    s.Position(ring, End, V(0, 0, r == 0 ? 90 : 100));
+    s.Spin(ring, 0, End, 25, r == 0 ? -1.4f : 1.1f, Vector{0, 0, 1});
+    const int count = r == 0 ? 8 : 6;
+    const double radius = r == 0 ? 82 : 60;
+    for (int i = 0; i < count; ++i) {
+      const double a = (i + 0.5 * r) * 2 * Pi / count;
+      const int c =
+          s.AddLitMesh((r == 0 ? "Orbiter" : "Flyer") + std::to_string(i + 1),
+                       Box(V(-7, -7, -7), V(7, 7, 7), (i + r) % 2 ? "Crate" : "Steel", 1, 7), ring);
+      s.Position(c, 0, V(radius * std::cos(a), radius * std::sin(a), 0));
+      s.Position(c, End / 2, V(radius * std::cos(a), radius * std::sin(a), i % 2 ? 14 : -14),
+                 Tcb{0, 0, 0.3f});
+      s.Position(c, End, V(radius * std::cos(a), radius * std::sin(a), 0));
+      s.Spin(c, 0, End, 25, 3.0f + i * 0.4f, Vector{1, (i % 3) * 0.5f, 0.3f});
+    }
   }
 
+  // The camera circles half the hall and cranes up with the stack, its
+  // target on the newest level.
   s.AddCamera("Camera01");
-  OrbitCamera(s, 0, 250, 25, V(0, 0, 0), 175, 140, 95, 60, 200, 320, Tcb{0, 0, 0.1f});
-  s.CameraTarget(0, V(0, 0, 60));
-  s.CameraTarget(60, V(0, 0, 70));
-  s.CameraTarget(250, V(0, 0, 45));
-  s.CameraFov(0, 70);
-  s.CameraFov(250, 58);
-  s.CameraRoll(0, 0);
+  OrbitCamera(s, 0, End, 25, V(0, 0, 0), 175, 130, 80, 215, 200, 380, Tcb{0, 0, 0.1f});
+  for (std::uint32_t f = 0; f <= End; f += 25)
+    s.CameraTarget(f, V(0, 0, std::min(StackTop(f + 10), PlinthTop + CrateSize * Levels) - 14));
+  s.CameraFov(0, 66);
+  s.CameraFov(125, 58, Tcb{0, 0, 0.2f});
+  s.CameraFov(End, 62);
+  s.CameraRoll(0, -4);
   s.CameraRoll(125, 8, Tcb{0.4f, 0, 0});
-  s.CameraRoll(250, -4);
+  s.CameraRoll(End, -6);
   return s.Finish();
 }
 

@@ -13,20 +13,21 @@ Scene3ds EvilScene() {
   s.AddMaterial("Rock", "OBSIDIAN");
   s.AddMaterial("Gold", "GOLD");
   s.AddMaterial("Sky", "STARS");
+  s.SetLight(Light{V(40, -80, 60), 0.15f, 120});
   Dome(s, "Sky", 700, 4, 2);
-  s.AddMesh("Ground",
-            Terrain(
-                500, 500, 12, 12,
-                [](float x, float y) {
-                  return static_cast<float>(-40.0 + 8.0 * std::sin(x * 0.05) * std::sin(y * 0.04));
-                },
-                "Rock", 1));
+  s.AddLitMesh("Ground", Terrain(
+                             500, 500, 12, 12,
+                             [](float x, float y) {
+                               return static_cast<float>(-40.0 + 8.0 * std::sin(x * 0.05) *
+                                                                     std::sin(y * 0.04));
+                             },
+                             "Rock", 1));
   const int heart = s.AddDummy("Heart");
   s.Spin(heart, 0, 320, 32, 1.2f, Vector{0, 0, 1});
   Mesh body = Sphere(20, 16, 10, "Lava", 3, 2);
   for (const Vector& d : SpherePoints(18))
     Append(body, Oriented(Placed(Cylinder(4, 0, 26, 6, "Gold"), V(1, 1, 1), 0, V(0, 0, 17)), d));
-  const int core = s.AddMesh("Core", body, heart);
+  const int core = s.AddLitMesh("Core", body, heart);
   // A heartbeat: quick double swell, then rest.
   s.Scale(core, 0, V(1, 1, 1));
   for (std::uint32_t f = 20; f + 24 <= 320; f += 48) {
@@ -45,8 +46,8 @@ Scene3ds EvilScene() {
     float r = 5.0f;
     for (int k = 0; k < 4; ++k) {
       const float length = 22.0f - 3.0f * k;
-      const int seg = s.AddMesh("Arm" + n + static_cast<char>('a' + k),
-                                Cylinder(r, r * 0.72f, length, 8, "Flesh", 1), parent);
+      const int seg = s.AddLitMesh("Arm" + n + static_cast<char>('a' + k),
+                                   Cylinder(r, r * 0.72f, length, 8, "Flesh", 1), parent);
       s.Position(seg, 0, V(0, 0, k == 0 ? 16 : 22.0f - 3.0f * (k - 1)));
       s.Rotation(seg, 0, 0, Vector{1, 0, 0});
       // Sway: alternating turns, each segment a little later than its parent.
@@ -65,7 +66,7 @@ Scene3ds EvilScene() {
     const double rr = 34 + 6 * std::cos(3 * t);
     knot.push_back(V(rr * std::cos(2 * t), rr * std::sin(2 * t), 8 * std::sin(3 * t)));
   }
-  const int vein = s.AddMesh("Vein", Tube(knot, 1.8f, 5, "Gold", 8), heart);
+  const int vein = s.AddLitMesh("Vein", Tube(knot, 1.8f, 5, "Gold", 8), heart);
   s.Spin(vein, 0, 320, 32, 2.5f, Vector{0, 0, 1});
 
   s.AddCamera("Camera01");

@@ -10,23 +10,24 @@ namespace vx::content {
 Scene3ds KinyitScene() {
   Stage s(310);
   s.AddMaterial("Panel", "METAL");
-  s.AddMaterial("Board", "CIRCUIT");
+  s.AddMaterial("Board", "BOARD");
   s.AddMaterial("Core", "GOLD");
   s.AddMaterial("Sky", "STARS");
+  s.SetLight(Light{V(-45, -60, 75), 0.12f, 90});
   Dome(s, "Sky", 600, 4, 2);
-  s.AddMesh("Board", Flat(420, 420, 10, 10, "Board", 1));
+  s.AddMesh("Board", Flat(420, 420, 10, 10, "Board", 0.25f));
 
   const int root = s.AddDummy("BoxRoot");
   s.Spin(root, 0, 310, 31, 0.35f, Vector{0, 0, 1});
-  s.AddMesh("Base", Box(V(-21, -21, 0), V(21, 21, 2), "Panel"), root);
+  s.AddLitMesh("Base", Box(V(-21, -21, 0), V(21, 21, 2), "Panel", 1, 7), root);
 
   // Walls hinge on their bottom outer edge and fall outwards.
-  const Mesh wall = Box(V(-20, -2, 0), V(20, 0, 40), "Panel");
+  const Mesh wall = Box(V(-20, -2, 0), V(20, 0, 40), "Panel", 1, 8);
   for (int i = 0; i < 4; ++i) {
     const double a = (90.0 + 90.0 * i) * Pi / 180.0;  // outward direction of wall i
     const Vector out = V(std::cos(a), std::sin(a), 0);
-    const int w = s.AddMesh("Wall" + std::to_string(i + 1),
-                            Placed(wall, V(1, 1, 1), 90.0f * i, V(0, 0, 0)), root);
+    const int w = s.AddLitMesh("Wall" + std::to_string(i + 1),
+                               Placed(wall, V(1, 1, 1), 90.0f * i, V(0, 0, 0)), root);
     s.Position(w, 0, V(out.x * 20, out.y * 20, 2));
     const Vector hinge{-out.y, out.x, 0};  // z x out: turning about it tips the top outwards
     const std::uint32_t start = 70 + 12 * i;
@@ -37,7 +38,7 @@ Scene3ds KinyitScene() {
     s.Rotation(w, start + 120, 4, hinge, Tcb{0.5f, 0, 0});
   }
   // The lid swings up about its edge on the +x side.
-  const int lid = s.AddMesh("Lid", Box(V(-42, -21, 0), V(0, 21, 2.5), "Panel"), root);
+  const int lid = s.AddLitMesh("Lid", Box(V(-42, -21, 0), V(0, 21, 2.5), "Panel", 1, 7), root);
   s.Position(lid, 0, V(21, 0, 42));
   s.Rotation(lid, 0, 0, Vector{0, 1, 0});
   s.Rotation(lid, 25, 0, Vector{0, 1, 0}, Tcb{1, 0, 0});
@@ -61,16 +62,16 @@ Scene3ds KinyitScene() {
   s.Scale(core, 60, V(0.35, 0.35, 0.35), Tcb{1, 0, 0});
   s.Scale(core, 170, V(1.7, 1.7, 1.7), Tcb{0, 0.4f, 0});
   s.Scale(core, 310, V(1.5, 1.5, 1.5));
-  const int orb = s.AddMesh("Orb", Sphere(7, 14, 8, "Core", 2, 1), core);
+  const int orb = s.AddLitMesh("Orb", Sphere(7, 14, 8, "Core", 2, 1), core);
   s.Spin(orb, 0, 310, 31, 2.0f, Vector{0, 0, 1});
-  const int ring = s.AddMesh("CoreRing", Torus(13, 2.5f, 24, 8, "Core", 6, 1), core);
+  const int ring = s.AddLitMesh("CoreRing", Torus(13, 2.5f, 24, 8, "Core", 6, 1), core);
   s.Spin(ring, 0, 310, 31, 2.5f, Vector{1, 0.3f, 0});
   const int shards = s.AddDummy("Shards", core);
   s.Spin(shards, 0, 310, 31, -3.0f, Vector{0, 0, 1});
   for (int i = 0; i < 8; ++i) {
     const double a = i * Pi / 4;
-    const int shard =
-        s.AddMesh("Shard" + std::to_string(i + 1), Box(V(-2, -2, -4), V(2, 2, 4), "Panel"), shards);
+    const int shard = s.AddLitMesh("Shard" + std::to_string(i + 1),
+                                   Box(V(-2, -2, -4), V(2, 2, 4), "Panel"), shards);
     s.Position(shard, 0, V(22 * std::cos(a), 22 * std::sin(a), (i % 2 ? 4 : -4)));
     s.Spin(shard, 0, 310, 31, 4.0f, Vector{1, 1, 0});
   }

@@ -13,6 +13,7 @@ Scene3ds KommunScene() {
   s.AddMaterial("Hazard", "HAZARD");
   s.AddMaterial("Sky", "STARS");
   s.AddMaterial("Tiles", "TILES");
+  s.SetLight(Light{V(0, 0, 150), 0.12f, 150});
   Dome(s, "Sky", 800, 5, 2);
   s.AddMesh("Road", Flat(130, 760, 4, 20, "Tiles", 0.5f));
   const int colonnade = s.AddDummy("Colonnade");
@@ -20,14 +21,16 @@ Scene3ds KommunScene() {
     for (int side = 0; side < 2; ++side) {
       const double x = side == 0 ? -52 : 52, y = -330 + 60 * i;
       const double h = 110 + 40 * ((i + side) % 3);
-      s.AddMesh("Pillar" + std::to_string(i * 2 + side + 1),
-                Box(V(x - 7, y - 7, 0), V(x + 7, y + 7, h), (i + side) % 2 ? "Chrome" : "Lava", 1),
-                colonnade);
+      s.AddLitMesh(
+          "Pillar" + std::to_string(i * 2 + side + 1),
+          Box(V(x - 7, y - 7, 0), V(x + 7, y + 7, h), (i + side) % 2 ? "Chrome" : "Lava", 1, 14),
+          colonnade);
     }
   for (int i = 0; i < 4; ++i) {
-    const int star = s.AddMesh("Star" + std::to_string(i + 1),
-                               StandUp(Placed(Extrude(StarOutline(5, 12, 30), 6, "Hazard", "Lava"),
-                                              V(1, 1, 1), 0, V(0, 0, -3))));
+    const int star =
+        s.AddLitMesh("Star" + std::to_string(i + 1),
+                     StandUp(Placed(Extrude(StarOutline(5, 12, 30), 6, "Hazard", "Lava"),
+                                    V(1, 1, 1), 0, V(0, 0, -3))));
     s.Position(star, 0, V(0, -180 + 120 * i, 80));
     s.Spin(star, 0, 350, 35, i % 2 ? 2.5f : -2.5f, Vector{0, 1, 0});
     s.Scale(star, 0, V(1, 1, 1));

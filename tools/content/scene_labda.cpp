@@ -14,6 +14,7 @@ Scene3ds LabdaScene() {
   s.AddMaterial("Marble", "MARBLE");
   s.AddMaterial("Plasma", "PLASMA");
   s.AddMaterial("Sky", "CLOUDS");
+  s.SetLight(Light{V(100, -100, 150), 0.25f, 250});
   Dome(s, "Sky", 600, 3, 2);
   s.AddMesh("Floor", Flat(700, 700, 14, 14, "Floor", 0.5f));
   struct BallSpec {
@@ -35,7 +36,7 @@ Scene3ds LabdaScene() {
     const int spot = s.AddDummy("Spot" + n);
     const double a = b.angle * Pi / 180.0;
     s.Position(spot, 0, V(b.distance * std::cos(a), b.distance * std::sin(a), 0));
-    const int ball = s.AddMesh("Ball" + n, Sphere(b.radius, 14, 9, b.material, 2, 1), spot);
+    const int ball = s.AddLitMesh("Ball" + n, Sphere(b.radius, 14, 9, b.material, 2, 1), spot);
     // Contacts every period frames from phase on: a sharp turn (continuity
     // -1) and a squash; apexes halfway between with a smooth turn. The
     // period divides the loop, so frame 0 and the last frame agree.

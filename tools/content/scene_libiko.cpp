@@ -14,12 +14,13 @@ Scene3ds LibikoScene() {
   s.AddMaterial("Wall", "BRICKS");
   s.AddMaterial("Steel", "METAL");
   s.AddMaterial("Sky", "CLOUDS");
+  s.SetLight(Light{V(-30, -70, 70), 0.25f, 80});
   Dome(s, "Sky", 700, 3, 2);
   s.AddMesh("Ground", Flat(360, 360, 12, 12, "Floor", 0.25f));
-  s.AddMesh("BackWall", Box(V(-170, 110, 0), V(170, 122, 56), "Wall", 3));
-  s.AddMesh("Fulcrum",
-            StandUp(Placed(Extrude({{-14, 0}, {14, 0}, {2, 24}, {-2, 24}}, 16, "Steel", "Steel"),
-                           V(1, 1, 1), 0, V(0, 0, -8))));
+  s.AddLitMesh("BackWall", Box(V(-170, 110, 0), V(170, 122, 56), "Wall", 3, 20));
+  // The fulcrum: a four-sided frustum whose sloped sides catch the light
+  // differently.
+  s.AddLitMesh("Fulcrum", Placed(Cylinder(16, 3, 24, 4, "Steel"), V(1, 0.7, 1), 45, V(0, 0, 0)));
   const int balance = s.AddDummy("Balance");
   s.Position(balance, 0, V(0, 0, 25));
   // Rock between -16 and +16 degrees every 30 frames; the ends bump the
@@ -27,13 +28,13 @@ Scene3ds LibikoScene() {
   s.Rotation(balance, 0, -16, Vector{0, 1, 0});
   for (std::uint32_t f = 30, k = 0; f <= 250; f += 30, ++k)
     s.Rotation(balance, f, k % 2 == 0 ? 32.0f : -32.0f, Vector{0, 1, 0}, Tcb{0.1f, -0.5f, 0});
-  const int plank = s.AddMesh("Plank", Box(V(-75, -7, 0), V(75, 7, 3), "Plank", 1), balance);
+  const int plank = s.AddLitMesh("Plank", Box(V(-75, -7, 0), V(75, 7, 3), "Plank", 1, 10), balance);
   for (int side = 0; side < 2; ++side) {
     const double x = side == 0 ? -62 : 62;
     const std::string tag = side == 0 ? "L" : "R";
-    const int handle = s.AddMesh("Handle" + tag, Cylinder(1.2f, 1.2f, 14, 8, "Steel"), plank);
+    const int handle = s.AddLitMesh("Handle" + tag, Cylinder(1.2f, 1.2f, 14, 8, "Steel"), plank);
     s.Position(handle, 0, V(x + (side == 0 ? 10 : -10), 0, 3));
-    const int rider = s.AddMesh("Rider" + tag, Sphere(8, 14, 8, "Rider", 1, 1), plank);
+    const int rider = s.AddLitMesh("Rider" + tag, Sphere(8, 14, 8, "Rider", 1, 1), plank);
     // The rider on the rising end hops off the plank and lands again.
     const std::uint32_t phase = side == 0 ? 0 : 30;
     s.Position(rider, 0, V(x, 0, 11));
@@ -47,10 +48,10 @@ Scene3ds LibikoScene() {
   // Posts and rings along the wall.
   for (int i = 0; i < 5; ++i) {
     const double x = -120 + 60 * i;
-    s.AddMesh("Post" + std::to_string(i + 1),
-              Placed(Cylinder(3, 3, 40, 8, "Steel"), V(1, 1, 1), 0, V(x, 95, 0)));
+    s.AddLitMesh("Post" + std::to_string(i + 1),
+                 Placed(Cylinder(3, 3, 40, 8, "Steel"), V(1, 1, 1), 0, V(x, 95, 0)));
     const int hoop =
-        s.AddMesh("Hoop" + std::to_string(i + 1), StandUp(Torus(9, 1.6f, 16, 6, "Rider", 4, 1)));
+        s.AddLitMesh("Hoop" + std::to_string(i + 1), StandUp(Torus(9, 1.6f, 16, 6, "Rider", 4, 1)));
     s.Position(hoop, 0, V(x, 95, 50));
     s.Spin(hoop, 0, 250, 25, i % 2 ? 2.0f : -2.0f, Vector{0, 0, 1});
   }
