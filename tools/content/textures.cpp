@@ -403,8 +403,8 @@ Canvas Obsidian() {
 
 // The textures lit materials use.
 constexpr const char* ShadedTextures[] = {
-    "WOOD",   "MARBLE", "METAL", "BRICKS", "CIRCUIT", "PLASMA",   "ICE",     "LAVA",   "CHROME",
-    "HAZARD", "CRATE",  "BALL",  "GOLD",   "FLESH",   "OBSIDIAN", "BLUGRID", "BLUFAR", "FROST"};
+    "WOOD",  "MARBLE", "METAL", "BRICKS", "CIRCUIT",  "PLASMA",  "LAVA",   "CHROME", "HAZARD",
+    "CRATE", "BALL",   "GOLD",  "FLESH",  "OBSIDIAN", "BLUGRID", "BLUFAR", "FROST"};
 
 // The plain texture, made once however many shades are taken from it.
 const Canvas& PlainTexture(const std::string& name, const std::function<Canvas()>& make) {
