@@ -3,7 +3,7 @@
 # every scene through the engine, and the music decoded with libmpg123.
 if(TARGET vx_contentgen)
   vx_test(test_content SOURCES ${CMAKE_CURRENT_LIST_DIR}/*.cpp
-          DEPS vx_contentgen vx_engine vx_raster vx_pictures vx_datalib vx_testsupport
+          DEPS vx_contentgen vx_driver vx_engine vx_raster vx_pictures vx_datalib vx_testsupport
                PkgConfig::MPG123)
   if(TARGET test_content)
     # The tool tests run the vxcontent program itself.

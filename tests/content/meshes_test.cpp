@@ -127,6 +127,49 @@ TEST(Meshes, BlockTextBuildsLettersOfBoxes) {
   EXPECT_GE(highest, 7.0f);
 }
 
+TEST(Meshes, OutlineTextIsSolidFollowsTheGlyphCurvesAndKeepsHoles) {
+  for (const char* text : {"VX-1", "80B"}) {
+    const Mesh letters = OutlineText(text, 48.0f, 5.0f, "M");
+    ASSERT_FALSE(letters.faces.empty()) << text;
+    EXPECT_TRUE(Watertight(letters)) << text;
+    EXPECT_GT(SignedVolume(letters), 0.0) << text;
+    // Sides follow slanted and curved edges, not only the pixel grid.
+    int sides = 0, slanted = 0;
+    for (const Face3ds& f : letters.faces) {
+      const Vector a = letters.vertices[f.a], b = letters.vertices[f.b], c = letters.vertices[f.c];
+      const double nx = double{b.y - a.y} * (c.z - a.z) - double{b.z - a.z} * (c.y - a.y);
+      const double nz = double{b.x - a.x} * (c.y - a.y) - double{b.y - a.y} * (c.x - a.x);
+      const double ny = double{b.z - a.z} * (c.x - a.x) - double{b.x - a.x} * (c.z - a.z);
+      if (std::abs(ny) > 1e-9 * (std::abs(nx) + std::abs(nz))) continue;  // a cap
+      ++sides;
+      slanted += std::abs(nx) > 0.05 * std::abs(nz) && std::abs(nz) > 0.05 * std::abs(nx);
+    }
+    EXPECT_GT(slanted * 5, sides) << text;
+  }
+  // The counter of an O stays open: no front face covers its middle, while
+  // the ring on its left does.
+  const Mesh o = OutlineText("O", 100.0f, 5.0f, "M");
+  float top = -1e9f, left = 1e9f;
+  for (const Vector& v : o.vertices) {
+    top = std::max(top, v.z);
+    left = std::min(left, v.x);
+  }
+  auto covered = [&](float x, float z) {
+    for (const Face3ds& f : o.faces) {
+      const Vector a = o.vertices[f.a], b = o.vertices[f.b], c = o.vertices[f.c];
+      if (a.y != 0 || b.y != 0 || c.y != 0) continue;
+      auto side = [](Vector p, Vector q, float px, float pz) {
+        return (q.x - p.x) * (pz - p.z) - (q.z - p.z) * (px - p.x);
+      };
+      const float s1 = side(a, b, x, z), s2 = side(b, c, x, z), s3 = side(c, a, x, z);
+      if ((s1 >= 0 && s2 >= 0 && s3 >= 0) || (s1 <= 0 && s2 <= 0 && s3 <= 0)) return true;
+    }
+    return false;
+  };
+  EXPECT_FALSE(covered(0, top / 2));
+  EXPECT_TRUE(covered(left + 3, top / 2));
+}
+
 TEST(Stage, StoresTurnsNormalisedAndMirroredForTheReader) {
   Stage stage(10);
   stage.AddMaterial("M", "WOOD");

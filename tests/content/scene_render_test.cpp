@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <set>
 #include <string>
@@ -130,6 +132,42 @@ TEST_P(SceneRender, CameraShowsGeometryThroughoutTheSlot) {
     loaded.Render(frame, image);
     EXPECT_GE(LitShare(image), 0.25) << slot.name << " at frame " << frame;
   }
+}
+
+// Camera work: at 60 frames a second over the whole slot, the camera's
+// position or target moves from every frame to the next.
+TEST_P(SceneRender, CameraMovesFromFrameToFrameThroughoutTheSlot) {
+  const SceneSlot& slot = GetParam();
+  if (slot.slotTicks == 0) GTEST_SKIP() << slot.name << " plays in no slot";
+  LoadedScene loaded(slot.name);
+  ASSERT_NE(loaded.scene(), nullptr);
+  Scene* scene = loaded.scene();
+  constexpr double TicksPerFrame = 2.0;  // 120 ticks a second
+  Vector lastPosition{}, lastTarget{};
+  int still = 0, frames = 0;
+  double travelled = 0;
+  for (double t = 0; t < slot.slotTicks; t += TicksPerFrame, ++frames) {
+    SetFrame(scene, static_cast<float>(t * slot.frameFactor), true);
+    ComposeHierarchy(scene);
+    SetupCamera(scene, 0, false, 0.5f, 100000.0f);
+    const Vector p = scene->camera->position, q = scene->camera->target;
+    auto same = [](Vector a, Vector b) {
+      return std::abs(a.x - b.x) + std::abs(a.y - b.y) + std::abs(a.z - b.z) < 1e-3f;
+    };
+    if (frames > 0 && same(p, lastPosition) && same(q, lastTarget)) {
+      ++still;
+      ADD_FAILURE() << slot.name << ": the camera stands still at local tick " << t;
+    }
+    if (frames > 0)
+      travelled += std::sqrt((p.x - lastPosition.x) * (p.x - lastPosition.x) +
+                             (p.y - lastPosition.y) * (p.y - lastPosition.y) +
+                             (p.z - lastPosition.z) * (p.z - lastPosition.z));
+    lastPosition = p;
+    lastTarget = q;
+    if (still > 5) break;
+  }
+  std::printf("%s: camera still in %d of %d frame steps, travels %.0f units\n",
+              slot.name.c_str(), still, frames - 1, travelled);
 }
 
 INSTANTIATE_TEST_SUITE_P(Scenes, SceneRender, ::testing::ValuesIn(SceneSlots()),

@@ -42,6 +42,10 @@ const std::vector<SceneSlot>& SceneSlots() {
   return slots;
 }
 
+void PrintTo(const SceneSlot& slot, std::ostream* os) {
+  *os << slot.name;
+}
+
 LoadedScene::LoadedScene(const std::string& name) {
   const std::string path = "DATA\\" + name + ".3ds";
   LoadScene(scene_, path);
@@ -59,7 +63,8 @@ LoadedScene::~LoadedScene() {
   FreeScene(scene_);
 }
 
-void LoadedScene::Render(float frame, std::vector<std::uint32_t>& image) {
+void LoadedScene::Render(float frame, std::vector<std::uint32_t>& image,
+                         const std::function<void(Scene&)>& beforeDraw) {
   image.assign(ViewPixels, 0u);
   SetFrame(scene_, frame, true);
   ComposeHierarchy(scene_);
@@ -70,6 +75,7 @@ void LoadedScene::Render(float frame, std::vector<std::uint32_t>& image) {
   ProjectVertices(scene_);
   SetDepthBuffer(scene_->depthBuffer);
   ClearDepthBuffer();
+  if (beforeDraw) beforeDraw(*scene_);
   DrawScenePolygons(scene_, image.data(), FillPolygonPerspective);
 }
 

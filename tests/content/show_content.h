@@ -3,6 +3,8 @@
 // scene plays, a scene loaded and drawn through the engine like a scene
 // module does, and the rule for outside tools that may be missing.
 #include <cstdint>
+#include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -24,6 +26,8 @@ struct SceneSlot {
   double slotTicks;  // 0: sample the scene's whole frame range (loop)
 };
 const std::vector<SceneSlot>& SceneSlots();
+// Test parameters print as the scene's name.
+void PrintTo(const SceneSlot& slot, std::ostream* os);
 
 // A scene loaded and prepared exactly as a 3D scene module loads it, freed
 // on destruction.
@@ -36,8 +40,10 @@ class LoadedScene {
 
   Scene* scene() const { return scene_; }
   // The 3D image before post-processing at this frame: cleared, drawn with
-  // FillPolygonPerspective into 320 x 200 pixels.
-  void Render(float frame, std::vector<std::uint32_t>& image);
+  // FillPolygonPerspective into 320 x 200 pixels. beforeDraw, when given,
+  // runs between the projection and the fill (to swap polygon textures).
+  void Render(float frame, std::vector<std::uint32_t>& image,
+              const std::function<void(Scene&)>& beforeDraw = {});
 
  private:
   Scene* scene_ = nullptr;
@@ -61,12 +67,12 @@ bool InContinuousIntegration();
 // Opens the build's archive for the test; fails the test when the build
 // should have made it, skips it when the build is configured without
 // content (VX_BUILD_CONTENT off).
-#define VX_REQUIRE_SHOW_LIBRARY()                                                       \
-  do {                                                                                  \
-    if (!vx::test::OpenShowLibrary()) {                                                 \
+#define VX_REQUIRE_SHOW_LIBRARY()                                                        \
+  do {                                                                                   \
+    if (!vx::test::OpenShowLibrary()) {                                                  \
       if (VX_CONTENT_ARCHIVE) FAIL() << "no archive at " << vx::test::ShowLibraryPath(); \
-      GTEST_SKIP() << "the build makes no archive (VX_BUILD_CONTENT is off)";           \
-    }                                                                                   \
+      GTEST_SKIP() << "the build makes no archive (VX_BUILD_CONTENT is off)";            \
+    }                                                                                    \
   } while (false)
 
 // Skips the test (or fails it in CI) when program is not installed.

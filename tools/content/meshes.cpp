@@ -90,18 +90,41 @@ Mesh Inverted(Mesh mesh) {
   return mesh;
 }
 
-Mesh Box(Vector lo, Vector hi, const std::string& material, float tiles) {
+Mesh Box(Vector lo, Vector hi, const std::string& material, float tiles, float cell) {
   Mesh m;
   const float t = tiles;
-  const std::array<std::array<float, 2>, 4> uv{{{0, t}, {t, t}, {t, 0}, {0, 0}}};
   const float x0 = lo.x, y0 = lo.y, z0 = lo.z, x1 = hi.x, y1 = hi.y, z1 = hi.z;
-  // Each side counter-clockwise seen from outside, starting bottom-left.
-  AddQuad(m, {Vector{x0, y0, z0}, {x1, y0, z0}, {x1, y0, z1}, {x0, y0, z1}}, uv, material);  // -y
-  AddQuad(m, {Vector{x1, y1, z0}, {x0, y1, z0}, {x0, y1, z1}, {x1, y1, z1}}, uv, material);  // +y
-  AddQuad(m, {Vector{x1, y0, z0}, {x1, y1, z0}, {x1, y1, z1}, {x1, y0, z1}}, uv, material);  // +x
-  AddQuad(m, {Vector{x0, y1, z0}, {x0, y0, z0}, {x0, y0, z1}, {x0, y1, z1}}, uv, material);  // -x
-  AddQuad(m, {Vector{x0, y0, z1}, {x1, y0, z1}, {x1, y1, z1}, {x0, y1, z1}}, uv, material);  // +z
-  AddQuad(m, {Vector{x0, y1, z0}, {x1, y1, z0}, {x1, y0, z0}, {x0, y0, z0}}, uv, material);  // -z
+  // Each side counter-clockwise seen from outside, starting bottom-left,
+  // cut into cells no longer than cell along each edge.
+  auto side = [&](const std::array<Vector, 4>& c) {
+    auto parts = [&](Vector a, Vector b) {
+      const float length = std::sqrt((b.x - a.x) * (b.x - a.x) + (b.y - a.y) * (b.y - a.y) +
+                                     (b.z - a.z) * (b.z - a.z));
+      return cell > 0 ? std::max(1, static_cast<int>(std::ceil(length / cell - 1e-3f))) : 1;
+    };
+    const int nu = parts(c[0], c[1]), nv = parts(c[1], c[2]);
+    auto at = [&](int i, int j) {  // bilinear point and mapping
+      const float s = static_cast<float>(i) / nu, r = static_cast<float>(j) / nv;
+      const Vector bottom = Add(c[0], Scale(Sub(c[1], c[0]), s));
+      const Vector top = Add(c[3], Scale(Sub(c[2], c[3]), s));
+      return std::pair{Add(bottom, Scale(Sub(top, bottom), r)),
+                       std::array<float, 2>{t * s, t * (1 - r)}};
+    };
+    for (int j = 0; j < nv; ++j)
+      for (int i = 0; i < nu; ++i) {
+        const auto [p0, m0] = at(i, j);
+        const auto [p1, m1] = at(i + 1, j);
+        const auto [p2, m2] = at(i + 1, j + 1);
+        const auto [p3, m3] = at(i, j + 1);
+        AddQuad(m, {p0, p1, p2, p3}, {m0, m1, m2, m3}, material);
+      }
+  };
+  side({Vector{x0, y0, z0}, {x1, y0, z0}, {x1, y0, z1}, {x0, y0, z1}});  // -y
+  side({Vector{x1, y1, z0}, {x0, y1, z0}, {x0, y1, z1}, {x1, y1, z1}});  // +y
+  side({Vector{x1, y0, z0}, {x1, y1, z0}, {x1, y1, z1}, {x1, y0, z1}});  // +x
+  side({Vector{x0, y1, z0}, {x0, y0, z0}, {x0, y0, z1}, {x0, y1, z1}});  // -x
+  side({Vector{x0, y0, z1}, {x1, y0, z1}, {x1, y1, z1}, {x0, y1, z1}});  // +z
+  side({Vector{x0, y1, z0}, {x1, y1, z0}, {x1, y0, z0}, {x0, y0, z0}});  // -z
   return m;
 }
 

@@ -37,8 +37,9 @@ Mesh Oriented(Mesh mesh, Vector dir);
 Mesh Inverted(Mesh mesh);
 
 // Axis-aligned box between lo and hi; each side maps the texture tiles x
-// tiles times.
-Mesh Box(Vector lo, Vector hi, const std::string& material, float tiles = 1.0f);
+// tiles times and, with cell > 0, is cut into quads no longer than cell
+// (so that baked light can grade across it).
+Mesh Box(Vector lo, Vector hi, const std::string& material, float tiles = 1.0f, float cell = 0.0f);
 // Sphere of radius r about the origin: segments around z, rings from pole
 // to pole; the texture wraps uTiles times around and vTiles times pole to pole.
 Mesh Sphere(float r, int segments, int rings, const std::string& material, float uTiles = 1.0f,
@@ -70,6 +71,36 @@ Mesh Tube(const std::vector<Vector>& path, float r, int sides, const std::string
 // centred on x, baseline at z = 0, depth along +y.
 Mesh BlockText(const std::string& text, int pixelSize, float cell, float depth,
                const std::string& material);
+// Lettering extruded from the glyph outlines of DejaVu Sans Bold (curves
+// flattened, holes kept): the em is height tall, in the xz plane facing -y,
+// centred on x, baseline at z = 0, depth along +y. Empty when the font
+// cannot be read (with a reason on standard error).
+Mesh OutlineText(const std::string& text, float height, float depth,
+                 const std::string& material);
+
+// Baked light from a point light: a facet's light is
+// ambient + (1 - ambient) x w^2 x falloff, with w = (n . l + 1) / 2 for the
+// unit vector l from the facet's centre towards the light (the wrapped form
+// keeps the far side graded instead of flat ambient) and
+// falloff = reach^2 / (reach^2 + distance^2). Shades are steps of one
+// brightness ratio (ShadeRange over all steps); the mesh's brightest facet
+// takes the brightest shade and the others lie below it by their light's
+// ratio, graded more steeply (at most 3 times) where the mesh would span
+// fewer than MinimumShadeSpan steps. A facet is the two halves of a quad
+// (two faces in one plane whose longest edges are one edge of two
+// vertices) or a face alone; faces that touch across an edge at more than
+// MinimumCreaseDegrees never share a shade (a facet takes the nearest free
+// shade where the light would give both the same). offset moves the mesh
+// to where the light is given. Returns one shade 0..shadeCount - 1 per face.
+struct Light {
+  Vector position;
+  float ambient = 0.2f;
+  float reach = 100.0f;
+};
+inline constexpr double MinimumCreaseDegrees = 30.0;
+inline constexpr double ShadeRange = 3.5;
+inline constexpr double MinimumShadeSpan = 5.0;
+std::vector<int> FaceShades(const Mesh& mesh, Vector offset, const Light& light, int shadeCount);
 
 // ---- template definition -------------------------------------------------
 

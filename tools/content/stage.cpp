@@ -1,5 +1,6 @@
 #include "stage.h"
 
+#include <algorithm>
 #include <cassert>
 #include <cmath>
 
@@ -33,6 +34,17 @@ void Stage::AddMaterial(const std::string& name, const std::string& texture) {
   m.ambient = {200, 200, 200};
   m.texture = MaterialTextureFile(texture);
   scene_.materials.push_back(m);
+  textureOf_[name] = texture;
+}
+
+void Stage::SetLight(const Light& light) {
+  light_ = light;
+}
+
+int Stage::AddLitMesh(const std::string& name, const Mesh& mesh, int parent) {
+  const int track = AddMesh(name, mesh, parent);
+  lit_.back() = true;
+  return track;
 }
 
 int Stage::AddMesh(const std::string& name, const Mesh& mesh, int parent) {
@@ -42,6 +54,7 @@ int Stage::AddMesh(const std::string& name, const Mesh& mesh, int parent) {
   object.mapping = mesh.mapping;
   object.faces = mesh.faces;
   scene_.objects.push_back(object);
+  lit_.push_back(false);
   return AddDummy(name, parent);
 }
 
@@ -122,6 +135,7 @@ void Stage::CameraRoll(std::uint32_t frame, float degrees, Tcb tcb) {
 
 Scene3ds Stage::Finish() const {
   Scene3ds scene = scene_;
+  std::map<std::string, std::string> textureOf = textureOf_;
   for (Track3ds& track : scene.tracks) {
     if (track.node == Node3ds::Object) {
       if (track.position.empty()) track.position.push_back({0, Vector{0, 0, 0}, {}});
@@ -147,6 +161,28 @@ Scene3ds Stage::Finish() const {
     }
     for (Vector& v : object.vertices) v = Vector{v.x + origin.x, v.y + origin.y, v.z + origin.z};
     object.matrix = {1, 0, 0, 0, 1, 0, 0, 0, 1, origin.x, origin.y, origin.z};
+  }
+  // Baked light, where each lit mesh stands at frame 0.
+  for (std::size_t o = 0; o < scene.objects.size(); ++o) {
+    if (!lit_[o]) continue;
+    Object3ds& object = scene.objects[o];
+    const Mesh mesh{object.vertices, object.mapping, object.faces};
+    const std::vector<int> shades = FaceShades(mesh, Vector{0, 0, 0}, light_, ShadeCount);
+    for (std::size_t f = 0; f < object.faces.size(); ++f) {
+      std::string& material = object.faces[f].material;
+      const auto texture = textureOf.find(material);
+      assert(texture != textureOf.end() && HasShades(texture->second));
+      const std::string lit = material + "_" + std::to_string(shades[f]);
+      if (!textureOf.count(lit)) {
+        Material3ds m = *std::find_if(scene.materials.begin(), scene.materials.end(),
+                                      [&](const Material3ds& x) { return x.name == material; });
+        m.name = lit;
+        m.texture = MaterialTextureFile(ShadeTextureName(texture->second, shades[f]));
+        scene.materials.push_back(m);
+        textureOf[lit] = texture->second;
+      }
+      material = lit;
+    }
   }
   // Cameras start where their tracks start.
   for (Camera3ds& camera : scene.cameras) {

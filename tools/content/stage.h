@@ -12,6 +12,7 @@
 //    stores them as the engine reads them.
 //  - Every object track gets at least one position, rotation and scale key;
 //    the camera at least one position, FOV and roll key.
+#include <map>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,14 @@ class Stage {
   void AddMaterial(const std::string& name, const std::string& texture);
   // A mesh object and its track; returns the track index.
   int AddMesh(const std::string& name, const Mesh& mesh, int parent = -1);
+  // The scene's key light and ambient level (FaceShades), in file space.
+  void SetLight(const Light& light);
+  // AddMesh with baked light: every face uses the shade of its material
+  // that the key light gives it where the mesh stands at frame 0 (the light
+  // turns with an object that turns), a material "NAME_k" added on first
+  // use with the texture's shade k. Every material of the mesh must have a
+  // texture that comes in shades.
+  int AddLitMesh(const std::string& name, const Mesh& mesh, int parent = -1);
   // A track that drives no mesh; its children inherit its transform.
   int AddDummy(const std::string& name, int parent = -1);
 
@@ -56,6 +65,9 @@ class Stage {
 
  private:
   Scene3ds scene_;
+  std::map<std::string, std::string> textureOf_;  // material name -> texture base name
+  Light light_;
+  std::vector<bool> lit_;  // per object
   int cameraTrack_ = -1;
   int targetTrack_ = -1;
 };

@@ -6,7 +6,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 
+#include "meshes.h"
 #include "writejpeg.h"
 
 namespace vx::content {
@@ -26,6 +28,27 @@ Canvas Paint(Shade shade) {
 
 double Frac(double v) {
   return v - std::floor(v);
+}
+
+// Wrap-around box blur of the given radius, then every texel pulled towards
+// the mean colour by 1 - contrast: detail for surfaces seen far away and at
+// grazing angles, where the rasterizer (no mipmaps) would sample fine lines
+// into flickering dots.
+Canvas Softened(const Canvas& in, int radius, double contrast) {
+  Canvas out(in.width, in.height);
+  Rgb mean{0, 0, 0};
+  for (std::uint32_t p : in.pixels) mean = mean + UnpackRgb(p) * (1.0 / in.pixels.size());
+  const double n = (2 * radius + 1) * (2 * radius + 1);
+  for (int y = 0; y < in.height; ++y)
+    for (int x = 0; x < in.width; ++x) {
+      Rgb sum{0, 0, 0};
+      for (int dy = -radius; dy <= radius; ++dy)
+        for (int dx = -radius; dx <= radius; ++dx)
+          sum = sum +
+                UnpackRgb(in.At((x + dx + in.width) % in.width, (y + dy + in.height) % in.height));
+      out.At(x, y) = PackRgb(Mix(mean, sum * (1.0 / n), contrast));
+    }
+  return out;
 }
 
 Canvas Wood() {
@@ -145,25 +168,44 @@ Canvas Circuit() {
   return c;
 }
 
-Canvas Stars() {
+// A night sky: nebula and count star glows of peak brightness between
+// lowest and highest.
+Canvas Sky(int count, double lowest, double highest) {
   TileNoise nebula(61, 8);
   Canvas c = Paint([&](int x, int y) {
     const double n = nebula.Fractal(x / 32.0, y / 32.0, 5, 0.6);
     const double glow = std::pow(n, 2.5);
     return Rgb{0.04 + glow * 0.35, 0.05 + glow * 0.12, 0.14 + glow * 0.55};
   });
+  // Stars are soft glows 7 texels across whose brightness falls by at most
+  // 0.15 from one texel to the next, never single texels: at a sky dome's
+  // size a texel is about one pixel, and a sharp star blinks on and off as
+  // the camera moves.
   Random random(62);
-  for (int i = 0; i < 260; ++i) {
+  for (int i = 0; i < count; ++i) {
     const int x = random.Below(S), y = random.Below(S);
-    const double b = random.Range(0.5, 1.0);
-    const Rgb star{b, b, std::min(1.0, b + 0.1)};
-    c.At(x, y) = PackRgb(star);
-    if (b > 0.9) {
-      for (auto [dx, dy] : {std::pair{1, 0}, {-1, 0}, {0, 1}, {0, -1}})
-        c.At((x + dx + S) % S, (y + dy + S) % S) = PackRgb(star * 0.6);
-    }
+    const double b = random.Range(lowest, highest);
+    for (int dy = -3; dy <= 3; ++dy)
+      for (int dx = -3; dx <= 3; ++dx) {
+        const double weight = std::max(0.0, 1.0 - std::hypot(dx, dy) / 3.5);
+        std::uint32_t& texel = c.At((x + dx + S) % S, (y + dy + S) % S);
+        const Rgb under = UnpackRgb(texel);
+        const Rgb star = Rgb{b, b, std::min(1.0, b + 0.1)} * weight;
+        texel = PackRgb(
+            Rgb{std::max(under.r, star.r), std::max(under.g, star.g), std::max(under.b, star.b)});
+      }
   }
   return c;
+}
+
+Canvas Stars() {
+  return Sky(150, 0.3, 0.5);
+}
+
+// The sky of the blue flight, which turns and rolls fast: few and faint
+// stars, so that the sky streaming past does not sparkle.
+Canvas Night() {
+  return Sky(40, 0.15, 0.28);
 }
 
 Canvas Plasma() {
@@ -198,14 +240,20 @@ Canvas Clouds() {
 }
 
 Canvas BlueGrid() {
-  TileNoise n(91, 8);
+  // Two grid squares a side, so that on the hills (half a texture per
+  // cell) the lines follow the cell edges. Lines have a soft cosine profile
+  // a fifth of a square wide, and their brightness stays moderate: seen far
+  // away they blend into the haze rather than alias into dots.
+  TileNoise n(91, 4);
   return Paint([&](int x, int y) {
-    const double haze = n.Fractal(x / 32.0, y / 32.0, 4, 0.5);
-    Rgb c{0.04, 0.12 + haze * 0.15, 0.35 + haze * 0.3};
-    const int gx = std::min(x % 32, 31 - x % 32), gy = std::min(y % 32, 31 - y % 32);
-    const int d = std::min(gx, gy);
-    if (d < 3) c = Mix(Rgb{0.55, 0.85, 1.0}, c, d / 3.0);
-    return c;
+    const double haze = n.Fractal(x / 64.0, y / 64.0, 3, 0.5);
+    const Rgb base{0.05, 0.16 + haze * 0.12, 0.42 + haze * 0.2};
+    auto line = [](int t) {
+      const double d = std::min(t % 128, 128 - t % 128) / 12.0;  // 0 on the line
+      return d < 1.0 ? 0.5 + 0.5 * std::cos(d * Pi) : 0.0;
+    };
+    const double glow = std::max(line(x), line(y));
+    return Mix(base, Rgb{0.3, 0.55, 0.85}, glow * 0.7);
   });
 }
 
@@ -214,7 +262,8 @@ Canvas Ice() {
   return Paint([&](int x, int y) {
     const double a = n.Fractal(x / 32.0, y / 32.0, 5, 0.5);
     const double b = n.Fractal(x / 32.0 + 3, y / 32.0 + 5, 5, 0.5);
-    const double caustic = std::pow(1.0 - std::abs(a - b) * 4.0, 6.0);
+    // Broad caustic bands: thin bright lines would sparkle at a distance.
+    const double caustic = std::pow(std::max(0.0, 1.0 - std::abs(a - b) * 3.0), 2.5);
     const double t = std::clamp(caustic, 0.0, 1.0);
     return Mix(Rgb{0.1, 0.3, 0.7}, Rgb{0.8, 0.95, 1.0}, t);
   });
@@ -224,7 +273,8 @@ Canvas Lava() {
   TileNoise n(111, 8);
   return Paint([&](int x, int y) {
     const double t = n.Fractal(x / 32.0, y / 32.0, 6, 0.6);
-    const double crack = std::pow(1.0 - std::abs(t - 0.5) * 2.0, 8.0);
+    // Cracks wide enough to stay whole at a distance.
+    const double crack = std::pow(1.0 - std::abs(t - 0.5) * 2.0, 4.0);
     Rgb rock{0.18, 0.07, 0.06};
     return Mix(rock, Rgb{1.0, 0.55, 0.1}, std::clamp(crack * 1.4, 0.0, 1.0));
   });
@@ -299,15 +349,36 @@ Canvas Gold() {
 }
 
 Canvas Tiles() {
-  TileNoise n(141, 16);
+  // Large tiles whose grout fades in over a few texels and whose two
+  // colours are close in brightness, so the road stays calm far ahead.
+  TileNoise n(141, 8);
   return Paint([&](int x, int y) {
     const int cx = x % 64, cy = y % 64;
-    if (cx < 3 || cy < 3) return Rgb{0.15, 0.15, 0.18};
-    const double t = n.Fractal(x / 16.0, y / 16.0, 3, 0.5);
+    const double edge = std::min({cx, 63 - cx, cy, 63 - cy}) / 4.0;
+    const double grout = edge < 1.0 ? 0.5 + 0.5 * std::cos(edge * Pi) : 0.0;
+    const double t = n.Fractal(x / 32.0, y / 32.0, 3, 0.5);
     const bool red = ((x / 64) + (y / 64)) % 2 == 0;
-    return red ? Mix(Rgb{0.55, 0.05, 0.05}, Rgb{0.85, 0.15, 0.1}, t)
-               : Mix(Rgb{0.75, 0.75, 0.72}, Rgb{0.95, 0.95, 0.92}, t);
+    const Rgb tile = red ? Mix(Rgb{0.62, 0.12, 0.1}, Rgb{0.8, 0.2, 0.14}, t)
+                         : Mix(Rgb{0.62, 0.58, 0.55}, Rgb{0.78, 0.74, 0.7}, t);
+    return Mix(tile, Rgb{0.3, 0.28, 0.3}, grout * 0.8);
   });
+}
+
+// The circuit board floor: the circuit softened and with fewer contrasts,
+// for a floor that mostly lies far from the camera.
+Canvas Board() {
+  return Softened(Circuit(), 3, 0.55);
+}
+
+// Ice for the title that floats far ahead of the flight: the caustics
+// softened, so the distant letters do not sparkle.
+Canvas Frost() {
+  return Softened(Ice(), 4, 0.6);
+}
+
+// The far hills of the blue flight: the grid's haze without its lines.
+Canvas BlueFar() {
+  return Softened(BlueGrid(), 12, 0.5);
 }
 
 Canvas Flesh() {
@@ -330,16 +401,69 @@ Canvas Obsidian() {
   });
 }
 
+// The textures lit materials use.
+constexpr const char* ShadedTextures[] = {
+    "WOOD",  "MARBLE", "METAL", "BRICKS", "CIRCUIT",  "PLASMA",  "LAVA",   "CHROME", "HAZARD",
+    "CRATE", "BALL",   "GOLD",  "FLESH",  "OBSIDIAN", "BLUGRID", "BLUFAR", "FROST"};
+
+// The plain texture, made once however many shades are taken from it.
+const Canvas& PlainTexture(const std::string& name, const std::function<Canvas()>& make) {
+  static std::map<std::string, Canvas> made;
+  auto it = made.find(name);
+  if (it == made.end()) it = made.emplace(name, make()).first;
+  return it->second;
+}
+
+Canvas Shaded(const Canvas& plain, int shade) {
+  const double f = ShadeFactor(shade);
+  constexpr double Floor = 26 / 255.0;
+  Canvas c(plain.width, plain.height);
+  for (std::size_t i = 0; i < plain.pixels.size(); ++i) {
+    const Rgb rgb = UnpackRgb(plain.pixels[i]) * f;
+    const double largest = std::max({rgb.r, rgb.g, rgb.b});
+    c.pixels[i] = PackRgb(largest < Floor ? rgb * (Floor / std::max(largest, 1e-6)) : rgb);
+  }
+  return c;
+}
+
 }  // namespace
 
+double ShadeFactor(int shade) {
+  // Steps of one ratio from 0.32 to 1.12 (a touch of sheen on the lit side):
+  // 1.12 / 0.32 is the ShadeRange that FaceShades grades with.
+  return 0.32 * std::pow(ShadeRange, static_cast<double>(shade) / (ShadeCount - 1));
+}
+
+std::string ShadeTextureName(const std::string& base, int shade) {
+  return base.substr(0, 7) + static_cast<char>('0' + shade);
+}
+
+bool HasShades(const std::string& base) {
+  return std::find(std::begin(ShadedTextures), std::end(ShadedTextures), base) !=
+         std::end(ShadedTextures);
+}
+
 const std::vector<TextureInfo>& AllTextures() {
-  static const std::vector<TextureInfo> textures = {
-      {"WOOD", Wood},       {"MARBLE", Marble},    {"METAL", MetalPlates}, {"BRICKS", Bricks},
-      {"CIRCUIT", Circuit}, {"STARS", Stars},      {"PLASMA", Plasma},     {"CHECKER", Checker},
-      {"CLOUDS", Clouds},   {"BLUGRID", BlueGrid}, {"ICE", Ice},           {"LAVA", Lava},
-      {"CHROME", Chrome},   {"HAZARD", Hazard},    {"CRATE", Crate},       {"BALL", Ball},
-      {"GOLD", Gold},       {"TILES", Tiles},      {"FLESH", Flesh},       {"OBSIDIAN", Obsidian},
-  };
+  static const std::vector<TextureInfo> textures = [] {
+    std::vector<TextureInfo> all = {
+        {"WOOD", Wood},       {"MARBLE", Marble},    {"METAL", MetalPlates}, {"BRICKS", Bricks},
+        {"CIRCUIT", Circuit}, {"STARS", Stars},      {"PLASMA", Plasma},     {"CHECKER", Checker},
+        {"CLOUDS", Clouds},   {"BLUGRID", BlueGrid}, {"ICE", Ice},           {"LAVA", Lava},
+        {"CHROME", Chrome},   {"HAZARD", Hazard},    {"CRATE", Crate},       {"BALL", Ball},
+        {"GOLD", Gold},       {"TILES", Tiles},      {"FLESH", Flesh},       {"OBSIDIAN", Obsidian},
+        {"BOARD", Board},     {"BLUFAR", BlueFar},   {"NIGHT", Night},       {"FROST", Frost},
+    };
+    const std::size_t plain = all.size();
+    for (std::size_t i = 0; i < plain; ++i) {
+      if (!HasShades(all[i].name)) continue;
+      for (int k = 0; k < ShadeCount; ++k)
+        all.push_back(
+            {ShadeTextureName(all[i].name, k), [name = all[i].name, make = all[i].make, k] {
+               return Shaded(PlainTexture(name, make), k);
+             }});
+    }
+    return all;
+  }();
   return textures;
 }
 

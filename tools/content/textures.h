@@ -3,6 +3,7 @@
 // noise, stripes and shapes. Each has an 8.3 base name; materials refer to
 // it as NAME.GIF and the engine loads it as DATA\NAME.jpg.
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -15,10 +16,23 @@ inline constexpr int TextureQuality = 90;  // JPEG quality, 4:2:0
 
 struct TextureInfo {
   std::string name;  // base name, at most 8 capital letters or digits
-  Canvas (*make)();
+  std::function<Canvas()> make;
 };
 
-// Every texture the scenes use, in a fixed order.
+// Baked light: the textures of lit materials also come in ShadeCount
+// shades, 0 the darkest; a lit face uses the shade the scene's light gives
+// it (FaceShades). Shade k is the texture times ShadeFactor(k); a texel
+// that would turn darker than 26 in its largest byte keeps that much.
+inline constexpr int ShadeCount = 8;
+double ShadeFactor(int shade);
+// The base name of a shade: "METAL", 2 -> "METAL2"; a name of 8 letters
+// drops its last one ("OBSIDIAN", 2 -> "OBSIDIA2").
+std::string ShadeTextureName(const std::string& base, int shade);
+// Whether the texture comes in shades.
+bool HasShades(const std::string& base);
+
+// Every texture the scenes use, in a fixed order: the plain ones, then the
+// shades of each lit one.
 const std::vector<TextureInfo>& AllTextures();
 // The texture's JPEG file (TextureQuality); empty when the encoder fails.
 std::vector<std::uint8_t> EncodeTexture(const TextureInfo& texture);

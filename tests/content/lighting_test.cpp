@@ -1,0 +1,117 @@
+// Baked light in the generated scenes: faces that meet at a crease never
+// share a shade, the side towards the light is the brightest, the halves
+// of a quad stay one shade, and every shade has a texture of its own.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <map>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "meshes.h"
+#include "scenes.h"
+#include "textures.h"
+
+namespace vx::content {
+namespace {
+
+Vector Normal(const std::vector<Vector>& v, const Face3ds& f) {
+  const Vector a = v[f.a], b = v[f.b], c = v[f.c];
+  const Vector u{b.x - a.x, b.y - a.y, b.z - a.z}, w{c.x - a.x, c.y - a.y, c.z - a.z};
+  const Vector n{u.y * w.z - u.z * w.y, u.z * w.x - u.x * w.z, u.x * w.y - u.y * w.x};
+  const float l = std::sqrt(n.x * n.x + n.y * n.y + n.z * n.z);
+  return l > 0 ? Vector{n.x / l, n.y / l, n.z / l} : Vector{0, 0, 0};
+}
+
+// Pairs of faces that touch along an edge (matched by position) and whose
+// normals lie more than the crease angle apart.
+std::vector<std::pair<int, int>> Creases(const std::vector<Vector>& v,
+                                         const std::vector<Face3ds>& faces) {
+  using Corner = std::array<long, 3>;
+  auto corner = [&](int i) {
+    return Corner{std::lround(v[i].x * 256), std::lround(v[i].y * 256), std::lround(v[i].z * 256)};
+  };
+  std::map<std::pair<Corner, Corner>, std::vector<int>> edges;
+  for (std::size_t f = 0; f < faces.size(); ++f) {
+    const int k[3] = {faces[f].a, faces[f].b, faces[f].c};
+    for (int e = 0; e < 3; ++e)
+      edges[std::minmax(corner(k[e]), corner(k[(e + 1) % 3]))].push_back(static_cast<int>(f));
+  }
+  const double limit = std::cos(MinimumCreaseDegrees * 3.14159265358979 / 180.0);
+  std::vector<std::pair<int, int>> creases;
+  for (const auto& [edge, on] : edges)
+    for (std::size_t i = 0; i < on.size(); ++i)
+      for (std::size_t j = i + 1; j < on.size(); ++j) {
+        const Vector a = Normal(v, faces[on[i]]), b = Normal(v, faces[on[j]]);
+        if (a.x * b.x + a.y * b.y + a.z * b.z < limit) creases.emplace_back(on[i], on[j]);
+      }
+  return creases;
+}
+
+TEST(BakedLight, FacesMeetingAtACreaseNeverShareAMaterialInAnyScene) {
+  for (const SceneInfo& info : AllScenes()) {
+    const Scene3ds scene = info.build();
+    int lit = 0;
+    for (const Object3ds& object : scene.objects) {
+      for (const Face3ds& f : object.faces) lit += f.material.find('_') != std::string::npos;
+      for (auto [a, b] : Creases(object.vertices, object.faces))
+        EXPECT_NE(object.faces[a].material, object.faces[b].material)
+            << info.name << " " << object.name << " faces " << a << " and " << b;
+    }
+    EXPECT_GT(lit, 0) << info.name << " has no lit face";
+  }
+}
+
+TEST(BakedLight, TheSideTowardsTheLightIsBrightestAndQuadsStayWhole) {
+  // A cube under a light straight above, far enough that falloff hardly
+  // grades it: the top brightest, the bottom darkest, the four sides between.
+  const Mesh cube = Box(Vector{-1, -1, -1}, Vector{1, 1, 1}, "M");
+  const std::vector<int> shades =
+      FaceShades(cube, Vector{0, 0, 0}, Light{{0, 0, 1000}, 0.2f, 1e6f}, 8);
+  ASSERT_EQ(shades.size(), 12u);
+  // Box sides in order -y, +y, +x, -x, +z, -z, two faces each.
+  for (int side = 0; side < 6; ++side) EXPECT_EQ(shades[2 * side], shades[2 * side + 1]) << side;
+  EXPECT_EQ(shades[8], 7);
+  for (int side = 0; side < 4; ++side) {
+    EXPECT_LT(shades[2 * side], shades[8]);
+    EXPECT_GT(shades[2 * side], shades[10]);
+  }
+  // The four sides get one light but meet at creases: no two neighbours
+  // share a shade (-y touches +x and -x, +y touches them too).
+  EXPECT_NE(shades[0], shades[4]);
+  EXPECT_NE(shades[0], shades[6]);
+  EXPECT_NE(shades[2], shades[4]);
+  EXPECT_NE(shades[2], shades[6]);
+}
+
+TEST(BakedLight, APointLightGradesALargeFaceCutIntoCells) {
+  // A flat slab 100 long under a light near one end: the cells of its top
+  // grade from bright under the light to at least three steps darker.
+  const Mesh slab = Box(Vector{0, 0, 0}, Vector{100, 10, 2}, "M", 1, 10);
+  const std::vector<int> shades =
+      FaceShades(slab, Vector{0, 0, 0}, Light{{0, 5, 30}, 0.2f, 40}, ShadeCount);
+  std::set<int> top;
+  for (std::size_t f = 0; f < slab.faces.size(); ++f)
+    if (Normal(slab.vertices, slab.faces[f]).z > 0.99f) top.insert(shades[f]);
+  EXPECT_GE(top.size(), 4u);
+}
+
+TEST(ShadeTextures, EveryShadeHasItsOwnShortNameAndGrowsBrighter) {
+  EXPECT_EQ(ShadeTextureName("METAL", 3), "METAL3");
+  EXPECT_EQ(ShadeTextureName("OBSIDIAN", 7), "OBSIDIA7");
+  std::set<std::string> names;
+  for (const TextureInfo& t : AllTextures()) {
+    EXPECT_LE(t.name.size(), 8u) << t.name;
+    EXPECT_TRUE(names.insert(t.name).second) << t.name << " twice";
+  }
+  for (int k = 1; k < ShadeCount; ++k)
+    EXPECT_NEAR(ShadeFactor(k) / ShadeFactor(k - 1), std::pow(ShadeRange, 1.0 / (ShadeCount - 1)),
+                1e-9);
+  EXPECT_NEAR(ShadeFactor(ShadeCount - 1) / ShadeFactor(0), ShadeRange, 1e-9);
+}
+
+}  // namespace
+}  // namespace vx::content

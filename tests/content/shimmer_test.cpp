@@ -1,0 +1,119 @@
+// Steadiness of the 3D slots as the viewer sees them: the whole frames the
+// timeline draws (scene, smear and pictures) over the 120 frames at 60 fps
+// centred on the middle of each slot. A pixel's luminance is (R + G + B) / 3;
+// it flips where two consecutive frame-to-frame changes are both larger
+// than 40 and of opposite sign, and it flickers when it flips at least 6
+// times in those frames. Far textures that alias show as flickering pixels.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "driver/driver.h"
+#include "platform/picture.h"
+#include "scenes/scenes.h"
+#include "show_content.h"
+
+namespace vx::test {
+namespace {
+
+constexpr int Frames = 120;
+constexpr long double TicksPerFrame = 2.0L;  // 120 ticks a second at 60 fps
+constexpr int LumaStep = 40;                 // on the (R + G + B) / 3 scale
+constexpr int FlipsToFlicker = 6;
+constexpr double MostFlickering = 0.005;
+
+struct Slot3d {
+  std::string name;
+  int index;  // timeline slot
+};
+
+void PrintTo(const Slot3d& slot, std::ostream* os) {
+  *os << slot.name;
+}
+
+// Luminance times 3, so that a step of 40 is a step of 120 with no rounding.
+int Luma3(std::uint32_t p) {
+  return static_cast<int>(((p >> 16) & 255) + ((p >> 8) & 255) + (p & 255));
+}
+
+// Share of the 64000 pixels that flicker over frames drawn at times. With
+// mapPath set, the middle frame is written there as a PNG with the
+// flickering pixels in red.
+double FlickeringShare(const std::vector<long double>& times, const std::string& mapPath) {
+  std::vector<std::uint32_t> frame(ViewPixels);
+  std::vector<std::uint32_t> middle;
+  std::vector<int> previous(ViewPixels), change(ViewPixels, 0), flips(ViewPixels, 0);
+  for (std::size_t f = 0; f < times.size(); ++f) {
+    RenderTimeline(static_cast<float>(times[f]), frame.data());
+    if (f == times.size() / 2) middle = frame;
+    for (int i = 0; i < ViewPixels; ++i) {
+      const int luma = Luma3(frame[i]);
+      if (f > 0) {
+        const int d = luma - previous[i];
+        const bool large = d > 3 * LumaStep || d < -3 * LumaStep;
+        if (f > 1 && large &&
+            ((d > 0 && change[i] < -3 * LumaStep) || (d < 0 && change[i] > 3 * LumaStep)))
+          ++flips[i];
+        change[i] = d;
+      }
+      previous[i] = luma;
+    }
+  }
+  int flickering = 0;
+  for (int i = 0; i < ViewPixels; ++i)
+    if (flips[i] >= FlipsToFlicker) {
+      ++flickering;
+      middle[i] = 0xFF0000;
+    }
+  if (!mapPath.empty()) WritePng(mapPath.c_str(), middle.data(), ViewWidth, ViewHeight);
+  return static_cast<double>(flickering) / ViewPixels;
+}
+
+class Shimmer : public ::testing::TestWithParam<Slot3d> {
+ protected:
+  static void SetUpTestSuite() {
+    if (!OpenShowLibrary()) return;
+    SetTimelineScenes(RealTimelineScenes());
+    LoadAllScenes();
+    loaded_ = true;
+  }
+  static void TearDownTestSuite() {
+    if (loaded_) FreeAllScenes();
+    loaded_ = false;
+  }
+  void SetUp() override {
+    VX_REQUIRE_SHOW_LIBRARY();
+    ASSERT_TRUE(loaded_);
+  }
+  static bool loaded_;
+};
+bool Shimmer::loaded_ = false;
+
+TEST_P(Shimmer, FewPixelsFlickerAroundTheMiddleOfTheSlot) {
+  const TimelineSlot& slot = TimelineSlotAt(GetParam().index);
+  const long double middle = (slot.begin + slot.end) / 2;
+  std::vector<long double> times;
+  for (int k = 0; k < Frames; ++k)
+    times.push_back(middle + (k - (Frames - 1) / 2.0L) * TicksPerFrame);
+  // With VX_CONTENT_PREVIEW=DIR set, the flickering pixels are mapped in
+  // DIR/shimmer_NAME.png.
+  const char* preview = std::getenv("VX_CONTENT_PREVIEW");
+  const double share = FlickeringShare(
+      times, preview ? std::string(preview) + "/shimmer_" + GetParam().name + ".png" : "");
+  std::printf("flickering pixels in %s: %.3f%%\n", GetParam().name.c_str(), share * 100);
+  EXPECT_LE(share, MostFlickering);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Slots, Shimmer,
+    ::testing::Values(Slot3d{"kinyit", 1}, Slot3d{"libiko", 2}, Slot3d{"blau", 3}, Slot3d{"box", 4},
+                      Slot3d{"blau_again", 5}, Slot3d{"evil", 6}, Slot3d{"kommun", 7},
+                      Slot3d{"effekt", 8}, Slot3d{"kinyit_backwards", 9}),
+    [](const ::testing::TestParamInfo<Slot3d>& info) { return info.param.name; });
+
+}  // namespace
+}  // namespace vx::test

@@ -1,0 +1,147 @@
+// ---- box: a tower of crates builds up on a plinth in a brick hall, crate
+// by crate, while a crane swings overhead, crates ride two rings and the
+// camera cranes up around the stack, keeping its top in view ------------
+#include <algorithm>
+#include <cmath>
+#include <string>
+
+#include "scene_kit.h"
+
+namespace vx::content {
+
+namespace {
+
+constexpr std::uint32_t End = 250;
+constexpr double CrateSize = 22;
+constexpr double PlinthTop = 16;
+constexpr int Levels = 6;
+// Frame at which level k (from 1) lands; level 0 stands from the start.
+constexpr std::uint32_t LandsAt(int level) {
+  return static_cast<std::uint32_t>(8 + 30 * level);
+}
+
+// Height of the stack's top at frame f (file space).
+double StackTop(std::uint32_t f) {
+  int landed = 1;
+  for (int level = 1; level < Levels; ++level)
+    if (f >= LandsAt(level)) landed = level + 1;
+  return PlinthTop + CrateSize * landed;
+}
+
+}  // namespace
+
+Scene3ds BoxScene() {
+  Stage s(End);
+  s.AddMaterial("Crate", "CRATE");
+  s.AddMaterial("Steel", "METAL");
+  s.AddMaterial("Hazard", "HAZARD");
+  s.AddMaterial("Wall", "BRICKS");
+  s.SetLight(Light{V(-40, -60, 120), 0.25f, 80});
+  s.AddLitMesh("Hall", Inverted(Box(V(-220, -220, -1), V(220, 220, 240), "Wall", 2, 110)));
+  s.AddMesh("Floor", Flat(440, 440, 8, 8, "Hazard", 0.5f));
+  s.AddLitMesh("Plinth", Box(V(-28, -28, 0), V(28, 28, PlinthTop), "Steel", 1, 8));
+
+  // The tower turns slowly; each level is a pair of crates, turned 50
+  // degrees from the level below, that drops in from above the hall,
+  // squashes on landing and settles.
+  const int tower = s.AddDummy("Tower");
+  s.Position(tower, 0, V(0, 0, PlinthTop));
+  s.Spin(tower, 0, End, 25, 0.8f, Vector{0, 0, 1});
+  for (int level = 0; level < Levels; ++level)
+    for (int k = 0; k < 2; ++k) {
+      const int crate =
+          s.AddLitMesh("Stack" + std::to_string(level * 2 + k + 1),
+                       Box(V(-11, -11, 0), V(11, 11, CrateSize), "Crate", 1, 11), tower);
+      const double a = level * 50.0 * Pi / 180.0 + k * Pi;
+      const double x = 11.5 * std::cos(a), y = 11.5 * std::sin(a), z = level * CrateSize;
+      // First turns within half a turn either way.
+      s.Rotation(crate, 0, static_cast<float>(std::remainder(level * 50.0 + k * 7.0, 360.0)),
+                 Vector{0, 0, 1});
+      if (level == 0) {
+        s.Position(crate, 0, V(x, y, z));
+        continue;
+      }
+      const std::uint32_t land = LandsAt(level) + static_cast<std::uint32_t>(k * 4);
+      s.Position(crate, 0, V(x * 3, y * 3, 260));
+      s.Position(crate, land - 20, V(x * 3, y * 3, 260), Tcb{1, 0, 0});
+      s.Position(crate, land, V(x, y, z), Tcb{0, -1, 0});
+      s.Position(crate, land + 6, V(x, y, z + 5), Tcb{0, 0, 0});
+      s.Position(crate, land + 11, V(x, y, z), Tcb{0, -1, 0});
+      s.Position(crate, End, V(x, y, z), Tcb{1, 0, 0});
+      s.Scale(crate, 0, V(1, 1, 1));
+      s.Scale(crate, land - 1, V(1, 1, 1));
+      s.Scale(crate, land + 1, V(1.15, 1.15, 0.8), Tcb{0, 0.5f, 0});
+      s.Scale(crate, land + 8, V(1, 1, 1));
+    }
+
+  // A crane over the hall: a mast in one corner, a jib that swings over
+  // the tower, and a hook with a crate that rides along the jib.
+  s.AddLitMesh("Mast", Box(V(-150, 150, 0), V(-136, 164, 210), "Steel", 1, 30));
+  const int jib = s.AddLitMesh("Jib", Box(V(0, -5, -4), V(230, 5, 4), "Steel", 1, 12));
+  s.Position(jib, 0, V(-143, 157, 214));
+  s.Rotation(jib, 0, -60, Vector{0, 0, 1});
+  s.Rotation(jib, 80, -25, Vector{0, 0, 1}, Tcb{0, 0, 0.3f});
+  s.Rotation(jib, 170, 50, Vector{0, 0, 1}, Tcb{0.3f, 0, 0});
+  s.Rotation(jib, End, -20, Vector{0, 0, 1});
+  const int hook = s.AddLitMesh("Hook", Box(V(-2, -2, -70), V(2, 2, 0), "Steel", 1, 10), jib);
+  s.Position(hook, 0, V(120, 0, -4));
+  s.Position(hook, 120, V(200, 0, -4), Tcb{0, 0, 0.2f});
+  s.Position(hook, End, V(90, 0, -4));
+  const int load = s.AddLitMesh("Load", Box(V(-12, -12, -24), V(12, 12, 0), "Crate", 1, 11), hook);
+  s.Position(load, 0, V(0, 0, -70));
+  s.Spin(load, 0, End, 25, 1.5f, Vector{0, 0, 1});
+
+  // Piles of crates stand in the corners of the hall.
+  const int piles = s.AddDummy("Piles");
+  for (int corner = 0; corner < 4; ++corner) {
+    const double a = (45.0 + 90.0 * corner) * Pi / 180.0;
+    const double cx = 165 * std::cos(a), cy = 165 * std::sin(a);
+    for (int k = 0; k < 3; ++k) {
+      const double ox = k == 2 ? 0 : (k == 0 ? -13 : 13);
+      const double z = k == 2 ? 24 : 0;
+      const int crate = s.AddLitMesh("Pile" + std::to_string(corner * 3 + k + 1),
+                                     Box(V(-12, -12, 0), V(12, 12, 24), "Crate", 1, 11), piles);
+      s.Position(crate, 0, V(cx + ox * std::cos(a + Pi / 2), cy + ox * std::sin(a + Pi / 2), z));
+      s.Rotation(crate, 0, static_cast<float>((corner * 90 + 45 + k * 17 + 180) % 360 - 180),
+                 Vector{0, 0, 1});
+    }
+  }
+  // Two rings of tumbling crates turn opposite ways: the lower one rises
+  // with the stack, the upper one sinks to meet it.
+  for (int r = 0; r < 2; ++r) {
+    const int ring = s.AddDummy(r == 0 ? "Ring" : "UpperRing");
+    s.Position(ring, 0, V(0, 0, r == 0 ? 30 : 150));
+    s.Position(ring, End / 2, V(0, 0, r == 0 ? 60 : 120), Tcb{0, 0, 0.2f});
+    s.Position(ring, End, V(0, 0, r == 0 ? 90 : 100));
+    s.Spin(ring, 0, End, 25, r == 0 ? -1.4f : 1.1f, Vector{0, 0, 1});
+    const int count = r == 0 ? 8 : 6;
+    const double radius = r == 0 ? 82 : 60;
+    for (int i = 0; i < count; ++i) {
+      const double a = (i + 0.5 * r) * 2 * Pi / count;
+      const int c =
+          s.AddLitMesh((r == 0 ? "Orbiter" : "Flyer") + std::to_string(i + 1),
+                       Box(V(-7, -7, -7), V(7, 7, 7), (i + r) % 2 ? "Crate" : "Steel", 1, 7), ring);
+      s.Position(c, 0, V(radius * std::cos(a), radius * std::sin(a), 0));
+      s.Position(c, End / 2, V(radius * std::cos(a), radius * std::sin(a), i % 2 ? 14 : -14),
+                 Tcb{0, 0, 0.3f});
+      s.Position(c, End, V(radius * std::cos(a), radius * std::sin(a), 0));
+      s.Spin(c, 0, End, 25, 3.0f + i * 0.4f, Vector{1, (i % 3) * 0.5f, 0.3f});
+    }
+  }
+
+  // The camera circles half the hall and cranes up with the stack, its
+  // target on the newest level.
+  s.AddCamera("Camera01");
+  OrbitCamera(s, 0, End, 25, V(0, 0, 0), 175, 130, 80, 215, 200, 380, Tcb{0, 0, 0.1f});
+  for (std::uint32_t f = 0; f <= End; f += 25)
+    s.CameraTarget(f, V(0, 0, std::min(StackTop(f + 10), PlinthTop + CrateSize * Levels) - 14));
+  s.CameraFov(0, 66);
+  s.CameraFov(125, 58, Tcb{0, 0, 0.2f});
+  s.CameraFov(End, 62);
+  s.CameraRoll(0, -4);
+  s.CameraRoll(125, 8, Tcb{0.4f, 0, 0});
+  s.CameraRoll(End, -6);
+  return s.Finish();
+}
+
+}  // namespace vx::content

@@ -1,0 +1,57 @@
+// ---- kommun: a flight down a colonnade of monoliths under spinning stars
+#include <cmath>
+#include <string>
+
+#include "scene_kit.h"
+
+namespace vx::content {
+
+Scene3ds KommunScene() {
+  Stage s(350);
+  s.AddMaterial("Lava", "LAVA");
+  s.AddMaterial("Chrome", "CHROME");
+  s.AddMaterial("Hazard", "HAZARD");
+  s.AddMaterial("Sky", "STARS");
+  s.AddMaterial("Tiles", "TILES");
+  s.SetLight(Light{V(0, 0, 150), 0.12f, 150});
+  Dome(s, "Sky", 800, 5, 2);
+  s.AddMesh("Road", Flat(130, 760, 4, 20, "Tiles", 0.5f));
+  const int colonnade = s.AddDummy("Colonnade");
+  for (int i = 0; i < 12; ++i)
+    for (int side = 0; side < 2; ++side) {
+      const double x = side == 0 ? -52 : 52, y = -330 + 60 * i;
+      const double h = 110 + 40 * ((i + side) % 3);
+      s.AddLitMesh(
+          "Pillar" + std::to_string(i * 2 + side + 1),
+          Box(V(x - 7, y - 7, 0), V(x + 7, y + 7, h), (i + side) % 2 ? "Chrome" : "Lava", 1, 14),
+          colonnade);
+    }
+  for (int i = 0; i < 4; ++i) {
+    const int star =
+        s.AddLitMesh("Star" + std::to_string(i + 1),
+                     StandUp(Placed(Extrude(StarOutline(5, 12, 30), 6, "Hazard", "Lava"),
+                                    V(1, 1, 1), 0, V(0, 0, -3))));
+    s.Position(star, 0, V(0, -180 + 120 * i, 80));
+    s.Spin(star, 0, 350, 35, i % 2 ? 2.5f : -2.5f, Vector{0, 1, 0});
+    s.Scale(star, 0, V(1, 1, 1));
+    s.Scale(star, 175, V(1.15, 1.15, 1.15), Tcb{0, 0, 0.5f});
+    s.Scale(star, 350, V(1, 1, 1));
+  }
+
+  s.AddCamera("Camera01");
+  for (std::uint32_t f = 0, k = 0; f <= 350; f += 50, ++k) {
+    const double y = -360 + 560.0 * f / 350.0;
+    s.CameraPosition(f, V(k % 2 ? 16 : -16, y, 16 + 5 * (k % 3)), Tcb{0, 0, 0.2f});
+    s.CameraTarget(f, V(0, y + 150, 48));
+  }
+  s.CameraFov(0, 75);
+  s.CameraFov(175, 62, Tcb{0.3f, 0, 0});
+  s.CameraFov(350, 80);
+  s.CameraRoll(0, 0);
+  s.CameraRoll(120, 25, Tcb{0, 0, 0.4f});
+  s.CameraRoll(240, -15, Tcb{0, -0.4f, 0});
+  s.CameraRoll(350, 40);
+  return s.Finish();
+}
+
+}  // namespace vx::content
