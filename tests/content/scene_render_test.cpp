@@ -134,19 +134,21 @@ TEST_P(SceneRender, CameraShowsGeometryThroughoutTheSlot) {
   }
 }
 
-// Camera work: at 60 frames a second over the whole slot, the camera's
-// position or target moves from every frame to the next.
+// Camera work: at 60 frames a second over the whole slot (over its whole
+// loop for labda), the camera's position or target moves from every frame
+// to the next.
 TEST_P(SceneRender, CameraMovesFromFrameToFrameThroughoutTheSlot) {
   const SceneSlot& slot = GetParam();
-  if (slot.slotTicks == 0) GTEST_SKIP() << slot.name << " plays in no slot";
   LoadedScene loaded(slot.name);
   ASSERT_NE(loaded.scene(), nullptr);
   Scene* scene = loaded.scene();
+  const double spanTicks =
+      slot.slotTicks > 0 ? slot.slotTicks : scene->mesh->frameCount / slot.frameFactor;
   constexpr double TicksPerFrame = 2.0;  // 120 ticks a second
   Vector lastPosition{}, lastTarget{};
   int still = 0, frames = 0;
   double travelled = 0;
-  for (double t = 0; t < slot.slotTicks; t += TicksPerFrame, ++frames) {
+  for (double t = 0; t < spanTicks; t += TicksPerFrame, ++frames) {
     SetFrame(scene, static_cast<float>(t * slot.frameFactor), true);
     ComposeHierarchy(scene);
     SetupCamera(scene, 0, false, 0.5f, 100000.0f);
