@@ -168,8 +168,8 @@ TEST_P(SceneRender, CameraMovesFromFrameToFrameThroughoutTheSlot) {
     lastTarget = q;
     if (still > 5) break;
   }
-  std::printf("%s: camera still in %d of %d frame steps, travels %.0f units\n",
-              slot.name.c_str(), still, frames - 1, travelled);
+  std::printf("%s: camera still in %d of %d frame steps, travels %.0f units\n", slot.name.c_str(),
+              still, frames - 1, travelled);
 }
 
 INSTANTIATE_TEST_SUITE_P(Scenes, SceneRender, ::testing::ValuesIn(SceneSlots()),

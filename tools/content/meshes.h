@@ -75,8 +75,7 @@ Mesh BlockText(const std::string& text, int pixelSize, float cell, float depth,
 // flattened, holes kept): the em is height tall, in the xz plane facing -y,
 // centred on x, baseline at z = 0, depth along +y. Empty when the font
 // cannot be read (with a reason on standard error).
-Mesh OutlineText(const std::string& text, float height, float depth,
-                 const std::string& material);
+Mesh OutlineText(const std::string& text, float height, float depth, const std::string& material);
 
 // Baked light from a point light: a facet's light is
 // ambient + (1 - ambient) x w^2 x falloff, with w = (n . l + 1) / 2 for the

@@ -54,8 +54,9 @@ Scene3ds BlauScene() {
   for (int i = 0; i < 10; ++i) {
     const double x = (i % 2 ? 1 : -1) * random.Range(110, 260), y = random.Range(-320, 320);
     const float h = static_cast<float>(random.Range(40, 90));
-    s.AddLitMesh("Spire" + std::to_string(i + 1), Placed(Cylinder(9, 0, h, 6, "Frost", 2), V(1, 1, 1),
-                                                         0, V(x, y, BlauHeight(x, y) - 2)));
+    s.AddLitMesh(
+        "Spire" + std::to_string(i + 1),
+        Placed(Cylinder(9, 0, h, 6, "Frost", 2), V(1, 1, 1), 0, V(x, y, BlauHeight(x, y) - 2)));
   }
   // Orbs circling above the line.
   const int swarm = s.AddDummy("Swarm");
