@@ -119,6 +119,21 @@ TEST_F(HeadlessVideoTest, NoQuitWithoutARequestThenQuitUntilTheNextStart) {
   EXPECT_FALSE(PumpMessages());
 }
 
+TEST_F(HeadlessVideoTest, ABackendChosenWhileRunningTakesOverAtTheNextStart) {
+  ASSERT_EQ(StartVideo(), 0);
+  VideoOptions sdl;
+  sdl.backend = VideoBackend::Sdl;
+  ConfigureVideo(sdl);
+  // Still the headless backend that was started: it presents and keeps the
+  // surface, and stops what it started.
+  EXPECT_EQ(PresentFrame(), 0);
+  EXPECT_NE(PresentedSurface(), nullptr);
+  EXPECT_EQ(StopVideo(), 0);
+  ConfigureVideo(VideoOptions{});
+  ASSERT_EQ(StartVideo(), 0);
+  EXPECT_EQ(PresentedSurface(), nullptr);
+}
+
 TEST_F(HeadlessVideoTest, PresentingWithoutStartFailsAndCountsNothing) {
   EXPECT_NE(PresentFrame(), 0);
   EXPECT_EQ(PresentedFrameCount(), 0u);
