@@ -16,17 +16,11 @@ namespace vx {
 namespace {
 
 MusicOptions configured;
-MusicBackend startedBackend = MusicBackend::Silent;
-bool started = false;
+const MusicRoutines* configuredRoutines = &SilentMusic;
+// The table StartMusic started, until FreeMusic; nullptr when none is.
+const MusicRoutines* backend = nullptr;
 std::uint32_t scale = 0;
 float lastTime = 0.0f;
-
-float SilentTicks(double startSeconds, std::uint32_t ticksPerSecond) {
-  return static_cast<float>(silent_music::Seconds(startSeconds) *
-                            static_cast<long double>(ticksPerSecond));
-}
-
-MusicTicksSource ticksSource = SilentTicks;
 
 }  // namespace
 
@@ -68,26 +62,22 @@ void ReportAudioError(std::uint32_t code, std::string_view text, std::string_vie
   std::exit(1);
 }
 
-void SetMusicTicksSource(MusicTicksSource source) {
-  ticksSource = source;
+// The one place a backend is chosen; started music keeps its table until
+// FreeMusic.
+void ConfigureMusic(const MusicOptions& options) {
+  ConfigureMusic(options, options.backend == MusicBackend::Sdl ? SdlMusic : SilentMusic);
 }
 
-void ConfigureMusic(const MusicOptions& options) {
+void ConfigureMusic(const MusicOptions& options, const MusicRoutines& routines) {
   configured = options;
+  configuredRoutines = &routines;
 }
 
 void StartMusic(std::string_view name, std::uint32_t outputRate, bool mono, bool eightBits,
                 bool /*streamFlag*/) {
-  startedBackend = configured.backend;
   lastTime = 0.0f;
-  if (startedBackend == MusicBackend::Sdl) {
-    sdl_music::Start(name, outputRate, mono, eightBits);
-    ticksSource = sdl_music::Ticks;
-  } else {
-    silent_music::Start(name);
-    ticksSource = SilentTicks;
-  }
-  started = true;
+  configuredRoutines->start(name, outputRate, mono, eightBits);
+  backend = configuredRoutines;
 }
 
 // A new scale starts a new series of readings.
@@ -97,39 +87,26 @@ void SetMusicScale(std::uint32_t ticksPerSecond) {
 }
 
 void PlayMusic(bool loop) {
-  if (!started) return;
+  if (backend == nullptr) return;
   lastTime = 0.0f;
-  if (startedBackend == MusicBackend::Sdl) {
-    sdl_music::Play(configured.startSeconds, loop);
-  } else {
-    silent_music::Play(configured.startSeconds);
-  }
+  backend->play(configured.startSeconds, loop);
 }
 
 float MusicTime() {
-  if (!started) return 0.0f;
-  const float now = ticksSource(configured.startSeconds, scale);
+  if (backend == nullptr) return 0.0f;
+  const float now = backend->ticks(configured.startSeconds, scale);
   lastTime = std::max(lastTime, now);
   return lastTime;
 }
 
 void StopMusic() {
-  if (!started) return;
-  if (startedBackend == MusicBackend::Sdl) {
-    sdl_music::Stop();
-  } else {
-    silent_music::Stop();
-  }
+  if (backend != nullptr) backend->stop();
 }
 
 void FreeMusic() {
-  if (!started) return;
-  if (startedBackend == MusicBackend::Sdl) {
-    sdl_music::Free();
-  } else {
-    silent_music::Free();
-  }
-  started = false;
+  if (backend == nullptr) return;
+  backend->free();
+  backend = nullptr;
 }
 
 }  // namespace vx

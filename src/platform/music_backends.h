@@ -1,5 +1,5 @@
 #pragma once
-// Private to the music layer: the operations each backend provides to the
+// Private to the music layer: the table of routines each backend gives the
 // dispatch in music.cpp, and the failure reports they share. The dispatch
 // owns the scale and keeps MusicTime from stepping back.
 #include <cstdint>
@@ -17,31 +17,28 @@ namespace vx {
 [[noreturn]] void ReportAudioError(std::uint32_t code, std::string_view text,
                                    std::string_view detail);
 
-// The position source MusicTime reads: the started backend's clock in ticks
-// for (startSeconds, scale), before the dispatch keeps it from stepping back.
-// StartMusic sets it to the chosen backend's; tests put a fake position in
-// its place afterwards to drive the clock.
-using MusicTicksSource = float (*)(double startSeconds, std::uint32_t scale);
-void SetMusicTicksSource(MusicTicksSource source);
+// The routines each backend gives the dispatch.
+struct MusicRoutines {
+  // Prepares the named MP3 for the output format; failures end the process.
+  void (*start)(std::string_view name, std::uint32_t outputRate, bool mono, bool eightBits);
+  void (*play)(double startSeconds, bool loop);
+  // The clock in ticks for (startSeconds, scale): startSeconds x scale
+  // before play, then the position heard; frozen by stop. The dispatch
+  // keeps it from stepping back.
+  float (*ticks)(double startSeconds, std::uint32_t scale);
+  void (*stop)();
+  void (*free)();
+};
+
+// No sound device: the clock is the real time since play.
+extern const MusicRoutines SilentMusic;
+// libmpg123 decoding, SDL2 audio output.
+extern const MusicRoutines SdlMusic;
+
+// Chooses options as ConfigureMusic does, but with the given table in place
+// of the backend's: a test's own table, whose fakes stand in for the output.
+// The table is kept by address, so it must outlive its use: no temporaries.
+void ConfigureMusic(const MusicOptions& options, const MusicRoutines& routines);
+void ConfigureMusic(const MusicOptions& options, const MusicRoutines&& routines) = delete;
 
 }  // namespace vx
-
-namespace vx::silent_music {
-void Start(std::string_view name);
-void Play(double startSeconds);
-// The clock in seconds: startSeconds until Play, then advancing with
-// steady_clock; frozen by Stop.
-long double Seconds(double startSeconds);
-void Stop();
-void Free();
-}  // namespace vx::silent_music
-
-namespace vx::sdl_music {
-void Start(std::string_view name, std::uint32_t outputRate, bool mono, bool eightBits);
-void Play(double startSeconds, bool loop);
-// MusicTime's value: the heard position in the stream's decoded bytes,
-// turned into ticks by MusicTicks.
-float Ticks(double startSeconds, std::uint32_t scale);
-void Stop();
-void Free();
-}  // namespace vx::sdl_music

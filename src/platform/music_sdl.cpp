@@ -212,8 +212,6 @@ std::vector<std::uint8_t> ConvertToOutput(DecodedStream& decoded) {
   return converted;
 }
 
-}  // namespace
-
 void Start(std::string_view name, std::uint32_t outputRate, bool mono, bool eightBits) {
   Release();
   // The output device first, as the original opened its output before
@@ -311,4 +309,10 @@ void Free() {
   stopped = false;
 }
 
+}  // namespace
 }  // namespace vx::sdl_music
+
+namespace vx {
+const MusicRoutines SdlMusic{sdl_music::Start, sdl_music::Play, sdl_music::Ticks, sdl_music::Stop,
+                             sdl_music::Free};
+}  // namespace vx

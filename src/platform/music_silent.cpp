@@ -9,7 +9,7 @@
 #include "datalib/datalib.h"
 #include "platform/music_backends.h"
 
-namespace vx::silent_music {
+namespace vx {
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -21,9 +21,8 @@ Clock::time_point playStart;
 long double playStartSeconds = 0.0L;
 long double frozenSeconds = 0.0L;
 
-}  // namespace
-
-void Start(std::string_view name) {
+void Start(std::string_view name, std::uint32_t /*outputRate*/, bool /*mono*/,
+           bool /*eightBits*/) {
   const std::int32_t size = LibraryFileSize(name);
   if (size <= 0) ReportMusicError("File read error");
   file.assign(static_cast<std::size_t>(size), 0);
@@ -32,7 +31,7 @@ void Start(std::string_view name) {
   stopped = false;
 }
 
-void Play(double startSeconds) {
+void Play(double startSeconds, bool /*loop*/) {
   playStartSeconds = startSeconds;
   playStart = Clock::now();
   playing = true;
@@ -44,6 +43,10 @@ long double Seconds(double startSeconds) {
   if (!playing) return startSeconds;
   const std::chrono::duration<long double> elapsed = Clock::now() - playStart;
   return playStartSeconds + elapsed.count();
+}
+
+float Ticks(double startSeconds, std::uint32_t scale) {
+  return static_cast<float>(Seconds(startSeconds) * static_cast<long double>(scale));
 }
 
 void Stop() {
@@ -60,4 +63,8 @@ void Free() {
   stopped = false;
 }
 
-}  // namespace vx::silent_music
+}  // namespace
+
+const MusicRoutines SilentMusic{Start, Play, Ticks, Stop, Free};
+
+}  // namespace vx

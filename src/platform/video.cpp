@@ -1,6 +1,6 @@
-// The video output's dispatch: the chosen backend, the frame buffer, the
-// quit flag and the count of presented frames, plus the backend-neutral
-// letterboxed copy.
+// The video output's dispatch: the chosen backend's table, the frame
+// buffer, the quit flag and the count of presented frames, plus the
+// backend-neutral letterboxed copy.
 #include "platform/video.h"
 
 #include <cstdio>
@@ -19,7 +19,9 @@ static_assert(SurfaceHeight == 200 + 2 * LetterboxRows);
 constexpr std::uint32_t RowBytes = SurfaceWidth * 4;
 
 VideoOptions configured;
-VideoBackend runningBackend = VideoBackend::Headless;
+const VideoRoutines* configuredRoutines = &HeadlessVideo;
+// The table StartVideo last started; it reports boxes until the next start.
+const VideoRoutines* backend = &HeadlessVideo;
 bool running = false;
 bool quitSeen = false;
 std::uint32_t* frameBuffer = nullptr;
@@ -27,21 +29,23 @@ std::uint64_t presentedFrames = 0;
 
 }  // namespace
 
+// The one place a backend is chosen; a running backend keeps its table
+// until StopVideo.
 void ConfigureVideo(const VideoOptions& options) {
+  ConfigureVideo(options, options.backend == VideoBackend::Sdl ? SdlVideo : HeadlessVideo);
+}
+
+void ConfigureVideo(const VideoOptions& options, const VideoRoutines& routines) {
   configured = options;
+  configuredRoutines = &routines;
 }
 
 int StartVideo() {
   if (running) return static_cast<int>(VideoGenericFailure);
   quitSeen = false;
   presentedFrames = 0;
-  runningBackend = configured.backend;
-  int code = 0;
-  if (runningBackend == VideoBackend::Sdl) {
-    code = sdl_video::Start(configured);
-  } else {
-    code = headless_video::Start();
-  }
+  backend = configuredRoutines;
+  const int code = backend->start(configured);
   if (code != 0) return code;
 
   // Contents are undefined until the first frame is drawn; zero keeps runs
@@ -50,11 +54,7 @@ int StartVideo() {
   if (frameBuffer == nullptr) {
     ShowErrorBox("Ventrix Video System", std::string("Frame buffer FAILED: ") +
                                              std::string(DirectDrawErrorText(VideoOutOfMemory)));
-    if (runningBackend == VideoBackend::Sdl) {
-      sdl_video::Stop();
-    } else {
-      headless_video::Stop();
-    }
+    backend->stop();
     return static_cast<int>(VideoOutOfMemory);
   }
   running = true;
@@ -63,8 +63,7 @@ int StartVideo() {
 
 int PresentFrame() {
   if (!running) return static_cast<int>(VideoGenericFailure);
-  int code = runningBackend == VideoBackend::Sdl ? sdl_video::Present(frameBuffer)
-                                                 : headless_video::Present(frameBuffer);
+  const int code = backend->present(frameBuffer);
   if (code == 0) ++presentedFrames;
   return code;
 }
@@ -73,11 +72,7 @@ int StopVideo() {
   if (!running) return 0;
   std::free(frameBuffer);
   frameBuffer = nullptr;
-  if (runningBackend == VideoBackend::Sdl) {
-    sdl_video::Stop();
-  } else {
-    headless_video::Stop();
-  }
+  backend->stop();
   running = false;
   return 0;
 }
@@ -87,10 +82,7 @@ std::uint32_t* FrameBuffer() {
 }
 
 bool PumpMessages() {
-  if (running && !quitSeen) {
-    bool quit = runningBackend == VideoBackend::Sdl ? sdl_video::Pump() : headless_video::Pump();
-    if (quit) quitSeen = true;
-  }
+  if (running && !quitSeen && backend->pump()) quitSeen = true;
   return quitSeen;
 }
 
@@ -103,8 +95,8 @@ std::uint64_t PresentedFrameCount() {
 }
 
 const std::uint8_t* PresentedSurface() {
-  if (!running || runningBackend != VideoBackend::Headless) return nullptr;
-  return headless_video::Surface();
+  if (!running || backend->surface == nullptr) return nullptr;
+  return backend->surface();
 }
 
 void CopyFrameToSurface(const std::uint32_t* source, std::uint8_t* surface, std::uint32_t pitch) {
@@ -121,7 +113,7 @@ void ShowErrorBox(std::string_view caption, std::string_view text) {
   std::fprintf(stderr, "%.*s: %.*s\n", static_cast<int>(caption.size()), caption.data(),
                static_cast<int>(text.size()), text.data());
   std::fflush(stderr);
-  sdl_video::ShowBox(caption, text);
+  if (backend->showBox != nullptr) backend->showBox(caption, text);
 }
 
 }  // namespace vx

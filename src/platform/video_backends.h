@@ -1,5 +1,5 @@
 #pragma once
-// Private to the video output: the operations each backend provides to the
+// Private to the video output: the table of routines each backend gives the
 // dispatch in video.cpp. The dispatch owns the frame buffer, the quit flag
 // and the frame count; a backend owns only its output.
 #include <cstdint>
@@ -7,45 +7,57 @@
 
 #include "platform/video.h"
 
-namespace vx::headless_video {
-// Never fails.
-int Start();
-int Present(const std::uint32_t* frameBuffer);
-bool Pump();
-void Stop();
-const std::uint8_t* Surface();
-}  // namespace vx::headless_video
+namespace vx {
+
+struct VideoRoutines {
+  // Sets up the output; on failure reports it, releases what was made and
+  // returns a non-zero code.
+  int (*start)(const VideoOptions& options);
+  int (*present)(const std::uint32_t* frameBuffer);
+  // True when the quit message (Escape, window closed) was among the events.
+  bool (*pump)();
+  void (*stop)();
+  // The surface as last presented, nullptr before the first frame; nullptr
+  // as the routine where the backend keeps none.
+  const std::uint8_t* (*surface)();
+  // Shows a message box when a display is up, false when none could be
+  // shown; nullptr as the routine where the backend has no display.
+  bool (*showBox)(std::string_view caption, std::string_view text);
+};
+
+// Keeps the surface in memory; never fails.
+extern const VideoRoutines HeadlessVideo;
+// A window or the full screen through SDL2.
+extern const VideoRoutines SdlVideo;
+
+// Chooses options as ConfigureVideo does, but with the given table in place
+// of the backend's: a test's own table, whose fakes stand in for the output.
+// The table is kept by address, so it must outlive its use: no temporaries.
+void ConfigureVideo(const VideoOptions& options, const VideoRoutines& routines);
+void ConfigureVideo(const VideoOptions& options, const VideoRoutines&& routines) = delete;
+
+}  // namespace vx
 
 struct SDL_Window;
 struct SDL_Renderer;
 struct SDL_Texture;
 
 namespace vx::sdl_video {
-// The SDL calls of the set-up steps after the window, and the message box
-// that reports a failed step: the backend's seam at the display, so that a
-// test can refuse any step. Each has the signature of its SDL function.
-struct SdlCalls {
+// The SDL calls of the set-up steps after the window, each with the
+// signature of its SDL function, so that a test can refuse any step.
+struct SetupCalls {
   SDL_Renderer* (*createRenderer)(SDL_Window* window, int index, std::uint32_t flags);
   int (*setWindowFullscreen)(SDL_Window* window, std::uint32_t flags);
   // SDL_RenderSetLogicalSize, then SDL_RenderSetIntegerScale: 0 or negative.
   int (*setLogicalSize)(SDL_Renderer* renderer, int width, int height);
   SDL_Texture* (*createTexture)(SDL_Renderer* renderer, std::uint32_t format, int access, int width,
                                 int height);
-  int (*showSimpleMessageBox)(std::uint32_t flags, const char* title, const char* message,
-                              SDL_Window* window);
 };
-// The calls into SDL itself, in use unless a test chose others.
-const SdlCalls& RealSdlCalls();
-void UseSdlCalls(const SdlCalls& calls);
+// The calls into SDL itself, which SdlVideo.start makes.
+extern const SetupCalls RealSetupCalls;
 
-// Sets up window, renderer, full screen, logical size and texture in that
-// order; on failure reports the step, releases what was made and returns a
-// non-zero code.
-int Start(const VideoOptions& options);
-int Present(const std::uint32_t* frameBuffer);
-// True when the quit message (Escape, window closed) was among the events.
-bool Pump();
-void Stop();
-// Shows a message box when a display is up; false when none could be shown.
-bool ShowBox(std::string_view caption, std::string_view text);
+// SdlVideo.start with the given set-up calls: window, renderer, full
+// screen, logical size and texture in that order; a failed step is reported
+// by its name.
+int Start(const VideoOptions& options, const SetupCalls& calls);
 }  // namespace vx::sdl_video

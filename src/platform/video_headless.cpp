@@ -6,7 +6,7 @@
 
 #include "platform/video_backends.h"
 
-namespace vx::headless_video {
+namespace vx {
 namespace {
 
 constexpr std::uint32_t Pitch = SurfaceWidth * 4;
@@ -14,9 +14,7 @@ constexpr std::uint32_t Pitch = SurfaceWidth * 4;
 std::vector<std::uint8_t> surface;
 bool presentedOnce = false;
 
-}  // namespace
-
-int Start() {
+int Start(const VideoOptions& /*options*/) {
   surface.assign(std::size_t{Pitch} * SurfaceHeight, 0);
   presentedOnce = false;
   return 0;
@@ -42,4 +40,8 @@ const std::uint8_t* Surface() {
   return presentedOnce ? surface.data() : nullptr;
 }
 
-}  // namespace vx::headless_video
+}  // namespace
+
+const VideoRoutines HeadlessVideo{Start, Present, Pump, Stop, Surface, nullptr};
+
+}  // namespace vx

@@ -30,10 +30,6 @@ int SetLogicalSize(SDL_Renderer* renderer, int width, int height) {
   return SDL_RenderSetIntegerScale(renderer, SDL_TRUE);
 }
 
-const SdlCalls realCalls{SDL_CreateRenderer, SDL_SetWindowFullscreen, SetLogicalSize,
-                         SDL_CreateTexture, SDL_ShowSimpleMessageBox};
-SdlCalls calls = realCalls;
-
 SDL_Window* window = nullptr;
 SDL_Renderer* renderer = nullptr;
 SDL_Texture* texture = nullptr;
@@ -78,15 +74,10 @@ int ReportStepFailure(const char* step) {
 
 }  // namespace
 
-const SdlCalls& RealSdlCalls() {
-  return realCalls;
-}
+const SetupCalls RealSetupCalls{SDL_CreateRenderer, SDL_SetWindowFullscreen, SetLogicalSize,
+                                SDL_CreateTexture};
 
-void UseSdlCalls(const SdlCalls& chosen) {
-  calls = chosen;
-}
-
-int Start(const VideoOptions& options) {
+int Start(const VideoOptions& options, const SetupCalls& calls) {
   if (!exitHookInstalled) {
     std::atexit(ReleaseAtExit);
     exitHookInstalled = true;
@@ -154,6 +145,8 @@ int Start(const VideoOptions& options) {
   return 0;
 }
 
+namespace {
+
 int Present(const std::uint32_t* frameBuffer) {
   void* pixels = nullptr;
   int pitch = 0;
@@ -207,8 +200,20 @@ bool ShowBox(std::string_view caption, std::string_view text) {
   if (!videoInitialised) return false;
   std::string captionText(caption);
   std::string messageText(text);
-  return calls.showSimpleMessageBox(SDL_MESSAGEBOX_ERROR, captionText.c_str(), messageText.c_str(),
-                                    window) == 0;
+  return SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, captionText.c_str(), messageText.c_str(),
+                                  window) == 0;
 }
 
+}  // namespace
 }  // namespace vx::sdl_video
+
+namespace vx {
+const VideoRoutines SdlVideo{
+    [](const VideoOptions& options) { return sdl_video::Start(options, sdl_video::RealSetupCalls); },
+    sdl_video::Present,
+    sdl_video::Pump,
+    sdl_video::Stop,
+    nullptr,
+    sdl_video::ShowBox,
+};
+}  // namespace vx

@@ -152,7 +152,9 @@ TEST_F(SilentMusicTest, PlayingAgainRestartsFromTheStartPosition) {
 }
 
 // A backend whose position falls back (an interpolation overtaken by a late
-// callback) is answered with the last time returned until it passes it.
+// callback) is answered with the last time returned until it passes it. The
+// test's own table is the silent backend with that position in place of its
+// clock.
 const float fallingBackReadings[] = {10.0f, 20.0f, 15.0f, 25.0f, 5.0f, 30.0f};
 std::size_t fallingBackNext = 0;
 
@@ -160,12 +162,15 @@ float FallingBackTicks(double /*startSeconds*/, std::uint32_t /*scale*/) {
   return fallingBackReadings[fallingBackNext++ % std::size(fallingBackReadings)];
 }
 
+const MusicRoutines fallingBackMusic{SilentMusic.start, SilentMusic.play, FallingBackTicks,
+                                     SilentMusic.stop, SilentMusic.free};
+
 TEST_F(SilentMusicTest, ClockNeverStepsBackWhenTheBackendsPositionDoes) {
+  ConfigureMusic(MusicOptions{}, fallingBackMusic);
   StartMusic("DATA\\oompa.mp3", 44100, false, false, true);
   SetMusicScale(120);
   PlayMusic(false);
   fallingBackNext = 0;
-  SetMusicTicksSource(FallingBackTicks);
   std::vector<float> times;
   for (int i = 0; i < 6; ++i) times.push_back(MusicTime());
   EXPECT_EQ(times, (std::vector<float>{10.0f, 20.0f, 20.0f, 25.0f, 25.0f, 30.0f}));

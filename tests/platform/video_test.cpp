@@ -119,6 +119,21 @@ TEST_F(HeadlessVideoTest, NoQuitWithoutARequestThenQuitUntilTheNextStart) {
   EXPECT_FALSE(PumpMessages());
 }
 
+TEST_F(HeadlessVideoTest, ABackendChosenWhileRunningTakesOverAtTheNextStart) {
+  ASSERT_EQ(StartVideo(), 0);
+  VideoOptions sdl;
+  sdl.backend = VideoBackend::Sdl;
+  ConfigureVideo(sdl);
+  // Still the headless backend that was started: it presents and keeps the
+  // surface, and stops what it started.
+  EXPECT_EQ(PresentFrame(), 0);
+  EXPECT_NE(PresentedSurface(), nullptr);
+  EXPECT_EQ(StopVideo(), 0);
+  ConfigureVideo(VideoOptions{});
+  ASSERT_EQ(StartVideo(), 0);
+  EXPECT_EQ(PresentedSurface(), nullptr);
+}
+
 TEST_F(HeadlessVideoTest, PresentingWithoutStartFailsAndCountsNothing) {
   EXPECT_NE(PresentFrame(), 0);
   EXPECT_EQ(PresentedFrameCount(), 0u);
@@ -225,8 +240,8 @@ TEST_F(SdlVideoTest, FailedSetUpReportsTheStepAndLeavesNothingBehind) {
   EXPECT_NE(PresentFrame(), 0);
 }
 
-// Each set-up step after the window, refused in turn through the backend's
-// SDL calls: the box and the first line of standard error are the step's
+// Each set-up step after the window, refused in turn by the test's own
+// table, whose set-up calls and message box stand in for SDL's: the box and the first line of standard error are the step's
 // text, ": " and the text of the code returned; SDL's reason follows on a
 // second line; nothing is left behind.
 struct SetupStep {
@@ -242,25 +257,32 @@ bool Refuse(int step) {
   SDL_SetError("refused by the test");
   return true;
 }
-SDL_Renderer* CreateRenderer(SDL_Window* window, int index, std::uint32_t flags) {
-  return Refuse(0) ? nullptr : sdl_video::RealSdlCalls().createRenderer(window, index, flags);
-}
-int SetWindowFullscreen(SDL_Window* window, std::uint32_t flags) {
-  return Refuse(1) ? -1 : sdl_video::RealSdlCalls().setWindowFullscreen(window, flags);
-}
-int SetLogicalSize(SDL_Renderer* renderer, int width, int height) {
-  return Refuse(2) ? -1 : sdl_video::RealSdlCalls().setLogicalSize(renderer, width, height);
-}
-SDL_Texture* CreateTexture(SDL_Renderer* renderer, std::uint32_t format, int access, int width,
-                           int height) {
-  return Refuse(3)
-             ? nullptr
-             : sdl_video::RealSdlCalls().createTexture(renderer, format, access, width, height);
-}
-int RecordBox(std::uint32_t, const char* title, const char* message, SDL_Window*) {
-  boxes.push_back(std::string(title) + " | " + message);
-  return 0;
-}
+const sdl_video::SetupCalls& real = sdl_video::RealSetupCalls;
+const sdl_video::SetupCalls refusingCalls{
+    [](SDL_Window* window, int index, std::uint32_t flags) {
+      return Refuse(0) ? nullptr : real.createRenderer(window, index, flags);
+    },
+    [](SDL_Window* window, std::uint32_t flags) {
+      return Refuse(1) ? -1 : real.setWindowFullscreen(window, flags);
+    },
+    [](SDL_Renderer* renderer, int width, int height) {
+      return Refuse(2) ? -1 : real.setLogicalSize(renderer, width, height);
+    },
+    [](SDL_Renderer* renderer, std::uint32_t format, int access, int width, int height) {
+      return Refuse(3) ? nullptr : real.createTexture(renderer, format, access, width, height);
+    },
+};
+const VideoRoutines refusingSdlVideo{
+    [](const VideoOptions& options) { return sdl_video::Start(options, refusingCalls); },
+    SdlVideo.present,
+    SdlVideo.pump,
+    SdlVideo.stop,
+    SdlVideo.surface,
+    [](std::string_view caption, std::string_view text) {
+      boxes.push_back(std::string(caption) + " | " + std::string(text));
+      return true;
+    },
+};
 
 const SetupStep setupSteps[] = {
     {"Renderer", "DirectDrawCreateEx FAILED"},
@@ -274,17 +296,13 @@ class SdlSetupFailure : public ::testing::TestWithParam<int> {
   void SetUp() override {
     setenv("SDL_VIDEODRIVER", "dummy", 1);
     VideoOptions options;
-    options.backend = VideoBackend::Sdl;
     options.fullScreen = true;  // every step runs
     options.vsync = false;
-    ConfigureVideo(options);
-    sdl_video::UseSdlCalls(
-        {CreateRenderer, SetWindowFullscreen, SetLogicalSize, CreateTexture, RecordBox});
+    ConfigureVideo(options, refusingSdlVideo);
     boxes.clear();
   }
   void TearDown() override {
     refusedStep = -1;
-    sdl_video::UseSdlCalls(sdl_video::RealSdlCalls());
     StopVideo();
     ConfigureVideo(VideoOptions{});
     unsetenv("SDL_VIDEODRIVER");
