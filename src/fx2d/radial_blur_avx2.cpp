@@ -10,7 +10,7 @@
 // into (and split from) the eight-lane registers per step. Rows left over
 // use the four-row band, then single pixels. Called only where the processor
 // has AVX2; each function carries the AVX2 target itself.
-#if defined(__SSE2__)  // x86-64 baseline; elsewhere the dispatch uses the reference
+#if defined(__SSE2__)  // x86-64 baseline; elsewhere only the plain table exists
 #include <immintrin.h>
 
 #include <cassert>

@@ -12,7 +12,7 @@
 //
 // Ramp-in and ramp-out of the wavefront and rows left over go through the
 // one-pixel version of the same arithmetic, reading from memory in walk order.
-#if defined(__SSE2__)  // x86-64 baseline; elsewhere the dispatch uses the reference
+#if defined(__SSE2__)  // x86-64 baseline; elsewhere only the plain table exists
 #include <cassert>
 #include <cstdint>
 
