@@ -2,6 +2,7 @@
 // Private to the fx2d module: the radial weight table and the walk that every
 // blur version shares, the sprite clipping, and the routines that stand
 // behind the tables.
+#include <cassert>
 #include <cstddef>
 #include <cstdint>
 
@@ -51,6 +52,18 @@ constexpr RadialWalk RadialWalkFor(int cx, int cy) {
            {cx, cy - 1, +1, -1, ScreenWidth - cx, cy},
            {cx - 1, cy, -1, +1, cx, ScreenHeight - cy},
            {cx - 1, cy - 1, -1, -1, cx, cy}}};
+}
+
+// The table for a blur at (cx, cy), after asserting what every blur version
+// requires (see Fx2dRoutines::radialBlur).
+inline const std::uint8_t* RadialBlurTable([[maybe_unused]] int cx, [[maybe_unused]] int cy,
+                                           [[maybe_unused]] std::uint8_t strength,
+                                           [[maybe_unused]] std::uint8_t gain) {
+  const std::uint8_t* table = RadialWeights();
+  assert(table != nullptr && "BuildRadialTable must run before RadialBlur");
+  assert(cx >= 1 && cx <= ScreenWidth - 1 && cy >= 1 && cy <= ScreenHeight - 1);
+  assert(strength + gain <= 255);
+  return table;
 }
 
 // ---- sprite clipping ------------------------------------------------------

@@ -1,7 +1,6 @@
 // Plain radial blur: one pixel and one byte at a time, in exactly the order
 // of the walk. The SSE2 and AVX2 blurs must equal it byte for byte.
 #include <algorithm>
-#include <cassert>
 #include <cstdint>
 
 #include "fx2d/fx2d_internal.h"
@@ -10,10 +9,7 @@ namespace vx::fx2d::plain {
 
 void RadialBlur(std::int32_t cx, std::int32_t cy, std::uint8_t strength, std::uint8_t gain,
                 std::uint32_t* fb) {
-  const std::uint8_t* table = RadialWeights();
-  assert(table != nullptr && "BuildRadialTable must run before RadialBlur");
-  assert(cx >= 1 && cx <= ScreenWidth - 1 && cy >= 1 && cy <= ScreenHeight - 1);
-  assert(strength + gain <= 255);
+  const std::uint8_t* table = RadialBlurTable(cx, cy, strength, gain);
   const std::uint32_t k1 = static_cast<std::uint8_t>(strength + gain);
   const std::uint32_t k0 = 255u - strength;
 
