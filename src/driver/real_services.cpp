@@ -44,7 +44,8 @@ DriverServices RealDriverServices() {
   s.reportPictureLoadError = ReportPictureLoadErrorService;
   s.clearScreen = ClearScreen;
   s.copyScreen = CopyScreen;
-  s.darkenScreen = DarkenScreen;
+  // Through the table at each call, so that a later UseReferenceFx2d counts.
+  s.darkenScreen = [](auto... arguments) { Fx2d().darkenScreen(arguments...); };
   s.loadAllScenes = LoadAllScenes;
   s.freeAllScenes = FreeAllScenes;
   s.loadLabda = LoadLabda;

@@ -1,13 +1,19 @@
 #pragma once
-// Private to the fx2d module: the radial weight table that the reference and
-// the optimised blur share, the walk shared by every blur version, the sprite
-// clipping, and the optimised routines that stand behind the public names.
+// Private to the fx2d module: the radial weight table and the walk that every
+// blur version shares, the sprite clipping, and the routines that stand
+// behind the tables.
+#include <cassert>
 #include <cstddef>
 #include <cstdint>
 
 #include "fx2d/fx2d.h"
 
 namespace vx::fx2d {
+
+// Byte c (0..3) of a pixel, as the plain routines read them.
+constexpr std::uint32_t ByteOf(std::uint32_t pixel, int c) {
+  return (pixel >> (8 * c)) & 0xFF;
+}
 
 // ---- radial weight table --------------------------------------------------
 // 400 rows of 640 entries of four bytes (w0, w1, w2, w3): entry (j, i) holds
@@ -48,6 +54,18 @@ constexpr RadialWalk RadialWalkFor(int cx, int cy) {
            {cx - 1, cy - 1, -1, -1, cx, cy}}};
 }
 
+// The table for a blur at (cx, cy), after asserting what every blur version
+// requires (see Fx2dRoutines::radialBlur).
+inline const std::uint8_t* RadialBlurTable([[maybe_unused]] int cx, [[maybe_unused]] int cy,
+                                           [[maybe_unused]] std::uint8_t strength,
+                                           [[maybe_unused]] std::uint8_t gain) {
+  const std::uint8_t* table = RadialWeights();
+  assert(table != nullptr && "BuildRadialTable must run before RadialBlur");
+  assert(cx >= 1 && cx <= ScreenWidth - 1 && cy >= 1 && cy <= ScreenHeight - 1);
+  assert(strength + gain <= 255);
+  return table;
+}
+
 // ---- sprite clipping ------------------------------------------------------
 // The visible part of a sprite at (x, y) of width x height pixels on the
 // 320 x 200 screen: sprite column/row of the first visible pixel, its screen
@@ -60,50 +78,42 @@ struct SpriteClip {
 bool ClipSprite(std::int32_t x, std::int32_t y, std::uint32_t width, std::uint32_t height,
                 SpriteClip& clip);
 
-// ---- optimised routines (SSE2 baseline) --------------------------------------
+// ---- the routines behind the tables -----------------------------------------
+// Declared through the table's function types, so each signature is written
+// once (in Fx2dRoutines). The plain ones are the reference.
+namespace plain {
+Fx2dRoutines::Add AddScreen;
+Fx2dRoutines::Blend DarkenScreen, LightenScreen;
+Fx2dRoutines::Fade CrossFade;
+Fx2dRoutines::Sprite AddSpriteKeyed, SubSpriteKeyed;
+Fx2dRoutines::Blur RadialBlur;
+Fx2dRoutines::Glow GlowLeft, GlowUp, GlowRight, GlowDown;
+}  // namespace plain
+
+// SSE2, the x86-64 baseline.
 namespace sse2 {
-void AddScreen(const std::uint32_t* src, std::uint32_t* dst);
-void DarkenScreen(const std::uint32_t* src, std::uint32_t* dst, std::uint32_t count,
-                  std::uint8_t k);
-void LightenScreen(const std::uint32_t* src, std::uint32_t* dst, std::uint32_t count,
-                   std::uint8_t k);
-void CrossFade(const std::uint32_t* a, const std::uint32_t* b, std::uint32_t* dst,
-               std::uint32_t count, std::uint8_t k);
-void AddSpriteKeyed(std::int32_t x, std::int32_t y, std::uint32_t width, std::uint32_t height,
-                    const std::uint32_t* sprite, std::uint32_t* dst, std::uint32_t key);
-void SubSpriteKeyed(std::int32_t x, std::int32_t y, std::uint32_t width, std::uint32_t height,
-                    const std::uint32_t* sprite, std::uint32_t* dst, std::uint32_t key);
-void RadialBlur(std::int32_t cx, std::int32_t cy, std::uint8_t strength, std::uint8_t gain,
-                std::uint32_t* fb);
-void GlowLeft(std::uint16_t spread, std::uint16_t gain, std::uint32_t width, std::uint32_t height,
-              std::uint32_t* buffer);
-void GlowUp(std::uint16_t spread, std::uint16_t gain, std::uint32_t width, std::uint32_t height,
-            std::uint32_t* buffer);
-void GlowRight(std::uint16_t spread, std::uint16_t gain, std::uint32_t width, std::uint32_t height,
-               std::uint32_t* buffer);
-void GlowDown(std::uint16_t spread, std::uint16_t gain, std::uint32_t width, std::uint32_t height,
-              std::uint32_t* buffer);
+Fx2dRoutines::Add AddScreen;
+Fx2dRoutines::Blend DarkenScreen, LightenScreen;
+Fx2dRoutines::Fade CrossFade;
+Fx2dRoutines::Sprite AddSpriteKeyed, SubSpriteKeyed;
+Fx2dRoutines::Blur RadialBlur;
+Fx2dRoutines::Glow GlowLeft, GlowUp, GlowRight, GlowDown;
 }  // namespace sse2
 
 // AVX2 versions of the routines that gain from wider vectors; callable only
-// where the processor has AVX2 (Supported(), which the dispatch asks once).
+// where the processor has AVX2 (Supported(), asked once at start-up).
 namespace avx2 {
 bool Supported();
-void AddScreen(const std::uint32_t* src, std::uint32_t* dst);
-void DarkenScreen(const std::uint32_t* src, std::uint32_t* dst, std::uint32_t count,
-                  std::uint8_t k);
-void RadialBlur(std::int32_t cx, std::int32_t cy, std::uint8_t strength, std::uint8_t gain,
-                std::uint32_t* fb);
-void GlowUp(std::uint16_t spread, std::uint16_t gain, std::uint32_t width, std::uint32_t height,
-            std::uint32_t* buffer);
-void GlowDown(std::uint16_t spread, std::uint16_t gain, std::uint32_t width, std::uint32_t height,
-              std::uint32_t* buffer);
+Fx2dRoutines::Add AddScreen;
+Fx2dRoutines::Blend DarkenScreen;
+Fx2dRoutines::Blur RadialBlur;
+Fx2dRoutines::Glow GlowUp, GlowDown;
 }  // namespace avx2
 
 // The vector glow keeps 16-bit lanes: N x n must not exceed 65535, which
 // holds for every byte N when the neighbour weight n = spread + gain is at
 // most 257, and the own weight 256 - spread needs spread <= 256. Outside
-// that the optimised passes hand the call to the reference.
+// that the vector passes hand the call to the plain one.
 constexpr bool GlowFitsSixteenBits(std::uint16_t spread, std::uint16_t gain) {
   return spread <= 256 && std::uint32_t{spread} + gain <= 257;
 }

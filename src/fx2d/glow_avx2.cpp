@@ -2,7 +2,7 @@
 // step. The horizontal passes stay SSE2: carrying sixteen rows through an
 // 8 x 8 transpose measured no faster than eight rows through 4 x 4. Called
 // only where the processor has AVX2; each function carries the AVX2 target.
-#if defined(__SSE2__)  // x86-64 baseline; elsewhere the dispatch uses the reference
+#if defined(__SSE2__)  // x86-64 baseline; elsewhere only the plain table exists
 #include <immintrin.h>
 
 #include <cstdint>
@@ -74,15 +74,14 @@ template <int Step>
 
 [[gnu::target("avx2")]] void GlowUp(std::uint16_t spread, std::uint16_t gain, std::uint32_t width,
                                     std::uint32_t height, std::uint32_t* buffer) {
-  if (!GlowFitsSixteenBits(spread, gain))
-    return reference::GlowUp(spread, gain, width, height, buffer);
+  if (!GlowFitsSixteenBits(spread, gain)) return plain::GlowUp(spread, gain, width, height, buffer);
   GlowVertical<-1>(spread, gain, width, height, buffer);
 }
 
 [[gnu::target("avx2")]] void GlowDown(std::uint16_t spread, std::uint16_t gain, std::uint32_t width,
                                       std::uint32_t height, std::uint32_t* buffer) {
   if (!GlowFitsSixteenBits(spread, gain))
-    return reference::GlowDown(spread, gain, width, height, buffer);
+    return plain::GlowDown(spread, gain, width, height, buffer);
   GlowVertical<+1>(spread, gain, width, height, buffer);
 }
 

@@ -1,6 +1,6 @@
 // SSE2 glow passes. Every step is P = saturate(N x n + P x m at 65535) >> 8
 // per byte in 16-bit lanes, exact while N x n fits in 16 bits (see
-// GlowFitsSixteenBits; other weights go to the reference).
+// GlowFitsSixteenBits; other weights go to the plain passes).
 //
 // The vertical passes are independent along a row: four pixels a step, the
 // neighbour row read back from memory. The horizontal passes are serial
@@ -8,7 +8,7 @@
 // four columns of four rows are loaded, turned by a 4 x 4 transpose into
 // four registers of one column each, smeared column after column (two 16-bit
 // registers per four rows), turned back and stored.
-#if defined(__SSE2__)  // x86-64 baseline; elsewhere the dispatch uses the reference
+#if defined(__SSE2__)  // x86-64 baseline; elsewhere only the plain table exists
 #include <cstdint>
 
 #include "fx2d/fx2d_internal.h"
@@ -142,28 +142,27 @@ void GlowHorizontal(std::uint16_t spread, std::uint16_t gain, std::uint32_t widt
 void GlowRight(std::uint16_t spread, std::uint16_t gain, std::uint32_t width, std::uint32_t height,
                std::uint32_t* buffer) {
   if (!GlowFitsSixteenBits(spread, gain))
-    return reference::GlowRight(spread, gain, width, height, buffer);
+    return plain::GlowRight(spread, gain, width, height, buffer);
   GlowHorizontal<+1>(spread, gain, width, height, buffer);
 }
 
 void GlowLeft(std::uint16_t spread, std::uint16_t gain, std::uint32_t width, std::uint32_t height,
               std::uint32_t* buffer) {
   if (!GlowFitsSixteenBits(spread, gain))
-    return reference::GlowLeft(spread, gain, width, height, buffer);
+    return plain::GlowLeft(spread, gain, width, height, buffer);
   GlowHorizontal<-1>(spread, gain, width, height, buffer);
 }
 
 void GlowDown(std::uint16_t spread, std::uint16_t gain, std::uint32_t width, std::uint32_t height,
               std::uint32_t* buffer) {
   if (!GlowFitsSixteenBits(spread, gain))
-    return reference::GlowDown(spread, gain, width, height, buffer);
+    return plain::GlowDown(spread, gain, width, height, buffer);
   GlowVertical<+1>(spread, gain, width, height, buffer);
 }
 
 void GlowUp(std::uint16_t spread, std::uint16_t gain, std::uint32_t width, std::uint32_t height,
             std::uint32_t* buffer) {
-  if (!GlowFitsSixteenBits(spread, gain))
-    return reference::GlowUp(spread, gain, width, height, buffer);
+  if (!GlowFitsSixteenBits(spread, gain)) return plain::GlowUp(spread, gain, width, height, buffer);
   GlowVertical<-1>(spread, gain, width, height, buffer);
 }
 

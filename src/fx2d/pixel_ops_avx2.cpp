@@ -3,7 +3,7 @@
 // work within each 128-bit half, so unpacking low and high and packing them
 // back keeps pixels in place. Called only after Supported() said yes; the
 // file is compiled for the baseline, each function carries the AVX2 target.
-#if defined(__SSE2__)  // x86-64 baseline; elsewhere the dispatch uses the reference
+#if defined(__SSE2__)  // x86-64 baseline; elsewhere only the plain table exists
 #include <immintrin.h>
 
 #include <cstdint>

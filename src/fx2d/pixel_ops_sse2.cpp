@@ -1,7 +1,7 @@
 // SSE2 versions of the pixel operations: four pixels (sixteen bytes) a step,
 // then the remaining pixels one at a time through the same vector arithmetic,
 // so the tail cannot differ from the body.
-#if defined(__SSE2__)  // x86-64 baseline; elsewhere the dispatch uses the reference
+#if defined(__SSE2__)  // x86-64 baseline; elsewhere only the plain table exists
 #include <cstdint>
 
 #include "fx2d/fx2d_internal.h"

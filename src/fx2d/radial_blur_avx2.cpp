@@ -10,10 +10,9 @@
 // into (and split from) the eight-lane registers per step. Rows left over
 // use the four-row band, then single pixels. Called only where the processor
 // has AVX2; each function carries the AVX2 target itself.
-#if defined(__SSE2__)  // x86-64 baseline; elsewhere the dispatch uses the reference
+#if defined(__SSE2__)  // x86-64 baseline; elsewhere only the plain table exists
 #include <immintrin.h>
 
-#include <cassert>
 #include <cstdint>
 
 #include "fx2d/fx2d_internal.h"
@@ -209,10 +208,7 @@ template <int Sx>
 
 [[gnu::target("avx2")]] void RadialBlur(std::int32_t cx, std::int32_t cy, std::uint8_t strength,
                                         std::uint8_t gain, std::uint32_t* fb) {
-  const std::uint8_t* table = RadialWeights();
-  assert(table != nullptr && "BuildRadialTable must run before RadialBlur");
-  assert(cx >= 1 && cx <= ScreenWidth - 1 && cy >= 1 && cy <= ScreenHeight - 1);
-  assert(strength + gain <= 255);
+  const std::uint8_t* table = RadialBlurTable(cx, cy, strength, gain);
   const std::uint32_t k1 = static_cast<std::uint8_t>(strength + gain);
   const std::uint32_t k0 = 255u - strength;
   const BlurContext b{fb, table, cx, cy, Splat16(k1), Splat16(k0)};

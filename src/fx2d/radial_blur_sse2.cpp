@@ -12,8 +12,7 @@
 //
 // Ramp-in and ramp-out of the wavefront and rows left over go through the
 // one-pixel version of the same arithmetic, reading from memory in walk order.
-#if defined(__SSE2__)  // x86-64 baseline; elsewhere the dispatch uses the reference
-#include <cassert>
+#if defined(__SSE2__)  // x86-64 baseline; elsewhere only the plain table exists
 #include <cstdint>
 
 #include "fx2d/fx2d_internal.h"
@@ -25,10 +24,7 @@ using namespace radial_simd;
 
 void RadialBlur(std::int32_t cx, std::int32_t cy, std::uint8_t strength, std::uint8_t gain,
                 std::uint32_t* fb) {
-  const std::uint8_t* table = RadialWeights();
-  assert(table != nullptr && "BuildRadialTable must run before RadialBlur");
-  assert(cx >= 1 && cx <= ScreenWidth - 1 && cy >= 1 && cy <= ScreenHeight - 1);
-  assert(strength + gain <= 255);
+  const std::uint8_t* table = RadialBlurTable(cx, cy, strength, gain);
   const BlurContext b{fb,
                       table,
                       cx,

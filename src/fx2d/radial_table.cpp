@@ -1,7 +1,7 @@
 // The radial blur's weight table: for every offset from the centre, the
 // bilinear weights of a sample taken one pixel step from that offset toward
 // the centre. Built once when the scene modules load, shared by the
-// reference and the optimised blur, freed with the scene modules.
+// plain and the vector blurs, freed with the scene modules.
 #include <cmath>
 #include <cstdint>
 #include <memory>

@@ -27,9 +27,9 @@ void RenderDanke(float t, std::uint32_t* fb) {
   assert(gDanke.pixels != nullptr);
   const std::uint32_t c = LocalTickCount(t);
   CopyScreen(PictureWords(gDanke), fb);
-  if (c < FadeInEnd) DarkenScreen(fb, fb, ScreenPixels, static_cast<std::uint8_t>(255 - c));
+  if (c < FadeInEnd) Fx2d().darkenScreen(fb, fb, ScreenPixels, static_cast<std::uint8_t>(255 - c));
   if (c > FadeOutStart && c < Black) {
-    DarkenScreen(fb, fb, ScreenPixels, static_cast<std::uint8_t>(c - FadeOutStart));
+    Fx2d().darkenScreen(fb, fb, ScreenPixels, static_cast<std::uint8_t>(c - FadeOutStart));
   }
   if (c >= Black) ClearScreen(fb);
 }

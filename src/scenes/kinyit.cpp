@@ -38,9 +38,10 @@ void RenderKinyit(float t, std::uint32_t* fb, bool pictureChoice) {
   };
   RenderScene3d(gScene, t, Factors, FillPolygonPerspective, post, fb);
   const std::uint32_t c = LocalTickCount(t);
-  if (c < FadeInTicks) DarkenScreen(fb, fb, ScreenPixels, static_cast<std::uint8_t>(255 - c));
+  if (c < FadeInTicks)
+    Fx2d().darkenScreen(fb, fb, ScreenPixels, static_cast<std::uint8_t>(255 - c));
   if (c > LightenStart && c < LightenEnd) {
-    LightenScreen(fb, fb, ScreenPixels, static_cast<std::uint8_t>(c - LightenStart));
+    Fx2d().lightenScreen(fb, fb, ScreenPixels, static_cast<std::uint8_t>(c - LightenStart));
   }
 }
 

@@ -34,12 +34,12 @@ void RenderLogo(float t, std::uint32_t* fb) {
   const std::uint32_t* b = PictureWords(gVx1);
   const std::uint32_t c = LocalTickCount(t);
   CopyScreen(c < SecondPicture ? a : b, fb);
-  if (c < FadeInEnd) DarkenScreen(fb, fb, ScreenPixels, static_cast<std::uint8_t>(255 - c));
+  if (c < FadeInEnd) Fx2d().darkenScreen(fb, fb, ScreenPixels, static_cast<std::uint8_t>(255 - c));
   if (c > DissolveStart && c < SecondPicture) {
-    CrossFade(a, b, fb, ScreenPixels, static_cast<std::uint8_t>(c - DissolveStart));
+    Fx2d().crossFade(a, b, fb, ScreenPixels, static_cast<std::uint8_t>(c - DissolveStart));
   }
   if (c > FadeOutStart && c < Black) {
-    DarkenScreen(fb, fb, ScreenPixels, static_cast<std::uint8_t>(c - FadeOutStart));
+    Fx2d().darkenScreen(fb, fb, ScreenPixels, static_cast<std::uint8_t>(c - FadeOutStart));
   }
   if (c >= Black) ClearScreen(fb);
 }

@@ -35,13 +35,13 @@ std::string DataPath(std::string_view file) {
 void RunSmear(const PostProcessing& post, std::uint32_t* fb) {
   switch (post.smear) {
     case Smear::Glow:
-      GlowLeft(post.spread, post.gain, PictureWidth, PictureHeight, fb);
-      GlowUp(post.spread, post.gain, PictureWidth, PictureHeight, fb);
-      GlowRight(post.spread, post.gain, PictureWidth, PictureHeight, fb);
-      GlowDown(post.spread, post.gain, PictureWidth, PictureHeight, fb);
+      Fx2d().glowLeft(post.spread, post.gain, PictureWidth, PictureHeight, fb);
+      Fx2d().glowUp(post.spread, post.gain, PictureWidth, PictureHeight, fb);
+      Fx2d().glowRight(post.spread, post.gain, PictureWidth, PictureHeight, fb);
+      Fx2d().glowDown(post.spread, post.gain, PictureWidth, PictureHeight, fb);
       break;
     case Smear::Radial:
-      RadialBlur(BlurCentreX, BlurCentreY, post.strength, BlurGain, fb);
+      Fx2d().radialBlur(BlurCentreX, BlurCentreY, post.strength, BlurGain, fb);
       break;
   }
 }
@@ -54,16 +54,16 @@ void BlendPicture(const PostProcessing& post, std::uint32_t* fb) {
     case Blend::None:
       break;
     case Blend::Add:
-      AddSpriteKeyed(0, 0, PictureWidth, PictureHeight, p, fb, BlackKey);
+      Fx2d().addSpriteKeyed(0, 0, PictureWidth, PictureHeight, p, fb, BlackKey);
       break;
     case Blend::Subtract:
-      SubSpriteKeyed(0, 0, PictureWidth, PictureHeight, p, fb, BlackKey);
+      Fx2d().subSpriteKeyed(0, 0, PictureWidth, PictureHeight, p, fb, BlackKey);
       break;
     case Blend::Lighten:
       // Subtracting and then adding the same picture with saturation leaves
       // the larger of the two bytes.
-      SubSpriteKeyed(0, 0, PictureWidth, PictureHeight, p, fb, BlackKey);
-      AddScreen(p, fb);
+      Fx2d().subSpriteKeyed(0, 0, PictureWidth, PictureHeight, p, fb, BlackKey);
+      Fx2d().addScreen(p, fb);
       break;
   }
 }

@@ -82,7 +82,7 @@ TEST_F(LoadingScreen, FadeInDrawnWithThePixelOperationsIsBlackThenNearlyThePictu
   frames.clear();
   s.clearScreen = ClearScreen;
   s.copyScreen = CopyScreen;
-  s.darkenScreen = DarkenScreen;
+  s.darkenScreen = Fx2d().darkenScreen;
   s.presentFrame = [] {
     frames.push_back(World().frameBuffer);
     World().now += World().presentSteps.empty() ? 0 : World().presentSteps.front();

@@ -1,18 +1,18 @@
-// Every optimised routine (SSE2, AVX2 where the processor has it, and the
-// public name's choice) equals its reference byte for byte on random images,
-// on odd sizes and counts that reach the one-pixel tails, and at the edges
-// of the allowed centres and weights.
+// Every faster table (SSE2, and AVX2 where the processor has it) equals the
+// plain one byte for byte, routine by routine, on random images, on odd
+// sizes and counts that reach the one-pixel tails, and at the edges of the
+// allowed centres and weights.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <array>
 #include <cstdint>
 #include <random>
+#include <span>
 #include <string>
 #include <vector>
 
 #include "fx2d/fx2d.h"
-#include "fx2d/fx2d_internal.h"
 #include "fx2d_test_images.h"
 
 namespace vx {
@@ -20,30 +20,33 @@ namespace {
 
 using namespace fx2d_test;
 
-// An optimised version and a name for the failure message.
-template <typename Function>
-struct Candidate {
-  const char* name;
-  Function function;
-};
-
-template <typename Function>
-std::vector<Candidate<Function>> Candidates(Function sse2, Function avx2, Function publicName) {
-  std::vector<Candidate<Function>> list{{"sse2", sse2}, {"public", publicName}};
-  if (avx2 != nullptr && fx2d::avx2::Supported()) list.push_back({"avx2", avx2});
-  return list;
+// The tables checked against PlainFx2d: every other one this processor runs.
+std::span<const Fx2dRoutines* const> FastVariants() {
+  return Fx2dVariants().subspan(1);
 }
 
-using Blend = void (*)(const std::uint32_t*, std::uint32_t*, std::uint32_t, std::uint8_t);
-using Sprite = void (*)(std::int32_t, std::int32_t, std::uint32_t, std::uint32_t,
-                        const std::uint32_t*, std::uint32_t*, std::uint32_t);
-using Glow = void (*)(std::uint16_t, std::uint16_t, std::uint32_t, std::uint32_t, std::uint32_t*);
+TEST(Fx2dVariants, PlainFirstFastestInUseAndTheReferenceSwitchGoesBothWays) {
+  const std::span<const Fx2dRoutines* const> variants = Fx2dVariants();
+  std::vector<std::string> names;
+  for (const Fx2dRoutines* table : variants) names.emplace_back(table->name);
+#if defined(__SSE2__)
+  // AVX2 must be among the tables checked wherever the processor has it.
+  std::vector<std::string> expected{"plain", "sse2"};
+  if (__builtin_cpu_supports("avx2")) expected.emplace_back("avx2");
+  EXPECT_EQ(names, expected);
+#endif
+  EXPECT_EQ(variants.front(), &PlainFx2d);
+  EXPECT_EQ(&Fx2d(), variants.back());
+  UseReferenceFx2d(true);
+  EXPECT_EQ(&Fx2d(), &PlainFx2d);
+  UseReferenceFx2d(false);
+  EXPECT_EQ(&Fx2d(), variants.back());
+}
 
 constexpr std::uint32_t Counts[] = {ScreenPixels, 1, 2, 3, 4, 5, 13, 63999};
 constexpr std::uint8_t Factors[] = {0, 1, 127, 128, 200, 254, 255};
 
-void ExpectBlendMatches(const char* what, Blend referenceVersion,
-                        const std::vector<Candidate<Blend>>& candidates) {
+void ExpectBlendMatches(const char* what, Fx2dRoutines::Blend* Fx2dRoutines::*routine) {
   for (int round = 0; round < RandomRounds; ++round) {
     std::mt19937 rng(100 + round);
     const std::vector<std::uint32_t> source =
@@ -51,18 +54,18 @@ void ExpectBlendMatches(const char* what, Blend referenceVersion,
     for (std::uint32_t count : Counts) {
       for (std::uint8_t k : Factors) {
         std::vector<std::uint32_t> expected(ScreenPixels + 8, Canary);
-        referenceVersion(source.data(), expected.data(), count, k);
-        for (const auto& candidate : candidates) {
+        (PlainFx2d.*routine)(source.data(), expected.data(), count, k);
+        std::vector<std::uint32_t> inPlace = source;
+        (PlainFx2d.*routine)(inPlace.data(), inPlace.data(), count, k);
+        for (const Fx2dRoutines* table : FastVariants()) {
           std::vector<std::uint32_t> actual(ScreenPixels + 8, Canary);
-          candidate.function(source.data(), actual.data(), count, k);
+          (table->*routine)(source.data(), actual.data(), count, k);
           ASSERT_EQ(FirstDifference(actual, expected), -1)
-              << what << " " << candidate.name << " count " << count << " k " << int{k};
+              << what << " " << table->name << " count " << count << " k " << int{k};
           actual = source;  // in place, as the scenes call it
-          candidate.function(actual.data(), actual.data(), count, k);
-          std::vector<std::uint32_t> inPlace = source;
-          referenceVersion(inPlace.data(), inPlace.data(), count, k);
+          (table->*routine)(actual.data(), actual.data(), count, k);
           ASSERT_EQ(FirstDifference(actual, inPlace), -1)
-              << what << " in place " << candidate.name << " count " << count;
+              << what << " in place " << table->name << " count " << count;
         }
       }
     }
@@ -70,44 +73,38 @@ void ExpectBlendMatches(const char* what, Blend referenceVersion,
 }
 
 TEST(FastMatchesReference, DarkenAndLighten) {
-  ExpectBlendMatches(
-      "darken", reference::DarkenScreen,
-      Candidates<Blend>(fx2d::sse2::DarkenScreen, fx2d::avx2::DarkenScreen, DarkenScreen));
-  ExpectBlendMatches("lighten", reference::LightenScreen,
-                     Candidates<Blend>(fx2d::sse2::LightenScreen, nullptr, LightenScreen));
+  ExpectBlendMatches("darken", &Fx2dRoutines::darkenScreen);
+  ExpectBlendMatches("lighten", &Fx2dRoutines::lightenScreen);
 }
 
 TEST(FastMatchesReference, AddScreenAndCrossFade) {
-  using Add = void (*)(const std::uint32_t*, std::uint32_t*);
-  using Fade = void (*)(const std::uint32_t*, const std::uint32_t*, std::uint32_t*, std::uint32_t,
-                        std::uint8_t);
   for (int round = 0; round < RandomRounds; ++round) {
     std::mt19937 rng(200 + round);
     const std::vector<std::uint32_t> a = HarshPixels(rng, ScreenPixels);
     const std::vector<std::uint32_t> b = RandomPixels(rng, ScreenPixels);
 
     std::vector<std::uint32_t> expected = b;
-    reference::AddScreen(a.data(), expected.data());
-    for (const auto& c : Candidates<Add>(fx2d::sse2::AddScreen, fx2d::avx2::AddScreen, AddScreen)) {
+    PlainFx2d.addScreen(a.data(), expected.data());
+    for (const Fx2dRoutines* table : FastVariants()) {
       std::vector<std::uint32_t> actual = b;
-      c.function(a.data(), actual.data());
-      ASSERT_EQ(FirstDifference(actual, expected), -1) << "add " << c.name;
+      table->addScreen(a.data(), actual.data());
+      ASSERT_EQ(FirstDifference(actual, expected), -1) << "add " << table->name;
     }
 
     for (std::uint32_t count : Counts) {
       for (std::uint8_t k : Factors) {
         std::vector<std::uint32_t> faded(ScreenPixels, Canary);
-        reference::CrossFade(a.data(), b.data(), faded.data(), count, k);
+        PlainFx2d.crossFade(a.data(), b.data(), faded.data(), count, k);
         std::vector<std::uint32_t> ontoB = b;  // dst is the second image
-        reference::CrossFade(a.data(), ontoB.data(), ontoB.data(), count, k);
-        for (const auto& c : Candidates<Fade>(fx2d::sse2::CrossFade, nullptr, CrossFade)) {
+        PlainFx2d.crossFade(a.data(), ontoB.data(), ontoB.data(), count, k);
+        for (const Fx2dRoutines* table : FastVariants()) {
           std::vector<std::uint32_t> actual(ScreenPixels, Canary);
-          c.function(a.data(), b.data(), actual.data(), count, k);
+          table->crossFade(a.data(), b.data(), actual.data(), count, k);
           ASSERT_EQ(FirstDifference(actual, faded), -1)
-              << "fade " << c.name << " count " << count << " k " << int{k};
+              << "fade " << table->name << " count " << count << " k " << int{k};
           actual = b;
-          c.function(a.data(), actual.data(), actual.data(), count, k);
-          ASSERT_EQ(FirstDifference(actual, ontoB), -1) << "fade onto b " << c.name;
+          table->crossFade(a.data(), actual.data(), actual.data(), count, k);
+          ASSERT_EQ(FirstDifference(actual, ontoB), -1) << "fade onto b " << table->name;
         }
       }
     }
@@ -119,8 +116,6 @@ TEST(FastMatchesReference, AddScreenAndCrossFade) {
 // (which, with the destination below a source, reads pixels it has already
 // written).
 TEST(FastMatchesReference, CrossFadeOntoAShiftedSource) {
-  using Fade = void (*)(const std::uint32_t*, const std::uint32_t*, std::uint32_t*, std::uint32_t,
-                        std::uint8_t);
   constexpr std::uint32_t Margin = 8;
   std::mt19937 rng(300);
   const std::vector<std::uint32_t> image = RandomPixels(rng, ScreenPixels + 2 * Margin);
@@ -129,21 +124,21 @@ TEST(FastMatchesReference, CrossFadeOntoAShiftedSource) {
   for (int shift = -5; shift <= 5; ++shift) {
     for (bool shiftedIsA : {true, false}) {
       for (std::uint32_t count : counts) {
-        auto run = [&](Fade fade) {
+        auto run = [&](const Fx2dRoutines& table) {
           std::vector<std::uint32_t> buffer = image;
           const std::uint32_t* source = buffer.data() + Margin;
           std::uint32_t* dst = buffer.data() + Margin + shift;
           if (shiftedIsA)
-            fade(source, other.data(), dst, count, 100);
+            table.crossFade(source, other.data(), dst, count, 100);
           else
-            fade(other.data(), source, dst, count, 100);
+            table.crossFade(other.data(), source, dst, count, 100);
           return buffer;
         };
-        const std::vector<std::uint32_t> expected = run(reference::CrossFade);
-        for (const auto& c : Candidates<Fade>(fx2d::sse2::CrossFade, nullptr, CrossFade)) {
-          ASSERT_EQ(FirstDifference(run(c.function), expected), -1)
-              << c.name << " dst = " << (shiftedIsA ? "a" : "b") << (shift < 0 ? "" : "+") << shift
-              << ", count " << count;
+        const std::vector<std::uint32_t> expected = run(PlainFx2d);
+        for (const Fx2dRoutines* table : FastVariants()) {
+          ASSERT_EQ(FirstDifference(run(*table), expected), -1)
+              << table->name << " dst = " << (shiftedIsA ? "a" : "b") << (shift < 0 ? "" : "+")
+              << shift << ", count " << count;
         }
       }
     }
@@ -194,37 +189,30 @@ TEST(FastMatchesReference, SpritesAtRandomPlacesIncludingClipped) {
       const std::vector<std::uint32_t> expected =
           SpriteOracle(add, x, y, width, height, sprite, background, key);
       std::vector<std::uint32_t> plain = background;
-      (add ? reference::AddSpriteKeyed : reference::SubSpriteKeyed)(
-          x, y, width, height, sprite.data(), plain.data(), key);
+      const auto routine = add ? &Fx2dRoutines::addSpriteKeyed : &Fx2dRoutines::subSpriteKeyed;
+      (PlainFx2d.*routine)(x, y, width, height, sprite.data(), plain.data(), key);
       ASSERT_EQ(FirstDifference(plain, expected), -1)
           << "reference " << (add ? "add" : "sub") << " at " << x << "," << y << " " << width << "x"
           << height;
-      for (const auto& c :
-           add ? Candidates<Sprite>(fx2d::sse2::AddSpriteKeyed, nullptr, AddSpriteKeyed)
-               : Candidates<Sprite>(fx2d::sse2::SubSpriteKeyed, nullptr, SubSpriteKeyed)) {
+      for (const Fx2dRoutines* table : FastVariants()) {
         std::vector<std::uint32_t> actual = background;
-        c.function(x, y, width, height, sprite.data(), actual.data(), key);
+        (table->*routine)(x, y, width, height, sprite.data(), actual.data(), key);
         ASSERT_EQ(FirstDifference(actual, expected), -1)
-            << c.name << (add ? " add" : " sub") << " at " << x << "," << y << " " << width << "x"
-            << height;
+            << table->name << (add ? " add" : " sub") << " at " << x << "," << y << " " << width
+            << "x" << height;
       }
     }
   }
 }
 
-struct GlowCase {
-  const char* name;
-  Glow referenceVersion;
-  std::vector<Candidate<Glow>> candidates;
-};
-
 TEST(FastMatchesReference, GlowInAllDirectionsWeightsAndSizes) {
-  const GlowCase passes[] = {
-      {"left", reference::GlowLeft, Candidates<Glow>(fx2d::sse2::GlowLeft, nullptr, GlowLeft)},
-      {"up", reference::GlowUp, Candidates<Glow>(fx2d::sse2::GlowUp, fx2d::avx2::GlowUp, GlowUp)},
-      {"right", reference::GlowRight, Candidates<Glow>(fx2d::sse2::GlowRight, nullptr, GlowRight)},
-      {"down", reference::GlowDown,
-       Candidates<Glow>(fx2d::sse2::GlowDown, fx2d::avx2::GlowDown, GlowDown)}};
+  const struct {
+    const char* name;
+    Fx2dRoutines::Glow* Fx2dRoutines::*routine;
+  } passes[] = {{"left", &Fx2dRoutines::glowLeft},
+                {"up", &Fx2dRoutines::glowUp},
+                {"right", &Fx2dRoutines::glowRight},
+                {"down", &Fx2dRoutines::glowDown}};
   // The scenes' weights, the ends of the range, and weights past 16 bits.
   const std::uint16_t weights[][2] = {{50, 15}, {50, 5},    {25, 5},  {0, 0},    {256, 0},
                                       {256, 1}, {100, 158}, {7, 250}, {0, 1000}, {256, 65535}};
@@ -238,15 +226,15 @@ TEST(FastMatchesReference, GlowInAllDirectionsWeightsAndSizes) {
       const std::vector<std::uint32_t> image = round % 2 ? HarshPixels(rng, count + CanaryPixels)
                                                          : RandomPixels(rng, count + CanaryPixels);
       for (const auto& w : weights) {
-        for (const GlowCase& pass : passes) {
+        for (const auto& pass : passes) {
           std::vector<std::uint32_t> expected = image;
-          pass.referenceVersion(w[0], w[1], size[0], size[1], expected.data());
-          for (const auto& c : pass.candidates) {
+          (PlainFx2d.*pass.routine)(w[0], w[1], size[0], size[1], expected.data());
+          for (const Fx2dRoutines* table : FastVariants()) {
             std::vector<std::uint32_t> actual = image;
-            c.function(w[0], w[1], size[0], size[1], actual.data());
+            (table->*pass.routine)(w[0], w[1], size[0], size[1], actual.data());
             ASSERT_EQ(FirstDifference(actual, expected), -1)
-                << pass.name << " " << c.name << " " << w[0] << "/" << w[1] << " on " << size[0]
-                << "x" << size[1];
+                << pass.name << " " << table->name << " " << w[0] << "/" << w[1] << " on "
+                << size[0] << "x" << size[1];
           }
         }
       }
@@ -261,7 +249,6 @@ class RadialBlurMatches : public ::testing::Test {
 };
 
 TEST_F(RadialBlurMatches, AtEveryKindOfCentreAndWeight) {
-  using Blur = void (*)(std::int32_t, std::int32_t, std::uint8_t, std::uint8_t, std::uint32_t*);
   std::vector<std::array<int, 2>> centres = {
       {160, 100}, {1, 1},   {319, 199}, {1, 199}, {319, 1}, {2, 3},   {317, 196}, {3, 197},
       {100, 50},  {4, 100}, {160, 4},   {8, 9},   {7, 192}, {312, 7}, {313, 193}};
@@ -283,13 +270,12 @@ TEST_F(RadialBlurMatches, AtEveryKindOfCentreAndWeight) {
           wi % 2 ? HarshPixels(pixels, ScreenPixels + CanaryPixels)
                  : RandomPixels(pixels, ScreenPixels + CanaryPixels);
       std::vector<std::uint32_t> expected = image;
-      reference::RadialBlur(centre[0], centre[1], w[0], w[1], expected.data());
-      for (const auto& c :
-           Candidates<Blur>(fx2d::sse2::RadialBlur, fx2d::avx2::RadialBlur, RadialBlur)) {
+      PlainFx2d.radialBlur(centre[0], centre[1], w[0], w[1], expected.data());
+      for (const Fx2dRoutines* table : FastVariants()) {
         std::vector<std::uint32_t> actual = image;
-        c.function(centre[0], centre[1], w[0], w[1], actual.data());
+        table->radialBlur(centre[0], centre[1], w[0], w[1], actual.data());
         ASSERT_EQ(FirstDifference(actual, expected), -1)
-            << c.name << " centre " << centre[0] << "," << centre[1] << " strength " << w[0]
+            << table->name << " centre " << centre[0] << "," << centre[1] << " strength " << w[0]
             << " gain " << w[1];
       }
     }

@@ -77,8 +77,8 @@ inline long FirstDifference(const std::vector<std::uint32_t>& a,
   return -1;
 }
 
-// Parameter of the tests that run once through the reference routines and
-// once through the optimised ones behind the public names.
+// Parameter of the tests that run once through the plain table and once
+// through the fastest, each picked by UseReferenceFx2d as vx1 picks it.
 class BothImplementations : public ::testing::TestWithParam<bool> {
  protected:
   void SetUp() override { UseReferenceFx2d(GetParam()); }

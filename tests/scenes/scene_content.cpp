@@ -260,25 +260,25 @@ Image ComposeFrame(Scene*& scene, float frame, FillFunction fill, const Referenc
 
   std::uint32_t* p = fb.data();
   if (post.smear == ReferencePost::Smear::Glow) {
-    reference::GlowLeft(post.spread, post.gain, W, H, p);
-    reference::GlowUp(post.spread, post.gain, W, H, p);
-    reference::GlowRight(post.spread, post.gain, W, H, p);
-    reference::GlowDown(post.spread, post.gain, W, H, p);
+    PlainFx2d.glowLeft(post.spread, post.gain, W, H, p);
+    PlainFx2d.glowUp(post.spread, post.gain, W, H, p);
+    PlainFx2d.glowRight(post.spread, post.gain, W, H, p);
+    PlainFx2d.glowDown(post.spread, post.gain, W, H, p);
   } else {
-    reference::RadialBlur(160, 100, post.strength, 10, p);
+    PlainFx2d.radialBlur(160, 100, post.strength, 10, p);
   }
   if (post.blend != ReferencePost::Blend::None) {
     const std::uint32_t* picture = post.picture->data();
     switch (post.blend) {
       case ReferencePost::Blend::Add:
-        reference::AddSpriteKeyed(0, 0, W, H, picture, p, 0);
+        PlainFx2d.addSpriteKeyed(0, 0, W, H, picture, p, 0);
         break;
       case ReferencePost::Blend::Subtract:
-        reference::SubSpriteKeyed(0, 0, W, H, picture, p, 0);
+        PlainFx2d.subSpriteKeyed(0, 0, W, H, picture, p, 0);
         break;
       case ReferencePost::Blend::Lighten:
-        reference::SubSpriteKeyed(0, 0, W, H, picture, p, 0);
-        reference::AddScreen(picture, p);
+        PlainFx2d.subSpriteKeyed(0, 0, W, H, picture, p, 0);
+        PlainFx2d.addScreen(picture, p);
         break;
       case ReferencePost::Blend::None:
         break;

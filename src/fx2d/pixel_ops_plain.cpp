@@ -1,19 +1,14 @@
-// Plain reference versions of the pixel operations: one pixel and one byte
-// at a time, written to be read. The optimised versions must equal these
-// byte for byte.
+// Plain pixel operations: one pixel and one byte at a time, written to be
+// read. The SSE2 and AVX2 versions must equal these byte for byte.
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 
-#include "fx2d/fx2d.h"
 #include "fx2d/fx2d_internal.h"
 
-namespace vx {
+namespace vx::fx2d {
 namespace {
 
-// Byte c (0..3) of a pixel.
-std::uint32_t ByteOf(std::uint32_t pixel, int c) {
-  return (pixel >> (8 * c)) & 0xFF;
-}
 std::uint32_t WithByte(std::uint32_t pixel, int c, std::uint32_t value) {
   return (pixel & ~(0xFFu << (8 * c))) | (value << (8 * c));
 }
@@ -42,8 +37,8 @@ template <typename ByteRule>
 void DrawSpriteKeyed(std::int32_t x, std::int32_t y, std::uint32_t width, std::uint32_t height,
                      const std::uint32_t* sprite, std::uint32_t* dst, std::uint32_t key,
                      ByteRule rule) {
-  fx2d::SpriteClip clip;
-  if (!fx2d::ClipSprite(x, y, width, height, clip)) return;
+  SpriteClip clip;
+  if (!ClipSprite(x, y, width, height, clip)) return;
   for (std::uint32_t row = 0; row < clip.height; ++row) {
     const std::uint32_t* from = sprite + std::size_t{clip.spriteY + row} * width + clip.spriteX;
     std::uint32_t* to = dst + std::size_t{clip.screenY + row} * ScreenWidth + clip.screenX;
@@ -60,15 +55,13 @@ void DrawSpriteKeyed(std::int32_t x, std::int32_t y, std::uint32_t width, std::u
 
 }  // namespace
 
-namespace fx2d {
 bool ClipSprite(std::int32_t x, std::int32_t y, std::uint32_t width, std::uint32_t height,
                 SpriteClip& clip) {
   return ClipAxis(x, width, ScreenWidth, clip.spriteX, clip.screenX, clip.width) &&
          ClipAxis(y, height, ScreenHeight, clip.spriteY, clip.screenY, clip.height);
 }
-}  // namespace fx2d
 
-namespace reference {
+namespace plain {
 
 void AddScreen(const std::uint32_t* src, std::uint32_t* dst) {
   for (std::uint32_t i = 0; i < ScreenPixels; ++i) {
@@ -128,5 +121,19 @@ void SubSpriteKeyed(std::int32_t x, std::int32_t y, std::uint32_t width, std::ui
                   [](std::uint32_t d, std::uint32_t s) { return d > s ? d - s : 0u; });
 }
 
-}  // namespace reference
+}  // namespace plain
+}  // namespace vx::fx2d
+
+namespace vx {
+
+// Whole-screen fills and moves need no variants: memset and memmove already
+// run at the speed of memory.
+void ClearScreen(std::uint32_t* dst) {
+  std::memset(dst, 0, ScreenPixels * sizeof *dst);
+}
+
+void CopyScreen(const std::uint32_t* src, std::uint32_t* dst) {
+  std::memmove(dst, src, ScreenPixels * sizeof *dst);
+}
+
 }  // namespace vx

@@ -1,0 +1,88 @@
+// The three tables of fx2d routines and the choice among them. The choice is
+// made once while the program starts: the fastest table the processor runs
+// (AVX2 where it has it, else SSE2, the x86-64 baseline); UseReferenceFx2d
+// swaps the plain table in and out. A call through the table costs one
+// indirect jump and nothing per pixel.
+#include <span>
+
+#include "fx2d/fx2d.h"
+#include "fx2d/fx2d_internal.h"
+
+namespace vx {
+
+constexpr Fx2dRoutines PlainFx2d{
+    "plain",
+    fx2d::plain::AddScreen,
+    fx2d::plain::DarkenScreen,
+    fx2d::plain::LightenScreen,
+    fx2d::plain::CrossFade,
+    fx2d::plain::AddSpriteKeyed,
+    fx2d::plain::SubSpriteKeyed,
+    fx2d::plain::RadialBlur,
+    fx2d::plain::GlowLeft,
+    fx2d::plain::GlowUp,
+    fx2d::plain::GlowRight,
+    fx2d::plain::GlowDown,
+};
+
+namespace {
+
+#if defined(__SSE2__)
+constexpr Fx2dRoutines Sse2Fx2d{
+    "sse2",
+    fx2d::sse2::AddScreen,
+    fx2d::sse2::DarkenScreen,
+    fx2d::sse2::LightenScreen,
+    fx2d::sse2::CrossFade,
+    fx2d::sse2::AddSpriteKeyed,
+    fx2d::sse2::SubSpriteKeyed,
+    fx2d::sse2::RadialBlur,
+    fx2d::sse2::GlowLeft,
+    fx2d::sse2::GlowUp,
+    fx2d::sse2::GlowRight,
+    fx2d::sse2::GlowDown,
+};
+
+// The SSE2 table with the routines that gain from 256-bit vectors replaced.
+constexpr Fx2dRoutines WithAvx2(Fx2dRoutines table) {
+  table.name = "avx2";
+  table.addScreen = fx2d::avx2::AddScreen;
+  table.darkenScreen = fx2d::avx2::DarkenScreen;
+  table.radialBlur = fx2d::avx2::RadialBlur;
+  table.glowUp = fx2d::avx2::GlowUp;
+  table.glowDown = fx2d::avx2::GlowDown;
+  return table;
+}
+constexpr Fx2dRoutines Avx2Fx2d = WithAvx2(Sse2Fx2d);
+
+constexpr const Fx2dRoutines* AllVariants[] = {&PlainFx2d, &Sse2Fx2d, &Avx2Fx2d};
+std::span<const Fx2dRoutines* const> RunnableVariants() {
+  return {AllVariants, fx2d::avx2::Supported() ? 3u : 2u};
+}
+#else
+// Without SSE2 the plain routines are the only ones.
+constexpr const Fx2dRoutines* AllVariants[] = {&PlainFx2d};
+std::span<const Fx2dRoutines* const> RunnableVariants() {
+  return AllVariants;
+}
+#endif
+
+// Picked once while the program starts, before any caller can draw.
+const std::span<const Fx2dRoutines* const> runnable = RunnableVariants();
+const Fx2dRoutines* active = runnable.back();
+
+}  // namespace
+
+std::span<const Fx2dRoutines* const> Fx2dVariants() {
+  return runnable;
+}
+
+const Fx2dRoutines& Fx2d() {
+  return *active;
+}
+
+void UseReferenceFx2d(bool reference) {
+  active = reference ? &PlainFx2d : runnable.back();
+}
+
+}  // namespace vx
