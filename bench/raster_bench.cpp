@@ -10,10 +10,13 @@
 #include <algorithm>
 #include <cstdint>
 #include <random>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/scene.h"
 #include "raster/raster.h"
+#include "raster/raster_fixture.h"
 
 namespace vx {
 namespace {
@@ -22,55 +25,35 @@ constexpr int GridColumns = 25;
 constexpr int GridRows = 20;
 constexpr int Layers = 3;
 
+// One object over the whole view, drawn through a one-object scene. Built
+// in place (the records point into it), by the function given.
 struct BenchScene {
-  std::vector<std::vector<std::uint32_t>> textures;
-  std::vector<ScreenVertex> vertices;
-  std::vector<Polygon> polygons;
-  std::vector<Polygon*> polygonPointers;
-  ScreenObject object{};
-  ScreenObject* objects[1] = {&object};
-  ScreenMesh screen{};
-  Scene scene{};
-  std::vector<float> depth = std::vector<float>(ViewPixels);
-  float* depthField = depth.data();
-  std::vector<std::uint32_t> image = std::vector<std::uint32_t>(ViewPixels);
-
-  void Link() {
-    for (Polygon& p : polygons) {
-      polygonPointers.push_back(&p);
-    }
-    object.vertices = vertices.data();
-    object.vertexSlots = static_cast<std::uint32_t>(vertices.size());
-    object.polygons = polygonPointers.data();
-    object.polygonCount = static_cast<std::uint32_t>(polygons.size());
-    object.visible = 1;
+  template <typename Build>
+  explicit BenchScene(Build build) {
+    build(*this);
+    mesh.Link();
     screen.objectCount = 1;
     screen.objects = objects;
     scene.screen = &screen;
-    scene.depthBuffer = depthField;
   }
+  BenchScene(const BenchScene&) = delete;
+  BenchScene& operator=(const BenchScene&) = delete;
+
+  std::uint32_t AddVertex(std::int32_t x, std::int32_t y, float z, std::int32_t u, std::int32_t v) {
+    mesh.vertices.push_back({x, y, z, u, v});
+    return static_cast<std::uint32_t>(mesh.vertices.size() - 1);
+  }
+
+  std::vector<std::vector<std::uint32_t>> textures;
+  rastertest::TestObject mesh;
+  ScreenObject* objects[1] = {mesh.entry};
+  ScreenMesh screen{};
+  Scene scene{};
+  rastertest::Target target;
 };
 
-std::uint32_t AddVertex(BenchScene& s, std::int32_t x, std::int32_t y, float z, std::int32_t u,
-                        std::int32_t v) {
-  s.vertices.push_back({x, y, z, u, v});
-  return static_cast<std::uint32_t>(s.vertices.size() - 1);
-}
-
-void AddPolygon(BenchScene& s, std::initializer_list<std::uint32_t> indices,
-                const std::uint32_t* texture) {
-  Polygon p{};
-  for (std::uint32_t i : indices) {
-    p.indices[p.count++] = i;
-  }
-  p.texture = texture;
-  p.drawFlag = 1;
-  s.polygons.push_back(p);
-}
-
 BenchScene& SyntheticFrame() {
-  static BenchScene s = [] {
-    BenchScene s;
+  static BenchScene frame([](BenchScene& s) {
     std::mt19937 random(7);
     for (int t = 0; t < 4; ++t) {
       s.textures.emplace_back(256 * 256);
@@ -92,7 +75,7 @@ BenchScene& SyntheticFrame() {
           // A slanted plane per layer: 1/z between 0.05 and 0.5.
           const float z = 0.1f + 0.1f * static_cast<float>(layer) +
                           0.0004f * static_cast<float>(x >> 8) - 0.0003f * static_cast<float>(y);
-          grid.push_back(AddVertex(s, x, y, z, gx * 5000 + layer * 777, gy * 6000));
+          grid.push_back(s.AddVertex(x, y, z, gx * 5000 + layer * 777, gy * 6000));
         }
       }
       for (int gy = 0; gy < GridRows; ++gy) {
@@ -101,70 +84,60 @@ BenchScene& SyntheticFrame() {
                               c = a + GridColumns + 1, d = c + 1;
           const std::uint32_t* texture = s.textures[(gx + gy + layer) % 4].data();
           // Down the left side first: (top, bottom-left, bottom-right) order.
-          AddPolygon(s, {a, c, d}, texture);
-          AddPolygon(s, {a, d, b}, texture);
+          s.mesh.AddIndexedPolygon({a, c, d}, texture);
+          s.mesh.AddIndexedPolygon({a, d, b}, texture);
         }
       }
     }
-    s.Link();
-    return s;
-  }();
-  return s;
+  });
+  return frame;
 }
 
-enum class Path { Reference, Sse2, Avx2 };
-
-bool Choose(benchmark::State& state, Path path) {
-  UseReferenceRaster(path == Path::Reference);
-  if (!UseRasterInstructions(path == Path::Avx2 ? RasterInstructions::Avx2
-                                                : RasterInstructions::Sse2)) {
+// The fill of one variant and mode; nullptr (and the benchmark skipped)
+// when the processor lacks the variant.
+FillFunction Choose(benchmark::State& state, RasterVariant variant, bool perspective) {
+  const RasterFills* fills = RasterFillsOf(variant);
+  if (fills == nullptr) {
     state.SkipWithError("the processor lacks AVX2");
-    return false;
+    return nullptr;
   }
-  return true;
+  return perspective ? fills->perspective : fills->affine;
 }
 
-template <bool Perspective, Path P>
-void BM_SyntheticFrame(benchmark::State& state) {
+void BM_SyntheticFrame(benchmark::State& state, RasterVariant variant, bool perspective) {
   BenchScene& s = SyntheticFrame();
-  if (!Choose(state, P)) return;
-  const FillFunction fill = Perspective ? FillPolygonPerspective : FillPolygonAffine;
+  const FillFunction fill = Choose(state, variant, perspective);
+  if (fill == nullptr) return;
   for (auto _ : state) {
-    SetDepthBuffer(s.depthField);
-    ClearDepthBuffer();
-    DrawScenePolygons(&s.scene, s.image.data(), fill);
+    s.target.MakeCurrent();
+    DrawScenePolygons(&s.scene, s.target.image.data(), fill);
     benchmark::ClobberMemory();
   }
-  state.counters["faces"] = static_cast<double>(s.polygons.size());
+  state.counters["faces"] = static_cast<double>(s.mesh.polygons.size());
   // Share of the view drawn: shows that the frame really covers it.
   state.counters["covered"] =
-      static_cast<double>(
-          std::count_if(s.depth.begin(), s.depth.end(), [](float d) { return d > 1e-6f; })) /
+      static_cast<double>(std::count_if(s.target.depth.begin(), s.target.depth.end(),
+                                        [](float d) { return d > 1e-6f; })) /
       ViewPixels;
   state.SetItemsProcessed(state.iterations() * Layers * ViewPixels);  // pixel tests
 }
 
 // One quad over the whole view, nearer at the right, 1 texel per pixel.
-template <bool Perspective, Path P>
-void BM_FullScreenQuad(benchmark::State& state) {
-  static BenchScene s = [] {
-    BenchScene s;
+void BM_FullScreenQuad(benchmark::State& state, RasterVariant variant, bool perspective) {
+  static BenchScene s([](BenchScene& s) {
     s.textures.emplace_back(256 * 256, 0x00336699u);
     const std::int32_t right = (ViewWidth - 1) * 256, bottom = ViewHeight - 1;
-    const std::uint32_t a = AddVertex(s, 0, 0, 0.2f, 0, 0);
-    const std::uint32_t b = AddVertex(s, 0, bottom, 0.2f, 0, bottom * 256);
-    const std::uint32_t c = AddVertex(s, right, bottom, 0.6f, right, bottom * 256);
-    const std::uint32_t d = AddVertex(s, right, 0, 0.6f, right, 0);
-    AddPolygon(s, {a, b, c, d}, s.textures[0].data());
-    s.Link();
-    return s;
-  }();
-  if (!Choose(state, P)) return;
-  const FillFunction fill = Perspective ? FillPolygonPerspective : FillPolygonAffine;
+    const std::uint32_t a = s.AddVertex(0, 0, 0.2f, 0, 0);
+    const std::uint32_t b = s.AddVertex(0, bottom, 0.2f, 0, bottom * 256);
+    const std::uint32_t c = s.AddVertex(right, bottom, 0.6f, right, bottom * 256);
+    const std::uint32_t d = s.AddVertex(right, 0, 0.6f, right, 0);
+    s.mesh.AddIndexedPolygon({a, b, c, d}, s.textures[0].data());
+  });
+  const FillFunction fill = Choose(state, variant, perspective);
+  if (fill == nullptr) return;
   for (auto _ : state) {
-    SetDepthBuffer(s.depthField);
-    ClearDepthBuffer();
-    fill(s.objects[0], 0, s.image.data());
+    s.target.MakeCurrent();
+    fill(s.mesh.entry, 0, s.target.image.data());
     benchmark::ClobberMemory();
   }
   state.SetItemsProcessed(state.iterations() * ViewPixels);
@@ -173,27 +146,39 @@ void BM_FullScreenQuad(benchmark::State& state) {
 void BM_ClearDepthBuffer(benchmark::State& state) {
   BenchScene& s = SyntheticFrame();
   for (auto _ : state) {
-    SetDepthBuffer(s.depthField);
-    ClearDepthBuffer();
+    s.target.MakeCurrent();
     benchmark::ClobberMemory();
   }
 }
 
-BENCHMARK(BM_ClearDepthBuffer);
-BENCHMARK(BM_SyntheticFrame<false, Path::Reference>)->Name("SyntheticFrame/Affine/Reference");
-BENCHMARK(BM_SyntheticFrame<false, Path::Sse2>)->Name("SyntheticFrame/Affine/Sse2");
-BENCHMARK(BM_SyntheticFrame<false, Path::Avx2>)->Name("SyntheticFrame/Affine/Avx2");
-BENCHMARK(BM_SyntheticFrame<true, Path::Reference>)->Name("SyntheticFrame/Perspective/Reference");
-BENCHMARK(BM_SyntheticFrame<true, Path::Sse2>)->Name("SyntheticFrame/Perspective/Sse2");
-BENCHMARK(BM_SyntheticFrame<true, Path::Avx2>)->Name("SyntheticFrame/Perspective/Avx2");
-BENCHMARK(BM_FullScreenQuad<false, Path::Reference>)->Name("FullScreenQuad/Affine/Reference");
-BENCHMARK(BM_FullScreenQuad<false, Path::Sse2>)->Name("FullScreenQuad/Affine/Sse2");
-BENCHMARK(BM_FullScreenQuad<false, Path::Avx2>)->Name("FullScreenQuad/Affine/Avx2");
-BENCHMARK(BM_FullScreenQuad<true, Path::Reference>)->Name("FullScreenQuad/Perspective/Reference");
-BENCHMARK(BM_FullScreenQuad<true, Path::Sse2>)->Name("FullScreenQuad/Perspective/Sse2");
-BENCHMARK(BM_FullScreenQuad<true, Path::Avx2>)->Name("FullScreenQuad/Perspective/Avx2");
+// Every fill of every variant, on the synthetic frame and the full-screen
+// quad: "SyntheticFrame/Perspective/Avx2" and so on.
+void RegisterFillBenchmarks() {
+  benchmark::RegisterBenchmark("BM_ClearDepthBuffer", BM_ClearDepthBuffer);
+  const std::pair<RasterVariant, const char*> variants[] = {
+      {RasterVariant::Reference, "Reference"},
+      {RasterVariant::Sse2, "Sse2"},
+      {RasterVariant::Avx2, "Avx2"},
+  };
+  for (const auto& [bench, benchName] : {std::pair{&BM_SyntheticFrame, "SyntheticFrame"},
+                                         std::pair{&BM_FullScreenQuad, "FullScreenQuad"}}) {
+    for (bool perspective : {false, true}) {
+      for (const auto& [variant, variantName] : variants) {
+        const std::string name =
+            std::string(benchName) + (perspective ? "/Perspective/" : "/Affine/") + variantName;
+        benchmark::RegisterBenchmark(name.c_str(), bench, variant, perspective);
+      }
+    }
+  }
+}
 
 }  // namespace
 }  // namespace vx
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  vx::RegisterFillBenchmarks();
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}

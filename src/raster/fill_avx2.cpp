@@ -102,7 +102,7 @@ VX_AVX2 void DrawSpans(const PolygonSpans<M>& polygon, std::uint32_t* image) {
 }
 
 template <FillMode M>
-VX_AVX2 void Fill(const ScreenObject* object, std::uint32_t polygonIndex, std::uint32_t* image) {
+VX_AVX2 void Fill(ScreenObject* const& object, std::uint32_t polygonIndex, std::uint32_t* image) {
   if (image == nullptr) {
     return;
   }
@@ -113,15 +113,7 @@ VX_AVX2 void Fill(const ScreenObject* object, std::uint32_t polygonIndex, std::u
 
 }  // namespace
 
-void FillAffineAvx2(ScreenObject* const& objectEntry, std::uint32_t polygonIndex,
-                    std::uint32_t* image) {
-  Fill<FillMode::Affine>(objectEntry, polygonIndex, image);
-}
-
-void FillPerspectiveAvx2(ScreenObject* const& objectEntry, std::uint32_t polygonIndex,
-                         std::uint32_t* image) {
-  Fill<FillMode::Perspective>(objectEntry, polygonIndex, image);
-}
+const RasterFills avx2Fills{Fill<FillMode::Affine>, Fill<FillMode::Perspective>};
 
 bool Avx2Supported() {
   __builtin_cpu_init();
@@ -132,19 +124,9 @@ bool Avx2Supported() {
 
 #else  // no AVX2 build: never chosen
 
-#include "raster/raster.h"
-
 namespace vx::raster {
 
-void FillAffineAvx2(ScreenObject* const& objectEntry, std::uint32_t polygonIndex,
-                    std::uint32_t* image) {
-  FillAffineSse2(objectEntry, polygonIndex, image);
-}
-
-void FillPerspectiveAvx2(ScreenObject* const& objectEntry, std::uint32_t polygonIndex,
-                         std::uint32_t* image) {
-  FillPerspectiveSse2(objectEntry, polygonIndex, image);
-}
+const RasterFills avx2Fills{reference::FillPolygonAffine, reference::FillPolygonPerspective};
 
 bool Avx2Supported() {
   return false;

@@ -22,6 +22,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <optional>
 
 namespace vx::raster {
 namespace {
@@ -207,55 +208,57 @@ template <FillMode M>
   }
 }
 
-}  // namespace
+// A polygon that passed the checks every fill makes, with what they found.
+struct Outline {
+  const Polygon* polygon;
+  const ScreenVertex* vertices;
+  float* depth;             // the current depth buffer
+  std::int32_t ymin, ymax;  // ymin < ymax
+  bool inside;              // every vertex lies inside the image
+};
 
-template <FillMode M>
-const PolygonSpans<M>* BuildSpans(const ScreenObject* object, std::uint32_t polygonIndex) {
+// Nothing when the polygon draws nothing for want of a valid record: no
+// depth buffer, count 0 or above MaxPolygonVertices, an index at or past
+// vertexSlots, no texture, or no rows (ymax <= ymin).
+[[gnu::always_inline]] inline std::optional<Outline> CheckPolygon(const ScreenObject* object,
+                                                                  std::uint32_t polygonIndex) {
   float* depth = CurrentDepthBuffer();
   if (depth == nullptr || object == nullptr || object->vertices == nullptr ||
       object->polygons == nullptr || polygonIndex >= object->polygonCount) {
-    return nullptr;
+    return std::nullopt;
   }
   const Polygon* polygon = object->polygons[polygonIndex];
   if (polygon == nullptr || polygon->texture == nullptr || polygon->count == 0 ||
       polygon->count > MaxPolygonVertices) {
-    return nullptr;
+    return std::nullopt;
   }
-  const std::uint32_t count = polygon->count;
   const ScreenVertex* vertices = object->vertices;
-  std::int64_t ymin = INT64_MAX;
-  std::int64_t ymax = INT64_MIN;
-  for (std::uint32_t i = 0; i < count; ++i) {
+  std::int32_t ymin = INT32_MAX;
+  std::int32_t ymax = INT32_MIN;
+  bool inside = true;
+  for (std::uint32_t i = 0; i < polygon->count; ++i) {
     if (polygon->indices[i] >= object->vertexSlots) {
-      return nullptr;
+      return std::nullopt;
     }
-    const std::int64_t y = vertices[polygon->indices[i]].y;
-    ymin = std::min(ymin, y);
-    ymax = std::max(ymax, y);
+    const ScreenVertex& vertex = vertices[polygon->indices[i]];
+    inside = inside && static_cast<std::uint32_t>(vertex.x) < ViewWidth * 256u &&
+             static_cast<std::uint32_t>(vertex.y) < ViewHeight;
+    ymin = std::min(ymin, vertex.y);
+    ymax = std::max(ymax, vertex.y);
   }
   if (ymax <= ymin) {
-    return nullptr;
+    return std::nullopt;
   }
+  return Outline{polygon, vertices, depth, ymin, ymax, inside};
+}
 
-  // Step 1: edge walk.
-  EdgeTables<M>& tables = Tables<M>();
-  MiddleRow<M> middle{};
-  middle.row = (ymin + ymax) >> 1;  // floor, also for negative rows
-  middle.inTable = middle.row >= 0 && middle.row < ViewHeight;
-  for (std::uint32_t i = 0; i < count; ++i) {
-    const ScreenVertex& a = vertices[polygon->indices[i]];
-    const ScreenVertex& b = vertices[polygon->indices[(i + 1) % count]];
-    const std::int64_t dy = static_cast<std::int64_t>(b.y) - a.y;
-    if (dy > 0) {
-      WalkEdge<M>(a, b, dy, tables.left, middle, true);
-    } else if (dy < 0) {
-      WalkEdge<M>(b, a, -dy, tables.right, middle, false);
-    }
-  }
-
-  // Step 2: gradients, once per polygon, from the middle row.
-  const EdgeEntry<M>& midLeft = middle.inTable ? tables.left[middle.row] : middle.left;
-  const EdgeEntry<M>& midRight = middle.inTable ? tables.right[middle.row] : middle.right;
+// The polygon's span record with its gradients, taken once per polygon from
+// the middle row's two edge-table entries; nullptr when that row has no
+// width.
+template <FillMode M>
+[[gnu::always_inline]] inline PolygonSpans<M>* StartSpans(const Outline& outline,
+                                                          const EdgeEntry<M>& midLeft,
+                                                          const EdgeEntry<M>& midRight) {
   const std::int64_t width = static_cast<std::int64_t>(midRight.x) - midLeft.x;
   if (width <= 0) {
     return nullptr;
@@ -274,8 +277,43 @@ const PolygonSpans<M>* BuildSpans(const ScreenObject* object, std::uint32_t poly
     out.gradients.du = (midRight.u - midLeft.u) / widthf;
     out.gradients.dv = (midRight.v - midLeft.v) / widthf;
   }
-  out.texture = polygon->texture;
-  out.depth = depth;
+  out.texture = outline.polygon->texture;
+  out.depth = outline.depth;
+  return &out;
+}
+
+// Any checked polygon: edges walked in 64-bit, rows and columns clamped to
+// the image.
+template <FillMode M>
+const PolygonSpans<M>* ClampedSpans(const Outline& outline) {
+  const Polygon& polygon = *outline.polygon;
+  const std::uint32_t count = polygon.count;
+  const std::int64_t ymin = outline.ymin;
+  const std::int64_t ymax = outline.ymax;
+
+  // Step 1: edge walk.
+  EdgeTables<M>& tables = Tables<M>();
+  MiddleRow<M> middle{};
+  middle.row = (ymin + ymax) >> 1;  // floor, also for negative rows
+  middle.inTable = middle.row >= 0 && middle.row < ViewHeight;
+  for (std::uint32_t i = 0; i < count; ++i) {
+    const ScreenVertex& a = outline.vertices[polygon.indices[i]];
+    const ScreenVertex& b = outline.vertices[polygon.indices[(i + 1) % count]];
+    const std::int64_t dy = static_cast<std::int64_t>(b.y) - a.y;
+    if (dy > 0) {
+      WalkEdge<M>(a, b, dy, tables.left, middle, true);
+    } else if (dy < 0) {
+      WalkEdge<M>(b, a, -dy, tables.right, middle, false);
+    }
+  }
+
+  // Step 2: gradients, once per polygon, from the middle row.
+  PolygonSpans<M>* out =
+      middle.inTable ? StartSpans<M>(outline, tables.left[middle.row], tables.right[middle.row])
+                     : StartSpans<M>(outline, middle.left, middle.right);
+  if (out == nullptr) {
+    return nullptr;
+  }
 
   // Step 3: rows, clamped to the image.
   std::int32_t spanCount = 0;
@@ -293,7 +331,7 @@ const PolygonSpans<M>* BuildSpans(const ScreenObject* object, std::uint32_t poly
     if (first > last) {
       continue;
     }
-    Span<M>& span = out.spans[spanCount++];
+    Span<M>& span = out->spans[spanCount++];
     span.pixel = static_cast<std::int32_t>(y * ViewWidth + left.x + first);
     span.first = static_cast<std::int32_t>(first);
     span.count = static_cast<std::int32_t>(last - first + 1);
@@ -301,48 +339,20 @@ const PolygonSpans<M>* BuildSpans(const ScreenObject* object, std::uint32_t poly
     span.u = static_cast<TextureValue<M>>(left.u);
     span.v = static_cast<TextureValue<M>>(left.v);
   }
-  out.spanCount = spanCount;
-  return spanCount > 0 ? &out : nullptr;
+  out->spanCount = spanCount;
+  return spanCount > 0 ? out : nullptr;
 }
 
+// A checked polygon whose vertices all lie inside the image: 32-bit edge
+// walks over every row, and every row is its whole span.
 template <FillMode M>
-const PolygonSpans<M>* BuildSpansFast(const ScreenObject* object, std::uint32_t polygonIndex) {
-  float* depth = CurrentDepthBuffer();
-  if (depth == nullptr || object == nullptr || object->vertices == nullptr ||
-      object->polygons == nullptr || polygonIndex >= object->polygonCount) {
-    return nullptr;
-  }
-  const Polygon* polygon = object->polygons[polygonIndex];
-  if (polygon == nullptr || polygon->texture == nullptr || polygon->count == 0 ||
-      polygon->count > MaxPolygonVertices) {
-    return nullptr;
-  }
-  const std::uint32_t count = polygon->count;
-  const ScreenVertex* vertices = object->vertices;
-  std::int32_t ymin = INT32_MAX;
-  std::int32_t ymax = INT32_MIN;
-  bool inside = true;
-  for (std::uint32_t i = 0; i < count; ++i) {
-    if (polygon->indices[i] >= object->vertexSlots) {
-      return nullptr;
-    }
-    const ScreenVertex& vertex = vertices[polygon->indices[i]];
-    inside = inside && static_cast<std::uint32_t>(vertex.x) < ViewWidth * 256u &&
-             static_cast<std::uint32_t>(vertex.y) < ViewHeight;
-    ymin = std::min(ymin, vertex.y);
-    ymax = std::max(ymax, vertex.y);
-  }
-  if (!inside) {
-    return BuildSpans<M>(object, polygonIndex);
-  }
-  if (ymax <= ymin) {
-    return nullptr;
-  }
-
+const PolygonSpans<M>* InsideSpans(const Outline& outline) {
+  const Polygon& polygon = *outline.polygon;
+  const std::uint32_t count = polygon.count;
   EdgeTables<M>& tables = Tables<M>();
   for (std::uint32_t i = 0; i < count; ++i) {
-    const ScreenVertex& a = vertices[polygon->indices[i]];
-    const ScreenVertex& b = vertices[polygon->indices[i + 1 == count ? 0 : i + 1]];
+    const ScreenVertex& a = outline.vertices[polygon.indices[i]];
+    const ScreenVertex& b = outline.vertices[polygon.indices[i + 1 == count ? 0 : i + 1]];
     const std::int32_t dy = b.y - a.y;
     if (dy > 0) {
       WalkEdgeInside<M>(a, b, dy, tables.left);
@@ -351,31 +361,13 @@ const PolygonSpans<M>* BuildSpansFast(const ScreenObject* object, std::uint32_t 
     }
   }
 
-  const std::int32_t middle = (ymin + ymax) >> 1;
-  const EdgeEntry<M>& midLeft = tables.left[middle];
-  const EdgeEntry<M>& midRight = tables.right[middle];
-  const std::int32_t width = midRight.x - midLeft.x;
-  if (width <= 0) {
+  const std::int32_t middle = (outline.ymin + outline.ymax) >> 1;
+  PolygonSpans<M>* out = StartSpans<M>(outline, tables.left[middle], tables.right[middle]);
+  if (out == nullptr) {
     return nullptr;
   }
-  PolygonSpans<M>& out = SpanStorage<M>();
-  const float widthf = static_cast<float>(width);
-  out.gradients.dz = (midRight.z - midLeft.z) / widthf;
-  if constexpr (M == FillMode::Affine) {
-    out.gradients.du =
-        static_cast<std::uint32_t>((static_cast<std::int64_t>(midRight.u) - midLeft.u) / width);
-    out.gradients.dv =
-        static_cast<std::uint32_t>((static_cast<std::int64_t>(midRight.v) - midLeft.v) / width);
-  } else {
-    out.gradients.du = (midRight.u - midLeft.u) / widthf;
-    out.gradients.dv = (midRight.v - midLeft.v) / widthf;
-  }
-  out.texture = polygon->texture;
-  out.depth = depth;
-
-  // Every column lies inside the image: a row is its whole span.
-  Span<M>* span = out.spans;
-  for (std::int32_t y = ymin; y <= ymax; ++y) {
+  Span<M>* span = out->spans;
+  for (std::int32_t y = outline.ymin; y <= outline.ymax; ++y) {
     const EdgeEntry<M>& left = tables.left[y];
     const std::int32_t n = tables.right[y].x - left.x;
     if (n >= 0) {
@@ -387,8 +379,25 @@ const PolygonSpans<M>* BuildSpansFast(const ScreenObject* object, std::uint32_t 
                  static_cast<TextureValue<M>>(left.v)};
     }
   }
-  out.spanCount = static_cast<std::int32_t>(span - out.spans);
-  return out.spanCount > 0 ? &out : nullptr;
+  out->spanCount = static_cast<std::int32_t>(span - out->spans);
+  return out->spanCount > 0 ? out : nullptr;
+}
+
+}  // namespace
+
+template <FillMode M>
+const PolygonSpans<M>* BuildSpans(const ScreenObject* object, std::uint32_t polygonIndex) {
+  const std::optional<Outline> outline = CheckPolygon(object, polygonIndex);
+  return outline ? ClampedSpans<M>(*outline) : nullptr;
+}
+
+template <FillMode M>
+const PolygonSpans<M>* BuildSpansFast(const ScreenObject* object, std::uint32_t polygonIndex) {
+  const std::optional<Outline> outline = CheckPolygon(object, polygonIndex);
+  if (!outline) {
+    return nullptr;
+  }
+  return outline->inside ? InsideSpans<M>(*outline) : ClampedSpans<M>(*outline);
 }
 
 template const PolygonSpans<FillMode::Affine>* BuildSpans<FillMode::Affine>(const ScreenObject*,

@@ -12,6 +12,7 @@
 #endif
 
 #include "engine/scene.h"
+#include "raster/raster.h"
 
 namespace vx::raster {
 
@@ -67,16 +68,12 @@ const PolygonSpans<M>* BuildSpansFast(const ScreenObject* object, std::uint32_t 
 // The current depth buffer (nullptr until SetDepthBuffer).
 float* CurrentDepthBuffer();
 
-// The optimised fills of each instruction set (the FillFunction signature).
-// Every one equals the reference fill of its mode byte for byte.
-void FillAffineSse2(ScreenObject* const& objectEntry, std::uint32_t polygonIndex,
-                    std::uint32_t* image);
-void FillPerspectiveSse2(ScreenObject* const& objectEntry, std::uint32_t polygonIndex,
-                         std::uint32_t* image);
-void FillAffineAvx2(ScreenObject* const& objectEntry, std::uint32_t polygonIndex,
-                    std::uint32_t* image);
-void FillPerspectiveAvx2(ScreenObject* const& objectEntry, std::uint32_t polygonIndex,
-                         std::uint32_t* image);
+// The optimised fills of each instruction set; every one equals the
+// reference fill of its mode byte for byte. A build without the instruction
+// set puts the reference fills in its table. avx2Fills may be called only
+// when Avx2Supported().
+extern const RasterFills sse2Fills;
+extern const RasterFills avx2Fills;
 // True when this build has the AVX2 fills and the processor runs them.
 bool Avx2Supported();
 

@@ -125,7 +125,7 @@ void DrawSpans(const PolygonSpans<M>& polygon, std::uint32_t* image) {
 }
 
 template <FillMode M>
-void Fill(const ScreenObject* object, std::uint32_t polygonIndex, std::uint32_t* image) {
+void Fill(ScreenObject* const& object, std::uint32_t polygonIndex, std::uint32_t* image) {
   if (image == nullptr) {
     return;
   }
@@ -136,33 +136,15 @@ void Fill(const ScreenObject* object, std::uint32_t polygonIndex, std::uint32_t*
 
 }  // namespace
 
-void FillAffineSse2(ScreenObject* const& objectEntry, std::uint32_t polygonIndex,
-                    std::uint32_t* image) {
-  Fill<FillMode::Affine>(objectEntry, polygonIndex, image);
-}
-
-void FillPerspectiveSse2(ScreenObject* const& objectEntry, std::uint32_t polygonIndex,
-                         std::uint32_t* image) {
-  Fill<FillMode::Perspective>(objectEntry, polygonIndex, image);
-}
+const RasterFills sse2Fills{Fill<FillMode::Affine>, Fill<FillMode::Perspective>};
 
 }  // namespace vx::raster
 
-#else  // no SSE2: the portable reference behind the same names
-
-#include "raster/raster.h"
+#else  // no SSE2: the portable reference behind the same table
 
 namespace vx::raster {
 
-void FillAffineSse2(ScreenObject* const& objectEntry, std::uint32_t polygonIndex,
-                    std::uint32_t* image) {
-  reference::FillPolygonAffine(objectEntry, polygonIndex, image);
-}
-
-void FillPerspectiveSse2(ScreenObject* const& objectEntry, std::uint32_t polygonIndex,
-                         std::uint32_t* image) {
-  reference::FillPolygonPerspective(objectEntry, polygonIndex, image);
-}
+const RasterFills sse2Fills{reference::FillPolygonAffine, reference::FillPolygonPerspective};
 
 }  // namespace vx::raster
 

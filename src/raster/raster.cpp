@@ -1,5 +1,6 @@
-// The rasterizer's module state (the current depth buffer and which fills
-// stand behind the public names) and the per-frame draw pass.
+// The rasterizer's module state (the current depth buffer and which
+// variant's fills stand behind the public names) and the per-frame draw
+// pass.
 #include "raster/raster.h"
 
 #include <algorithm>
@@ -14,27 +15,23 @@ constexpr float DepthClearValue = 1e-6f;
 
 float* depthBuffer = nullptr;
 
-// The fills behind the public names. Constant-initialised to the SSE2 ones
-// (identical output), widened at start-up when the processor allows.
-FillFunction affineFill = raster::FillAffineSse2;
-FillFunction perspectiveFill = raster::FillPerspectiveSse2;
-bool referenceChosen = false;
-RasterInstructions instructionsChosen = RasterInstructions::Sse2;
+constexpr RasterFills referenceFills{reference::FillPolygonAffine,
+                                     reference::FillPolygonPerspective};
 
-void ChooseFills() {
-  if (referenceChosen) {
-    affineFill = reference::FillPolygonAffine;
-    perspectiveFill = reference::FillPolygonPerspective;
-  } else if (instructionsChosen == RasterInstructions::Avx2) {
-    affineFill = raster::FillAffineAvx2;
-    perspectiveFill = raster::FillPerspectiveAvx2;
-  } else {
-    affineFill = raster::FillAffineSse2;
-    perspectiveFill = raster::FillPerspectiveSse2;
-  }
+// The one place the optimised variant is picked: AVX2 where the processor
+// runs it, else SSE2, decided once on first use.
+const RasterFills& WidestFills() {
+  static const RasterFills& widest =
+      raster::Avx2Supported() ? raster::avx2Fills : raster::sse2Fills;
+  return widest;
 }
 
-[[maybe_unused]] const bool widestChosen = UseRasterInstructions(RasterInstructions::Avx2);
+// The fills behind the public names; nullptr stands for WidestFills().
+const RasterFills* chosenFills = nullptr;
+
+const RasterFills& ChosenFills() {
+  return chosenFills != nullptr ? *chosenFills : WidestFills();
+}
 
 }  // namespace
 
@@ -56,12 +53,12 @@ void ClearDepthBuffer() {
 
 void FillPolygonAffine(ScreenObject* const& objectEntry, std::uint32_t polygonIndex,
                        std::uint32_t* image) {
-  affineFill(objectEntry, polygonIndex, image);
+  ChosenFills().affine(objectEntry, polygonIndex, image);
 }
 
 void FillPolygonPerspective(ScreenObject* const& objectEntry, std::uint32_t polygonIndex,
                             std::uint32_t* image) {
-  perspectiveFill(objectEntry, polygonIndex, image);
+  ChosenFills().perspective(objectEntry, polygonIndex, image);
 }
 
 void DrawScenePolygons(Scene* scene, std::uint32_t* image, FillFunction fill) {
@@ -71,9 +68,9 @@ void DrawScenePolygons(Scene* scene, std::uint32_t* image, FillFunction fill) {
   }
   // Call the chosen fill directly rather than through its public name.
   if (fill == FillPolygonAffine) {
-    fill = affineFill;
+    fill = ChosenFills().affine;
   } else if (fill == FillPolygonPerspective) {
-    fill = perspectiveFill;
+    fill = ChosenFills().perspective;
   }
   const ScreenMesh& screen = *scene->screen;
   for (std::uint16_t i = 0; i < screen.objectCount; ++i) {
@@ -91,18 +88,20 @@ void DrawScenePolygons(Scene* scene, std::uint32_t* image, FillFunction fill) {
   }
 }
 
-void UseReferenceRaster(bool reference) {
-  referenceChosen = reference;
-  ChooseFills();
+const RasterFills* RasterFillsOf(RasterVariant variant) {
+  switch (variant) {
+    case RasterVariant::Reference:
+      return &referenceFills;
+    case RasterVariant::Sse2:
+      return &raster::sse2Fills;
+    case RasterVariant::Avx2:
+      return raster::Avx2Supported() ? &raster::avx2Fills : nullptr;
+  }
+  return nullptr;
 }
 
-bool UseRasterInstructions(RasterInstructions set) {
-  if (set == RasterInstructions::Avx2 && !raster::Avx2Supported()) {
-    return false;
-  }
-  instructionsChosen = set;
-  ChooseFills();
-  return true;
+void UseReferenceRaster(bool reference) {
+  chosenFills = reference ? &referenceFills : &WidestFills();
 }
 
 }  // namespace vx

@@ -42,16 +42,21 @@ void FillPolygonPerspective(ScreenObject* const& objectEntry, std::uint32_t poly
 // Every polygon with drawFlag set of every visible object, in array order.
 void DrawScenePolygons(Scene* scene, std::uint32_t* image, FillFunction fill);
 
-// Chooses the plain reference fills (true) or the optimised ones (false, the
-// default) behind the two fill names. Both give identical images and depth
-// buffers.
-void UseReferenceRaster(bool reference);
+// The two fills of one variant. Every variant gives identical images and
+// depth buffers.
+struct RasterFills {
+  FillFunction affine;
+  FillFunction perspective;
+};
+// The plain reference fills, and the optimised ones per instruction set.
+enum class RasterVariant { Reference, Sse2, Avx2 };
+// The fills of a variant; nullptr when this build or processor lacks it.
+const RasterFills* RasterFillsOf(RasterVariant variant);
 
-// Instruction sets of the optimised fills. The widest one the processor has
-// is chosen at start-up; tests pick each in turn.
-enum class RasterInstructions { Sse2, Avx2 };
-// False (and nothing changes) when this build or processor lacks the set.
-bool UseRasterInstructions(RasterInstructions set);
+// Chooses the plain reference fills (true) or the widest optimised ones the
+// processor runs (false, the default) behind the two fill names; given one
+// of those names, DrawScenePolygons calls the chosen fill directly.
+void UseReferenceRaster(bool reference);
 
 namespace reference {
 void FillPolygonAffine(ScreenObject* const& objectEntry, std::uint32_t polygonIndex,

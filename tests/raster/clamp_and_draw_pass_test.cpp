@@ -6,26 +6,14 @@
 #include <string>
 #include <vector>
 
+#include "fill_cases.h"
 #include "raster/raster.h"
 #include "raster_fixture.h"
 
-namespace vx {
+namespace vx::rastertest {
 namespace {
 
-using rastertest::At;
-using rastertest::Background;
-using rastertest::CoordinateTexture;
-using rastertest::Target;
-using rastertest::TestObject;
-using rastertest::TexelColumn;
-using rastertest::TexelRow;
-
-struct FillCase {
-  const char* name;
-  FillFunction fill;
-};
-
-class Clamping : public ::testing::TestWithParam<FillCase> {
+class Clamping : public EachFill {
  protected:
   // A rectangle over columns left..right and rows top..bottom with one texel
   // per pixel: pixel (x, y) shows texel ((x - left) & 255, (y - top) & 255).
@@ -34,8 +22,7 @@ class Clamping : public ::testing::TestWithParam<FillCase> {
     object.AddPolygon({At(left, top, 0.5f, 0, 0), At(left, bottom, 0.5f, 0, v),
                        At(right, bottom, 0.5f, u, v), At(right, top, 0.5f, u, 0)},
                       texture.data());
-    GetParam().fill(object.entry, static_cast<std::uint32_t>(object.polygons.size() - 1),
-                    target.image.data());
+    fill(object.entry, static_cast<std::uint32_t>(object.polygons.size() - 1), target.image.data());
   }
   void ExpectRectangle(int left, int top, int right, int bottom) {
     for (int y = 0; y < ViewHeight; ++y) {
@@ -87,7 +74,7 @@ TEST_P(Clamping, ExtremeCoordinatesDrawOnlyInsideTheImage) {
                      {2147483647, 2147483647, 0.5f, 0, 0},
                      {2147483647, -2147483647 - 1, 0.5f, 0, 0}},
                     texture.data());
-  GetParam().fill(object.entry, 0, target.image.data());
+  fill(object.entry, 0, target.image.data());
   EXPECT_EQ(target.DrawnCount(), ViewPixels);
 }
 
@@ -102,28 +89,19 @@ TEST_P(Clamping, BrokenRecordsDrawNothing) {
   object.polygons[2].indices[1] = object.object.vertexSlots;  // past the slots
   object.Link();
   for (std::uint32_t k = 0; k < 3; ++k) {
-    GetParam().fill(object.entry, k, target.image.data());
+    fill(object.entry, k, target.image.data());
   }
-  GetParam().fill(object.entry, 3, target.image.data());  // no such polygon
+  fill(object.entry, 3, target.image.data());  // no such polygon
   ScreenObject* none = nullptr;
-  GetParam().fill(none, 0, target.image.data());
+  fill(none, 0, target.image.data());
   EXPECT_EQ(target.DrawnCount(), 0);
   // The same triangle, intact, draws.
   object.AddPolygon({a, b, c}, texture.data());
-  GetParam().fill(object.entry, 3, target.image.data());
+  fill(object.entry, 3, target.image.data());
   EXPECT_GT(target.DrawnCount(), 1000);
 }
 
-const FillCase fillCases[] = {
-    {"ReferenceAffine", reference::FillPolygonAffine},
-    {"ReferencePerspective", reference::FillPolygonPerspective},
-    {"Affine", FillPolygonAffine},
-    {"Perspective", FillPolygonPerspective},
-};
-INSTANTIATE_TEST_SUITE_P(AllFills, Clamping, ::testing::ValuesIn(fillCases),
-                         [](const ::testing::TestParamInfo<FillCase>& info) {
-                           return std::string(info.param.name);
-                         });
+INSTANTIATE_TEST_SUITE_P(AllFills, Clamping, ::testing::ValuesIn(AllFills), CaseName);
 
 // Three objects: the first visible with polygons in three bands of rows, the
 // middle one not flagged; the second not visible; the third visible with no
@@ -205,4 +183,4 @@ TEST(DrawScenePolygons, SceneWithoutScreenMeshDrawsNothing) {
 }
 
 }  // namespace
-}  // namespace vx
+}  // namespace vx::rastertest

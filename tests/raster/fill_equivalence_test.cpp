@@ -12,10 +12,11 @@
 #include <string>
 #include <vector>
 
+#include "fill_cases.h"
 #include "raster/raster.h"
 #include "raster_fixture.h"
 
-namespace vx {
+namespace vx::rastertest {
 namespace {
 
 #if defined(VX_SANITIZE)
@@ -70,7 +71,7 @@ std::vector<Point> ConvexHull(std::vector<Point> points) {
 // form the left side (one in ten the other way round). Three in four lie
 // inside the image, as the pipeline hands them over; the others reach past
 // its edges, as an unclipped polygon would.
-void AddRandomConvexPolygon(std::mt19937& random, rastertest::TestObject& object,
+void AddRandomConvexPolygon(std::mt19937& random, TestObject& object,
                             const std::uint32_t* texture) {
   std::uniform_int_distribution<int> pointCount(3, 9);
   const bool inside = random() % 4 != 0;
@@ -116,8 +117,7 @@ void AddRandomConvexPolygon(std::mt19937& random, rastertest::TestObject& object
 // the image (up to the full 32-bit range), any winding and shape, 1/z of any
 // sign including 0, infinities and NaN, any u and v, counts from 0 to 18 and
 // indices past the vertex slots.
-void AddHostilePolygon(std::mt19937& random, rastertest::TestObject& object,
-                       const std::uint32_t* texture) {
+void AddHostilePolygon(std::mt19937& random, TestObject& object, const std::uint32_t* texture) {
   auto any32 = [&random] { return static_cast<std::int32_t>(random()); };
   auto column = [&]() -> std::int32_t {
     switch (random() % 4) {
@@ -173,13 +173,13 @@ void AddHostilePolygon(std::mt19937& random, rastertest::TestObject& object,
 }
 
 struct Targets {
-  rastertest::Target reference, optimised;
+  Target reference, optimised;
 };
 
 // Draws every polygon of the object with the reference and the optimised
 // fill of one mode into separate targets and compares them.
-void DrawBothAndCompare(rastertest::TestObject& object, Targets& targets,
-                        FillFunction referenceFill, FillFunction optimisedFill) {
+void DrawBothAndCompare(TestObject& object, Targets& targets, FillFunction referenceFill,
+                        FillFunction optimisedFill) {
   object.Link();
   for (std::uint32_t k = 0; k < object.object.polygonCount; ++k) {
     targets.reference.MakeCurrentWithoutClear();
@@ -193,29 +193,9 @@ void DrawBothAndCompare(rastertest::TestObject& object, Targets& targets,
             0);
 }
 
-struct EquivalenceCase {
-  const char* name;
-  RasterInstructions instructions;
-  bool perspective;
-};
-
-class FillEquivalence : public ::testing::TestWithParam<EquivalenceCase> {
+class FillEquivalence : public EachFill {
  protected:
-  void SetUp() override {
-    if (!UseRasterInstructions(GetParam().instructions)) {
-      GTEST_SKIP() << "the processor lacks " << GetParam().name;
-    }
-    UseReferenceRaster(false);
-  }
-  void TearDown() override { UseRasterInstructions(RasterInstructions::Avx2); }
-
-  FillFunction ReferenceFill() const {
-    return GetParam().perspective ? reference::FillPolygonPerspective
-                                  : reference::FillPolygonAffine;
-  }
-  FillFunction OptimisedFill() const {
-    return GetParam().perspective ? FillPolygonPerspective : FillPolygonAffine;
-  }
+  const FillFunction referenceFill = GetParam().ReferenceFill();
 };
 
 TEST_P(FillEquivalence, RandomConvexPolygonsDrawIdentically) {
@@ -223,12 +203,12 @@ TEST_P(FillEquivalence, RandomConvexPolygonsDrawIdentically) {
   int drawnPixels = 0;
   for (int round = 0; round < Rounds; ++round) {
     const std::vector<std::uint32_t> texture = RandomTexture(random);
-    rastertest::TestObject object;
+    TestObject object;
     for (int i = 0; i < PolygonsPerRound; ++i) {
       AddRandomConvexPolygon(random, object, texture.data());
     }
     Targets targets;
-    DrawBothAndCompare(object, targets, ReferenceFill(), OptimisedFill());
+    DrawBothAndCompare(object, targets, referenceFill, fill);
     drawnPixels += targets.reference.DrawnCount();
   }
   // The comparison means something only if the polygons covered the image.
@@ -240,27 +220,22 @@ TEST_P(FillEquivalence, HostileRecordsDrawIdenticallyAndStayInBounds) {
   int drawnPixels = 0;
   for (int round = 0; round < Rounds; ++round) {
     const std::vector<std::uint32_t> texture = RandomTexture(random);
-    rastertest::TestObject object;
+    TestObject object;
     for (int i = 0; i < PolygonsPerRound; ++i) {
       AddHostilePolygon(random, object, texture.data());
     }
     Targets targets;
-    DrawBothAndCompare(object, targets, ReferenceFill(), OptimisedFill());
+    DrawBothAndCompare(object, targets, referenceFill, fill);
     drawnPixels += targets.reference.DrawnCount();
   }
   EXPECT_GT(drawnPixels, 0);
 }
 
-const EquivalenceCase equivalenceCases[] = {
-    {"Sse2Affine", RasterInstructions::Sse2, false},
-    {"Sse2Perspective", RasterInstructions::Sse2, true},
-    {"Avx2Affine", RasterInstructions::Avx2, false},
-    {"Avx2Perspective", RasterInstructions::Avx2, true},
-};
-INSTANTIATE_TEST_SUITE_P(Instructions, FillEquivalence, ::testing::ValuesIn(equivalenceCases),
-                         [](const ::testing::TestParamInfo<EquivalenceCase>& info) {
-                           return std::string(info.param.name);
-                         });
+INSTANTIATE_TEST_SUITE_P(Instructions, FillEquivalence,
+                         ::testing::ValuesIn(FillsWhere([](const FillCase& c) {
+                           return c.variant != RasterVariant::Reference;
+                         })),
+                         CaseName);
 
 }  // namespace
-}  // namespace vx
+}  // namespace vx::rastertest

@@ -1,34 +1,22 @@
 // The fill rules on small hand-built polygons, for both fill modes, in the
-// reference and the optimised fills alike.
+// reference and every optimised variant alike.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstring>
 #include <string>
 
+#include "fill_cases.h"
 #include "raster/raster.h"
 #include "raster_fixture.h"
 
-namespace vx {
+namespace vx::rastertest {
 namespace {
 
-using rastertest::At;
-using rastertest::Background;
-using rastertest::CoordinateTexture;
-using rastertest::Target;
-using rastertest::TestObject;
-using rastertest::TexelColumn;
-using rastertest::TexelRow;
-
-struct FillCase {
-  const char* name;
-  FillFunction fill;
-};
-
-class FillRules : public ::testing::TestWithParam<FillCase> {
+class FillRules : public EachFill {
  protected:
   void Fill(TestObject& object, std::uint32_t index = 0) {
-    GetParam().fill(object.entry, index, target.image.data());
+    fill(object.entry, index, target.image.data());
   }
   Target target;
   std::vector<std::uint32_t> texture = CoordinateTexture(1);
@@ -177,7 +165,7 @@ TEST_P(FillRules, TextureCoordinatesWrapEvery65536Units) {
     square.AddPolygon({At(0, 0, 0.5f, w.u, w.v), At(0, 6, 0.5f, w.u, w.v), At(6, 6, 0.5f, w.u, w.v),
                        At(6, 0, 0.5f, w.u, w.v)},
                       texture.data());
-    GetParam().fill(square.entry, 0, local.image.data());
+    fill(square.entry, 0, local.image.data());
     SCOPED_TRACE("u " + std::to_string(w.u) + " v " + std::to_string(w.v));
     EXPECT_EQ(local.DrawnCount(), 49);
     for (int y = 0; y <= 6; ++y) {
@@ -203,96 +191,51 @@ TEST_P(FillRules, RowDepthIsLeftPlusPixelTimesGradient) {
   }
 }
 
-const FillCase fillCases[] = {
-    {"ReferenceAffine", reference::FillPolygonAffine},
-    {"ReferencePerspective", reference::FillPolygonPerspective},
-    {"Affine", FillPolygonAffine},
-    {"Perspective", FillPolygonPerspective},
+// Texture columns along the rows of a rectangle w pixels wide, u from 0 to
+// 4 texels (1024), 1/z from zLeft to zRight.
+//  - Affine, u = k * du with du truncated: over width 3, du = 341, so the
+//    last pixel has u = 1023, column 3, although the right end's u (1024)
+//    is column 4; over width 4 the columns step evenly, 0 .. 4.
+//  - Perspective, u = round(uz / z) at every pixel: with even depth
+//    uz = k x 170.67, u = 0, 341, 683, 1024 (columns 0, 1, 2, 4); with 1/z
+//    from 1 down to 0.25, z = 1 - 0.1875 k, uz = 64 k,
+//    u = round(64 k / z) = 0, 79, 205, 439, 1024 (columns 0, 0, 0, 1, 4).
+struct RowCase {
+  int width;
+  float zLeft, zRight;
+  std::vector<int> affineColumns, perspectiveColumns;
 };
-INSTANTIATE_TEST_SUITE_P(AllFills, FillRules, ::testing::ValuesIn(fillCases),
-                         [](const ::testing::TestParamInfo<FillCase>& info) {
-                           return std::string(info.param.name);
-                         });
 
-// Width 3, u from 0 to 1024: du = 341 (truncated), so the last pixel has
-// u = 1023, column 3, although the right end's u (1024) is column 4.
-TEST(AffineFill, LastPixelIsLeftPlusWidthTimesGradient) {
-  const std::vector<std::uint32_t> texture = CoordinateTexture(1);
-  TestObject object;
-  object.AddPolygon({At(0, 0, 0.5f, 0, 0), At(0, 2, 0.5f, 0, 0), At(3, 2, 0.5f, 1024, 0),
-                     At(3, 0, 0.5f, 1024, 0)},
-                    texture.data());
-  for (FillFunction fill : {reference::FillPolygonAffine, FillPolygonAffine}) {
-    Target target;
-    fill(object.entry, 0, target.image.data());
-    for (int y = 0; y <= 2; ++y) {
-      EXPECT_EQ(TexelColumn(target.Pixel(0, y)), 0);
-      EXPECT_EQ(TexelColumn(target.Pixel(1, y)), 1);  // u 341
-      EXPECT_EQ(TexelColumn(target.Pixel(2, y)), 2);  // u 682
-      EXPECT_EQ(TexelColumn(target.Pixel(3, y)), 3);  // u 1023, not 1024
-    }
-  }
-}
-
-// Perspective-correct texture: columns 0..4 with 1/z from 1 down to 0.25 and
-// u from 0 to 4 texels. Pixel k: z = 1 - 0.1875 k, uz = 64 k,
-// u = round(64 k / z) = 0, 79, 205, 439, 1024: columns 0, 0, 0, 1, 4, where
-// the affine fill steps evenly through 0, 1, 2, 3, 4.
-TEST(PerspectiveFill, DividesByDepthAtEveryPixel) {
-  const std::vector<std::uint32_t> texture = CoordinateTexture(1);
-  TestObject object;
-  object.AddPolygon({At(0, 0, 1.0f, 0, 0), At(0, 3, 1.0f, 0, 0), At(4, 3, 0.25f, 1024, 0),
-                     At(4, 0, 0.25f, 1024, 0)},
-                    texture.data());
-  for (FillFunction fill : {reference::FillPolygonPerspective, FillPolygonPerspective}) {
-    Target target;
-    fill(object.entry, 0, target.image.data());
-    const int perspectiveColumns[] = {0, 0, 0, 1, 4};
+TEST_P(FillRules, TextureColumnsAcrossARow) {
+  const RowCase cases[] = {
+      {3, 0.5f, 0.5f, {0, 1, 2, 3}, {0, 1, 2, 4}},
+      {4, 1.0f, 0.25f, {0, 1, 2, 3, 4}, {0, 0, 0, 1, 4}},
+  };
+  for (const RowCase& c : cases) {
+    TestObject object;
+    object.AddPolygon({At(0, 0, c.zLeft, 0, 0), At(0, 3, c.zLeft, 0, 0),
+                       At(c.width, 3, c.zRight, 1024, 0), At(c.width, 0, c.zRight, 1024, 0)},
+                      texture.data());
+    Target local;
+    fill(object.entry, 0, local.image.data());
+    const std::vector<int>& columns =
+        GetParam().perspective ? c.perspectiveColumns : c.affineColumns;
+    const float dz = (c.zRight - c.zLeft) / static_cast<float>(c.width);
     for (int y = 0; y <= 3; ++y) {
-      for (int x = 0; x <= 4; ++x) {
-        EXPECT_EQ(TexelColumn(target.Pixel(x, y)), perspectiveColumns[x]) << x << ", " << y;
-        EXPECT_EQ(target.Depth(x, y), 1.0f - 0.1875f * static_cast<float>(x));
+      for (int x = 0; x <= c.width; ++x) {
+        SCOPED_TRACE("width " + std::to_string(c.width) + ", pixel " + std::to_string(x) + ", " +
+                     std::to_string(y));
+        EXPECT_EQ(TexelColumn(local.Pixel(x, y)), columns[static_cast<std::size_t>(x)]);
+        EXPECT_EQ(local.Depth(x, y), c.zLeft + static_cast<float>(x) * dz);
       }
     }
   }
-  Target target;
-  FillPolygonAffine(object.entry, 0, target.image.data());
-  for (int x = 0; x <= 4; ++x) {
-    EXPECT_EQ(TexelColumn(target.Pixel(x, 1)), x);
-  }
+  target.MakeCurrent();
 }
 
-// A triangle of constant 1/z and u, drawn by every perspective fill; every
-// pixel must show texel column.
-void ExpectEveryPerspectiveFillShowsColumn(float z, std::int32_t u, int column) {
-  const std::vector<std::uint32_t> texture = CoordinateTexture(1);
-  TestObject object;
-  object.AddPolygon({At(10, 10, z, u, 0), At(10, 50, z, u, 0), At(100, 10, z, u, 0)},
-                    texture.data());
-  struct Variant {
-    const char* name;
-    FillFunction fill;
-    RasterInstructions instructions;
-  };
-  const Variant variants[] = {
-      {"reference", reference::FillPolygonPerspective, RasterInstructions::Sse2},
-      {"sse2", FillPolygonPerspective, RasterInstructions::Sse2},
-      {"avx2", FillPolygonPerspective, RasterInstructions::Avx2},
-  };
-  for (const Variant& variant : variants) {
-    if (!UseRasterInstructions(variant.instructions)) continue;  // no AVX2 here
-    Target target;
-    variant.fill(object.entry, 0, target.image.data());
-    int drawn = 0;
-    for (std::uint32_t pixel : target.image) {
-      if (pixel == Background) continue;
-      ++drawn;
-      ASSERT_EQ(TexelColumn(pixel), column) << variant.name;
-    }
-    EXPECT_GT(drawn, 1000) << variant.name;
-  }
-  UseRasterInstructions(RasterInstructions::Avx2);
-}
+INSTANTIATE_TEST_SUITE_P(AllFills, FillRules, ::testing::ValuesIn(AllFills), CaseName);
+
+class PerspectiveFill : public EachFill {};
 
 // u = round(uz / z) with the quotient in double, where a division in single
 // rounds differently:
@@ -302,14 +245,15 @@ void ExpectEveryPerspectiveFillShowsColumn(float z, std::int32_t u, int column) 
 //  - 1/z = 1/3, u = 33355008: the quotient is 33355007.006 in double, but
 //    singles are 2 apart there and it rounds to 33355008: column 245, not
 //    244.
-// Every perspective fill, reference, SSE2 and AVX2, takes the double one.
+// A triangle of constant 1/z and u must show that column at every pixel.
 struct QuotientCase {
   float z;
   std::int32_t u;
   int column;  // of round(uz / z) in double
 };
 
-TEST(PerspectiveFill, QuotientIsTakenInDouble) {
+TEST_P(PerspectiveFill, QuotientIsTakenInDouble) {
+  const std::vector<std::uint32_t> texture = CoordinateTexture(1);
   for (const QuotientCase& c :
        {QuotientCase{1.0f / 129.0f, 4239615, 0xB0}, QuotientCase{1.0f / 3.0f, 33355008, 244}}) {
     SCOPED_TRACE(c.u);
@@ -318,9 +262,24 @@ TEST(PerspectiveFill, QuotientIsTakenInDouble) {
         << "the single quotient would give another column";
     ASSERT_EQ(TexelColumn(static_cast<std::uint32_t>(std::lrint(double{uz} / double{c.z})) >> 8),
               c.column);
-    ExpectEveryPerspectiveFillShowsColumn(c.z, c.u, c.column);
+    TestObject object;
+    object.AddPolygon({At(10, 10, c.z, c.u, 0), At(10, 50, c.z, c.u, 0), At(100, 10, c.z, c.u, 0)},
+                      texture.data());
+    Target target;
+    fill(object.entry, 0, target.image.data());
+    int drawn = 0;
+    for (std::uint32_t pixel : target.image) {
+      if (pixel == Background) continue;
+      ++drawn;
+      ASSERT_EQ(TexelColumn(pixel), c.column);
+    }
+    EXPECT_GT(drawn, 1000);
   }
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    PerspectiveFills, PerspectiveFill,
+    ::testing::ValuesIn(FillsWhere([](const FillCase& c) { return c.perspective; })), CaseName);
 
 TEST(DepthBuffer, ClearWritesOneMillionthToEveryEntryOfTheCurrentBuffer) {
   std::vector<float> depth(ViewPixels, 7.0f), other(ViewPixels, 7.0f);
@@ -345,4 +304,4 @@ TEST(DepthBuffer, ClearWritesOneMillionthToEveryEntryOfTheCurrentBuffer) {
 }
 
 }  // namespace
-}  // namespace vx
+}  // namespace vx::rastertest

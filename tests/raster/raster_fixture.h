@@ -1,8 +1,9 @@
 #pragma once
-// Hand-built screen records for the rasterizer tests: one object holding one
-// polygon (or several), an image and a depth buffer of exactly 64000 entries
-// (so the sanitizers see any access past them), and a coordinate texture
-// whose texel (column, row) is 0x00TTRRCC: tag, row, column.
+// Hand-built screen records for the rasterizer tests and benchmarks: one
+// object holding one polygon (or several), an image and a depth buffer of
+// exactly 64000 entries (so the sanitizers see any access past them), a
+// coordinate texture whose texel (column, row) is 0x00TTRRCC: tag, row,
+// column.
 #include <cstdint>
 #include <initializer_list>
 #include <vector>
@@ -50,6 +51,18 @@ struct TestObject {
     polygon.drawFlag = 1;
     polygons.push_back(polygon);
     Link();
+  }
+
+  // Adds a polygon over vertices already in the array, by index.
+  void AddIndexedPolygon(std::initializer_list<std::uint32_t> indices,
+                         const std::uint32_t* texture) {
+    Polygon polygon{};
+    for (std::uint32_t i : indices) {
+      polygon.indices[polygon.count++] = i;
+    }
+    polygon.texture = texture;
+    polygon.drawFlag = 1;
+    polygons.push_back(polygon);
   }
 
   // Points the object at the current arrays (after any change to them).
