@@ -329,23 +329,14 @@ TEST(LoaderByteCount, EmptyFileCountsOnlyTheMeshRecord) {
 }
 
 TEST(LoaderByteCount, RepeatedVertexListReplacesTheFirst) {
-  ChunkWriter w;
-  w.Begin(0x4D4D);
-  w.Begin(0x3D3D);
-  w.Begin(0x4000);
-  w.String("Twice");
-  w.Begin(0x4100);
-  for (int count : {5, 2}) {
-    w.Begin(0x4110);
-    w.U16(static_cast<std::uint16_t>(count));
-    for (int i = 0; i < count; ++i) w.Vec({float(count), 0, 0});
-    w.End();
-  }
-  w.End();
-  w.End();
-  w.End();
-  w.End();
-  Loaded r(w.Bytes());
+  Loaded r(test::ObjectMeshFile("Twice", [](ChunkWriter& w) {
+    for (int count : {5, 2}) {
+      w.Begin(0x4110);
+      w.U16(static_cast<std::uint16_t>(count));
+      for (int i = 0; i < count; ++i) w.Vec({float(count), 0, 0});
+      w.End();
+    }
+  }));
   ASSERT_TRUE(r.ok) << r.detail;
   const MeshObject& o = *r.mesh->objects[0];
   ASSERT_EQ(o.vertexCount, 2);
@@ -357,25 +348,17 @@ TEST(LoaderByteCount, RepeatedVertexListReplacesTheFirst) {
 // Two position-key chunks of 3 and 2 keys: the track holds the second list,
 // and the count charges 60 + 94 + (3 + 2) x 36 + 4 = 338 bytes.
 TEST(LoaderByteCount, RepeatedKeyListKeepsTheChargeOfBoth) {
-  ChunkWriter w;
-  w.Begin(0x4D4D);
-  w.Begin(0xB000);
-  w.Begin(0xB002);
-  for (int count : {3, 2}) {
-    w.Begin(0xB020);
-    for (int i = 0; i < 5; ++i) w.U16(0);
-    w.U32(static_cast<std::uint32_t>(count));
-    for (int k = 0; k < count; ++k) {
-      w.U32(static_cast<std::uint32_t>(k));
-      w.U16(0);
-      w.Vec({float(count), 0, 0});
+  Loaded r(test::ObjectTrackFile([](ChunkWriter& w) {
+    for (int count : {3, 2}) {
+      test::BeginKeys(w, 0xB020, static_cast<std::uint32_t>(count));
+      for (int k = 0; k < count; ++k) {
+        w.U32(static_cast<std::uint32_t>(k));
+        w.U16(0);
+        w.Vec({float(count), 0, 0});
+      }
+      w.End();
     }
-    w.End();
-  }
-  w.End();
-  w.End();
-  w.End();
-  Loaded r(w.Bytes());
+  }));
   ASSERT_TRUE(r.ok) << r.detail;
   const Track& t = *r.mesh->tracks[0];
   ASSERT_EQ(t.position.count, 2);
@@ -599,31 +582,15 @@ TEST(LoaderKeys, MorphKeysNameTheirTarget) {
 }
 
 TEST(LoaderKeys, CountUsesTheLow16BitsAndZeroKeysGiveNoArray) {
-  ChunkWriter w;
-  w.Begin(0x4D4D);
-  w.Begin(0xB000);
-  w.Begin(0xB002);
-  w.Begin(0xB010);
-  w.String("T");
-  w.U16(0);
-  w.U16(0);
-  w.U16(0xFFFF);
-  w.End();
-  w.Begin(0xB023);  // FOV: count 0x00010001 -> 1 key
-  for (int i = 0; i < 5; ++i) w.U16(0);
-  w.U32(0x00010001);
-  w.U32(3);
-  w.U16(0);
-  w.F32(60.0f);
-  w.End();
-  w.Begin(0xB024);  // roll: count 0x00010000 -> 0 keys
-  for (int i = 0; i < 5; ++i) w.U16(0);
-  w.U32(0x00010000);
-  w.End();
-  w.End();
-  w.End();
-  w.End();
-  Loaded r(w.Bytes());
+  Loaded r(test::ObjectTrackFile([](ChunkWriter& w) {
+    test::BeginKeys(w, 0xB023, 0x00010001);  // FOV: 1 key
+    w.U32(3);
+    w.U16(0);
+    w.F32(60.0f);
+    w.End();
+    test::BeginKeys(w, 0xB024, 0x00010000);  // roll: 0 keys
+    w.End();
+  }));
   ASSERT_TRUE(r.ok) << r.detail;
   const Track& t = *r.mesh->tracks[0];
   ASSERT_EQ(t.fov.count, 1);
