@@ -39,12 +39,13 @@ constexpr std::size_t MaxKeptString = 255;
 constexpr std::size_t ChunkHeaderBytes = 6;
 
 // ---- state that outlives a load ---------------------------------------------
-// The error code and its detail block every load and free until the code is
-// taken. The last byte colour, the last WORD value, the current object name
-// and the track kind are left by chunks for later chunks, and a later load
-// picks them up until its own chunks overwrite them: a material whose ambient
-// chunk holds only a float colour gets the byte colour read last, in this
-// load or an earlier one. Everything else belongs to one load (Cursor).
+// The error code blocks every load and free until it is taken; its detail
+// stays readable until the next load begins. The last byte colour, the last
+// WORD value, the current object name and the track kind are left by chunks
+// for later chunks, and a later load picks them up until its own chunks
+// overwrite them: a material whose ambient chunk holds only a float colour
+// gets the byte colour read last, in this load or an earlier one. Everything
+// else belongs to one load (Cursor).
 
 struct Kept {
   std::uint32_t errorCode = 0;
@@ -67,7 +68,7 @@ bool Failed() {
   return kept.errorCode != 0;
 }
 
-// ---- one load's cursor --------------------------------------------------------
+// ---- chunk ids ------------------------------------------------------------------
 
 enum class ChunkId : std::uint16_t {
   RgbFloat = 0x0010,
@@ -119,6 +120,8 @@ std::string Hex(std::uint32_t value) {
 }
 
 const char* ChunkName(std::uint16_t id);  // from the chunk table, "Unknown" for others
+
+// ---- one load's cursor --------------------------------------------------------
 
 // The chunk being read: its id and first byte name it in error details; end
 // is where its data and sub-chunks stop (cut to its parent's end).
