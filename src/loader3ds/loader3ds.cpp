@@ -247,6 +247,11 @@ struct Cursor {
     return false;
   }
 
+  // A u16 count of entries of at least entryBytes each that fit in what is left.
+  bool ReadCount(std::uint16_t& count, std::size_t entryBytes, const char* what) {
+    return ReadU16(count) && CountFits(count, entryBytes, what);
+  }
+
   // ---- records ----
 
   // The current record of a kind, for a data chunk; null (and damage) when
@@ -324,7 +329,7 @@ void ReadObjectMesh(Cursor& c) {
 void ReadVertices(Cursor& c) {
   MeshObject* object = c.Require(c.object, "object");
   std::uint16_t count;
-  if (object == nullptr || !c.ReadU16(count) || !c.CountFits(count, 12, "vertices")) return;
+  if (object == nullptr || !c.ReadCount(count, 12, "vertices")) return;
   c.ReplaceArray(object->vertexCount, object->vertices, count, VertexBytes);
   for (std::uint16_t i = 0; i < count; ++i) {
     const Vector p = c.TakeSwapped();
@@ -337,7 +342,7 @@ void ReadVertices(Cursor& c) {
 void ReadFaces(Cursor& c) {
   MeshObject* object = c.Require(c.object, "object");
   std::uint16_t count;
-  if (object == nullptr || !c.ReadU16(count) || !c.CountFits(count, 8, "faces")) return;
+  if (object == nullptr || !c.ReadCount(count, 8, "faces")) return;
   c.ReplaceArray(object->faceCount, object->faces, count, FaceBytes);
   for (std::uint16_t i = 0; i < count; ++i) {
     MeshFace& face = object->faces[i];
@@ -358,9 +363,7 @@ void ReadFaceMaterial(Cursor& c) {
   MeshObject* object = c.Require(c.object, "object");
   std::string name;
   std::uint16_t count;
-  if (object == nullptr || !c.ReadString(name) || !c.ReadU16(count) ||
-      !c.CountFits(count, 2, "face indices"))
-    return;
+  if (object == nullptr || !c.ReadString(name) || !c.ReadCount(count, 2, "face indices")) return;
   for (std::uint16_t i = 0; i < count; ++i) {
     const std::uint16_t face = c.TakeU16();
     if (face < object->faceCount) object->faces[face].materialName.Assign(name);
@@ -371,8 +374,7 @@ void ReadFaceMaterial(Cursor& c) {
 void ReadMapping(Cursor& c) {
   MeshObject* object = c.Require(c.object, "object");
   std::uint16_t count;
-  if (object == nullptr || !c.ReadU16(count) || !c.CountFits(count, 8, "mapping coordinates"))
-    return;
+  if (object == nullptr || !c.ReadCount(count, 8, "mapping coordinates")) return;
   for (std::uint16_t i = 0; i < count; ++i) {
     const float u = c.TakeF32();
     const float v = c.TakeF32();
