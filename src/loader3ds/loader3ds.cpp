@@ -302,9 +302,10 @@ struct Cursor {
 // on at the chunk's end, so a reader that reads less than the chunk holds is
 // harmless. None walks sub-chunks itself: the table says when they are.
 
+// Values that are consumed, not used.
 template <std::size_t Bytes>
 void ReadUnused(Cursor& c) {
-  c.Have(Bytes);  // consumed, not used
+  if (c.Have(Bytes)) c.position += Bytes;
 }
 
 void ReadByteColour(Cursor& c) {

@@ -142,7 +142,8 @@ TEST(DamagedFile, CountsLargerThanTheBytesLeft) {
   {
     // Key count 0xFFFFFFFF: its low 16 bits ask for 65535 keys.
     Loaded r(test::ObjectTrackFile([](ChunkWriter& w) {
-      test::BeginKeys(w, 0xB021, 0xFFFFFFFF);
+      w.Begin(0xB021);
+      test::KeyHeader(w, 0xFFFFFFFF);
       w.End();
     }));
     ExpectFatal(r, "65535 keys");

@@ -67,9 +67,8 @@ std::vector<std::uint8_t> ObjectTrackFile(Body body) {
   return w.Bytes();
 }
 
-// Opens a key chunk: its 10-byte header and the u32 key count.
-inline void BeginKeys(ChunkWriter& w, std::uint16_t id, std::uint32_t count) {
-  w.Begin(id);
+// A key chunk's 10-byte header and its u32 key count.
+inline void KeyHeader(ChunkWriter& w, std::uint32_t count) {
   for (int i = 0; i < 5; ++i) w.U16(0);
   w.U32(count);
 }
