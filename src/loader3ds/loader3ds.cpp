@@ -11,6 +11,11 @@
 // really there. Fewer bytes than a chunk header after the last whole
 // top-level chunk are no chunk at all and end the walk without an error.
 //
+// What the loader understands of a chunk is one row of ChunkTable: its name
+// (for error details), whether it has data and sub-chunks and in which order
+// they are read, and the reader of its data. Chunks of any other id are
+// skipped by their length.
+//
 // Positions, axes, pivots and key values are stored with y and z exchanged
 // (the file is z up, the engine y up).
 #include "loader3ds/loader3ds.h"
@@ -33,91 +38,80 @@ constexpr int MaxNesting = 32;  // real files nest about 7 deep
 constexpr std::size_t MaxKeptString = 255;
 constexpr std::size_t ChunkHeaderBytes = 6;
 
-// ---- module state ----------------------------------------------------------
-// The error code and its detail outlive a load; so do the last byte colour,
-// the last WORD value, the current object name and the track kind, which a
-// later load may pick up before its own chunks overwrite them. The current
-// records start afresh with every load (they would point into freed data).
+// ---- state that outlives a load ---------------------------------------------
+// The error code blocks every load and free until it is taken; its detail
+// stays readable until the next load begins. The last byte colour, the last
+// WORD value, the current object name and the track kind are left by chunks
+// for later chunks, and a later load picks them up until its own chunks
+// overwrite them: a material whose ambient chunk holds only a float colour
+// gets the byte colour read last, in this load or an earlier one. Everything
+// else belongs to one load (Cursor).
 
-std::uint32_t errorCode = 0;
-std::string errorDetail;
-
-std::uint8_t lastColour[3] = {0, 0, 0};
-std::uint16_t lastWord = 0;
-std::string objectName;
-std::uint8_t trackKind = TrackNone;
-
-const std::uint8_t* file = nullptr;
-std::size_t fileSize = 0;
-std::size_t position = 0;
-std::uint32_t byteCount = 0;
-int nesting = 0;
-Mesh3D* building = nullptr;
-MeshObject* currentObject = nullptr;
-SceneCamera* currentCamera = nullptr;
-SceneLight* currentLight = nullptr;
-Material* currentMaterial = nullptr;
-Track* currentTrack = nullptr;
-// The chunk being read, for the detail text.
-std::uint16_t chunkId = 0;
-std::size_t chunkStart = 0;
-
-// ---- the chunk table -------------------------------------------------------
-
-struct ChunkInfo {
-  std::uint16_t id;
-  const char* name;
-  bool container;  // no data of its own: its contents are walked
+struct Kept {
+  std::uint32_t errorCode = 0;
+  std::string errorDetail;
+  std::uint8_t lastColour[3] = {0, 0, 0};
+  std::uint16_t lastWord = 0;
+  std::string objectName;
+  std::uint8_t trackKind = TrackNone;
 };
+Kept kept;
 
-constexpr ChunkInfo ChunkTable[] = {
-    {0x0010, "RGB float color", false},
-    {0x0011, "RGB byte color", false},
-    {0x0030, "WORD value", false},
-    {0x1200, "Background color", true},
-    {0x2100, "Ambient color", true},
-    {0x3D3D, "Editor", true},
-    {0x4000, "Object block", false},
-    {0x4100, "Object mesh", false},
-    {0x4110, "Vertex list", false},
-    {0x4120, "Face list", false},
-    {0x4130, "Faces mapping list", false},
-    {0x4140, "Mapping coordinates list", false},
-    {0x4160, "Object transformation matrix", false},
-    {0x4165, "Object visibility", false},
-    {0x4600, "Light", false},
-    {0x4700, "Camera", false},
-    {0x4D4D, "Main", true},
-    {0xA000, "Material name", false},
-    {0xA010, "Material ambient color", false},
-    {0xA200, "Material texture data", false},
-    {0xA300, "Texture map filename", false},
-    {0xAFFF, "Material block", false},
-    {0xB000, "Keyframer", true},
-    {0xB002, "Object track info", false},
-    {0xB003, "Camera position track info", false},
-    {0xB004, "Camera target track info", false},
-    {0xB005, "Spotlight(?) position track info", false},
-    {0xB006, "Spotlight(?) target position track info", false},
-    {0xB007, "Omnilight(?) positition track info", false},
-    {0xB008, "Frames info", false},
-    {0xB010, "Track name", false},
-    {0xB013, "Track pivot point", false},
-    {0xB020, "Track position keys", false},
-    {0xB021, "Track rotate keys", false},
-    {0xB022, "Track scale keys", false},
-    {0xB023, "Track camera FOV keys", false},
-    {0xB024, "Track camera roll keys", false},
-    {0xB026, "Track morph keys", false},
-    {0xB029, "Track hide keys", false},
-    {0xB030, "Track number", false},
-};
-
-const ChunkInfo* FindChunk(std::uint16_t id) {
-  for (const ChunkInfo& info : ChunkTable)
-    if (info.id == id) return &info;
-  return nullptr;
+// Records the first problem of a load; later ones are consequences.
+void SetError(std::uint32_t code, std::string detail) {
+  if (kept.errorCode != 0) return;
+  kept.errorCode = code;
+  kept.errorDetail = std::move(detail);
 }
+
+bool Failed() {
+  return kept.errorCode != 0;
+}
+
+// ---- chunk ids ------------------------------------------------------------------
+
+enum class ChunkId : std::uint16_t {
+  RgbFloat = 0x0010,
+  RgbByte = 0x0011,
+  Word = 0x0030,
+  Background = 0x1200,
+  Ambient = 0x2100,
+  Editor = 0x3D3D,
+  ObjectBlock = 0x4000,
+  ObjectMesh = 0x4100,
+  VertexList = 0x4110,
+  FaceList = 0x4120,
+  FaceMaterial = 0x4130,
+  MappingList = 0x4140,
+  ObjectMatrix = 0x4160,
+  ObjectVisibility = 0x4165,
+  Light = 0x4600,
+  Camera = 0x4700,
+  Main = 0x4D4D,
+  MaterialName = 0xA000,
+  MaterialAmbient = 0xA010,
+  TextureData = 0xA200,
+  TextureFile = 0xA300,
+  MaterialBlock = 0xAFFF,
+  Keyframer = 0xB000,
+  ObjectNode = 0xB002,
+  CameraNode = 0xB003,
+  CameraTargetNode = 0xB004,
+  SpotLightNode = 0xB005,
+  SpotTargetNode = 0xB006,
+  OmniLightNode = 0xB007,
+  FramesInfo = 0xB008,
+  TrackName = 0xB010,
+  TrackPivot = 0xB013,
+  PositionKeys = 0xB020,
+  RotationKeys = 0xB021,
+  ScaleKeys = 0xB022,
+  FovKeys = 0xB023,
+  RollKeys = 0xB024,
+  MorphKeys = 0xB026,
+  HideKeys = 0xB029,
+  TrackNumber = 0xB030,
+};
 
 std::string Hex(std::uint32_t value) {
   char text[16];
@@ -125,282 +119,266 @@ std::string Hex(std::uint32_t value) {
   return text;
 }
 
-std::string ChunkLabel(std::uint16_t id, std::size_t start) {
-  const ChunkInfo* info = FindChunk(id);
-  return "chunk " + Hex(id) + " (" + (info != nullptr ? info->name : "Unknown") + ") at offset " +
-         std::to_string(start);
-}
+const char* ChunkName(std::uint16_t id);  // from the chunk table, "Unknown" for others
 
-// ---- errors ----------------------------------------------------------------
+// ---- one load's cursor --------------------------------------------------------
 
-// Records the first problem of a load; later ones are consequences.
-void SetError(std::uint32_t code, std::string detail) {
-  if (errorCode != 0) return;
-  errorCode = code;
-  errorDetail = std::move(detail);
-}
+// The chunk being read: its id and first byte name it in error details; end
+// is where its data and sub-chunks stop (cut to its parent's end).
+struct Chunk {
+  std::uint16_t id = 0;
+  std::size_t start = 0;
+  std::size_t end = 0;
+};
 
-void Damage(const std::string& what) {
-  SetError(LoadFatal, ChunkLabel(chunkId, chunkStart) + ": " + what);
-}
+// Everything one load reads and builds, made afresh by every load: the file
+// buffer (alive only during the load) and the read position in it, the
+// nesting depth of known chunks (0: the top level), the chunk being read, the
+// byte count charged so far, the Mesh3D being filled and the current record
+// of each kind, which data chunks fill and new records are linked after.
+struct Cursor {
+  Cursor(const std::uint8_t* data, std::size_t bytes) : file(data), size(bytes) {}
 
-bool Failed() {
-  return errorCode != 0;
-}
+  const std::uint8_t* file;
+  std::size_t size;
+  std::size_t position = 0;
+  int nesting = 0;
+  Chunk chunk;
+  std::uint32_t byteCount = 0;
+  Mesh3D* mesh = nullptr;
+  MeshObject* object = nullptr;
+  SceneCamera* camera = nullptr;
+  SceneLight* light = nullptr;
+  Material* material = nullptr;
+  Track* track = nullptr;
 
-// ---- checked reads ---------------------------------------------------------
+  void Damage(const std::string& what) const {
+    SetError(LoadFatal, "chunk " + Hex(chunk.id) + " (" + ChunkName(chunk.id) + ") at offset " +
+                            std::to_string(chunk.start) + ": " + what);
+  }
 
-std::size_t BytesLeft() {
-  return fileSize - position;
-}
+  // ---- checked reads: false (and damage) when the file ends first ----
 
-bool Have(std::size_t bytes) {
-  if (bytes <= BytesLeft()) return true;
-  Damage("needs " + std::to_string(bytes) + " bytes at offset " + std::to_string(position) +
-         ", the file ends at " + std::to_string(fileSize));
-  return false;
-}
+  std::size_t BytesLeft() const { return size - position; }
 
-std::uint16_t TakeU16() {
-  const std::uint16_t v = static_cast<std::uint16_t>(file[position] | file[position + 1] << 8);
-  position += 2;
-  return v;
-}
-
-std::uint32_t TakeU32() {
-  std::uint32_t v = 0;
-  for (int i = 3; i >= 0; --i) v = v << 8 | file[position + i];
-  position += 4;
-  return v;
-}
-
-float TakeF32() {
-  const std::uint32_t bits = TakeU32();
-  float f;
-  std::memcpy(&f, &bits, 4);
-  return f;
-}
-
-bool ReadU8(std::uint8_t& out) {
-  if (!Have(1)) return false;
-  out = file[position++];
-  return true;
-}
-
-bool ReadU16(std::uint16_t& out) {
-  if (!Have(2)) return false;
-  out = TakeU16();
-  return true;
-}
-
-bool ReadU32(std::uint32_t& out) {
-  if (!Have(4)) return false;
-  out = TakeU32();
-  return true;
-}
-
-bool ReadF32(float& out) {
-  if (!Have(4)) return false;
-  out = TakeF32();
-  return true;
-}
-
-// Three floats (x, y, z) of the file stored as (x, z, y).
-bool ReadSwapped(Vector& out) {
-  if (!Have(12)) return false;
-  out.x = TakeF32();
-  out.z = TakeF32();
-  out.y = TakeF32();
-  return true;
-}
-
-// Up to and including the zero byte; 255 characters kept; "" becomes
-// "$DUMMY$".
-bool ReadString(std::string& out) {
-  const void* zero = std::memchr(file + position, 0, BytesLeft());
-  if (zero == nullptr) {
-    Damage("the string at offset " + std::to_string(position) +
-           " has no end before the end of the file");
+  bool Have(std::size_t bytes) const {
+    if (bytes <= BytesLeft()) return true;
+    Damage("needs " + std::to_string(bytes) + " bytes at offset " + std::to_string(position) +
+           ", the file ends at " + std::to_string(size));
     return false;
   }
-  const std::size_t length = static_cast<const std::uint8_t*>(zero) - (file + position);
-  out.assign(reinterpret_cast<const char*>(file + position), std::min(length, MaxKeptString));
-  position += length + 1;
-  if (out.empty()) out = "$DUMMY$";
-  return true;
-}
 
-// A count of entries of at least entryBytes each must fit in what is left.
-bool CountFits(std::uint32_t count, std::size_t entryBytes, const char* what) {
-  if (std::uint64_t{count} * entryBytes <= BytesLeft()) return true;
-  Damage(std::to_string(count) + " " + what + " need at least " +
-         std::to_string(std::uint64_t{count} * entryBytes) + " bytes, " +
-         std::to_string(BytesLeft()) + " are left");
-  return false;
-}
+  // The Take reads are unchecked: the caller has made sure of the bytes.
+  std::uint16_t TakeU16() {
+    const std::uint16_t v = static_cast<std::uint16_t>(file[position] | file[position + 1] << 8);
+    position += 2;
+    return v;
+  }
 
-// ---- records ---------------------------------------------------------------
+  std::uint32_t TakeU32() {
+    std::uint32_t v = 0;
+    for (int i = 3; i >= 0; --i) v = v << 8 | file[position + i];
+    position += 4;
+    return v;
+  }
 
-template <typename Record>
-Record* Require(Record* current, const char* kind) {
-  if (current == nullptr) Damage("there is no " + std::string(kind) + " for it to belong to");
-  return current;
-}
+  float TakeF32() {
+    const std::uint32_t bits = TakeU32();
+    float f;
+    std::memcpy(&f, &bits, 4);
+    return f;
+  }
 
-// Appends a zero-filled record to its kind's list and makes it current.
-template <typename Record>
-bool Append(std::uint16_t& count, Record*& head, Record*& current, std::uint32_t charge,
-            const char* kind) {
-  if (count == 0xFFFF) {
-    Damage(std::string("more than 65535 ") + kind);
+  // Three floats (x, y, z) of the file as (x, z, y).
+  Vector TakeSwapped() {
+    Vector v;
+    v.x = TakeF32();
+    v.z = TakeF32();
+    v.y = TakeF32();
+    return v;
+  }
+
+  bool ReadU16(std::uint16_t& out) {
+    if (!Have(2)) return false;
+    out = TakeU16();
+    return true;
+  }
+
+  bool ReadU32(std::uint32_t& out) {
+    if (!Have(4)) return false;
+    out = TakeU32();
+    return true;
+  }
+
+  bool ReadF32(float& out) {
+    if (!Have(4)) return false;
+    out = TakeF32();
+    return true;
+  }
+
+  bool ReadSwapped(Vector& out) {
+    if (!Have(12)) return false;
+    out = TakeSwapped();
+    return true;
+  }
+
+  // Up to and including the zero byte; 255 characters kept; "" becomes
+  // "$DUMMY$". out is untouched when the string has no end.
+  bool ReadString(std::string& out) {
+    const void* zero = std::memchr(file + position, 0, BytesLeft());
+    if (zero == nullptr) {
+      Damage("the string at offset " + std::to_string(position) +
+             " has no end before the end of the file");
+      return false;
+    }
+    const std::size_t length = static_cast<const std::uint8_t*>(zero) - (file + position);
+    out.assign(reinterpret_cast<const char*>(file + position), std::min(length, MaxKeptString));
+    position += length + 1;
+    if (out.empty()) out = "$DUMMY$";
+    return true;
+  }
+
+  // A count of entries of at least entryBytes each must fit in what is left.
+  bool CountFits(std::uint32_t count, std::size_t entryBytes, const char* what) const {
+    if (std::uint64_t{count} * entryBytes <= BytesLeft()) return true;
+    Damage(std::to_string(count) + " " + what + " need at least " +
+           std::to_string(std::uint64_t{count} * entryBytes) + " bytes, " +
+           std::to_string(BytesLeft()) + " are left");
     return false;
   }
-  Record* record = new Record();
-  if (++count == 1)
-    head = record;
-  else
-    current->next = record;
-  current = record;
-  byteCount += charge;
-  return true;
-}
 
-// A zero-filled array of count elements in place of the one held. A repeated
-// chunk replaces its data and frees the old array, but the byte count keeps
-// the old array's charge: every allocation is charged when it is made.
-template <typename Element>
-void ReplaceArray(std::uint16_t& count, Element*& array, std::uint16_t newCount,
-                  std::uint32_t charge) {
-  delete[] array;
-  array = nullptr;
-  count = 0;
-  if (newCount == 0) return;
-  array = new Element[newCount]();
-  count = newCount;
-  byteCount += newCount * charge;
-}
-
-// ---- the walk --------------------------------------------------------------
-
-void ReadChunk(std::uint16_t id, int level, std::size_t end);
-
-// Walks the chunks from the read position while it is below end. A chunk's
-// end is cut to limit (its parent's end). At the top level, bytes after the
-// last whole chunk that are too few for a chunk header end the walk quietly;
-// inside a chunk such a cut header is damage.
-void Walk(int level, std::size_t end, std::size_t limit) {
-  while (!Failed() && position < end) {
-    const std::size_t start = position;
-    chunkId = 0;
-    chunkStart = start;
-    if (level == 0 && BytesLeft() < ChunkHeaderBytes) return;
-    if (BytesLeft() < ChunkHeaderBytes) {
-      SetError(LoadFatal, "the chunk header at offset " + std::to_string(start) +
-                              " runs past the end of the file (" + std::to_string(fileSize) +
-                              " bytes)");
-      return;
-    }
-    const std::uint16_t id = TakeU16();
-    const std::uint32_t length = TakeU32();
-    chunkId = id;
-    if (length == 0) return;
-    if (level == 0 && id != 0x4D4D) {
-      SetError(LoadNot3ds, "the chunk at offset " + std::to_string(start) + " is " + Hex(id) +
-                               ", not the main chunk 0x4D4D");
-      return;
-    }
-    if (length < ChunkHeaderBytes) {
-      Damage("its length " + std::to_string(length) + " is shorter than its own header");
-      return;
-    }
-    const std::size_t chunkEnd = std::max(
-        start + ChunkHeaderBytes,
-        static_cast<std::size_t>(std::min<std::uint64_t>(std::uint64_t{start} + length, limit)));
-    const ChunkInfo* info = FindChunk(id);
-    if (info != nullptr) {
-      if (nesting >= MaxNesting) {
-        Damage("chunks are nested more than " + std::to_string(MaxNesting) + " deep");
-        return;
-      }
-      ++nesting;
-      if (info->container)
-        Walk(level + 2, chunkEnd, chunkEnd);
-      else
-        ReadChunk(id, level + 2, chunkEnd);
-      --nesting;
-    }
-    position = chunkEnd;
+  // A u16 count of entries of at least entryBytes each that fit in what is left.
+  bool ReadCount(std::uint16_t& count, std::size_t entryBytes, const char* what) {
+    return ReadU16(count) && CountFits(count, entryBytes, what);
   }
+
+  // ---- records ----
+
+  // The current record of a kind, for a data chunk; null (and damage) when
+  // the file has not begun one.
+  template <typename Record>
+  Record* Require(Record* current, const char* kind) const {
+    if (current == nullptr) Damage("there is no " + std::string(kind) + " for it to belong to");
+    return current;
+  }
+
+  // Appends a zero-filled record to its kind's list and makes it current.
+  template <typename Record>
+  bool Append(std::uint16_t& count, Record*& head, Record*& current, std::uint32_t charge,
+              const char* kind) {
+    if (count == 0xFFFF) {
+      Damage(std::string("more than 65535 ") + kind);
+      return false;
+    }
+    Record* record = new Record();
+    if (++count == 1)
+      head = record;
+    else
+      current->next = record;
+    current = record;
+    byteCount += charge;
+    return true;
+  }
+
+  // A zero-filled array of newCount elements in place of the one held. A
+  // repeated chunk replaces its data and frees the old array, but the byte
+  // count keeps the old array's charge: every allocation is charged when it
+  // is made.
+  template <typename Element>
+  void ReplaceArray(std::uint16_t& count, Element*& array, std::uint16_t newCount,
+                    std::uint32_t charge) {
+    delete[] array;
+    array = nullptr;
+    count = 0;
+    if (newCount == 0) return;
+    array = new Element[newCount]();
+    count = newCount;
+    byteCount += newCount * charge;
+  }
+};
+
+// ---- the readers --------------------------------------------------------------
+// Each reads the data of the chunk at the read position; the walk then goes
+// on at the chunk's end, so a reader that reads less than the chunk holds is
+// harmless. None walks sub-chunks itself: the table says when they are.
+
+// Values that are consumed, not used.
+template <std::size_t Bytes>
+void ReadUnused(Cursor& c) {
+  if (c.Have(Bytes)) c.position += Bytes;
 }
 
-// The sub-chunks of a reader that "then walks".
-void WalkRest(int level, std::size_t end) {
-  Walk(level, end, end);
+void ReadByteColour(Cursor& c) {
+  if (!c.Have(3)) return;
+  std::copy_n(c.file + c.position, 3, kept.lastColour);
+  c.position += 3;
 }
 
-void ReadObjectMesh(int level, std::size_t end) {
-  if (!Append(building->objectCount, building->objectList, currentObject, ObjectBytes, "objects"))
-    return;
-  currentObject->name.Assign(objectName);
-  WalkRest(level, end);
+void ReadWord(Cursor& c) {
+  c.ReadU16(kept.lastWord);
 }
 
-void ReadVertices() {
-  MeshObject* object = Require(currentObject, "object");
+void ReadObjectBlock(Cursor& c) {
+  c.ReadString(kept.objectName);
+}
+
+void ReadObjectMesh(Cursor& c) {
+  if (c.Append(c.mesh->objectCount, c.mesh->objectList, c.object, ObjectBytes, "objects"))
+    c.object->name.Assign(kept.objectName);
+}
+
+void ReadVertices(Cursor& c) {
+  MeshObject* object = c.Require(c.object, "object");
   std::uint16_t count;
-  if (object == nullptr || !ReadU16(count) || !CountFits(count, 12, "vertices")) return;
-  ReplaceArray(object->vertexCount, object->vertices, count, VertexBytes);
+  if (object == nullptr || !c.ReadCount(count, 12, "vertices")) return;
+  c.ReplaceArray(object->vertexCount, object->vertices, count, VertexBytes);
   for (std::uint16_t i = 0; i < count; ++i) {
-    Vector p;
-    ReadSwapped(p);
+    const Vector p = c.TakeSwapped();
     object->vertices[i].x = p.x;
     object->vertices[i].y = p.y;
     object->vertices[i].z = p.z;
   }
 }
 
-void ReadFaces(int level, std::size_t end) {
-  MeshObject* object = Require(currentObject, "object");
+void ReadFaces(Cursor& c) {
+  MeshObject* object = c.Require(c.object, "object");
   std::uint16_t count;
-  if (object == nullptr || !ReadU16(count) || !CountFits(count, 8, "faces")) return;
-  ReplaceArray(object->faceCount, object->faces, count, FaceBytes);
+  if (object == nullptr || !c.ReadCount(count, 8, "faces")) return;
+  c.ReplaceArray(object->faceCount, object->faces, count, FaceBytes);
   for (std::uint16_t i = 0; i < count; ++i) {
     MeshFace& face = object->faces[i];
-    face.a = TakeU16();
-    face.b = TakeU16();
-    face.c = TakeU16();
-    const std::uint16_t flags = TakeU16();
+    face.a = c.TakeU16();
+    face.b = c.TakeU16();
+    face.c = c.TakeU16();
+    const std::uint16_t flags = c.TakeU16();
     face.edgeAB = (flags >> 2) & 1;
     face.edgeBC = (flags >> 1) & 1;
     face.edgeCA = flags & 1;
     face.uWrap = (flags >> 3) & 1;
     face.vWrap = (flags >> 4) & 1;
   }
-  WalkRest(level, end);
 }
 
 // Faces listed beyond the object's face array are ignored.
-void ReadFaceMaterial() {
-  MeshObject* object = Require(currentObject, "object");
+void ReadFaceMaterial(Cursor& c) {
+  MeshObject* object = c.Require(c.object, "object");
   std::string name;
   std::uint16_t count;
-  if (object == nullptr || !ReadString(name) || !ReadU16(count) ||
-      !CountFits(count, 2, "face indices"))
-    return;
+  if (object == nullptr || !c.ReadString(name) || !c.ReadCount(count, 2, "face indices")) return;
   for (std::uint16_t i = 0; i < count; ++i) {
-    const std::uint16_t face = TakeU16();
+    const std::uint16_t face = c.TakeU16();
     if (face < object->faceCount) object->faces[face].materialName.Assign(name);
   }
 }
 
 // Coordinates beyond the object's vertex array are read and dropped.
-void ReadMapping() {
-  MeshObject* object = Require(currentObject, "object");
+void ReadMapping(Cursor& c) {
+  MeshObject* object = c.Require(c.object, "object");
   std::uint16_t count;
-  if (object == nullptr || !ReadU16(count) || !CountFits(count, 8, "mapping coordinates")) return;
+  if (object == nullptr || !c.ReadCount(count, 8, "mapping coordinates")) return;
   for (std::uint16_t i = 0; i < count; ++i) {
-    const float u = TakeF32();
-    const float v = TakeF32();
+    const float u = c.TakeF32();
+    const float v = c.TakeF32();
     if (i < object->vertexCount) {
       object->vertices[i].u = u;
       object->vertices[i].v = v;
@@ -410,279 +388,310 @@ void ReadMapping() {
 
 // Rows X axis f0..f2, Y axis f3..f5, Z axis f6..f8, origin f9..f11; the
 // file's Y and Z axes change places and each row's y and z are exchanged.
-void ReadObjectMatrix() {
-  MeshObject* object = Require(currentObject, "object");
-  if (object == nullptr || !Have(48)) return;
+void ReadObjectMatrix(Cursor& c) {
+  MeshObject* object = c.Require(c.object, "object");
+  if (object == nullptr || !c.Have(48)) return;
   Vector rows[4];
-  for (Vector& row : rows) ReadSwapped(row);
+  for (Vector& row : rows) row = c.TakeSwapped();
   object->axes[0] = rows[0];
   object->axes[1] = rows[2];
   object->axes[2] = rows[1];
   object->axes[3] = rows[3];
 }
 
-void ReadCamera(int level, std::size_t end) {
-  if (!Append(building->cameraCount, building->cameraList, currentCamera, CameraBytes, "cameras"))
-    return;
-  SceneCamera& camera = *currentCamera;
-  camera.name.Assign(objectName);
-  if (!ReadSwapped(camera.position) || !ReadSwapped(camera.target) || !ReadF32(camera.roll) ||
-      !ReadF32(camera.lens))
-    return;
-  WalkRest(level, end);
+void ReadLight(Cursor& c) {
+  if (c.Append(c.mesh->lightCount, c.mesh->lightList, c.light, LightBytes, "lights"))
+    c.light->name.Assign(kept.objectName);
 }
 
-void ReadFrames() {
+void ReadCamera(Cursor& c) {
+  if (!c.Append(c.mesh->cameraCount, c.mesh->cameraList, c.camera, CameraBytes, "cameras")) return;
+  SceneCamera& camera = *c.camera;
+  camera.name.Assign(kept.objectName);
+  if (c.ReadSwapped(camera.position) && c.ReadSwapped(camera.target) && c.ReadF32(camera.roll))
+    c.ReadF32(camera.lens);
+}
+
+// The material's name or texture file name.
+template <auto Field>
+void ReadMaterialString(Cursor& c) {
+  std::string text;
+  if (c.Require(c.material, "material") != nullptr && c.ReadString(text))
+    (c.material->*Field).Assign(text);
+}
+
+// After its sub-chunks: the byte colour they (or anything before) left.
+void ReadMaterialAmbient(Cursor& c) {
+  if (c.Require(c.material, "material") == nullptr) return;
+  std::copy_n(kept.lastColour, 3, c.material->ambient);
+  c.material->ambient[3] = 0;
+}
+
+// After its sub-chunks: the WORD value they (or anything before) left.
+void ReadTextureAmount(Cursor& c) {
+  if (c.Require(c.material, "material") != nullptr) c.material->textureAmount = kept.lastWord;
+}
+
+void ReadMaterialBlock(Cursor& c) {
+  c.Append(c.mesh->materialCount, c.mesh->materialList, c.material, MaterialBytes, "materials");
+}
+
+// A new track of the kind; its parent stays 0, as the record was
+// zero-filled, until a 0xB010 chunk names one.
+template <std::uint8_t Kind>
+void ReadTrackNode(Cursor& c) {
+  kept.trackKind = Kind;
+  if (c.Append(c.mesh->trackCount, c.mesh->trackList, c.track, TrackBytes, "tracks"))
+    c.track->kind = kept.trackKind;
+}
+
+void ReadFrames(Cursor& c) {
   std::uint32_t start, end;
-  if (!ReadU32(start) || !ReadU32(end)) return;
-  building->startFrame = static_cast<std::uint16_t>(start);
-  building->endFrame = static_cast<std::uint16_t>(end);
-  const int difference = int{building->endFrame} - int{building->startFrame};
-  building->frameCount = static_cast<std::uint16_t>(difference < 0 ? -difference : difference);
+  if (!c.ReadU32(start) || !c.ReadU32(end)) return;
+  Mesh3D& mesh = *c.mesh;
+  mesh.startFrame = static_cast<std::uint16_t>(start);
+  mesh.endFrame = static_cast<std::uint16_t>(end);
+  const int difference = int{mesh.endFrame} - int{mesh.startFrame};
+  mesh.frameCount = static_cast<std::uint16_t>(difference < 0 ? -difference : difference);
 }
 
-void ReadTrackNode(std::uint8_t kind, int level, std::size_t end) {
-  trackKind = kind;
-  if (!Append(building->trackCount, building->trackList, currentTrack, TrackBytes, "tracks"))
-    return;
-  // The parent stays 0, as the record was zero-filled, until a 0xB010 chunk
-  // names one.
-  currentTrack->kind = trackKind;
-  WalkRest(level, end);
-}
-
-void ReadTrackName() {
-  Track* track = Require(currentTrack, "track");
+void ReadTrackName(Cursor& c) {
+  Track* track = c.Require(c.track, "track");
   std::string name;
   std::uint16_t flags1, flags2, parent;
-  if (track == nullptr || !ReadString(name)) return;
+  if (track == nullptr || !c.ReadString(name)) return;
   track->name.Assign(name);
-  if (!ReadU16(flags1) || !ReadU16(flags2) || !ReadU16(parent)) return;
+  if (!c.ReadU16(flags1) || !c.ReadU16(flags2) || !c.ReadU16(parent)) return;
   track->parent = parent;
+}
+
+void ReadTrackPivot(Cursor& c) {
+  if (c.Require(c.track, "track") != nullptr) c.ReadSwapped(c.track->pivot);
+}
+
+void ReadTrackNumber(Cursor& c) {
+  if (c.Require(c.track, "track") != nullptr) c.ReadU16(c.track->nodeId);
 }
 
 // Spline flags, then one float per set bit in ascending order; bits 0..4
 // are kept, the values of bits 5..15 dropped.
-bool ReadSpline(SplineParams& spline) {
-  if (!ReadU16(spline.flags)) return false;
-  float* kept[5] = {&spline.tension, &spline.continuity, &spline.bias, &spline.easeTo,
-                    &spline.easeFrom};
+bool ReadSpline(Cursor& c, SplineParams& spline) {
+  if (!c.ReadU16(spline.flags)) return false;
+  float* params[5] = {&spline.tension, &spline.continuity, &spline.bias, &spline.easeTo,
+                      &spline.easeFrom};
   for (int bit = 0; bit < 16; ++bit) {
     if ((spline.flags & (1u << bit)) == 0) continue;
     float value;
-    if (!ReadF32(value)) return false;
-    if (bit < 5) *kept[bit] = value;
+    if (!c.ReadF32(value)) return false;
+    if (bit < 5) *params[bit] = value;
   }
   return true;
 }
 
+bool ReadVectorValue(Cursor& c, VectorKey& key) {
+  return c.ReadSwapped(key.value);
+}
+
+bool ReadRotationValue(Cursor& c, RotationKey& key) {
+  return c.ReadF32(key.angle) && c.ReadSwapped(key.axis);
+}
+
+bool ReadScalarValue(Cursor& c, ScalarKey& key) {
+  return c.ReadF32(key.value);
+}
+
+bool ReadMorphValue(Cursor& c, MorphKey& key) {
+  std::string target;
+  if (!c.ReadString(target)) return false;
+  key.objectName.Assign(target);
+  return true;
+}
+
 // A key track: a 10-byte header, a u32 count (low 16 bits used), then per key
-// a u32 frame (low 16 bits), the spline block and the value. valueBytes is
-// the least a value takes, for the count check.
-template <typename Key, typename ReadValue>
-void ReadKeys(KeyList<Key> Track::*list, std::uint32_t charge, std::size_t valueBytes,
-              ReadValue readValue) {
-  Track* track = Require(currentTrack, "track");
+// a u32 frame (low 16 bits), the spline block and the value. ValueBytes is
+// the least a value takes, for the count check; Charge is a key's byte count.
+template <typename Key, KeyList<Key> Track::*List, std::uint32_t Charge, std::size_t ValueBytes,
+          bool (*ReadValue)(Cursor&, Key&)>
+void ReadKeys(Cursor& c) {
+  Track* track = c.Require(c.track, "track");
   std::uint32_t count32;
-  if (track == nullptr || !Have(10)) return;
-  position += 10;
-  if (!ReadU32(count32)) return;
+  if (track == nullptr || !c.Have(10)) return;
+  c.position += 10;
+  if (!c.ReadU32(count32)) return;
   const std::uint16_t count = static_cast<std::uint16_t>(count32);
-  if (!CountFits(count, 6 + valueBytes, "keys")) return;
-  KeyList<Key>& keys = track->*list;
-  ReplaceArray(keys.count, keys.keys, count, charge);
+  if (!c.CountFits(count, 6 + ValueBytes, "keys")) return;
+  KeyList<Key>& keys = track->*List;
+  c.ReplaceArray(keys.count, keys.keys, count, Charge);
   for (std::uint16_t i = 0; i < count; ++i) {
     Key& key = keys.keys[i];
     std::uint32_t frame;
-    if (!ReadU32(frame)) return;
+    if (!c.ReadU32(frame)) return;
     key.frame = static_cast<std::uint16_t>(frame);
-    if (!ReadSpline(key.spline) || !readValue(key)) return;
+    if (!ReadSpline(c, key.spline) || !ReadValue(c, key)) return;
   }
 }
 
-void ReadChunk(std::uint16_t id, int level, std::size_t end) {
-  const std::uint16_t outerId = chunkId;
-  const std::size_t outerStart = chunkStart;
-  const std::size_t start = position - ChunkHeaderBytes;
-  chunkId = id;
-  chunkStart = start;
-  // Labels errors after a nested walk with this chunk again.
-  auto restoreLabel = [&] {
-    chunkId = id;
-    chunkStart = start;
-  };
-  std::string text;
-  switch (id) {
-    case 0x0010:
-      Have(12);  // three floats, consumed, not used
-      break;
-    case 0x0011:
-      if (Have(3)) {
-        std::copy_n(file + position, 3, lastColour);
-        position += 3;
-      }
-      break;
-    case 0x0030:
-      ReadU16(lastWord);
-      break;
-    case 0x4000:
-      if (ReadString(text)) {
-        objectName = text;
-        WalkRest(level, end);
-      }
-      break;
-    case 0x4100:
-      ReadObjectMesh(level, end);
-      break;
-    case 0x4110:
-      ReadVertices();
-      break;
-    case 0x4120:
-      ReadFaces(level, end);
-      break;
-    case 0x4130:
-      ReadFaceMaterial();
-      break;
-    case 0x4140:
-      ReadMapping();
-      break;
-    case 0x4160:
-      ReadObjectMatrix();
-      break;
-    case 0x4165: {
-      std::uint8_t visible;
-      ReadU8(visible);
-      break;
-    }
-    case 0x4600:
-      if (Append(building->lightCount, building->lightList, currentLight, LightBytes, "lights"))
-        currentLight->name.Assign(objectName);
-      break;
-    case 0x4700:
-      ReadCamera(level, end);
-      break;
-    case 0xA000:
-      if (Require(currentMaterial, "material") != nullptr && ReadString(text))
-        currentMaterial->name.Assign(text);
-      break;
-    case 0xA010:
-      WalkRest(level, end);
-      restoreLabel();
-      if (!Failed() && Require(currentMaterial, "material") != nullptr) {
-        std::copy_n(lastColour, 3, currentMaterial->ambient);
-        currentMaterial->ambient[3] = 0;
-      }
-      break;
-    case 0xA200:
-      WalkRest(level, end);
-      restoreLabel();
-      if (!Failed() && Require(currentMaterial, "material") != nullptr)
-        currentMaterial->textureAmount = lastWord;
-      break;
-    case 0xA300:
-      if (Require(currentMaterial, "material") != nullptr && ReadString(text))
-        currentMaterial->textureFile.Assign(text);
-      break;
-    case 0xAFFF:
-      if (Append(building->materialCount, building->materialList, currentMaterial, MaterialBytes,
-                 "materials"))
-        WalkRest(level, end);
-      break;
-    case 0xB002:
-      ReadTrackNode(TrackObject, level, end);
-      break;
-    case 0xB003:
-      ReadTrackNode(TrackCamera, level, end);
-      break;
-    case 0xB004:
-      ReadTrackNode(TrackCameraTarget, level, end);
-      break;
-    case 0xB005:
-      ReadTrackNode(TrackLight, level, end);
-      break;
-    case 0xB006:
-      ReadTrackNode(TrackSpotTarget, level, end);
-      break;
-    case 0xB007:
-      ReadTrackNode(TrackOmniLight, level, end);
-      break;
-    case 0xB008:
-      ReadFrames();
-      break;
-    case 0xB010:
-      ReadTrackName();
-      break;
-    case 0xB013:
-      if (Require(currentTrack, "track") != nullptr) ReadSwapped(currentTrack->pivot);
-      break;
-    case 0xB020:
-      ReadKeys(&Track::position, VectorKeyBytes, 12,
-               [](VectorKey& k) { return ReadSwapped(k.value); });
-      break;
-    case 0xB021:
-      ReadKeys(&Track::rotation, RotationKeyBytes, 16,
-               [](RotationKey& k) { return ReadF32(k.angle) && ReadSwapped(k.axis); });
-      break;
-    case 0xB022:
-      ReadKeys(&Track::scale, VectorKeyBytes, 12,
-               [](VectorKey& k) { return ReadSwapped(k.value); });
-      break;
-    case 0xB023:
-      ReadKeys(&Track::fov, ScalarKeyBytes, 4, [](ScalarKey& k) { return ReadF32(k.value); });
-      break;
-    case 0xB024:
-      ReadKeys(&Track::roll, ScalarKeyBytes, 4, [](ScalarKey& k) { return ReadF32(k.value); });
-      break;
-    case 0xB026:
-      ReadKeys(&Track::morph, MorphKeyBytes, 1, [](MorphKey& k) {
-        std::string target;
-        if (!ReadString(target)) return false;
-        k.objectName.Assign(target);
-        return true;
-      });
-      break;
-    case 0xB029:
-      break;  // hide keys: skipped
-    case 0xB030:
-      if (Require(currentTrack, "track") != nullptr) ReadU16(currentTrack->nodeId);
-      break;
-    default:
-      break;
+// ---- the chunk table ------------------------------------------------------------
+
+enum class ChunkKind : std::uint8_t {
+  Container,     // no data of its own: its sub-chunks are walked
+  Data,          // its data is read; sub-chunks, if any, are skipped
+  DataThenWalk,  // its data, then its sub-chunks
+  WalkThenData,  // its sub-chunks, then the reader (it takes what they left)
+};
+
+struct ChunkInfo {
+  ChunkId id;
+  const char* name;
+  ChunkKind kind;
+  void (*read)(Cursor&);  // null: nothing to read
+};
+
+using enum ChunkId;
+using enum ChunkKind;
+
+// In ascending id order, one row per id.
+constexpr ChunkInfo ChunkTable[] = {
+    {RgbFloat, "RGB float color", Data, ReadUnused<12>},
+    {RgbByte, "RGB byte color", Data, ReadByteColour},
+    {Word, "WORD value", Data, ReadWord},
+    {Background, "Background color", Container, nullptr},
+    {Ambient, "Ambient color", Container, nullptr},
+    {Editor, "Editor", Container, nullptr},
+    {ObjectBlock, "Object block", DataThenWalk, ReadObjectBlock},
+    {ObjectMesh, "Object mesh", DataThenWalk, ReadObjectMesh},
+    {VertexList, "Vertex list", Data, ReadVertices},
+    {FaceList, "Face list", DataThenWalk, ReadFaces},
+    {FaceMaterial, "Faces mapping list", Data, ReadFaceMaterial},
+    {MappingList, "Mapping coordinates list", Data, ReadMapping},
+    {ObjectMatrix, "Object transformation matrix", Data, ReadObjectMatrix},
+    {ObjectVisibility, "Object visibility", Data, ReadUnused<1>},
+    {Light, "Light", Data, ReadLight},
+    {Camera, "Camera", DataThenWalk, ReadCamera},
+    {Main, "Main", Container, nullptr},
+    {MaterialName, "Material name", Data, ReadMaterialString<&Material::name>},
+    {MaterialAmbient, "Material ambient color", WalkThenData, ReadMaterialAmbient},
+    {TextureData, "Material texture data", WalkThenData, ReadTextureAmount},
+    {TextureFile, "Texture map filename", Data, ReadMaterialString<&Material::textureFile>},
+    {MaterialBlock, "Material block", DataThenWalk, ReadMaterialBlock},
+    {Keyframer, "Keyframer", Container, nullptr},
+    {ObjectNode, "Object track info", DataThenWalk, ReadTrackNode<TrackObject>},
+    {CameraNode, "Camera position track info", DataThenWalk, ReadTrackNode<TrackCamera>},
+    {CameraTargetNode, "Camera target track info", DataThenWalk, ReadTrackNode<TrackCameraTarget>},
+    {SpotLightNode, "Spotlight(?) position track info", DataThenWalk, ReadTrackNode<TrackLight>},
+    {SpotTargetNode, "Spotlight(?) target position track info", DataThenWalk,
+     ReadTrackNode<TrackSpotTarget>},
+    {OmniLightNode, "Omnilight(?) positition track info", DataThenWalk,
+     ReadTrackNode<TrackOmniLight>},
+    {FramesInfo, "Frames info", Data, ReadFrames},
+    {TrackName, "Track name", Data, ReadTrackName},
+    {TrackPivot, "Track pivot point", Data, ReadTrackPivot},
+    {PositionKeys, "Track position keys", Data,
+     ReadKeys<VectorKey, &Track::position, VectorKeyBytes, 12, ReadVectorValue>},
+    {RotationKeys, "Track rotate keys", Data,
+     ReadKeys<RotationKey, &Track::rotation, RotationKeyBytes, 16, ReadRotationValue>},
+    {ScaleKeys, "Track scale keys", Data,
+     ReadKeys<VectorKey, &Track::scale, VectorKeyBytes, 12, ReadVectorValue>},
+    {FovKeys, "Track camera FOV keys", Data,
+     ReadKeys<ScalarKey, &Track::fov, ScalarKeyBytes, 4, ReadScalarValue>},
+    {RollKeys, "Track camera roll keys", Data,
+     ReadKeys<ScalarKey, &Track::roll, ScalarKeyBytes, 4, ReadScalarValue>},
+    {MorphKeys, "Track morph keys", Data,
+     ReadKeys<MorphKey, &Track::morph, MorphKeyBytes, 1, ReadMorphValue>},
+    {HideKeys, "Track hide keys", Data, nullptr},
+    {TrackNumber, "Track number", Data, ReadTrackNumber},
+};
+
+constexpr bool InIdOrder() {
+  for (std::size_t i = 1; i < std::size(ChunkTable); ++i)
+    if (ChunkTable[i - 1].id >= ChunkTable[i].id) return false;
+  return true;
+}
+static_assert(InIdOrder(), "the chunk table lists each id once, in ascending order");
+
+const ChunkInfo* FindChunk(std::uint16_t id) {
+  for (const ChunkInfo& info : ChunkTable)
+    if (static_cast<std::uint16_t>(info.id) == id) return &info;
+  return nullptr;
+}
+
+const char* ChunkName(std::uint16_t id) {
+  const ChunkInfo* info = FindChunk(id);
+  return info != nullptr ? info->name : "Unknown";
+}
+
+// ---- the walk --------------------------------------------------------------------
+
+void Walk(Cursor& c, std::size_t end, std::size_t limit);
+
+// A known chunk, with the cursor's chunk set to it: its data and sub-chunks
+// as its kind says.
+void Enter(Cursor& c, const ChunkInfo& info) {
+  if (c.nesting >= MaxNesting) {
+    c.Damage("chunks are nested more than " + std::to_string(MaxNesting) + " deep");
+    return;
   }
-  chunkId = outerId;
-  chunkStart = outerStart;
+  ++c.nesting;
+  const bool dataFirst = info.kind == Data || info.kind == DataThenWalk;
+  if (dataFirst && info.read != nullptr) info.read(c);
+  if (info.kind != Data) Walk(c, c.chunk.end, c.chunk.end);
+  if (info.kind == WalkThenData && !Failed()) info.read(c);
+  --c.nesting;
+}
+
+// Walks the chunks from the read position while it is below end. A chunk's
+// end is cut to limit (its parent's end). At the top level, bytes after the
+// last whole chunk that are too few for a chunk header end the walk quietly;
+// inside a chunk such a cut header is damage. The cursor's chunk is the
+// parent's again when the walk returns.
+void Walk(Cursor& c, std::size_t end, std::size_t limit) {
+  while (!Failed() && c.position < end) {
+    const std::size_t start = c.position;
+    if (c.BytesLeft() < ChunkHeaderBytes) {
+      if (c.nesting > 0)
+        SetError(LoadFatal, "the chunk header at offset " + std::to_string(start) +
+                                " runs past the end of the file (" + std::to_string(c.size) +
+                                " bytes)");
+      return;
+    }
+    const std::uint16_t id = c.TakeU16();
+    const std::uint32_t length = c.TakeU32();
+    if (length == 0) return;
+    if (c.nesting == 0 && id != static_cast<std::uint16_t>(Main)) {
+      SetError(LoadNot3ds, "the chunk at offset " + std::to_string(start) + " is " + Hex(id) +
+                               ", not the main chunk 0x4D4D");
+      return;
+    }
+    const std::size_t chunkEnd = std::max(
+        start + ChunkHeaderBytes,
+        static_cast<std::size_t>(std::min<std::uint64_t>(std::uint64_t{start} + length, limit)));
+    const Chunk parent = c.chunk;
+    c.chunk = {id, start, chunkEnd};
+    if (length < ChunkHeaderBytes)
+      c.Damage("its length " + std::to_string(length) + " is shorter than its own header");
+    else if (const ChunkInfo* info = FindChunk(id); info != nullptr)
+      Enter(c, *info);
+    c.chunk = parent;
+    c.position = chunkEnd;
+  }
 }
 
 // Steps 5 to 8 of a load, on a buffer of size >= 1.
 Mesh3D* LoadBuffer(const std::uint8_t* data, std::size_t size) {
-  file = data;
-  fileSize = size;
-  position = 0;
-  byteCount = 0;
-  nesting = 0;
-  currentObject = nullptr;
-  currentCamera = nullptr;
-  currentLight = nullptr;
-  currentMaterial = nullptr;
-  currentTrack = nullptr;
-
-  building = new Mesh3D();
-  byteCount += MeshBytes;
+  Cursor c(data, size);
+  c.mesh = new Mesh3D();
+  c.byteCount += MeshBytes;
   try {
     if (size < ChunkHeaderBytes)
       SetError(LoadFatal, "the file is " + std::to_string(size) +
                               " bytes long, shorter than one chunk header");
     else
-      Walk(0, size - 1, size);
+      Walk(c, size - 1, size);
   } catch (const std::bad_alloc&) {
-    SetError(LoadNoMemory, "out of memory at offset " + std::to_string(position));
+    SetError(LoadNoMemory, "out of memory at offset " + std::to_string(c.position));
   }
-  Mesh3D* mesh = building;
-  building = nullptr;
-  file = nullptr;
-  fileSize = 0;
-
-  byteCount += BuildPointerTables(*mesh);
+  Mesh3D* mesh = c.mesh;
+  std::uint32_t byteCount = c.byteCount + BuildPointerTables(*mesh);
   ResolveNames(*mesh);
   if (const std::string bad = FindBadFace(*mesh); !bad.empty()) SetError(LoadFatal, bad);
   mesh->byteSize = byteCount;
@@ -690,8 +699,8 @@ Mesh3D* LoadBuffer(const std::uint8_t* data, std::size_t size) {
 }
 
 bool BeginLoad() {
-  if (errorCode != 0) return false;
-  errorDetail.clear();
+  if (Failed()) return false;
+  kept.errorDetail.clear();
   return true;
 }
 
@@ -714,7 +723,7 @@ bool Load3DSFile(Mesh3D*& mesh, std::string_view name) {
     return false;
   }
   mesh = LoadBuffer(buffer.data(), buffer.size());
-  return errorCode == 0;
+  return !Failed();
 }
 
 bool Load3DSMemory(Mesh3D*& mesh, const std::uint8_t* data, std::size_t size) {
@@ -724,11 +733,11 @@ bool Load3DSMemory(Mesh3D*& mesh, const std::uint8_t* data, std::size_t size) {
     return false;
   }
   mesh = LoadBuffer(data, size);
-  return errorCode == 0;
+  return !Failed();
 }
 
 bool Free3DSData(Mesh3D*& mesh) {
-  if (errorCode != 0) return false;
+  if (Failed()) return false;
   if (mesh == nullptr) {
     SetError(LoadCantFree, "no scene data to free");
     return false;
@@ -739,34 +748,29 @@ bool Free3DSData(Mesh3D*& mesh) {
 }
 
 std::uint32_t TakeLoadError() {
-  const std::uint32_t code = errorCode;
-  errorCode = 0;
+  const std::uint32_t code = kept.errorCode;
+  kept.errorCode = 0;
   return code;
 }
 
 std::string_view LoadErrorText(std::uint32_t code) {
-  switch (code) {
-    case LoadEmptyName:
-      return "Filename is empty!";
-    case LoadCantOpen:
-      return "Can't open .3DS file!";
-    case LoadCantRead:
-      return "Can't read .3DS file!";
-    case LoadNoMemory:
-      return "Not enough memory available to load .3DS file!";
-    case LoadNot3ds:
-      return "Not a 3DS file or corrupted file!";
-    case LoadFatal:
-      return "Fatal error in .3DS file!";
-    case LoadCantFree:
-      return "Can't free up 3DS structure!";
-    default:
-      return "Unknown error!";
-  }
+  // Indexed by LoadError; 0 and codes past the table have no text of their own.
+  constexpr std::string_view Texts[] = {
+      "Unknown error!",
+      "Filename is empty!",
+      "Can't open .3DS file!",
+      "Can't read .3DS file!",
+      "Not enough memory available to load .3DS file!",
+      "Not a 3DS file or corrupted file!",
+      "Fatal error in .3DS file!",
+      "Can't free up 3DS structure!",
+  };
+  static_assert(std::size(Texts) == LoadCantFree + 1);
+  return code < std::size(Texts) ? Texts[code] : Texts[0];
 }
 
 std::string LoadErrorDetail() {
-  return errorDetail;
+  return kept.errorDetail;
 }
 
 }  // namespace vx

@@ -39,24 +39,14 @@ Scene3ds SmallScene() {
   return s;
 }
 
-// Vertex list of one object, hand-assembled: 0x4D4D { 0x3D3D { 0x4000 "V" {
-// 0x4100 { 0x4110 count, vertices } } } }. Returns the offset of the count.
-std::size_t VertexFile(ChunkWriter& w, std::uint16_t count, int verticesWritten) {
-  w.Begin(0x4D4D);
-  w.Begin(0x3D3D);
-  w.Begin(0x4000);
-  w.String("V");
-  w.Begin(0x4100);
-  w.Begin(0x4110);
-  const std::size_t at = w.Size();
-  w.U16(count);
-  for (int i = 0; i < verticesWritten; ++i) w.Vec({float(i), 0, 0});
-  w.End();
-  w.End();
-  w.End();
-  w.End();
-  w.End();
-  return at;
+// One object "V" whose vertex list states count and holds verticesWritten.
+std::vector<std::uint8_t> VertexFile(std::uint16_t count, int verticesWritten) {
+  return test::ObjectMeshFile("V", [&](ChunkWriter& w) {
+    w.Begin(0x4110);
+    w.U16(count);
+    for (int i = 0; i < verticesWritten; ++i) w.Vec({float(i), 0, 0});
+    w.End();
+  });
 }
 
 void ExpectFatal(const Loaded& r, const std::string& detailPart) {
@@ -96,9 +86,7 @@ TEST(DamagedFile, EveryTruncationFailsCleanlyOrLoadsWhatIsThere) {
 }
 
 TEST(DamagedFile, CutInsideAValueNamesTheChunk) {
-  ChunkWriter w;
-  VertexFile(w, 3, 3);
-  std::vector<std::uint8_t> bytes = w.Bytes();
+  std::vector<std::uint8_t> bytes = VertexFile(3, 3);
   bytes.erase(bytes.end() - 5, bytes.end());  // into the last vertex
   Loaded r(bytes);
   ExpectFatal(r, "chunk 0x4110 (Vertex list)");
@@ -148,31 +136,16 @@ TEST(DamagedFile, LengthShorterThanTheHeader) {
 
 TEST(DamagedFile, CountsLargerThanTheBytesLeft) {
   {
-    ChunkWriter w;
-    VertexFile(w, 65535, 2);
-    Loaded r(w.Bytes());
+    Loaded r(VertexFile(65535, 2));
     ExpectFatal(r, "65535 vertices");
   }
   {
     // Key count 0xFFFFFFFF: its low 16 bits ask for 65535 keys.
-    ChunkWriter w;
-    w.Begin(0x4D4D);
-    w.Begin(0xB000);
-    w.Begin(0xB002);
-    w.Begin(0xB010);
-    w.String("T");
-    w.U16(0);
-    w.U16(0);
-    w.U16(0xFFFF);
-    w.End();
-    w.Begin(0xB021);
-    for (int i = 0; i < 5; ++i) w.U16(0);
-    w.U32(0xFFFFFFFF);
-    w.End();
-    w.End();
-    w.End();
-    w.End();
-    Loaded r(w.Bytes());
+    Loaded r(test::ObjectTrackFile([](ChunkWriter& w) {
+      w.Begin(0xB021);
+      test::KeyHeader(w, 0xFFFFFFFF);
+      w.End();
+    }));
     ExpectFatal(r, "65535 keys");
     ASSERT_NE(r.mesh, nullptr);
     EXPECT_EQ(r.mesh->tracks[0]->rotation.count, 0);
@@ -205,35 +178,26 @@ TEST(DamagedFile, FaceIndexBeyondTheVertexListIsFatalAfterTheWalk) {
 }
 
 TEST(DamagedFile, FaceListAndMappingEntriesOutsideTheArraysAreIgnored) {
-  ChunkWriter w;
-  w.Begin(0x4D4D);
-  w.Begin(0x3D3D);
-  w.Begin(0x4000);
-  w.String("O");
-  w.Begin(0x4100);
-  w.Begin(0x4110);
-  w.U16(2);
-  w.Vec({0, 0, 0});
-  w.Vec({1, 0, 0});
-  w.End();
-  w.Begin(0x4140);  // four coordinates for two vertices
-  w.U16(4);
-  for (float f : {0.1f, 0.2f, 0.3f, 0.4f, 9.0f, 9.0f, 9.0f, 9.0f}) w.F32(f);
-  w.End();
-  w.Begin(0x4120);
-  w.U16(1);
-  for (std::uint16_t v : {0, 1, 1, 7}) w.U16(v);
-  w.Begin(0x4130);
-  w.String("Mat");
-  w.U16(3);
-  for (std::uint16_t f : {5, 0, 0xFFFF}) w.U16(f);
-  w.End();
-  w.End();
-  w.End();
-  w.End();
-  w.End();
-  w.End();
-  Loaded r(w.Bytes());
+  Loaded r(test::ObjectMeshFile("O", [](ChunkWriter& w) {
+    w.Begin(0x4110);
+    w.U16(2);
+    w.Vec({0, 0, 0});
+    w.Vec({1, 0, 0});
+    w.End();
+    w.Begin(0x4140);  // four coordinates for two vertices
+    w.U16(4);
+    for (float f : {0.1f, 0.2f, 0.3f, 0.4f, 9.0f, 9.0f, 9.0f, 9.0f}) w.F32(f);
+    w.End();
+    w.Begin(0x4120);
+    w.U16(1);
+    for (std::uint16_t v : {0, 1, 1, 7}) w.U16(v);
+    w.Begin(0x4130);
+    w.String("Mat");
+    w.U16(3);
+    for (std::uint16_t f : {5, 0, 0xFFFF}) w.U16(f);
+    w.End();
+    w.End();
+  }));
   ASSERT_TRUE(r.ok) << r.detail;
   const MeshObject& o = *r.mesh->objects[0];
   EXPECT_FLOAT_EQ(o.vertices[1].u, 0.3f);

@@ -329,23 +329,14 @@ TEST(LoaderByteCount, EmptyFileCountsOnlyTheMeshRecord) {
 }
 
 TEST(LoaderByteCount, RepeatedVertexListReplacesTheFirst) {
-  ChunkWriter w;
-  w.Begin(0x4D4D);
-  w.Begin(0x3D3D);
-  w.Begin(0x4000);
-  w.String("Twice");
-  w.Begin(0x4100);
-  for (int count : {5, 2}) {
-    w.Begin(0x4110);
-    w.U16(static_cast<std::uint16_t>(count));
-    for (int i = 0; i < count; ++i) w.Vec({float(count), 0, 0});
-    w.End();
-  }
-  w.End();
-  w.End();
-  w.End();
-  w.End();
-  Loaded r(w.Bytes());
+  Loaded r(test::ObjectMeshFile("Twice", [](ChunkWriter& w) {
+    for (int count : {5, 2}) {
+      w.Begin(0x4110);
+      w.U16(static_cast<std::uint16_t>(count));
+      for (int i = 0; i < count; ++i) w.Vec({float(count), 0, 0});
+      w.End();
+    }
+  }));
   ASSERT_TRUE(r.ok) << r.detail;
   const MeshObject& o = *r.mesh->objects[0];
   ASSERT_EQ(o.vertexCount, 2);
@@ -357,25 +348,18 @@ TEST(LoaderByteCount, RepeatedVertexListReplacesTheFirst) {
 // Two position-key chunks of 3 and 2 keys: the track holds the second list,
 // and the count charges 60 + 94 + (3 + 2) x 36 + 4 = 338 bytes.
 TEST(LoaderByteCount, RepeatedKeyListKeepsTheChargeOfBoth) {
-  ChunkWriter w;
-  w.Begin(0x4D4D);
-  w.Begin(0xB000);
-  w.Begin(0xB002);
-  for (int count : {3, 2}) {
-    w.Begin(0xB020);
-    for (int i = 0; i < 5; ++i) w.U16(0);
-    w.U32(static_cast<std::uint32_t>(count));
-    for (int k = 0; k < count; ++k) {
-      w.U32(static_cast<std::uint32_t>(k));
-      w.U16(0);
-      w.Vec({float(count), 0, 0});
+  Loaded r(test::ObjectTrackFile([](ChunkWriter& w) {
+    for (int count : {3, 2}) {
+      w.Begin(0xB020);
+      test::KeyHeader(w, static_cast<std::uint32_t>(count));
+      for (int k = 0; k < count; ++k) {
+        w.U32(static_cast<std::uint32_t>(k));
+        w.U16(0);
+        w.Vec({float(count), 0, 0});
+      }
+      w.End();
     }
-    w.End();
-  }
-  w.End();
-  w.End();
-  w.End();
-  Loaded r(w.Bytes());
+  }));
   ASSERT_TRUE(r.ok) << r.detail;
   const Track& t = *r.mesh->tracks[0];
   ASSERT_EQ(t.position.count, 2);
@@ -599,31 +583,17 @@ TEST(LoaderKeys, MorphKeysNameTheirTarget) {
 }
 
 TEST(LoaderKeys, CountUsesTheLow16BitsAndZeroKeysGiveNoArray) {
-  ChunkWriter w;
-  w.Begin(0x4D4D);
-  w.Begin(0xB000);
-  w.Begin(0xB002);
-  w.Begin(0xB010);
-  w.String("T");
-  w.U16(0);
-  w.U16(0);
-  w.U16(0xFFFF);
-  w.End();
-  w.Begin(0xB023);  // FOV: count 0x00010001 -> 1 key
-  for (int i = 0; i < 5; ++i) w.U16(0);
-  w.U32(0x00010001);
-  w.U32(3);
-  w.U16(0);
-  w.F32(60.0f);
-  w.End();
-  w.Begin(0xB024);  // roll: count 0x00010000 -> 0 keys
-  for (int i = 0; i < 5; ++i) w.U16(0);
-  w.U32(0x00010000);
-  w.End();
-  w.End();
-  w.End();
-  w.End();
-  Loaded r(w.Bytes());
+  Loaded r(test::ObjectTrackFile([](ChunkWriter& w) {
+    w.Begin(0xB023);
+    test::KeyHeader(w, 0x00010001);  // FOV: 1 key
+    w.U32(3);
+    w.U16(0);
+    w.F32(60.0f);
+    w.End();
+    w.Begin(0xB024);
+    test::KeyHeader(w, 0x00010000);  // roll: 0 keys
+    w.End();
+  }));
   ASSERT_TRUE(r.ok) << r.detail;
   const Track& t = *r.mesh->tracks[0];
   ASSERT_EQ(t.fov.count, 1);
@@ -670,6 +640,71 @@ TEST(LoaderWalk, UnknownChunkInsideAnObjectIsSkippedByItsLength) {
   EXPECT_FLOAT_EQ(r.mesh->objects[0]->vertices[1].y, 6);
   ASSERT_EQ(r.mesh->lightCount, 1);
   EXPECT_EQ(r.mesh->lights[0]->name.View(), "Obj");
+}
+
+// A chunk whose data is read, and nothing after it, skips its sub-chunks: a
+// material block nested after the data is never walked into.
+TEST(LoaderWalk, DataChunksSkipTheirSubChunks) {
+  enum Inside { InMesh, InTrack, InMaterial };
+  struct Case {
+    const char* name;
+    Inside inside;
+    std::uint16_t id;
+    void (*data)(ChunkWriter&);
+  };
+  const Case cases[] = {
+      {"vertex list", InMesh, 0x4110, [](ChunkWriter& w) { w.U16(0); }},
+      {"mapping", InMesh, 0x4140, [](ChunkWriter& w) { w.U16(0); }},
+      {"matrix", InMesh, 0x4160,
+       [](ChunkWriter& w) {
+         for (int i = 0; i < 12; ++i) w.F32(1);
+       }},
+      {"visibility", InMesh, 0x4165, [](ChunkWriter& w) { w.U8(1); }},
+      {"light", InMesh, 0x4600, [](ChunkWriter&) {}},
+      {"frames", InTrack, 0xB008,
+       [](ChunkWriter& w) {
+         w.U32(0);
+         w.U32(9);
+       }},
+      {"track pivot", InTrack, 0xB013,
+       [](ChunkWriter& w) {
+         w.Vec({1, 2, 3});
+       }},
+      {"position keys", InTrack, 0xB020, [](ChunkWriter& w) { test::KeyHeader(w, 0); }},
+      {"hide keys", InTrack, 0xB029, [](ChunkWriter&) {}},
+      {"track number", InTrack, 0xB030, [](ChunkWriter& w) { w.U16(7); }},
+      {"material name", InMaterial, 0xA000, [](ChunkWriter& w) { w.String("M"); }},
+      {"texture file", InMaterial, 0xA300, [](ChunkWriter& w) { w.String("t.png"); }},
+      {"byte colour", InMaterial, 0x0011,
+       [](ChunkWriter& w) {
+         for (std::uint8_t v : {1, 2, 3}) w.U8(v);
+       }},
+      {"WORD value", InMaterial, 0x0030, [](ChunkWriter& w) { w.U16(5); }},
+  };
+  for (const Case& c : cases) {
+    auto chunk = [&c](ChunkWriter& w) {
+      w.Begin(c.id);
+      c.data(w);
+      w.Begin(0xAFFF);
+      w.End();
+      w.End();
+    };
+    std::vector<std::uint8_t> bytes;
+    if (c.inside == InMesh) bytes = test::ObjectMeshFile("O", chunk);
+    if (c.inside == InTrack) bytes = test::ObjectTrackFile(chunk);
+    if (c.inside == InMaterial) {
+      ChunkWriter w;
+      w.Begin(0x4D4D);
+      w.Begin(0x3D3D);
+      w.Begin(0xAFFF);
+      chunk(w);
+      for (int i = 0; i < 3; ++i) w.End();
+      bytes = w.Bytes();
+    }
+    Loaded r(bytes);
+    ASSERT_TRUE(r.ok) << c.name << ": " << r.detail;
+    EXPECT_EQ(r.mesh->materialCount, c.inside == InMaterial ? 1 : 0) << c.name;
+  }
 }
 
 TEST(LoaderWalk, ZeroLengthChunkEndsItsLevelOnly) {
