@@ -209,6 +209,9 @@ float CaptureFrameTime(std::uint64_t frame, int fps);
 // below) and enlarged scale times by nearest neighbour into out
 // (320 scale x 240 scale words, resized as needed).
 void ScaleLetterboxed(const std::uint32_t* fb, int scale, std::vector<std::uint32_t>& out);
+// The ffmpeg video filter that enlarges a letterboxed 320 x 240 bgr0 frame
+// to the pixels ScaleLetterboxed makes at scale (as planar RGB, gbrp).
+std::string CaptureScaleFilter(int scale);
 // Draws text in the built-in 5 x 7 font (6 pixels a character) with its top
 // left at x, y into an image width x height, clipped; lower-case letters are
 // drawn as capitals, unknown characters as blanks.

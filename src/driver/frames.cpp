@@ -120,6 +120,18 @@ void ScaleLetterboxed(const std::uint32_t* fb, int scale, std::vector<std::uint3
   }
 }
 
+std::string CaptureScaleFilter(int scale) {
+  // flags=neighbor at a whole factor repeats each pixel scale x scale times,
+  // exactly as ScaleLetterboxed does. format=gbrp keeps the enlargement in
+  // RGB, so the conversion to yuv420p stays a step of its own on the
+  // full-size frame with ffmpeg's default filter, giving the same yuv420p
+  // frame as from bgr0 (the planar form is the cheaper one to enlarge);
+  // without it the scaler would convert as well and sample the colour
+  // planes by nearest neighbour.
+  return "scale=" + std::to_string(FrameWidth * scale) + ":" + std::to_string(BoxHeight * scale) +
+         ":flags=neighbor,format=gbrp";
+}
+
 void DrawLabel(std::uint32_t* image, int width, int height, int x, int y, std::string_view text,
                std::uint32_t colour) {
   for (std::size_t i = 0; i < text.size(); ++i) {
