@@ -15,25 +15,6 @@ namespace vx::content {
 namespace {
 constexpr double Pi = 3.14159265358979323846;
 
-Vector Cross(Vector a, Vector b) {
-  return Vector{a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
-}
-Vector Sub(Vector a, Vector b) {
-  return Vector{a.x - b.x, a.y - b.y, a.z - b.z};
-}
-Vector Add(Vector a, Vector b) {
-  return Vector{a.x + b.x, a.y + b.y, a.z + b.z};
-}
-Vector Scale(Vector a, float s) {
-  return Vector{a.x * s, a.y * s, a.z * s};
-}
-float Dot(Vector a, Vector b) {
-  return a.x * b.x + a.y * b.y + a.z * b.z;
-}
-Vector Unit(Vector a) {
-  const float l = std::sqrt(Dot(a, a));
-  return l > 0 ? Scale(a, 1.0f / l) : Vector{0, 0, 1};
-}
 
 // A vertex position rounded to 1/1024 unit: faces that meet at a corner
 // share it even where each face has its own vertex (boxes, caps).

@@ -10,22 +10,6 @@ namespace vx::content {
 namespace {
 constexpr double Pi = 3.14159265358979323846;
 
-Vector Cross(Vector a, Vector b) {
-  return Vector{a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
-}
-Vector Sub(Vector a, Vector b) {
-  return Vector{a.x - b.x, a.y - b.y, a.z - b.z};
-}
-Vector Add(Vector a, Vector b) {
-  return Vector{a.x + b.x, a.y + b.y, a.z + b.z};
-}
-Vector Scale(Vector a, float s) {
-  return Vector{a.x * s, a.y * s, a.z * s};
-}
-Vector Unit(Vector a) {
-  const float l = std::sqrt(a.x * a.x + a.y * a.y + a.z * a.z);
-  return l > 0 ? Scale(a, 1.0f / l) : Vector{0, 0, 1};
-}
 }  // namespace
 
 int AddVertex(Mesh& mesh, Vector p, float u, float v) {

@@ -4,6 +4,7 @@
 // face normal (b - a) x (c - a) points outwards; "inward" variants (sky
 // domes, rooms) wind the other way and are seen from inside.
 #include <array>
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,29 @@
 #include "write3ds.h"
 
 namespace vx::content {
+
+// Plain float arithmetic for building geometry; the generator needs no
+// rounding contract, unlike the engine's own vector operations.
+inline Vector Cross(Vector a, Vector b) {
+  return Vector{a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
+}
+inline Vector Sub(Vector a, Vector b) {
+  return Vector{a.x - b.x, a.y - b.y, a.z - b.z};
+}
+inline Vector Add(Vector a, Vector b) {
+  return Vector{a.x + b.x, a.y + b.y, a.z + b.z};
+}
+inline Vector Scale(Vector a, float s) {
+  return Vector{a.x * s, a.y * s, a.z * s};
+}
+inline float Dot(Vector a, Vector b) {
+  return a.x * b.x + a.y * b.y + a.z * b.z;
+}
+// The unit vector along a; (0, 0, 1) for the zero vector.
+inline Vector Unit(Vector a) {
+  const float l = std::sqrt(Dot(a, a));
+  return l > 0 ? Scale(a, 1.0f / l) : Vector{0, 0, 1};
+}
 
 struct Mesh {
   std::vector<Vector> vertices;
