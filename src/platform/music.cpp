@@ -27,7 +27,8 @@ float lastTime = 0.0f;
 float MusicBytesPerSecond(std::uint32_t sampleRate, std::uint32_t bitsPerSample,
                           std::uint32_t channels) {
   const std::uint32_t bitsPerSecond = sampleRate * bitsPerSample * channels;  // wraps as unsigned
-  return static_cast<float>(bitsPerSecond / 8);
+  // Whole bytes: the remainder is dropped before the conversion.
+  return static_cast<float>(bitsPerSecond / 8);  // NOLINT(bugprone-integer-division)
 }
 
 float MusicTicks(std::uint32_t position, float bytesPerSecond, std::uint32_t ticksPerSecond) {

@@ -1,8 +1,3 @@
-# The datalib tests run the vxlib tool, so it must be built first.
-if(TARGET test_datalib AND TARGET vxlib)
-  add_dependencies(test_datalib vxlib)
-endif()
-
 # The archive reader's fuzz target (fuzz/fuzz_datalib.cpp):
 #  - make_datalib_corpus writes seed archives with the builder into the build
 #    folder, and replay_datalib runs every file of them and of the corpus kept
@@ -26,9 +21,9 @@ target_include_directories(replay_datalib PRIVATE ${PROJECT_SOURCE_DIR}/tests)
 target_link_libraries(replay_datalib PRIVATE vx_datalib)
 
 add_test(NAME datalib_corpus_write COMMAND make_datalib_corpus ${datalib_corpus})
-set_tests_properties(datalib_corpus_write PROPERTIES FIXTURES_SETUP datalib_corpus)
+set_tests_properties(datalib_corpus_write PROPERTIES FIXTURES_SETUP datalib_corpus LABELS unit)
 add_test(NAME datalib_corpus_replay COMMAND replay_datalib ${datalib_corpus} ${datalib_fuzz}/corpus)
-set_tests_properties(datalib_corpus_replay PROPERTIES FIXTURES_REQUIRED datalib_corpus TIMEOUT 120)
+set_tests_properties(datalib_corpus_replay PROPERTIES FIXTURES_REQUIRED datalib_corpus TIMEOUT 120 LABELS unit)
 
 file(GLOB fuzz_datalib_sources CONFIGURE_DEPENDS
   ${PROJECT_SOURCE_DIR}/src/datalib/*.cpp

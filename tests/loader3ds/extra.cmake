@@ -20,7 +20,7 @@ if(ASSIMP_FOUND)
     ${PROJECT_SOURCE_DIR}/tests ${loader3ds_tests} ${PROJECT_SOURCE_DIR}/tools/lib)
   target_link_libraries(test_loader3ds_assimp PRIVATE
     vx_loader3ds vx_toolkit PkgConfig::ASSIMP GTest::gtest GTest::gtest_main)
-  gtest_discover_tests(test_loader3ds_assimp DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300)
+  gtest_discover_tests(test_loader3ds_assimp DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300 LABELS unit)
 else()
   message(WARNING "assimp not found: the 3DS cross-check test is not built")
 endif()
@@ -35,13 +35,13 @@ set_target_properties(replay_loader3ds PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMA
 target_link_libraries(replay_loader3ds PRIVATE vx_loader3ds)
 
 add_test(NAME loader3ds_corpus_write COMMAND make_loader3ds_corpus ${loader3ds_corpus})
-set_tests_properties(loader3ds_corpus_write PROPERTIES FIXTURES_SETUP loader3ds_corpus)
+set_tests_properties(loader3ds_corpus_write PROPERTIES FIXTURES_SETUP loader3ds_corpus LABELS unit)
 set(loader3ds_replay_paths ${loader3ds_corpus})
 if(EXISTS ${loader3ds_tests}/corpus)
   list(APPEND loader3ds_replay_paths ${loader3ds_tests}/corpus)
 endif()
 add_test(NAME loader3ds_corpus_replay COMMAND replay_loader3ds ${loader3ds_replay_paths})
-set_tests_properties(loader3ds_corpus_replay PROPERTIES FIXTURES_REQUIRED loader3ds_corpus TIMEOUT 120)
+set_tests_properties(loader3ds_corpus_replay PROPERTIES FIXTURES_REQUIRED loader3ds_corpus TIMEOUT 120 LABELS unit)
 
 file(GLOB fuzz_loader3ds_sources CONFIGURE_DEPENDS
   ${PROJECT_SOURCE_DIR}/src/loader3ds/*.cpp

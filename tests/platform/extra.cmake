@@ -1,8 +1,6 @@
 # The platform tests make their MP3 fixtures with LAME.
-if(TARGET test_platform)
-  find_library(VX_MP3LAME_LIBRARY mp3lame REQUIRED)
-  target_link_libraries(test_platform PRIVATE ${VX_MP3LAME_LIBRARY})
-endif()
+find_library(VX_MP3LAME_LIBRARY mp3lame REQUIRED)
+target_link_libraries(test_platform PRIVATE ${VX_MP3LAME_LIBRARY})
 
 # The picture path's fuzz target (fuzz/fuzz_picture.cpp), set up like the
 # archive reader's (see tests/datalib/extra.cmake):
@@ -24,9 +22,9 @@ target_include_directories(replay_picture PRIVATE ${PROJECT_SOURCE_DIR}/tests)
 target_link_libraries(replay_picture PRIVATE vx_pictures vx_datalib)
 
 add_test(NAME picture_corpus_write COMMAND make_picture_corpus ${picture_corpus})
-set_tests_properties(picture_corpus_write PROPERTIES FIXTURES_SETUP picture_corpus)
+set_tests_properties(picture_corpus_write PROPERTIES FIXTURES_SETUP picture_corpus LABELS unit)
 add_test(NAME picture_corpus_replay COMMAND replay_picture ${picture_corpus} ${picture_fuzz}/corpus)
-set_tests_properties(picture_corpus_replay PROPERTIES FIXTURES_REQUIRED picture_corpus TIMEOUT 120)
+set_tests_properties(picture_corpus_replay PROPERTIES FIXTURES_REQUIRED picture_corpus TIMEOUT 120 LABELS unit)
 
 file(GLOB fuzz_picture_sources CONFIGURE_DEPENDS
   ${PROJECT_SOURCE_DIR}/src/platform/picture*.cpp

@@ -1,1 +1,0 @@
-// Placeholder so that a subsystem without sources still forms a library.
