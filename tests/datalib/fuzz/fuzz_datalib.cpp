@@ -20,16 +20,8 @@ namespace {
 
 using vx::fuzz::CaptureOutput;
 
-void Check(bool condition) {
-  if (!condition) __builtin_trap();
-}
-
-// The 103 bytes every archive starts with, typed in here rather than taken
-// from the reader.
-constexpr char HeaderText[] =
-    "VFL11 - Hautvertr\x84glichkeit dermatologisch best\x84tigt | Hautfreundlicher pH-Wert | "
-    "Frei von Farbstoffen\x1b";
-static_assert(sizeof HeaderText - 1 == 103);
+using vx::fuzz::Check;
+constexpr const char* HeaderText = vx::fuzz::ArchiveHeaderText;
 
 struct Entry {
   std::string name;

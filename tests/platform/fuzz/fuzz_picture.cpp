@@ -25,14 +25,8 @@ namespace {
 
 using vx::fuzz::CaptureOutput;
 
-void Check(bool condition) {
-  if (!condition) __builtin_trap();
-}
-
-constexpr char HeaderText[] =
-    "VFL11 - Hautvertr\x84glichkeit dermatologisch best\x84tigt | Hautfreundlicher pH-Wert | "
-    "Frei von Farbstoffen\x1b";
-static_assert(sizeof HeaderText - 1 == 103);
+using vx::fuzz::Check;
+constexpr const char* HeaderText = vx::fuzz::ArchiveHeaderText;
 
 const std::string PictureName = "DATA\\fuzz.jpg";
 
