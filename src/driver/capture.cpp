@@ -53,6 +53,12 @@ struct Child {
 // False with the reason on standard error when it cannot be started; a
 // failing exec is reported through a close-on-exec pipe.
 bool SpawnWithInput(const std::vector<std::string>& args, Child& child) {
+  // The argument list is built before the fork: the child only execs, so it
+  // never allocates in a copy of a process whose other threads may hold the
+  // allocator's lock.
+  std::vector<char*> argv;
+  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
   int data[2], status[2];
   if (pipe(data) != 0) return false;
   if (pipe2(status, O_CLOEXEC) != 0) {
@@ -71,9 +77,6 @@ bool SpawnWithInput(const std::vector<std::string>& args, Child& child) {
     close(data[0]);
     close(data[1]);
     close(status[0]);
-    std::vector<char*> argv;
-    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
     execvp(argv[0], argv.data());
     const int error = errno;
     [[maybe_unused]] ssize_t n = write(status[1], &error, sizeof error);
