@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "datalib/datalib.h"
-#include "driver/driver.h"
+#include "driver/timeline.h"
 #include "fx2d/fx2d.h"
 #include "raster/raster.h"
 #include "scenes/scenes.h"
@@ -32,7 +32,7 @@ bool LoadShowOnce() {
     close(null);
     const bool opened = OpenLibrary(VX_BINARY_DIR "/vx-1.lib");
     if (opened) {
-      SetTimelineScenes(RealTimelineScenes());
+      SetSceneModules(RealSceneModules());
       LoadAllScenes();
     }
     std::fflush(stdout);

@@ -32,7 +32,7 @@
 
 #include "datalib/datalib.h"
 #include "driver/driver.h"
-#include "driver/headless.h"
+#include "driver/frame_loop.h"
 #include "platform/output_file.h"
 #include "platform/picture.h"
 #include "platform/video.h"
@@ -273,7 +273,6 @@ int RunCapture(const DriverOptions& options, const LibrarySearch& libraries) {
   const int fps = options.fps;
   const std::uint64_t frames = CaptureFrameCount(fps, options.durationSeconds);
   const bool toPictures = !options.framesDir.empty();
-  const int width = 320 * scale, height = 240 * scale;  // of the PNG frames and the video
 
   if (frames == 0) {
     std::fprintf(stderr, "vx1: --duration %g s at %d fps gives no frame to capture\n",
@@ -334,22 +333,27 @@ int RunCapture(const DriverOptions& options, const LibrarySearch& libraries) {
     if (!SpawnWithInput(args, work.ffmpeg)) return fail();
   }
 
+  // Each frame goes to a numbered PNG file or down ffmpeg's pipe, with a
+  // progress line every second of video; a failed write or an interrupt
+  // ends the run.
   bool ok = true;
   std::vector<std::uint32_t> scaled;
-  for (std::uint64_t n = 0; n < frames && ok; ++n) {
-    RenderTimeline(CaptureFrameTime(n, fps), fb);
-    ScaleLetterboxed(fb, toPictures ? scale : 1, scaled);
+  const auto take = [&](const FrameMoment& moment, const std::uint32_t* frame) {
+    const std::uint64_t n = moment.index;
     if (toPictures) {
+      ScaleLetterboxed(frame, scale, scaled);
       char name[32];
       std::snprintf(name, sizeof name, "frame_%06" PRIu64 ".png", n);
       const std::string path = (std::filesystem::path(options.framesDir) / name).string();
       struct stat info;
       const bool existed = lstat(path.c_str(), &info) == 0;
-      ok = WritePng(path.c_str(), scaled.data(), static_cast<std::uint32_t>(width),
-                    static_cast<std::uint32_t>(height));
+      ok = WritePng(path.c_str(), scaled.data(), SurfaceWidth * static_cast<std::uint32_t>(scale),
+                    SurfaceHeight * static_cast<std::uint32_t>(scale));
       if (ok && !existed) work.madeFiles.push_back(path);
     } else {
-      // bgr0: the words' bytes in memory are blue, green, red, unused.
+      // The pipe carries the letterboxed frame; ffmpeg enlarges it. bgr0:
+      // the words' bytes in memory are blue, green, red, unused.
+      ScaleLetterboxed(frame, 1, scaled);
       ok = WriteAll(work.ffmpeg.input, scaled.data(), scaled.size() * sizeof(std::uint32_t));
       if (!ok && !interrupted)
         std::fprintf(stderr, "\nvx1: ffmpeg stopped reading frames: %s\n", std::strerror(errno));
@@ -357,7 +361,9 @@ int RunCapture(const DriverOptions& options, const LibrarySearch& libraries) {
     if (ok && interrupted) ok = false;
     if (ok && ((n + 1) % static_cast<std::uint64_t>(fps) == 0 || n + 1 == frames))
       Progress(n + 1, frames, fps);
-  }
+    return ok;
+  };
+  RunFrames(StepClock(fps, frames), take, fb);
   if (interrupted) {
     std::fprintf(stderr, "\nvx1: capture interrupted; nothing written\n");
     return fail();

@@ -15,6 +15,7 @@
 #include <system_error>
 
 #include "driver/driver.h"
+#include "driver/driver_io.h"
 
 namespace vx {
 namespace {
@@ -276,20 +277,20 @@ LibraryOpen RefuseArchive(const std::string& path, const std::string& reason) {
 }  // namespace
 
 LibraryOpen OpenShowLibrary(const LibrarySearch& search) {
-  const DriverServices& s = CurrentDriverServices();
+  const DriverIo& io = CurrentDriverIo();
   for (const std::string& path : search.paths) {
     // Without --library a path with nothing there passes to the next; the
     // first thing found is the archive, and a refusal of it is final.
     if (!search.named && !SomethingAt(path)) continue;
     if (const std::string reason = UnusableArchive(path); !reason.empty())
       return RefuseArchive(path, reason);
-    if (!s.openLibrary(path)) return RefuseArchive(path, "not a valid data library");
+    if (!io.openLibrary(path)) return RefuseArchive(path, "not a valid data library");
     return LibraryOpen::Opened;
   }
   // No archive anywhere: the reader still gets the first name, so the run
   // goes on as with a missing archive (its pictures report "nincs ..." and
   // "Load Error").
-  if (!search.paths.empty() && s.openLibrary(search.paths[0])) return LibraryOpen::Opened;
+  if (!search.paths.empty() && io.openLibrary(search.paths[0])) return LibraryOpen::Opened;
   std::string tried;
   for (const std::string& path : search.paths) tried += (tried.empty() ? "" : ", ") + path;
   std::fprintf(stderr, "vx1: cannot open the data library (tried %s)\n", tried.c_str());

@@ -1,15 +1,18 @@
-// Start-up, main loop, effect test loop and shutdown, in the fixed order the
-// show depends on; the driver's state (QuitFlag, EffectTestMode, the timer).
+// Start-up, the show, the effect test and shutdown, in the fixed order the
+// show depends on; the driver's input and output, its timer and its trace.
 #include "driver/driver.h"
 
 #include <cassert>
 #include <cstdio>
 
+#include "driver/driver_io.h"
+#include "driver/frame_loop.h"
+#include "driver/timeline.h"
+
 namespace vx {
 namespace {
 
-DriverServices gServices{};
-bool gQuitFlag = false;
+DriverIo gIo{};
 bool gEffectTestMode = false;
 bool gTrace = false;
 
@@ -21,95 +24,65 @@ constexpr std::uint32_t DemoTicksPerSecond = 120;
 constexpr std::uint32_t MusicOutputRate = 44100;
 constexpr std::string_view MusicFileName = "DATA\\oompa.mp3";
 
-// One frame per pass, no pause: pump, check, read the clock, draw, present.
-// The pass whose drawing set QuitFlag still presents; the loop ends at the
-// check of the next pass. With loop set, reaching the end bound starts the
-// music (and so the show) again from its beginning instead.
-void MainLoop(std::uint32_t* fb, bool loop) {
-  const DriverServices& s = gServices;
-  for (;;) {
-    if (s.pumpMessages()) SetQuitFlag(true);
-    if (gQuitFlag) break;
-    const float t = s.musicTime();
-    s.renderTimeline(t, fb);
-    s.presentFrame();  // a failed present is ignored: the next frame tries again
-    if (loop && gQuitFlag) {
-      TraceStep("RestartShow");
-      s.stopMusic();
-      s.rewindMusic();
-      s.playMusic(false);
-      gQuitFlag = false;
-    }
-  }
-}
-
 // Normal run. Returns false only when a fake reportPictureLoadError returned
 // (the real one ends the program).
 bool RunDemo(std::uint32_t* fb, bool loop) {
-  const DriverServices& s = gServices;
+  const SceneModules& scenes = CurrentSceneModules();
   TraceStep("LoadLoaderPicture");
   if (!LoadLoaderPicture()) return false;
   TraceStep("LoaderFadeIn");
   LoaderFadeIn(fb);
   TraceStep("LoadAllScenes");
-  s.loadAllScenes();
+  scenes.loadAll();
   TraceStep("StartMusic");
-  s.startMusic(MusicFileName, MusicOutputRate, false, false, true);
+  gIo.startMusic(MusicFileName, MusicOutputRate, false, false, true);
   TraceStep("LoaderFadeOut");
   LoaderFadeOut(fb);
-  gQuitFlag = false;
+  SetQuitFlag(false);
   TraceStep("SetMusicScale");
-  s.setMusicScale(DemoTicksPerSecond);
+  gIo.setMusicScale(DemoTicksPerSecond);
   TraceStep("PlayMusic");
-  s.playMusic(false);
+  gIo.playMusic(false);
   TraceStep("MainLoop");
-  MainLoop(fb, loop);
+  RunFrames(MusicClock(loop), WindowSink(), fb);
   TraceStep("StopMusic");
-  s.stopMusic();
+  gIo.stopMusic();
   TraceStep("FreeMusic");
-  s.freeMusic();
+  gIo.freeMusic();
   TraceStep("ReleaseLoaderPicture");
   ReleaseLoaderPicture();
   TraceStep("FreeAllScenes");
-  s.freeAllScenes();
+  scenes.freeAll();
   return true;
 }
 
 // The labda scene alone on the system timer: no music, no loading screen, no
 // timeline, no end bound.
 void RunEffectTest(std::uint32_t* fb) {
-  const DriverServices& s = gServices;
+  const SceneModules& scenes = CurrentSceneModules();
   TraceStep("LoadLabda");
-  s.loadLabda();
-  gQuitFlag = false;
+  scenes.loadLabda();
+  SetQuitFlag(false);
   TraceStep("StartTimer");
   StartTimer(DemoTicksPerSecond);
   TraceStep("EffectLoop");
-  for (;;) {
-    if (s.pumpMessages()) SetQuitFlag(true);
-    if (gQuitFlag) break;
-    const float t = TimerTime();
-    s.renderLabda(t, fb);
-    s.presentFrame();
-  }
+  RunFrames(TimerClock(), WindowSink(), fb);
   TraceStep("FreeLabda");
-  s.freeLabda();
+  scenes.freeLabda();
 }
 
 }  // namespace
 
-void SetDriverServices(const DriverServices& services) {
-  gServices = services;
+void SetDriverIo(const DriverIo& io) {
+  gIo = io;
 }
-const DriverServices& CurrentDriverServices() {
-  return gServices;
+const DriverIo& CurrentDriverIo() {
+  return gIo;
 }
 
-bool QuitFlag() {
-  return gQuitFlag;
-}
-void SetQuitFlag(bool value) {
-  gQuitFlag = value;
+void UseRealModules() {
+  SetDriverIo(RealDriverIo());
+  SetSceneModules(RealSceneModules());
 }
 
 bool IsEffectTestArgument(int argc, const char* const* argv) {
@@ -120,14 +93,14 @@ bool EffectTestMode() {
 }
 
 void StartTimer(std::uint32_t ticksPerSecond) {
-  gTimerStart = gServices.milliseconds();
+  gTimerStart = gIo.milliseconds();
   gTimerScale = ticksPerSecond;
 }
 
 float TimerTime() {
   // Unsigned 32-bit subtraction: a wrap of the counter between start and
   // read still gives the elapsed milliseconds.
-  const std::uint32_t elapsed = gServices.milliseconds() - gTimerStart;
+  const std::uint32_t elapsed = gIo.milliseconds() - gTimerStart;
   return static_cast<float>(static_cast<long double>(elapsed) / 1000.0L *
                             static_cast<long double>(gTimerScale));
 }
@@ -143,7 +116,6 @@ void TraceStep(std::string_view step) {
 }
 
 int RunDriver(const DriverOptions& options, const LibrarySearch& libraries) {
-  const DriverServices& s = gServices;
   TraceStep("OpenLibrary");
   // No archive at all shows at the first picture load; a refused one ends
   // the run here.
@@ -152,13 +124,13 @@ int RunDriver(const DriverOptions& options, const LibrarySearch& libraries) {
     return 1;
   }
   TraceStep("StartVideo");
-  if (s.startVideo() != 0) {
+  if (gIo.startVideo() != 0) {
     // The video output reported the reason and released what it made; the
     // run ends without loading anything, and not as a success.
     TraceStep("End 1");
     return 1;
   }
-  std::uint32_t* fb = s.frameBuffer();
+  std::uint32_t* fb = gIo.frameBuffer();
   assert(fb != nullptr);
   gEffectTestMode = options.effectTest;
   if (gEffectTestMode) {
@@ -167,7 +139,7 @@ int RunDriver(const DriverOptions& options, const LibrarySearch& libraries) {
     return 1;
   }
   TraceStep("StopVideo");
-  s.stopVideo();
+  gIo.stopVideo();
   TraceStep("End 0");
   return 0;
 }

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstdint>
 
-#include "driver/driver.h"
+#include "driver/frame_loop.h"
 
 namespace vx {
 namespace {

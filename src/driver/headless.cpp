@@ -2,16 +2,16 @@
 // the contact sheet. No window, no sound, no loading screen: the archive and
 // every scene module are loaded, frames are drawn into the headless frame
 // buffer (black at the start), and the program ends.
-#include "driver/headless.h"
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <string>
 #include <vector>
 
-#include "datalib/datalib.h"
 #include "driver/driver.h"
+#include "driver/driver_io.h"
+#include "driver/frame_loop.h"
+#include "driver/timeline.h"
 #include "fx2d/fx2d.h"
 #include "platform/console.h"
 #include "platform/picture.h"
@@ -31,12 +31,15 @@ constexpr long double LabdaSpan = 1677.0L;  // the longest slot
 // slot(s), or (labda, in no slot) directly over a slot's length.
 struct BenchScene {
   const char* name;
-  bool direct;
+  FrameScene scene;
 };
 
 constexpr BenchScene BenchScenes[] = {
-    {"logo", false}, {"kinyit", false}, {"libiko", false}, {"blau", false}, {"box", false},
-    {"labda", true}, {"effekt", false}, {"kommun", false}, {"evil", false}, {"danke", false},
+    {"logo", FrameScene::Timeline},   {"kinyit", FrameScene::Timeline},
+    {"libiko", FrameScene::Timeline}, {"blau", FrameScene::Timeline},
+    {"box", FrameScene::Timeline},    {"labda", FrameScene::Labda},
+    {"effekt", FrameScene::Timeline}, {"kommun", FrameScene::Timeline},
+    {"evil", FrameScene::Timeline},   {"danke", FrameScene::Timeline},
 };
 
 // The demo time of sample i of count spread evenly across every slot of the
@@ -57,14 +60,43 @@ long double SampleTime(const char* scene, int i, int count) {
   return 0.0L;
 }
 
-double Milliseconds(std::chrono::steady_clock::duration d) {
-  return std::chrono::duration<double, std::milli>(d).count();
-}
-
 void PrintLine(const char* format, auto... values) {
   char line[160];
   std::snprintf(line, sizeof line, format, values...);
   ConsoleWriteLine(line);
+}
+
+// Draws the moments of one row of the bench table (warm-up frames first,
+// untimed) and returns each timed frame's milliseconds, from the moment it
+// is handed out until the frame is taken: the drawing alone.
+std::vector<double> TimeFrames(const std::vector<float>& times, FrameScene scene, int warmUp,
+                               std::uint32_t* fb) {
+  using Clock = std::chrono::steady_clock;
+  const std::size_t frames = times.size() + static_cast<std::size_t>(warmUp);
+  std::vector<double> milliseconds;
+  Clock::time_point start;
+  std::size_t next = 0;
+  const auto clock = [&](FrameMoment& moment) {
+    if (next == frames) return false;
+    const std::size_t i = next < static_cast<std::size_t>(warmUp) ? next : next - warmUp;
+    moment = {next++, times[i], scene, false};
+    start = Clock::now();
+    return true;
+  };
+  const auto timer = [&](const FrameMoment& moment, const std::uint32_t*) {
+    const auto spent = Clock::now() - start;
+    if (moment.index >= static_cast<std::size_t>(warmUp))
+      milliseconds.push_back(std::chrono::duration<double, std::milli>(spent).count());
+    return true;
+  };
+  RunFrames(clock, timer, fb);
+  return milliseconds;
+}
+
+double Sum(const std::vector<double>& values) {
+  double total = 0.0;
+  for (double v : values) total += v;
+  return total;
 }
 
 }  // namespace
@@ -80,13 +112,13 @@ std::uint32_t* StartHeadless(const LibrarySearch& libraries) {
   std::uint32_t* fb = FrameBuffer();
   std::fill(fb, fb + FrameBufferBytes / 4, 0u);
   TraceStep("LoadAllScenes");
-  LoadAllScenes();
+  CurrentSceneModules().loadAll();
   return fb;
 }
 
 void StopHeadless() {
   TraceStep("FreeAllScenes");
-  FreeAllScenes();
+  CurrentSceneModules().freeAll();
   TraceStep("StopVideo");
   StopVideo();
 }
@@ -94,15 +126,22 @@ void StopHeadless() {
 int RunScreenshots(const DriverOptions& options, const LibrarySearch& libraries) {
   std::uint32_t* fb = StartHeadless(libraries);
   if (fb == nullptr) return 1;
-  int status = 0;
-  for (const ScreenshotRequest& shot : options.screenshots) {
-    // Each shot starts from black, so a time that draws nothing is black.
-    std::fill(fb, fb + ScreenPixels, 0u);
-    RenderTimeline(ScreenshotTime(shot.seconds), fb);
-    if (!WritePng(shot.path.c_str(), fb, ScreenWidth, ScreenHeight)) status = 1;
-  }
+  // Each shot starts from black, so a time that draws nothing is black. A
+  // failed write makes the exit code 1; the other files are still written.
+  std::vector<FrameMoment> moments;
+  for (const ScreenshotRequest& shot : options.screenshots)
+    moments.push_back({0, ScreenshotTime(shot.seconds), FrameScene::Timeline, true});
+  bool failed = false;
+  RunFrames(
+      MomentList(std::move(moments)),
+      [&](const FrameMoment& moment, const std::uint32_t* frame) {
+        const std::string& path = options.screenshots[moment.index].path;
+        if (!WritePng(path.c_str(), frame, ScreenWidth, ScreenHeight)) failed = true;
+        return true;
+      },
+      fb);
   StopHeadless();
-  return status;
+  return failed ? 1 : 0;
 }
 
 int RunBench(const DriverOptions& options, const LibrarySearch& libraries) {
@@ -112,30 +151,20 @@ int RunBench(const DriverOptions& options, const LibrarySearch& libraries) {
   }
   std::uint32_t* fb = StartHeadless(libraries);
   if (fb == nullptr) return 1;
-  using Clock = std::chrono::steady_clock;
 
   ConsoleWriteLine();
   ConsoleWriteLine(options.reference ? "Bench (reference routines)" : "Bench (optimised routines)");
   PrintLine("%-8s %7s %10s %10s %9s", "scene", "frames", "median ms", "p95 ms", "fps");
-  std::vector<double> times(BenchFramesPerScene);
   for (const BenchScene& scene : BenchScenes) {
-    auto draw = [&](int i) {
-      if (scene.direct) {
-        RenderLabda(static_cast<float>((i + 0.5L) / BenchFramesPerScene * LabdaSpan), fb);
-      } else {
-        RenderTimeline(static_cast<float>(SampleTime(scene.name, i, BenchFramesPerScene)), fb);
-      }
-    };
-    for (int i = 0; i < BenchWarmUpFrames; ++i) draw(i);
-    double total = 0.0;
+    std::vector<float> times;
     for (int i = 0; i < BenchFramesPerScene; ++i) {
-      const auto start = Clock::now();
-      draw(i);
-      times[i] = Milliseconds(Clock::now() - start);
-      total += times[i];
+      times.push_back(static_cast<float>(scene.scene == FrameScene::Labda
+                                             ? (i + 0.5L) / BenchFramesPerScene * LabdaSpan
+                                             : SampleTime(scene.name, i, BenchFramesPerScene)));
     }
-    std::vector<double> sorted = times;
+    std::vector<double> sorted = TimeFrames(times, scene.scene, BenchWarmUpFrames, fb);
     std::sort(sorted.begin(), sorted.end());
+    const double total = Sum(sorted);
     const double median =
         (sorted[(BenchFramesPerScene - 1) / 2] + sorted[BenchFramesPerScene / 2]) / 2.0;
     // Nearest rank: the smallest time at or above 95 % of the frames.
@@ -144,14 +173,10 @@ int RunBench(const DriverOptions& options, const LibrarySearch& libraries) {
     PrintLine("%-8s %7d %10.3f %10.3f %9.1f", scene.name, BenchFramesPerScene, median, p95, fps);
   }
   // The whole show: frames spread evenly over every drawn moment.
-  double total = 0.0;
-  for (int i = 0; i < BenchShowFrames; ++i) {
-    const float t = static_cast<float>((i + 0.5L) / BenchShowFrames * TimelineLastDrawn);
-    const auto start = Clock::now();
-    RenderTimeline(t, fb);
-    total += Milliseconds(Clock::now() - start);
-  }
-  const double mean = total / BenchShowFrames;
+  std::vector<float> times;
+  for (int i = 0; i < BenchShowFrames; ++i)
+    times.push_back(static_cast<float>((i + 0.5L) / BenchShowFrames * TimelineLastDrawn));
+  const double mean = Sum(TimeFrames(times, FrameScene::Timeline, 0, fb)) / BenchShowFrames;
   PrintLine("%-8s %7d %10s %10s %9.1f", "show", BenchShowFrames, "", "",
             mean > 0.0 ? 1000.0 / mean : 0.0);
   PrintLine("show mean %.3f ms a frame", mean);
@@ -172,32 +197,37 @@ int RunContactSheet(const DriverOptions& options, const LibrarySearch& libraries
 
   std::uint32_t* fb = StartHeadless(libraries);
   if (fb == nullptr) return 1;
+  // Each slot's middle moment, then labda, each tile from black.
+  std::vector<FrameMoment> moments;
+  for (int tile = 0; tile < TimelineSlotCount; ++tile) {
+    const TimelineSlot& slot = TimelineSlotAt(tile);
+    moments.push_back(
+        {0, static_cast<float>((slot.begin + slot.end) / 2.0L), FrameScene::Timeline, true});
+  }
+  moments.push_back({0, static_cast<float>(LabdaSpan / 2.0L), FrameScene::Labda, true});
+
   std::vector<std::uint32_t> sheet(static_cast<std::size_t>(SheetWidth) * SheetHeight, Background);
-  for (int tile = 0; tile < Tiles; ++tile) {
-    std::fill(fb, fb + ScreenPixels, 0u);
+  const auto row = [&](int y) { return sheet.data() + static_cast<std::size_t>(y) * SheetWidth; };
+  const auto paste = [&](const FrameMoment& moment, const std::uint32_t* frame) {
+    const int tile = static_cast<int>(moment.index);
     char label[64];
-    if (tile < TimelineSlotCount) {
+    if (moment.scene == FrameScene::Timeline) {
       const TimelineSlot& slot = TimelineSlotAt(tile);
-      const long double middle = (slot.begin + slot.end) / 2.0L;
-      RenderTimeline(static_cast<float>(middle), fb);
       std::snprintf(label, sizeof label, "%d %s  %.2f S", tile + 1, slot.scene,
-                    static_cast<double>(middle / 120.0L));
+                    static_cast<double>((slot.begin + slot.end) / 2.0L / 120.0L));
     } else {
-      const float local = static_cast<float>(LabdaSpan / 2.0L);
-      RenderLabda(local, fb);
-      std::snprintf(label, sizeof label, "E labda  local %.0f", static_cast<double>(local));
+      std::snprintf(label, sizeof label, "E labda  local %.0f", static_cast<double>(moment.t));
     }
     const int left = Gap + (tile % Columns) * (ScreenWidth + Gap);
     const int top = Gap + (tile / Columns) * (CellHeight + Gap);
-    for (int y = 0; y < LabelHeight; ++y)
-      std::fill_n(sheet.data() + static_cast<std::size_t>(top + y) * SheetWidth + left, ScreenWidth,
-                  0u);
+    for (int y = 0; y < LabelHeight; ++y) std::fill_n(row(top + y) + left, ScreenWidth, 0u);
     DrawLabel(sheet.data(), SheetWidth, SheetHeight, left + 3, top + 2, label, 0xFFFFFF);
     for (int y = 0; y < ScreenHeight; ++y)
-      std::copy_n(
-          fb + static_cast<std::size_t>(y) * ScreenWidth, ScreenWidth,
-          sheet.data() + static_cast<std::size_t>(top + LabelHeight + y) * SheetWidth + left);
-  }
+      std::copy_n(frame + static_cast<std::size_t>(y) * ScreenWidth, ScreenWidth,
+                  row(top + LabelHeight + y) + left);
+    return true;
+  };
+  RunFrames(MomentList(std::move(moments)), paste, fb);
   const bool written =
       WritePng(options.contactSheetPath.c_str(), sheet.data(), SheetWidth, SheetHeight);
   StopHeadless();

@@ -5,16 +5,13 @@
 // final waits sleep a millisecond at a time instead of spinning.
 #include <cstdint>
 
-#include "driver/driver.h"
+#include "driver/driver_io.h"
+#include "fx2d/fx2d.h"
 
 namespace vx {
 namespace {
 
 constexpr std::uint32_t LoaderTicksPerSecond = 128;
-constexpr std::uint32_t LoaderWidth = 320;
-constexpr std::uint32_t LoaderHeight = 200;
-constexpr std::uint32_t LoaderPixels = LoaderWidth * LoaderHeight;
-static_assert(LoaderPixels == 64000);
 
 Picture gLoader{};
 
@@ -23,8 +20,8 @@ std::int16_t TimerStep() {
 }
 
 void WaitUntil(float ticks) {
-  const DriverServices& s = CurrentDriverServices();
-  while (TimerTime() < ticks) s.sleepMilliseconds(1);
+  const DriverIo& io = CurrentDriverIo();
+  while (TimerTime() < ticks) io.sleepMilliseconds(1);
 }
 
 const std::uint32_t* LoaderPixelsOf() {
@@ -34,62 +31,62 @@ const std::uint32_t* LoaderPixelsOf() {
 }  // namespace
 
 bool LoadLoaderPicture() {
-  const DriverServices& s = CurrentDriverServices();
-  if (!s.loadPicture("DATA\\loader.jpg", gLoader)) {
-    s.reportPictureLoadError();
+  const DriverIo& io = CurrentDriverIo();
+  if (!io.loadPicture("DATA\\loader.jpg", gLoader)) {
+    io.reportPictureLoadError();
     return false;
   }
   // The pixel operations read 64000 words: any other size or a grey picture
   // would be read past its end, so it counts as a failed load.
-  if (gLoader.width != LoaderWidth || gLoader.height != LoaderHeight ||
-      gLoader.bytesPerPixel != 4) {
-    s.releasePicture(gLoader);
-    s.reportPictureLoadError();
+  if (gLoader.width != std::uint32_t{ScreenWidth} ||
+      gLoader.height != std::uint32_t{ScreenHeight} || gLoader.bytesPerPixel != 4) {
+    io.releasePicture(gLoader);
+    io.reportPictureLoadError();
     return false;
   }
   return true;
 }
 
 void LoaderFadeIn(std::uint32_t* fb) {
-  const DriverServices& s = CurrentDriverServices();
+  const DriverIo& io = CurrentDriverIo();
   StartTimer(LoaderTicksPerSecond);
-  s.clearScreen(fb);
-  s.presentFrame();
+  ClearScreen(fb);
+  io.presentFrame();
   for (;;) {
     const std::int16_t c = TimerStep();
-    if (c < 128) s.clearScreen(fb);
+    if (c < 128) ClearScreen(fb);
     if (c > 383) break;
     // Brightness rises from 0/256 at c = 128 to 255/256 at c = 383.
     if (c >= 128)
-      s.darkenScreen(LoaderPixelsOf(), fb, LoaderPixels,
-                     static_cast<std::uint8_t>(255 - (c - 128)));
-    s.presentFrame();
+      Fx2d().darkenScreen(LoaderPixelsOf(), fb, ScreenPixels,
+                          static_cast<std::uint8_t>(255 - (c - 128)));
+    io.presentFrame();
   }
-  s.copyScreen(LoaderPixelsOf(), fb);
-  s.presentFrame();
+  CopyScreen(LoaderPixelsOf(), fb);
+  io.presentFrame();
   WaitUntil(512.0f);
 }
 
 void LoaderFadeOut(std::uint32_t* fb) {
-  const DriverServices& s = CurrentDriverServices();
+  const DriverIo& io = CurrentDriverIo();
   StartTimer(LoaderTicksPerSecond);
-  s.copyScreen(LoaderPixelsOf(), fb);
-  s.presentFrame();
+  CopyScreen(LoaderPixelsOf(), fb);
+  io.presentFrame();
   for (;;) {
     const std::int16_t c = TimerStep();
     if (c > 255) break;
     // Brightness falls from 255/256 at c = 0 to 0 at c = 255. A negative c
     // cannot come from the timer before it wraps at 32768 ticks (256 s).
-    s.darkenScreen(LoaderPixelsOf(), fb, LoaderPixels, static_cast<std::uint8_t>(c));
-    s.presentFrame();
+    Fx2d().darkenScreen(LoaderPixelsOf(), fb, ScreenPixels, static_cast<std::uint8_t>(c));
+    io.presentFrame();
   }
-  s.clearScreen(fb);
-  s.presentFrame();
+  ClearScreen(fb);
+  io.presentFrame();
   WaitUntil(384.0f);
 }
 
 void ReleaseLoaderPicture() {
-  CurrentDriverServices().releasePicture(gLoader);
+  CurrentDriverIo().releasePicture(gLoader);
 }
 
 }  // namespace vx

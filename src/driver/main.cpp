@@ -16,14 +16,6 @@ namespace {
 
 constexpr int DefaultWindowScale = 3;
 
-vx::MusicOptions gMusicOptions;
-
-// --loop: every later PlayMusic starts the music from its beginning.
-void RewindMusic() {
-  gMusicOptions.startSeconds = 0.0;
-  vx::ConfigureMusic(gMusicOptions);
-}
-
 // The folder of the running program, or empty when it cannot be told.
 std::string ExecutableDir() {
   std::error_code ec;
@@ -38,12 +30,10 @@ int Play(const vx::DriverOptions& options, const vx::LibrarySearch& libraries) {
   video.scale = options.scale > 0 ? options.scale : DefaultWindowScale;
   video.vsync = options.vsync;
   vx::ConfigureVideo(video);
-  gMusicOptions.backend = options.mute ? vx::MusicBackend::Silent : vx::MusicBackend::Sdl;
-  gMusicOptions.startSeconds = options.fromSeconds;
-  vx::ConfigureMusic(gMusicOptions);
-  vx::DriverServices services = vx::RealDriverServices();
-  services.rewindMusic = RewindMusic;
-  vx::SetDriverServices(services);
+  vx::MusicOptions music{};
+  music.backend = options.mute ? vx::MusicBackend::Silent : vx::MusicBackend::Sdl;
+  music.startSeconds = options.fromSeconds;
+  vx::ConfigureMusic(music);
   return vx::RunDriver(options, libraries);
 }
 
@@ -66,8 +56,7 @@ int main(int argc, char** argv) {
   }
 
   vx::SetTrace(options.trace);
-  vx::SetDriverServices(vx::RealDriverServices());
-  vx::SetTimelineScenes(vx::RealTimelineScenes());
+  vx::UseRealModules();
   const vx::LibrarySearch libraries = vx::LibraryCandidates(options.library, ExecutableDir());
 
   switch (options.mode) {

@@ -3,9 +3,11 @@
 // is widened for every comparison and subtraction, and each local time is
 // rounded to single only when it is handed to the scene. The first slot has
 // no lower test, so any t below 1314.36 (negative ones too) draws the logo.
+#include "driver/timeline.h"
+
 #include <cstdint>
 
-#include "driver/driver.h"
+#include "scenes/scenes.h"
 
 namespace vx {
 namespace {
@@ -35,7 +37,8 @@ constexpr TimelineSlot Slots[TimelineSlotCount] = {
     {"danke", DankeBegin, TimelineLastDrawn},
 };
 
-TimelineScenes gScenes{};
+SceneModules gScenes{};
+bool gQuitFlag = false;
 
 float Local(long double value) {
   return static_cast<float>(value);
@@ -43,8 +46,35 @@ float Local(long double value) {
 
 }  // namespace
 
-void SetTimelineScenes(const TimelineScenes& scenes) {
-  gScenes = scenes;
+void SetSceneModules(const SceneModules& modules) {
+  gScenes = modules;
+}
+const SceneModules& CurrentSceneModules() {
+  return gScenes;
+}
+
+SceneModules RealSceneModules() {
+  return {.loadAll = LoadAllScenes,
+          .freeAll = FreeAllScenes,
+          .loadLabda = LoadLabda,
+          .freeLabda = FreeLabda,
+          .logo = RenderLogo,
+          .kinyit = RenderKinyit,
+          .libiko = RenderLibiko,
+          .blau = RenderBlau,
+          .box = RenderBox,
+          .labda = RenderLabda,
+          .effekt = RenderEffekt,
+          .kommun = RenderKommun,
+          .evil = RenderEvil,
+          .danke = RenderDanke};
+}
+
+bool QuitFlag() {
+  return gQuitFlag;
+}
+void SetQuitFlag(bool value) {
+  gQuitFlag = value;
 }
 
 const TimelineSlot& TimelineSlotAt(int index) {
@@ -58,7 +88,7 @@ std::int16_t BlauPictureIndex(long double local) {
 
 void RenderTimeline(float t, std::uint32_t* fb) {
   const long double time = t;
-  const TimelineScenes& s = gScenes;
+  const SceneModules& s = gScenes;
   if (time < KinyitBegin) {
     s.logo(Local(time), fb);
   } else if (time < LibikoBegin) {

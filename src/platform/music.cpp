@@ -104,6 +104,10 @@ void StopMusic() {
   if (backend != nullptr) backend->stop();
 }
 
+void RewindMusic() {
+  configured.startSeconds = 0.0;
+}
+
 void FreeMusic() {
   if (backend == nullptr) return;
   backend->free();

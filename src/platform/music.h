@@ -44,6 +44,9 @@ void PlayMusic(bool loop);
 // StopMusic.
 float MusicTime();
 void StopMusic();
+// The next PlayMusic starts at the beginning of the music, not at
+// options.startSeconds (a show played again from its start).
+void RewindMusic();
 void FreeMusic();
 
 // The clock arithmetic, shared by the backends.

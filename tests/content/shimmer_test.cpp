@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "driver/driver.h"
+#include "driver/timeline.h"
 #include "platform/picture.h"
 #include "scenes/scenes.h"
 #include "show_content.h"
@@ -77,7 +77,7 @@ class Shimmer : public ::testing::TestWithParam<Slot3d> {
  protected:
   static void SetUpTestSuite() {
     if (!OpenShowLibrary()) return;
-    SetTimelineScenes(RealTimelineScenes());
+    SetSceneModules(RealSceneModules());
     LoadAllScenes();
     loaded_ = true;
   }

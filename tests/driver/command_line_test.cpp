@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "driver/driver.h"
-#include "driver/fake_services.h"
+#include "driver/fake_io.h"
 #include "support/testlib.h"
 
 namespace vx {

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <vector>
 
-#include "driver/driver.h"
+#include "driver/frame_loop.h"
 
 namespace vx {
 namespace {

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "driver/driver.h"
-#include "driver/fake_services.h"
+#include "driver/fake_io.h"
 
 namespace vx {
 namespace {
@@ -38,13 +38,12 @@ class DriverRun : public ::testing::Test {
   // second per present.
   static Calls StartUp() {
     return {"OpenLibrary vx-1.lib", "StartVideo", "LoadPicture DATA\\loader.jpg",
-            // fade-in
-            "ClearScreen", "PresentFrame", "DarkenScreen 255", "PresentFrame", "DarkenScreen 127",
-            "PresentFrame", "CopyScreen", "PresentFrame", "LoadAllScenes @4000",
-            "StartMusic DATA\\oompa.mp3 44100 001",
-            // fade-out
-            "CopyScreen", "PresentFrame", "DarkenScreen 128", "PresentFrame", "ClearScreen",
-            "PresentFrame", "SetMusicScale 120", "PlayMusic 0 @7000"};
+            // fade-in: black, then black again at c = 128 (darkened by 255), c = 256, c = 384
+            "PresentFrame black", "PresentFrame black", "PresentFrame dark 127",
+            "PresentFrame picture", "LoadAllScenes @4000", "StartMusic DATA\\oompa.mp3 44100 001",
+            // fade-out: the picture, c = 128, then black at c = 256
+            "PresentFrame picture", "PresentFrame dark 128", "PresentFrame black",
+            "SetMusicScale 120", "PlayMusic 0 @7000"};
   }
 
   static Calls Shutdown() {
@@ -61,13 +60,13 @@ class DriverRun : public ::testing::Test {
 TEST_F(DriverRun, NormalRunLoadsPlaysUntilTheEndBoundAndShutsDownInOrder) {
   World().musicTimes = {0.0f, 2000.0f, 14519.5f, 14520.0f, 99999.0f};
   EXPECT_EQ(Run({}), 0);
-  const Calls loop = {"Pump", "MusicTime", "logo 0", "PresentFrame", "Pump", "MusicTime",
-                      "kinyit 685.64 1", "PresentFrame",
+  const Calls loop = {"Pump", "MusicTime", "logo 0", "PresentFrame black", "Pump", "MusicTime",
+                      "kinyit 685.64 1", "PresentFrame black",
                       // 14519.5: nothing is drawn, the frame is still presented
-                      "Pump", "MusicTime", "PresentFrame",
+                      "Pump", "MusicTime", "PresentFrame black",
                       // 14520 sets the quit flag; this frame is presented once more and the
                       // next pass ends at its check, without reading the clock again
-                      "Pump", "MusicTime", "PresentFrame", "Pump"};
+                      "Pump", "MusicTime", "PresentFrame black", "Pump"};
   EXPECT_EQ(World().calls, Join({StartUp(), loop, Shutdown()}));
   EXPECT_FALSE(EffectTestMode());
 }
@@ -86,8 +85,8 @@ TEST_F(DriverRun, QuitDuringTheShowStopsAtTheNextPass) {
   World().quitAtPump = 2;
   World().musicTimes = {6000.0f, 6600.0f};
   EXPECT_EQ(Run({}), 0);
-  const Calls loop = {"Pump",      "MusicTime", "box 316.92",   "PresentFrame", "Pump",
-                      "MusicTime", "blau 69 0", "PresentFrame", "Pump quit"};
+  const Calls loop = {"Pump",      "MusicTime", "box 316.92",         "PresentFrame black", "Pump",
+                      "MusicTime", "blau 69 0", "PresentFrame black", "Pump quit"};
   EXPECT_EQ(World().calls, Join({StartUp(), loop, Shutdown()}));
 }
 
@@ -96,8 +95,9 @@ TEST_F(DriverRun, FailedPresentsAreIgnored) {
   World().quitAtPump = 2;
   World().musicTimes = {0.0f, 120.0f};
   EXPECT_EQ(Run({}), 0);
-  const Calls loop = {"Pump",      "MusicTime", "logo 0",       "PresentFrame", "Pump",
-                      "MusicTime", "logo 120",  "PresentFrame", "Pump quit"};
+  const Calls loop = {"Pump",     "MusicTime", "logo 0",   "PresentFrame black",
+                      "Pump",     "MusicTime", "logo 120", "PresentFrame black",
+                      "Pump quit"};
   EXPECT_EQ(World().calls, Join({StartUp(), loop, Shutdown()}));
 }
 
@@ -113,16 +113,16 @@ TEST_F(DriverRun, EffectTestDrawsLabdaOnTheTimerAcrossACounterWrap) {
                           "LoadLabda",
                           "Pump",
                           "labda 0",
-                          "PresentFrame",
+                          "PresentFrame black",
                           "Pump",
                           "labda 60",
-                          "PresentFrame",
+                          "PresentFrame black",
                           "Pump",
                           "labda 120",
-                          "PresentFrame",
+                          "PresentFrame black",
                           "Pump",
                           "labda 180",
-                          "PresentFrame",
+                          "PresentFrame black",
                           "Pump quit",
                           "FreeLabda",
                           "StopVideo"};
@@ -176,9 +176,17 @@ TEST_F(DriverRun, LoopStartsTheMusicAgainAtTheEndBoundUntilQuit) {
   World().quitAtPump = 2;
   World().musicTimes = {14520.0f, 100.0f};
   EXPECT_EQ(Run({"--loop"}), 0);
-  const Calls loop = {"Pump",        "MusicTime",         "PresentFrame", "StopMusic",
-                      "RewindMusic", "PlayMusic 0 @8000", "Pump",         "MusicTime",
-                      "logo 100",    "PresentFrame",      "Pump quit"};
+  const Calls loop = {"Pump",
+                      "MusicTime",
+                      "PresentFrame black",
+                      "StopMusic",
+                      "RewindMusic",
+                      "PlayMusic 0 @8000",
+                      "Pump",
+                      "MusicTime",
+                      "logo 100",
+                      "PresentFrame black",
+                      "Pump quit"};
   EXPECT_EQ(World().calls, Join({StartUp(), loop, Shutdown()}));
 }
 

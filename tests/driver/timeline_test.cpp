@@ -1,13 +1,14 @@
 // The timeline: which scene is drawn for t, with which local time and
 // argument, at the bounds compared in extended precision; and when the show
 // is over.
+#include "driver/timeline.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <string>
 
-#include "driver/driver.h"
-#include "driver/fake_services.h"
+#include "driver/fake_io.h"
 
 namespace vx {
 namespace {

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "driver/driver.h"
+#include "driver/frame_loop.h"
 #include "driver/process/process_support.h"
 #include "support/testlib.h"
 

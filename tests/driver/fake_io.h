@@ -1,15 +1,19 @@
 #pragma once
-// Recording fakes of everything the driver calls (platform, loading-screen
-// picture, pixel operations, scene modules, music) on a virtual millisecond
-// clock. Each call appends a line to World().calls; the clock moves only
-// when a frame is presented (presentSteps, then presentStep milliseconds)
-// or a pause is slept, so runs are exact and take no real time.
+// Recording fakes of the driver's input and output (archive, window,
+// loading-screen picture, music, millisecond counter) and of the scene
+// modules, on a virtual millisecond clock. Each call appends a line to
+// World().calls; a presented frame is recorded by what it shows (black, the
+// loader picture, the picture darkened by k, or something else). The clock
+// moves only when a frame is presented (presentSteps, then presentStep
+// milliseconds) or a pause is slept, so runs are exact and take no real
+// time.
 #include <cstdint>
 #include <deque>
 #include <string>
 #include <vector>
 
-#include "driver/driver.h"
+#include "driver/driver_io.h"
+#include "driver/timeline.h"
 
 namespace vx::test {
 
@@ -22,7 +26,7 @@ struct SceneCall {
 struct FakeWorld {
   std::vector<std::string> calls;
   std::vector<SceneCall> scenes;
-  std::vector<std::uint8_t> darkenLevels;  // k of every DarkenScreen call
+  std::vector<std::vector<std::uint32_t>> presented;  // every presented frame
 
   std::uint32_t now = 0;                   // the virtual millisecond counter
   std::deque<std::uint32_t> presentSteps;  // ms added by the next presents
@@ -49,10 +53,9 @@ struct FakeWorld {
 FakeWorld& World();
 void ResetWorld();
 
-// Fakes for every service, the timeline being the real RenderTimeline.
-DriverServices FakeServices();
-// Scene renders that record into World().scenes and World().calls.
-TimelineScenes FakeScenes();
+DriverIo FakeIo();
+// Scene modules that record into World().scenes and World().calls.
+SceneModules FakeScenes();
 // Installs both (and clears QuitFlag).
 void InstallFakes();
 

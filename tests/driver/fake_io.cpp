@@ -1,8 +1,11 @@
-#include "driver/fake_services.h"
+#include "driver/fake_io.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
+
+#include "fx2d/fx2d.h"
 
 namespace vx::test {
 namespace {
@@ -32,8 +35,29 @@ int StartVideo() {
   Record("StartVideo");
   return gWorld.startVideoResult;
 }
+// What the frame shows: "black", "picture" (the loader picture), "dark K"
+// (the picture darkened by k, as the fades draw it) or "other".
+std::string Describe(const std::vector<std::uint32_t>& frame) {
+  const auto image = frame.begin(), end = frame.begin() + ScreenPixels;
+  if (std::all_of(image, end, [](std::uint32_t p) { return p == 0; })) return "black";
+  if (gWorld.picture.size() < ScreenPixels) return "other";
+  if (std::equal(image, end, gWorld.picture.begin())) return "picture";
+  std::vector<std::uint32_t> dark(ScreenPixels);
+  for (int k = 0; k < 256; ++k) {
+    const auto level = static_cast<std::uint8_t>(k);
+    // A few pixels rule out nearly every level before the whole frame is
+    // compared.
+    PlainFx2d.darkenScreen(gWorld.picture.data(), dark.data(), 16, level);
+    if (!std::equal(dark.begin(), dark.begin() + 16, image)) continue;
+    PlainFx2d.darkenScreen(gWorld.picture.data(), dark.data(), ScreenPixels, level);
+    if (std::equal(dark.begin(), dark.end(), image)) return "dark " + std::to_string(k);
+  }
+  return "other";
+}
+
 int PresentFrame() {
-  Record("PresentFrame");
+  gWorld.presented.push_back(gWorld.frameBuffer);
+  Record("PresentFrame " + Describe(gWorld.frameBuffer));
   if (!gWorld.presentSteps.empty()) {
     gWorld.now += gWorld.presentSteps.front();
     gWorld.presentSteps.pop_front();
@@ -76,20 +100,6 @@ void ReleasePicture(Picture& picture) {
 }
 void ReportPictureLoadError() {
   Record("ReportPictureLoadError");
-}
-void ClearScreen(std::uint32_t* dst) {
-  Record(dst == gWorld.frameBuffer.data() ? "ClearScreen" : "ClearScreen elsewhere");
-}
-void CopyScreen(const std::uint32_t* src, std::uint32_t* dst) {
-  const bool expected = src == gWorld.picture.data() && dst == gWorld.frameBuffer.data();
-  Record(expected ? "CopyScreen" : "CopyScreen elsewhere");
-}
-void DarkenScreen(const std::uint32_t* src, std::uint32_t* dst, std::uint32_t count,
-                  std::uint8_t k) {
-  const bool expected = src == gWorld.picture.data() && dst == gWorld.frameBuffer.data();
-  Record("DarkenScreen " + std::to_string(k) + (expected ? "" : " elsewhere") +
-         (count == 64000 ? "" : " count " + std::to_string(count)));
-  gWorld.darkenLevels.push_back(k);
 }
 void LoadAllScenes() {
   Record("LoadAllScenes @" + std::to_string(gWorld.now));
@@ -183,56 +193,47 @@ void ResetWorld() {
   gWorld.frameBuffer.assign(307200 / 4, 0u);
 }
 
-DriverServices FakeServices() {
-  DriverServices s{};
-  s.openLibrary = OpenLibrary;
-  s.startVideo = StartVideo;
-  s.presentFrame = PresentFrame;
-  s.stopVideo = StopVideo;
-  s.frameBuffer = FrameBuffer;
-  s.pumpMessages = PumpMessages;
-  s.loadPicture = LoadPicture;
-  s.releasePicture = ReleasePicture;
-  s.reportPictureLoadError = ReportPictureLoadError;
-  s.clearScreen = ClearScreen;
-  s.copyScreen = CopyScreen;
-  s.darkenScreen = DarkenScreen;
-  s.loadAllScenes = LoadAllScenes;
-  s.freeAllScenes = FreeAllScenes;
-  s.loadLabda = LoadLabda;
-  s.renderLabda = Labda;
-  s.freeLabda = FreeLabda;
-  s.startMusic = StartMusic;
-  s.setMusicScale = SetMusicScale;
-  s.playMusic = PlayMusic;
-  s.musicTime = MusicTime;
-  s.stopMusic = StopMusic;
-  s.freeMusic = FreeMusic;
-  s.rewindMusic = RewindMusic;
-  s.milliseconds = Milliseconds;
-  s.sleepMilliseconds = Sleep;
-  s.renderTimeline = RenderTimeline;
-  return s;
+DriverIo FakeIo() {
+  return {.openLibrary = OpenLibrary,
+          .startVideo = StartVideo,
+          .presentFrame = PresentFrame,
+          .stopVideo = StopVideo,
+          .frameBuffer = FrameBuffer,
+          .pumpMessages = PumpMessages,
+          .loadPicture = LoadPicture,
+          .releasePicture = ReleasePicture,
+          .reportPictureLoadError = ReportPictureLoadError,
+          .startMusic = StartMusic,
+          .setMusicScale = SetMusicScale,
+          .playMusic = PlayMusic,
+          .musicTime = MusicTime,
+          .stopMusic = StopMusic,
+          .freeMusic = FreeMusic,
+          .rewindMusic = RewindMusic,
+          .milliseconds = Milliseconds,
+          .sleepMilliseconds = Sleep};
 }
 
-TimelineScenes FakeScenes() {
-  TimelineScenes s{};
-  s.logo = Logo;
-  s.kinyit = Kinyit;
-  s.libiko = Libiko;
-  s.blau = Blau;
-  s.box = Box;
-  s.labda = Labda;
-  s.effekt = Effekt;
-  s.kommun = Kommun;
-  s.evil = Evil;
-  s.danke = Danke;
-  return s;
+SceneModules FakeScenes() {
+  return {.loadAll = LoadAllScenes,
+          .freeAll = FreeAllScenes,
+          .loadLabda = LoadLabda,
+          .freeLabda = FreeLabda,
+          .logo = Logo,
+          .kinyit = Kinyit,
+          .libiko = Libiko,
+          .blau = Blau,
+          .box = Box,
+          .labda = Labda,
+          .effekt = Effekt,
+          .kommun = Kommun,
+          .evil = Evil,
+          .danke = Danke};
 }
 
 void InstallFakes() {
-  SetDriverServices(FakeServices());
-  SetTimelineScenes(FakeScenes());
+  SetDriverIo(FakeIo());
+  SetSceneModules(FakeScenes());
   SetQuitFlag(false);
 }
 

@@ -1,0 +1,68 @@
+#pragma once
+// The driver's input and output: every call that leaves the program's own
+// computation (the archive, the window, the pictures read from the archive,
+// the music, the system's millisecond counter) goes through the DriverIo
+// record, so a whole run can be played against recording fakes on a virtual
+// clock. vx1 wires the platform layer (RealDriverIo). Also the loading
+// screen and the timer, which run on that counter.
+#include <cstdint>
+#include <string_view>
+
+#include "platform/picture.h"
+
+namespace vx {
+
+struct DriverIo {
+  bool (*openLibrary)(std::string_view path);
+  // Video output: 0 = success for the int results.
+  int (*startVideo)();
+  int (*presentFrame)();
+  int (*stopVideo)();
+  std::uint32_t* (*frameBuffer)();
+  bool (*pumpMessages)();  // true once the quit message was seen
+  // The loading screen's picture.
+  bool (*loadPicture)(std::string_view name, Picture& picture);
+  void (*releasePicture)(Picture& picture);
+  void (*reportPictureLoadError)();  // ends the program in the real one
+  // Music, the clock of the normal run.
+  void (*startMusic)(std::string_view name, std::uint32_t outputRate, bool mono, bool eightBits,
+                     bool streamFlag);
+  void (*setMusicScale)(std::uint32_t ticksPerSecond);
+  void (*playMusic)(bool loop);
+  float (*musicTime)();
+  void (*stopMusic)();
+  void (*freeMusic)();
+  // --loop: the next playMusic starts at the beginning of the music (not at
+  // --from).
+  void (*rewindMusic)();
+  // The system's millisecond counter (wraps at 2^32) and a pause.
+  std::uint32_t (*milliseconds)();
+  void (*sleepMilliseconds)(std::uint32_t ms);
+};
+
+// The input and output every driver operation uses from now on (copied).
+void SetDriverIo(const DriverIo& io);
+const DriverIo& CurrentDriverIo();
+// The platform layer of the program itself.
+DriverIo RealDriverIo();
+
+// ---- the timer ------------------------------------------------------------
+// TimerTime = ((now - TimerStart) mod 2^32) / 1000 x TimerScale, in extended
+// precision, rounded to single at the end.
+void StartTimer(std::uint32_t ticksPerSecond);
+float TimerTime();
+
+// ---- the loading screen -----------------------------------------------------
+// Loads "DATA\loader.jpg"; a missing, damaged or not 320 x 200 colour picture
+// is reported through reportPictureLoadError (false if that returns).
+bool LoadLoaderPicture();
+// 1 s black, a 2 s fade-in, the picture until 4 s (128 timer ticks a second).
+void LoaderFadeIn(std::uint32_t* fb);
+// A 2 s fade-out, then black until 3 s.
+void LoaderFadeOut(std::uint32_t* fb);
+void ReleaseLoaderPicture();
+
+// --trace: TraceStep writes "trace: STEP" on standard error while on.
+void TraceStep(std::string_view step);
+
+}  // namespace vx

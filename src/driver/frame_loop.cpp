@@ -1,0 +1,86 @@
+// The frame loop, its clocks and the window's sink.
+#include "driver/frame_loop.h"
+
+#include "driver/driver_io.h"
+#include "driver/timeline.h"
+#include "fx2d/fx2d.h"
+
+namespace vx {
+namespace {
+
+// The window clocks' common start of a pass: pump, then end on the flag.
+bool WindowGoesOn() {
+  if (CurrentDriverIo().pumpMessages()) SetQuitFlag(true);
+  return !QuitFlag();
+}
+
+}  // namespace
+
+void DrawMoment(const FrameMoment& moment, std::uint32_t* fb) {
+  if (moment.fromBlack) ClearScreen(fb);
+  if (moment.scene == FrameScene::Labda) {
+    CurrentSceneModules().labda(moment.t, fb);
+  } else {
+    RenderTimeline(moment.t, fb);
+  }
+}
+
+void RunFrames(const FrameClock& clock, const FrameSink& sink, std::uint32_t* fb) {
+  FrameMoment moment;
+  while (clock(moment)) {
+    DrawMoment(moment, fb);
+    if (!sink(moment, fb)) break;
+  }
+}
+
+FrameClock MusicClock(bool loop) {
+  return [loop, frames = std::uint64_t{0}](FrameMoment& moment) mutable {
+    const DriverIo& io = CurrentDriverIo();
+    if (loop && QuitFlag()) {
+      // The last pass reached the end bound: the show starts again.
+      TraceStep("RestartShow");
+      io.stopMusic();
+      io.rewindMusic();
+      io.playMusic(false);
+      SetQuitFlag(false);
+    }
+    if (!WindowGoesOn()) return false;
+    moment = {frames++, io.musicTime(), FrameScene::Timeline, false};
+    return true;
+  };
+}
+
+FrameClock TimerClock() {
+  return [frames = std::uint64_t{0}](FrameMoment& moment) mutable {
+    if (!WindowGoesOn()) return false;
+    moment = {frames++, TimerTime(), FrameScene::Labda, false};
+    return true;
+  };
+}
+
+FrameClock StepClock(int fps, std::uint64_t count) {
+  return [fps, count, frames = std::uint64_t{0}](FrameMoment& moment) mutable {
+    if (frames == count) return false;
+    moment = {frames, CaptureFrameTime(frames, fps), FrameScene::Timeline, false};
+    ++frames;
+    return true;
+  };
+}
+
+FrameClock MomentList(std::vector<FrameMoment> moments) {
+  return [moments = std::move(moments), next = std::size_t{0}](FrameMoment& moment) mutable {
+    if (next == moments.size()) return false;
+    moment = moments[next];
+    moment.index = next++;
+    return true;
+  };
+}
+
+FrameSink WindowSink() {
+  return [](const FrameMoment&, const std::uint32_t*) {
+    CurrentDriverIo().presentFrame();  // a failed present is ignored
+    return true;
+  };
+}
+
+}  // namespace vx
