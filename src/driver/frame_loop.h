@@ -66,8 +66,9 @@ FrameClock MomentList(std::vector<FrameMoment> moments);
 FrameSink WindowSink();
 
 // ---- headless runs ----------------------------------------------------------
-// Headless video, the data library (OpenShowLibrary) and every scene module;
-// returns the frame buffer, cleared to black, or nullptr when the archive was
+// Starts the video (vx1 chooses the headless one for these modes), opens
+// the data library (OpenShowLibrary) and loads every scene module; returns
+// the frame buffer, cleared to black, or nullptr when the archive was
 // refused or the video could not start.
 std::uint32_t* StartHeadless(const LibrarySearch& libraries);
 // Frees the scene modules, then the video.

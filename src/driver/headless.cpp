@@ -102,14 +102,12 @@ double Sum(const std::vector<double>& values) {
 }  // namespace
 
 std::uint32_t* StartHeadless(const LibrarySearch& libraries) {
-  VideoOptions video{};
-  video.backend = VideoBackend::Headless;
-  ConfigureVideo(video);
+  const DriverIo& io = CurrentDriverIo();
   TraceStep("OpenLibrary");
   if (OpenShowLibrary(libraries) == LibraryOpen::Refused) return nullptr;
   TraceStep("StartVideo");
-  if (StartVideo() != 0) return nullptr;
-  std::uint32_t* fb = FrameBuffer();
+  if (io.startVideo() != 0) return nullptr;
+  std::uint32_t* fb = io.frameBuffer();
   std::fill(fb, fb + FrameBufferBytes / 4, 0u);
   TraceStep("LoadAllScenes");
   CurrentSceneModules().loadAll();
@@ -120,7 +118,7 @@ void StopHeadless() {
   TraceStep("FreeAllScenes");
   CurrentSceneModules().freeAll();
   TraceStep("StopVideo");
-  StopVideo();
+  CurrentDriverIo().stopVideo();
 }
 
 int RunScreenshots(const DriverOptions& options, const LibrarySearch& libraries) {

@@ -59,6 +59,9 @@ int main(int argc, char** argv) {
   vx::UseRealModules();
   const vx::LibrarySearch libraries = vx::LibraryCandidates(options.library, ExecutableDir());
 
+  // The window and the sound are for play alone: every other mode draws
+  // into the headless frame buffer.
+  vx::ConfigureVideo(vx::VideoOptions{.backend = vx::VideoBackend::Headless});
   switch (options.mode) {
     case vx::DriverMode::Screenshot:
       return vx::RunScreenshots(options, libraries);
