@@ -14,10 +14,10 @@
 #include <cstdlib>
 #include <string>
 
+#include "base/console.h"
 #include "engine/engine.h"
 #include "engine/internal.h"
 #include "loader3ds/loader3ds.h"
-#include "platform/console.h"
 
 namespace vx {
 namespace {

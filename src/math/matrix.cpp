@@ -6,8 +6,8 @@
 #include <string>
 #include <utility>
 
+#include "base/console.h"
 #include "math/math.h"
-#include "platform/console.h"
 
 namespace vx {
 namespace {

@@ -18,8 +18,8 @@
 #include <cstring>
 #include <string>
 
+#include "base/console.h"
 #include "datalib/datalib.h"
-#include "platform/console.h"
 #include "platform/picture.h"
 #include "platform/video.h"
 
