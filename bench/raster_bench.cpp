@@ -68,8 +68,8 @@ BenchScene& SyntheticFrame() {
       std::vector<std::uint32_t> grid;
       for (int gy = 0; gy <= GridRows; ++gy) {
         for (int gx = 0; gx <= GridColumns; ++gx) {
-          std::int32_t x = gx * (ViewWidth - 1) * 256 / GridColumns;
-          std::int32_t y = gy * (ViewHeight - 1) / GridRows;
+          std::int32_t x = gx * (ScreenWidth - 1) * 256 / GridColumns;
+          std::int32_t y = gy * (ScreenHeight - 1) / GridRows;
           if (gx > 0 && gx < GridColumns) x += jitterX(random);
           if (gy > 0 && gy < GridRows) y += jitterY(random);
           // A slanted plane per layer: 1/z between 0.05 and 0.5.
@@ -118,15 +118,15 @@ void BM_SyntheticFrame(benchmark::State& state, RasterVariant variant, bool pers
   state.counters["covered"] =
       static_cast<double>(std::count_if(s.target.depth.begin(), s.target.depth.end(),
                                         [](float d) { return d > 1e-6f; })) /
-      ViewPixels;
-  state.SetItemsProcessed(state.iterations() * Layers * ViewPixels);  // pixel tests
+      ScreenPixels;
+  state.SetItemsProcessed(state.iterations() * Layers * ScreenPixels);  // pixel tests
 }
 
 // One quad over the whole view, nearer at the right, 1 texel per pixel.
 void BM_FullScreenQuad(benchmark::State& state, RasterVariant variant, bool perspective) {
   static BenchScene s([](BenchScene& s) {
     s.textures.emplace_back(256 * 256, 0x00336699u);
-    const std::int32_t right = (ViewWidth - 1) * 256, bottom = ViewHeight - 1;
+    const std::int32_t right = (ScreenWidth - 1) * 256, bottom = ScreenHeight - 1;
     const std::uint32_t a = s.AddVertex(0, 0, 0.2f, 0, 0);
     const std::uint32_t b = s.AddVertex(0, bottom, 0.2f, 0, bottom * 256);
     const std::uint32_t c = s.AddVertex(right, bottom, 0.6f, right, bottom * 256);
@@ -140,7 +140,7 @@ void BM_FullScreenQuad(benchmark::State& state, RasterVariant variant, bool pers
     fill(s.mesh.entry, 0, s.target.image.data());
     benchmark::ClobberMemory();
   }
-  state.SetItemsProcessed(state.iterations() * ViewPixels);
+  state.SetItemsProcessed(state.iterations() * ScreenPixels);
 }
 
 void BM_ClearDepthBuffer(benchmark::State& state) {

@@ -19,8 +19,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "base/pixels.h"
 #include "math/math.h"
-#include "platform/picture.h"
 
 namespace vx {
 
@@ -286,11 +286,6 @@ struct ProjectionCamera {
 };
 
 // ---- the scene -----------------------------------------------------------
-
-inline constexpr int ViewWidth = 320;
-inline constexpr int ViewHeight = 200;
-inline constexpr int ViewPixels = ViewWidth * ViewHeight;
-static_assert(ViewPixels == 64000);
 
 struct Scene {
   Mesh3D* mesh;

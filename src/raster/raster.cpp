@@ -47,7 +47,7 @@ void SetDepthBuffer(float* const& field) {
 
 void ClearDepthBuffer() {
   if (depthBuffer != nullptr) {
-    std::fill_n(depthBuffer, ViewPixels, DepthClearValue);
+    std::fill_n(depthBuffer, ScreenPixels, DepthClearValue);
   }
 }
 

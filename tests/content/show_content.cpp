@@ -65,7 +65,7 @@ LoadedScene::~LoadedScene() {
 
 void LoadedScene::Render(float frame, std::vector<std::uint32_t>& image,
                          const std::function<void(Scene&)>& beforeDraw) {
-  image.assign(ViewPixels, 0u);
+  image.assign(ScreenPixels, 0u);
   SetFrame(scene_, frame, true);
   ComposeHierarchy(scene_);
   SetupCamera(scene_, 0, false, 0.5f, 100000.0f);

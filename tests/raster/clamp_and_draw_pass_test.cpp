@@ -25,8 +25,8 @@ class Clamping : public EachFill {
     fill(object.entry, static_cast<std::uint32_t>(object.polygons.size() - 1), target.image.data());
   }
   void ExpectRectangle(int left, int top, int right, int bottom) {
-    for (int y = 0; y < ViewHeight; ++y) {
-      for (int x = 0; x < ViewWidth; ++x) {
+    for (int y = 0; y < ScreenHeight; ++y) {
+      for (int x = 0; x < ScreenWidth; ++x) {
         const std::uint32_t p = target.Pixel(x, y);
         if (x >= left && x <= right && y >= top && y <= bottom) {
           ASSERT_EQ(TexelColumn(p), (x - left) & 255) << x << ", " << y;
@@ -75,7 +75,7 @@ TEST_P(Clamping, ExtremeCoordinatesDrawOnlyInsideTheImage) {
                      {2147483647, -2147483647 - 1, 0.5f, 0, 0}},
                     texture.data());
   fill(object.entry, 0, target.image.data());
-  EXPECT_EQ(target.DrawnCount(), ViewPixels);
+  EXPECT_EQ(target.DrawnCount(), ScreenPixels);
 }
 
 TEST_P(Clamping, BrokenRecordsDrawNothing) {
