@@ -14,7 +14,6 @@
 #include <utility>
 #include <vector>
 
-#include "engine/scene.h"
 #include "raster/raster.h"
 #include "raster/raster_fixture.h"
 
@@ -25,7 +24,7 @@ constexpr int GridColumns = 25;
 constexpr int GridRows = 20;
 constexpr int Layers = 3;
 
-// One object over the whole view, drawn through a one-object scene. Built
+// One object over the whole view, drawn through a one-object screen mesh. Built
 // in place (the records point into it), by the function given.
 struct BenchScene {
   template <typename Build>
@@ -34,7 +33,6 @@ struct BenchScene {
     mesh.Link();
     screen.objectCount = 1;
     screen.objects = objects;
-    scene.screen = &screen;
   }
   BenchScene(const BenchScene&) = delete;
   BenchScene& operator=(const BenchScene&) = delete;
@@ -48,7 +46,6 @@ struct BenchScene {
   rastertest::TestObject mesh;
   ScreenObject* objects[1] = {mesh.entry};
   ScreenMesh screen{};
-  Scene scene{};
   rastertest::Target target;
 };
 
@@ -110,7 +107,7 @@ void BM_SyntheticFrame(benchmark::State& state, RasterVariant variant, bool pers
   if (fill == nullptr) return;
   for (auto _ : state) {
     s.target.MakeCurrent();
-    DrawScenePolygons(&s.scene, s.target.image.data(), fill);
+    DrawScenePolygons(&s.screen, s.target.image.data(), fill);
     benchmark::ClobberMemory();
   }
   state.counters["faces"] = static_cast<double>(s.mesh.polygons.size());

@@ -11,7 +11,6 @@
 #include <emmintrin.h>
 #endif
 
-#include "engine/scene.h"
 #include "raster/raster.h"
 
 namespace vx::raster {

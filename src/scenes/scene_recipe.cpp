@@ -122,7 +122,7 @@ void RenderScene3d(Scene*& scene, float t, FrameFactors factors, FillFunction fi
   ProjectVertices(scene);
   SetDepthBuffer(scene->depthBuffer);
   ClearDepthBuffer();
-  DrawScenePolygons(scene, fb, fill);
+  DrawScenePolygons(scene->screen, fb, fill);
   // Hides the rasterizer's edge pixels; the post-processing runs over it.
   DrawBlackBorder(fb);
   RunSmear(post, fb);

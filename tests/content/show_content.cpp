@@ -76,7 +76,7 @@ void LoadedScene::Render(float frame, std::vector<std::uint32_t>& image,
   SetDepthBuffer(scene_->depthBuffer);
   ClearDepthBuffer();
   if (beforeDraw) beforeDraw(*scene_);
-  DrawScenePolygons(scene_, image.data(), FillPolygonPerspective);
+  DrawScenePolygons(scene_->screen, image.data(), FillPolygonPerspective);
 }
 
 std::string FindTool(const std::string& program) {

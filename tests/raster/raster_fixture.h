@@ -8,7 +8,6 @@
 #include <initializer_list>
 #include <vector>
 
-#include "engine/scene.h"
 #include "raster/raster.h"
 
 namespace vx::rastertest {
