@@ -5,8 +5,9 @@
 // file is stored as (file x, file z, file y).
 //
 // All records are plain structures; arrays are a count and a pointer. The
-// loader allocates its records zero-filled and frees them; the engine adjusts
-// them once at load time (PrecalculateScene) and never again.
+// loader allocates its records zero-filled and frees them; the engine
+// adjusts them once at load time (PrepareScene, PrecalculateScene,
+// ComputeBounds) and then only reads them.
 #include <algorithm>
 #include <cstdint>
 #include <string_view>
@@ -15,6 +16,8 @@
 
 namespace vx {
 
+// A length-prefixed byte string with room for N characters; longer text is
+// cut to N characters when assigned.
 template <std::size_t N>
 struct FixedString {
   std::uint8_t length;
