@@ -52,7 +52,7 @@ void ShowFrame(benchmark::State& state, int slot, bool reference) {
   UseReferenceRaster(reference);
   const TimelineSlot& s = TimelineSlotAt(slot);
   const float t = static_cast<float>((s.begin + s.end) / 2);
-  std::vector<std::uint32_t> frame(ViewPixels);
+  std::vector<std::uint32_t> frame(ScreenPixels);
   for (auto _ : state) {
     RenderTimeline(t, frame.data());
     benchmark::DoNotOptimize(frame.data());

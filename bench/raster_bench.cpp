@@ -14,7 +14,6 @@
 #include <utility>
 #include <vector>
 
-#include "engine/scene.h"
 #include "raster/raster.h"
 #include "raster/raster_fixture.h"
 
@@ -25,7 +24,7 @@ constexpr int GridColumns = 25;
 constexpr int GridRows = 20;
 constexpr int Layers = 3;
 
-// One object over the whole view, drawn through a one-object scene. Built
+// One object over the whole view, drawn through a one-object screen mesh. Built
 // in place (the records point into it), by the function given.
 struct BenchScene {
   template <typename Build>
@@ -34,7 +33,6 @@ struct BenchScene {
     mesh.Link();
     screen.objectCount = 1;
     screen.objects = objects;
-    scene.screen = &screen;
   }
   BenchScene(const BenchScene&) = delete;
   BenchScene& operator=(const BenchScene&) = delete;
@@ -48,7 +46,6 @@ struct BenchScene {
   rastertest::TestObject mesh;
   ScreenObject* objects[1] = {mesh.entry};
   ScreenMesh screen{};
-  Scene scene{};
   rastertest::Target target;
 };
 
@@ -68,8 +65,8 @@ BenchScene& SyntheticFrame() {
       std::vector<std::uint32_t> grid;
       for (int gy = 0; gy <= GridRows; ++gy) {
         for (int gx = 0; gx <= GridColumns; ++gx) {
-          std::int32_t x = gx * (ViewWidth - 1) * 256 / GridColumns;
-          std::int32_t y = gy * (ViewHeight - 1) / GridRows;
+          std::int32_t x = gx * (ScreenWidth - 1) * 256 / GridColumns;
+          std::int32_t y = gy * (ScreenHeight - 1) / GridRows;
           if (gx > 0 && gx < GridColumns) x += jitterX(random);
           if (gy > 0 && gy < GridRows) y += jitterY(random);
           // A slanted plane per layer: 1/z between 0.05 and 0.5.
@@ -110,7 +107,7 @@ void BM_SyntheticFrame(benchmark::State& state, RasterVariant variant, bool pers
   if (fill == nullptr) return;
   for (auto _ : state) {
     s.target.MakeCurrent();
-    DrawScenePolygons(&s.scene, s.target.image.data(), fill);
+    DrawScenePolygons(&s.screen, s.target.image.data(), fill);
     benchmark::ClobberMemory();
   }
   state.counters["faces"] = static_cast<double>(s.mesh.polygons.size());
@@ -118,15 +115,15 @@ void BM_SyntheticFrame(benchmark::State& state, RasterVariant variant, bool pers
   state.counters["covered"] =
       static_cast<double>(std::count_if(s.target.depth.begin(), s.target.depth.end(),
                                         [](float d) { return d > 1e-6f; })) /
-      ViewPixels;
-  state.SetItemsProcessed(state.iterations() * Layers * ViewPixels);  // pixel tests
+      ScreenPixels;
+  state.SetItemsProcessed(state.iterations() * Layers * ScreenPixels);  // pixel tests
 }
 
 // One quad over the whole view, nearer at the right, 1 texel per pixel.
 void BM_FullScreenQuad(benchmark::State& state, RasterVariant variant, bool perspective) {
   static BenchScene s([](BenchScene& s) {
     s.textures.emplace_back(256 * 256, 0x00336699u);
-    const std::int32_t right = (ViewWidth - 1) * 256, bottom = ViewHeight - 1;
+    const std::int32_t right = (ScreenWidth - 1) * 256, bottom = ScreenHeight - 1;
     const std::uint32_t a = s.AddVertex(0, 0, 0.2f, 0, 0);
     const std::uint32_t b = s.AddVertex(0, bottom, 0.2f, 0, bottom * 256);
     const std::uint32_t c = s.AddVertex(right, bottom, 0.6f, right, bottom * 256);
@@ -140,7 +137,7 @@ void BM_FullScreenQuad(benchmark::State& state, RasterVariant variant, bool pers
     fill(s.mesh.entry, 0, s.target.image.data());
     benchmark::ClobberMemory();
   }
-  state.SetItemsProcessed(state.iterations() * ViewPixels);
+  state.SetItemsProcessed(state.iterations() * ScreenPixels);
 }
 
 void BM_ClearDepthBuffer(benchmark::State& state) {

@@ -16,7 +16,7 @@
 // 2147483647 bytes, an archive that would outgrow 32-bit positions. Every
 // failure also leaves its reason in LibraryBuildError for the caller.
 //
-// The archive is an output file (platform/output_file.h): written to a
+// The archive is an output file (base/output_file.h): written to a
 // temporary file beside the target and renamed into place only after every
 // write and the close succeeded, so a failed build leaves neither a
 // half-written archive nor a damaged earlier one.
@@ -30,10 +30,10 @@
 #include <string>
 #include <vector>
 
+#include "base/console.h"
+#include "base/output_file.h"
 #include "datalib/datalib.h"
 #include "datalib/library_format.h"
-#include "platform/console.h"
-#include "platform/output_file.h"
 
 namespace vx {
 namespace {

@@ -14,9 +14,9 @@
 #include <string>
 #include <vector>
 
+#include "base/console.h"
 #include "datalib/datalib.h"
 #include "datalib/library_format.h"
-#include "platform/console.h"
 
 namespace vx {
 namespace {

@@ -18,6 +18,11 @@
 namespace vx {
 namespace {
 
+// Half the view's extent: where the line of sight meets the screen, and the
+// pixels from there to the edge of the field of view.
+constexpr double HalfWidth = ScreenWidth / 2.0;    // 160
+constexpr double HalfHeight = ScreenHeight / 2.0;  // 100
+
 // Degrees to radians held as a single (0.017453292), for roll and FOV.
 constexpr float DegreesToRadians = static_cast<float>(3.14159265358979323846 / 180.0);
 // The side planes lie slightly inside the true field of view, so that
@@ -93,8 +98,8 @@ void SetupCamera(Scene*& scene, std::int32_t cameraIndex, bool autoPlanes, float
 
   ComputeFovRatio(fov);
   const double ratio = FovRatio();
-  cam.xMagnify = static_cast<float>(1.0 / std::tan(double{fov} * 0.5 * d) * 160.0);
-  cam.yMagnify = static_cast<float>(1.0 / std::tan(ratio * 0.5 * double{fov} * d) * 100.0);
+  cam.xMagnify = static_cast<float>(1.0 / std::tan(double{fov} * 0.5 * d) * HalfWidth);
+  cam.yMagnify = static_cast<float>(1.0 / std::tan(ratio * 0.5 * double{fov} * d) * HalfHeight);
 
   cam.position = position;
   cam.target = target;
@@ -148,8 +153,8 @@ Projection MakeProjection(const ProjectionCamera& camera) {
 inline bool Project(const Projection& p, const CameraVertex& in, ScreenVertex& out) {
   if (!(in.z > p.nearBound && in.z < p.farBound)) return false;
   const float iz = static_cast<float>(1.0 / double{in.z});
-  const float xCentre = 160.0f * 256.0f;  // 40960: column 160 in 24.8
-  const float yCentre = 100.0f;
+  const float xCentre = static_cast<float>(HalfWidth * 256.0);  // 40960: column 160 in 24.8
+  const float yCentre = static_cast<float>(HalfHeight);
   out.x = TruncToInt32(double{p.xScale} * in.x * iz + xCentre);
   out.y = TruncToInt32(double{p.yScale} * in.y * iz + yCentre);
   out.z = iz;

@@ -7,8 +7,8 @@
 #include <cstdio>
 #include <string>
 
+#include "base/console.h"
 #include "engine/engine.h"
-#include "platform/console.h"
 
 namespace vx {
 namespace {

@@ -3,8 +3,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "base/console.h"
 #include "engine/engine.h"
-#include "platform/console.h"
 
 namespace vx {
 namespace {

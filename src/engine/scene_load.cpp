@@ -14,16 +14,17 @@
 #include <cstdlib>
 #include <string>
 
+#include "base/console.h"
 #include "engine/engine.h"
 #include "engine/internal.h"
 #include "loader3ds/loader3ds.h"
-#include "platform/console.h"
+#include "platform/picture.h"
 
 namespace vx {
 namespace {
 
 constexpr std::uint32_t DepthBufferBytes = 256000;
-static_assert(DepthBufferBytes == ViewPixels * sizeof(float));
+static_assert(DepthBufferBytes == ScreenPixels * sizeof(float));
 constexpr std::uint32_t TextureSize = 256;
 
 // Placement of a mesh object that no track drives (a scene without tracks):
@@ -130,7 +131,7 @@ bool TryLoadSceneMemory(Scene*& scene, const std::uint8_t* data, std::size_t siz
 
 void PrepareScene(Scene*& scene) {
   Mesh3D& mesh = *scene->mesh;
-  scene->depthBuffer = new float[ViewPixels];
+  scene->depthBuffer = new float[ScreenPixels];
 
   for (int i = 0; i < mesh.objectCount; ++i) {
     MeshObject& o = *mesh.objects[i];

@@ -12,11 +12,9 @@
 #include <cstdint>
 #include <span>
 
-namespace vx {
+#include "base/pixels.h"
 
-inline constexpr int ScreenWidth = 320;
-inline constexpr int ScreenHeight = 200;
-inline constexpr std::uint32_t ScreenPixels = 64000;
+namespace vx {
 
 // dst = 0, 64000 pixels.
 void ClearScreen(std::uint32_t* dst);

@@ -1,6 +1,7 @@
 #pragma once
 // Reads a 3DS scene file, whole, from the data library (or from memory) into
-// the engine's loaded-scene records (engine/scene.h), and frees them again.
+// the loaded-scene records of the scene model (model/model.h), and frees
+// them again.
 // Errors are kept in a sticky last-error code: once set, loads and frees fail
 // at once until TakeLoadError is called.
 //
@@ -20,7 +21,7 @@
 #include <string>
 #include <string_view>
 
-#include "engine/scene.h"
+#include "model/model.h"
 
 namespace vx {
 

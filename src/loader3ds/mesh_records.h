@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "engine/scene.h"
+#include "model/model.h"
 
 namespace vx::loader3ds {
 

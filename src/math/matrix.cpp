@@ -6,16 +6,17 @@
 #include <string>
 #include <utility>
 
+#include "base/console.h"
+#include "base/pixels.h"
 #include "math/math.h"
-#include "platform/console.h"
 
 namespace vx {
 namespace {
 
-// The view the engine projects to; 200 is the drawn image height, not the
-// 240 rows of the frame buffer.
-constexpr double ViewWidthUnits = 320.0;
-constexpr double ViewHeightUnits = 200.0;
+// The view the engine projects to is the 320 x 200 frame; 200 is the drawn
+// image height, not the 240 rows of the letterboxed display surface.
+constexpr double ViewWidthUnits = ScreenWidth;
+constexpr double ViewHeightUnits = ScreenHeight;
 
 // Degrees to radians, held as a single (0.017453292): the ratio below is
 // computed with exactly this factor both ways.

@@ -4,8 +4,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "base/console.h"
 #include "math/math.h"
-#include "platform/console.h"
 
 namespace vx {
 using math_detail::Dot;

@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "platform/console.h"
+#include "base/console.h"
 #include "platform/music_backends.h"
 
 namespace vx {

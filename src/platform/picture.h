@@ -1,24 +1,14 @@
 #pragma once
-// JPEG pictures from the data library, decoded into the show's pixel format:
-// one 32-bit little-endian word 0x00RRGGBB per pixel (bytes in memory blue,
-// green, red, 0) for colour pictures, one byte per pixel for grey ones.
+// JPEG pictures from the data library, decoded into the show's pixel format
+// (base/pixels.h, which also holds the Picture record), and PNG files written
+// from it.
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
 
+#include "base/pixels.h"
+
 namespace vx {
-
-struct Picture {
-  std::uint32_t width;
-  std::uint32_t height;
-  std::uint8_t bytesPerPixel;  // 4 colour, 1 grey, 0 released
-  void* pixels;                // width x height x bytesPerPixel bytes, top row first
-};
-
-// Colour pictures as 32-bit words (bytesPerPixel must be 4).
-inline const std::uint32_t* PictureWords(const Picture& p) {
-  return static_cast<const std::uint32_t*>(p.pixels);
-}
 
 // Loads the JPEG stored in the data library under name. Prints "nincs NAME"
 // when the file is absent, "van NAME" before decoding a present one. A

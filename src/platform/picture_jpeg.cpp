@@ -18,8 +18,8 @@
 #include <cstring>
 #include <string>
 
+#include "base/console.h"
 #include "datalib/datalib.h"
-#include "platform/console.h"
 #include "platform/picture.h"
 #include "platform/video.h"
 
@@ -31,7 +31,7 @@ namespace {
 // it, before any memory or time goes into decoding what a damaged or foreign
 // file claims (an 8192 x 8192 progressive file takes seconds and hundreds of
 // megabytes).
-constexpr std::uint32_t MaxPictureWidth = 320;
+constexpr std::uint32_t MaxPictureWidth = ScreenWidth;
 constexpr std::uint32_t MaxPictureHeight = 256;
 
 struct DecodeError {

@@ -1,6 +1,6 @@
 // PNG files of 32-bit pixels (0x00RRGGBB) as 8-bit RGB, through libpng.
 // libpng reports errors by longjmp to the set-up point below. The file is
-// written as an output file (platform/output_file.h): a failed write leaves
+// written as an output file (base/output_file.h): a failed write leaves
 // the path as it was.
 #include <png.h>
 
@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "platform/output_file.h"
+#include "base/output_file.h"
 #include "platform/picture.h"
 
 namespace vx {

@@ -13,10 +13,7 @@
 namespace vx {
 namespace {
 
-static_assert(FrameBufferBytes == SurfaceWidth * SurfaceHeight * 4);
-static_assert(SurfaceHeight == 200 + 2 * LetterboxRows);
-
-constexpr std::uint32_t RowBytes = SurfaceWidth * 4;
+constexpr std::uint32_t RowBytes = SurfaceWidth * PixelBytes;
 
 VideoOptions configured;
 const VideoRoutines* configuredRoutines = &HeadlessVideo;

@@ -9,12 +9,15 @@
 #include <cstdint>
 #include <string_view>
 
+#include "base/pixels.h"
+
 namespace vx {
 
-inline constexpr std::uint32_t FrameBufferBytes = 307200;
-inline constexpr std::uint32_t SurfaceWidth = 320;
-inline constexpr std::uint32_t SurfaceHeight = 240;
 inline constexpr std::uint32_t LetterboxRows = 20;
+inline constexpr std::uint32_t SurfaceWidth = ScreenWidth;
+inline constexpr std::uint32_t SurfaceHeight = ScreenHeight + 2 * LetterboxRows;
+inline constexpr std::uint32_t FrameBufferBytes = SurfaceWidth * SurfaceHeight * PixelBytes;
+static_assert(FrameBufferBytes == 307200);
 
 enum class VideoBackend { Headless, Sdl };
 

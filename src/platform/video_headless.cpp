@@ -9,7 +9,7 @@
 namespace vx {
 namespace {
 
-constexpr std::uint32_t Pitch = SurfaceWidth * 4;
+constexpr std::uint32_t Pitch = SurfaceWidth * PixelBytes;
 
 std::vector<std::uint8_t> surface;
 bool presentedOnce = false;

@@ -154,7 +154,7 @@ int Present(const std::uint32_t* frameBuffer) {
   if (SDL_LockTexture(texture, nullptr, &pixels, &pitch) != 0) {
     return static_cast<int>(VideoGenericFailure);
   }
-  if (pitch < static_cast<int>(SurfaceWidth * 4)) {
+  if (pitch < static_cast<int>(SurfaceWidth * PixelBytes)) {
     SDL_UnlockTexture(texture);
     return static_cast<int>(VideoGenericFailure);
   }

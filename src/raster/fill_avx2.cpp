@@ -95,7 +95,7 @@ VX_AVX2 void DrawSpans(const PolygonSpans<M>& polygon, std::uint32_t* image) {
     }
     if (j < span.count) {
       const __m256i live = _mm256_cmpgt_epi32(_mm256_set1_epi32(span.count - j), laneIndices);
-      const bool atImageEnd = span.pixel + j + 8 > ViewPixels;
+      const bool atImageEnd = span.pixel + j + 8 > static_cast<std::int32_t>(ScreenPixels);
       DrawGroup<M>(polygon, span, k, u, v, span.pixel + j, live, atImageEnd, image);
     }
   }

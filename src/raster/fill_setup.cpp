@@ -41,8 +41,8 @@ struct EdgeEntry {
 
 template <FillMode M>
 struct EdgeTables {
-  EdgeEntry<M> left[ViewHeight];
-  EdgeEntry<M> right[ViewHeight];
+  EdgeEntry<M> left[ScreenHeight];
+  EdgeEntry<M> right[ScreenHeight];
 };
 
 EdgeTables<FillMode::Affine> affineTables;
@@ -151,7 +151,7 @@ void WalkEdge(const ScreenVertex& top, const ScreenVertex& bottom, std::int64_t 
   }
 
   const std::int64_t rowBegin = std::max<std::int64_t>(topY, 0);
-  const std::int64_t rowEnd = std::min<std::int64_t>(bottomY, ViewHeight - 1);
+  const std::int64_t rowEnd = std::min<std::int64_t>(bottomY, ScreenHeight - 1);
   if (rowBegin > rowEnd) {
     return;
   }
@@ -241,8 +241,8 @@ struct Outline {
       return std::nullopt;
     }
     const ScreenVertex& vertex = vertices[polygon->indices[i]];
-    inside = inside && static_cast<std::uint32_t>(vertex.x) < ViewWidth * 256u &&
-             static_cast<std::uint32_t>(vertex.y) < ViewHeight;
+    inside = inside && static_cast<std::uint32_t>(vertex.x) < ScreenWidth * 256u &&
+             static_cast<std::uint32_t>(vertex.y) < ScreenHeight;
     ymin = std::min(ymin, vertex.y);
     ymax = std::max(ymax, vertex.y);
   }
@@ -295,7 +295,7 @@ const PolygonSpans<M>* ClampedSpans(const Outline& outline) {
   EdgeTables<M>& tables = Tables<M>();
   MiddleRow<M> middle{};
   middle.row = (ymin + ymax) >> 1;  // floor, also for negative rows
-  middle.inTable = middle.row >= 0 && middle.row < ViewHeight;
+  middle.inTable = middle.row >= 0 && middle.row < ScreenHeight;
   for (std::uint32_t i = 0; i < count; ++i) {
     const ScreenVertex& a = outline.vertices[polygon.indices[i]];
     const ScreenVertex& b = outline.vertices[polygon.indices[(i + 1) % count]];
@@ -318,7 +318,7 @@ const PolygonSpans<M>* ClampedSpans(const Outline& outline) {
   // Step 3: rows, clamped to the image.
   std::int32_t spanCount = 0;
   const std::int64_t rowBegin = std::max<std::int64_t>(ymin, 0);
-  const std::int64_t rowEnd = std::min<std::int64_t>(ymax, ViewHeight - 1);
+  const std::int64_t rowEnd = std::min<std::int64_t>(ymax, ScreenHeight - 1);
   for (std::int64_t y = rowBegin; y <= rowEnd; ++y) {
     const EdgeEntry<M>& left = tables.left[y];
     const std::int64_t n = static_cast<std::int64_t>(tables.right[y].x) - left.x;
@@ -327,12 +327,12 @@ const PolygonSpans<M>* ClampedSpans(const Outline& outline) {
     }
     const std::int64_t first = std::max<std::int64_t>(0, -static_cast<std::int64_t>(left.x));
     const std::int64_t last =
-        std::min<std::int64_t>(n, ViewWidth - 1 - static_cast<std::int64_t>(left.x));
+        std::min<std::int64_t>(n, ScreenWidth - 1 - static_cast<std::int64_t>(left.x));
     if (first > last) {
       continue;
     }
     Span<M>& span = out->spans[spanCount++];
-    span.pixel = static_cast<std::int32_t>(y * ViewWidth + left.x + first);
+    span.pixel = static_cast<std::int32_t>(y * ScreenWidth + left.x + first);
     span.first = static_cast<std::int32_t>(first);
     span.count = static_cast<std::int32_t>(last - first + 1);
     span.z = left.z;
@@ -371,7 +371,7 @@ const PolygonSpans<M>* InsideSpans(const Outline& outline) {
     const EdgeEntry<M>& left = tables.left[y];
     const std::int32_t n = tables.right[y].x - left.x;
     if (n >= 0) {
-      *span++ = {y * ViewWidth + left.x,
+      *span++ = {y * ScreenWidth + left.x,
                  0,
                  n + 1,
                  left.z,

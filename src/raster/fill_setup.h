@@ -11,7 +11,6 @@
 #include <emmintrin.h>
 #endif
 
-#include "engine/scene.h"
 #include "raster/raster.h"
 
 namespace vx::raster {
@@ -49,7 +48,7 @@ struct PolygonSpans {
   float* depth;                  // the current depth buffer, 64000 entries
   Gradients<M> gradients;
   std::int32_t spanCount;
-  Span<M> spans[ViewHeight];
+  Span<M> spans[ScreenHeight];
 };
 
 // Walks the polygon's edges into the edge tables and returns its visible

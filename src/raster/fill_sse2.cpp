@@ -111,7 +111,7 @@ void DrawSpans(const PolygonSpans<M>& polygon, std::uint32_t* image) {
     if (rest == 0) {
       continue;
     }
-    if (span.pixel + j + 4 <= ViewPixels) {
+    if (span.pixel + j + 4 <= static_cast<std::int32_t>(ScreenPixels)) {
       // The lanes past the span lie inside the image and get their own
       // values back.
       const __m128 live = _mm_cmplt_ps(laneNumbers, _mm_set1_ps(static_cast<float>(rest)));

@@ -47,7 +47,7 @@ void SetDepthBuffer(float* const& field) {
 
 void ClearDepthBuffer() {
   if (depthBuffer != nullptr) {
-    std::fill_n(depthBuffer, ViewPixels, DepthClearValue);
+    std::fill_n(depthBuffer, ScreenPixels, DepthClearValue);
   }
 }
 
@@ -61,9 +61,8 @@ void FillPolygonPerspective(ScreenObject* const& objectEntry, std::uint32_t poly
   ChosenFills().perspective(objectEntry, polygonIndex, image);
 }
 
-void DrawScenePolygons(Scene* scene, std::uint32_t* image, FillFunction fill) {
-  if (scene == nullptr || scene->screen == nullptr || scene->screen->objects == nullptr ||
-      fill == nullptr) {
+void DrawScenePolygons(const ScreenMesh* screen, std::uint32_t* image, FillFunction fill) {
+  if (screen == nullptr || screen->objects == nullptr || fill == nullptr) {
     return;
   }
   // Call the chosen fill directly rather than through its public name.
@@ -72,9 +71,8 @@ void DrawScenePolygons(Scene* scene, std::uint32_t* image, FillFunction fill) {
   } else if (fill == FillPolygonPerspective) {
     fill = ChosenFills().perspective;
   }
-  const ScreenMesh& screen = *scene->screen;
-  for (std::uint16_t i = 0; i < screen.objectCount; ++i) {
-    ScreenObject* const& entry = screen.objects[i];
+  for (std::uint16_t i = 0; i < screen->objectCount; ++i) {
+    ScreenObject* const& entry = screen->objects[i];
     if (entry == nullptr || entry->visible == 0 || entry->polygonCount == 0 ||
         entry->polygons == nullptr) {
       continue;

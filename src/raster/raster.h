@@ -1,10 +1,10 @@
 #pragma once
 // Depth-tested, texture-mapped polygon fills into the 320 x 200 image.
-// Input is the engine's ScreenMesh (engine/scene.h): screen x in 24.8 fixed
-// point, whole rows, 1/z, texture u and v in 8.8 fixed point (bits 8..15
-// select the texel of a 256 x 256 texture, so textures repeat every 65536
-// units). A pixel is drawn only when its 1/z is strictly greater than the
-// depth entry; a drawn pixel receives the texel unchanged.
+// Input is the screen-space copy of a scene that the engine projects every
+// frame (ScreenMesh, below): screen x in 24.8 fixed point, whole rows, 1/z,
+// texture u and v in 8.8 fixed point (bits 8..15 select the texel of a
+// 256 x 256 texture, so textures repeat every 65536 units). A pixel is drawn only when its 1/z is
+// strictly greater than the depth entry; a drawn pixel receives the texel unchanged.
 //
 // Along a row, pixel k (counted from the row's left end, k = 0 .. n) takes
 // z = z0 + k * dz, and likewise uz, vz (perspective) in single precision: one
@@ -20,9 +20,48 @@
 // the object's vertex slots or no texture draws nothing.
 #include <cstdint>
 
-#include "engine/scene.h"
+#include "base/pixels.h"
 
 namespace vx {
+
+// ---- the hand-off from the engine ------------------------------------------
+
+// Clipping against six planes adds at most two vertices per plane, so a
+// clipped triangle has at most 9 vertices; 15 index slots leave room.
+inline constexpr int MaxPolygonVertices = 15;
+
+// One face of an object, shared by the engine's camera-space copy and the
+// screen-space copy below: its indices address both copies' vertex arrays.
+struct Polygon {
+  std::uint32_t indices[MaxPolygonVertices];  // into the object's vertex arrays
+  std::uint32_t count;                        // edges run from index i to index (i + 1) mod count
+  const std::uint32_t* texture;               // 256 x 256 texels of the face's material
+  std::uint8_t drawFlag;                      // 1 = front-facing and to be drawn
+};
+
+struct ScreenVertex {
+  std::int32_t x;  // column in 24.8 fixed point (column = x >> 8)
+  std::int32_t y;  // row, whole pixels
+  float z;         // 1 / camera-space z
+  std::int32_t u;  // texture column in 8.8 fixed point: bits 8..15 select the texel
+  std::int32_t v;  // texture row in 8.8 fixed point
+};
+
+struct ScreenObject {
+  ScreenVertex* vertices;  // same slot count as the transformed object
+  std::uint32_t vertexSlots;
+  Polygon** polygons;  // entry k points at polygon k of the transformed object
+  std::uint32_t polygonCount;
+  std::uint8_t visible;
+};
+
+struct ScreenMesh {
+  std::uint32_t byteSize;
+  std::uint16_t objectCount;
+  ScreenObject** objects;
+};
+
+// ---- fills -----------------------------------------------------------------
 
 using FillFunction = void (*)(ScreenObject* const& objectEntry, std::uint32_t polygonIndex,
                               std::uint32_t* image);
@@ -39,8 +78,9 @@ void FillPolygonAffine(ScreenObject* const& objectEntry, std::uint32_t polygonIn
 // double (ties to even).
 void FillPolygonPerspective(ScreenObject* const& objectEntry, std::uint32_t polygonIndex,
                             std::uint32_t* image);
-// Every polygon with drawFlag set of every visible object, in array order.
-void DrawScenePolygons(Scene* scene, std::uint32_t* image, FillFunction fill);
+// Every polygon with drawFlag set of every visible object, in array order;
+// nothing for a null screen mesh.
+void DrawScenePolygons(const ScreenMesh* screen, std::uint32_t* image, FillFunction fill);
 
 // The two fills of one variant. Every variant gives identical images and
 // depth buffers.

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <string>
 
+#include "base/pixels.h"
 #include "engine/engine.h"
 #include "fx2d/fx2d.h"
 #include "scenes/scenes.h"
@@ -35,10 +36,10 @@ std::string DataPath(std::string_view file) {
 void RunSmear(const PostProcessing& post, std::uint32_t* fb) {
   switch (post.smear) {
     case Smear::Glow:
-      Fx2d().glowLeft(post.spread, post.gain, PictureWidth, PictureHeight, fb);
-      Fx2d().glowUp(post.spread, post.gain, PictureWidth, PictureHeight, fb);
-      Fx2d().glowRight(post.spread, post.gain, PictureWidth, PictureHeight, fb);
-      Fx2d().glowDown(post.spread, post.gain, PictureWidth, PictureHeight, fb);
+      Fx2d().glowLeft(post.spread, post.gain, ScreenWidth, ScreenHeight, fb);
+      Fx2d().glowUp(post.spread, post.gain, ScreenWidth, ScreenHeight, fb);
+      Fx2d().glowRight(post.spread, post.gain, ScreenWidth, ScreenHeight, fb);
+      Fx2d().glowDown(post.spread, post.gain, ScreenWidth, ScreenHeight, fb);
       break;
     case Smear::Radial:
       Fx2d().radialBlur(BlurCentreX, BlurCentreY, post.strength, BlurGain, fb);
@@ -54,15 +55,15 @@ void BlendPicture(const PostProcessing& post, std::uint32_t* fb) {
     case Blend::None:
       break;
     case Blend::Add:
-      Fx2d().addSpriteKeyed(0, 0, PictureWidth, PictureHeight, p, fb, BlackKey);
+      Fx2d().addSpriteKeyed(0, 0, ScreenWidth, ScreenHeight, p, fb, BlackKey);
       break;
     case Blend::Subtract:
-      Fx2d().subSpriteKeyed(0, 0, PictureWidth, PictureHeight, p, fb, BlackKey);
+      Fx2d().subSpriteKeyed(0, 0, ScreenWidth, ScreenHeight, p, fb, BlackKey);
       break;
     case Blend::Lighten:
       // Subtracting and then adding the same picture with saturation leaves
       // the larger of the two bytes.
-      Fx2d().subSpriteKeyed(0, 0, PictureWidth, PictureHeight, p, fb, BlackKey);
+      Fx2d().subSpriteKeyed(0, 0, ScreenWidth, ScreenHeight, p, fb, BlackKey);
       Fx2d().addScreen(p, fb);
       break;
   }
@@ -95,8 +96,8 @@ void LoadScreenPicture(std::string_view file, Picture& picture) {
   if (!LoadJpegPicture(DataPath(file), picture)) ReportPictureLoadError();
   // The 2D routines read 64000 pixels of 4 bytes from every picture they
   // get: anything else would be read past its end.
-  if (picture.width != PictureWidth || picture.height != PictureHeight ||
-      picture.bytesPerPixel != 4 || picture.pixels == nullptr) {
+  if (picture.width != ScreenWidth || picture.height != ScreenHeight ||
+      picture.bytesPerPixel != PixelBytes || picture.pixels == nullptr) {
     ReleasePicture(picture);
     ReportPictureLoadError();
   }
@@ -121,7 +122,7 @@ void RenderScene3d(Scene*& scene, float t, FrameFactors factors, FillFunction fi
   ProjectVertices(scene);
   SetDepthBuffer(scene->depthBuffer);
   ClearDepthBuffer();
-  DrawScenePolygons(scene, fb, fill);
+  DrawScenePolygons(scene->screen, fb, fill);
   // Hides the rasterizer's edge pixels; the post-processing runs over it.
   DrawBlackBorder(fb);
   RunSmear(post, fb);
@@ -131,8 +132,8 @@ void RenderScene3d(Scene*& scene, float t, FrameFactors factors, FillFunction fi
 }  // namespace scenes
 
 void DrawBlackBorder(std::uint32_t* fb) {
-  constexpr int w = static_cast<int>(scenes::PictureWidth);
-  constexpr int h = static_cast<int>(scenes::PictureHeight);
+  constexpr int w = ScreenWidth;
+  constexpr int h = ScreenHeight;
   for (int x = 0; x < w; ++x) {
     fb[x] = 0;
     fb[(h - 1) * w + x] = 0;

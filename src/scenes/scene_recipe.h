@@ -15,10 +15,6 @@ namespace vx::scenes {
 // Prefix of every file a module reads from the data library.
 inline constexpr std::string_view DataDirectory = "DATA\\";
 
-// Full-screen pictures: the 2D routines read them whole.
-inline constexpr std::uint32_t PictureWidth = 320;
-inline constexpr std::uint32_t PictureHeight = 200;
-
 // Local ticks to animation frames: frame = t x first x second, formed in
 // extended precision and stored as a single. Every module but libiko has
 // second = 1 (an exact multiplication).

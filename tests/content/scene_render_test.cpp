@@ -29,10 +29,10 @@ bool Lit(std::uint32_t p) {
 // blacken) that are lit.
 double LitShare(const std::vector<std::uint32_t>& image) {
   int lit = 0, total = 0;
-  for (int y = 1; y < ViewHeight - 1; ++y)
-    for (int x = 1; x < ViewWidth - 1; ++x) {
+  for (int y = 1; y < ScreenHeight - 1; ++y)
+    for (int x = 1; x < ScreenWidth - 1; ++x) {
       ++total;
-      lit += Lit(image[y * ViewWidth + x]) ? 1 : 0;
+      lit += Lit(image[y * ScreenWidth + x]) ? 1 : 0;
     }
   return static_cast<double>(lit) / total;
 }
@@ -72,14 +72,14 @@ std::set<int> VisibleMaterials(LoadedScene& loaded, float frame) {
     std::copy(saved[m].begin(), saved[m].end(),
               static_cast<std::uint32_t*>(scene->pictures[m].pixels));
   std::vector<int> counts(materials + 1, 0);
-  for (int y = 1; y < ViewHeight - 1; ++y)
-    for (int x = 1; x < ViewWidth - 1; ++x) {
-      const std::uint32_t id = image[y * ViewWidth + x];
+  for (int y = 1; y < ScreenHeight - 1; ++y)
+    for (int x = 1; x < ScreenWidth - 1; ++x) {
+      const std::uint32_t id = image[y * ScreenWidth + x];
       if (id >= 1 && id <= static_cast<std::uint32_t>(materials)) ++counts[id];
     }
   std::set<int> visible;
   for (int m = 1; m <= materials; ++m)
-    if (counts[m] >= (ViewWidth - 2) * (ViewHeight - 2) / 100) visible.insert(m - 1);
+    if (counts[m] >= (ScreenWidth - 2) * (ScreenHeight - 2) / 100) visible.insert(m - 1);
   return visible;
 }
 
@@ -102,7 +102,7 @@ TEST_P(SceneRender, EverySampleIsLitTexturedAndMoving) {
     if (preview) {
       const std::string path =
           std::string(preview) + "/" + slot.name + "_" + std::to_string(index) + ".png";
-      WritePng(path.c_str(), image.data(), ViewWidth, ViewHeight);
+      WritePng(path.c_str(), image.data(), ScreenWidth, ScreenHeight);
     }
     EXPECT_GE(LitShare(image), 0.25);
     if (!previous.empty()) {

@@ -19,9 +19,9 @@
 namespace vx::test {
 namespace {
 
-constexpr int ProminentPixels = ViewPixels * 3 / 100;  // 3% of the screen
-constexpr int ShadeShare = 4;                          // % of an object's pixels
-constexpr double ClearlyBrighter = 1.12;               // ratio of mean luminances
+constexpr int ProminentPixels = ScreenPixels * 3 / 100;  // 3% of the screen
+constexpr int ShadeShare = 4;                            // % of an object's pixels
+constexpr double ClearlyBrighter = 1.12;                 // ratio of mean luminances
 constexpr int RequiredShades = 3;
 
 double Luma(std::uint32_t p) {
@@ -83,7 +83,7 @@ std::vector<ObjectShades> ProminentObjectShades(LoadedScene& loaded, float frame
   Scene& scene = *loaded.scene();
   std::vector<double> sum(groups.size(), 0.0);
   std::vector<int> count(groups.size(), 0);
-  for (int i = 0; i < ViewPixels; ++i) {
+  for (std::uint32_t i = 0; i < ScreenPixels; ++i) {
     const std::uint32_t id = ids[i];
     if (id == 0 || id > groups.size()) continue;
     sum[id - 1] += Luma(image[i]);

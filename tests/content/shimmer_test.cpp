@@ -44,13 +44,13 @@ int Luma3(std::uint32_t p) {
 // mapPath set, the middle frame is written there as a PNG with the
 // flickering pixels in red.
 double FlickeringShare(const std::vector<long double>& times, const std::string& mapPath) {
-  std::vector<std::uint32_t> frame(ViewPixels);
+  std::vector<std::uint32_t> frame(ScreenPixels);
   std::vector<std::uint32_t> middle;
-  std::vector<int> previous(ViewPixels), change(ViewPixels, 0), flips(ViewPixels, 0);
+  std::vector<int> previous(ScreenPixels), change(ScreenPixels, 0), flips(ScreenPixels, 0);
   for (std::size_t f = 0; f < times.size(); ++f) {
     RenderTimeline(static_cast<float>(times[f]), frame.data());
     if (f == times.size() / 2) middle = frame;
-    for (int i = 0; i < ViewPixels; ++i) {
+    for (std::uint32_t i = 0; i < ScreenPixels; ++i) {
       const int luma = Luma3(frame[i]);
       if (f > 0) {
         const int d = luma - previous[i];
@@ -64,13 +64,13 @@ double FlickeringShare(const std::vector<long double>& times, const std::string&
     }
   }
   int flickering = 0;
-  for (int i = 0; i < ViewPixels; ++i)
+  for (std::uint32_t i = 0; i < ScreenPixels; ++i)
     if (flips[i] >= FlipsToFlicker) {
       ++flickering;
       middle[i] = 0xFF0000;
     }
-  if (!mapPath.empty()) WritePng(mapPath.c_str(), middle.data(), ViewWidth, ViewHeight);
-  return static_cast<double>(flickering) / ViewPixels;
+  if (!mapPath.empty()) WritePng(mapPath.c_str(), middle.data(), ScreenWidth, ScreenHeight);
+  return static_cast<double>(flickering) / ScreenPixels;
 }
 
 class Shimmer : public ::testing::TestWithParam<Slot3d> {

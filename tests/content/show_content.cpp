@@ -65,7 +65,7 @@ LoadedScene::~LoadedScene() {
 
 void LoadedScene::Render(float frame, std::vector<std::uint32_t>& image,
                          const std::function<void(Scene&)>& beforeDraw) {
-  image.assign(ViewPixels, 0u);
+  image.assign(ScreenPixels, 0u);
   SetFrame(scene_, frame, true);
   ComposeHierarchy(scene_);
   SetupCamera(scene_, 0, false, 0.5f, 100000.0f);
@@ -76,7 +76,7 @@ void LoadedScene::Render(float frame, std::vector<std::uint32_t>& image,
   SetDepthBuffer(scene_->depthBuffer);
   ClearDepthBuffer();
   if (beforeDraw) beforeDraw(*scene_);
-  DrawScenePolygons(scene_, image.data(), FillPolygonPerspective);
+  DrawScenePolygons(scene_->screen, image.data(), FillPolygonPerspective);
 }
 
 std::string FindTool(const std::string& program) {

@@ -27,7 +27,6 @@ set_tests_properties(datalib_corpus_replay PROPERTIES FIXTURES_REQUIRED datalib_
 
 file(GLOB fuzz_datalib_sources CONFIGURE_DEPENDS
   ${PROJECT_SOURCE_DIR}/src/datalib/*.cpp
-  ${PROJECT_SOURCE_DIR}/src/platform/console*.cpp
-  ${PROJECT_SOURCE_DIR}/src/platform/output_file.cpp)
+  ${PROJECT_SOURCE_DIR}/src/base/*.cpp)
 vx_fuzzer(fuzz_datalib SOURCES ${datalib_fuzz}/fuzz_datalib.cpp ${fuzz_datalib_sources}
           INCLUDES ${PROJECT_SOURCE_DIR}/tests)

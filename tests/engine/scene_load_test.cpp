@@ -14,6 +14,7 @@
 #include "datalib/datalib.h"
 #include "engine/engine.h"
 #include "engine/scene_files.h"
+#include "platform/picture.h"
 #include "support/testlib.h"
 #include "writejpeg.h"
 

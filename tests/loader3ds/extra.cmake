@@ -46,6 +46,5 @@ set_tests_properties(loader3ds_corpus_replay PROPERTIES FIXTURES_REQUIRED loader
 file(GLOB fuzz_loader3ds_sources CONFIGURE_DEPENDS
   ${PROJECT_SOURCE_DIR}/src/loader3ds/*.cpp
   ${PROJECT_SOURCE_DIR}/src/datalib/*.cpp
-  ${PROJECT_SOURCE_DIR}/src/platform/console*.cpp
-  ${PROJECT_SOURCE_DIR}/src/platform/output_file.cpp)
+  ${PROJECT_SOURCE_DIR}/src/base/*.cpp)
 vx_fuzzer(fuzz_loader3ds SOURCES ${loader3ds_tests}/fuzz_loader3ds.cpp ${fuzz_loader3ds_sources})

@@ -29,8 +29,7 @@ set_tests_properties(picture_corpus_replay PROPERTIES FIXTURES_REQUIRED picture_
 file(GLOB fuzz_picture_sources CONFIGURE_DEPENDS
   ${PROJECT_SOURCE_DIR}/src/platform/picture*.cpp
   ${PROJECT_SOURCE_DIR}/src/platform/video*.cpp
-  ${PROJECT_SOURCE_DIR}/src/platform/console*.cpp
-  ${PROJECT_SOURCE_DIR}/src/platform/output_file.cpp
+  ${PROJECT_SOURCE_DIR}/src/base/*.cpp
   ${PROJECT_SOURCE_DIR}/src/datalib/*.cpp)
 vx_fuzzer(fuzz_picture SOURCES ${picture_fuzz}/fuzz_picture.cpp ${fuzz_picture_sources}
           INCLUDES ${PROJECT_SOURCE_DIR}/tests ${JPEG_INCLUDE_DIRS} ${SDL2_INCLUDE_DIRS}

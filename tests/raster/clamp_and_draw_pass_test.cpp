@@ -25,8 +25,8 @@ class Clamping : public EachFill {
     fill(object.entry, static_cast<std::uint32_t>(object.polygons.size() - 1), target.image.data());
   }
   void ExpectRectangle(int left, int top, int right, int bottom) {
-    for (int y = 0; y < ViewHeight; ++y) {
-      for (int x = 0; x < ViewWidth; ++x) {
+    for (int y = 0; y < ScreenHeight; ++y) {
+      for (int x = 0; x < ScreenWidth; ++x) {
         const std::uint32_t p = target.Pixel(x, y);
         if (x >= left && x <= right && y >= top && y <= bottom) {
           ASSERT_EQ(TexelColumn(p), (x - left) & 255) << x << ", " << y;
@@ -75,7 +75,7 @@ TEST_P(Clamping, ExtremeCoordinatesDrawOnlyInsideTheImage) {
                      {2147483647, -2147483647 - 1, 0.5f, 0, 0}},
                     texture.data());
   fill(object.entry, 0, target.image.data());
-  EXPECT_EQ(target.DrawnCount(), ViewPixels);
+  EXPECT_EQ(target.DrawnCount(), ScreenPixels);
 }
 
 TEST_P(Clamping, BrokenRecordsDrawNothing) {
@@ -111,7 +111,6 @@ struct DrawPassScene {
   TestObject shown, hidden, empty;
   std::vector<ScreenObject*> objects;
   ScreenMesh screen{};
-  Scene scene{};
 
   DrawPassScene() {
     for (int band = 0; band < 3; ++band) {
@@ -129,7 +128,6 @@ struct DrawPassScene {
     objects = {shown.entry, hidden.entry, empty.entry};
     screen.objectCount = static_cast<std::uint16_t>(objects.size());
     screen.objects = objects.data();
-    scene.screen = &screen;
   }
 };
 
@@ -138,7 +136,7 @@ TEST(DrawScenePolygons, FillsFlaggedPolygonsOfVisibleObjectsOnly) {
     UseReferenceRaster(reference);
     DrawPassScene s;
     Target target;
-    DrawScenePolygons(&s.scene, target.image.data(), FillPolygonPerspective);
+    DrawScenePolygons(&s.screen, target.image.data(), FillPolygonPerspective);
     EXPECT_NE(target.Pixel(20, 5), Background);   // band 0
     EXPECT_EQ(target.Pixel(20, 25), Background);  // band 1: drawFlag 0
     EXPECT_NE(target.Pixel(20, 45), Background);  // band 2
@@ -166,18 +164,18 @@ TEST(DrawScenePolygons, DepthDecidesWhatIsSeenWhateverTheOrder) {
   const std::vector<std::uint32_t> nearTexture = CoordinateTexture(4);
   s.shown.polygons[2].texture = nearTexture.data();
   Target forward;
-  DrawScenePolygons(&s.scene, forward.image.data(), FillPolygonAffine);
+  DrawScenePolygons(&s.screen, forward.image.data(), FillPolygonAffine);
   EXPECT_EQ(forward.Pixel(20, 5) >> 16, 4u);
   std::swap(s.shown.polygonPointers[0], s.shown.polygonPointers[2]);
   Target backward;
-  DrawScenePolygons(&s.scene, backward.image.data(), FillPolygonAffine);
+  DrawScenePolygons(&s.screen, backward.image.data(), FillPolygonAffine);
   EXPECT_EQ(backward.image, forward.image);
 }
 
-TEST(DrawScenePolygons, SceneWithoutScreenMeshDrawsNothing) {
-  Scene scene{};
+TEST(DrawScenePolygons, MissingScreenMeshOrObjectTableDrawsNothing) {
+  const ScreenMesh noObjects{};
   Target target;
-  DrawScenePolygons(&scene, target.image.data(), FillPolygonPerspective);
+  DrawScenePolygons(&noObjects, target.image.data(), FillPolygonPerspective);
   DrawScenePolygons(nullptr, target.image.data(), FillPolygonPerspective);
   EXPECT_EQ(target.DrawnCount(), 0);
 }

@@ -76,16 +76,16 @@ void AddRandomConvexPolygon(std::mt19937& random, TestObject& object,
   std::uniform_int_distribution<int> pointCount(3, 9);
   const bool inside = random() % 4 != 0;
   const int margin = inside ? 0 : 150;
-  const int cx = std::uniform_int_distribution<int>(0, ViewWidth * 256 - 1)(random);
-  const int cy = std::uniform_int_distribution<int>(0, ViewHeight - 1)(random);
+  const int cx = std::uniform_int_distribution<int>(0, ScreenWidth * 256 - 1)(random);
+  const int cy = std::uniform_int_distribution<int>(0, ScreenHeight - 1)(random);
   const int reach = std::uniform_int_distribution<int>(1, 90)(random);
   std::vector<Point> points;
   for (int i = pointCount(random); i > 0; --i) {
     const int x =
         std::clamp(cx + std::uniform_int_distribution<int>(-reach * 256, reach * 256)(random),
-                   -margin * 256, (ViewWidth + margin) * 256 - 1);
+                   -margin * 256, (ScreenWidth + margin) * 256 - 1);
     const int y = std::clamp(cy + std::uniform_int_distribution<int>(-reach, reach)(random),
-                             -margin, ViewHeight - 1 + margin);
+                             -margin, ScreenHeight - 1 + margin);
     points.push_back({x, y});
   }
   std::vector<Point> hull = ConvexHull(points);
@@ -126,7 +126,7 @@ void AddHostilePolygon(std::mt19937& random, TestObject& object, const std::uint
       case 1:
         return std::uniform_int_distribution<std::int32_t>(-600 * 256, 900 * 256)(random);
       default:
-        return std::uniform_int_distribution<std::int32_t>(0, ViewWidth * 256 - 1)(random);
+        return std::uniform_int_distribution<std::int32_t>(0, ScreenWidth * 256 - 1)(random);
     }
   };
   auto row = [&]() -> std::int32_t {
@@ -136,7 +136,7 @@ void AddHostilePolygon(std::mt19937& random, TestObject& object, const std::uint
       case 1:
         return std::uniform_int_distribution<std::int32_t>(-400, 600)(random);
       default:
-        return std::uniform_int_distribution<std::int32_t>(0, ViewHeight - 1)(random);
+        return std::uniform_int_distribution<std::int32_t>(0, ScreenHeight - 1)(random);
     }
   };
   auto depth = [&]() -> float {
@@ -189,7 +189,7 @@ void DrawBothAndCompare(TestObject& object, Targets& targets, FillFunction refer
   }
   ASSERT_EQ(targets.reference.image, targets.optimised.image);
   ASSERT_EQ(std::memcmp(targets.reference.depth.data(), targets.optimised.depth.data(),
-                        ViewPixels * sizeof(float)),
+                        ScreenPixels * sizeof(float)),
             0);
 }
 
@@ -212,7 +212,7 @@ TEST_P(FillEquivalence, RandomConvexPolygonsDrawIdentically) {
     drawnPixels += targets.reference.DrawnCount();
   }
   // The comparison means something only if the polygons covered the image.
-  EXPECT_GT(drawnPixels, Rounds * ViewPixels * 3 / 4);
+  EXPECT_GT(drawnPixels, Rounds * ScreenPixels * 3 / 4);
 }
 
 TEST_P(FillEquivalence, HostileRecordsDrawIdenticallyAndStayInBounds) {

@@ -31,8 +31,8 @@ TEST_P(FillRules, SmallTriangleMatchesHandComputedPixels) {
   object.AddPolygon({At(2, 0, 0.5f, 0, 0), At(2, 4, 0.5f, 0, 1024), At(6, 4, 0.5f, 1024, 1024)},
                     texture.data());
   Fill(object);
-  for (int y = 0; y < ViewHeight; ++y) {
-    for (int x = 0; x < ViewWidth; ++x) {
+  for (int y = 0; y < ScreenHeight; ++y) {
+    for (int x = 0; x < ScreenWidth; ++x) {
       const bool inside = y <= 4 && x >= 2 && x <= 2 + y;
       SCOPED_TRACE("pixel " + std::to_string(x) + ", " + std::to_string(y));
       if (inside) {
@@ -282,7 +282,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::ValuesIn(FillsWhere([](const FillCase& c) { return c.perspective; })), CaseName);
 
 TEST(DepthBuffer, ClearWritesOneMillionthToEveryEntryOfTheCurrentBuffer) {
-  std::vector<float> depth(ViewPixels, 7.0f), other(ViewPixels, 7.0f);
+  std::vector<float> depth(ScreenPixels, 7.0f), other(ScreenPixels, 7.0f);
   float* field = depth.data();
   SetDepthBuffer(field);
   ClearDepthBuffer();
@@ -297,10 +297,10 @@ TEST(DepthBuffer, ClearWritesOneMillionthToEveryEntryOfTheCurrentBuffer) {
   TestObject object;
   object.AddPolygon({At(0, 0, 0.5f, 0, 0), At(0, 9, 0.5f, 0, 0), At(9, 9, 0.5f, 0, 0)},
                     texture.data());
-  std::vector<std::uint32_t> image(ViewPixels, Background);
+  std::vector<std::uint32_t> image(ScreenPixels, Background);
   FillPolygonPerspective(object.entry, 0, image.data());
   reference::FillPolygonAffine(object.entry, 0, image.data());
-  EXPECT_EQ(image, std::vector<std::uint32_t>(ViewPixels, Background));
+  EXPECT_EQ(image, std::vector<std::uint32_t>(ScreenPixels, Background));
 }
 
 }  // namespace

@@ -8,7 +8,6 @@
 #include <initializer_list>
 #include <vector>
 
-#include "engine/scene.h"
 #include "raster/raster.h"
 
 namespace vx::rastertest {
@@ -81,8 +80,8 @@ struct TestObject {
 
 // An image filled with Background and a cleared depth buffer made current.
 struct Target {
-  std::vector<std::uint32_t> image = std::vector<std::uint32_t>(ViewPixels, Background);
-  std::vector<float> depth = std::vector<float>(ViewPixels, 0.0f);
+  std::vector<std::uint32_t> image = std::vector<std::uint32_t>(ScreenPixels, Background);
+  std::vector<float> depth = std::vector<float>(ScreenPixels, 0.0f);
   float* depthField = nullptr;
 
   Target() { MakeCurrent(); }
@@ -94,8 +93,8 @@ struct Target {
     depthField = depth.data();
     SetDepthBuffer(depthField);
   }
-  std::uint32_t Pixel(int x, int y) const { return image[y * ViewWidth + x]; }
-  float Depth(int x, int y) const { return depth[y * ViewWidth + x]; }
+  std::uint32_t Pixel(int x, int y) const { return image[y * ScreenWidth + x]; }
+  float Depth(int x, int y) const { return depth[y * ScreenWidth + x]; }
   int DrawnCount() const {
     int n = 0;
     for (std::uint32_t p : image) {

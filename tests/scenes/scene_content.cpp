@@ -253,7 +253,7 @@ Image ComposeFrame(Scene*& scene, float frame, FillFunction fill, const Referenc
   ProjectVertices(scene);
   SetDepthBuffer(scene->depthBuffer);
   ClearDepthBuffer();
-  DrawScenePolygons(scene, fb.data(), fill);
+  DrawScenePolygons(scene->screen, fb.data(), fill);
   for (int y = 0; y < H; ++y)
     for (int x = 0; x < W; ++x)
       if (x == 0 || y == 0 || x == W - 1 || y == H - 1) fb[y * W + x] = 0;

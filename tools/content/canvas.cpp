@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "platform/output_file.h"
+#include "base/output_file.h"
 
 namespace vx::content {
 

@@ -3,7 +3,7 @@
 // under their stored names (DATA\kinyit.3ds, DATA\WOOD.jpg, ...). The
 // output is a pure function of this program: fixed seeds, no clock, fixed
 // order, so two runs give the same bytes. Every file is written by the
-// output file rule (platform/output_file.h).
+// output file rule (base/output_file.h).
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "base/output_file.h"
 #include "music.h"
 #include "pictures.h"
-#include "platform/output_file.h"
 #include "scenes.h"
 #include "textures.h"
 

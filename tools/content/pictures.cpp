@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "base/pixels.h"
 #include "keyed_jpeg.h"
 #include "lettering.h"
 #include "writejpeg.h"
@@ -14,8 +15,8 @@ namespace vx::content {
 
 namespace {
 
-constexpr int W = PictureWidth;
-constexpr int H = PictureHeight;
+constexpr int W = ScreenWidth;
+constexpr int H = ScreenHeight;
 
 // Paints colour over the canvas where the mask covers it (alpha blend).
 void PaintMask(Canvas& canvas, const Mask& mask, Rgb colour) {

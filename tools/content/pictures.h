@@ -10,8 +10,6 @@
 
 namespace vx::content {
 
-inline constexpr int PictureWidth = 320;
-inline constexpr int PictureHeight = 200;
 // Every 8 x 8 block of a keyed picture that holds any colour has no pixel
 // whose largest byte is below this, so that JPEG's small errors inside such
 // a block never land in 1..16; blocks without colour stay exactly black.

@@ -3,7 +3,7 @@
 #include <cassert>
 #include <cstring>
 
-#include "platform/output_file.h"
+#include "base/output_file.h"
 
 namespace vx {
 

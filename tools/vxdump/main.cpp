@@ -28,9 +28,9 @@
 #include <string>
 #include <vector>
 
+#include "base/console.h"
 #include "datalib/datalib.h"
 #include "engine/engine.h"
-#include "platform/console.h"
 #include "platform/picture.h"
 #include "writejpeg.h"
 

@@ -13,8 +13,8 @@
 #include <string_view>
 #include <vector>
 
+#include "base/output_file.h"
 #include "datalib/datalib.h"
-#include "platform/output_file.h"
 
 namespace {
 

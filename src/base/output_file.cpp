@@ -1,6 +1,6 @@
 // Output files by the rule in output_file.h: temporary file and rename for
 // regular files, straight through for devices and FIFOs.
-#include "platform/output_file.h"
+#include "base/output_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

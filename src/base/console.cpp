@@ -1,4 +1,4 @@
-#include "platform/console.h"
+#include "base/console.h"
 
 #include <cerrno>
 #include <cstdio>

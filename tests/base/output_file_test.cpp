@@ -2,7 +2,7 @@
 // keeps its mode, a link stays a link, devices and FIFOs are written
 // straight through and survive a failure, folders are refused, and no
 // temporary file outlives the writer.
-#include "platform/output_file.h"
+#include "base/output_file.h"
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>

@@ -1,0 +1,88 @@
+#!/usr/bin/env python3
+"""The layer check on small trees: it passes a stack whose includes all run
+down, and names file, line and edge of every include that runs up or
+sideways, or that leaves the listed folders."""
+import pathlib
+import subprocess
+import sys
+import tempfile
+import unittest
+
+CHECK = pathlib.Path(__file__).resolve().parents[2] / "scripts" / "check-layers"
+
+# A tree whose includes all run down the stack, beside includes the check
+# must leave alone: a folder's own headers, bare names and system headers.
+SOUND_TREE = {
+    "src/base/pixels.h": "#pragma once\n#include <cstdint>\n",
+    "src/math/math.h": '#pragma once\n#include "base/pixels.h"\n',
+    "src/model/model.h": '#pragma once\n#include "math/math.h"\n',
+    "src/raster/raster.h": '#pragma once\n#include "base/pixels.h"\n',
+    "src/engine/scene.h": '#pragma once\n#include "model/model.h"\n#include "raster/raster.h"\n',
+    "src/engine/camera.cpp": '#include "engine/scene.h"\n#include "local.h"\n#include <cmath>\n',
+    "src/driver/main.cpp": '#include "engine/scene.h"\n#include "fx2d/fx2d.h"\n',
+    "tools/vxdump/main.cpp": '#include "engine/scene.h"\n#include "writejpeg.h"\n',
+}
+
+# name: (files added to the sound tree, the faults expected as
+# "FILE:LINE: FROM -> TO" or "FILE:LINE: folder", in file order)
+BROKEN_TREES = {
+    "include_up_the_stack": (
+        {"src/math/vector.cpp": '#include "math/math.h"\n\n#include "platform/console.h"\n'},
+        ["src/math/vector.cpp:3: math -> platform"]),
+    "include_of_a_peer": (
+        {"src/raster/fill.cpp": '#include "fx2d/fx2d.h"\n'},
+        ["src/raster/fill.cpp:1: raster -> fx2d"]),
+    "header_of_the_lowest_layer_reaching_the_top": (
+        {"src/base/frame.h": '#pragma once\n  #  include "driver/driver.h"\n'},
+        ["src/base/frame.h:2: base -> driver"]),
+    "include_of_a_folder_on_no_layer": (
+        {"src/math/matrix.cpp": '#include "nowhere/thing.h"\n'},
+        ["src/math/matrix.cpp:1: math -> nowhere"]),
+    "source_folder_on_no_layer": (
+        {"src/extras/extra.cpp": '#include "base/pixels.h"\n'},
+        ["src/extras/extra.cpp:1: folder"]),
+    "tool_including_the_program": (
+        {"tools/vxlib/main.cpp": '#include "datalib/datalib.h"\n#include "driver/driver.h"\n'},
+        ["tools/vxlib/main.cpp:2: tools -> driver"]),
+    "every_fault_of_a_file_is_named": (
+        {"src/model/model.h": '#include "engine/scene.h"\n#include "math/math.h"\n'
+                              '#include "loader3ds/loader3ds.h"\n'},
+        ["src/model/model.h:1: model -> engine", "src/model/model.h:3: model -> loader3ds"]),
+}
+
+
+def run_check(files):
+    with tempfile.TemporaryDirectory() as root:
+        for name, text in files.items():
+            path = pathlib.Path(root, name)
+            path.parent.mkdir(parents=True, exist_ok=True)
+            path.write_text(text)
+        result = subprocess.run([sys.executable, str(CHECK), root], capture_output=True,
+                                text=True, check=False)
+    return result.returncode, result.stdout.splitlines(), result.stderr
+
+
+class LayerCheck(unittest.TestCase):
+    def test_sound_tree_passes_silently(self):
+        code, lines, stderr = run_check(SOUND_TREE)
+        self.assertEqual((code, lines, stderr), (0, [], ""))
+
+    def test_broken_trees_fail_naming_each_fault(self):
+        for name, (extra, expected) in BROKEN_TREES.items():
+            with self.subTest(name):
+                code, lines, stderr = run_check({**SOUND_TREE, **extra})
+                self.assertEqual(code, 1)
+                self.assertEqual(len(lines), len(expected), lines)
+                for line, start in zip(lines, expected):
+                    self.assertTrue(line.startswith(start + ":") or line.startswith(start + " "),
+                                    f"{line!r} should start with {start!r}")
+                self.assertIn("break the layer stack", stderr)
+
+    def test_tree_without_sources_is_refused(self):
+        code, lines, stderr = run_check({"tools/vxlib/main.cpp": ""})
+        self.assertEqual((code, lines), (2, []))
+        self.assertIn("has no src folder", stderr)
+
+
+if __name__ == "__main__":
+    unittest.main()
