@@ -30,10 +30,10 @@
 #include <string>
 #include <vector>
 
+#include "base/output_file.h"
 #include "datalib/datalib.h"
 #include "driver/driver.h"
 #include "driver/frame_loop.h"
-#include "platform/output_file.h"
 #include "platform/picture.h"
 #include "platform/video.h"
 

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "platform/picture.h"
+#include "base/pixels.h"
 
 namespace vx {
 

@@ -6,15 +6,14 @@
 #include <cstdint>
 
 #include "driver/frame_loop.h"
+#include "platform/video.h"
 
 namespace vx {
 namespace {
 
-constexpr int FrameWidth = 320;
-constexpr int FrameHeight = 200;
-constexpr int BoxHeight = 240;
-constexpr int BoxTop = 20;  // black rows above (and below) the image
-static_assert(BoxTop * 2 + FrameHeight == BoxHeight);
+// The letterboxed frame: the video's surface, black rows above and below.
+constexpr int BoxHeight = static_cast<int>(SurfaceHeight);
+constexpr int BoxTop = static_cast<int>(LetterboxRows);
 
 // 5 x 7 glyphs: seven rows, bit 4 the leftmost column.
 struct Glyph {
@@ -102,18 +101,18 @@ float CaptureFrameTime(std::uint64_t frame, int fps) {
 }
 
 void ScaleLetterboxed(const std::uint32_t* fb, int scale, std::vector<std::uint32_t>& out) {
-  const std::size_t width = static_cast<std::size_t>(FrameWidth) * scale;
+  const std::size_t width = static_cast<std::size_t>(ScreenWidth) * scale;
   const std::size_t height = static_cast<std::size_t>(BoxHeight) * scale;
   out.resize(width * height);
   for (int row = 0; row < BoxHeight; ++row) {
     std::uint32_t* first = out.data() + static_cast<std::size_t>(row) * scale * width;
     const int source = row - BoxTop;
-    if (source < 0 || source >= FrameHeight) {
+    if (source < 0 || source >= ScreenHeight) {
       std::fill(first, first + width, 0u);
     } else {
-      const std::uint32_t* in = fb + static_cast<std::size_t>(source) * FrameWidth;
+      const std::uint32_t* in = fb + static_cast<std::size_t>(source) * ScreenWidth;
       std::uint32_t* px = first;
-      for (int x = 0; x < FrameWidth; ++x)
+      for (int x = 0; x < ScreenWidth; ++x)
         for (int k = 0; k < scale; ++k) *px++ = in[x];
     }
     for (int k = 1; k < scale; ++k) std::copy(first, first + width, first + k * width);
@@ -128,7 +127,7 @@ std::string CaptureScaleFilter(int scale) {
   // frame as from bgr0 (the planar form is the cheaper one to enlarge);
   // without it the scaler would convert as well and sample the colour
   // planes by nearest neighbour.
-  return "scale=" + std::to_string(FrameWidth * scale) + ":" + std::to_string(BoxHeight * scale) +
+  return "scale=" + std::to_string(ScreenWidth * scale) + ":" + std::to_string(BoxHeight * scale) +
          ":flags=neighbor,format=gbrp";
 }
 

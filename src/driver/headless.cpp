@@ -8,12 +8,12 @@
 #include <string>
 #include <vector>
 
+#include "base/console.h"
 #include "driver/driver.h"
 #include "driver/driver_io.h"
 #include "driver/frame_loop.h"
 #include "driver/timeline.h"
 #include "fx2d/fx2d.h"
-#include "platform/console.h"
 #include "platform/picture.h"
 #include "platform/video.h"
 #include "raster/raster.h"

@@ -7,8 +7,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "base/console.h"
 #include "driver/driver.h"
-#include "platform/console.h"
 #include "platform/music.h"
 #include "platform/video.h"
 

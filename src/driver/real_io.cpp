@@ -7,6 +7,7 @@
 #include "datalib/datalib.h"
 #include "driver/driver_io.h"
 #include "platform/music.h"
+#include "platform/picture.h"
 #include "platform/video.h"
 
 namespace vx {
