@@ -19,9 +19,10 @@ constexpr std::uint32_t ByteOf(std::uint32_t pixel, int c) {
 // 400 rows of 640 entries of four bytes (w0, w1, w2, w3): entry (j, i) holds
 // the bilinear weights for the offset dx = j - 320, dy = i - 200 from the
 // blur centre (w0 diagonal, w1 vertical, w2 horizontal neighbour toward the
-// centre, w3 the pixel itself).
-inline constexpr int RadialTableColumns = 640;
-inline constexpr int RadialTableRows = 400;
+// centre, w3 the pixel itself). Every offset from a centre on the screen to
+// a pixel on it lies in the table.
+inline constexpr int RadialTableColumns = 2 * ScreenWidth;
+inline constexpr int RadialTableRows = 2 * ScreenHeight;
 inline constexpr std::size_t RadialTableBytes =
     std::size_t{RadialTableColumns} * RadialTableRows * 4;
 static_assert(RadialTableBytes == 1024000);
@@ -32,7 +33,7 @@ const std::uint8_t* RadialWeights();
 // Byte offset in the table of the entry for offset (dx, dy) from the centre;
 // -320 <= dx <= 319, -200 <= dy <= 199.
 constexpr std::ptrdiff_t RadialEntryOffset(int dx, int dy) {
-  return 4 * (std::ptrdiff_t{dy + 200} * RadialTableColumns + (dx + 320));
+  return 4 * (std::ptrdiff_t{dy + ScreenHeight} * RadialTableColumns + (dx + ScreenWidth));
 }
 
 // One quadrant of the blur walk: columns x0, x0 + sx, ... (cols of them),

@@ -43,8 +43,8 @@ void BuildRadialTable() {
   std::uint8_t* entry = radialTable.get();
   for (int i = 0; i < fx2d::RadialTableRows; ++i) {
     for (int j = 0; j < fx2d::RadialTableColumns; ++j, entry += 4) {
-      const int dx = j - 320;
-      const int dy = i - 200;
+      const int dx = j - ScreenWidth;
+      const int dy = i - ScreenHeight;
       if (dx == 0 && dy == 0) {
         entry[0] = entry[1] = entry[2] = 0;
         entry[3] = 255;
