@@ -1,7 +1,7 @@
 // picture_digests run as a program on archives written here: one line per
 // JPEG whose digest is that of the pixels the loader gives in this process,
-// nothing for other files, and a clear failure for a damaged picture or a
-// bad command line.
+// nothing for other files, and a clear failure for a damaged picture; and
+// both listing programs on a bad command line.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -18,7 +18,8 @@ namespace {
 
 using test::Bytes;
 
-const std::string Tool = std::string(VX_BINARY_DIR) + "/tests/picture_digests";
+const std::string PictureTool = std::string(VX_BINARY_DIR) + "/tests/picture_digests";
+const std::string FrameTool = std::string(VX_BINARY_DIR) + "/tests/frame_digests";
 
 Bytes ColourJpeg() {
   std::vector<std::uint32_t> pixels(24 * 16);
@@ -62,7 +63,7 @@ TEST(PictureDigests, ListsEveryJpegWithTheDigestOfItsDecodedPixels) {
       dir.File("a.lib"), {{"DATA\\colour.jpg", colour},
                           {"DATA\\scene.3ds", test::ToBytes("not a picture")},
                           {"DATA\\GREY.JPG", grey}});
-  const test::ProgramResult result = test::RunProgram({Tool, library});
+  const test::ProgramResult result = test::RunProgram({PictureTool, library});
   EXPECT_EQ(result.exitCode, 0) << result.err;
   const std::vector<std::string> expected = {ExpectedLine("DATA\\colour.jpg", colour),
                                              ExpectedLine("DATA\\GREY.JPG", grey)};
@@ -75,7 +76,7 @@ TEST(PictureDigests, ADamagedPictureIsListedAsFailedAndFailsTheRun) {
   const Bytes truncated(colour.begin(), colour.begin() + colour.size() / 2);
   const std::string library = test::WriteTestLibrary(
       dir.File("a.lib"), {{"DATA\\half.jpg", truncated}, {"DATA\\whole.jpg", colour}});
-  const test::ProgramResult result = test::RunProgram({Tool, library});
+  const test::ProgramResult result = test::RunProgram({PictureTool, library});
   EXPECT_EQ(result.exitCode, 1);
   const std::vector<std::string> expected = {"picture DATA\\half.jpg failed",
                                              ExpectedLine("DATA\\whole.jpg", colour)};
@@ -83,7 +84,8 @@ TEST(PictureDigests, ADamagedPictureIsListedAsFailedAndFailsTheRun) {
   EXPECT_EQ(result.err, "picture_digests: 1 pictures failed to decode\n");
 }
 
-TEST(PictureDigests, RefusesABadCommandLineOrLibraryInOneLine) {
+// Both listing programs refuse alike.
+TEST(DigestTools, RefuseABadCommandLineOrLibraryInOneLine) {
   test::TempDir dir;
   struct Case {
     std::vector<std::string> args;
@@ -91,13 +93,17 @@ TEST(PictureDigests, RefusesABadCommandLineOrLibraryInOneLine) {
   };
   const Case cases[] = {
       {{}, 2}, {{"a.lib", "b.lib"}, 2}, {{"--frame"}, 2}, {{dir.File("missing.lib")}, 1}};
-  for (const Case& c : cases) {
-    std::vector<std::string> args = {Tool};
-    args.insert(args.end(), c.args.begin(), c.args.end());
-    const test::ProgramResult result = test::RunProgram(args);
-    EXPECT_EQ(result.exitCode, c.exitCode) << testing::PrintToString(c.args);
-    EXPECT_EQ(test::SplitLines(result.err).size(), 1u) << result.err;
-    EXPECT_TRUE(PictureLines(result.out).empty());
+  for (const std::string& tool : {PictureTool, FrameTool}) {
+    for (const Case& c : cases) {
+      std::vector<std::string> args = {tool};
+      args.insert(args.end(), c.args.begin(), c.args.end());
+      const test::ProgramResult result = test::RunProgram(args);
+      const std::string what = tool + " " + testing::PrintToString(c.args);
+      EXPECT_EQ(result.exitCode, c.exitCode) << what;
+      EXPECT_EQ(test::SplitLines(result.err).size(), 1u) << what << ": " << result.err;
+      EXPECT_EQ(result.out.find("picture "), std::string::npos) << what;
+      EXPECT_EQ(result.out.find("frame "), std::string::npos) << what;
+    }
   }
 }
 
