@@ -1,9 +1,8 @@
 // The three tables of fx2d routines and the choice among them. The choice is
 // made once while the program starts: the fastest table the processor runs
 // (AVX2 where it has it, else SSE2, the x86-64 baseline and what WebAssembly
-// SIMD offers); UseReferenceFx2d
-// swaps the plain table in and out. A call through the table costs one
-// indirect jump and nothing per pixel.
+// SIMD offers); UseReferenceFx2d swaps the plain table in and out. A call
+// through the table costs one indirect jump and nothing per pixel.
 #include <span>
 
 #include "fx2d/fx2d.h"
