@@ -1,8 +1,8 @@
 // The three tables of fx2d routines and the choice among them. The choice is
 // made once while the program starts: the fastest table the processor runs
-// (AVX2 where it has it, else SSE2, the x86-64 baseline); UseReferenceFx2d
-// swaps the plain table in and out. A call through the table costs one
-// indirect jump and nothing per pixel.
+// (AVX2 where it has it, else SSE2, the x86-64 baseline and what WebAssembly
+// SIMD offers); UseReferenceFx2d swaps the plain table in and out. A call
+// through the table costs one indirect jump and nothing per pixel.
 #include <span>
 
 #include "fx2d/fx2d.h"
@@ -43,6 +43,7 @@ constexpr Fx2dRoutines Sse2Fx2d{
     fx2d::sse2::GlowDown,
 };
 
+#if defined(__x86_64__) || defined(__i386__)
 // The SSE2 table with the routines that gain from 256-bit vectors replaced.
 constexpr Fx2dRoutines WithAvx2(Fx2dRoutines table) {
   table.name = "avx2";
@@ -59,6 +60,13 @@ constexpr const Fx2dRoutines* AllVariants[] = {&PlainFx2d, &Sse2Fx2d, &Avx2Fx2d}
 std::span<const Fx2dRoutines* const> RunnableVariants() {
   return {AllVariants, fx2d::avx2::Supported() ? 3u : 2u};
 }
+#else
+// SSE2 through WebAssembly SIMD, which has no 256-bit vectors.
+constexpr const Fx2dRoutines* AllVariants[] = {&PlainFx2d, &Sse2Fx2d};
+std::span<const Fx2dRoutines* const> RunnableVariants() {
+  return AllVariants;
+}
+#endif
 #else
 // Without SSE2 the plain routines are the only ones.
 constexpr const Fx2dRoutines* AllVariants[] = {&PlainFx2d};
