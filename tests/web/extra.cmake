@@ -7,8 +7,8 @@ foreach(tool picture_digests frame_digests)
   add_executable(${tool} ${CMAKE_CURRENT_LIST_DIR}/${tool}.cpp ${CMAKE_CURRENT_LIST_DIR}/sha256.cpp)
   set_target_properties(${tool} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
 endforeach()
-target_link_libraries(picture_digests PRIVATE vx_pictures vx_datalib vx_console)
-target_link_libraries(frame_digests PRIVATE vx_scenes vx_datalib vx_console)
+target_link_libraries(picture_digests PRIVATE vx_pictures vx_datalib vx_base)
+target_link_libraries(frame_digests PRIVATE vx_scenes vx_datalib vx_base)
 
 vx_test(test_web SOURCES web/*_test.cpp web/sha256.cpp
         DEPS vx_pictures vx_toolkit vx_testsupport LABEL process)

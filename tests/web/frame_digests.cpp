@@ -21,7 +21,7 @@
 #include <vector>
 
 #include "datalib/datalib.h"
-#include "platform/console.h"
+#include "base/console.h"
 #include "scenes/scenes.h"
 #include "sha256.h"
 

@@ -24,7 +24,7 @@
 #include <vector>
 
 #include "datalib/datalib.h"
-#include "platform/console.h"
+#include "base/console.h"
 #include "platform/picture.h"
 #include "sha256.h"
 
