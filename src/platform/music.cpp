@@ -49,6 +49,21 @@ std::uint64_t InterpolatePlayedBytes(std::uint64_t heardAtCallback, std::uint64_
   return heardAtCallback + static_cast<std::uint64_t>(played);
 }
 
+double HeardContextTime(const AudioContextReading& r) {
+  double heard = r.contextTime - r.latency;
+  if (r.outputPerformanceTime > 0.0) {
+    // A timestamp from the future (clocks read in the other order) is not
+    // carried backwards.
+    heard = r.outputContextTime + std::max(0.0, r.performanceNow - r.outputPerformanceTime);
+  }
+  return std::min(heard, r.contextTime);
+}
+
+double HeardMusicSeconds(const AudioContextReading& reading, double playStartContextTime,
+                         double startSeconds) {
+  return startSeconds + std::max(0.0, HeardContextTime(reading) - playStartContextTime);
+}
+
 void ReportMusicError(std::string_view text) {
   ConsoleWriteLine(std::string("Error: ").append(text));
   std::exit(1);
@@ -66,7 +81,17 @@ void ReportAudioError(std::uint32_t code, std::string_view text, std::string_vie
 // The one place a backend is chosen; started music keeps its table until
 // FreeMusic.
 void ConfigureMusic(const MusicOptions& options) {
-  ConfigureMusic(options, options.backend == MusicBackend::Sdl ? SdlMusic : SilentMusic);
+  switch (options.backend) {
+    case MusicBackend::Sdl:
+      ConfigureMusic(options, SdlMusic);
+      return;
+    case MusicBackend::Web:
+      ConfigureMusic(options, WebMusic);
+      return;
+    case MusicBackend::Silent:
+      break;
+  }
+  ConfigureMusic(options, SilentMusic);
 }
 
 void ConfigureMusic(const MusicOptions& options, const MusicRoutines& routines) {

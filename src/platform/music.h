@@ -6,14 +6,15 @@
 // standard output and end the process with exit code 1.
 //
 // Backends: Silent (a clock that runs at real time from PlayMusic, no sound
-// device; headless runs and --mute) and Sdl (libmpg123 decoding, SDL2 audio
-// output).
+// device; headless runs and --mute), Sdl (libmpg123 decoding, SDL2 audio
+// output) and Web (the browser's WebAudio decoding and output; browser build
+// only, elsewhere it fails as a missing device does).
 #include <cstdint>
 #include <string_view>
 
 namespace vx {
 
-enum class MusicBackend { Silent, Sdl };
+enum class MusicBackend { Silent, Sdl, Web };
 
 struct MusicOptions {
   MusicBackend backend = MusicBackend::Silent;
@@ -25,8 +26,8 @@ void ConfigureMusic(const MusicOptions& options);
 // Prepares the named MP3 of the data library. Failures, each a line on
 // standard output and exit code 1:
 //   "Error: File read error"                   absent, empty or unreadable file
-//   "BASS Error (CODE): Can't initialize device" no sound output (Sdl)
-//   "BASS Error (CODE): Not an MP3"             nothing decodable (Sdl)
+//   "BASS Error (CODE): Can't initialize device" no sound output (Sdl, Web)
+//   "BASS Error (CODE): Not an MP3"             nothing decodable (Sdl, Web)
 //   "BASS Error (CODE): Invalid channel"        unusable stream format (Sdl)
 // CODE is the decoder's or SDL's code as an unsigned number (4294967295
 // where there is none); the library's own text follows on standard error.
@@ -66,5 +67,27 @@ float MusicTicks(std::uint32_t position, float bytesPerSecond, std::uint32_t sca
 // that callback). Fractions of a byte are dropped.
 std::uint64_t InterpolatePlayedBytes(std::uint64_t heardAtCallback, std::uint64_t ceiling,
                                      double secondsSinceCallback, double bytesPerSecond);
+
+// One reading of a WebAudio context, all times in seconds. Context times
+// count on the audio clock (AudioContext.currentTime); performance times on
+// the page's clock (performance.now() / 1000).
+struct AudioContextReading {
+  double contextTime = 0.0;  // currentTime: the end of what was handed to the output
+  double latency = 0.0;      // baseLatency + outputLatency
+  // getOutputTimestamp(): the context time heard at a performance time;
+  // outputPerformanceTime 0 when the output has not reported yet.
+  double outputContextTime = 0.0;
+  double outputPerformanceTime = 0.0;
+  double performanceNow = 0.0;
+};
+// The context time the listener hears now: the output timestamp carried
+// forward to performanceNow (so the clock moves between the output's
+// 128-frame quanta), or contextTime - latency while the output has not
+// reported; never beyond contextTime.
+double HeardContextTime(const AudioContextReading& reading);
+// The music position heard: startSeconds plus the heard context time since
+// playStartContextTime, never before startSeconds.
+double HeardMusicSeconds(const AudioContextReading& reading, double playStartContextTime,
+                         double startSeconds);
 
 }  // namespace vx

@@ -34,6 +34,8 @@ struct MusicRoutines {
 extern const MusicRoutines SilentMusic;
 // libmpg123 decoding, SDL2 audio output.
 extern const MusicRoutines SdlMusic;
+// WebAudio decoding and output in the browser build.
+extern const MusicRoutines WebMusic;
 
 // Chooses options as ConfigureMusic does, but with the given table in place
 // of the backend's: a test's own table, whose fakes stand in for the output.

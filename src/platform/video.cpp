@@ -29,7 +29,17 @@ std::uint64_t presentedFrames = 0;
 // The one place a backend is chosen; a running backend keeps its table
 // until StopVideo.
 void ConfigureVideo(const VideoOptions& options) {
-  ConfigureVideo(options, options.backend == VideoBackend::Sdl ? SdlVideo : HeadlessVideo);
+  switch (options.backend) {
+    case VideoBackend::Sdl:
+      ConfigureVideo(options, SdlVideo);
+      return;
+    case VideoBackend::Web:
+      ConfigureVideo(options, WebVideo);
+      return;
+    case VideoBackend::Headless:
+      break;
+  }
+  ConfigureVideo(options, HeadlessVideo);
 }
 
 void ConfigureVideo(const VideoOptions& options, const VideoRoutines& routines) {

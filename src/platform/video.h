@@ -5,7 +5,8 @@
 // letterboxed (20 black rows, the image, 20 black rows) on a 320 x 240
 // surface. The backend is chosen once, before StartVideo: headless keeps the
 // frame buffer in memory and counts presented frames; the SDL2 backend shows
-// a window or the full screen.
+// a window or the full screen; the web backend draws on the page's canvas
+// (browser build only; elsewhere it refuses to start).
 #include <cstdint>
 #include <string_view>
 
@@ -19,7 +20,7 @@ inline constexpr std::uint32_t SurfaceHeight = ScreenHeight + 2 * LetterboxRows;
 inline constexpr std::uint32_t FrameBufferBytes = SurfaceWidth * SurfaceHeight * PixelBytes;
 static_assert(FrameBufferBytes == 307200);
 
-enum class VideoBackend { Headless, Sdl };
+enum class VideoBackend { Headless, Sdl, Web };
 
 struct VideoOptions {
   VideoBackend backend = VideoBackend::Headless;

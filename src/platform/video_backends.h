@@ -29,6 +29,8 @@ struct VideoRoutines {
 extern const VideoRoutines HeadlessVideo;
 // A window or the full screen through SDL2.
 extern const VideoRoutines SdlVideo;
+// The page's canvas in the browser build.
+extern const VideoRoutines WebVideo;
 
 // Chooses options as ConfigureVideo does, but with the given table in place
 // of the backend's: a test's own table, whose fakes stand in for the output.

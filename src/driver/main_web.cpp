@@ -1,0 +1,111 @@
+// vx1 in the browser. The page (web/index.html) downloads the archive into
+// the in-memory file system as "vx-1.lib" and turns its address into the
+// command line:
+//   (nothing)                  the show, as vx1 plays it: the loading screen,
+//                              the music as the clock, Escape ends it
+//   --screenshot SECONDS NAME  one frame, drawn as vx1 --screenshot draws it,
+//                              handed to the page instead of a file
+//   --bench                    the benchmark table, as vx1 --bench prints it
+// The show's loops block as they do natively; presenting a frame, the
+// loading screen's pauses and the music's decoding suspend the program
+// (asyncify) and hand the browser its turn.
+#include <emscripten.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <vector>
+
+#include "driver/driver.h"
+#include "driver/driver_io.h"
+#include "driver/frame_loop.h"
+#include "platform/music.h"
+#include "platform/video.h"
+
+extern "C" {
+// The end of the program, with its exit code (web/vx1_library.js).
+void vx1_finished(int code);
+// A finished still frame: 64000 words 0x00RRGGBB.
+void vx1_show_still(const std::uint32_t* frame);
+// Each reading of the music clock, for the page's status.
+void vx1_report_ticks(float ticks);
+}
+
+namespace {
+
+void SleepMilliseconds(std::uint32_t ms) {
+  emscripten_sleep(ms);
+}
+
+float ReportedMusicTime() {
+  const float ticks = vx::MusicTime();
+  vx1_report_ticks(ticks);
+  return ticks;
+}
+
+// The frames vx1 --screenshot would write, each from black, handed to the
+// page in order.
+int RunStills(const vx::DriverOptions& options, const vx::LibrarySearch& libraries) {
+  std::uint32_t* fb = vx::StartHeadless(libraries);
+  if (fb == nullptr) return 1;
+  std::vector<vx::FrameMoment> moments;
+  for (const vx::ScreenshotRequest& shot : options.screenshots)
+    moments.push_back({0, vx::ScreenshotTime(shot.seconds), vx::FrameScene::Timeline, true});
+  vx::RunFrames(
+      vx::MomentList(std::move(moments)),
+      [](const vx::FrameMoment&, const std::uint32_t* frame) {
+        vx1_show_still(frame);
+        return true;
+      },
+      fb);
+  vx::StopHeadless();
+  return 0;
+}
+
+int Play(const vx::DriverOptions& options, const vx::LibrarySearch& libraries) {
+  vx::ConfigureVideo(vx::VideoOptions{.backend = vx::VideoBackend::Web});
+  vx::MusicOptions music{};
+  music.backend = options.mute ? vx::MusicBackend::Silent : vx::MusicBackend::Web;
+  music.startSeconds = options.fromSeconds;
+  vx::ConfigureMusic(music);
+  return vx::RunDriver(options, libraries);
+}
+
+int Run(int argc, char** argv) {
+  vx::DriverOptions options;
+  std::string error;
+  if (!vx::ParseCommandLine(argc, argv, options, error)) {
+    std::fprintf(stderr, "vx1: %s\n", error.c_str());
+    return 2;
+  }
+  vx::UseRealModules();
+  // Waiting must hand the browser its turn, and the page shows the clock.
+  vx::DriverIo io = vx::CurrentDriverIo();
+  io.sleepMilliseconds = SleepMilliseconds;
+  io.musicTime = ReportedMusicTime;
+  vx::SetDriverIo(io);
+  const vx::LibrarySearch libraries = vx::LibraryCandidates(options.library, "");
+
+  vx::ConfigureVideo(vx::VideoOptions{.backend = vx::VideoBackend::Headless});
+  switch (options.mode) {
+    case vx::DriverMode::Screenshot:
+      return RunStills(options, libraries);
+    case vx::DriverMode::Bench:
+      return vx::RunBench(options, libraries);
+    case vx::DriverMode::Play:
+      return Play(options, libraries);
+    case vx::DriverMode::Help:
+    case vx::DriverMode::Capture:
+    case vx::DriverMode::ContactSheet:
+      break;
+  }
+  std::fprintf(stderr, "vx1: the page plays the show, one frame or the benchmark only\n");
+  return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const int code = Run(argc, argv);
+  vx1_finished(code);
+  return code;
+}

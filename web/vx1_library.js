@@ -1,0 +1,151 @@
+// The program's side of the page: the canvas, the keys, WebAudio and the
+// reports the page shows. Linked into vx1.js with --js-library. The page
+// (index.html) sets Module.canvas, Module.vx1Audio (its AudioContext, or
+// none) and Module.vx1Hooks, the callbacks that keep its status current:
+//   presented()       a frame reached the canvas
+//   still(bytes)      a still frame: 256000 bytes, 0x00RRGGBB words
+//   takeQuit()        true once when Escape was pressed
+//   box(caption, text) a message box
+//   ticks(t)          a reading of the music clock
+//   finished(code)    the program ended with an exit code
+// vx1_present and vx1_music_decode suspend the program (asyncify imports).
+
+mergeInto(LibraryManager.library, {
+  $VX1Canvas: {
+    context: null,
+    image: null,
+    // Copies the 320 x 200 words 0x00RRGGBB (bytes B, G, R, x in memory)
+    // onto the canvas as opaque RGBA.
+    draw: function(fb) {
+      if (!VX1Canvas.context) {
+        VX1Canvas.context = Module['canvas'].getContext('2d', {alpha: false});
+        VX1Canvas.image = VX1Canvas.context.createImageData(320, 200);
+      }
+      var rgba = VX1Canvas.image.data;
+      var source = HEAPU8.subarray(fb, fb + 256000);
+      for (var i = 0; i < 256000; i += 4) {
+        rgba[i] = source[i + 2];
+        rgba[i + 1] = source[i + 1];
+        rgba[i + 2] = source[i];
+        rgba[i + 3] = 255;
+      }
+      VX1Canvas.context.putImageData(VX1Canvas.image, 0, 0);
+    },
+  },
+
+  vx1_present__deps: ['$VX1Canvas', '$callUserCallback'],
+  vx1_present: function(fb) {
+    VX1Canvas.draw(fb);
+    Module['vx1Hooks'].presented();
+    return Asyncify.handleSleep(function(wakeUp) {
+      requestAnimationFrame(function() {
+        callUserCallback(function() { wakeUp(0); });
+      });
+    });
+  },
+
+  vx1_take_quit: function() {
+    return Module['vx1Hooks'].takeQuit() ? 1 : 0;
+  },
+
+  vx1_show_box: function(caption, text) {
+    Module['vx1Hooks'].box(UTF8ToString(caption), UTF8ToString(text));
+  },
+
+  vx1_show_still__deps: ['$VX1Canvas'],
+  vx1_show_still: function(frame) {
+    VX1Canvas.draw(frame);
+    var bytes = HEAPU8.slice(frame, frame + 256000);
+    for (var i = 3; i < 256000; i += 4) bytes[i] = 0;  // the unused top byte
+    Module['vx1Hooks'].still(bytes);
+  },
+
+  vx1_report_ticks: function(ticks) {
+    Module['vx1Hooks'].ticks(ticks);
+  },
+
+  vx1_finished: function(code) {
+    Module['vx1Hooks'].finished(code);
+  },
+
+  $VX1Music: {
+    buffer: null,
+    source: null,
+    error: '',
+  },
+
+  vx1_music_decode__deps: ['$VX1Music', '$callUserCallback'],
+  vx1_music_decode: function(data, size) {
+    return Asyncify.handleSleep(function(wakeUp) {
+      var context = Module['vx1Audio'];
+      if (!context) {
+        VX1Music.error = 'this page has no AudioContext';
+        wakeUp(-1);
+        return;
+      }
+      // decodeAudioData takes the buffer over: hand it a copy.
+      var bytes = HEAPU8.slice(data, data + size);
+      var done = function(result) {
+        callUserCallback(function() { wakeUp(result); });
+      };
+      try {
+        context.decodeAudioData(bytes.buffer).then(function(buffer) {
+          VX1Music.buffer = buffer;
+          done(0);
+        }, function(error) {
+          VX1Music.error = String(error && error.message || error);
+          done(-2);
+        });
+      } catch (error) {
+        VX1Music.error = String(error && error.message || error);
+        done(-2);
+      }
+    });
+  },
+
+  vx1_music_error__deps: ['$VX1Music'],
+  vx1_music_error: function(buffer, size) {
+    stringToUTF8(VX1Music.error, buffer, size);
+  },
+
+  vx1_music_play__deps: ['$VX1Music'],
+  vx1_music_play: function(offsetSeconds, loop) {
+    var context = Module['vx1Audio'];
+    var source = context.createBufferSource();
+    source.buffer = VX1Music.buffer;
+    source.loop = !!loop;
+    source.connect(context.destination);
+    var now = context.currentTime;
+    source.start(0, Math.max(0, offsetSeconds));
+    VX1Music.source = source;
+    return now;
+  },
+
+  // contextTime, latency, outputContextTime, outputPerformanceTime,
+  // performanceNow (seconds), as AudioContextReading holds them.
+  vx1_music_read: function(reading) {
+    var context = Module['vx1Audio'];
+    var out = {contextTime: 0, performanceTime: 0};
+    if (context.getOutputTimestamp) out = context.getOutputTimestamp();
+    var at = reading >> 3;
+    HEAPF64[at] = context.currentTime;
+    HEAPF64[at + 1] = (context.baseLatency || 0) + (context.outputLatency || 0);
+    HEAPF64[at + 2] = out.contextTime || 0;
+    HEAPF64[at + 3] = (out.performanceTime || 0) / 1000;
+    HEAPF64[at + 4] = performance.now() / 1000;
+  },
+
+  vx1_music_stop__deps: ['$VX1Music'],
+  vx1_music_stop: function() {
+    if (VX1Music.source) {
+      try { VX1Music.source.stop(); } catch (error) {}
+      VX1Music.source.disconnect();
+      VX1Music.source = null;
+    }
+  },
+
+  vx1_music_free__deps: ['$VX1Music'],
+  vx1_music_free: function() {
+    VX1Music.buffer = null;
+  },
+});
