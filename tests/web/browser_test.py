@@ -431,11 +431,17 @@ CANVAS_DIGEST = ('(async () => { const c = document.querySelector("canvas"); if 
 
 async def check_play(browser, base):
     async with browser.page(f'{base}/good/index.html') as page:
-        start = await page.wait(lambda r: r['state'] and r['state']['phase'] in ('playing', 'error', 'ended'),
-                                'start of the show (phase "playing")')
+        # The loading screen presents frames before the music starts; the
+        # show has started once the music clock reads above zero.
+        loaded = time.monotonic()
+        start = await page.wait(lambda r: r['state'] and (r['state']['phase'] in ('error', 'ended') or
+                                                          r['state']['ticks'] > 0),
+                                'start of the music clock')
         if start['state']['phase'] != 'playing':
             raise CheckFailed(f'the show did not play: phase {start["state"]["phase"]}, '
                               f'title {start["title"]!r}')
+        print(f'  play: the music clock started {time.monotonic() - loaded:.1f} s after the page opened',
+              flush=True)
         t0 = time.monotonic()
         first = previous = start['state']
         canvases = {await page.evaluate(CANVAS_DIGEST)}
@@ -455,7 +461,8 @@ async def check_play(browser, base):
         wall = time.monotonic() - t0
         clock = (previous['ticks'] - first['ticks']) / 120.0
         frames = previous['frames'] - first['frames']
-        print(f'  play: {wall:.1f} s of real time, the clock moved {clock:.2f} s, '
+        print(f'  play: {wall:.1f} s of real time, the clock moved {clock:.2f} s '
+              f'({first["ticks"]:.1f} -> {previous["ticks"]:.1f} ticks), '
               f'{frames} frames ({frames / wall:.0f} a second), {len(canvases)} different canvases',
               flush=True)
         # The music clock is real time: well below it is a stalled clock,
@@ -478,7 +485,7 @@ async def check_play(browser, base):
                               f'{after["frames"]}')
 
 
-async def check_error(browser, base, variant, native_reason):
+async def check_error(browser, base, variant, native_lines):
     async with browser.page(f'{base}/{variant}/index.html') as page:
         done = await page.wait(lambda r: r['title'].startswith(TITLE_ERROR) or
                                (r['state'] and r['state']['phase'] in ('error', 'playing', 'ended')) or
@@ -489,8 +496,9 @@ async def check_error(browser, base, variant, native_reason):
         message = title[len(TITLE_ERROR):]
         if not message.strip():
             raise CheckFailed('the error title carries no message')
-        if native_reason not in message:
-            raise CheckFailed(f'the message {message!r} does not say {native_reason!r}')
+        # The program's own words: the end of a line native vx1 prints.
+        if not any(line.endswith(message.strip()) for line in native_lines):
+            raise CheckFailed(f'the message {message!r} is none of native vx1\'s: {native_lines[-3:]}')
         if done['state'] is None or done['state']['phase'] != 'error':
             raise CheckFailed(f'the error left the phase at {done["state"] and done["state"]["phase"]!r}')
         await asyncio.sleep(1.0)
@@ -521,8 +529,10 @@ async def check_bench(browser, base, native_table):
     n_layout = [(r[0], r[1]) for r in n_rows]
     if layout != n_layout or show != n_show:
         raise CheckFailed(f'rows {layout} + show {show}, native {n_layout} + show {n_show}')
-    if any(r[2] <= 0 or r[3] < r[2] for r in rows):
-        raise CheckFailed('a median is not positive or above its 95th percentile')
+    # The browser's timer is coarse (0.1 ms without cross-origin isolation),
+    # so the lightest scenes may well read 0.
+    if any(r[2] < 0 or r[3] < r[2] or r[4] < 0 for r in rows):
+        raise CheckFailed('a negative figure, or a median above its 95th percentile')
 
 
 # ---------------------------------------------------------------- running
@@ -550,14 +560,20 @@ class Results:
         print(f'{verdict:<4} {name} ({spent:.1f} s)', flush=True)
 
 
-def native_refusal(vx1, res, variant):
-    """The reason native vx1 gives for an archive it refuses."""
-    path = os.path.join(res.root, 'site', variant, ARCHIVE)
-    code, _, err = run_native(vx1, ['--library', path, '--screenshot', '1', 'refused.png'], res.root)
-    m = re.search(r'cannot open the data library .*?: (.+)$', err, re.M)
-    if code == 0 or not m:
-        raise RuntimeError(f'native vx1 accepted the {variant} archive or gave no reason: {err.strip()!r}')
-    return m[1].strip()
+def native_error_lines(vx1, res, variant):
+    """What native vx1 prints on standard error when it starts, as the page's
+    program does, with the variant's vx-1.lib (or none) in its folder alone."""
+    folder = os.path.join(res.root, f'native-{variant}')
+    os.makedirs(folder)
+    shutil.copy2(vx1, folder)
+    archive = os.path.join(res.root, 'site', variant, ARCHIVE)
+    if os.path.exists(archive):
+        os.symlink(archive, os.path.join(folder, ARCHIVE))
+    code, _, err = run_native(os.path.join(folder, 'vx1'), ['--screenshot', '1', 'shot.png'], folder)
+    lines = [line.strip() for line in err.splitlines() if line.strip()]
+    if code == 0 or not lines:
+        raise RuntimeError(f'native vx1 ran with the {variant} archive without an error')
+    return lines
 
 
 async def run(args, res):
@@ -574,7 +590,8 @@ async def run(args, res):
     _, base = start_server(res, site)
     print(f'serving {site} on {base}', flush=True)
 
-    if wanted & {'still', 'errors', 'bench'}:
+    if wanted & {'still', 'bench'}:
+        # No autoplay: a still or the bench must not wait for a click.
         async with Browser(res, args.chromium, [], 'plain') as browser:
             if 'still' in wanted:
                 t0 = time.monotonic()
@@ -583,23 +600,22 @@ async def run(args, res):
                 for name, seconds in STILLS:
                     await results.case(f'still {name} ({seconds} s)',
                                        check_still(browser, base, name, seconds, expected[name]))
-            if 'errors' in wanted:
-                # A missing file: the browser's download fails where the
-                # native program finds nothing; the message names the archive.
-                await results.case('error missing-archive', check_error(browser, base, 'missing', ARCHIVE))
-                for variant in ('truncated', 'garbage'):
-                    reason = native_refusal(vx1, res, variant)
-                    await results.case(f'error {variant}-archive',
-                                       check_error(browser, base, variant, reason))
             if 'bench' in wanted:
                 code, out, err = run_native(vx1, ['--library', archive, '--bench'], res.root)
                 if code != 0:
                     raise RuntimeError(f'vx1 --bench failed ({code}): {err.strip()}')
                 await results.case('bench', check_bench(browser, base, parse_bench(out)))
-    if 'play' in wanted:
+    if wanted & {'play', 'errors'}:
+        # The show starts as a visitor's click would start it.
         async with Browser(res, args.chromium, ['--autoplay-policy=no-user-gesture-required'],
                            'autoplay') as browser:
-            await results.case('play', check_play(browser, base))
+            if 'errors' in wanted:
+                for variant in ('missing', 'truncated', 'garbage'):
+                    lines = native_error_lines(vx1, res, variant)
+                    await results.case(f'error {variant}-archive',
+                                       check_error(browser, base, variant, lines))
+            if 'play' in wanted:
+                await results.case('play', check_play(browser, base))
     return results
 
 
