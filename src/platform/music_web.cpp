@@ -50,8 +50,7 @@ double frozenSeconds = 0.0;
   ReportAudioError(NoCode, text, {});
 }
 
-void Start(std::string_view name, std::uint32_t /*outputRate*/, bool /*mono*/,
-           bool /*eightBits*/) {
+void Start(std::string_view name, std::uint32_t /*outputRate*/, bool /*mono*/, bool /*eightBits*/) {
   const std::int32_t size = LibraryFileSize(name);
   if (size <= 0) ReportMusicError("File read error");
   file.assign(static_cast<std::size_t>(size), 0);

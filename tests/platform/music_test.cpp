@@ -84,6 +84,60 @@ TEST(MusicInterpolation, NeverBelowThePositionAtTheCallback) {
   EXPECT_EQ(InterpolatePlayedBytes(far, far + 5000, 0.01, 176400.0), far + 1764);
 }
 
+// The browser's clock: what the listener hears, from one reading of the
+// audio context. Each case: the reading, the context time at play and the
+// start position; the seconds heard, worked out by hand.
+struct HeardCase {
+  const char* name;
+  AudioContextReading reading;
+  double playStart;
+  double startSeconds;
+  double seconds;
+};
+
+class WebMusicClock : public ::testing::TestWithParam<HeardCase> {};
+
+TEST_P(WebMusicClock, HeardPositionFromOneReading) {
+  const HeardCase& c = GetParam();
+  EXPECT_NEAR(HeardMusicSeconds(c.reading, c.playStart, c.startSeconds), c.seconds, 1e-9);
+}
+
+// Reading fields: contextTime, latency, outputContextTime,
+// outputPerformanceTime, performanceNow.
+INSTANTIATE_TEST_SUITE_P(
+    Readings, WebMusicClock,
+    ::testing::Values(
+        // No output timestamp yet: the context time less the latency.
+        HeardCase{"LatencyBeforeTheOutputReports", {10.0, 0.042, 0.0, 0.0, 100.0}, 5.0, 0.0, 4.958},
+        // The timestamp (9.95 heard at 100.00) carried 20 ms forward.
+        HeardCase{"TimestampCarriedForward", {10.0, 0.042, 9.95, 100.0, 100.02}, 5.0, 2.0, 6.97},
+        // Carried 200 ms forward it would pass the context time: capped.
+        HeardCase{"NeverBeyondTheContextTime", {10.0, 0.042, 9.95, 100.0, 100.2}, 5.0, 2.0, 7.0},
+        // performance.now() read before the timestamp was taken.
+        HeardCase{"TimestampFromTheFutureNotCarriedBack",
+                  {10.0, 0.042, 9.95, 100.0, 99.9},
+                  5.0,
+                  2.0,
+                  6.95},
+        // Right after play the latency reaches back before the start: the
+        // start position, not earlier.
+        HeardCase{"NotBeforeTheStartPosition", {5.01, 0.04, 0.0, 0.0, 50.0}, 5.0, 30.0, 30.0}),
+    [](const ::testing::TestParamInfo<HeardCase>& info) { return std::string(info.param.name); });
+
+TEST(WebMusicClockSmoothness, AdvancesBetweenOutputReportsAtRealTime) {
+  // One output timestamp, read every millisecond for one 128-frame quantum
+  // (2.9 ms at 44100 Hz): every reading is later than the one before.
+  AudioContextReading reading{20.0, 0.01, 19.99, 200.0, 200.0};
+  double last = HeardMusicSeconds(reading, 10.0, 0.0);
+  EXPECT_NEAR(last, 9.99, 1e-9);
+  for (int ms = 1; ms <= 2; ++ms) {
+    reading.performanceNow = 200.0 + ms / 1000.0;
+    const double now = HeardMusicSeconds(reading, 10.0, 0.0);
+    EXPECT_NEAR(now - last, 0.001, 1e-9);
+    last = now;
+  }
+}
+
 // Waits (bounded) until MusicTime passes target, checking on every reading
 // that the clock never steps back. Returns the last reading.
 float WaitForMusicTime(float target) {
@@ -291,6 +345,16 @@ TEST_F(SdlMusicTest, NoSoundDeviceSuggestsMute) {
         StartMusic("DATA\\oompa.mp3", 44100, false, false, true);
       },
       "(^|\n)BASS Error \\(4294967295\\): Can't initialize device\n.*--mute");
+}
+
+// The native build has no browser audio: asking for it fails as a missing
+// sound device does, with the program's own line and exit code 1.
+TEST_F(SilentMusicTest, TheBrowserBackendFailsAsAMissingDevice) {
+  MusicOptions options;
+  options.backend = MusicBackend::Web;
+  ConfigureMusic(options);
+  EXPECT_MUSIC_FAILURE(StartMusic("DATA\\oompa.mp3", 44100, false, false, true),
+                       "(^|\n)BASS Error \\(4294967295\\): Can't initialize device\n");
 }
 
 }  // namespace

@@ -134,6 +134,18 @@ TEST_F(HeadlessVideoTest, ABackendChosenWhileRunningTakesOverAtTheNextStart) {
   EXPECT_EQ(PresentedSurface(), nullptr);
 }
 
+TEST_F(HeadlessVideoTest, TheBrowserBackendRefusesToStartInThisBuild) {
+  VideoOptions web;
+  web.backend = VideoBackend::Web;
+  ConfigureVideo(web);
+  ::testing::internal::CaptureStderr();
+  EXPECT_NE(StartVideo(), 0);
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+            "Ventrix Video System: this build has no browser page\n");
+  EXPECT_EQ(FrameBuffer(), nullptr);
+  EXPECT_EQ(PresentFrame(), static_cast<int>(VideoGenericFailure));
+}
+
 TEST_F(HeadlessVideoTest, PresentingWithoutStartFailsAndCountsNothing) {
   EXPECT_NE(PresentFrame(), 0);
   EXPECT_EQ(PresentedFrameCount(), 0u);
@@ -241,9 +253,9 @@ TEST_F(SdlVideoTest, FailedSetUpReportsTheStepAndLeavesNothingBehind) {
 }
 
 // Each set-up step after the window, refused in turn by the test's own
-// table, whose set-up calls and message box stand in for SDL's: the box and the first line of standard error are the step's
-// text, ": " and the text of the code returned; SDL's reason follows on a
-// second line; nothing is left behind.
+// table, whose set-up calls and message box stand in for SDL's: the box and the first line of
+// standard error are the step's text, ": " and the text of the code returned; SDL's reason follows
+// on a second line; nothing is left behind.
 struct SetupStep {
   const char* name;
   const char* failureText;
