@@ -175,7 +175,7 @@ def free_port():
 def start_server(res, site):
     """python3 -m http.server on a free port; a second port if another
     program took the first between our look and the server's bind."""
-    for attempt in range(2):
+    for _ in range(2):
         port = free_port()
         proc = res.start([sys.executable, '-m', 'http.server', '--bind', '127.0.0.1',
                           '--directory', site, str(port)], 'server.log')
