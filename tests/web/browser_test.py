@@ -628,9 +628,8 @@ async def run(args, res):
 
 
 def main():
-    parser = argparse.ArgumentParser(
-        description=__doc__.split('\n\n')[0],
-        epilog='Cases: still, play, errors, bench (all by default).')
+    parser = argparse.ArgumentParser(usage=argparse.SUPPRESS, description=__doc__,
+                                     formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument('--web', default='build-web', help='the browser build (default build-web)')
     parser.add_argument('--native', default=None, help="native build folder with vx1 (default DIR/../build)")
     parser.add_argument('--chromium', default=shutil.which('chromium') or '/usr/bin/chromium',
