@@ -14,3 +14,10 @@ vx_test(test_web SOURCES web/*_test.cpp web/sha256.cpp
         DEPS vx_pictures vx_toolkit vx_testsupport LABEL process)
 target_include_directories(test_web PRIVATE ${CMAKE_CURRENT_LIST_DIR})
 add_dependencies(test_web picture_digests frame_digests)
+
+# The browser check (scripts/web-test) hashes vx1's PNG screenshots as frame
+# buffers; its PNG reader is checked here on its own, every row filter.
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+add_test(NAME PngFrame.ReadsScreenshotsAsFrameBuffers
+         COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_LIST_DIR}/png_frame_test.py)
+set_tests_properties(PngFrame.ReadsScreenshotsAsFrameBuffers PROPERTIES LABELS unit TIMEOUT 60)

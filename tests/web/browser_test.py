@@ -1,0 +1,670 @@
+#!/usr/bin/python3
+"""The browser build in headless Chromium, checked against the native program.
+
+  browser_test.py [--web DIR] [--native DIR] [--chromium PATH] [--only NAME]... [--help]
+
+Serves a copy of DIR (default build-web/) with `python3 -m http.server` on a
+free port of 127.0.0.1, drives Chromium through the DevTools protocol and
+checks:
+  still   ?still=SECONDS draws the very frame `vx1 --screenshot SECONDS`
+          writes, at moments in every slot and on the slot bounds;
+  play    the show starts by itself, its clock runs forward with real
+          time, the picture changes, and Escape ends it;
+  errors  a missing and a damaged archive each end in `vx1 error: ...`
+          with the program's own text, and nothing runs on;
+  bench   ?bench prints the table of `vx1 --bench` (same rows and
+          columns), shown beside the native figures.
+The native program is DIR/../build/vx1 unless --native names its folder; both
+sides read the archive of DIR. Each failure prints one line starting with
+FAIL; the exit code is 1 when any check failed, 2 when the run could not
+start. Everything the run starts (the server, Chromium) and every temporary
+folder is removed on every way out, Ctrl-C included.
+
+Needs Debian's python3-websockets and chromium (scripts/install-deps --web).
+"""
+import argparse
+import asyncio
+import contextlib
+import hashlib
+import json
+import os
+import re
+import shutil
+import signal
+import socket
+import subprocess
+import sys
+import tempfile
+import time
+import urllib.request
+
+sys.dont_write_bytecode = True  # nothing written into the source tree
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import png_frame  # noqa: E402  (beside this file)
+
+ARCHIVE = 'vx-1.lib'
+TITLE_FRAME = re.compile(r'^vx1 frame ([0-9a-f]{64})$')
+TITLE_ERROR = 'vx1 error: '
+
+# Generous on purpose: CI shares two cores between the build and the browser,
+# and a slow machine must not read as a broken page. Every wait polls.
+PAGE_TIMEOUT = 120.0  # a page: download, load every scene, draw
+START_TIMEOUT = 60.0  # Chromium or the server coming up
+POLL = 0.1
+
+# The moments of the still check: every slot's middle, and the bounds where
+# the time line's extended-precision constants meet single-precision time.
+# Seconds become ticks as (float)(seconds * 120): 10.953 s is 1314.35998...,
+# the logo's last tick below 1314.36, and 10.9530009 s the next float, the
+# kinyit slot's first.
+STILLS = [
+    ('logo-first', '0'),
+    ('logo-last', '10.953'),
+    ('kinyit-first', '10.9530009'),
+    ('kinyit-middle', '15.3045'),
+    ('kinyit-last', '19.656'),
+    ('libiko-middle', '26.628'),
+    ('blau-first', '33.6'),
+    ('blau-middle', '40.5'),
+    ('box-first', '47.359'),
+    ('box-middle', '50.892'),
+    ('blau-again-middle', '61.4125'),
+    ('evil-middle', '75.325'),
+    ('kommun-last', '92.84'),
+    ('effekt-middle', '96.9875'),
+    ('kinyit-backwards-first', '101.135'),
+    ('kinyit-backwards-middle', '105.4775'),
+    ('danke-middle', '115.785'),
+    ('after-the-last-frame', '120.5'),
+]
+
+PLAY_SECONDS = 6.0  # at least 5 s of the clock running
+BENCH_ROW = re.compile(r'^(\w+)\s+(\d+)\s+(\d+\.\d+)\s+(\d+\.\d+)\s+(\d+\.\d+)$')
+BENCH_SHOW = re.compile(r'^show\s+(\d+)\s+(\d+\.\d+)$')
+BENCH_HEADER = re.compile(r'^scene\s+frames\s+median ms\s+p95 ms\s+fps$')
+BENCH_TITLE = re.compile(r'^Bench \(.*\)$')
+
+
+class CheckFailed(Exception):
+    """A check's verdict: the one line to print."""
+
+
+class Resources:
+    """Every process and folder the run creates, released in reverse order."""
+
+    def __init__(self):
+        self.root = tempfile.mkdtemp(prefix='vx1-browser-test-')
+        self.processes = []
+
+    def start(self, args, log_name, **kwargs):
+        log = open(os.path.join(self.root, log_name), 'ab')
+        try:
+            # A group of its own, so Chromium's helpers go with it.
+            proc = subprocess.Popen(args, stdin=subprocess.DEVNULL, stdout=log, stderr=log,
+                                    start_new_session=True, **kwargs)
+        finally:
+            log.close()
+        self.processes.append(proc)
+        return proc
+
+    def stop(self, proc, grace=10.0):
+        if proc.poll() is None:
+            with contextlib.suppress(ProcessLookupError):
+                os.killpg(proc.pid, signal.SIGTERM)
+            try:
+                proc.wait(timeout=grace)
+            except subprocess.TimeoutExpired:
+                with contextlib.suppress(ProcessLookupError):
+                    os.killpg(proc.pid, signal.SIGKILL)
+                proc.wait()
+        # Children that outlived their leader still carry its group id.
+        with contextlib.suppress(ProcessLookupError, PermissionError):
+            os.killpg(proc.pid, signal.SIGKILL)
+        if proc in self.processes:
+            self.processes.remove(proc)
+
+    def close(self):
+        for proc in reversed(list(self.processes)):
+            self.stop(proc, grace=5.0)
+        shutil.rmtree(self.root, ignore_errors=True)
+
+    def log_tail(self, log_name, lines=5):
+        with contextlib.suppress(OSError):
+            with open(os.path.join(self.root, log_name), 'rb') as f:
+                text = f.read().decode('utf-8', 'replace').splitlines()
+                return ' | '.join(text[-lines:])
+        return ''
+
+
+# ---------------------------------------------------------------- the site
+
+def prepare_site(res, web_dir):
+    """One folder per archive variant, each a symlink farm of build-web/ with
+    its own vx-1.lib (or none); build-web/ itself is never written."""
+    site = os.path.join(res.root, 'site')
+    archive = os.path.join(web_dir, ARCHIVE)
+    with open(archive, 'rb') as f:
+        data = f.read()
+    variants = {
+        'good': data,
+        'missing': None,
+        # The header survives, the index and the files do not.
+        'truncated': data[:len(data) // 3],
+        # Bytes of the right size that are no archive at all.
+        'garbage': bytes((i * 131 + 7) & 0xFF for i in range(len(data))),
+    }
+    for name, content in variants.items():
+        folder = os.path.join(site, name)
+        os.makedirs(folder)
+        for entry in os.listdir(web_dir):
+            if entry == ARCHIVE:
+                continue
+            os.symlink(os.path.abspath(os.path.join(web_dir, entry)), os.path.join(folder, entry))
+        if content is not None:
+            with open(os.path.join(folder, ARCHIVE), 'wb') as f:
+                f.write(content)
+    return site
+
+
+def free_port():
+    with socket.socket(socket.AF_INET, socket.SOCK_STREAM) as s:
+        s.bind(('127.0.0.1', 0))
+        return s.getsockname()[1]
+
+
+def start_server(res, site):
+    """python3 -m http.server on a free port; a second port if another
+    program took the first between our look and the server's bind."""
+    for _ in range(2):
+        port = free_port()
+        proc = res.start([sys.executable, '-m', 'http.server', '--bind', '127.0.0.1',
+                          '--directory', site, str(port)], 'server.log')
+        deadline = time.monotonic() + START_TIMEOUT
+        while time.monotonic() < deadline and proc.poll() is None:
+            try:
+                with urllib.request.urlopen(f'http://127.0.0.1:{port}/good/', timeout=5):
+                    return proc, f'http://127.0.0.1:{port}'
+            except OSError:
+                time.sleep(POLL)
+        res.stop(proc)
+    raise RuntimeError('the HTTP server did not start: ' + res.log_tail('server.log'))
+
+
+# ---------------------------------------------------------------- DevTools
+
+class Cdp:
+    """One DevTools WebSocket: calls matched to replies by id; exceptions
+    thrown in a page are kept for the failure line."""
+
+    def __init__(self, ws):
+        self.ws = ws
+        self.next_id = 0
+        self.pending = {}
+        self.exceptions = {}
+        self.reader = asyncio.ensure_future(self._read())
+
+    async def _read(self):
+        try:
+            async for raw in self.ws:
+                msg = json.loads(raw)
+                if 'id' in msg:
+                    fut = self.pending.pop(msg['id'], None)
+                    if fut is not None and not fut.done():
+                        fut.set_result(msg)
+                elif msg.get('method') == 'Runtime.exceptionThrown':
+                    details = msg['params']['exceptionDetails']
+                    text = details.get('exception', {}).get('description') or details.get('text', '')
+                    self.exceptions.setdefault(msg.get('sessionId'), []).append(
+                        text.splitlines()[0] if text else '?')
+        finally:
+            for fut in self.pending.values():
+                if not fut.done():
+                    fut.set_exception(ConnectionError('the DevTools connection closed'))
+
+    async def call(self, method, params=None, session=None, timeout=30.0):
+        self.next_id += 1
+        msg = {'id': self.next_id, 'method': method, 'params': params or {}}
+        if session:
+            msg['sessionId'] = session
+        fut = asyncio.get_running_loop().create_future()
+        self.pending[self.next_id] = fut
+        await self.ws.send(json.dumps(msg))
+        try:
+            reply = await asyncio.wait_for(fut, timeout)
+        finally:
+            self.pending.pop(msg['id'], None)
+        if 'error' in reply:
+            raise RuntimeError(f'{method}: {reply["error"].get("message")}')
+        return reply['result']
+
+
+class Page:
+    def __init__(self, cdp, target, session):
+        self.cdp, self.target, self.session = cdp, target, session
+
+    async def evaluate(self, expression):
+        r = await self.cdp.call('Runtime.evaluate', {'expression': expression, 'returnByValue': True,
+                                                     'awaitPromise': True}, self.session)
+        if 'exceptionDetails' in r:
+            raise RuntimeError(f'{expression}: {r["exceptionDetails"].get("text")}')
+        return r['result'].get('value')
+
+    async def state(self):
+        """document.title and window.vx1State in one reading."""
+        return await self.evaluate('({title: document.title, state: window.vx1State ? '
+                                   '{phase: vx1State.phase, frames: vx1State.frames, ticks: '
+                                   'vx1State.ticks, message: vx1State.message} : null})')
+
+    async def wait(self, done, what, timeout=PAGE_TIMEOUT):
+        """Polls state() until done(reading) holds; fails with the last
+        reading and the page's exceptions otherwise."""
+        deadline = time.monotonic() + timeout
+        reading, last = None, 'nothing read'
+        while time.monotonic() < deadline:
+            try:
+                reading = await self.state()
+            except RuntimeError as e:
+                # While a navigation commits there is no page to ask yet.
+                last = str(e)
+            else:
+                if done(reading):
+                    return reading
+                last = f'title {reading["title"]!r}, state {reading["state"]}'
+            await asyncio.sleep(POLL)
+        thrown = self.cdp.exceptions.get(self.session, [])
+        raise CheckFailed(f'no {what} within {timeout:.0f} s ({last})' +
+                          (f', page threw: {thrown[0]}' if thrown else ''))
+
+    async def key(self, name, code):
+        for kind in ('keyDown', 'keyUp'):
+            await self.cdp.call('Input.dispatchKeyEvent', {
+                'type': kind, 'key': name, 'code': name, 'windowsVirtualKeyCode': code,
+                'nativeVirtualKeyCode': code}, self.session)
+
+
+class Browser:
+    """Headless Chromium with a profile of its own, reached over DevTools."""
+
+    FLAGS = ['--headless=new', '--no-sandbox', '--disable-gpu', '--disable-background-networking',
+             '--disable-component-update', '--disable-sync', '--no-first-run',
+             # A page in a tab nobody looks at still runs at full rate.
+             '--disable-background-timer-throttling', '--disable-renderer-backgrounding',
+             '--disable-backgrounding-occluded-windows', '--remote-debugging-port=0']
+
+    def __init__(self, res, chromium, extra_flags, label):
+        self.res, self.chromium, self.extra, self.label = res, chromium, extra_flags, label
+        self.proc = self.ws = self.cdp = None
+
+    async def __aenter__(self):
+        import websockets
+        # One retry, for start-up only: a loaded machine can miss the first.
+        for attempt in (1, 2):
+            t0 = time.monotonic()
+            profile = tempfile.mkdtemp(prefix=f'chromium-{self.label}-', dir=self.res.root)
+            log = f'chromium-{self.label}-{attempt}.log'
+            # Its crash reports and caches go to the profile too, not $HOME.
+            env = dict(os.environ, XDG_CONFIG_HOME=profile, XDG_CACHE_HOME=profile)
+            self.proc = self.res.start([self.chromium, *self.FLAGS, f'--user-data-dir={profile}',
+                                        *self.extra, 'about:blank'], log, env=env)
+            port_file = os.path.join(profile, 'DevToolsActivePort')
+            try:
+                while True:
+                    if self.proc.poll() is not None:
+                        raise RuntimeError(f'exited with {self.proc.returncode}')
+                    if time.monotonic() - t0 > START_TIMEOUT:
+                        raise RuntimeError(f'no DevTools port within {START_TIMEOUT:.0f} s')
+                    with contextlib.suppress(OSError):
+                        with open(port_file) as f:
+                            lines = f.read().split('\n')
+                        if len(lines) >= 2 and lines[0].isdigit() and lines[1]:
+                            break
+                    await asyncio.sleep(POLL)
+                url = f'ws://127.0.0.1:{lines[0]}{lines[1]}'
+                self.ws = await asyncio.wait_for(websockets.connect(url, max_size=None), 30)
+                self.cdp = Cdp(self.ws)
+                await self.cdp.call('Browser.getVersion')
+                print(f'  chromium ({self.label}) up in {time.monotonic() - t0:.1f} s', flush=True)
+                return self
+            except Exception as e:  # noqa: BLE001  (reported, then retried once)
+                detail = f'{e}: {self.res.log_tail(log, 3)}'
+                await self._shut()
+                if attempt == 2:
+                    raise RuntimeError(f'Chromium did not start: {detail}') from e
+                print(f'  chromium ({self.label}) start-up failed, once more: {detail}', flush=True)
+
+    async def _shut(self):
+        if self.cdp is not None:
+            with contextlib.suppress(Exception):
+                await self.cdp.call('Browser.close', timeout=5)
+        if self.ws is not None:
+            with contextlib.suppress(Exception):
+                await self.ws.close()
+        if self.cdp is not None:
+            self.cdp.reader.cancel()
+            with contextlib.suppress(BaseException):
+                await self.cdp.reader
+        if self.proc is not None:
+            self.res.stop(self.proc)
+        self.proc = self.ws = self.cdp = None
+
+    async def __aexit__(self, *exc):
+        await self._shut()
+
+    @contextlib.asynccontextmanager
+    async def page(self, url):
+        """A fresh tab on url, closed afterwards."""
+        target = (await self.cdp.call('Target.createTarget', {'url': 'about:blank'}))['targetId']
+        try:
+            session = (await self.cdp.call('Target.attachToTarget',
+                                           {'targetId': target, 'flatten': True}))['sessionId']
+            page = Page(self.cdp, target, session)
+            await self.cdp.call('Runtime.enable', session=session)
+            await self.cdp.call('Page.enable', session=session)
+            await self.cdp.call('Page.bringToFront', session=session)
+            await self.cdp.call('Page.navigate', {'url': url}, session)
+            yield page
+        finally:
+            with contextlib.suppress(Exception):
+                await self.cdp.call('Target.closeTarget', {'targetId': target}, timeout=10)
+
+
+# ---------------------------------------------------------------- native side
+
+def run_native(vx1, args, cwd):
+    proc = subprocess.run([vx1, *args], cwd=cwd, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                          stderr=subprocess.PIPE, timeout=600)
+    return proc.returncode, proc.stdout.decode('utf-8', 'replace'), proc.stderr.decode('utf-8', 'replace')
+
+
+def native_stills(res, vx1, archive):
+    """SHA-256 of each still's frame as the native program draws it."""
+    folder = os.path.join(res.root, 'native')
+    os.makedirs(folder)
+    args = ['--library', archive]
+    for name, seconds in STILLS:
+        args += ['--screenshot', seconds, f'{name}.png']
+    code, _, err = run_native(vx1, args, folder)
+    if code != 0:
+        raise RuntimeError(f'vx1 --screenshot failed ({code}): {err.strip()}')
+    return {name: hashlib.sha256(png_frame.frame_words(os.path.join(folder, f'{name}.png'))).hexdigest()
+            for name, _ in STILLS}
+
+
+def parse_bench(text):
+    """The bench table: its title, then rows of (scene, frames, median, p95,
+    fps) and the show's frame count; raises CheckFailed when it has no table."""
+    lines = [line.rstrip() for line in text.splitlines()]
+    title = next((line for line in lines if BENCH_TITLE.match(line)), None)
+    header = next((i for i, line in enumerate(lines) if BENCH_HEADER.match(line)), None)
+    if title is None or header is None:
+        raise CheckFailed('no "Bench (...)" title and column header')
+    rows, show = [], None
+    for line in lines[header + 1:]:
+        if m := BENCH_ROW.match(line):
+            rows.append((m[1], int(m[2]), float(m[3]), float(m[4]), float(m[5])))
+        elif m := BENCH_SHOW.match(line):
+            show = int(m[1])
+    if not rows or show is None:
+        raise CheckFailed('the bench table has no scene rows or no show row')
+    return title, rows, show
+
+
+# ---------------------------------------------------------------- the checks
+
+async def check_still(browser, base, name, seconds, expected):
+    async with browser.page(f'{base}/good/index.html?still={seconds}') as page:
+        done = await page.wait(lambda r: TITLE_FRAME.match(r['title']) or
+                               r['title'].startswith(TITLE_ERROR), 'frame title')
+        if done['title'].startswith(TITLE_ERROR):
+            raise CheckFailed(f'the page failed: {done["title"]}')
+        digest = TITLE_FRAME.match(done['title'])[1]
+        if digest != expected:
+            raise CheckFailed(f'browser frame {digest[:16]}... != native frame {expected[:16]}...')
+        # One frame, then nothing more.
+        await asyncio.sleep(0.5)
+        later = await page.state()
+        if later['title'] != done['title'] or (done['state'] and later['state'] and
+                                               later['state']['frames'] != done['state']['frames']):
+            raise CheckFailed(f'the page went on drawing after the still '
+                              f'(frames {done["state"]["frames"]} -> {later["state"]["frames"]})')
+
+
+CANVAS_DIGEST = ('(async () => { const c = document.querySelector("canvas"); if (!c) return null;'
+                 ' const b = new TextEncoder().encode(c.toDataURL());'
+                 ' const d = await crypto.subtle.digest("SHA-256", b);'
+                 ' return Array.from(new Uint8Array(d), x => x.toString(16).padStart(2, "0")).join(""); })()')
+
+
+async def check_play(browser, base):
+    async with browser.page(f'{base}/good/index.html') as page:
+        # The loading screen presents frames before the music starts; the
+        # show has started once the music clock reads above zero.
+        loaded = time.monotonic()
+        start = await page.wait(lambda r: r['state'] and (r['state']['phase'] in ('error', 'ended') or
+                                                          r['state']['ticks'] > 0),
+                                'start of the music clock')
+        if start['state']['phase'] != 'playing':
+            raise CheckFailed(f'the show did not play: phase {start["state"]["phase"]}, '
+                              f'title {start["title"]!r}')
+        print(f'  play: the music clock started {time.monotonic() - loaded:.1f} s after the page opened',
+              flush=True)
+        t0 = time.monotonic()
+        first = previous = start['state']
+        canvases = {await page.evaluate(CANVAS_DIGEST)}
+        next_snapshot = t0 + 1.0
+        while time.monotonic() - t0 < PLAY_SECONDS:
+            await asyncio.sleep(POLL)
+            now = (await page.state())['state']
+            if now['phase'] != 'playing':
+                raise CheckFailed(f'the show left "playing" after {time.monotonic() - t0:.1f} s: '
+                                  f'phase {now["phase"]}, message {now["message"]!r}')
+            if now['ticks'] < previous['ticks']:
+                raise CheckFailed(f'the clock ran backwards: {previous["ticks"]} -> {now["ticks"]} ticks')
+            previous = now
+            if time.monotonic() >= next_snapshot:
+                canvases.add(await page.evaluate(CANVAS_DIGEST))
+                next_snapshot += 1.0
+        wall = time.monotonic() - t0
+        clock = (previous['ticks'] - first['ticks']) / 120.0
+        frames = previous['frames'] - first['frames']
+        print(f'  play: {wall:.1f} s of real time, the clock moved {clock:.2f} s '
+              f'({first["ticks"]:.1f} -> {previous["ticks"]:.1f} ticks), '
+              f'{frames} frames ({frames / wall:.0f} a second), {len(canvases)} different canvases',
+              flush=True)
+        # The music clock is real time: well below it is a stalled clock,
+        # well above it one that runs away.
+        if not 0.5 * wall <= clock <= 1.5 * wall + 0.5:
+            raise CheckFailed(f'the clock moved {clock:.2f} s in {wall:.1f} s of real time')
+        if frames < 5 * wall:
+            raise CheckFailed(f'only {frames} frames presented in {wall:.1f} s')
+        if None in canvases or len(canvases) < 2:
+            raise CheckFailed('the canvas showed the same picture all along' if None not in canvases
+                              else 'the page has no canvas')
+        await page.key('Escape', 27)
+        ended = await page.wait(lambda r: r['state']['phase'] != 'playing', 'end after Escape', 30.0)
+        if ended['state']['phase'] != 'ended':
+            raise CheckFailed(f'Escape gave phase {ended["state"]["phase"]}, not "ended"')
+        await asyncio.sleep(1.0)
+        after = (await page.state())['state']
+        if after['frames'] != ended['state']['frames']:
+            raise CheckFailed(f'frames still presented after the end: {ended["state"]["frames"]} -> '
+                              f'{after["frames"]}')
+
+
+async def check_error(browser, base, variant, native_lines):
+    async with browser.page(f'{base}/{variant}/index.html') as page:
+        # Over once the error is up, or once the show's clock runs (then no
+        # error is coming); the loading screen may be drawn before either.
+        done = await page.wait(lambda r: r['title'].startswith(TITLE_ERROR) or
+                               (r['state'] and (r['state']['phase'] in ('error', 'ended') or
+                                                r['state']['ticks'] > 0)), 'error in the title')
+        title = done['title']
+        if not title.startswith(TITLE_ERROR):
+            raise CheckFailed(f'no error: title {title!r}, state {done["state"]}')
+        message = title[len(TITLE_ERROR):]
+        if not message.strip():
+            raise CheckFailed('the error title carries no message')
+        # The program's own words: the end of a line native vx1 prints.
+        if not any(line.endswith(message.strip()) for line in native_lines):
+            raise CheckFailed(f'the message {message!r} is none of native vx1\'s: {native_lines[-3:]}')
+        if done['state'] is None or done['state']['phase'] != 'error':
+            raise CheckFailed(f'the error left the phase at {done["state"] and done["state"]["phase"]!r}')
+        await asyncio.sleep(1.0)
+        after = await page.state()
+        if after['state']['phase'] != 'error' or after['state']['frames'] != done['state']['frames']:
+            raise CheckFailed(f'the page ran on after the error: {after["state"]}')
+        print(f'  {variant}: {title}', flush=True)
+
+
+async def check_bench(browser, base, native_table):
+    async with browser.page(f'{base}/good/index.html?bench') as page:
+        await page.wait(lambda r: r['state'] and r['state']['phase'] in ('ended', 'error'), 'bench end',
+                        timeout=600.0)
+        text = await page.evaluate('(document.getElementById("console") || {}).textContent || ""')
+    title, rows, show = parse_bench(text)
+    n_title, n_rows, n_show = native_table
+    print(f'  {"scene":<8} {"native median ms":>17} {"browser median ms":>18} {"ratio":>6}')
+    natives = {r[0]: r for r in n_rows}
+    for row in rows:
+        native = natives.get(row[0])
+        if native:
+            ratio = f'{row[2] / native[2]:.1f}' if native[2] > 0 else '-'
+            print(f'  {row[0]:<8} {native[2]:>17.3f} {row[2]:>18.3f} {ratio:>6}')
+    print(flush=True)
+    if title != n_title:
+        raise CheckFailed(f'title {title!r}, native {n_title!r}')
+    layout = [(r[0], r[1]) for r in rows]
+    n_layout = [(r[0], r[1]) for r in n_rows]
+    if layout != n_layout or show != n_show:
+        raise CheckFailed(f'rows {layout} + show {show}, native {n_layout} + show {n_show}')
+    # The browser's timer is coarse (0.1 ms without cross-origin isolation),
+    # so the lightest scenes may well read 0.
+    if any(r[2] < 0 or r[3] < r[2] or r[4] < 0 for r in rows):
+        raise CheckFailed('a negative figure, or a median above its 95th percentile')
+
+
+# ---------------------------------------------------------------- running
+
+class Results:
+    def __init__(self):
+        self.failures = 0
+        self.timings = []
+
+    async def case(self, name, coro):
+        t0 = time.monotonic()
+        try:
+            await coro
+            verdict = 'ok'
+        except CheckFailed as e:
+            verdict = 'FAIL'
+            print(f'FAIL {name}: {e}', flush=True)
+        except Exception as e:  # noqa: BLE001  (any surprise is this case's failure)
+            verdict = 'FAIL'
+            print(f'FAIL {name}: {type(e).__name__}: {e}', flush=True)
+        if verdict == 'FAIL':
+            self.failures += 1
+        spent = time.monotonic() - t0
+        self.timings.append((name, spent))
+        print(f'{verdict:<4} {name} ({spent:.1f} s)', flush=True)
+
+
+def native_error_lines(vx1, res, variant):
+    """What native vx1 prints on standard error when it starts, as the page's
+    program does, with the variant's vx-1.lib (or none) in its folder alone."""
+    folder = os.path.join(res.root, f'native-{variant}')
+    os.makedirs(folder)
+    shutil.copy2(vx1, folder)
+    archive = os.path.join(res.root, 'site', variant, ARCHIVE)
+    if os.path.exists(archive):
+        os.symlink(archive, os.path.join(folder, ARCHIVE))
+    code, _, err = run_native(os.path.join(folder, 'vx1'), ['--screenshot', '1', 'shot.png'], folder)
+    lines = [line.strip() for line in err.splitlines() if line.strip()]
+    if code == 0 or not lines:
+        raise RuntimeError(f'native vx1 ran with the {variant} archive without an error')
+    return lines
+
+
+async def run(args, res):
+    results = Results()
+    web_dir = os.path.abspath(args.web)
+    archive = os.path.join(web_dir, ARCHIVE)
+    vx1 = os.path.join(os.path.abspath(args.native), 'vx1')
+    for path in (os.path.join(web_dir, 'index.html'), archive, vx1):
+        if not os.path.isfile(path):
+            raise RuntimeError(f'{path} is missing (build it first: scripts/web-test does)')
+    wanted = set(args.only or ['still', 'play', 'errors', 'bench'])
+
+    site = prepare_site(res, web_dir)
+    _, base = start_server(res, site)
+    print(f'serving {site} on {base}', flush=True)
+
+    if wanted & {'still', 'bench'}:
+        # No autoplay: a still or the bench must not wait for a click.
+        async with Browser(res, args.chromium, [], 'plain') as browser:
+            if 'still' in wanted:
+                t0 = time.monotonic()
+                expected = native_stills(res, vx1, archive)
+                print(f'  native stills in {time.monotonic() - t0:.1f} s', flush=True)
+                for name, seconds in STILLS:
+                    await results.case(f'still {name} ({seconds} s)',
+                                       check_still(browser, base, name, seconds, expected[name]))
+            if 'bench' in wanted:
+                code, out, err = run_native(vx1, ['--library', archive, '--bench'], res.root)
+                if code != 0:
+                    raise RuntimeError(f'vx1 --bench failed ({code}): {err.strip()}')
+                await results.case('bench', check_bench(browser, base, parse_bench(out)))
+    if wanted & {'play', 'errors'}:
+        # The show starts as a visitor's click would start it.
+        async with Browser(res, args.chromium, ['--autoplay-policy=no-user-gesture-required'],
+                           'autoplay') as browser:
+            if 'errors' in wanted:
+                for variant in ('missing', 'truncated', 'garbage'):
+                    lines = native_error_lines(vx1, res, variant)
+                    await results.case(f'error {variant}-archive',
+                                       check_error(browser, base, variant, lines))
+            if 'play' in wanted:
+                await results.case('play', check_play(browser, base))
+    return results
+
+
+def main():
+    parser = argparse.ArgumentParser(usage=argparse.SUPPRESS, description=__doc__,
+                                     formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument('--web', default='build-web', help='the browser build (default build-web)')
+    parser.add_argument('--native', default=None, help="native build folder with vx1 (default DIR/../build)")
+    parser.add_argument('--chromium', default=shutil.which('chromium') or '/usr/bin/chromium',
+                        help='the Chromium program (default chromium on PATH)')
+    parser.add_argument('--only', action='append', choices=['still', 'play', 'errors', 'bench'],
+                        help='run only this case group (may be repeated)')
+    args = parser.parse_args()
+    if args.native is None:
+        args.native = os.path.join(os.path.dirname(os.path.abspath(args.web)), 'build')
+
+    # SIGTERM and SIGHUP unwind like Ctrl-C, through every clean-up below;
+    # Ctrl-C works even where the caller started us with SIGINT ignored.
+    def interrupt(signum, frame):
+        raise KeyboardInterrupt
+    signal.signal(signal.SIGINT, interrupt)
+    signal.signal(signal.SIGTERM, interrupt)
+    signal.signal(signal.SIGHUP, interrupt)
+
+    t0 = time.monotonic()
+    res = Resources()
+    try:
+        results = asyncio.run(run(args, res))
+    except KeyboardInterrupt:
+        print('browser_test: interrupted', file=sys.stderr)
+        return 130
+    except (RuntimeError, OSError, subprocess.SubprocessError) as e:
+        print(f'browser_test: cannot run: {e}', file=sys.stderr)
+        return 2
+    finally:
+        res.close()
+    total = time.monotonic() - t0
+    passed = len(results.timings) - results.failures
+    print(f'browser_test: {passed} of {len(results.timings)} checks passed in {total:.1f} s')
+    return 1 if results.failures else 0
+
+
+if __name__ == '__main__':
+    sys.exit(main())
