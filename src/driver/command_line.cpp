@@ -75,7 +75,8 @@ std::string HelpText() {
          "Headless (no window, no sound; one of these at a time):\n"
          "  --screenshot SECONDS FILE.png\n"
          "                           write the 320 x 200 frame of that moment\n"
-         "                           (0 to 121); may be given several times\n"
+         "                           (0 to 121); may be given several times;\n"
+         "                           with e: labda's frame at that moment\n"
          "  --bench                  time every scene module and the whole show\n"
          "  --reference              with --bench: use the plain reference routines\n"
          "  --capture FILE.mp4       render the show to a video with its music\n"
@@ -209,8 +210,8 @@ bool ParseCommandLine(int argc, const char* const* argv, DriverOptions& options,
     error = "--from and --loop do not apply to the effect test (e)";
     return false;
   }
-  if (options.effectTest && !play) {
-    error = "the effect test (e) only plays; it takes no headless mode";
+  if (options.effectTest && !play && options.mode != DriverMode::Screenshot) {
+    error = "the effect test (e) plays or takes --screenshot; no other headless mode";
     return false;
   }
   if (!play && !playOnly.empty()) {

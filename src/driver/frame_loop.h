@@ -77,6 +77,9 @@ void StopHeadless();
 // ---- frames for files -------------------------------------------------------
 // The single-float demo time of a screenshot at seconds.
 float ScreenshotTime(double seconds);
+// The moments of the --screenshot requests, in order, each drawn from black:
+// the timeline's, or with e labda's at that moment of the effect test.
+std::vector<FrameMoment> ScreenshotMoments(const DriverOptions& options);
 // Capture: frames drawn (frame n at n x 120 / fps ticks, stopping before the
 // first frame with t >= 14520 or at durationSeconds when > 0).
 std::uint64_t CaptureFrameCount(int fps, double durationSeconds);

@@ -82,6 +82,14 @@ float ScreenshotTime(double seconds) {
   return static_cast<float>(static_cast<long double>(seconds) * 120.0L);
 }
 
+std::vector<FrameMoment> ScreenshotMoments(const DriverOptions& options) {
+  const FrameScene scene = options.effectTest ? FrameScene::Labda : FrameScene::Timeline;
+  std::vector<FrameMoment> moments;
+  for (const ScreenshotRequest& shot : options.screenshots)
+    moments.push_back({0, ScreenshotTime(shot.seconds), scene, true});
+  return moments;
+}
+
 std::uint64_t CaptureFrameCount(int fps, double durationSeconds) {
   // n x 120 / fps < 14520  <=>  n < 121 x fps.
   std::uint64_t frames = static_cast<std::uint64_t>(fps) * 121u;

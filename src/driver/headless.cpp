@@ -126,12 +126,9 @@ int RunScreenshots(const DriverOptions& options, const LibrarySearch& libraries)
   if (fb == nullptr) return 1;
   // Each shot starts from black, so a time that draws nothing is black. A
   // failed write makes the exit code 1; the other files are still written.
-  std::vector<FrameMoment> moments;
-  for (const ScreenshotRequest& shot : options.screenshots)
-    moments.push_back({0, ScreenshotTime(shot.seconds), FrameScene::Timeline, true});
   bool failed = false;
   RunFrames(
-      MomentList(std::move(moments)),
+      MomentList(ScreenshotMoments(options)),
       [&](const FrameMoment& moment, const std::uint32_t* frame) {
         const std::string& path = options.screenshots[moment.index].path;
         if (!WritePng(path.c_str(), frame, ScreenWidth, ScreenHeight)) failed = true;

@@ -48,11 +48,8 @@ float ReportedMusicTime() {
 int RunStills(const vx::DriverOptions& options, const vx::LibrarySearch& libraries) {
   std::uint32_t* fb = vx::StartHeadless(libraries);
   if (fb == nullptr) return 1;
-  std::vector<vx::FrameMoment> moments;
-  for (const vx::ScreenshotRequest& shot : options.screenshots)
-    moments.push_back({0, vx::ScreenshotTime(shot.seconds), vx::FrameScene::Timeline, true});
   vx::RunFrames(
-      vx::MomentList(std::move(moments)),
+      vx::MomentList(vx::ScreenshotMoments(options)),
       [](const vx::FrameMoment&, const std::uint32_t* frame) {
         vx1_show_still(frame);
         return true;

@@ -74,6 +74,11 @@ TEST(CommandLine, HeadlessModesAndTheirOptions) {
   EXPECT_EQ(p.options.screenshots[1].seconds, 121.0);
   EXPECT_EQ(p.options.screenshots[1].path, "b.png");
   EXPECT_EQ(p.options.screenshots[2].seconds, 0.0);
+  // With e the screenshots are labda's, the one headless mode it takes.
+  p = Parse({"e", "--screenshot", "7", "a.png"});
+  ASSERT_TRUE(p.ok) << p.error;
+  EXPECT_EQ(p.options.mode, DriverMode::Screenshot);
+  EXPECT_TRUE(p.options.effectTest);
 
   p = Parse({"--bench", "--reference"});
   ASSERT_TRUE(p.ok) << p.error;
@@ -131,6 +136,7 @@ TEST(CommandLine, RefusesUnknownOptionsBadValuesAndOptionsThatDoNotFit) {
       {"e", "--from", "3"},  // not with the effect test
       {"e", "--loop"},
       {"e", "--bench"},
+      {"e", "--contact-sheet", "s.png"},
       {"--bench", "--window"},  // playing only
       {"--capture", "a.mp4", "--mute"},
       {"--screenshot", "1", "a.png", "--scale", "2"},

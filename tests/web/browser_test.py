@@ -56,7 +56,8 @@ POLL = 0.1
 # the time line's extended-precision constants meet single-precision time.
 # Seconds become ticks as (float)(seconds * 120): 10.953 s is 1314.35998...,
 # the logo's last tick below 1314.36, and 10.9530009 s the next float, the
-# kinyit slot's first.
+# kinyit slot's first. labda is in no slot: its stills are the effect
+# test's frames (vx1 e --screenshot, the page's ?still=SECONDS&e).
 STILLS = [
     ('logo-first', '0'),
     ('logo-last', '10.953'),
@@ -76,6 +77,10 @@ STILLS = [
     ('kinyit-backwards-middle', '105.4775'),
     ('danke-middle', '115.785'),
     ('after-the-last-frame', '120.5'),
+]
+LABDA_STILLS = [
+    ('labda-contact-sheet-moment', '6.9875'),
+    ('labda-late', '60.3'),
 ]
 
 PLAY_SECONDS = 6.0  # at least 5 s of the clock running
@@ -377,17 +382,19 @@ def run_native(vx1, args, cwd):
 
 
 def native_stills(res, vx1, archive):
-    """SHA-256 of each still's frame as the native program draws it."""
+    """SHA-256 of each still's frame as the native program draws it: the
+    timeline's, then labda's through the effect test."""
     folder = os.path.join(res.root, 'native')
     os.makedirs(folder)
-    args = ['--library', archive]
-    for name, seconds in STILLS:
-        args += ['--screenshot', seconds, f'{name}.png']
-    code, _, err = run_native(vx1, args, folder)
-    if code != 0:
-        raise RuntimeError(f'vx1 --screenshot failed ({code}): {err.strip()}')
+    for first, stills in (([], STILLS), (['e'], LABDA_STILLS)):
+        args = first + ['--library', archive]
+        for name, seconds in stills:
+            args += ['--screenshot', seconds, f'{name}.png']
+        code, _, err = run_native(vx1, args, folder)
+        if code != 0:
+            raise RuntimeError(f'vx1 {" ".join(first)} --screenshot failed ({code}): {err.strip()}')
     return {name: hashlib.sha256(png_frame.frame_words(os.path.join(folder, f'{name}.png'))).hexdigest()
-            for name, _ in STILLS}
+            for name, _ in STILLS + LABDA_STILLS}
 
 
 def parse_bench(text):
@@ -411,8 +418,9 @@ def parse_bench(text):
 
 # ---------------------------------------------------------------- the checks
 
-async def check_still(browser, base, name, seconds, expected):
-    async with browser.page(f'{base}/good/index.html?still={seconds}') as page:
+async def check_still(browser, base, name, seconds, expected, effect=False):
+    query = f'still={seconds}' + ('&e' if effect else '')
+    async with browser.page(f'{base}/good/index.html?{query}') as page:
         done = await page.wait(lambda r: TITLE_FRAME.match(r['title']) or
                                r['title'].startswith(TITLE_ERROR), 'frame title')
         if done['title'].startswith(TITLE_ERROR):
@@ -608,6 +616,10 @@ async def run(args, res):
                 for name, seconds in STILLS:
                     await results.case(f'still {name} ({seconds} s)',
                                        check_still(browser, base, name, seconds, expected[name]))
+                for name, seconds in LABDA_STILLS:
+                    await results.case(f'still {name} ({seconds} s of the effect test)',
+                                       check_still(browser, base, name, seconds, expected[name],
+                                                   effect=True))
             if 'bench' in wanted:
                 code, out, err = run_native(vx1, ['--library', archive, '--bench'], res.root)
                 if code != 0:

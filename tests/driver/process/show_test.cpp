@@ -50,6 +50,31 @@ TEST(Vx1Headless, ScreenshotsShowTheSceneOfTheirMomentAndBlackAfterTheShow) {
   EXPECT_EQ(after, std::vector<std::uint32_t>(64000, 0u));
 }
 
+TEST(Vx1Headless, EffectTestScreenshotIsLabdasFrameAsTheContactSheetShowsIt) {
+  REQUIRE_ARCHIVE();
+  TempDir dir;
+  // 6.9875 s is local time 838.5, the labda tile of the contact sheet.
+  ProgramResult r = RunProgram(
+      {Vx1Path(), "e", "--library", ArchivePath(), "--screenshot", "6.9875", "labda.png"},
+      dir.Path());
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  r = RunProgram({Vx1Path(), "--library", ArchivePath(), "--contact-sheet", "sheet.png"},
+                 dir.Path());
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  std::uint32_t w = 0, h = 0, sheetWidth = 0, sheetHeight = 0;
+  std::vector<std::uint32_t> labda, sheet;
+  ASSERT_TRUE(ReadPngWords(dir.File("labda.png"), w, h, labda));
+  ASSERT_TRUE(ReadPngWords(dir.File("sheet.png"), sheetWidth, sheetHeight, sheet));
+  ASSERT_EQ(w, 320u);
+  EXPECT_GT(LitFraction(labda), 0.10);
+  // The twelfth tile: fourth column, third row, below its 12-row label.
+  const std::size_t left = 4 + 3 * (320 + 4), top = 4 + 2 * (12 + 200 + 4) + 12;
+  for (std::size_t y = 0; y < 200; ++y)
+    ASSERT_TRUE(std::equal(labda.begin() + y * 320, labda.begin() + (y + 1) * 320,
+                           sheet.begin() + (top + y) * sheetWidth + left))
+        << "row " << y;
+}
+
 TEST(Vx1Headless, FramesGoToNumberedPngFilesLetterboxedAtTheCaptureScale) {
   REQUIRE_ARCHIVE();
   TempDir dir;
