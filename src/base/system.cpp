@@ -1,6 +1,7 @@
 // The POSIX calls behind base/system.h, and Windows' counterparts (mingw-w64
 // supplies open, close, stat and the like, but not the flags, links, owners,
-// fsync or a rename that replaces).
+// fsync or a rename that replaces). Windows errors become the nearest errno
+// value; a failure is never reported as 0.
 #include "base/system.h"
 
 #include <fcntl.h>
@@ -89,6 +90,8 @@ int ErrnoOf(DWORD error) {
     case ERROR_DISK_FULL:
     case ERROR_HANDLE_DISK_FULL:
       return ENOSPC;
+    case ERROR_INVALID_HANDLE:
+      return EBADF;
     default:
       return EIO;
   }
@@ -126,7 +129,10 @@ int CarryOverOwnerAndMode(int, const struct stat&) {
 }
 
 int SyncFile(int fd) {
-  return _commit(fd) == 0 ? 0 : errno;
+  // Straight to the handle: msvcrt's _commit can fail without setting errno.
+  const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(fd));
+  if (handle == INVALID_HANDLE_VALUE) return EBADF;
+  return FlushFileBuffers(handle) ? 0 : ErrnoOf(GetLastError());
 }
 
 int RenameOver(const std::string& from, const std::string& to) {
