@@ -23,9 +23,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Bytes that text mode would change on Windows: a line end, a lone CR and
-// the old end-of-file mark 0x1A.
-const std::string TrickyBytes = std::string("a\nb\r\nc\x1a" "d\0e", 10);
+// Bytes that text mode would change on Windows: a line end, a CR LF pair,
+// the old end-of-file mark 0x1A, and a NUL byte for good measure.
+const std::string TrickyBytes = std::string(
+    "a\nb\r\nc\x1a"
+    "d\0e",
+    10);
 
 // A fresh folder under the system's temporary directory, removed with its
 // contents at the end.
