@@ -2,7 +2,6 @@
 // regular files, straight through for devices and FIFOs.
 #include "base/output_file.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -10,6 +9,8 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+
+#include "base/system.h"
 
 namespace vx {
 namespace {
@@ -28,8 +29,7 @@ constexpr std::size_t MaxStemBytes = 200;
 std::string FollowLinks(const std::string& path) {
   std::string current = path;
   for (int hop = 0; hop <= MaxSymlinkHops; ++hop) {
-    struct stat info;
-    if (lstat(current.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return current;
+    if (!IsSymbolicLink(current)) return current;
     std::error_code error;
     const fs::path text = fs::read_symlink(current, error);
     if (error) {
@@ -56,7 +56,7 @@ int CreateTemporary(const std::string& target, std::string& path) {
     const std::string file =
         "." + stem + ".tmp-" + std::to_string(getpid()) + "-" + std::to_string(attempt) + extension;
     path = (folder / file).string();
-    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    const int fd = CreateNewFile(path);
     if (fd >= 0 || errno != EEXIST) return fd;
   }
   errno = EEXIST;
@@ -104,7 +104,7 @@ bool OutputFile::Open(const std::string& path) {
   if (exists && !S_ISREG(info.st_mode)) {
     // Devices and FIFOs: no O_CREAT and no O_TRUNC, so nothing the user
     // owns is created or cut short here.
-    fd = open(target_.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
+    fd = OpenExistingForWriting(target_);
     if (fd < 0) return Fail("cannot open", errno);
     straight_ = true;
     writePath_ = target_;
@@ -115,14 +115,8 @@ bool OutputFile::Open(const std::string& path) {
     if (fd < 0) return Fail("cannot create", errno);
     ownsTemporary_ = true;
     if (exists) {
-      // Best effort for the owner (only root may give a file away); the
-      // mode after it, as a change of owner clears the set-id bits.
-      if ((info.st_uid != geteuid() || info.st_gid != getegid()) &&
-          fchown(fd, info.st_uid, info.st_gid) != 0) {
-        // Not allowed: the new file stays ours, like any file we create.
-      }
-      if (fchmod(fd, info.st_mode & 07777) != 0) {
-        const int code = errno;
+      const int code = CarryOverOwnerAndMode(fd, info);
+      if (code != 0) {
         close(fd);
         Abandon();
         return Fail("cannot create", code);
@@ -155,11 +149,10 @@ bool OutputFile::Commit() {
   else if (failedEarlier)
     code = earlierCode;
   // A device or a FIFO has nothing to sync (fsync fails with EINVAL there).
-  if (code == 0 && !straight_ && fsync(fileno(file_)) != 0) code = errno;
+  if (code == 0 && !straight_) code = SyncFile(fileno(file_));
   if (std::fclose(file_) != 0 && code == 0) code = errno;
   file_ = nullptr;
-  if (code == 0 && ownsTemporary_ && std::rename(writePath_.c_str(), target_.c_str()) != 0)
-    code = errno;
+  if (code == 0 && ownsTemporary_) code = RenameOver(writePath_, target_);
   if (code != 0) {
     Abandon();
     return Fail("cannot write", code);

@@ -5,7 +5,6 @@
 // An open that fails part-way leaves the module as it was before the call
 // (a library opened earlier stays usable): the index is read into a local
 // table and only committed when the whole archive was accepted.
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -15,6 +14,7 @@
 #include <vector>
 
 #include "base/console.h"
+#include "base/system.h"
 #include "datalib/datalib.h"
 #include "datalib/library_format.h"
 
@@ -44,7 +44,7 @@ FileHandle OpenArchive(const std::string& path, bool& notRegular) {
   if (stat(path.c_str(), &info) != 0) return nullptr;
   notRegular = !S_ISREG(info.st_mode);
   if (notRegular) return nullptr;
-  const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  const int fd = OpenForReading(path);
   if (fd < 0) return nullptr;
   notRegular = fstat(fd, &info) != 0 || !S_ISREG(info.st_mode);
   if (notRegular) {

@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "base/system.h"
 #include "driver/driver.h"
 #include "driver/driver_io.h"
 
@@ -248,13 +249,6 @@ LibrarySearch LibraryCandidates(const std::string& requested, const std::string&
 }
 
 namespace {
-
-// Whether anything at all is at path (a dangling symbolic link counts: it is
-// there, only unusable).
-bool SomethingAt(const std::string& path) {
-  struct stat info {};
-  return lstat(path.c_str(), &info) == 0;
-}
 
 // Why the archive at path cannot be used, or empty when it can be handed to
 // the reader: it must be a regular file we may read. The reader opens it

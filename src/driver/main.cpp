@@ -2,12 +2,12 @@
 // renders it headless to screenshots, a benchmark table, a video or a
 // contact sheet. Exit codes: 0 done, 1 a failure, 2 a bad command line; a
 // failed write to standard output ends with the error number.
-#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
 
 #include "base/console.h"
+#include "base/system.h"
 #include "driver/driver.h"
 #include "platform/music.h"
 #include "platform/video.h"
@@ -42,7 +42,7 @@ int Play(const vx::DriverOptions& options, const vx::LibrarySearch& libraries) {
 int main(int argc, char** argv) {
   // A closed pipe on standard output must come back as EPIPE from the write
   // (and so as "Runtime error 32"), not as a silent death by signal.
-  std::signal(SIGPIPE, SIG_IGN);
+  vx::IgnoreBrokenPipes();
 
   vx::DriverOptions options;
   std::string error;

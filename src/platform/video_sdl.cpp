@@ -82,6 +82,10 @@ int Start(const VideoOptions& options, const SetupCalls& calls) {
     std::atexit(ReleaseAtExit);
     exitHookInstalled = true;
   }
+  // On a scaled Windows desktop the window is sized in real pixels and the
+  // picture scales itself by the logical size below, instead of Windows
+  // stretching a small window's bitmap (blurred); other systems ignore it.
+  SDL_SetHint(SDL_HINT_WINDOWS_DPI_AWARENESS, "permonitorv2");
   // Window step: no message box, as no display may be available to show it.
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
     std::fprintf(stderr, "CreateWindowEx FAILED: %s\n", SDL_GetError());

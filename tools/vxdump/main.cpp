@@ -12,7 +12,6 @@
 // line and the dumps that remain possible are printed. Exit code 0 when the
 // file loaded; 1 with one line on standard error when it did not; 2 for a
 // wrong command line.
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -29,6 +28,7 @@
 #include <vector>
 
 #include "base/console.h"
+#include "base/system.h"
 #include "datalib/datalib.h"
 #include "engine/engine.h"
 #include "platform/picture.h"
@@ -99,7 +99,7 @@ Options ParseArguments(int argc, char** argv) {
 // writer would hold an ordinary open forever, so the open does not wait and
 // the kind is checked on the opened file.
 std::optional<Bytes> ReadDiskFile(const std::filesystem::path& path, std::string& problem) {
-  const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  const int fd = vx::OpenForReading(path.string());
   if (fd < 0) {
     problem = std::strerror(errno);
     return std::nullopt;

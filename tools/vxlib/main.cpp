@@ -7,13 +7,13 @@
 // The library's own progress lines go to standard output. Exit status: 0 on
 // success, 1 with a one-line reason on standard error on failure, 2 for a
 // usage error.
-#include <csignal>
 #include <cstdio>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "base/output_file.h"
+#include "base/system.h"
 #include "datalib/datalib.h"
 
 namespace {
@@ -98,7 +98,7 @@ int Extract(const std::string& library, const std::string& name, const std::stri
 int main(int argc, char** argv) {
   // A write to a pipe or FIFO whose reader has gone fails with EPIPE and is
   // reported, instead of ending the program silently.
-  std::signal(SIGPIPE, SIG_IGN);
+  vx::IgnoreBrokenPipes();
   std::vector<std::string> args(argv + 1, argv + argc);
   if (args.empty()) return UsageError("no command given");
   const std::string& command = args[0];

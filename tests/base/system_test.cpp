@@ -1,0 +1,219 @@
+// The system calls behind base/system.h, as the output files and the
+// archive reader rely on them on every system the program is built for:
+// exclusive creation, binary data both ways, a rename that replaces, links
+// seen as links, nothing created by an open that must not create. The test
+// uses no POSIX call itself, so the same program runs on Windows.
+#include "base/system.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <ostream>
+#include <random>
+#include <string>
+
+#include "base/output_file.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Bytes that text mode would change on Windows: a line end, a CR LF pair,
+// the old end-of-file mark 0x1A, and a NUL byte for good measure.
+const std::string TrickyBytes = std::string(
+    "a\nb\r\nc\x1a"
+    "d\0e",
+    10);
+
+// A fresh folder under the system's temporary directory, removed with its
+// contents at the end.
+class Folder {
+ public:
+  Folder() {
+    std::random_device random;
+    for (;;) {
+      path_ = fs::temp_directory_path() / ("vx-system-test-" + std::to_string(random()));
+      if (fs::create_directory(path_)) break;
+    }
+  }
+  ~Folder() {
+    std::error_code ignored;
+    fs::remove_all(path_, ignored);
+  }
+  Folder(const Folder&) = delete;
+  Folder& operator=(const Folder&) = delete;
+  std::string File(const std::string& name) const { return (path_ / name).string(); }
+
+ private:
+  fs::path path_;
+};
+
+void WriteText(const std::string& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary);
+  out << bytes;
+}
+
+std::string ReadText(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+TEST(SystemFiles, CreateNewFileWritesBinaryAndNeverOpensAnExistingFile) {
+  Folder folder;
+  const std::string path = folder.File("new.bin");
+  const int fd = vx::CreateNewFile(path);
+  ASSERT_GE(fd, 0);
+  std::FILE* file = fdopen(fd, "wb");
+  ASSERT_NE(file, nullptr);
+  EXPECT_EQ(std::fwrite(TrickyBytes.data(), 1, TrickyBytes.size(), file), TrickyBytes.size());
+  ASSERT_EQ(std::fclose(file), 0);
+  EXPECT_EQ(ReadText(path), TrickyBytes);
+
+  errno = 0;
+  EXPECT_EQ(vx::CreateNewFile(path), -1);
+  EXPECT_EQ(errno, EEXIST);
+  EXPECT_EQ(ReadText(path), TrickyBytes);
+}
+
+TEST(SystemFiles, OpenForReadingGivesTheBytesUnchanged) {
+  Folder folder;
+  const std::string path = folder.File("data.bin");
+  WriteText(path, TrickyBytes);
+  const int fd = vx::OpenForReading(path);
+  ASSERT_GE(fd, 0);
+  std::FILE* file = fdopen(fd, "rb");
+  ASSERT_NE(file, nullptr);
+  std::string read(64, '?');
+  read.resize(std::fread(read.data(), 1, read.size(), file));
+  std::fclose(file);
+  EXPECT_EQ(read, TrickyBytes);
+
+  errno = 0;
+  EXPECT_EQ(vx::OpenForReading(folder.File("absent.bin")), -1);
+  EXPECT_EQ(errno, ENOENT);
+}
+
+TEST(SystemFiles, OpenExistingForWritingCreatesNothing) {
+  Folder folder;
+  const std::string path = folder.File("absent.bin");
+  errno = 0;
+  EXPECT_EQ(vx::OpenExistingForWriting(path), -1);
+  EXPECT_EQ(errno, ENOENT);
+  EXPECT_FALSE(fs::exists(path));
+}
+
+TEST(SystemFiles, SyncFileFlushesAnOpenFileAndReportsABadOne) {
+  Folder folder;
+  const int fd = vx::CreateNewFile(folder.File("sync.bin"));
+  ASSERT_GE(fd, 0);
+  EXPECT_EQ(vx::SyncFile(fd), 0);
+  close(fd);
+  EXPECT_EQ(vx::SyncFile(fd), EBADF);
+}
+
+struct RenameCase {
+  const char* name;
+  bool targetExists;
+};
+
+void PrintTo(const RenameCase& c, std::ostream* out) {
+  *out << c.name;
+}
+
+class RenameOver : public testing::TestWithParam<RenameCase> {};
+
+TEST_P(RenameOver, LeavesTheNewContentUnderTheTargetName) {
+  Folder folder;
+  const std::string from = folder.File("from.tmp");
+  const std::string to = folder.File("to.bin");
+  WriteText(from, TrickyBytes);
+  if (GetParam().targetExists) WriteText(to, "old content");
+  EXPECT_EQ(vx::RenameOver(from, to), 0);
+  EXPECT_EQ(ReadText(to), TrickyBytes);
+  EXPECT_FALSE(fs::exists(from));
+}
+
+INSTANTIATE_TEST_SUITE_P(Target, RenameOver,
+                         testing::Values(RenameCase{"absent", false}, RenameCase{"present", true}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(RenameOverFailure, KeepsBothFilesAndGivesTheReason) {
+  Folder folder;
+  const std::string to = folder.File("to.bin");
+  WriteText(to, "old content");
+  EXPECT_EQ(vx::RenameOver(folder.File("absent.tmp"), to), ENOENT);
+  EXPECT_EQ(ReadText(to), "old content");
+}
+
+// What is at a path: nothing, a file, a folder, a link to a file, a link to
+// nothing. Links that the system does not let us make are skipped.
+struct EntryCase {
+  const char* name;
+  enum Kind { Nothing, File, Folder, LinkToFile, DanglingLink } kind;
+  bool somethingAt;
+  bool isLink;
+};
+
+void PrintTo(const EntryCase& c, std::ostream* out) {
+  *out << c.name;
+}
+
+class PathEntry : public testing::TestWithParam<EntryCase> {};
+
+TEST_P(PathEntry, IsSeenWithoutFollowingLinks) {
+  const EntryCase& c = GetParam();
+  Folder folder;
+  const std::string path = folder.File("entry");
+  WriteText(folder.File("target"), "x");
+  std::error_code error;
+  switch (c.kind) {
+    case EntryCase::Nothing:
+      break;
+    case EntryCase::File:
+      WriteText(path, "x");
+      break;
+    case EntryCase::Folder:
+      fs::create_directory(path);
+      break;
+    case EntryCase::LinkToFile:
+      fs::create_symlink("target", path, error);
+      break;
+    case EntryCase::DanglingLink:
+      fs::create_symlink("missing", path, error);
+      break;
+  }
+  if (error) GTEST_SKIP() << "cannot make a symbolic link here: " << error.message();
+  EXPECT_EQ(vx::SomethingAt(path), c.somethingAt);
+  EXPECT_EQ(vx::IsSymbolicLink(path), c.isLink);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Kinds, PathEntry,
+    testing::Values(EntryCase{"nothing", EntryCase::Nothing, false, false},
+                    EntryCase{"file", EntryCase::File, true, false},
+                    EntryCase{"folder", EntryCase::Folder, true, false},
+                    EntryCase{"link_to_file", EntryCase::LinkToFile, true, true},
+                    EntryCase{"dangling_link", EntryCase::DanglingLink, true, true}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// The output file on top of the helpers: an existing file is replaced by
+// the complete new content, byte for byte, and no temporary file is left.
+TEST(SystemFiles, OutputFileReplacesAnExistingFileWithBinaryContent) {
+  Folder folder;
+  const std::string path = folder.File("out.bin");
+  WriteText(path, "old content that is longer than the new one");
+  std::string error;
+  ASSERT_TRUE(vx::WriteOutputFile(path, TrickyBytes.data(), TrickyBytes.size(), error)) << error;
+  EXPECT_EQ(ReadText(path), TrickyBytes);
+  int entries = 0;
+  for ([[maybe_unused]] const auto& entry : fs::directory_iterator(fs::path(path).parent_path()))
+    ++entries;
+  EXPECT_EQ(entries, 1);
+}
+
+}  // namespace
