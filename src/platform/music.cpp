@@ -22,6 +22,36 @@ const MusicRoutines* backend = nullptr;
 std::uint32_t scale = 0;
 float lastTime = 0.0f;
 
+// A backend this build lacks (SDL2 audio in the browser, WebAudio
+// natively): starting it fails as a missing sound device does; the other
+// routines are never reached after that.
+void RefuseStart(std::string_view, std::uint32_t, bool, bool) {
+  constexpr std::uint32_t NoCode = 0xFFFFFFFFu;
+  ReportAudioError(NoCode, "Can't initialize device",
+                   configured.backend == MusicBackend::Web ? "this build has no browser audio"
+                                                           : "this build has no SDL2 audio");
+}
+
+void NoPlay(double, bool) {}
+
+float NoTicks(double, std::uint32_t) {
+  return 0.0f;
+}
+
+void Nothing() {}
+
+[[maybe_unused]] const MusicRoutines AbsentMusic{RefuseStart, NoPlay, NoTicks, Nothing, Nothing};
+
+// The backends each build has: the browser's WebAudio, or SDL2 with
+// libmpg123.
+#ifdef __EMSCRIPTEN__
+const MusicRoutines& SdlRoutines = AbsentMusic;
+const MusicRoutines& WebRoutines = WebMusic;
+#else
+const MusicRoutines& SdlRoutines = SdlMusic;
+const MusicRoutines& WebRoutines = AbsentMusic;
+#endif
+
 }  // namespace
 
 float MusicBytesPerSecond(std::uint32_t sampleRate, std::uint32_t bitsPerSample,
@@ -83,10 +113,10 @@ void ReportAudioError(std::uint32_t code, std::string_view text, std::string_vie
 void ConfigureMusic(const MusicOptions& options) {
   switch (options.backend) {
     case MusicBackend::Sdl:
-      ConfigureMusic(options, SdlMusic);
+      ConfigureMusic(options, SdlRoutines);
       return;
     case MusicBackend::Web:
-      ConfigureMusic(options, WebMusic);
+      ConfigureMusic(options, WebRoutines);
       return;
     case MusicBackend::Silent:
       break;

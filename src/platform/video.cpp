@@ -24,6 +24,38 @@ bool quitSeen = false;
 std::uint32_t* frameBuffer = nullptr;
 std::uint64_t presentedFrames = 0;
 
+// A backend this build lacks (the SDL2 window in the browser, the page
+// natively): it refuses to start and says so, as a missing display does, so
+// the program ends cleanly instead of drawing nowhere.
+int RefuseStart(const VideoOptions& options) {
+  ShowErrorBox("Ventrix Video System", options.backend == VideoBackend::Web
+                                           ? "this build has no browser page"
+                                           : "this build has no SDL2 window");
+  return static_cast<int>(VideoGenericFailure);
+}
+
+int PresentNowhere(const std::uint32_t*) {
+  return static_cast<int>(VideoGenericFailure);
+}
+
+bool NoEvents() {
+  return false;
+}
+
+void NothingToStop() {}
+
+[[maybe_unused]] const VideoRoutines AbsentVideo{RefuseStart,   PresentNowhere, NoEvents,
+                                                 NothingToStop, nullptr,        nullptr};
+
+// The backends each build has: the browser's page, or the SDL2 window.
+#ifdef __EMSCRIPTEN__
+const VideoRoutines& SdlRoutines = AbsentVideo;
+const VideoRoutines& WebRoutines = WebVideo;
+#else
+const VideoRoutines& SdlRoutines = SdlVideo;
+const VideoRoutines& WebRoutines = AbsentVideo;
+#endif
+
 }  // namespace
 
 // The one place a backend is chosen; a running backend keeps its table
@@ -31,10 +63,10 @@ std::uint64_t presentedFrames = 0;
 void ConfigureVideo(const VideoOptions& options) {
   switch (options.backend) {
     case VideoBackend::Sdl:
-      ConfigureVideo(options, SdlVideo);
+      ConfigureVideo(options, SdlRoutines);
       return;
     case VideoBackend::Web:
-      ConfigureVideo(options, WebVideo);
+      ConfigureVideo(options, WebRoutines);
       return;
     case VideoBackend::Headless:
       break;
