@@ -71,6 +71,10 @@ void IgnoreBrokenPipes() {
   std::signal(SIGPIPE, SIG_IGN);
 }
 
+void UseUtf8Console() {
+  // Terminals take the bytes as they are.
+}
+
 #else  // Windows
 
 namespace {
@@ -144,6 +148,11 @@ int RenameOver(const std::string& from, const std::string& to) {
 
 void IgnoreBrokenPipes() {
   // A write to a closed pipe already fails with EPIPE (or EINVAL).
+}
+
+void UseUtf8Console() {
+  // Fails harmlessly when there is no console (output to a file or pipe).
+  SetConsoleOutputCP(CP_UTF8);
 }
 
 #endif

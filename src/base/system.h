@@ -38,4 +38,9 @@ int RenameOver(const std::string& from, const std::string& to);
 // ending the program with a signal (Windows has no such signal).
 void IgnoreBrokenPipes();
 
+// Makes the console show the program's UTF-8 text as UTF-8 (Windows'
+// console otherwise uses the OEM code page). The output is unchanged
+// elsewhere.
+void UseUtf8Console();
+
 }  // namespace vx
