@@ -175,6 +175,10 @@ ChildEnd FinishChild(ChildProcess& child) {
   if (child.input >= 0) close(child.input);
   child.input = -1;
   ChildEnd end;
+  if (child.process <= 0) {
+    end.code = ECHILD;  // never started, or already finished
+    return end;
+  }
   int status = 0;
   while (waitpid(static_cast<pid_t>(child.process), &status, 0) < 0) {
     if (errno != EINTR) {
@@ -423,6 +427,10 @@ ChildEnd FinishChild(ChildProcess& child) {
   if (child.input >= 0) _close(child.input);
   child.input = -1;
   ChildEnd end;
+  if (child.process == -1) {
+    end.code = ECHILD;  // never started, or already finished
+    return end;
+  }
   const auto process = reinterpret_cast<HANDLE>(child.process);
   DWORD code = 0;
   if (WaitForSingleObject(process, INFINITE) != WAIT_OBJECT_0 ||

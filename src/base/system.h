@@ -83,7 +83,8 @@ struct ChildEnd {
   int code = 0;
 };
 
-// Closes the child's input and waits for its end.
+// Closes the child's input and waits for its end; lost (ECHILD) for a
+// child that was never started or is finished already.
 ChildEnd FinishChild(ChildProcess& child);
 // Closes the child's input, kills it if it still runs and waits for it, so
 // that nothing outlives the caller; does nothing once the child is finished.

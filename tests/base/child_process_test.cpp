@@ -131,6 +131,10 @@ TEST(ChildProcess, AMissingProgramCannotRun) {
   EXPECT_EQ(error, ENOENT);
   EXPECT_EQ(child.process, -1);
   EXPECT_EQ(child.input, -1);
+  // Nothing to wait for: no wait on some other process, nor forever.
+  const vx::ChildEnd end = vx::FinishChild(child);
+  EXPECT_EQ(end.kind, vx::ChildEnd::Kind::Lost);
+  EXPECT_EQ(end.code, ECHILD);
 }
 
 TEST_F(ChildFolder, AStoppedChildEndsAtOnceWithoutFinishingItsWork) {
