@@ -5,7 +5,10 @@
 // (or false) with errno set, as the POSIX calls do.
 #include <sys/stat.h>
 
+#include <cstdint>
+#include <cstdio>
 #include <string>
+#include <vector>
 
 namespace vx {
 
@@ -37,5 +40,68 @@ int RenameOver(const std::string& from, const std::string& to);
 // A write to a pipe whose reader has gone fails with EPIPE instead of
 // ending the program with a signal (Windows has no such signal).
 void IgnoreBrokenPipes();
+
+// Makes the console show the program's UTF-8 text as UTF-8 (Windows'
+// console otherwise uses the OEM code page). The output is unchanged
+// elsewhere.
+void UseUtf8Console();
+
+// Standard input, switched to binary mode (Windows' default text mode would
+// turn CR LF into LF and stop at the byte 0x1A).
+std::FILE* BinaryStandardInput();
+
+// Creates a new file named folder/prefixXXXXXXsuffix in the system's folder
+// for temporary files ($TMPDIR, else /tmp; on Windows the user's temporary
+// folder), not inherited by child processes. Its descriptor, with its path
+// in path; -1 with errno set on failure.
+int CreateTemporaryFile(const std::string& prefix, const std::string& suffix, std::string& path);
+
+// A child process started by SpawnWithInput, reading a pipe from us on its
+// standard input.
+struct ChildProcess {
+  std::intptr_t process = -1;  // process id; on Windows the process handle
+  int input = -1;              // our end of its standard input
+};
+
+enum class SpawnFailure {
+  None,
+  NoPipe,       // the pipe could not be made
+  CannotStart,  // no new process (fork or CreateProcess failed)
+  CannotRun,    // the program could not be run (not found, not executable)
+};
+
+// Starts args[0], looked up on PATH as a shell would, with the other
+// elements as its arguments and a pipe to its standard input; standard
+// output and error are ours. On failure nothing is left open or running and
+// error holds the errno value.
+SpawnFailure SpawnWithInput(const std::vector<std::string>& args, ChildProcess& child, int& error);
+
+// How a child ended: its exit code, or the signal that ended it (POSIX), or
+// lost when it could not be waited for (errno value in code).
+struct ChildEnd {
+  enum class Kind { Exited, Signalled, Lost } kind = Kind::Lost;
+  int code = 0;
+};
+
+// Closes the child's input and waits for its end; lost (ECHILD) for a
+// child that was never started or is finished already.
+ChildEnd FinishChild(ChildProcess& child);
+// Closes the child's input, kills it if it still runs and waits for it, so
+// that nothing outlives the caller; does nothing once the child is finished.
+void StopChild(ChildProcess& child);
+
+// The command line that makes Windows programs (their C runtime's argument
+// parser) see exactly args: arguments with spaces, tabs or quotes are
+// quoted, with backslashes doubled only where they precede a quote.
+std::string WindowsCommandLine(const std::vector<std::string>& args);
+
+// While a watch runs, an interrupt (SIGINT, SIGTERM, SIGHUP; on Windows
+// Ctrl+C, Ctrl+Break and closing the console) does not end the program but
+// sets the flag that Interrupted() reads; blocking calls such as write then
+// fail with EINTR on POSIX systems. StopInterruptWatch restores the
+// previous handling. One watch at a time.
+void StartInterruptWatch();
+void StopInterruptWatch();
+bool Interrupted();
 
 }  // namespace vx

@@ -14,12 +14,9 @@
 // exit() from deep inside a loader or a signal included, stops and reaps
 // ffmpeg and removes the temporary music, the partial video and the frames
 // this run made.
-#include <fcntl.h>
-#include <signal.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cinttypes>
 #include <cstdio>
@@ -31,6 +28,7 @@
 #include <vector>
 
 #include "base/output_file.h"
+#include "base/system.h"
 #include "datalib/datalib.h"
 #include "driver/driver.h"
 #include "driver/frame_loop.h"
@@ -43,78 +41,32 @@ namespace {
 constexpr int DefaultCaptureScale = 4;
 constexpr std::string_view MusicName = "DATA\\oompa.mp3";
 
-// A child process reading our pipe on its standard input.
-struct Child {
-  pid_t pid = -1;
-  int input = -1;
-};
-
 // Starts args[0] (looked up on PATH) with a pipe to its standard input.
-// False with the reason on standard error when it cannot be started; a
-// failing exec is reported through a close-on-exec pipe.
-bool SpawnWithInput(const std::vector<std::string>& args, Child& child) {
-  // The argument list is built before the fork: the child only execs, so it
-  // never allocates in a copy of a process whose other threads may hold the
-  // allocator's lock.
-  std::vector<char*> argv;
-  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-  argv.push_back(nullptr);
-  int data[2], status[2];
-  if (pipe(data) != 0) return false;
-  if (pipe2(status, O_CLOEXEC) != 0) {
-    close(data[0]);
-    close(data[1]);
-    return false;
-  }
-  const pid_t pid = fork();
-  if (pid < 0) {
-    std::fprintf(stderr, "vx1: cannot start %s: %s\n", args[0].c_str(), std::strerror(errno));
-    close(data[0]), close(data[1]), close(status[0]), close(status[1]);
-    return false;
-  }
-  if (pid == 0) {
-    dup2(data[0], STDIN_FILENO);
-    close(data[0]);
-    close(data[1]);
-    close(status[0]);
-    execvp(argv[0], argv.data());
-    const int error = errno;
-    [[maybe_unused]] ssize_t n = write(status[1], &error, sizeof error);
-    _exit(127);
-  }
-  close(data[0]);
-  close(status[1]);
+// False with the reason on standard error when it cannot be started.
+bool SpawnWithInput(const std::vector<std::string>& args, ChildProcess& child) {
   int error = 0;
-  ssize_t n;
-  do n = read(status[0], &error, sizeof error);
-  while (n < 0 && errno == EINTR);
-  close(status[0]);
-  if (n == static_cast<ssize_t>(sizeof error)) {
-    std::fprintf(stderr, "vx1: cannot run %s: %s (is it installed?)\n", args[0].c_str(),
-                 std::strerror(error));
-    close(data[1]);
-    waitpid(pid, nullptr, 0);
-    return false;
+  switch (vx::SpawnWithInput(args, child, error)) {
+    case SpawnFailure::None:
+      return true;
+    case SpawnFailure::NoPipe:
+      return false;
+    case SpawnFailure::CannotStart:
+      std::fprintf(stderr, "vx1: cannot start %s: %s\n", args[0].c_str(), std::strerror(error));
+      return false;
+    case SpawnFailure::CannotRun:
+      std::fprintf(stderr, "vx1: cannot run %s: %s (is it installed?)\n", args[0].c_str(),
+                   std::strerror(error));
+      return false;
   }
-  child.pid = pid;
-  child.input = data[1];
-  return true;
-}
-
-// Set by SIGINT, SIGTERM or SIGHUP during a capture: the capture stops at
-// the next frame (or pipe write) and cleans up as after any failure.
-volatile sig_atomic_t interrupted = 0;
-
-void OnInterrupt(int) {
-  interrupted = 1;
+  return false;
 }
 
 bool WriteAll(int fd, const void* data, std::size_t size) {
   const auto* bytes = static_cast<const std::uint8_t*>(data);
   while (size > 0) {
-    const ssize_t n = write(fd, bytes, size);
+    const auto n = write(fd, bytes, static_cast<unsigned>(std::min<std::size_t>(size, 1u << 30)));
     if (n < 0) {
-      if (errno == EINTR && !interrupted) continue;
+      if (errno == EINTR && !Interrupted()) continue;
       return false;
     }
     bytes += n;
@@ -124,44 +76,28 @@ bool WriteAll(int fd, const void* data, std::size_t size) {
 }
 
 // Closes the child's input and waits; true when it exited with 0.
-bool FinishChild(Child& child, const char* name) {
-  if (child.input >= 0) close(child.input);
-  child.input = -1;
-  int status = 0;
-  while (waitpid(child.pid, &status, 0) < 0) {
-    if (errno != EINTR) {
-      std::fprintf(stderr, "vx1: lost track of %s: %s\n", name, std::strerror(errno));
-      child.pid = -1;
+bool FinishChild(ChildProcess& child, const char* name) {
+  const ChildEnd end = vx::FinishChild(child);
+  switch (end.kind) {
+    case ChildEnd::Kind::Exited:
+      if (end.code == 0) return true;
+      std::fprintf(stderr, "vx1: %s failed (exit code %d)\n", name, end.code);
       return false;
-    }
+    case ChildEnd::Kind::Signalled:
+      std::fprintf(stderr, "vx1: %s failed (signal %d)\n", name, end.code);
+      return false;
+    case ChildEnd::Kind::Lost:
+      std::fprintf(stderr, "vx1: lost track of %s: %s\n", name, std::strerror(end.code));
+      return false;
   }
-  child.pid = -1;
-  if (WIFEXITED(status) && WEXITSTATUS(status) == 0) return true;
-  if (WIFEXITED(status))
-    std::fprintf(stderr, "vx1: %s failed (exit code %d)\n", name, WEXITSTATUS(status));
-  else
-    std::fprintf(stderr, "vx1: %s failed (signal %d)\n", name,
-                 WIFSIGNALED(status) ? WTERMSIG(status) : 0);
   return false;
-}
-
-// Stops a child that is still running (its input closed, then killed) and
-// reaps it, so no process outlives the capture.
-void StopChild(Child& child) {
-  if (child.input >= 0) close(child.input);
-  child.input = -1;
-  if (child.pid <= 0) return;
-  kill(child.pid, SIGKILL);
-  while (waitpid(child.pid, nullptr, 0) < 0 && errno == EINTR) {
-  }
-  child.pid = -1;
 }
 
 // What a capture has made so far, undone by Undo on every way out but
 // success: ffmpeg, the temporary music, the video's temporary file (through
 // OutputFile), PNG frames and folders that did not exist before this run.
 struct CaptureWork {
-  Child ffmpeg;
+  ChildProcess ffmpeg;
   std::string music;
   OutputFile video;
   std::vector<std::string> madeFiles;
@@ -188,30 +124,22 @@ void UndoLiveWork() {
   if (liveWork != nullptr) liveWork->Undo();
 }
 
-// Registers the work for the exit handler and the interrupt signals for the
-// capture's lifetime.
+// Registers the work for the exit handler and watches for interrupts for
+// the capture's lifetime.
 class CaptureScope {
  public:
   explicit CaptureScope(CaptureWork& work) {
     static const bool registered = std::atexit(UndoLiveWork) == 0;
     (void)registered;
     liveWork = &work;
-    interrupted = 0;
-    struct sigaction action {};
-    action.sa_handler = OnInterrupt;
-    sigemptyset(&action.sa_mask);
-    for (int i = 0; i < 3; ++i) sigaction(Signals[i], &action, &previous_[i]);
+    StartInterruptWatch();
   }
   ~CaptureScope() {
-    for (int i = 0; i < 3; ++i) sigaction(Signals[i], &previous_[i], nullptr);
+    StopInterruptWatch();
     liveWork = nullptr;
   }
   CaptureScope(const CaptureScope&) = delete;
   CaptureScope& operator=(const CaptureScope&) = delete;
-
- private:
-  static constexpr int Signals[3] = {SIGINT, SIGTERM, SIGHUP};
-  struct sigaction previous_[3];
 };
 
 // The folders of path that do not exist yet, outermost first.
@@ -240,11 +168,8 @@ std::string ExtractMusic() {
     std::fprintf(stderr, "vx1: cannot read the music; the video will be silent\n");
     return {};
   }
-  const char* folder = std::getenv("TMPDIR");
-  std::string name =
-      std::string(folder != nullptr && *folder != '\0' ? folder : "/tmp") + "/vx1-music-XXXXXX.mp3";
-  char* path = name.data();
-  const int fd = mkostemps(path, 4, O_CLOEXEC);
+  std::string name;
+  const int fd = CreateTemporaryFile("vx1-music-", ".mp3", name);
   if (fd < 0) {
     std::fprintf(stderr, "vx1: cannot write a temporary file: %s\n", std::strerror(errno));
     return {};
@@ -253,7 +178,7 @@ std::string ExtractMusic() {
   close(fd);
   if (!ok) {
     std::fprintf(stderr, "vx1: cannot write a temporary file\n");
-    unlink(path);
+    unlink(name.c_str());
     return {};
   }
   return name;
@@ -345,8 +270,7 @@ int RunCapture(const DriverOptions& options, const LibrarySearch& libraries) {
       char name[32];
       std::snprintf(name, sizeof name, "frame_%06" PRIu64 ".png", n);
       const std::string path = (std::filesystem::path(options.framesDir) / name).string();
-      struct stat info;
-      const bool existed = lstat(path.c_str(), &info) == 0;
+      const bool existed = SomethingAt(path);
       ok = WritePng(path.c_str(), scaled.data(), SurfaceWidth * static_cast<std::uint32_t>(scale),
                     SurfaceHeight * static_cast<std::uint32_t>(scale));
       if (ok && !existed) work.madeFiles.push_back(path);
@@ -355,16 +279,16 @@ int RunCapture(const DriverOptions& options, const LibrarySearch& libraries) {
       // the words' bytes in memory are blue, green, red, unused.
       ScaleLetterboxed(frame, 1, scaled);
       ok = WriteAll(work.ffmpeg.input, scaled.data(), scaled.size() * sizeof(std::uint32_t));
-      if (!ok && !interrupted)
+      if (!ok && !Interrupted())
         std::fprintf(stderr, "\nvx1: ffmpeg stopped reading frames: %s\n", std::strerror(errno));
     }
-    if (ok && interrupted) ok = false;
+    if (ok && Interrupted()) ok = false;
     if (ok && ((n + 1) % static_cast<std::uint64_t>(fps) == 0 || n + 1 == frames))
       Progress(n + 1, frames, fps);
     return ok;
   };
   RunFrames(StepClock(fps, frames), take, fb);
-  if (interrupted) {
+  if (Interrupted()) {
     std::fprintf(stderr, "\nvx1: capture interrupted; nothing written\n");
     return fail();
   }

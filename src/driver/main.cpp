@@ -43,6 +43,7 @@ int main(int argc, char** argv) {
   // A closed pipe on standard output must come back as EPIPE from the write
   // (and so as "Runtime error 32"), not as a silent death by signal.
   vx::IgnoreBrokenPipes();
+  vx::UseUtf8Console();
 
   vx::DriverOptions options;
   std::string error;

@@ -223,6 +223,7 @@ bool ReportGaps(const vx::Scene& scene) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  vx::UseUtf8Console();
   const Options options = ParseArguments(argc, argv);
   const bool fromLibrary = !options.library.empty();
 

@@ -99,6 +99,7 @@ int main(int argc, char** argv) {
   // A write to a pipe or FIFO whose reader has gone fails with EPIPE and is
   // reported, instead of ending the program silently.
   vx::IgnoreBrokenPipes();
+  vx::UseUtf8Console();
   std::vector<std::string> args(argv + 1, argv + argc);
   if (args.empty()) return UsageError("no command given");
   const std::string& command = args[0];
