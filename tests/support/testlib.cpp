@@ -1,11 +1,17 @@
 #include "support/testlib.h"
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
+
+// Child programs and FIFOs are POSIX only; everything else here is portable.
+#ifndef _WIN32
+#include <fcntl.h>
 #include <poll.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#else
+#include <process.h>
+#endif
 
 #include <cerrno>
 #include <climits>
@@ -15,6 +21,7 @@
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <random>
 
 #include "datalib/datalib.h"
 
@@ -25,14 +32,24 @@ namespace {
 // ends the process through exit() (the fatal paths, run as death tests)
 // never reaches the destructors, so an exit handler removes what this
 // process made; a forked death-test child leaves its parent's folders alone.
-std::map<std::string, pid_t>& LiveTempDirs() {
-  static auto* dirs = new std::map<std::string, pid_t>;
+#ifdef _WIN32
+int ProcessId() {
+  return _getpid();
+}
+#else
+int ProcessId() {
+  return static_cast<int>(getpid());
+}
+#endif
+
+std::map<std::string, int>& LiveTempDirs() {
+  static auto* dirs = new std::map<std::string, int>;
   return *dirs;
 }
 
 void RemoveLeftoverTempDirs() {
   for (const auto& [path, owner] : LiveTempDirs()) {
-    if (owner != getpid()) continue;
+    if (owner != ProcessId()) continue;
     std::error_code ignored;
     std::filesystem::remove_all(path, ignored);
   }
@@ -57,7 +74,7 @@ void AppendInt32(Bytes& out, std::int64_t value) {
   for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
 }
 
-std::string ReadWholeFile(const std::string& path) {
+[[maybe_unused]] std::string ReadWholeFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
@@ -96,15 +113,33 @@ std::string WriteTestLibrary(const std::string& path, const std::vector<LibraryF
 }
 
 TempDir::TempDir() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "vx-test-XXXXXX").string();
-  if (mkdtemp(pattern.data()) == nullptr) {
-    ADD_FAILURE() << "mkdtemp failed for " << pattern << ": errno " << errno;
+  // A random name, made only when nothing is there yet (create_directory
+  // reports an existing entry as false), as mkdtemp does, on every system.
+  std::error_code error;
+  const std::filesystem::path base = std::filesystem::temp_directory_path(error);
+  if (error) {
+    ADD_FAILURE() << "no temporary folder: " << error.message();
     return;
   }
-  path_ = pattern;
+  static std::mt19937_64 random{std::random_device{}() ^
+                                (static_cast<std::uint64_t>(ProcessId()) << 32)};
+  static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+  for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
+    std::string name = "vx-test-";
+    for (int i = 0; i < 10; ++i) name += kLetters[random() % (sizeof kLetters - 1)];
+    // Forward slashes throughout, so that File() names agree on Windows.
+    const std::string candidate = (base / name).generic_string();
+    if (std::filesystem::create_directory(candidate, error)) path_ = candidate;
+    if (error) break;
+  }
+  if (path_.empty()) {
+    ADD_FAILURE() << "cannot make a temporary folder in " << base.string() << ": "
+                  << error.message();
+    return;
+  }
   static const bool registered = std::atexit(RemoveLeftoverTempDirs) == 0;
   (void)registered;
-  LiveTempDirs()[path_] = getpid();
+  LiveTempDirs()[path_] = ProcessId();
 }
 
 TempDir::~TempDir() {
@@ -184,6 +219,49 @@ ScopedWorkingDirectory::ScopedWorkingDirectory(const std::string& path) {
 ScopedWorkingDirectory::~ScopedWorkingDirectory() {
   std::error_code ignored;
   std::filesystem::current_path(previous_, ignored);
+}
+
+#ifdef _WIN32
+
+bool HasPosixProcesses() {
+  return false;
+}
+
+bool MakeFifo(const std::string& path) {
+  ADD_FAILURE() << "no FIFOs on this system: " << path;
+  return false;
+}
+
+void KnockOnFifo(const std::string&) {}
+
+ProgramResult RunProgram(const std::vector<std::string>&, const std::string&) {
+  ADD_FAILURE() << "RunProgram needs fork and exec (not on this system)";
+  return {};
+}
+
+FifoReader::FifoReader(const std::string& path) {
+  ADD_FAILURE() << "no FIFOs on this system: " << path;
+}
+
+FifoReader::~FifoReader() = default;
+
+Bytes FifoReader::Finish() {
+  return bytes_;
+}
+
+#else
+
+bool HasPosixProcesses() {
+  return true;
+}
+
+bool MakeFifo(const std::string& path) {
+  return mkfifo(path.c_str(), 0644) == 0;
+}
+
+void KnockOnFifo(const std::string& path) {
+  const int writer = open(path.c_str(), O_WRONLY | O_NONBLOCK);
+  if (writer >= 0) close(writer);
 }
 
 ProgramResult RunProgram(const std::vector<std::string>& args,
@@ -278,5 +356,7 @@ Bytes FifoReader::Finish() {
   fd_ = -1;
   return bytes_;
 }
+
+#endif
 
 }  // namespace vx::test
