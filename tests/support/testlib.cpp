@@ -112,33 +112,67 @@ std::string WriteTestLibrary(const std::string& path, const std::vector<LibraryF
   return path;
 }
 
-TempDir::TempDir() {
-  // A random name, made only when nothing is there yet (create_directory
-  // reports an existing entry as false), as mkdtemp does, on every system.
-  std::error_code error;
-  const std::filesystem::path base = std::filesystem::temp_directory_path(error);
-  if (error) {
-    ADD_FAILURE() << "no temporary folder: " << error.message();
-    return;
-  }
+namespace {
+
+// A new folder with a random name in base, made only when nothing is there
+// yet (create_directory reports an existing entry as false), as mkdtemp
+// does; forward slashes throughout, so that File() names agree on Windows.
+// Empty on failure.
+std::string MakeFreshFolder(const std::filesystem::path& base, std::error_code& error) {
   static std::mt19937_64 random{std::random_device{}() ^
                                 (static_cast<std::uint64_t>(ProcessId()) << 32)};
   static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
-  for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
+  for (int attempt = 0; attempt < 100; ++attempt) {
     std::string name = "vx-test-";
     for (int i = 0; i < 10; ++i) name += kLetters[random() % (sizeof kLetters - 1)];
-    // Forward slashes throughout, so that File() names agree on Windows.
     const std::string candidate = (base / name).generic_string();
-    if (std::filesystem::create_directory(candidate, error)) path_ = candidate;
+    if (std::filesystem::create_directory(candidate, error)) return candidate;
     if (error) break;
   }
-  if (path_.empty()) {
-    ADD_FAILURE() << "cannot make a temporary folder in " << base.string() << ": "
-                  << error.message();
-    return;
+  return {};
+}
+
+constexpr const char* kRootVariable = "VX_TEST_ROOT";
+
+// The folder that holds every TempDir of this test program, made on first
+// use and removed when the program ends. GoogleTest's death tests on
+// Windows run the program afresh for each case, and such a run may end
+// through _Exit without removing anything: it finds the folder in
+// VX_TEST_ROOT and makes its own inside it, left to the parent's removal.
+std::string TestRoot(std::error_code& error) {
+  static std::string root;
+  if (!root.empty()) return root;
+  const char* inherited = std::getenv(kRootVariable);
+  if (inherited != nullptr && *inherited != '\0' &&
+      std::filesystem::is_directory(inherited, error)) {
+    root = inherited;
+    return root;
   }
+  const std::filesystem::path base = std::filesystem::temp_directory_path(error);
+  if (error) return {};
+  root = MakeFreshFolder(base, error);
+  if (root.empty()) return {};
   static const bool registered = std::atexit(RemoveLeftoverTempDirs) == 0;
   (void)registered;
+  LiveTempDirs()[root] = ProcessId();
+#ifdef _WIN32
+  _putenv_s(kRootVariable, root.c_str());
+#else
+  setenv(kRootVariable, root.c_str(), 1);
+#endif
+  return root;
+}
+
+}  // namespace
+
+TempDir::TempDir() {
+  std::error_code error;
+  const std::string root = TestRoot(error);
+  if (!root.empty()) path_ = MakeFreshFolder(root, error);
+  if (path_.empty()) {
+    ADD_FAILURE() << "cannot make a temporary folder: " << error.message();
+    return;
+  }
   LiveTempDirs()[path_] = ProcessId();
 }
 
