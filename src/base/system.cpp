@@ -57,6 +57,18 @@ std::string WindowsCommandLine(const std::vector<std::string>& args) {
   return line;
 }
 
+// ftell and fseek take a long, 32 bits on Windows: files of 2 GiB and more
+// need the 64-bit forms there.
+long long SeekToEnd(std::FILE* file) {
+#ifdef _WIN32
+  if (_fseeki64(file, 0, SEEK_END) != 0) return -1;
+  return _ftelli64(file);
+#else
+  if (fseeko(file, 0, SEEK_END) != 0) return -1;
+  return ftello(file);
+#endif
+}
+
 #ifndef _WIN32
 
 int OpenForReading(const std::string& path) {

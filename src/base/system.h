@@ -37,6 +37,10 @@ int SyncFile(int fd);
 // the error number.
 int RenameOver(const std::string& from, const std::string& to);
 
+// Moves the open file's position to its end and returns it: the file's
+// size in bytes, also beyond 2 GiB; -1 with errno set on failure.
+long long SeekToEnd(std::FILE* file);
+
 // A write to a pipe whose reader has gone fails with EPIPE instead of
 // ending the program with a signal (Windows has no such signal).
 void IgnoreBrokenPipes();

@@ -32,6 +32,7 @@
 
 #include "base/console.h"
 #include "base/output_file.h"
+#include "base/system.h"
 #include "datalib/datalib.h"
 #include "datalib/library_format.h"
 
@@ -142,8 +143,7 @@ bool AddFileEntry(const std::string& name) {
   errno = 0;
   FileHandle file(std::fopen(path.c_str(), "rb"));
   if (!file) return RefuseFile("cannot read", path);
-  if (std::fseek(file.get(), 0, SEEK_END) != 0) return RefuseFile("cannot read", path);
-  long long size = std::ftell(file.get());
+  const long long size = SeekToEnd(file.get());
   if (size < 0) return RefuseFile("cannot read", path);
   if (size == 0) return Refuse("cannot store " + Quoted(path) + ": the file is empty");
   if (size > MaxArchiveSize) {

@@ -71,8 +71,8 @@ bool ReadInt32(std::FILE* file, std::int32_t& value) {
 // Size of the open file in bytes, or -1 when it cannot be measured. Leaves
 // the read position at the start.
 long long MeasureFile(std::FILE* file) {
-  if (std::fseek(file, 0, SEEK_END) != 0) return -1;
-  long long size = std::ftell(file);
+  const long long size = SeekToEnd(file);
+  if (size < 0) return -1;
   if (std::fseek(file, 0, SEEK_SET) != 0) return -1;
   return size;
 }

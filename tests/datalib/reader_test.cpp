@@ -1,10 +1,7 @@
 // The data library reader: exact progress lines, exact name matching, and
 // refusal of every archive that would overrun the index table or point
 // outside the file.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
@@ -344,38 +341,46 @@ bool ReturnsWithoutWaitingOn(const std::string& fifo, const std::function<bool()
   auto result = std::async(std::launch::async, call);
   if (result.wait_for(std::chrono::seconds(5)) != std::future_status::ready) {
     ADD_FAILURE() << "still waiting on the FIFO " << fifo;
-    const int writer = open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
-    if (writer >= 0) close(writer);
+    vx::test::KnockOnFifo(fifo);
   }
   return result.get();
 }
 
-TEST_F(LibraryReader, OpenRefusesAnythingButARegularFileWithoutWaitingOnIt) {
+void ExpectRefusedAsNotARegularFile(const std::string& path, const std::string& fifo) {
+  testing::internal::CaptureStdout();
+  EXPECT_FALSE(ReturnsWithoutWaitingOn(fifo, [&] { return vx::OpenLibrary(path); })) << path;
+  const Lines lines = SplitLines(testing::internal::GetCapturedStdout());
+  EXPECT_EQ(lines, (Lines{"", "Checking header", "Refused: not a regular file"})) << path;
+}
+
+TEST_F(LibraryReader, OpenRefusesAFolder) {
   const std::string folder = dir.File("folder.lib");
+  ASSERT_TRUE(std::filesystem::create_directory(folder));
+  ExpectRefusedAsNotARegularFile(folder, {});
+  EXPECT_TRUE(NoLibraryOpen());
+}
+
+TEST_F(LibraryReader, OpenRefusesAFifoWithoutWaitingOnItAndFollowsASymbolicLink) {
+  if (!vx::test::HasPosixProcesses()) GTEST_SKIP() << "needs a FIFO";
   const std::string fifo = dir.File("fifo.lib");
-  ASSERT_EQ(mkdir(folder.c_str(), 0755), 0);
-  ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
-  for (const std::string& path : {folder, fifo}) {
-    testing::internal::CaptureStdout();
-    EXPECT_FALSE(ReturnsWithoutWaitingOn(fifo, [&] { return vx::OpenLibrary(path); })) << path;
-    const Lines lines = SplitLines(testing::internal::GetCapturedStdout());
-    EXPECT_EQ(lines, (Lines{"", "Checking header", "Refused: not a regular file"})) << path;
-    EXPECT_TRUE(NoLibraryOpen());
-  }
+  ASSERT_TRUE(vx::test::MakeFifo(fifo));
+  ExpectRefusedAsNotARegularFile(fifo, fifo);
+  EXPECT_TRUE(NoLibraryOpen());
   // A symbolic link is followed to the archive it names.
   const std::string link = dir.File("link.lib");
-  ASSERT_EQ(symlink(Write(MakeLibraryImage(twoFiles)).c_str(), link.c_str()), 0);
+  std::filesystem::create_symlink(Write(MakeLibraryImage(twoFiles)), link);
   testing::internal::CaptureStdout();
   EXPECT_TRUE(vx::OpenLibrary(link));
   testing::internal::GetCapturedStdout();
 }
 
 TEST_F(LibraryReader, AReadFailsWithoutWaitingWhenTheArchiveBecameAFifo) {
+  if (!vx::test::HasPosixProcesses()) GTEST_SKIP() << "needs a FIFO";
   std::string path = Write(MakeLibraryImage(twoFiles));
   testing::internal::CaptureStdout();
   ASSERT_TRUE(vx::OpenLibrary(path));
   std::filesystem::remove(path);
-  ASSERT_EQ(mkfifo(path.c_str(), 0644), 0);
+  ASSERT_TRUE(vx::test::MakeFifo(path));
   Bytes buffer(10, 0);
   EXPECT_FALSE(ReturnsWithoutWaitingOn(
       path, [&] { return vx::ReadLibraryFile("DATA\\a.bin", buffer.data()); }));

@@ -34,6 +34,7 @@ TEST(TestSupport, SplitLinesKeepsEmptyLinesButNoneAfterTheLastLineEnd) {
 }
 
 TEST(TestSupport, RunProgramCollectsExitCodeAndBothStreamsInItsFolder) {
+  if (!vx::test::HasPosixProcesses()) GTEST_SKIP() << "needs fork and /bin/sh";
   vx::test::TempDir dir;
   auto result =
       vx::test::RunProgram({"/bin/sh", "-c", "pwd; echo problem >&2; exit 3"}, dir.Path());

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <numbers>
 #include <random>
 
 #include "math/math.h"
@@ -187,8 +188,9 @@ TEST(FovRatio, NinetyDegreesGivesAVerticalAngleOfAbout64) {
 TEST(FovRatio, BelowOneForEveryAngleUpTo180) {
   for (int fov = 1; fov < 180; ++fov) {
     ComputeFovRatio(static_cast<float>(fov));
-    const double want =
-        2.0 * std::atan(std::tan(fov / 2.0 * M_PI / 180.0) * 200.0 / 320.0) * 180.0 / M_PI / fov;
+    const double want = 2.0 *
+                        std::atan(std::tan(fov / 2.0 * std::numbers::pi / 180.0) * 200.0 / 320.0) *
+                        180.0 / std::numbers::pi / fov;
     EXPECT_LT(FovRatio(), 1.0f) << fov;
     EXPECT_GT(FovRatio(), 0.0f) << fov;
     EXPECT_NEAR(FovRatio(), want, 1e-5) << fov;

@@ -1,11 +1,17 @@
 #include "support/testlib.h"
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
+
+// Child programs and FIFOs are POSIX only; everything else here is portable.
+#ifndef _WIN32
+#include <fcntl.h>
 #include <poll.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#else
+#include <process.h>
+#endif
 
 #include <cerrno>
 #include <climits>
@@ -15,6 +21,7 @@
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <random>
 
 #include "datalib/datalib.h"
 
@@ -25,14 +32,24 @@ namespace {
 // ends the process through exit() (the fatal paths, run as death tests)
 // never reaches the destructors, so an exit handler removes what this
 // process made; a forked death-test child leaves its parent's folders alone.
-std::map<std::string, pid_t>& LiveTempDirs() {
-  static auto* dirs = new std::map<std::string, pid_t>;
+#ifdef _WIN32
+int ProcessId() {
+  return _getpid();
+}
+#else
+int ProcessId() {
+  return static_cast<int>(getpid());
+}
+#endif
+
+std::map<std::string, int>& LiveTempDirs() {
+  static auto* dirs = new std::map<std::string, int>;
   return *dirs;
 }
 
 void RemoveLeftoverTempDirs() {
   for (const auto& [path, owner] : LiveTempDirs()) {
-    if (owner != getpid()) continue;
+    if (owner != ProcessId()) continue;
     std::error_code ignored;
     std::filesystem::remove_all(path, ignored);
   }
@@ -57,7 +74,7 @@ void AppendInt32(Bytes& out, std::int64_t value) {
   for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
 }
 
-std::string ReadWholeFile(const std::string& path) {
+[[maybe_unused]] std::string ReadWholeFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
@@ -95,16 +112,68 @@ std::string WriteTestLibrary(const std::string& path, const std::vector<LibraryF
   return path;
 }
 
-TempDir::TempDir() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "vx-test-XXXXXX").string();
-  if (mkdtemp(pattern.data()) == nullptr) {
-    ADD_FAILURE() << "mkdtemp failed for " << pattern << ": errno " << errno;
-    return;
+namespace {
+
+// A new folder with a random name in base, made only when nothing is there
+// yet (create_directory reports an existing entry as false), as mkdtemp
+// does; forward slashes throughout, so that File() names agree on Windows.
+// Empty on failure.
+std::string MakeFreshFolder(const std::filesystem::path& base, std::error_code& error) {
+  static std::mt19937_64 random{std::random_device{}() ^
+                                (static_cast<std::uint64_t>(ProcessId()) << 32)};
+  static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    std::string name = "vx-test-";
+    for (int i = 0; i < 10; ++i) name += kLetters[random() % (sizeof kLetters - 1)];
+    const std::string candidate = (base / name).generic_string();
+    if (std::filesystem::create_directory(candidate, error)) return candidate;
+    if (error) break;
   }
-  path_ = pattern;
+  return {};
+}
+
+constexpr const char* kRootVariable = "VX_TEST_ROOT";
+
+// The folder that holds every TempDir of this test program, made on first
+// use and removed when the program ends. GoogleTest's death tests on
+// Windows run the program afresh for each case, and such a run may end
+// through _Exit without removing anything: it finds the folder in
+// VX_TEST_ROOT and makes its own inside it, left to the parent's removal.
+std::string TestRoot(std::error_code& error) {
+  static std::string root;
+  if (!root.empty()) return root;
+  const char* inherited = std::getenv(kRootVariable);
+  if (inherited != nullptr && *inherited != '\0' &&
+      std::filesystem::is_directory(inherited, error)) {
+    root = inherited;
+    return root;
+  }
+  const std::filesystem::path base = std::filesystem::temp_directory_path(error);
+  if (error) return {};
+  root = MakeFreshFolder(base, error);
+  if (root.empty()) return {};
   static const bool registered = std::atexit(RemoveLeftoverTempDirs) == 0;
   (void)registered;
-  LiveTempDirs()[path_] = getpid();
+  LiveTempDirs()[root] = ProcessId();
+#ifdef _WIN32
+  _putenv_s(kRootVariable, root.c_str());
+#else
+  setenv(kRootVariable, root.c_str(), 1);
+#endif
+  return root;
+}
+
+}  // namespace
+
+TempDir::TempDir() {
+  std::error_code error;
+  const std::string root = TestRoot(error);
+  if (!root.empty()) path_ = MakeFreshFolder(root, error);
+  if (path_.empty()) {
+    ADD_FAILURE() << "cannot make a temporary folder: " << error.message();
+    return;
+  }
+  LiveTempDirs()[path_] = ProcessId();
 }
 
 TempDir::~TempDir() {
@@ -184,6 +253,49 @@ ScopedWorkingDirectory::ScopedWorkingDirectory(const std::string& path) {
 ScopedWorkingDirectory::~ScopedWorkingDirectory() {
   std::error_code ignored;
   std::filesystem::current_path(previous_, ignored);
+}
+
+#ifdef _WIN32
+
+bool HasPosixProcesses() {
+  return false;
+}
+
+bool MakeFifo(const std::string& path) {
+  ADD_FAILURE() << "no FIFOs on this system: " << path;
+  return false;
+}
+
+void KnockOnFifo(const std::string&) {}
+
+ProgramResult RunProgram(const std::vector<std::string>&, const std::string&) {
+  ADD_FAILURE() << "RunProgram needs fork and exec (not on this system)";
+  return {};
+}
+
+FifoReader::FifoReader(const std::string& path) {
+  ADD_FAILURE() << "no FIFOs on this system: " << path;
+}
+
+FifoReader::~FifoReader() = default;
+
+Bytes FifoReader::Finish() {
+  return bytes_;
+}
+
+#else
+
+bool HasPosixProcesses() {
+  return true;
+}
+
+bool MakeFifo(const std::string& path) {
+  return mkfifo(path.c_str(), 0644) == 0;
+}
+
+void KnockOnFifo(const std::string& path) {
+  const int writer = open(path.c_str(), O_WRONLY | O_NONBLOCK);
+  if (writer >= 0) close(writer);
 }
 
 ProgramResult RunProgram(const std::vector<std::string>& args,
@@ -278,5 +390,7 @@ Bytes FifoReader::Finish() {
   fd_ = -1;
   return bytes_;
 }
+
+#endif
 
 }  // namespace vx::test

@@ -89,6 +89,18 @@ class ScopedWorkingDirectory {
   std::string previous_;
 };
 
+// Whether this system has what RunProgram and the FIFO helpers need (fork,
+// exec, FIFOs): POSIX systems, not Windows. A case that needs them starts
+// with `if (!vx::test::HasPosixProcesses()) GTEST_SKIP() << why;`; on
+// Windows the helpers fail the test instead.
+bool HasPosixProcesses();
+
+// Makes a FIFO at path (permission bits 0644); false when it cannot.
+bool MakeFifo(const std::string& path);
+// Opens the FIFO at path for writing without waiting and closes it at once:
+// a reader waiting for a writer is let go.
+void KnockOnFifo(const std::string& path);
+
 // Runs a program (args[0] is its path, no shell involved) in workingDirectory
 // (empty: the current one) with standard input from /dev/null, and collects
 // its exit code (-1 when it did not exit normally, for example on a signal)
