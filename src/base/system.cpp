@@ -10,12 +10,14 @@
 
 #include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <random>
 #include <system_error>
+#include <thread>
 
 #ifdef _WIN32
 #define WIN32_LEAN_AND_MEAN
@@ -27,8 +29,19 @@
 #else
 #include <sys/wait.h>
 #endif
+#ifdef __EMSCRIPTEN__
+#include <emscripten.h>
+#endif
 
 namespace vx {
+
+void SleepMilliseconds(std::uint32_t ms) {
+#ifdef __EMSCRIPTEN__
+  emscripten_sleep(ms);
+#else
+  std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+#endif
+}
 
 std::string WindowsCommandLine(const std::vector<std::string>& args) {
   std::string line;
@@ -363,8 +376,8 @@ int CreateTemporaryFile(const std::string& prefix, const std::string& suffix, st
 namespace {
 
 std::wstring Wide(const std::string& utf8) {
-  const int size = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()),
-                                       nullptr, 0);
+  const int size =
+      MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
   std::wstring wide(static_cast<std::size_t>(size), L'\0');
   MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), size);
   return wide;
@@ -415,9 +428,9 @@ SpawnFailure SpawnWithInput(const std::vector<std::string>& args, ChildProcess& 
   if (!started) {
     CloseHandle(writing);
     error = ErrnoOf(startError);
-    const bool notRunnable = startError == ERROR_FILE_NOT_FOUND ||
-                             startError == ERROR_PATH_NOT_FOUND ||
-                             startError == ERROR_BAD_EXE_FORMAT || startError == ERROR_ACCESS_DENIED;
+    const bool notRunnable =
+        startError == ERROR_FILE_NOT_FOUND || startError == ERROR_PATH_NOT_FOUND ||
+        startError == ERROR_BAD_EXE_FORMAT || startError == ERROR_ACCESS_DENIED;
     return notRunnable ? SpawnFailure::CannotRun : SpawnFailure::CannotStart;
   }
   CloseHandle(info.hThread);

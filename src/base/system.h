@@ -45,6 +45,11 @@ long long SeekToEnd(std::FILE* file);
 // ending the program with a signal (Windows has no such signal).
 void IgnoreBrokenPipes();
 
+// Pauses the program for ms milliseconds. In the browser the pause hands
+// the page its turn (the program is suspended), where a blocking sleep would
+// freeze the page.
+void SleepMilliseconds(std::uint32_t ms);
+
 // Makes the console show the program's UTF-8 text as UTF-8 (Windows'
 // console otherwise uses the OEM code page). The output is unchanged
 // elsewhere.

@@ -9,8 +9,6 @@
 // The show's loops block as they do natively; presenting a frame, the
 // loading screen's pauses and the music's decoding suspend the program
 // (asyncify) and hand the browser its turn.
-#include <emscripten.h>
-
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -19,6 +17,7 @@
 #include "driver/driver.h"
 #include "driver/driver_io.h"
 #include "driver/frame_loop.h"
+#include "driver/timeline.h"
 #include "platform/music.h"
 #include "platform/video.h"
 
@@ -32,10 +31,6 @@ void vx1_report_ticks(float ticks);
 }
 
 namespace {
-
-void SleepMilliseconds(std::uint32_t ms) {
-  emscripten_sleep(ms);
-}
 
 float ReportedMusicTime() {
   const float ticks = vx::MusicTime();
@@ -75,12 +70,11 @@ int Run(int argc, char** argv) {
     std::fprintf(stderr, "vx1: %s\n", error.c_str());
     return 2;
   }
-  vx::UseRealModules();
-  // Waiting must hand the browser its turn, and the page shows the clock.
-  vx::DriverIo io = vx::CurrentDriverIo();
-  io.sleepMilliseconds = SleepMilliseconds;
+  // The program's own modules, with every clock reading shown in the page.
+  vx::DriverIo io = vx::RealDriverIo();
   io.musicTime = ReportedMusicTime;
   vx::SetDriverIo(io);
+  vx::SetSceneModules(vx::RealSceneModules());
   const vx::LibrarySearch libraries = vx::LibraryCandidates(options.library, "");
 
   vx::ConfigureVideo(vx::VideoOptions{.backend = vx::VideoBackend::Headless});

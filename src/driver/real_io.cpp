@@ -2,8 +2,8 @@
 // Only vx1 (and the headless modes) use this; the driver's tests use
 // recording fakes.
 #include <chrono>
-#include <thread>
 
+#include "base/system.h"
 #include "datalib/datalib.h"
 #include "driver/driver_io.h"
 #include "platform/music.h"
@@ -19,10 +19,6 @@ std::uint32_t SteadyMilliseconds() {
   const auto now = std::chrono::steady_clock::now().time_since_epoch();
   return static_cast<std::uint32_t>(
       std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
-}
-
-void SleepMilliseconds(std::uint32_t ms) {
-  std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
 }  // namespace
