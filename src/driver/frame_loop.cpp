@@ -18,8 +18,8 @@ bool WindowGoesOn() {
 
 void DrawMoment(const FrameMoment& moment, std::uint32_t* fb) {
   if (moment.fromBlack) ClearScreen(fb);
-  if (moment.scene == FrameScene::Labda) {
-    CurrentSceneModules().labda(moment.t, fb);
+  if (moment.scene == FrameScene::EffectTest) {
+    CurrentShow().effectTest->render(moment.t, fb, 0);
   } else {
     RenderTimeline(moment.t, fb);
   }
@@ -53,7 +53,7 @@ FrameClock MusicClock(bool loop) {
 FrameClock TimerClock() {
   return [frames = std::uint64_t{0}](FrameMoment& moment) mutable {
     if (!WindowGoesOn()) return false;
-    moment = {frames++, TimerTime(), FrameScene::Labda, false};
+    moment = {frames++, TimerTime(), FrameScene::EffectTest, false};
     return true;
   };
 }

@@ -24,7 +24,7 @@
 
 namespace vx {
 
-enum class FrameScene { Timeline, Labda };
+enum class FrameScene { Timeline, EffectTest };
 
 struct FrameMoment {
   std::uint64_t index = 0;  // the run's frames counted from 0

@@ -83,7 +83,7 @@ float ScreenshotTime(double seconds) {
 }
 
 std::vector<FrameMoment> ScreenshotMoments(const DriverOptions& options) {
-  const FrameScene scene = options.effectTest ? FrameScene::Labda : FrameScene::Timeline;
+  const FrameScene scene = options.effectTest ? FrameScene::EffectTest : FrameScene::Timeline;
   std::vector<FrameMoment> moments;
   for (const ScreenshotRequest& shot : options.screenshots)
     moments.push_back({0, ScreenshotTime(shot.seconds), scene, true});

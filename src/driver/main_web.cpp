@@ -74,7 +74,7 @@ int Run(int argc, char** argv) {
   vx::DriverIo io = vx::RealDriverIo();
   io.musicTime = ReportedMusicTime;
   vx::SetDriverIo(io);
-  vx::SetSceneModules(vx::RealSceneModules());
+  vx::UseShow(vx::RealShow());
   const vx::LibrarySearch libraries = vx::LibraryCandidates(options.library, "");
 
   vx::ConfigureVideo(vx::VideoOptions{.backend = vx::VideoBackend::Headless});

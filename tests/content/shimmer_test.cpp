@@ -77,7 +77,7 @@ class Shimmer : public ::testing::TestWithParam<Slot3d> {
  protected:
   static void SetUpTestSuite() {
     if (!OpenShowLibrary()) return;
-    SetSceneModules(RealSceneModules());
+    UseShow(RealShow());
     LoadAllScenes();
     loaded_ = true;
   }

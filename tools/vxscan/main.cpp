@@ -47,9 +47,9 @@ constexpr int Block = 8;
 constexpr int BlocksX = vx::ScreenWidth / Block;
 constexpr int BlocksY = vx::ScreenHeight / Block;
 constexpr int PixelCount = vx::ScreenWidth * vx::ScreenHeight;
-constexpr int CrawlLevels = 32;   // a pixel's jump, in luminance levels 0..255
-constexpr int DropoutLevels = 24;  // a block mean's jump away from both neighbours
-constexpr int AgreeLevels = 6;     // neighbours' block means that agree
+constexpr int CrawlLevels = 32;      // a pixel's jump, in luminance levels 0..255
+constexpr int DropoutLevels = 24;    // a block mean's jump away from both neighbours
+constexpr int AgreeLevels = 6;       // neighbours' block means that agree
 constexpr int MinDropoutBlocks = 2;  // touching blocks that make a dropout
 constexpr int CrawlFrames = 120;
 
@@ -67,8 +67,8 @@ void ToLuma(const std::uint32_t* fb, Luma& out) {
   out.resize(PixelCount);
   for (int i = 0; i < PixelCount; ++i) {
     const std::uint32_t c = fb[i];
-    out[i] = static_cast<std::uint8_t>((77 * ((c >> 16) & 0xFF) + 150 * ((c >> 8) & 0xFF) +
-                                        29 * (c & 0xFF)) >> 8);
+    out[i] = static_cast<std::uint8_t>(
+        (77 * ((c >> 16) & 0xFF) + 150 * ((c >> 8) & 0xFF) + 29 * (c & 0xFF)) >> 8);
   }
 }
 
@@ -157,7 +157,8 @@ SlotReport ScanSlot(int index, int fps, std::uint32_t* fb) {
   const vx::TimelineSlot& slot = vx::TimelineSlotAt(index);
   const double ticksPerFrame = 120.0 / fps;
   // Every frame n of the show's fixed-rate timing whose moment lies in the slot.
-  const auto first = static_cast<std::uint64_t>(static_cast<double>(slot.begin) / ticksPerFrame) + 1;
+  const auto first =
+      static_cast<std::uint64_t>(static_cast<double>(slot.begin) / ticksPerFrame) + 1;
   const auto last = static_cast<std::uint64_t>(static_cast<double>(slot.end) / ticksPerFrame) - 1;
   const std::uint64_t middle = (first + last) / 2;
   SlotReport report;
@@ -205,7 +206,7 @@ bool ParseArguments(int argc, char** argv, Options& options, bool& help) {
       options.library = value;
     } else if (arg == "--fps" && numeric && number >= 1 && number <= 240 && number == int(number)) {
       options.fps = static_cast<int>(number);
-    } else if (arg == "--slot" && numeric && number >= 1 && number <= vx::TimelineSlotCount &&
+    } else if (arg == "--slot" && numeric && number >= 1 && number <= vx::TimelineSlotCount() &&
                number == int(number)) {
       options.slots.push_back(static_cast<int>(number) - 1);
     } else if (arg == "--max-crawl" && numeric && number >= 0) {
@@ -233,7 +234,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (options.slots.empty())
-    for (int k = 0; k < vx::TimelineSlotCount; ++k) options.slots.push_back(k);
+    for (int k = 0; k < vx::TimelineSlotCount(); ++k) options.slots.push_back(k);
 
   vx::UseRealModules();
   vx::ConfigureVideo(vx::VideoOptions{.backend = vx::VideoBackend::Headless});
@@ -243,7 +244,7 @@ int main(int argc, char** argv) {
   for (int index : options.slots) {
     const SlotReport r = ScanSlot(index, options.fps, fb);
     Report("slot %2d %-7s frames %5d  dropouts %3d  crawl %.3f %%", index + 1,
-                  vx::TimelineSlotAt(index).scene, r.frames, r.dropouts, r.crawlPercent);
+           vx::TimelineSlotAt(index).module->name, r.frames, r.dropouts, r.crawlPercent);
     if (options.maxDropouts >= 0 && r.dropouts > options.maxDropouts) withinLimits = false;
     if (options.maxCrawl >= 0 && r.crawlPercent > options.maxCrawl) withinLimits = false;
   }
