@@ -376,9 +376,12 @@ int RunCapture(const DriverOptions& options, const LibrarySearch& libraries) {
     return ok;
   };
   RunFrames(StepClock(fps, frames), take, fb);
-  if (ok && !toPictures)
-    ok = FinishChild(work.ffmpeg, "ffmpeg", options.capturePath) &&
-         VideoWritten(work.video, options.capturePath);
+  // ffmpeg is waited for also after a failed frame, to say how it ended
+  // (it stops reading when it fails); after an interrupt Undo stops it.
+  if (!toPictures && !Interrupted()) {
+    const bool finished = FinishChild(work.ffmpeg, "ffmpeg", options.capturePath);
+    ok = ok && finished && VideoWritten(work.video, options.capturePath);
+  }
   // The last look before anything is put in place: an interrupt up to here,
   // also one while ffmpeg was finishing, leaves the old files.
   if (Interrupted()) {

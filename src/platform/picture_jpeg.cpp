@@ -228,6 +228,7 @@ void ReleasePicture(Picture& picture) {
 }
 
 void ReportPictureLoadError() {
+  ShowErrorBox("KVS_JPEG message", "Load Error");
   // The box says only "Load Error": this line says which picture and why.
   const LastPicture& last = lastPicture;
   const std::string problem =
@@ -238,7 +239,6 @@ void ReportPictureLoadError() {
   std::fprintf(stderr, "vx1: cannot load the picture %s: %s\n",
                last.name.empty() ? "(none named)" : last.name.c_str(), problem.c_str());
   std::fflush(stderr);
-  ShowErrorBox("KVS_JPEG message", "Load Error");
   std::exit(1);
 }
 
