@@ -10,14 +10,18 @@
 // A failed capture leaves everything as it was. Everything is loaded first
 // (a scene or picture that fails to load ends the program before any output
 // exists); ffmpeg writes to a temporary file beside the target, renamed onto
-// it only when ffmpeg exited with 0 after every frame; and every way out,
-// exit() from deep inside a loader or a signal included, stops and reaps
-// ffmpeg and removes the temporary music, the partial video and the frames
-// this run made.
+// it only when ffmpeg exited with 0 after every frame, wrote something and
+// no interrupt came; PNG frames are written under temporary names and all
+// renamed into place only at the end; and every way out, exit() from deep
+// inside a loader, a failed console write or a signal included, stops and
+// reaps ffmpeg and removes the temporary music, the partial video and the
+// frames and folders this run made.
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <cctype>
 #include <cinttypes>
 #include <cstdio>
 #include <cstdlib>
@@ -75,44 +79,60 @@ bool WriteAll(int fd, const void* data, std::size_t size) {
   return true;
 }
 
-// Closes the child's input and waits; true when it exited with 0.
-bool FinishChild(ChildProcess& child, const char* name) {
+// Closes the child's input and waits; true when it exited with 0. Its
+// failure names the user's path: ffmpeg's own lines name our temporary file.
+bool FinishChild(ChildProcess& child, const char* name, const std::string& target) {
   const ChildEnd end = vx::FinishChild(child);
   switch (end.kind) {
     case ChildEnd::Kind::Exited:
       if (end.code == 0) return true;
-      std::fprintf(stderr, "vx1: %s failed (exit code %d)\n", name, end.code);
+      std::fprintf(stderr, "vx1: %s failed (exit code %d) writing %s\n", name, end.code,
+                   target.c_str());
       return false;
     case ChildEnd::Kind::Signalled:
-      std::fprintf(stderr, "vx1: %s failed (signal %d)\n", name, end.code);
+      std::fprintf(stderr, "vx1: %s failed (signal %d) writing %s\n", name, end.code,
+                   target.c_str());
       return false;
     case ChildEnd::Kind::Lost:
-      std::fprintf(stderr, "vx1: lost track of %s: %s\n", name, std::strerror(end.code));
+      // An interrupt during the wait is reported as one by the caller.
+      if (!Interrupted())
+        std::fprintf(stderr, "vx1: lost track of %s: %s\n", name, std::strerror(end.code));
       return false;
   }
   return false;
 }
 
 // What a capture has made so far, undone by Undo on every way out but
-// success: ffmpeg, the temporary music, the video's temporary file (through
-// OutputFile), PNG frames and folders that did not exist before this run.
+// success: ffmpeg, the temporary music, the video's temporary file and the
+// frames' (through OutputFile), folders that did not exist before this run.
 struct CaptureWork {
   ChildProcess ffmpeg;
   std::string music;
   OutputFile video;
-  std::vector<std::string> madeFiles;
-  std::vector<std::string> madeFolders;  // outermost first
+  std::vector<std::unique_ptr<OutputFile>> frames;  // finished, not yet in place
+  std::vector<std::string> madeFolders;             // outermost first
 
   void Undo() {
     StopChild(ffmpeg);
     if (!music.empty()) unlink(music.c_str());
     music.clear();
     video.Abandon();
-    for (const std::string& file : madeFiles) unlink(file.c_str());
-    madeFiles.clear();
+    frames.clear();  // each abandons its temporary file
     for (auto folder = madeFolders.rbegin(); folder != madeFolders.rend(); ++folder)
       rmdir(folder->c_str());  // only if empty: nothing of the user's goes
     madeFolders.clear();
+  }
+
+  // Puts every frame in place; false after saying why.
+  bool CommitFrames() {
+    for (const auto& frame : frames) {
+      if (!frame->Commit()) {
+        std::fprintf(stderr, "vx1: %s\n", frame->Error().c_str());
+        return false;
+      }
+    }
+    frames.clear();
+    return true;
   }
 };
 
@@ -129,8 +149,7 @@ void UndoLiveWork() {
 class CaptureScope {
  public:
   explicit CaptureScope(CaptureWork& work) {
-    static const bool registered = std::atexit(UndoLiveWork) == 0;
-    (void)registered;
+    RunAtEveryExit(UndoLiveWork);
     liveWork = &work;
     StartInterruptWatch();
   }
@@ -155,33 +174,120 @@ std::vector<std::string> MissingFolders(const std::filesystem::path& path) {
 }
 
 // Copies the music out of the archive into a temporary file (in $TMPDIR,
-// else /tmp); empty when the archive has none (the video is then silent,
-// with a note).
-std::string ExtractMusic() {
+// else /tmp), named in music; music stays empty when the archive has none
+// (the video is then silent, with a note). False after saying why when the
+// music is there but cannot be read or copied: a video without its music
+// is a failed capture.
+bool ExtractMusic(std::string& music) {
   const std::int32_t size = LibraryFileSize(MusicName);
   if (size <= 0) {
     std::fprintf(stderr, "vx1: the data library has no music; the video will be silent\n");
-    return {};
+    return true;
   }
   std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
   if (!ReadLibraryFile(MusicName, bytes.data())) {
-    std::fprintf(stderr, "vx1: cannot read the music; the video will be silent\n");
-    return {};
+    std::fprintf(stderr, "vx1: cannot read the music from the data library\n");
+    return false;
   }
-  std::string name;
-  const int fd = CreateTemporaryFile("vx1-music-", ".mp3", name);
+  const int fd = CreateTemporaryFile("vx1-music-", ".mp3", music);
   if (fd < 0) {
-    std::fprintf(stderr, "vx1: cannot write a temporary file: %s\n", std::strerror(errno));
-    return {};
+    std::fprintf(stderr, "vx1: cannot write the music to a temporary file %s: %s\n",
+                 music.c_str(), std::strerror(errno));
+    music.clear();
+    return false;
   }
-  const bool ok = WriteAll(fd, bytes.data(), bytes.size());
-  close(fd);
+  errno = 0;
+  bool ok = WriteAll(fd, bytes.data(), bytes.size());
+  const int code = errno != 0 ? errno : EIO;
+  if (close(fd) != 0 && ok) ok = false;
   if (!ok) {
-    std::fprintf(stderr, "vx1: cannot write a temporary file\n");
-    unlink(name.c_str());
-    return {};
+    std::fprintf(stderr, "vx1: cannot write the music to %s: %s\n", music.c_str(),
+                 std::strerror(code));
+    return false;  // Undo removes it
   }
-  return name;
+  return true;
+}
+
+// ffmpeg's name for a file of ours: "file:" and the absolute path, so that
+// a name such as "-dir/x.mp4" or "pipe:/x.mkv" is not read as an option or
+// another protocol; "pipe:N" for an open stream, written as the stream.
+std::string FfmpegPath(const std::string& path, int stream) {
+  if (stream >= 0) return "pipe:" + std::to_string(stream);
+  std::error_code ec;
+  const std::filesystem::path absolute = std::filesystem::absolute(path, ec);
+  return "file:" + (ec ? path : absolute.string());
+}
+
+// ffmpeg's container for the target's extension; empty when the extension
+// names none we know (ffmpeg then guesses, and says so when it cannot).
+struct Container {
+  const char* extension;
+  const char* format;
+  bool needsSeeking;  // written whole only when the output can seek
+};
+constexpr Container Containers[] = {
+    {.extension = ".mp4", .format = "mp4", .needsSeeking = true},
+    {.extension = ".m4v", .format = "mp4", .needsSeeking = true},
+    {.extension = ".mov", .format = "mov", .needsSeeking = true},
+    {.extension = ".mkv", .format = "matroska", .needsSeeking = false},
+    {.extension = ".webm", .format = "matroska", .needsSeeking = false},
+    {.extension = ".ts", .format = "mpegts", .needsSeeking = false},
+};
+
+// The format and muxer options for the target: by its extension; a device,
+// FIFO or stream, which cannot seek, gets MP4 and MOV as fragments and
+// Matroska where the extension says nothing.
+std::vector<std::string> FormatArguments(const std::string& target, bool straight) {
+  std::string extension = std::filesystem::path(target).extension().string();
+  for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  for (const Container& c : Containers) {
+    if (extension != c.extension) continue;
+    if (c.needsSeeking && straight)
+      return {"-f", c.format, "-movflags", "+frag_keyframe+empty_moov"};
+    if (c.needsSeeking) return {"-f", c.format, "-movflags", "+faststart"};
+    return {"-f", c.format};
+  }
+  if (straight) return {"-f", "matroska"};
+  return {};
+}
+
+// The whole ffmpeg command line of a video capture.
+std::vector<std::string> FfmpegArguments(const CaptureWork& work, const std::string& target,
+                                         int fps, std::uint64_t frames, int scale) {
+  char rate[16], seconds[32];
+  std::snprintf(rate, sizeof rate, "%d", fps);
+  std::snprintf(seconds, sizeof seconds, "%.6f", static_cast<double>(frames) / fps);
+  // -y overwrites only our own empty temporary file, or opens a device or
+  // FIFO the user named (without it ffmpeg would ask on its input).
+  std::vector<std::string> args = {"ffmpeg",  "-hide_banner", "-loglevel", "error", "-y",
+                                   "-f",      "rawvideo",     "-pix_fmt",  "bgr0",  "-video_size",
+                                   "320x240", "-framerate",   rate,        "-i",    "pipe:0"};
+  const bool sound = !work.music.empty();
+  if (sound) args.insert(args.end(), {"-i", FfmpegPath(work.music, -1)});
+  args.insert(args.end(), {"-map", "0:v:0", "-vf", CaptureScaleFilter(scale)});
+  if (sound) args.insert(args.end(), {"-map", "1:a:0", "-c:a", "aac", "-b:a", "192k"});
+  // The encoder is nearly all of a capture's time. x264's ultrafast preset
+  // at CRF 20 encodes these enlarged pixel frames about twice as fast as
+  // veryfast and closer to the frames themselves (48.7 against 44.9 dB
+  // PSNR against a lossless encode of the first 25 s), for files about
+  // half as large again.
+  args.insert(args.end(), {"-c:v", "libx264", "-preset", "ultrafast", "-crf", "20", "-pix_fmt",
+                           "yuv420p", "-t", seconds});
+  const std::vector<std::string> format = FormatArguments(target, work.video.StraightThrough());
+  args.insert(args.end(), format.begin(), format.end());
+  args.push_back(FfmpegPath(work.video.WritePath(), work.video.Stream()));
+  return args;
+}
+
+// Whether ffmpeg's exit 0 left a video: the temporary file must hold
+// something (a device or stream cannot be looked at). False after saying
+// why.
+bool VideoWritten(const OutputFile& video, const std::string& target) {
+  if (video.StraightThrough()) return true;
+  struct stat info {};
+  if (stat(video.WritePath().c_str(), &info) == 0 && info.st_size > 0) return true;
+  std::fprintf(stderr, "vx1: ffmpeg exited with 0 but wrote nothing to %s\n", target.c_str());
+  return false;
 }
 
 void Progress(std::uint64_t done, std::uint64_t total, int fps) {
@@ -234,27 +340,9 @@ int RunCapture(const DriverOptions& options, const LibrarySearch& libraries) {
       std::fprintf(stderr, "vx1: %s\n", work.video.Error().c_str());
       return fail();
     }
-    work.music = ExtractMusic();
-    char rate[16], seconds[32];
-    std::snprintf(rate, sizeof rate, "%d", fps);
-    std::snprintf(seconds, sizeof seconds, "%.6f", static_cast<double>(frames) / fps);
-    // -y overwrites only our own empty temporary file, or opens a device or
-    // FIFO the user named (without it ffmpeg would ask on its input).
-    std::vector<std::string> args = {"ffmpeg",  "-hide_banner", "-loglevel", "error", "-y",
-                                     "-f",      "rawvideo",     "-pix_fmt",  "bgr0",  "-video_size",
-                                     "320x240", "-framerate",   rate,        "-i",    "pipe:0"};
-    if (!work.music.empty()) args.insert(args.end(), {"-i", work.music});
-    args.insert(args.end(), {"-map", "0:v:0", "-vf", CaptureScaleFilter(scale)});
-    if (!work.music.empty())
-      args.insert(args.end(), {"-map", "1:a:0", "-c:a", "aac", "-b:a", "192k"});
-    // The encoder is nearly all of a capture's time. x264's ultrafast preset
-    // at CRF 20 encodes these enlarged pixel frames about twice as fast as
-    // veryfast and closer to the frames themselves (48.7 against 44.9 dB
-    // PSNR against a lossless encode of the first 25 s), for files about
-    // half as large again.
-    args.insert(args.end(),
-                {"-c:v", "libx264", "-preset", "ultrafast", "-crf", "20", "-pix_fmt", "yuv420p",
-                 "-t", seconds, "-movflags", "+faststart", work.video.WritePath()});
+    if (!ExtractMusic(work.music)) return fail();
+    const std::vector<std::string> args =
+        FfmpegArguments(work, options.capturePath, fps, frames, scale);
     if (!SpawnWithInput(args, work.ffmpeg)) return fail();
   }
 
@@ -270,10 +358,10 @@ int RunCapture(const DriverOptions& options, const LibrarySearch& libraries) {
       char name[32];
       std::snprintf(name, sizeof name, "frame_%06" PRIu64 ".png", n);
       const std::string path = (std::filesystem::path(options.framesDir) / name).string();
-      const bool existed = SomethingAt(path);
-      ok = WritePng(path.c_str(), scaled.data(), SurfaceWidth * static_cast<std::uint32_t>(scale),
-                    SurfaceHeight * static_cast<std::uint32_t>(scale));
-      if (ok && !existed) work.madeFiles.push_back(path);
+      work.frames.push_back(std::make_unique<OutputFile>());
+      ok = WritePngPending(*work.frames.back(), path.c_str(), scaled.data(),
+                           SurfaceWidth * static_cast<std::uint32_t>(scale),
+                           SurfaceHeight * static_cast<std::uint32_t>(scale));
     } else {
       // The pipe carries the letterboxed frame; ffmpeg enlarges it. bgr0:
       // the words' bytes in memory are blue, green, red, unused.
@@ -288,21 +376,26 @@ int RunCapture(const DriverOptions& options, const LibrarySearch& libraries) {
     return ok;
   };
   RunFrames(StepClock(fps, frames), take, fb);
+  // ffmpeg is waited for also after a failed frame, to say how it ended
+  // (it stops reading when it fails); after an interrupt Undo stops it.
+  if (!toPictures && !Interrupted()) {
+    const bool finished = FinishChild(work.ffmpeg, "ffmpeg", options.capturePath);
+    ok = ok && finished && VideoWritten(work.video, options.capturePath);
+  }
+  // The last look before anything is put in place: an interrupt up to here,
+  // also one while ffmpeg was finishing, leaves the old files.
   if (Interrupted()) {
     std::fprintf(stderr, "\nvx1: capture interrupted; nothing written\n");
     return fail();
   }
-  if (!toPictures) {
-    ok = FinishChild(work.ffmpeg, "ffmpeg") && ok;
-    if (ok && !work.video.Commit()) {
-      std::fprintf(stderr, "vx1: %s\n", work.video.Error().c_str());
-      ok = false;
-    }
+  if (ok && !toPictures && !work.video.Commit()) {
+    std::fprintf(stderr, "vx1: %s\n", work.video.Error().c_str());
+    ok = false;
   }
+  if (ok && toPictures) ok = work.CommitFrames();
   if (!ok) return fail();
   if (!work.music.empty()) unlink(work.music.c_str());
   work.music.clear();
-  work.madeFiles.clear();
   work.madeFolders.clear();
   StopHeadless();
   std::fprintf(stderr, "vx1: wrote %s\n",

@@ -81,14 +81,24 @@ std::string HelpText() {
          "  --bench                  time every scene module and the whole show\n"
          "  --reference              with --bench: use the plain reference routines\n"
          "  --capture FILE.mp4       render the show to a video with its music\n"
-         "                           (needs the ffmpeg program)\n"
+         "                           (needs the ffmpeg program); the container\n"
+         "                           follows the extension (.mp4 .m4v .mov .mkv\n"
+         "                           .webm .ts); a device, FIFO or stream without\n"
+         "                           one gets Matroska\n"
          "  --fps N                  capture frames a second, 1 to 240 (default 60)\n"
          "  --duration SECONDS       capture only the first SECONDS\n"
          "  --frames DIR             capture to DIR/frame_000000.png ... instead\n"
-         "                           of a video\n"
+         "                           of a video; the frames are written under\n"
+         "                           temporary names and renamed into place only\n"
+         "                           when the whole capture succeeded\n"
          "  --contact-sheet FILE.png the middle frame of every slot and of labda,\n"
          "                           labelled, in one picture\n"
-         "  --help                   this text\n";
+         "  --help, -h               this text\n"
+         "\n"
+         "An output that is an input (the data library) is refused. A video or\n"
+         "picture replaces an existing file only when it is complete; a device,\n"
+         "FIFO or /dev/stdout is written straight through (progress lines then go\n"
+         "to standard error).\n";
 }
 
 bool ParseCommandLine(int argc, const char* const* argv, DriverOptions& options,
@@ -115,7 +125,7 @@ bool ParseCommandLine(int argc, const char* const* argv, DriverOptions& options,
       return false;
     };
     std::string_view value;
-    if (arg == "--help") {
+    if (arg == "--help" || arg == "-h") {
       help = true;
     } else if (arg == "--library") {
       if (!next(value)) return false;
