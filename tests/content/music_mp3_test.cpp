@@ -92,28 +92,6 @@ double Rms(const Decoded& d, double from, double to) {
   return last > first ? std::sqrt(sum / (2.0 * static_cast<double>(last - first))) : 0.0;
 }
 
-// In-place radix-2 FFT; size a power of two.
-void Fft(std::vector<std::complex<double>>& a) {
-  const std::size_t n = a.size();
-  for (std::size_t i = 1, j = 0; i < n; ++i) {
-    std::size_t bit = n >> 1;
-    for (; j & bit; bit >>= 1) j ^= bit;
-    j ^= bit;
-    if (i < j) std::swap(a[i], a[j]);
-  }
-  for (std::size_t length = 2; length <= n; length <<= 1) {
-    const std::complex<double> step = std::polar(1.0, -2.0 * M_PI / static_cast<double>(length));
-    for (std::size_t i = 0; i < n; i += length) {
-      std::complex<double> w = 1.0;
-      for (std::size_t k = 0; k < length / 2; ++k, w *= step) {
-        const std::complex<double> u = a[i + k], v = a[i + k + length / 2] * w;
-        a[i + k] = u + v;
-        a[i + k + length / 2] = u - v;
-      }
-    }
-  }
-}
-
 // Onset strength over time, from `from` seconds on. Mono frames of 1024
 // samples (Hann window) every 256 samples (or every hop); their spectra summed into 24
 // bands spaced evenly in log frequency (43 Hz to 22 kHz); the novelty of a
@@ -142,7 +120,7 @@ std::vector<Onset> Onsets(const Decoded& d, double from, double to, std::size_t 
   for (std::size_t start = FrameOf(from) - kSize / 2; start + kSize <= end; start += hop) {
     for (std::size_t i = 0; i < kSize; ++i)
       frame[i] = window[i] * 0.5 * (d.left[start + i] + d.right[start + i]);
-    Fft(frame);
+    music::Fft(frame);
     double flux = 0.0;
     for (std::size_t b = 0; b < kBands; ++b) {
       band[b] = 0.0;
