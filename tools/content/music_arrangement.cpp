@@ -247,8 +247,8 @@ void Blue(Part& p, bool second) {
   // The theme's octave joins halfway through the first visit.
   Melody(p, kTheme, {2200.0, 2500.0, 0.12, 0.3}, 0.07f, 1, 0.3f, second ? 0 : 4);
   if (second) {
-    for (int i = 0; i < 16; ++i) p.Snare(BreakdownBeat + 4 + 0.25 * i, 0.05f + 0.012f * i);
-    p.Riser(BreakdownBeat + 4, 0.14f);
+    for (int i = 0; i < 16; ++i) p.Snare(BreakdownBeat + 4 + 0.25 * i, 0.03f + 0.01f * i);
+    p.Riser(BreakdownBeat + 4, 0.1f);
     for (int b = 1; b < 32; b += 2) {
       const std::array<int, 3> tones = Voicing(kThemeChords[static_cast<std::size_t>(b / 4)], 72);
       AddBell(p.out.chords,
