@@ -20,8 +20,8 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cctype>
+#include <cerrno>
 #include <cinttypes>
 #include <cstdio>
 #include <cstdlib>
@@ -36,6 +36,7 @@
 #include "datalib/datalib.h"
 #include "driver/driver.h"
 #include "driver/frame_loop.h"
+#include "driver/timeline.h"
 #include "platform/picture.h"
 #include "platform/video.h"
 
@@ -43,7 +44,6 @@ namespace vx {
 namespace {
 
 constexpr int DefaultCaptureScale = 4;
-constexpr std::string_view MusicName = "DATA\\oompa.mp3";
 
 // Starts args[0] (looked up on PATH) with a pipe to its standard input.
 // False with the reason on standard error when it cannot be started.
@@ -179,20 +179,20 @@ std::vector<std::string> MissingFolders(const std::filesystem::path& path) {
 // music is there but cannot be read or copied: a video without its music
 // is a failed capture.
 bool ExtractMusic(std::string& music) {
-  const std::int32_t size = LibraryFileSize(MusicName);
+  const std::int32_t size = LibraryFileSize(ShowMusic);
   if (size <= 0) {
     std::fprintf(stderr, "vx1: the data library has no music; the video will be silent\n");
     return true;
   }
   std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
-  if (!ReadLibraryFile(MusicName, bytes.data())) {
+  if (!ReadLibraryFile(ShowMusic, bytes.data())) {
     std::fprintf(stderr, "vx1: cannot read the music from the data library\n");
     return false;
   }
   const int fd = CreateTemporaryFile("vx1-music-", ".mp3", music);
   if (fd < 0) {
-    std::fprintf(stderr, "vx1: cannot write the music to a temporary file %s: %s\n",
-                 music.c_str(), std::strerror(errno));
+    std::fprintf(stderr, "vx1: cannot write the music to a temporary file %s: %s\n", music.c_str(),
+                 std::strerror(errno));
     music.clear();
     return false;
   }
@@ -256,12 +256,15 @@ std::vector<std::string> FfmpegArguments(const CaptureWork& work, const std::str
                                          int fps, std::uint64_t frames, int scale) {
   char rate[16], seconds[32];
   std::snprintf(rate, sizeof rate, "%d", fps);
+  // The frames as presented: the letterboxed surface, WIDTHxHEIGHT.
+  const std::string surfaceSize =
+      std::to_string(SurfaceWidth) + "x" + std::to_string(SurfaceHeight);
   std::snprintf(seconds, sizeof seconds, "%.6f", static_cast<double>(frames) / fps);
   // -y overwrites only our own empty temporary file, or opens a device or
   // FIFO the user named (without it ffmpeg would ask on its input).
-  std::vector<std::string> args = {"ffmpeg",  "-hide_banner", "-loglevel", "error", "-y",
-                                   "-f",      "rawvideo",     "-pix_fmt",  "bgr0",  "-video_size",
-                                   "320x240", "-framerate",   rate,        "-i",    "pipe:0"};
+  std::vector<std::string> args = {"ffmpeg",    "-hide_banner", "-loglevel", "error", "-y",
+                                   "-f",        "rawvideo",     "-pix_fmt",  "bgr0",  "-video_size",
+                                   surfaceSize, "-framerate",   rate,        "-i",    "pipe:0"};
   const bool sound = !work.music.empty();
   if (sound) args.insert(args.end(), {"-i", FfmpegPath(work.music, -1)});
   args.insert(args.end(), {"-map", "0:v:0", "-vf", CaptureScaleFilter(scale)});

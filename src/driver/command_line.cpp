@@ -17,13 +17,13 @@
 #include "base/system.h"
 #include "driver/driver.h"
 #include "driver/driver_io.h"
+#include "driver/timeline.h"
 
 namespace vx {
 namespace {
 
 constexpr int MaxScale = 16;
 constexpr int MaxFps = 240;
-constexpr double ShowSeconds = 121.0;
 
 bool ParseInt(std::string_view text, int low, int high, int& out) {
   int value = 0;

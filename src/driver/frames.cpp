@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "driver/frame_loop.h"
+#include "driver/timeline.h"
 #include "platform/video.h"
 
 namespace vx {
@@ -79,7 +80,7 @@ const Glyph* FindGlyph(char c) {
 }  // namespace
 
 float ScreenshotTime(double seconds) {
-  return static_cast<float>(static_cast<long double>(seconds) * 120.0L);
+  return static_cast<float>(static_cast<long double>(seconds) * TicksPerSecond);
 }
 
 std::vector<FrameMoment> ScreenshotMoments(const DriverOptions& options) {
@@ -105,7 +106,7 @@ std::uint64_t CaptureFrameCount(int fps, double durationSeconds) {
 }
 
 float CaptureFrameTime(std::uint64_t frame, int fps) {
-  return static_cast<float>(static_cast<long double>(frame) * 120.0L / fps);
+  return static_cast<float>(static_cast<long double>(frame) * TicksPerSecond / fps);
 }
 
 void ScaleLetterboxed(const std::uint32_t* fb, int scale, std::vector<std::uint32_t>& out) {

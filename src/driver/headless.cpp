@@ -196,7 +196,7 @@ int RunContactSheet(const DriverOptions& options, const LibrarySearch& libraries
     if (moment.scene == FrameScene::Timeline) {
       const TimelineSlot& slot = TimelineSlotAt(tile);
       std::snprintf(label, sizeof label, "%d %s  %.2f S", tile + 1, slot.module->name,
-                    static_cast<double>((slot.begin + slot.end) / 2.0L / 120.0L));
+                    static_cast<double>((slot.begin + slot.end) / 2.0L / TicksPerSecond));
     } else {
       std::snprintf(label, sizeof label, "E %s  local %.0f", CurrentShow().effectTest->name,
                     static_cast<double>(moment.t));

@@ -8,13 +8,19 @@
 // raises the quit flag once t reaches 14520, the end of the show.
 #include <cstdint>
 #include <span>
+#include <string_view>
 
 #include "scenes/scenes.h"
 
 namespace vx {
 
-inline constexpr long double TimelineEnd = 14520.0L;  // 121 s: the show is over
+inline constexpr long double TicksPerSecond = 120.0L;
+inline constexpr long double ShowSeconds = 121.0L;
+inline constexpr long double TimelineEnd = ShowSeconds * TicksPerSecond;  // 14520: the show is over
 inline constexpr long double TimelineLastDrawn = 14400.0L;
+static_assert(TimelineEnd == 14520.0L);
+// The show's music in the data library, whose playing position is the clock.
+inline constexpr std::string_view ShowMusic = "DATA\\oompa.mp3";
 inline constexpr long double BlauPictureTicks = 103.2L;
 
 // How a slot forms its module's local time from the demo time t.
