@@ -36,6 +36,9 @@
 #include "datalib/datalib.h"
 #include "driver/driver.h"
 #include "driver/frame_loop.h"
+#include "driver/frames.h"
+#include "driver/headless.h"
+#include "driver/sinks.h"
 #include "driver/timeline.h"
 #include "platform/picture.h"
 #include "platform/video.h"
@@ -63,20 +66,6 @@ bool SpawnWithInput(const std::vector<std::string>& args, ChildProcess& child) {
       return false;
   }
   return false;
-}
-
-bool WriteAll(int fd, const void* data, std::size_t size) {
-  const auto* bytes = static_cast<const std::uint8_t*>(data);
-  while (size > 0) {
-    const auto n = write(fd, bytes, static_cast<unsigned>(std::min<std::size_t>(size, 1u << 30)));
-    if (n < 0) {
-      if (errno == EINTR && !Interrupted()) continue;
-      return false;
-    }
-    bytes += n;
-    size -= static_cast<std::size_t>(n);
-  }
-  return true;
 }
 
 // Closes the child's input and waits; true when it exited with 0. Its
@@ -293,24 +282,62 @@ bool VideoWritten(const OutputFile& video, const std::string& target) {
   return false;
 }
 
-void Progress(std::uint64_t done, std::uint64_t total, int fps) {
-  std::fprintf(stderr, "\rcapture: frame %" PRIu64 " of %" PRIu64 " (%.1f s of %.1f s)", done,
-               total, static_cast<double>(done) / fps, static_cast<double>(total) / fps);
-  if (done == total) std::fputc('\n', stderr);
-  std::fflush(stderr);
+// Makes the capture's target ready before the first frame: the frames'
+// folder (with any folder above it that is missing), or the video's
+// temporary file, the music taken out of the archive and ffmpeg started.
+// False after saying why.
+bool PrepareTarget(const DriverOptions& options, int scale, std::uint64_t frames,
+                   CaptureWork& work) {
+  if (!options.framesDir.empty()) {
+    work.madeFolders = MissingFolders(options.framesDir);
+    std::error_code ec;
+    std::filesystem::create_directories(options.framesDir, ec);
+    if (ec)
+      std::fprintf(stderr, "vx1: cannot make %s: %s\n", options.framesDir.c_str(),
+                   ec.message().c_str());
+    return !ec;
+  }
+  if (!work.video.Open(options.capturePath)) {
+    std::fprintf(stderr, "vx1: %s\n", work.video.Error().c_str());
+    return false;
+  }
+  return ExtractMusic(work.music) &&
+         SpawnWithInput(FfmpegArguments(work, options.capturePath, options.fps, frames, scale),
+                        work.ffmpeg);
+}
+
+// After the last frame: ffmpeg's end and its video checked, then everything
+// put in place. An interrupt up to the last look, also one while ffmpeg was
+// finishing, leaves the old files. False after saying why.
+bool FinishTarget(const DriverOptions& options, bool framesOk, CaptureWork& work) {
+  bool ok = framesOk;
+  const bool toPictures = !options.framesDir.empty();
+  // ffmpeg is waited for also after a failed frame, to say how it ended (it
+  // stops reading when it fails); after an interrupt Undo stops it.
+  if (!toPictures && !Interrupted()) {
+    const bool finished = FinishChild(work.ffmpeg, "ffmpeg", options.capturePath);
+    ok = ok && finished && VideoWritten(work.video, options.capturePath);
+  }
+  if (Interrupted()) {
+    std::fprintf(stderr, "\nvx1: capture interrupted; nothing written\n");
+    return false;
+  }
+  if (ok && !toPictures && !work.video.Commit()) {
+    std::fprintf(stderr, "vx1: %s\n", work.video.Error().c_str());
+    return false;
+  }
+  return ok && (!toPictures || work.CommitFrames());
 }
 
 }  // namespace
 
 int RunCapture(const DriverOptions& options, const LibrarySearch& libraries) {
   const int scale = options.scale > 0 ? options.scale : DefaultCaptureScale;
-  const int fps = options.fps;
-  const std::uint64_t frames = CaptureFrameCount(fps, options.durationSeconds);
+  const std::uint64_t frames = CaptureFrameCount(options.fps, options.durationSeconds);
   const bool toPictures = !options.framesDir.empty();
-
   if (frames == 0) {
     std::fprintf(stderr, "vx1: --duration %g s at %d fps gives no frame to capture\n",
-                 options.durationSeconds, fps);
+                 options.durationSeconds, options.fps);
     return 1;
   }
   if (toPictures && !options.capturePath.empty())
@@ -321,82 +348,22 @@ int RunCapture(const DriverOptions& options, const LibrarySearch& libraries) {
   // program leaves nothing behind.
   std::uint32_t* fb = StartHeadless(libraries);
   if (fb == nullptr) return 1;
-
   CaptureWork work;
   CaptureScope scope(work);
-  const auto fail = [&] {
+  bool ok = PrepareTarget(options, scale, frames, work);
+  if (ok) {
+    // A failed write or an interrupt ends the run.
+    FrameSink sink = toPictures ? NumberedPngSink(options.framesDir, scale, work.frames)
+                                : PipeSink(work.ffmpeg.input);
+    const bool framesOk = RunFrames(StepClock(options.fps, frames),
+                                    CaptureProgress(std::move(sink), frames, options.fps), fb);
+    ok = FinishTarget(options, framesOk, work);
+  }
+  if (!ok) {
     work.Undo();
     StopHeadless();
     return 1;
-  };
-  if (toPictures) {
-    work.madeFolders = MissingFolders(options.framesDir);
-    std::error_code ec;
-    std::filesystem::create_directories(options.framesDir, ec);
-    if (ec) {
-      std::fprintf(stderr, "vx1: cannot make %s: %s\n", options.framesDir.c_str(),
-                   ec.message().c_str());
-      return fail();
-    }
-  } else {
-    if (!work.video.Open(options.capturePath)) {
-      std::fprintf(stderr, "vx1: %s\n", work.video.Error().c_str());
-      return fail();
-    }
-    if (!ExtractMusic(work.music)) return fail();
-    const std::vector<std::string> args =
-        FfmpegArguments(work, options.capturePath, fps, frames, scale);
-    if (!SpawnWithInput(args, work.ffmpeg)) return fail();
   }
-
-  // Each frame goes to a numbered PNG file or down ffmpeg's pipe, with a
-  // progress line every second of video; a failed write or an interrupt
-  // ends the run.
-  bool ok = true;
-  std::vector<std::uint32_t> scaled;
-  const auto take = [&](const FrameMoment& moment, const std::uint32_t* frame) {
-    const std::uint64_t n = moment.index;
-    if (toPictures) {
-      ScaleLetterboxed(frame, scale, scaled);
-      char name[32];
-      std::snprintf(name, sizeof name, "frame_%06" PRIu64 ".png", n);
-      const std::string path = (std::filesystem::path(options.framesDir) / name).string();
-      work.frames.push_back(std::make_unique<OutputFile>());
-      ok = WritePngPending(*work.frames.back(), path.c_str(), scaled.data(),
-                           SurfaceWidth * static_cast<std::uint32_t>(scale),
-                           SurfaceHeight * static_cast<std::uint32_t>(scale));
-    } else {
-      // The pipe carries the letterboxed frame; ffmpeg enlarges it. bgr0:
-      // the words' bytes in memory are blue, green, red, unused.
-      ScaleLetterboxed(frame, 1, scaled);
-      ok = WriteAll(work.ffmpeg.input, scaled.data(), scaled.size() * sizeof(std::uint32_t));
-      if (!ok && !Interrupted())
-        std::fprintf(stderr, "\nvx1: ffmpeg stopped reading frames: %s\n", std::strerror(errno));
-    }
-    if (ok && Interrupted()) ok = false;
-    if (ok && ((n + 1) % static_cast<std::uint64_t>(fps) == 0 || n + 1 == frames))
-      Progress(n + 1, frames, fps);
-    return ok;
-  };
-  RunFrames(StepClock(fps, frames), take, fb);
-  // ffmpeg is waited for also after a failed frame, to say how it ended
-  // (it stops reading when it fails); after an interrupt Undo stops it.
-  if (!toPictures && !Interrupted()) {
-    const bool finished = FinishChild(work.ffmpeg, "ffmpeg", options.capturePath);
-    ok = ok && finished && VideoWritten(work.video, options.capturePath);
-  }
-  // The last look before anything is put in place: an interrupt up to here,
-  // also one while ffmpeg was finishing, leaves the old files.
-  if (Interrupted()) {
-    std::fprintf(stderr, "\nvx1: capture interrupted; nothing written\n");
-    return fail();
-  }
-  if (ok && !toPictures && !work.video.Commit()) {
-    std::fprintf(stderr, "vx1: %s\n", work.video.Error().c_str());
-    ok = false;
-  }
-  if (ok && toPictures) ok = work.CommitFrames();
-  if (!ok) return fail();
   if (!work.music.empty()) unlink(work.music.c_str());
   work.music.clear();
   work.madeFolders.clear();

@@ -7,6 +7,7 @@
 
 #include "driver/driver_io.h"
 #include "driver/frame_loop.h"
+#include "driver/sinks.h"
 #include "driver/timeline.h"
 
 namespace vx {

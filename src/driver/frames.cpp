@@ -1,6 +1,8 @@
 // Frames for files: the times of screenshots and captured frames, the
 // letterboxed and enlarged copy that goes into a video or a PNG, and a tiny
 // bitmap font for labels.
+#include "driver/frames.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>

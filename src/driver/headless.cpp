@@ -2,6 +2,8 @@
 // the contact sheet. No window, no sound, no loading screen: the archive and
 // every scene module are loaded, frames are drawn into the headless frame
 // buffer (black at the start), and the program ends.
+#include "driver/headless.h"
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -12,6 +14,8 @@
 #include "driver/driver.h"
 #include "driver/driver_io.h"
 #include "driver/frame_loop.h"
+#include "driver/frames.h"
+#include "driver/sinks.h"
 #include "driver/timeline.h"
 #include "fx2d/fx2d.h"
 #include "platform/picture.h"
@@ -109,15 +113,10 @@ int RunScreenshots(const DriverOptions& options, const LibrarySearch& libraries)
   if (fb == nullptr) return 1;
   // Each shot starts from black, so a time that draws nothing is black. A
   // failed write makes the exit code 1; the other files are still written.
+  std::vector<std::string> paths;
+  for (const ScreenshotRequest& shot : options.screenshots) paths.push_back(shot.path);
   bool failed = false;
-  RunFrames(
-      MomentList(ScreenshotMoments(options)),
-      [&](const FrameMoment& moment, const std::uint32_t* frame) {
-        const std::string& path = options.screenshots[moment.index].path;
-        if (!WritePng(path.c_str(), frame, ScreenWidth, ScreenHeight)) failed = true;
-        return true;
-      },
-      fb);
+  RunFrames(MomentList(ScreenshotMoments(options)), PngFilesSink(std::move(paths), failed), fb);
   StopHeadless();
   return failed ? 1 : 0;
 }
@@ -166,17 +165,27 @@ int RunBench(const DriverOptions& options, const LibrarySearch& libraries) {
   return 0;
 }
 
-int RunContactSheet(const DriverOptions& options, const LibrarySearch& libraries) {
-  constexpr int Columns = 4;
-  constexpr int Gap = 4;
-  constexpr int LabelHeight = 12;
-  const int tiles = TimelineSlotCount() + 1;  // every slot, then the effect test's scene
-  const int rows = (tiles + Columns - 1) / Columns;
-  constexpr int CellHeight = LabelHeight + ScreenHeight;
-  constexpr int SheetWidth = Columns * ScreenWidth + (Columns + 1) * Gap;
-  const int sheetHeight = rows * CellHeight + (rows + 1) * Gap;
-  constexpr std::uint32_t Background = 0x202020;
+namespace {
 
+// The label of a contact sheet's tile: slot number, scene and moment, or the
+// effect test's scene and its local time.
+std::string TileLabel(const FrameMoment& moment) {
+  char label[64];
+  if (moment.scene == FrameScene::Timeline) {
+    const TimelineSlot& slot = TimelineSlotAt(static_cast<int>(moment.index));
+    std::snprintf(label, sizeof label, "%d %s  %.2f S", static_cast<int>(moment.index) + 1,
+                  slot.module->name,
+                  static_cast<double>((slot.begin + slot.end) / 2.0L / TicksPerSecond));
+  } else {
+    std::snprintf(label, sizeof label, "E %s  local %.0f", CurrentShow().effectTest->name,
+                  static_cast<double>(moment.t));
+  }
+  return label;
+}
+
+}  // namespace
+
+int RunContactSheet(const DriverOptions& options, const LibrarySearch& libraries) {
   std::uint32_t* fb = StartHeadless(libraries);
   if (fb == nullptr) return 1;
   // Each slot's middle moment, then the effect test's, each tile from black.
@@ -187,32 +196,10 @@ int RunContactSheet(const DriverOptions& options, const LibrarySearch& libraries
         {0, static_cast<float>((slot.begin + slot.end) / 2.0L), FrameScene::Timeline, true});
   }
   moments.push_back({0, static_cast<float>(LabdaSpan / 2.0L), FrameScene::EffectTest, true});
-
-  std::vector<std::uint32_t> sheet(static_cast<std::size_t>(SheetWidth) * sheetHeight, Background);
-  const auto row = [&](int y) { return sheet.data() + static_cast<std::size_t>(y) * SheetWidth; };
-  const auto paste = [&](const FrameMoment& moment, const std::uint32_t* frame) {
-    const int tile = static_cast<int>(moment.index);
-    char label[64];
-    if (moment.scene == FrameScene::Timeline) {
-      const TimelineSlot& slot = TimelineSlotAt(tile);
-      std::snprintf(label, sizeof label, "%d %s  %.2f S", tile + 1, slot.module->name,
-                    static_cast<double>((slot.begin + slot.end) / 2.0L / TicksPerSecond));
-    } else {
-      std::snprintf(label, sizeof label, "E %s  local %.0f", CurrentShow().effectTest->name,
-                    static_cast<double>(moment.t));
-    }
-    const int left = Gap + (tile % Columns) * (ScreenWidth + Gap);
-    const int top = Gap + (tile / Columns) * (CellHeight + Gap);
-    for (int y = 0; y < LabelHeight; ++y) std::fill_n(row(top + y) + left, ScreenWidth, 0u);
-    DrawLabel(sheet.data(), SheetWidth, sheetHeight, left + 3, top + 2, label, 0xFFFFFF);
-    for (int y = 0; y < ScreenHeight; ++y)
-      std::copy_n(frame + static_cast<std::size_t>(y) * ScreenWidth, ScreenWidth,
-                  row(top + LabelHeight + y) + left);
-    return true;
-  };
-  RunFrames(MomentList(std::move(moments)), paste, fb);
+  ContactSheet sheet(static_cast<int>(moments.size()));
+  RunFrames(MomentList(std::move(moments)), ContactSheetSink(sheet, TileLabel), fb);
   const bool written =
-      WritePng(options.contactSheetPath.c_str(), sheet.data(), SheetWidth, sheetHeight);
+      WritePng(options.contactSheetPath.c_str(), sheet.pixels.data(), sheet.width, sheet.height);
   StopHeadless();
   return written ? 0 : 1;
 }

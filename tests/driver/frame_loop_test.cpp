@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "driver/fake_io.h"
+#include "driver/frames.h"
+#include "driver/sinks.h"
 
 namespace vx {
 namespace {

@@ -27,6 +27,8 @@
 #include "base/pixels.h"
 #include "driver/driver.h"
 #include "driver/frame_loop.h"
+#include "driver/frames.h"
+#include "driver/headless.h"
 #include "driver/timeline.h"
 #include "platform/video.h"
 
