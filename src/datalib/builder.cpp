@@ -264,15 +264,12 @@ bool ReadDescriptionFile(std::string_view descriptionPath) {
   return true;
 }
 
-bool WriteLibrary(std::string_view libraryPath) {
-  std::string target(libraryPath);
-  ConsoleWriteLine("Writing library file '" + target + "'");
-  buildError.clear();
-  if (!descriptionAccepted) {
-    ConsoleWriteLine("Refused: no description file has been read");
-    return Refuse("no description file has been read");
-  }
+namespace {
 
+// Gives every file its position after the header, in listed order, and
+// returns the index's position; false (refused) when the data would pass the
+// largest archive.
+bool LayOutFiles(std::int32_t& indexPosition) {
   std::int64_t position = FirstFilePosition;
   for (auto& entry : buildEntries) {
     if (position > MaxArchiveSize) break;
@@ -285,7 +282,38 @@ bool WriteLibrary(std::string_view libraryPath) {
     ConsoleWriteLine("Refused: " + reason);
     return Refuse(reason);
   }
-  const auto indexPosition = static_cast<std::int32_t>(position);
+  indexPosition = static_cast<std::int32_t>(position);
+  return true;
+}
+
+// The file index: each name's length, the name, size and position.
+bool WriteIndex(std::FILE* library, const std::string& target) {
+  ConsoleWriteLine("");
+  ConsoleWriteLine("Writing file index");
+  for (const auto& entry : buildEntries) {
+    auto length = static_cast<std::uint8_t>(entry.name.size());
+    errno = 0;
+    if (!WriteBytes(library, &length, 1) ||
+        !WriteBytes(library, entry.name.data(), entry.name.size()) ||
+        !WriteInt32(library, entry.size) || !WriteInt32(library, entry.position)) {
+      return RefuseWrite(target);
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+bool WriteLibrary(std::string_view libraryPath) {
+  std::string target(libraryPath);
+  ConsoleWriteLine("Writing library file '" + target + "'");
+  buildError.clear();
+  if (!descriptionAccepted) {
+    ConsoleWriteLine("Refused: no description file has been read");
+    return Refuse("no description file has been read");
+  }
+  std::int32_t indexPosition = 0;
+  if (!LayOutFiles(indexPosition)) return false;
 
   // Renamed over one of its own files, the archive would destroy an input.
   std::vector<std::string> inputs;
@@ -308,24 +336,12 @@ bool WriteLibrary(std::string_view libraryPath) {
       !WriteInt32(library, indexPosition)) {
     return RefuseWrite(target);
   }
-
   for (const auto& entry : buildEntries) {
     ConsoleWriteLine("Adding '" + entry.name + "' (" + std::to_string(entry.size) +
                      " bytes @ position " + std::to_string(entry.position) + ")");
     if (!CopySource(library, entry, target)) return false;
   }
-
-  ConsoleWriteLine("");
-  ConsoleWriteLine("Writing file index");
-  for (const auto& entry : buildEntries) {
-    auto length = static_cast<std::uint8_t>(entry.name.size());
-    errno = 0;
-    if (!WriteBytes(library, &length, 1) ||
-        !WriteBytes(library, entry.name.data(), entry.name.size()) ||
-        !WriteInt32(library, entry.size) || !WriteInt32(library, entry.position)) {
-      return RefuseWrite(target);
-    }
-  }
+  if (!WriteIndex(library, target)) return false;
 
   ConsoleWriteLine("Closing file");
   if (!archive.Commit()) return Refuse(archive.Error());

@@ -92,27 +92,20 @@ std::string EntryLine(const char* prefix, const LibraryEntry& entry) {
 
 }  // namespace
 
-bool OpenLibrary(std::string_view path) {
-  ConsoleWriteLine("");
-  ConsoleWriteLine("Checking header");
-  std::string pathText(path);
-  bool notRegular = false;
-  FileHandle file = OpenArchive(pathText, notRegular);
-  if (notRegular) ConsoleWriteLine("Refused: not a regular file");
-  if (!file) return false;
-  long long fileSize = MeasureFile(file.get());
-  if (fileSize < 0) return false;
+namespace {
 
+// The header, the number of files and the index position, each said as it
+// is read; false for a file that is no library or whose counts are refused.
+bool ReadLibraryHead(std::FILE* file, std::int32_t& count, std::int32_t& position) {
   std::uint8_t header[LibraryHeaderSize];
-  if (!ReadExact(file.get(), header, sizeof header)) return false;
+  if (!ReadExact(file, header, sizeof header)) return false;
   for (int i = 0; i < LibraryHeaderSize; ++i) {
     if (header[i] != datalib::LibraryHeader[i]) return false;
   }
   ConsoleWriteLine("Header match.");
 
   ConsoleWriteLine("Reading number of files");
-  std::int32_t count = 0;
-  if (!ReadInt32(file.get(), count) || count == 0) return false;
+  if (!ReadInt32(file, count) || count == 0) return false;
   ConsoleWriteLine("Number of files: " + std::to_string(count));
   if (count < 0) {
     ConsoleWriteLine("Refused: negative number of files");
@@ -124,40 +117,59 @@ bool OpenLibrary(std::string_view path) {
   }
 
   ConsoleWriteLine("Reading index position");
-  std::int32_t position = 0;
-  if (!ReadInt32(file.get(), position)) return false;
+  if (!ReadInt32(file, position)) return false;
   ConsoleWriteLine("Index position: " + std::to_string(position));
   ConsoleWriteLine("");
   if (position < 0) {
     ConsoleWriteLine("Refused: negative index position");
     return false;
   }
-  if (std::fseek(file.get(), position, SEEK_SET) != 0) return false;
+  return true;
+}
 
-  std::vector<LibraryEntry> table;
-  table.reserve(static_cast<std::size_t>(count));
-  for (std::int32_t i = 0; i < count; ++i) {
-    std::uint8_t length = 0;
-    if (!ReadExact(file.get(), &length, 1)) return false;
-    if (length > MaxLibraryNameLength) {
-      ConsoleWriteLine("Refused: file name of " + std::to_string(length) + " bytes (at most " +
-                       std::to_string(MaxLibraryNameLength) + ")");
-      return false;
-    }
-    LibraryEntry entry;
-    entry.name.resize(length);
-    if (!ReadExact(file.get(), entry.name.data(), length)) return false;
-    if (!ReadInt32(file.get(), entry.size) || !ReadInt32(file.get(), entry.position)) return false;
-    bool inside = entry.size >= 0 && entry.position >= 0 &&
-                  static_cast<long long>(entry.position) + entry.size <= fileSize;
-    if (!inside) {
-      ConsoleWriteLine(EntryLine("Refused: file '", entry) + " does not lie inside the library (" +
-                       std::to_string(fileSize) + " bytes)");
-      return false;
-    }
-    ConsoleWriteLine(EntryLine("Found file '", entry));
-    table.push_back(std::move(entry));
+// One index entry at the read position; false when it cannot be read, its
+// name is too long or its data do not lie inside the file.
+bool ReadEntry(std::FILE* file, long long fileSize, LibraryEntry& entry) {
+  std::uint8_t length = 0;
+  if (!ReadExact(file, &length, 1)) return false;
+  if (length > MaxLibraryNameLength) {
+    ConsoleWriteLine("Refused: file name of " + std::to_string(length) + " bytes (at most " +
+                     std::to_string(MaxLibraryNameLength) + ")");
+    return false;
   }
+  entry.name.resize(length);
+  if (!ReadExact(file, entry.name.data(), length)) return false;
+  if (!ReadInt32(file, entry.size) || !ReadInt32(file, entry.position)) return false;
+  const bool inside = entry.size >= 0 && entry.position >= 0 &&
+                      static_cast<long long>(entry.position) + entry.size <= fileSize;
+  if (!inside) {
+    ConsoleWriteLine(EntryLine("Refused: file '", entry) + " does not lie inside the library (" +
+                     std::to_string(fileSize) + " bytes)");
+    return false;
+  }
+  ConsoleWriteLine(EntryLine("Found file '", entry));
+  return true;
+}
+
+}  // namespace
+
+bool OpenLibrary(std::string_view path) {
+  ConsoleWriteLine("");
+  ConsoleWriteLine("Checking header");
+  std::string pathText(path);
+  bool notRegular = false;
+  FileHandle file = OpenArchive(pathText, notRegular);
+  if (notRegular) ConsoleWriteLine("Refused: not a regular file");
+  if (!file) return false;
+  const long long fileSize = MeasureFile(file.get());
+  if (fileSize < 0) return false;
+
+  std::int32_t count = 0, position = 0;
+  if (!ReadLibraryHead(file.get(), count, position)) return false;
+  if (std::fseek(file.get(), position, SEEK_SET) != 0) return false;
+  std::vector<LibraryEntry> table(static_cast<std::size_t>(count));
+  for (LibraryEntry& entry : table)
+    if (!ReadEntry(file.get(), fileSize, entry)) return false;
 
   ConsoleWriteLine("");
   ConsoleWriteLine("Closing library file");
