@@ -74,11 +74,6 @@ Vector HermiteVector(Vector p0, Vector p1, Vector s, Vector e, float t);
 float HermiteScalar(float p0, float p1, float s, float e, float t);
 // Not normalised, no shortest-arc flip; t may lie outside 0..1.
 Quaternion QuatSlerp(const Quaternion& a, const Quaternion& b, float t);
-Matrix TranslationMatrix(Vector v);
-Matrix ScaleMatrix(Vector v);
-Matrix QuaternionMatrix(const Quaternion& q);
-Matrix AxesMatrix(Vector x, Vector y, Vector z);
-Matrix3 ColumnsMatrix3(Vector c0, Vector c1, Vector c2);
 // The neutral state of a track that nothing has evaluated yet: position 0,
 // identity rotation, scale 1, FOV 45, roll 0, all four matrices identity.
 TrackState NeutralTrackState();

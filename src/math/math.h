@@ -60,6 +60,16 @@ inline Matrix MatMul(const Matrix& a, const Matrix& b);
 // (x, y, z, 1) x M, column 3 ignored (no division by w).
 inline Vector TransformPoint(Vector v, const Matrix& m);
 void MatTranspose(Matrix& m);
+struct Quaternion;
+// Builders, for row vectors (a point times the matrix): a translation by v,
+// a scale by v's components, the rotation of q (used as it is,
+// unnormalised), the change to coordinates along the axes x, y and z, and a
+// 3 x 3 matrix of three columns.
+Matrix TranslationMatrix(Vector v);
+Matrix ScaleMatrix(Vector v);
+Matrix QuaternionMatrix(const Quaternion& q);
+Matrix AxesMatrix(Vector x, Vector y, Vector z);
+Matrix3 ColumnsMatrix3(Vector c0, Vector c1, Vector c2);
 // Inverse by cofactors; a singular matrix is not detected.
 void Mat3Invert(Matrix3& m);
 Matrix Mat3ToMatrix(const Matrix3& m);

@@ -108,4 +108,51 @@ float FovRatio() {
   return fovRatio;
 }
 
+// ---- builders ------------------------------------------------------------
+
+Matrix TranslationMatrix(Vector v) {
+  Matrix m = MatrixIdentity;
+  m.m[3][0] = v.x;
+  m.m[3][1] = v.y;
+  m.m[3][2] = v.z;
+  return m;
+}
+
+Matrix ScaleMatrix(Vector v) {
+  Matrix m = MatrixIdentity;
+  m.m[0][0] = v.x;
+  m.m[1][1] = v.y;
+  m.m[2][2] = v.z;
+  return m;
+}
+
+// Rotation for row vectors; the quaternion is used as it is, unnormalised.
+Matrix QuaternionMatrix(const Quaternion& q) {
+  const double w = q.w, x = q.v.x, y = q.v.y, z = q.v.z;
+  auto f = [](double value) { return static_cast<float>(value); };
+  Matrix m = MatrixIdentity;
+  m.m[0][0] = f(1.0 - 2.0 * (y * y + z * z));
+  m.m[0][1] = f(2.0 * (x * y + w * z));
+  m.m[0][2] = f(2.0 * (x * z - w * y));
+  m.m[1][0] = f(2.0 * (x * y - w * z));
+  m.m[1][1] = f(1.0 - 2.0 * (x * x + z * z));
+  m.m[1][2] = f(2.0 * (y * z + w * x));
+  m.m[2][0] = f(2.0 * (x * z + w * y));
+  m.m[2][1] = f(2.0 * (y * z - w * x));
+  m.m[2][2] = f(1.0 - 2.0 * (x * x + y * y));
+  return m;
+}
+
+// A point times this matrix gives its coordinates along x, y and z.
+Matrix AxesMatrix(Vector x, Vector y, Vector z) {
+  return Matrix{{{x.x, y.x, z.x, 0.0f},
+                 {x.y, y.y, z.y, 0.0f},
+                 {x.z, y.z, z.z, 0.0f},
+                 {0.0f, 0.0f, 0.0f, 1.0f}}};
+}
+
+Matrix3 ColumnsMatrix3(Vector c0, Vector c1, Vector c2) {
+  return Matrix3{{{c0.x, c1.x, c2.x}, {c0.y, c1.y, c2.y}, {c0.z, c1.z, c2.z}}};
+}
+
 }  // namespace vx

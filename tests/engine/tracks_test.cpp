@@ -218,19 +218,7 @@ TEST(TrackRotation, SlerpTakesTheLongWayForANegativeDot) {
   EXPECT_EQ(zero.w, 0.0f);
 }
 
-TEST(TrackBuilders, MatricesHaveTheirStatedLayout) {
-  const Matrix t = TranslationMatrix({1, 2, 3});
-  EXPECT_EQ(t.m[3][0], 1.0f);
-  EXPECT_EQ(t.m[3][2], 3.0f);
-  EXPECT_EQ(t.m[0][3], 0.0f);
-  const Matrix a = AxesMatrix({1, 2, 3}, {4, 5, 6}, {7, 8, 9});
-  const Vector p = TransformPoint({1, 1, 1}, a);  // dot products with the axes
-  EXPECT_EQ(p.x, 6.0f);
-  EXPECT_EQ(p.y, 15.0f);
-  EXPECT_EQ(p.z, 24.0f);
-  const Matrix3 c = ColumnsMatrix3({1, 2, 3}, {4, 5, 6}, {7, 8, 9});
-  EXPECT_EQ(c.m[1][0], 2.0f);
-  EXPECT_EQ(c.m[0][1], 4.0f);
+TEST(TrackBuilders, HermiteWeightsAtTheMiddleAndAQuarter) {
   EXPECT_EQ(HermiteScalar(2, 6, 4, 4, 0.5f), 4.0f);
   const Vector hv = HermiteVector({0, 0, 0}, {8, 0, 0}, {0, 0, 0}, {0, 0, 0}, 0.25f);
   EXPECT_FLOAT_EQ(hv.x, 1.25f);

@@ -202,5 +202,22 @@ TEST(FovRatio, SmallAnglesApproachTheAspectRatio) {
   EXPECT_NEAR(FovRatio(), 200.0f / 320.0f, 1e-4f);
 }
 
+TEST(MatrixBuilders, MatricesHaveTheirStatedLayout) {
+  const Matrix t = TranslationMatrix({1, 2, 3});
+  EXPECT_EQ(t.m[3][0], 1.0f);
+  EXPECT_EQ(t.m[3][2], 3.0f);
+  EXPECT_EQ(t.m[0][3], 0.0f);
+  const Matrix s = ScaleMatrix({2, 3, 4});
+  EXPECT_EQ(TransformPoint({1, 1, 1}, s).z, 4.0f);
+  const Matrix a = AxesMatrix({1, 2, 3}, {4, 5, 6}, {7, 8, 9});
+  const Vector p = TransformPoint({1, 1, 1}, a);  // dot products with the axes
+  EXPECT_EQ(p.x, 6.0f);
+  EXPECT_EQ(p.y, 15.0f);
+  EXPECT_EQ(p.z, 24.0f);
+  const Matrix3 c = ColumnsMatrix3({1, 2, 3}, {4, 5, 6}, {7, 8, 9});
+  EXPECT_EQ(c.m[1][0], 2.0f);
+  EXPECT_EQ(c.m[0][1], 4.0f);
+}
+
 }  // namespace
 }  // namespace vx
