@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "canvas.h"
 #include "datalib/datalib.h"
@@ -143,8 +144,12 @@ TEST_F(StoredPictures, KeyedPicturesHaveNoDimHalosOrSpecks) {
 
 // The keyed pictures are drawn over running 3D scenes: what they light must
 // stay within a quarter of the screen (the bounding box of the lit pixels),
-// so that the action around them stays visible.
+// so that the action around them stays visible. The captions that stay on
+// screen for a whole slot (the subtracted words and KOMMUNIKATION) are
+// labels, not banners: within an eighth.
 TEST_F(StoredPictures, KeyedPicturesCoverAtMostAQuarterOfTheScreen) {
+  const std::vector<std::string> captions = {"kinyit.jpg", "becsuk.jpg", "destiny.jpg",
+                                             "bkkom.jpg"};
   for (const content::PictureInfo& info : content::AllPictures()) {
     if (!info.keyed) continue;
     const Canvas decoded = DecodeStored(info.file, 320, 200);
@@ -153,7 +158,8 @@ TEST_F(StoredPictures, KeyedPicturesCoverAtMostAQuarterOfTheScreen) {
     const int box = f.boxWidth * f.boxHeight;
     std::printf("%-12s lit box %3d x %3d = %5.1f %%  lit pixels %5.1f %%\n", info.file.c_str(),
                 f.boxWidth, f.boxHeight, box / 640.0, f.litPixels / 640.0);
-    EXPECT_LE(box, 64000 / 4) << info.file << " covers too much of the screen";
+    const bool caption = std::count(captions.begin(), captions.end(), info.file) > 0;
+    EXPECT_LE(box, 64000 / (caption ? 8 : 4)) << info.file << " covers too much of the screen";
   }
 }
 

@@ -349,8 +349,9 @@ Canvas Gold() {
 }
 
 Canvas Tiles() {
-  // Large tiles whose grout fades in over a few texels and whose two
-  // colours are close in brightness, so the road stays calm far ahead.
+  // Large dark tiles, slate and oxblood, whose grout fades in over a few
+  // texels: the road stays calm far ahead, and dark enough that the
+  // caption added over it near the camera reads in every frame.
   TileNoise n(141, 8);
   return Paint([&](int x, int y) {
     const int cx = x % 64, cy = y % 64;
@@ -358,9 +359,9 @@ Canvas Tiles() {
     const double grout = edge < 1.0 ? 0.5 + 0.5 * std::cos(edge * Pi) : 0.0;
     const double t = n.Fractal(x / 32.0, y / 32.0, 3, 0.5);
     const bool red = ((x / 64) + (y / 64)) % 2 == 0;
-    const Rgb tile = red ? Mix(Rgb{0.62, 0.12, 0.1}, Rgb{0.8, 0.2, 0.14}, t)
-                         : Mix(Rgb{0.62, 0.58, 0.55}, Rgb{0.78, 0.74, 0.7}, t);
-    return Mix(tile, Rgb{0.3, 0.28, 0.3}, grout * 0.8);
+    const Rgb tile = red ? Mix(Rgb{0.22, 0.05, 0.05}, Rgb{0.3, 0.08, 0.07}, t)
+                         : Mix(Rgb{0.13, 0.13, 0.16}, Rgb{0.19, 0.18, 0.22}, t);
+    return Mix(tile, Rgb{0.06, 0.05, 0.07}, grout * 0.8);
   });
 }
 
