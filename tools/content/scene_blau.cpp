@@ -67,7 +67,7 @@ Scene3ds BlauScene() {
   for (int i = 0; i < 3; ++i) {
     const double a = i * 2 * Pi / 3;
     const int orb =
-        s.AddLitMesh("Orb" + std::to_string(i + 1), Sphere(7, 12, 8, "Frost", 2, 1), swarm);
+        s.AddLitMesh("Orb" + std::to_string(i + 1), Sphere(7, 20, 12, "Frost", 2, 1), swarm);
     s.Position(orb, 0, V(45 * std::cos(a), 45 * std::sin(a), 0));
     s.Position(orb, 120, V(45 * std::cos(a), 45 * std::sin(a), 14 * (i - 1)));
     s.Position(orb, 490, V(45 * std::cos(a), 45 * std::sin(a), 0));

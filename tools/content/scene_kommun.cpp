@@ -8,7 +8,7 @@ namespace vx::content {
 
 Scene3ds KommunScene() {
   Stage s(350);
-  s.AddMaterial("Lava", "LAVA");
+  s.AddMaterial("Lava", "MAGMA");
   s.AddMaterial("Chrome", "CHROME");
   s.AddMaterial("Hazard", "HAZARD");
   s.AddMaterial("Sky", "STARS");
