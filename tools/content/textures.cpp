@@ -220,7 +220,7 @@ Canvas Stars() {
 // The sky of the blue flight, which turns and rolls fast: few and faint
 // stars, so that the sky streaming past does not sparkle.
 Canvas Night() {
-  return Sky(50, 0.25, 0.5);
+  return Sky(45, 0.16, 0.4);
 }
 
 Canvas Plasma() {
@@ -403,7 +403,7 @@ Canvas Board() {
 // Ice for the title that floats far ahead of the flight: the caustics
 // softened, so the distant letters do not sparkle.
 Canvas Frost() {
-  return Softened(Ice(), 6, 6, 0.5);
+  return Softened(Ice(), 10, 10, 0.45);
 }
 
 // Lava for tall pillars that map the whole texture onto each narrow side:
