@@ -326,6 +326,21 @@ Canvas Hazard() {
   });
 }
 
+// The hazard stripes with a soft pool of shadow in the middle of the tile,
+// for the floor cells on which crates stand: the stripes are untouched at
+// the tile's edges, so the cell joins its plain neighbours without a seam.
+Canvas HazardPool() {
+  const Canvas stripes = Hazard();
+  Canvas c(S, S);
+  for (int y = 0; y < S; ++y)
+    for (int x = 0; x < S; ++x) {
+      const double d = std::hypot(x + 0.5 - S / 2.0, y + 0.5 - S / 2.0);
+      const double shade = 0.38 + 0.62 * SmoothStep(S * 0.26, S * 0.5, d);
+      c.At(x, y) = PackRgb(UnpackRgb(stripes.At(x, y)) * shade);
+    }
+  return c;
+}
+
 Canvas Crate() {
   // Drawn for crates a few dozen pixels across: broad grain, gaps between
   // the boards and the frame's edges 3 texels wide and soft, big nail
@@ -488,7 +503,7 @@ const std::vector<TextureInfo>& AllTextures() {
         {"CLOUDS", Clouds},   {"BLUGRID", BlueGrid}, {"ICE", Ice},           {"LAVA", Lava},
         {"CHROME", Chrome},   {"HAZARD", Hazard},    {"CRATE", Crate},       {"BALL", Ball},
         {"GOLD", Gold},       {"TILES", Tiles},      {"FLESH", Flesh},       {"OBSIDIAN", Obsidian},
-        {"BOARD", Board},     {"BLUFAR", BlueFar},   {"NIGHT", Night},       {"FROST", Frost},       {"MAGMA", Magma},
+        {"BOARD", Board},     {"BLUFAR", BlueFar},   {"NIGHT", Night},       {"FROST", Frost},       {"MAGMA", Magma},       {"HAZPOOL", HazardPool},
     };
     const std::size_t plain = all.size();
     for (std::size_t i = 0; i < plain; ++i) {
