@@ -189,6 +189,46 @@ TEST_F(StoredPictures, TexturesAreColourSquaresWithoutEmptyTexels) {
   }
 }
 
+// The skies' stars are points, as on the title cards: at a sky dome's size
+// a texel is about a pixel, so a star must stand out from the texels around
+// it. For each of the 24 brightest local peaks of a decoded sky, the mean of
+// its eight neighbours lies at most halfway between the darkest texel of
+// its 5 x 5 window and the peak (a soft blob's neighbours are nearly as
+// bright as its middle).
+TEST_F(StoredPictures, SkyStarsAreSingleTexels) {
+  for (const std::string name : {"STARS", "NIGHT"}) {
+    const Canvas t = DecodeStored(name + ".jpg", 256, 256);
+    ASSERT_EQ(t.pixels.size(), 65536u) << name;
+    auto luma = [&](int x, int y) {
+      const std::uint32_t p = t.At((x + 256) % 256, (y + 256) % 256);
+      return static_cast<double>(((p >> 16) & 255) + ((p >> 8) & 255) + (p & 255)) / 3;
+    };
+    std::vector<std::pair<double, int>> peaks;
+    for (int y = 0; y < 256; ++y)
+      for (int x = 0; x < 256; ++x) {
+        bool peak = true;
+        for (int dy = -1; dy <= 1; ++dy)
+          for (int dx = -1; dx <= 1; ++dx)
+            if ((dx || dy) && luma(x + dx, y + dy) >= luma(x, y)) peak = false;
+        if (peak) peaks.push_back({luma(x, y), y * 256 + x});
+      }
+    std::sort(peaks.rbegin(), peaks.rend());
+    ASSERT_GE(peaks.size(), 24u) << name << " has too few stars";
+    int soft = 0;
+    for (std::size_t k = 0; k < 24; ++k) {
+      const int x = peaks[k].second % 256, y = peaks[k].second / 256;
+      double ring = 0, darkest = 255;
+      for (int dy = -2; dy <= 2; ++dy)
+        for (int dx = -2; dx <= 2; ++dx) {
+          darkest = std::min(darkest, luma(x + dx, y + dy));
+          if ((dx || dy) && std::abs(dx) <= 1 && std::abs(dy) <= 1) ring += luma(x + dx, y + dy) / 8;
+        }
+      if (ring - darkest > (peaks[k].first - darkest) / 2) ++soft;
+    }
+    EXPECT_EQ(soft, 0) << name << ": " << soft << " of its brightest stars spread over several texels";
+  }
+}
+
 // Textures repeat across faces: the step from the last column to the first
 // (and from the last row to the first) of the generated texels may be as
 // sharp as the sharpest boundary inside the design (plate seams, mortar,
