@@ -221,11 +221,13 @@ TEST_F(StoredPictures, SkyStarsAreSingleTexels) {
       for (int dy = -2; dy <= 2; ++dy)
         for (int dx = -2; dx <= 2; ++dx) {
           darkest = std::min(darkest, luma(x + dx, y + dy));
-          if ((dx || dy) && std::abs(dx) <= 1 && std::abs(dy) <= 1) ring += luma(x + dx, y + dy) / 8;
+          if ((dx || dy) && std::abs(dx) <= 1 && std::abs(dy) <= 1)
+            ring += luma(x + dx, y + dy) / 8;
         }
       if (ring - darkest > (peaks[k].first - darkest) / 2) ++soft;
     }
-    EXPECT_EQ(soft, 0) << name << ": " << soft << " of its brightest stars spread over several texels";
+    EXPECT_EQ(soft, 0) << name << ": " << soft
+                       << " of its brightest stars spread over several texels";
   }
 }
 

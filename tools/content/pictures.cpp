@@ -302,8 +302,8 @@ Canvas Spiel() {
 Canvas Bkkom() {
   Canvas c(W, H);
   const std::string word = "KOMMUNIKATION";
-  const int size = FitText(word, Font::SansCondensedBold, 24, 176);
-  const int baseline = 186;
+  const int size = FitText(word, Font::SansCondensedBold, 24, 168);
+  const int baseline = 188;
   GlowingWord(c, Letters(word, Font::SansCondensedBold, size, 160, baseline, 1),
               Rgb{1.0, 0.25, 0.05}, [&](int, int y) {
                 return Mix(Rgb{1.0, 1.0, 0.9}, Rgb{1.0, 0.55, 0.15},

@@ -48,8 +48,7 @@ Scene3ds BoxScene() {
   // stand on the floor.
   Mesh floor = Flat(5 * PoolCell, 5 * PoolCell, 5, 5, "Hazard", 1.0f);
   for (Face3ds& face : floor.faces) {
-    const Vector a = floor.vertices[face.a], b = floor.vertices[face.b],
-                 c = floor.vertices[face.c];
+    const Vector a = floor.vertices[face.a], b = floor.vertices[face.b], c = floor.vertices[face.c];
     const double x = (a.x + b.x + c.x) / 3, y = (a.y + b.y + c.y) / 3;
     const bool centre = std::abs(x) < PoolCell / 2 && std::abs(y) < PoolCell / 2;
     const bool corner = std::abs(std::abs(x) - PoolCell) < PoolCell / 2 &&

@@ -208,7 +208,8 @@ Canvas Sky(int count, double lowest, double highest) {
     const int x = random.Below(S), y = random.Below(S);
     const double b = random.Range(lowest, highest);
     light(x, y, b);
-    for (const auto& [dx, dy] : {std::pair{1, 0}, {-1, 0}, {0, 1}, {0, -1}}) light(x + dx, y + dy, b * 0.3);
+    for (const auto& [dx, dy] : {std::pair{1, 0}, {-1, 0}, {0, 1}, {0, -1}})
+      light(x + dx, y + dy, b * 0.3);
   }
   return c;
 }
@@ -357,7 +358,7 @@ Canvas Crate() {
     if (!frame && !brace) return board;
     Rgb f = Mix(Rgb{0.62, 0.44, 0.22}, Rgb{0.44, 0.29, 0.13}, g);
     const double groove = frame ? std::min({std::abs(x - 23.5), std::abs(x - 231.5),
-                                           std::abs(y - 23.5), std::abs(y - 231.5)})
+                                            std::abs(y - 23.5), std::abs(y - 231.5)})
                                 : std::abs(std::abs(x - y) - 16.0);
     f = f * (0.5 + 0.5 * SmoothStep(0.5, 2.0, groove));
     for (int ny : {12, 243})
@@ -454,9 +455,10 @@ Canvas Obsidian() {
 }
 
 // The textures lit materials use.
-constexpr const char* ShadedTextures[] = {
-    "WOOD",  "MARBLE", "METAL", "BRICKS", "CIRCUIT",  "PLASMA",  "LAVA",   "CHROME", "HAZARD",
-    "CRATE", "BALL",   "GOLD",  "FLESH",  "OBSIDIAN", "BLUGRID", "BLUFAR", "FROST", "MAGMA"};
+constexpr const char* ShadedTextures[] = {"WOOD",   "MARBLE", "METAL",  "BRICKS",   "CIRCUIT",
+                                          "PLASMA", "LAVA",   "CHROME", "HAZARD",   "CRATE",
+                                          "BALL",   "GOLD",   "FLESH",  "OBSIDIAN", "BLUGRID",
+                                          "BLUFAR", "FROST",  "MAGMA",  "TILES"};
 
 // The plain texture, made once however many shades are taken from it.
 const Canvas& PlainTexture(const std::string& name, const std::function<Canvas()>& make) {
@@ -498,12 +500,19 @@ bool HasShades(const std::string& base) {
 const std::vector<TextureInfo>& AllTextures() {
   static const std::vector<TextureInfo> textures = [] {
     std::vector<TextureInfo> all = {
-        {"WOOD", Wood},       {"MARBLE", Marble},    {"METAL", MetalPlates}, {"BRICKS", Bricks},
-        {"CIRCUIT", Circuit}, {"STARS", Stars},      {"PLASMA", Plasma},     {"CHECKER", Checker},
-        {"CLOUDS", Clouds},   {"BLUGRID", BlueGrid}, {"ICE", Ice},           {"LAVA", Lava},
-        {"CHROME", Chrome},   {"HAZARD", Hazard},    {"CRATE", Crate},       {"BALL", Ball},
-        {"GOLD", Gold},       {"TILES", Tiles},      {"FLESH", Flesh},       {"OBSIDIAN", Obsidian},
-        {"BOARD", Board},     {"BLUFAR", BlueFar},   {"NIGHT", Night},       {"FROST", Frost},       {"MAGMA", Magma},       {"HAZPOOL", HazardPool},
+        {"WOOD", Wood},         {"MARBLE", Marble},
+        {"METAL", MetalPlates}, {"BRICKS", Bricks},
+        {"CIRCUIT", Circuit},   {"STARS", Stars},
+        {"PLASMA", Plasma},     {"CHECKER", Checker},
+        {"CLOUDS", Clouds},     {"BLUGRID", BlueGrid},
+        {"ICE", Ice},           {"LAVA", Lava},
+        {"CHROME", Chrome},     {"HAZARD", Hazard},
+        {"CRATE", Crate},       {"BALL", Ball},
+        {"GOLD", Gold},         {"TILES", Tiles},
+        {"FLESH", Flesh},       {"OBSIDIAN", Obsidian},
+        {"BOARD", Board},       {"BLUFAR", BlueFar},
+        {"NIGHT", Night},       {"FROST", Frost},
+        {"MAGMA", Magma},       {"HAZPOOL", HazardPool},
     };
     const std::size_t plain = all.size();
     for (std::size_t i = 0; i < plain; ++i) {
