@@ -32,7 +32,7 @@ bool LoadShowOnce() {
     close(null);
     const bool opened = OpenLibrary(VX_BINARY_DIR "/vx-1.lib");
     if (opened) {
-      SetSceneModules(RealSceneModules());
+      UseShow(RealShow());
       LoadAllScenes();
     }
     std::fflush(stdout);
@@ -59,14 +59,14 @@ void ShowFrame(benchmark::State& state, int slot, bool reference) {
   }
   UseReferenceFx2d(false);
   UseReferenceRaster(false);
-  state.SetLabel(s.scene);
+  state.SetLabel(s.module->name);
 }
 
 void RegisterShowFrames() {
-  for (int slot = 0; slot < TimelineSlotCount; ++slot) {
+  for (int slot = 0; slot < TimelineSlotCount(); ++slot) {
     for (bool reference : {false, true}) {
       std::string name = "ShowFrame/slot" + std::to_string(slot + 1) + "/" +
-                         TimelineSlotAt(slot).scene + (reference ? "/Reference" : "/Fast");
+                         TimelineSlotAt(slot).module->name + (reference ? "/Reference" : "/Fast");
       benchmark::RegisterBenchmark(name.c_str(), ShowFrame, slot, reference)
           ->Unit(benchmark::kMicrosecond);
     }

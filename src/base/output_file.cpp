@@ -6,9 +6,11 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <string_view>
 
 #include "base/system.h"
 
@@ -63,7 +65,91 @@ int CreateTemporary(const std::string& target, std::string& path) {
   return -1;
 }
 
+// The descriptor an open-stream name stands for (/dev/stdout, /dev/stderr,
+// /dev/fd/N, /proc/self/fd/N), or -1 for any other path. Opening such a name
+// anew would start a new file description at offset 0 without O_APPEND, and
+// a rename would replace the file behind it; the stream itself is written.
+int StreamDescriptor(const std::string& path) {
+  if (path == "/dev/stdout") return 1;
+  if (path == "/dev/stderr") return 2;
+  for (const std::string_view prefix : {"/dev/fd/", "/proc/self/fd/"}) {
+    if (path.rfind(prefix, 0) != 0 || path.size() == prefix.size()) continue;
+    int fd = 0;
+    for (std::size_t i = prefix.size(); i < path.size(); ++i) {
+      if (path[i] < '0' || path[i] > '9' || fd > 100000) return -1;
+      fd = fd * 10 + (path[i] - '0');
+    }
+    return fd;
+  }
+  return -1;
+}
+
+// Writers with a temporary file, newest first: a single pointer store links
+// or unlinks one, so a signal handler always sees a whole list.
+OutputFile* volatile liveHead = nullptr;
+
+constexpr int MaxExitActions = 8;
+void (*exitActions[MaxExitActions])() = {};
+int exitActionCount = 0;
+
 }  // namespace
+
+void RemoveLiveTemporaries() {
+  for (OutputFile* file = liveHead; file != nullptr; file = file->nextLive_)
+    unlink(file->writePath_.c_str());
+}
+
+void RunAtEveryExit(void (*action)()) {
+  for (int i = 0; i < exitActionCount; ++i)
+    if (exitActions[i] == action) return;
+  if (exitActionCount < MaxExitActions) exitActions[exitActionCount++] = action;
+}
+
+void RunExitActions() {
+  while (exitActionCount > 0) exitActions[--exitActionCount]();
+  RemoveLiveTemporaries();
+}
+
+void CleanUpOnEveryExit() {
+  static const bool registered = std::atexit(RunExitActions) == 0;
+  (void)registered;
+  RunBeforeTerminationSignals(RemoveLiveTemporaries);
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+  struct stat first, second;
+  return stat(a.c_str(), &first) == 0 && stat(b.c_str(), &second) == 0 &&
+         first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}
+
+std::string OutputOverInput(const std::string& output, const std::vector<std::string>& inputs) {
+  for (const std::string& input : inputs)
+    if (SameFile(output, input))
+      return "cannot write " + output + ": it is the input " + input + "; refused";
+  return {};
+}
+
+bool NamesStandardOutput(const std::string& path) {
+  if (StreamDescriptor(path) == 1) return true;
+  struct stat named, output;
+  return stat(path.c_str(), &named) == 0 && fstat(1, &output) == 0 &&
+         named.st_dev == output.st_dev && named.st_ino == output.st_ino;
+}
+
+void OutputFile::Track() {
+  nextLive_ = liveHead;
+  liveHead = this;
+}
+
+void OutputFile::Untrack() {
+  for (OutputFile* volatile* link = &liveHead; *link != nullptr; link = &(*link)->nextLive_) {
+    if (*link == this) {
+      *link = nextLive_;
+      break;
+    }
+  }
+  nextLive_ = nullptr;
+}
 
 OutputFile::~OutputFile() {
   Abandon();
@@ -78,11 +164,21 @@ bool OutputFile::Open(const std::string& path) {
   Abandon();
   error_.clear();
   straight_ = false;
+  stream_ = -1;
+  writePath_.clear();
   named_ = path;
   target_ = path;
   if (path.empty()) {
     error_ = "no output file named";
     return false;
+  }
+  if (const int stream = StreamDescriptor(path); stream >= 0) {
+    const int fd = DuplicateDescriptor(stream);
+    if (fd < 0) return Fail("cannot write", errno);
+    straight_ = true;
+    stream_ = stream;
+    writePath_ = path;
+    return Attach(fd);
   }
   // What the path names, links followed by the system: a device or FIFO is
   // opened by the path as given, since links such as /dev/stdout lead
@@ -114,6 +210,7 @@ bool OutputFile::Open(const std::string& path) {
     fd = CreateTemporary(target_, writePath_);
     if (fd < 0) return Fail("cannot create", errno);
     ownsTemporary_ = true;
+    Track();
     if (exists) {
       const int code = CarryOverOwnerAndMode(fd, info);
       if (code != 0) {
@@ -123,17 +220,19 @@ bool OutputFile::Open(const std::string& path) {
       }
     }
   }
-  file_ = fdopen(fd, "wb");
-  if (file_ == nullptr) {
-    const int code = errno;
-    close(fd);
-    Abandon();
-    return Fail("cannot open", code);
-  }
-  return true;
+  return Attach(fd);
 }
 
-bool OutputFile::Commit() {
+bool OutputFile::Attach(int fd) {
+  file_ = fdopen(fd, "wb");
+  if (file_ != nullptr) return true;
+  const int code = errno;
+  close(fd);
+  Abandon();
+  return Fail("cannot open", code);
+}
+
+bool OutputFile::Finish() {
   if (file_ == nullptr) {
     if (error_.empty()) error_ = "cannot write " + named_ + ": not open";
     return false;
@@ -152,11 +251,25 @@ bool OutputFile::Commit() {
   if (code == 0 && !straight_) code = SyncFile(fileno(file_));
   if (std::fclose(file_) != 0 && code == 0) code = errno;
   file_ = nullptr;
-  if (code == 0 && ownsTemporary_) code = RenameOver(writePath_, target_);
   if (code != 0) {
     Abandon();
     return Fail("cannot write", code);
   }
+  return true;
+}
+
+bool OutputFile::Commit() {
+  if (file_ != nullptr && !Finish()) return false;
+  if (!ownsTemporary_) {
+    // Straight through: Finish did it all. Without either, it was never open.
+    if (writePath_.empty() && error_.empty()) error_ = "cannot write " + named_ + ": not open";
+    return error_.empty();
+  }
+  if (const int code = RenameOver(writePath_, target_); code != 0) {
+    Abandon();
+    return Fail("cannot write", code);
+  }
+  Untrack();
   ownsTemporary_ = false;
   return true;
 }
@@ -164,7 +277,10 @@ bool OutputFile::Commit() {
 void OutputFile::Abandon() {
   if (file_ != nullptr) std::fclose(file_);
   file_ = nullptr;
-  if (ownsTemporary_) unlink(writePath_.c_str());
+  if (ownsTemporary_) {
+    unlink(writePath_.c_str());
+    Untrack();
+  }
   ownsTemporary_ = false;
 }
 

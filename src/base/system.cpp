@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <iterator>
 #include <random>
 #include <system_error>
 #include <thread>
@@ -206,6 +207,11 @@ ChildEnd FinishChild(ChildProcess& child) {
   }
   int status = 0;
   while (waitpid(static_cast<pid_t>(child.process), &status, 0) < 0) {
+    if (errno == EINTR && Interrupted()) {
+      // The caller gives up on the child: it stays for StopChild to reap.
+      end.code = EINTR;
+      return end;
+    }
     if (errno != EINTR) {
       end.code = errno;
       child.process = -1;
@@ -241,8 +247,9 @@ void OnInterrupt(int) {
   interrupted = 1;
 }
 
-constexpr int WatchedSignals[3] = {SIGINT, SIGTERM, SIGHUP};
-struct sigaction previousActions[3];
+constexpr int WatchedSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
+constexpr int WatchedCount = static_cast<int>(std::size(WatchedSignals));
+struct sigaction previousActions[WatchedCount];
 
 }  // namespace
 
@@ -252,15 +259,53 @@ void StartInterruptWatch() {
   struct sigaction action {};
   action.sa_handler = OnInterrupt;
   sigemptyset(&action.sa_mask);
-  for (int i = 0; i < 3; ++i) sigaction(WatchedSignals[i], &action, &previousActions[i]);
+  for (int i = 0; i < WatchedCount; ++i)
+    sigaction(WatchedSignals[i], &action, &previousActions[i]);
 }
 
 void StopInterruptWatch() {
-  for (int i = 0; i < 3; ++i) sigaction(WatchedSignals[i], &previousActions[i], nullptr);
+  for (int i = 0; i < WatchedCount; ++i) sigaction(WatchedSignals[i], &previousActions[i], nullptr);
 }
 
 bool Interrupted() {
   return interrupted != 0;
+}
+
+namespace {
+
+void (*terminationAction)() = nullptr;
+
+void OnTermination(int signal) {
+  if (terminationAction != nullptr) terminationAction();
+  // The default action, delivered when the handler returns: the program
+  // ends by the signal, as its parent expects.
+  std::signal(signal, SIG_DFL);
+  raise(signal);
+}
+
+}  // namespace
+
+void RunBeforeTerminationSignals(void (*action)()) {
+  terminationAction = action;
+  struct sigaction handler {};
+  handler.sa_handler = OnTermination;
+  sigemptyset(&handler.sa_mask);
+  for (const int signal : WatchedSignals) {
+    struct sigaction previous {};
+    // A signal the caller's parent chose to ignore stays ignored.
+    if (sigaction(signal, nullptr, &previous) == 0 && previous.sa_handler == SIG_IGN) continue;
+    sigaction(signal, &handler, nullptr);
+  }
+}
+
+void EndOnBrokenPipe() {
+  std::signal(SIGPIPE, SIG_DFL);
+  raise(SIGPIPE);
+  std::_Exit(1);
+}
+
+int DuplicateDescriptor(int fd) {
+  return fcntl(fd, F_DUPFD_CLOEXEC, 3);
 }
 
 #else  // Windows
@@ -519,6 +564,30 @@ void StopInterruptWatch() {
 
 bool Interrupted() {
   return interrupted;
+}
+
+namespace {
+
+void (*terminationAction)() = nullptr;
+
+BOOL WINAPI OnTerminationEvent(DWORD) {
+  if (terminationAction != nullptr) terminationAction();
+  return FALSE;  // the next handler, in the end the default: the program ends
+}
+
+}  // namespace
+
+void RunBeforeTerminationSignals(void (*action)()) {
+  terminationAction = action;
+  SetConsoleCtrlHandler(OnTerminationEvent, TRUE);
+}
+
+void EndOnBrokenPipe() {
+  std::_Exit(1);
+}
+
+int DuplicateDescriptor(int fd) {
+  return _dup(fd);
 }
 
 #endif

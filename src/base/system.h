@@ -93,7 +93,9 @@ struct ChildEnd {
 };
 
 // Closes the child's input and waits for its end; lost (ECHILD) for a
-// child that was never started or is finished already.
+// child that was never started or is finished already. An interrupt seen
+// during the wait (see StartInterruptWatch) ends it: lost with EINTR, the
+// child left for StopChild.
 ChildEnd FinishChild(ChildProcess& child);
 // Closes the child's input, kills it if it still runs and waits for it, so
 // that nothing outlives the caller; does nothing once the child is finished.
@@ -104,13 +106,24 @@ void StopChild(ChildProcess& child);
 // quoted, with backslashes doubled only where they precede a quote.
 std::string WindowsCommandLine(const std::vector<std::string>& args);
 
-// While a watch runs, an interrupt (SIGINT, SIGTERM, SIGHUP; on Windows
-// Ctrl+C, Ctrl+Break and closing the console) does not end the program but
+// While a watch runs, an interrupt (SIGINT, SIGTERM, SIGHUP, SIGQUIT; on
+// Windows Ctrl+C, Ctrl+Break and closing the console) does not end the program but
 // sets the flag that Interrupted() reads; blocking calls such as write then
 // fail with EINTR on POSIX systems. StopInterruptWatch restores the
 // previous handling. One watch at a time.
 void StartInterruptWatch();
 void StopInterruptWatch();
 bool Interrupted();
+
+// Outside a watch, the same signals end the program as before, but run
+// action first (which must do only what a signal handler may: unlink, kill,
+// waitpid). On Windows action runs on the console's thread.
+void RunBeforeTerminationSignals(void (*action)());
+// Ends the program as the usual command-line tools end when the reader of
+// their output has gone: quietly, by SIGPIPE (exit code 1 on Windows).
+[[noreturn]] void EndOnBrokenPipe();
+// A new descriptor for the open descriptor fd, not inherited by children;
+// -1 with errno set (EBADF when fd is not open).
+int DuplicateDescriptor(int fd);
 
 }  // namespace vx

@@ -287,6 +287,14 @@ bool WriteLibrary(std::string_view libraryPath) {
   }
   const auto indexPosition = static_cast<std::int32_t>(position);
 
+  // Renamed over one of its own files, the archive would destroy an input.
+  std::vector<std::string> inputs;
+  for (const auto& entry : buildEntries) inputs.push_back(DiskPath(entry.name));
+  if (const std::string refusal = OutputOverInput(target, inputs); !refusal.empty()) {
+    ConsoleWriteLine("Refused: " + refusal);
+    return Refuse(refusal);
+  }
+
   // Abandoned (the temporary file removed, the target as it was) on every
   // return before Commit.
   OutputFile archive;

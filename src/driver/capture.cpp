@@ -10,13 +10,17 @@
 // A failed capture leaves everything as it was. Everything is loaded first
 // (a scene or picture that fails to load ends the program before any output
 // exists); ffmpeg writes to a temporary file beside the target, renamed onto
-// it only when ffmpeg exited with 0 after every frame; and every way out,
-// exit() from deep inside a loader or a signal included, stops and reaps
-// ffmpeg and removes the temporary music, the partial video and the frames
-// this run made.
+// it only when ffmpeg exited with 0 after every frame, wrote something and
+// no interrupt came; PNG frames are written under temporary names and all
+// renamed into place only at the end; and every way out, exit() from deep
+// inside a loader, a failed console write or a signal included, stops and
+// reaps ffmpeg and removes the temporary music, the partial video and the
+// frames and folders this run made.
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cinttypes>
 #include <cstdio>
@@ -32,6 +36,10 @@
 #include "datalib/datalib.h"
 #include "driver/driver.h"
 #include "driver/frame_loop.h"
+#include "driver/frames.h"
+#include "driver/headless.h"
+#include "driver/sinks.h"
+#include "driver/timeline.h"
 #include "platform/picture.h"
 #include "platform/video.h"
 
@@ -39,7 +47,6 @@ namespace vx {
 namespace {
 
 constexpr int DefaultCaptureScale = 4;
-constexpr std::string_view MusicName = "DATA\\oompa.mp3";
 
 // Starts args[0] (looked up on PATH) with a pipe to its standard input.
 // False with the reason on standard error when it cannot be started.
@@ -61,58 +68,60 @@ bool SpawnWithInput(const std::vector<std::string>& args, ChildProcess& child) {
   return false;
 }
 
-bool WriteAll(int fd, const void* data, std::size_t size) {
-  const auto* bytes = static_cast<const std::uint8_t*>(data);
-  while (size > 0) {
-    const auto n = write(fd, bytes, static_cast<unsigned>(std::min<std::size_t>(size, 1u << 30)));
-    if (n < 0) {
-      if (errno == EINTR && !Interrupted()) continue;
-      return false;
-    }
-    bytes += n;
-    size -= static_cast<std::size_t>(n);
-  }
-  return true;
-}
-
-// Closes the child's input and waits; true when it exited with 0.
-bool FinishChild(ChildProcess& child, const char* name) {
+// Closes the child's input and waits; true when it exited with 0. Its
+// failure names the user's path: ffmpeg's own lines name our temporary file.
+bool FinishChild(ChildProcess& child, const char* name, const std::string& target) {
   const ChildEnd end = vx::FinishChild(child);
   switch (end.kind) {
     case ChildEnd::Kind::Exited:
       if (end.code == 0) return true;
-      std::fprintf(stderr, "vx1: %s failed (exit code %d)\n", name, end.code);
+      std::fprintf(stderr, "vx1: %s failed (exit code %d) writing %s\n", name, end.code,
+                   target.c_str());
       return false;
     case ChildEnd::Kind::Signalled:
-      std::fprintf(stderr, "vx1: %s failed (signal %d)\n", name, end.code);
+      std::fprintf(stderr, "vx1: %s failed (signal %d) writing %s\n", name, end.code,
+                   target.c_str());
       return false;
     case ChildEnd::Kind::Lost:
-      std::fprintf(stderr, "vx1: lost track of %s: %s\n", name, std::strerror(end.code));
+      // An interrupt during the wait is reported as one by the caller.
+      if (!Interrupted())
+        std::fprintf(stderr, "vx1: lost track of %s: %s\n", name, std::strerror(end.code));
       return false;
   }
   return false;
 }
 
 // What a capture has made so far, undone by Undo on every way out but
-// success: ffmpeg, the temporary music, the video's temporary file (through
-// OutputFile), PNG frames and folders that did not exist before this run.
+// success: ffmpeg, the temporary music, the video's temporary file and the
+// frames' (through OutputFile), folders that did not exist before this run.
 struct CaptureWork {
   ChildProcess ffmpeg;
   std::string music;
   OutputFile video;
-  std::vector<std::string> madeFiles;
-  std::vector<std::string> madeFolders;  // outermost first
+  std::vector<std::unique_ptr<OutputFile>> frames;  // finished, not yet in place
+  std::vector<std::string> madeFolders;             // outermost first
 
   void Undo() {
     StopChild(ffmpeg);
     if (!music.empty()) unlink(music.c_str());
     music.clear();
     video.Abandon();
-    for (const std::string& file : madeFiles) unlink(file.c_str());
-    madeFiles.clear();
+    frames.clear();  // each abandons its temporary file
     for (auto folder = madeFolders.rbegin(); folder != madeFolders.rend(); ++folder)
       rmdir(folder->c_str());  // only if empty: nothing of the user's goes
     madeFolders.clear();
+  }
+
+  // Puts every frame in place; false after saying why.
+  bool CommitFrames() {
+    for (const auto& frame : frames) {
+      if (!frame->Commit()) {
+        std::fprintf(stderr, "vx1: %s\n", frame->Error().c_str());
+        return false;
+      }
+    }
+    frames.clear();
+    return true;
   }
 };
 
@@ -129,8 +138,7 @@ void UndoLiveWork() {
 class CaptureScope {
  public:
   explicit CaptureScope(CaptureWork& work) {
-    static const bool registered = std::atexit(UndoLiveWork) == 0;
-    (void)registered;
+    RunAtEveryExit(UndoLiveWork);
     liveWork = &work;
     StartInterruptWatch();
   }
@@ -155,53 +163,181 @@ std::vector<std::string> MissingFolders(const std::filesystem::path& path) {
 }
 
 // Copies the music out of the archive into a temporary file (in $TMPDIR,
-// else /tmp); empty when the archive has none (the video is then silent,
-// with a note).
-std::string ExtractMusic() {
-  const std::int32_t size = LibraryFileSize(MusicName);
+// else /tmp), named in music; music stays empty when the archive has none
+// (the video is then silent, with a note). False after saying why when the
+// music is there but cannot be read or copied: a video without its music
+// is a failed capture.
+bool ExtractMusic(std::string& music) {
+  const std::int32_t size = LibraryFileSize(ShowMusic);
   if (size <= 0) {
     std::fprintf(stderr, "vx1: the data library has no music; the video will be silent\n");
-    return {};
+    return true;
   }
   std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
-  if (!ReadLibraryFile(MusicName, bytes.data())) {
-    std::fprintf(stderr, "vx1: cannot read the music; the video will be silent\n");
-    return {};
+  if (!ReadLibraryFile(ShowMusic, bytes.data())) {
+    std::fprintf(stderr, "vx1: cannot read the music from the data library\n");
+    return false;
   }
-  std::string name;
-  const int fd = CreateTemporaryFile("vx1-music-", ".mp3", name);
+  const int fd = CreateTemporaryFile("vx1-music-", ".mp3", music);
   if (fd < 0) {
-    std::fprintf(stderr, "vx1: cannot write a temporary file: %s\n", std::strerror(errno));
-    return {};
+    std::fprintf(stderr, "vx1: cannot write the music to a temporary file %s: %s\n", music.c_str(),
+                 std::strerror(errno));
+    music.clear();
+    return false;
   }
-  const bool ok = WriteAll(fd, bytes.data(), bytes.size());
-  close(fd);
+  errno = 0;
+  bool ok = WriteAll(fd, bytes.data(), bytes.size());
+  const int code = errno != 0 ? errno : EIO;
+  if (close(fd) != 0 && ok) ok = false;
   if (!ok) {
-    std::fprintf(stderr, "vx1: cannot write a temporary file\n");
-    unlink(name.c_str());
-    return {};
+    std::fprintf(stderr, "vx1: cannot write the music to %s: %s\n", music.c_str(),
+                 std::strerror(code));
+    return false;  // Undo removes it
   }
-  return name;
+  return true;
 }
 
-void Progress(std::uint64_t done, std::uint64_t total, int fps) {
-  std::fprintf(stderr, "\rcapture: frame %" PRIu64 " of %" PRIu64 " (%.1f s of %.1f s)", done,
-               total, static_cast<double>(done) / fps, static_cast<double>(total) / fps);
-  if (done == total) std::fputc('\n', stderr);
-  std::fflush(stderr);
+// ffmpeg's name for a file of ours: "file:" and the absolute path, so that
+// a name such as "-dir/x.mp4" or "pipe:/x.mkv" is not read as an option or
+// another protocol; "pipe:N" for an open stream, written as the stream.
+std::string FfmpegPath(const std::string& path, int stream) {
+  if (stream >= 0) return "pipe:" + std::to_string(stream);
+  std::error_code ec;
+  const std::filesystem::path absolute = std::filesystem::absolute(path, ec);
+  return "file:" + (ec ? path : absolute.string());
+}
+
+// ffmpeg's container for the target's extension; empty when the extension
+// names none we know (ffmpeg then guesses, and says so when it cannot).
+struct Container {
+  const char* extension;
+  const char* format;
+  bool needsSeeking;  // written whole only when the output can seek
+};
+constexpr Container Containers[] = {
+    {.extension = ".mp4", .format = "mp4", .needsSeeking = true},
+    {.extension = ".m4v", .format = "mp4", .needsSeeking = true},
+    {.extension = ".mov", .format = "mov", .needsSeeking = true},
+    {.extension = ".mkv", .format = "matroska", .needsSeeking = false},
+    {.extension = ".webm", .format = "matroska", .needsSeeking = false},
+    {.extension = ".ts", .format = "mpegts", .needsSeeking = false},
+};
+
+// The format and muxer options for the target: by its extension; a device,
+// FIFO or stream, which cannot seek, gets MP4 and MOV as fragments and
+// Matroska where the extension says nothing.
+std::vector<std::string> FormatArguments(const std::string& target, bool straight) {
+  std::string extension = std::filesystem::path(target).extension().string();
+  for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  for (const Container& c : Containers) {
+    if (extension != c.extension) continue;
+    if (c.needsSeeking && straight)
+      return {"-f", c.format, "-movflags", "+frag_keyframe+empty_moov"};
+    if (c.needsSeeking) return {"-f", c.format, "-movflags", "+faststart"};
+    return {"-f", c.format};
+  }
+  if (straight) return {"-f", "matroska"};
+  return {};
+}
+
+// The whole ffmpeg command line of a video capture.
+std::vector<std::string> FfmpegArguments(const CaptureWork& work, const std::string& target,
+                                         int fps, std::uint64_t frames, int scale) {
+  char rate[16], seconds[32];
+  std::snprintf(rate, sizeof rate, "%d", fps);
+  // The frames as presented: the letterboxed surface, WIDTHxHEIGHT.
+  const std::string surfaceSize =
+      std::to_string(SurfaceWidth) + "x" + std::to_string(SurfaceHeight);
+  std::snprintf(seconds, sizeof seconds, "%.6f", static_cast<double>(frames) / fps);
+  // -y overwrites only our own empty temporary file, or opens a device or
+  // FIFO the user named (without it ffmpeg would ask on its input).
+  std::vector<std::string> args = {"ffmpeg",    "-hide_banner", "-loglevel", "error", "-y",
+                                   "-f",        "rawvideo",     "-pix_fmt",  "bgr0",  "-video_size",
+                                   surfaceSize, "-framerate",   rate,        "-i",    "pipe:0"};
+  const bool sound = !work.music.empty();
+  if (sound) args.insert(args.end(), {"-i", FfmpegPath(work.music, -1)});
+  args.insert(args.end(), {"-map", "0:v:0", "-vf", CaptureScaleFilter(scale)});
+  if (sound) args.insert(args.end(), {"-map", "1:a:0", "-c:a", "aac", "-b:a", "192k"});
+  // The encoder is nearly all of a capture's time. x264's ultrafast preset
+  // at CRF 20 encodes these enlarged pixel frames about twice as fast as
+  // veryfast and closer to the frames themselves (48.7 against 44.9 dB
+  // PSNR against a lossless encode of the first 25 s), for files about
+  // half as large again.
+  args.insert(args.end(), {"-c:v", "libx264", "-preset", "ultrafast", "-crf", "20", "-pix_fmt",
+                           "yuv420p", "-t", seconds});
+  const std::vector<std::string> format = FormatArguments(target, work.video.StraightThrough());
+  args.insert(args.end(), format.begin(), format.end());
+  args.push_back(FfmpegPath(work.video.WritePath(), work.video.Stream()));
+  return args;
+}
+
+// Whether ffmpeg's exit 0 left a video: the temporary file must hold
+// something (a device or stream cannot be looked at). False after saying
+// why.
+bool VideoWritten(const OutputFile& video, const std::string& target) {
+  if (video.StraightThrough()) return true;
+  struct stat info {};
+  if (stat(video.WritePath().c_str(), &info) == 0 && info.st_size > 0) return true;
+  std::fprintf(stderr, "vx1: ffmpeg exited with 0 but wrote nothing to %s\n", target.c_str());
+  return false;
+}
+
+// Makes the capture's target ready before the first frame: the frames'
+// folder (with any folder above it that is missing), or the video's
+// temporary file, the music taken out of the archive and ffmpeg started.
+// False after saying why.
+bool PrepareTarget(const DriverOptions& options, int scale, std::uint64_t frames,
+                   CaptureWork& work) {
+  if (!options.framesDir.empty()) {
+    work.madeFolders = MissingFolders(options.framesDir);
+    std::error_code ec;
+    std::filesystem::create_directories(options.framesDir, ec);
+    if (ec)
+      std::fprintf(stderr, "vx1: cannot make %s: %s\n", options.framesDir.c_str(),
+                   ec.message().c_str());
+    return !ec;
+  }
+  if (!work.video.Open(options.capturePath)) {
+    std::fprintf(stderr, "vx1: %s\n", work.video.Error().c_str());
+    return false;
+  }
+  return ExtractMusic(work.music) &&
+         SpawnWithInput(FfmpegArguments(work, options.capturePath, options.fps, frames, scale),
+                        work.ffmpeg);
+}
+
+// After the last frame: ffmpeg's end and its video checked, then everything
+// put in place. An interrupt up to the last look, also one while ffmpeg was
+// finishing, leaves the old files. False after saying why.
+bool FinishTarget(const DriverOptions& options, bool framesOk, CaptureWork& work) {
+  bool ok = framesOk;
+  const bool toPictures = !options.framesDir.empty();
+  // ffmpeg is waited for also after a failed frame, to say how it ended (it
+  // stops reading when it fails); after an interrupt Undo stops it.
+  if (!toPictures && !Interrupted()) {
+    const bool finished = FinishChild(work.ffmpeg, "ffmpeg", options.capturePath);
+    ok = ok && finished && VideoWritten(work.video, options.capturePath);
+  }
+  if (Interrupted()) {
+    std::fprintf(stderr, "\nvx1: capture interrupted; nothing written\n");
+    return false;
+  }
+  if (ok && !toPictures && !work.video.Commit()) {
+    std::fprintf(stderr, "vx1: %s\n", work.video.Error().c_str());
+    return false;
+  }
+  return ok && (!toPictures || work.CommitFrames());
 }
 
 }  // namespace
 
 int RunCapture(const DriverOptions& options, const LibrarySearch& libraries) {
   const int scale = options.scale > 0 ? options.scale : DefaultCaptureScale;
-  const int fps = options.fps;
-  const std::uint64_t frames = CaptureFrameCount(fps, options.durationSeconds);
+  const std::uint64_t frames = CaptureFrameCount(options.fps, options.durationSeconds);
   const bool toPictures = !options.framesDir.empty();
-
   if (frames == 0) {
     std::fprintf(stderr, "vx1: --duration %g s at %d fps gives no frame to capture\n",
-                 options.durationSeconds, fps);
+                 options.durationSeconds, options.fps);
     return 1;
   }
   if (toPictures && !options.capturePath.empty())
@@ -212,97 +348,24 @@ int RunCapture(const DriverOptions& options, const LibrarySearch& libraries) {
   // program leaves nothing behind.
   std::uint32_t* fb = StartHeadless(libraries);
   if (fb == nullptr) return 1;
-
   CaptureWork work;
   CaptureScope scope(work);
-  const auto fail = [&] {
+  bool ok = PrepareTarget(options, scale, frames, work);
+  if (ok) {
+    // A failed write or an interrupt ends the run.
+    FrameSink sink = toPictures ? NumberedPngSink(options.framesDir, scale, work.frames)
+                                : PipeSink(work.ffmpeg.input);
+    const bool framesOk = RunFrames(StepClock(options.fps, frames),
+                                    CaptureProgress(std::move(sink), frames, options.fps), fb);
+    ok = FinishTarget(options, framesOk, work);
+  }
+  if (!ok) {
     work.Undo();
     StopHeadless();
     return 1;
-  };
-  if (toPictures) {
-    work.madeFolders = MissingFolders(options.framesDir);
-    std::error_code ec;
-    std::filesystem::create_directories(options.framesDir, ec);
-    if (ec) {
-      std::fprintf(stderr, "vx1: cannot make %s: %s\n", options.framesDir.c_str(),
-                   ec.message().c_str());
-      return fail();
-    }
-  } else {
-    if (!work.video.Open(options.capturePath)) {
-      std::fprintf(stderr, "vx1: %s\n", work.video.Error().c_str());
-      return fail();
-    }
-    work.music = ExtractMusic();
-    char rate[16], seconds[32];
-    std::snprintf(rate, sizeof rate, "%d", fps);
-    std::snprintf(seconds, sizeof seconds, "%.6f", static_cast<double>(frames) / fps);
-    // -y overwrites only our own empty temporary file, or opens a device or
-    // FIFO the user named (without it ffmpeg would ask on its input).
-    std::vector<std::string> args = {"ffmpeg",  "-hide_banner", "-loglevel", "error", "-y",
-                                     "-f",      "rawvideo",     "-pix_fmt",  "bgr0",  "-video_size",
-                                     "320x240", "-framerate",   rate,        "-i",    "pipe:0"};
-    if (!work.music.empty()) args.insert(args.end(), {"-i", work.music});
-    args.insert(args.end(), {"-map", "0:v:0", "-vf", CaptureScaleFilter(scale)});
-    if (!work.music.empty())
-      args.insert(args.end(), {"-map", "1:a:0", "-c:a", "aac", "-b:a", "192k"});
-    // The encoder is nearly all of a capture's time. x264's ultrafast preset
-    // at CRF 20 encodes these enlarged pixel frames about twice as fast as
-    // veryfast and closer to the frames themselves (48.7 against 44.9 dB
-    // PSNR against a lossless encode of the first 25 s), for files about
-    // half as large again.
-    args.insert(args.end(),
-                {"-c:v", "libx264", "-preset", "ultrafast", "-crf", "20", "-pix_fmt", "yuv420p",
-                 "-t", seconds, "-movflags", "+faststart", work.video.WritePath()});
-    if (!SpawnWithInput(args, work.ffmpeg)) return fail();
   }
-
-  // Each frame goes to a numbered PNG file or down ffmpeg's pipe, with a
-  // progress line every second of video; a failed write or an interrupt
-  // ends the run.
-  bool ok = true;
-  std::vector<std::uint32_t> scaled;
-  const auto take = [&](const FrameMoment& moment, const std::uint32_t* frame) {
-    const std::uint64_t n = moment.index;
-    if (toPictures) {
-      ScaleLetterboxed(frame, scale, scaled);
-      char name[32];
-      std::snprintf(name, sizeof name, "frame_%06" PRIu64 ".png", n);
-      const std::string path = (std::filesystem::path(options.framesDir) / name).string();
-      const bool existed = SomethingAt(path);
-      ok = WritePng(path.c_str(), scaled.data(), SurfaceWidth * static_cast<std::uint32_t>(scale),
-                    SurfaceHeight * static_cast<std::uint32_t>(scale));
-      if (ok && !existed) work.madeFiles.push_back(path);
-    } else {
-      // The pipe carries the letterboxed frame; ffmpeg enlarges it. bgr0:
-      // the words' bytes in memory are blue, green, red, unused.
-      ScaleLetterboxed(frame, 1, scaled);
-      ok = WriteAll(work.ffmpeg.input, scaled.data(), scaled.size() * sizeof(std::uint32_t));
-      if (!ok && !Interrupted())
-        std::fprintf(stderr, "\nvx1: ffmpeg stopped reading frames: %s\n", std::strerror(errno));
-    }
-    if (ok && Interrupted()) ok = false;
-    if (ok && ((n + 1) % static_cast<std::uint64_t>(fps) == 0 || n + 1 == frames))
-      Progress(n + 1, frames, fps);
-    return ok;
-  };
-  RunFrames(StepClock(fps, frames), take, fb);
-  if (Interrupted()) {
-    std::fprintf(stderr, "\nvx1: capture interrupted; nothing written\n");
-    return fail();
-  }
-  if (!toPictures) {
-    ok = FinishChild(work.ffmpeg, "ffmpeg") && ok;
-    if (ok && !work.video.Commit()) {
-      std::fprintf(stderr, "vx1: %s\n", work.video.Error().c_str());
-      ok = false;
-    }
-  }
-  if (!ok) return fail();
   if (!work.music.empty()) unlink(work.music.c_str());
   work.music.clear();
-  work.madeFiles.clear();
   work.madeFolders.clear();
   StopHeadless();
   std::fprintf(stderr, "vx1: wrote %s\n",

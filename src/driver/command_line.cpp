@@ -5,6 +5,8 @@
 // where the data library is looked for.
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <bit>
 #include <cerrno>
 #include <charconv>
 #include <cmath>
@@ -13,17 +15,18 @@
 #include <cstring>
 #include <filesystem>
 #include <system_error>
+#include <vector>
 
 #include "base/system.h"
 #include "driver/driver.h"
 #include "driver/driver_io.h"
+#include "driver/timeline.h"
 
 namespace vx {
 namespace {
 
 constexpr int MaxScale = 16;
 constexpr int MaxFps = 240;
-constexpr double ShowSeconds = 121.0;
 
 bool ParseInt(std::string_view text, int low, int high, int& out) {
   int value = 0;
@@ -54,184 +57,306 @@ std::string UsageLine() {
   return "usage: vx1 [e] [OPTIONS]   (vx1 --help lists the options)";
 }
 
+namespace {
+
+// The modes an option may be given in, as bits.
+constexpr unsigned Bit(DriverMode mode) {
+  return 1u << static_cast<unsigned>(mode);
+}
+constexpr unsigned AnyMode = ~0u;
+constexpr unsigned PlayMode = Bit(DriverMode::Play);
+
+enum class Section { Playing, Headless };
+
+// One option of vx1: its names, the values it takes, where it applies, how
+// its values are read into the options and its lines in --help. Parsing,
+// the checks of what fits together and the help text all come from this
+// table.
+struct OptionRow {
+  std::string_view name;
+  std::string_view alias = {};
+  std::string_view values = {};  // as shown in --help; one word a value
+  Section section = Section::Playing;
+  unsigned modes = AnyMode;  // the modes it may be given in
+  bool effectTest = true;    // false: not with the effect test (e)
+  // Reads the values (as many as values names); false for a bad one.
+  bool (*take)(const std::string_view* values, DriverOptions& options) = nullptr;
+  std::string_view help = {};  // lines joined by '\n'
+};
+
+bool SecondsInShow(std::string_view text, double& out) {
+  // Inside the show only (0 to 121): a moment becomes single-float ticks,
+  // which a huge value would overflow.
+  return ParseSeconds(text, out) && out >= 0.0 && out <= ShowSeconds;
+}
+
+bool TakePath(std::string_view value, std::string& out) {
+  out = value;
+  return !value.empty();
+}
+
+constexpr OptionRow Options[] = {
+    {.name = "--library",
+     .values = "PATH",
+     .take = [](const std::string_view* v, DriverOptions& o) { return TakePath(v[0], o.library); },
+     .help = "data library to read (default vx-1.lib in the\n"
+             "current directory, then beside the program)"},
+    {.name = "--window",
+     .modes = PlayMode,
+     .take = [](const std::string_view*, DriverOptions& o) { return o.window = true; },
+     .help = "play in a window instead of full screen"},
+    {.name = "--scale",
+     .values = "N",
+     .modes = PlayMode | Bit(DriverMode::Capture),
+     .take = [](const std::string_view* v,
+                DriverOptions& o) { return ParseInt(v[0], 1, MaxScale, o.scale); },
+     .help = "window scale, 1 to 16 (default 3); capture scale\n"
+             "(default 4); full screen ignores it"},
+    {.name = "--no-vsync",
+     .modes = PlayMode,
+     .take =
+         [](const std::string_view*, DriverOptions& o) {
+           o.vsync = false;
+           return true;
+         },
+     .help = "do not wait for the display's refresh"},
+    {.name = "--mute",
+     .modes = PlayMode,
+     .take = [](const std::string_view*, DriverOptions& o) { return o.mute = true; },
+     .help = "no sound: a silent clock at real time"},
+    {.name = "--from",
+     .values = "SECONDS",
+     .modes = PlayMode,
+     .effectTest = false,
+     .take = [](const std::string_view* v,
+                DriverOptions& o) { return SecondsInShow(v[0], o.fromSeconds); },
+     .help = "start the show at this moment (0 to 121; not with e)"},
+    {.name = "--loop",
+     .modes = PlayMode,
+     .effectTest = false,
+     .take = [](const std::string_view*, DriverOptions& o) { return o.loop = true; },
+     .help = "start again at the end, until Escape (not with e)"},
+    {.name = "--trace",
+     .take = [](const std::string_view*, DriverOptions& o) { return o.trace = true; },
+     .help = "one line per start-up and shutdown step on\n"
+             "standard error"},
+    {.name = "--screenshot",
+     .values = "SECONDS FILE.png",
+     .section = Section::Headless,
+     .take =
+         [](const std::string_view* v, DriverOptions& o) {
+           ScreenshotRequest shot{};
+           if (!SecondsInShow(v[0], shot.seconds) || !TakePath(v[1], shot.path)) return false;
+           o.screenshots.push_back(shot);
+           o.mode = DriverMode::Screenshot;
+           return true;
+         },
+     .help = "write the 320 x 200 frame of that moment\n"
+             "(0 to 121); may be given several times;\n"
+             "with e: labda's frame at that moment"},
+    {.name = "--bench",
+     .section = Section::Headless,
+     .effectTest = false,
+     .take =
+         [](const std::string_view*, DriverOptions& o) {
+           o.mode = DriverMode::Bench;
+           return true;
+         },
+     .help = "time every scene module and the whole show"},
+    {.name = "--reference",
+     .section = Section::Headless,
+     .modes = Bit(DriverMode::Bench),
+     .take = [](const std::string_view*, DriverOptions& o) { return o.reference = true; },
+     .help = "with --bench: use the plain reference routines"},
+    {.name = "--capture",
+     .values = "FILE.mp4",
+     .section = Section::Headless,
+     .effectTest = false,
+     .take =
+         [](const std::string_view* v, DriverOptions& o) {
+           o.mode = DriverMode::Capture;
+           return TakePath(v[0], o.capturePath);
+         },
+     .help = "render the show to a video with its music\n"
+             "(needs the ffmpeg program); the container\n"
+             "follows the extension (.mp4 .m4v .mov .mkv\n"
+             ".webm .ts); a device, FIFO or stream without\n"
+             "one gets Matroska"},
+    {.name = "--fps",
+     .values = "N",
+     .section = Section::Headless,
+     .modes = Bit(DriverMode::Capture),
+     .take = [](const std::string_view* v,
+                DriverOptions& o) { return ParseInt(v[0], 1, MaxFps, o.fps); },
+     .help = "capture frames a second, 1 to 240 (default 60)"},
+    {.name = "--duration",
+     .values = "SECONDS",
+     .section = Section::Headless,
+     .modes = Bit(DriverMode::Capture),
+     .take =
+         [](const std::string_view* v, DriverOptions& o) {
+           return ParseSeconds(v[0], o.durationSeconds) && o.durationSeconds > 0.0;
+         },
+     .help = "capture only the first SECONDS"},
+    {.name = "--frames",
+     .values = "DIR",
+     .section = Section::Headless,
+     .effectTest = false,
+     .take =
+         [](const std::string_view* v, DriverOptions& o) {
+           o.mode = DriverMode::Capture;
+           return TakePath(v[0], o.framesDir);
+         },
+     .help = "capture to DIR/frame_000000.png ... instead\n"
+             "of a video; the frames are written under\n"
+             "temporary names and renamed into place only\n"
+             "when the whole capture succeeded"},
+    {.name = "--contact-sheet",
+     .values = "FILE.png",
+     .section = Section::Headless,
+     .effectTest = false,
+     .take =
+         [](const std::string_view* v, DriverOptions& o) {
+           o.mode = DriverMode::ContactSheet;
+           return TakePath(v[0], o.contactSheetPath);
+         },
+     .help = "the middle frame of every slot and of labda,\n"
+             "labelled, in one picture"},
+    {.name = "--help",
+     .alias = "-h",
+     .section = Section::Headless,
+     .take = [](const std::string_view*, DriverOptions&) { return true; },
+     .help = "this text"},
+};
+
+constexpr std::size_t HelpColumn = 27;
+
+// "  --name VALUES" padded to the help column (or on a line of its own when
+// longer), then the help lines, each further one indented to the column.
+std::string HelpLines(const OptionRow& row) {
+  std::string left = "  " + std::string(row.name);
+  if (!row.alias.empty()) left += ", " + std::string(row.alias);
+  if (!row.values.empty()) left += " " + std::string(row.values);
+  left += left.size() < HelpColumn ? std::string(HelpColumn - left.size(), ' ')
+                                   : "\n" + std::string(HelpColumn, ' ');
+  std::string help(row.help);
+  for (std::size_t at = help.find('\n'); at != std::string::npos; at = help.find('\n', at + 1))
+    help.insert(at + 1, std::string(HelpColumn, ' '));
+  return left + help + "\n";
+}
+
+std::size_t ValueCount(const OptionRow& row) {
+  if (row.values.empty()) return 0;
+  return 1 + static_cast<std::size_t>(std::count(row.values.begin(), row.values.end(), ' '));
+}
+
+const OptionRow* FindOption(std::string_view arg) {
+  for (const OptionRow& row : Options)
+    if (arg == row.name || (!row.alias.empty() && arg == row.alias)) return &row;
+  return nullptr;
+}
+
+std::string_view ModeName(DriverMode mode) {
+  switch (mode) {
+    case DriverMode::Play:
+      return "playing";
+    case DriverMode::Screenshot:
+      return "--screenshot";
+    case DriverMode::Bench:
+      return "--bench";
+    case DriverMode::Capture:
+      return "--capture";
+    case DriverMode::ContactSheet:
+      return "--contact-sheet";
+    case DriverMode::Help:
+      break;
+  }
+  return "--help";
+}
+
+// What the options given do not allow together; empty when they fit.
+std::string Misfit(const DriverOptions& options, const std::vector<const OptionRow*>& given) {
+  for (const OptionRow* row : given) {
+    if (options.effectTest && !row->effectTest)
+      return std::string(row->name) + " does not apply to the effect test (e)";
+    if ((row->modes & Bit(options.mode)) == 0) {
+      std::string where;
+      for (DriverMode mode : {DriverMode::Play, DriverMode::Screenshot, DriverMode::Bench,
+                              DriverMode::Capture, DriverMode::ContactSheet}) {
+        if ((row->modes & Bit(mode)) != 0)
+          where += (where.empty() ? "" : " and ") + std::string(ModeName(mode));
+      }
+      return std::string(row->name) + " applies to " + where + " only";
+    }
+  }
+  return {};
+}
+
+}  // namespace
+
 std::string HelpText() {
-  return "usage: vx1 [e] [OPTIONS]\n"
-         "Plays the show full screen with its music; Escape ends it.\n"
-         "A first argument \"e\" runs the labda scene alone on the system timer\n"
-         "(the effect test).\n"
+  std::string text =
+      "usage: vx1 [e] [OPTIONS]\n"
+      "Plays the show full screen with its music; Escape ends it.\n"
+      "A first argument \"e\" runs the labda scene alone on the system timer\n"
+      "(the effect test).\n";
+  for (Section section : {Section::Playing, Section::Headless}) {
+    text += section == Section::Playing
+                ? "\nPlaying:\n"
+                : "\nHeadless (no window, no sound; one of these at a time):\n";
+    for (const OptionRow& row : Options)
+      if (row.section == section) text += HelpLines(row);
+  }
+  return text +
          "\n"
-         "Playing:\n"
-         "  --library PATH           data library to read (default vx-1.lib in the\n"
-         "                           current directory, then beside the program)\n"
-         "  --window                 play in a window instead of full screen\n"
-         "  --scale N                window scale, 1 to 16 (default 3); capture scale\n"
-         "                           (default 4); full screen ignores it\n"
-         "  --no-vsync               do not wait for the display's refresh\n"
-         "  --mute                   no sound: a silent clock at real time\n"
-         "  --from SECONDS           start the show at this moment (0 to 121; not with e)\n"
-         "  --loop                   start again at the end, until Escape (not with e)\n"
-         "  --trace                  one line per start-up and shutdown step on\n"
-         "                           standard error\n"
-         "\n"
-         "Headless (no window, no sound; one of these at a time):\n"
-         "  --screenshot SECONDS FILE.png\n"
-         "                           write the 320 x 200 frame of that moment\n"
-         "                           (0 to 121); may be given several times;\n"
-         "                           with e: labda's frame at that moment\n"
-         "  --bench                  time every scene module and the whole show\n"
-         "  --reference              with --bench: use the plain reference routines\n"
-         "  --capture FILE.mp4       render the show to a video with its music\n"
-         "                           (needs the ffmpeg program)\n"
-         "  --fps N                  capture frames a second, 1 to 240 (default 60)\n"
-         "  --duration SECONDS       capture only the first SECONDS\n"
-         "  --frames DIR             capture to DIR/frame_000000.png ... instead\n"
-         "                           of a video\n"
-         "  --contact-sheet FILE.png the middle frame of every slot and of labda,\n"
-         "                           labelled, in one picture\n"
-         "  --help                   this text\n";
+         "An output that is an input (the data library) is refused. A video or\n"
+         "picture replaces an existing file only when it is complete; a device,\n"
+         "FIFO or /dev/stdout is written straight through (progress lines then go\n"
+         "to standard error).\n";
 }
 
 bool ParseCommandLine(int argc, const char* const* argv, DriverOptions& options,
                       std::string& error) {
   options = DriverOptions{};
   options.effectTest = IsEffectTestArgument(argc, argv);
-  bool help = false, bench = false, sawScale = false, sawFps = false, sawDuration = false;
-  bool sawFrom = false;
-  std::string_view playOnly;  // the first play-only option seen
+  std::vector<const OptionRow*> given;
+  unsigned chosen = 0;  // the headless modes the options chose
+  bool help = false;
   for (int i = options.effectTest ? 2 : 1; i < argc; ++i) {
     const std::string_view arg = argv[i];
-    if (arg.empty() || arg[0] != '-') continue;
-    // The value(s) of an option; false (with the reason) when missing.
-    auto next = [&](std::string_view& value) {
-      if (i + 1 >= argc) {
-        error = "option " + std::string(arg) + " needs a value";
-        return false;
-      }
-      value = argv[++i];
-      return true;
-    };
-    auto bad = [&](std::string_view value) {
-      error = "bad value " + Quoted(value) + " for " + std::string(arg);
-      return false;
-    };
-    std::string_view value;
-    if (arg == "--help") {
-      help = true;
-    } else if (arg == "--library") {
-      if (!next(value)) return false;
-      if (value.empty()) return bad(value);
-      options.library = value;
-    } else if (arg == "--window") {
-      options.window = true;
-      if (playOnly.empty()) playOnly = arg;
-    } else if (arg == "--scale") {
-      if (!next(value)) return false;
-      if (!ParseInt(value, 1, MaxScale, options.scale)) return bad(value);
-      sawScale = true;
-    } else if (arg == "--no-vsync") {
-      options.vsync = false;
-      if (playOnly.empty()) playOnly = arg;
-    } else if (arg == "--mute") {
-      options.mute = true;
-      if (playOnly.empty()) playOnly = arg;
-    } else if (arg == "--from") {
-      if (!next(value)) return false;
-      if (!ParseSeconds(value, options.fromSeconds) || options.fromSeconds < 0.0 ||
-          options.fromSeconds > ShowSeconds)
-        return bad(value);
-      sawFrom = true;
-      if (playOnly.empty()) playOnly = arg;
-    } else if (arg == "--loop") {
-      options.loop = true;
-      if (playOnly.empty()) playOnly = arg;
-    } else if (arg == "--trace") {
-      options.trace = true;
-    } else if (arg == "--screenshot") {
-      std::string_view file;
-      if (!next(value) || !next(file)) return false;
-      ScreenshotRequest shot{};
-      // Inside the show only (0 to 121, as --from): the moment becomes
-      // single-float ticks, which a huge value would overflow.
-      if (!ParseSeconds(value, shot.seconds) || shot.seconds < 0.0 || shot.seconds > ShowSeconds)
-        return bad(value);
-      if (file.empty()) return bad(file);
-      shot.path = file;
-      options.screenshots.push_back(shot);
-    } else if (arg == "--bench") {
-      bench = true;
-    } else if (arg == "--reference") {
-      options.reference = true;
-    } else if (arg == "--capture") {
-      if (!next(value)) return false;
-      if (value.empty()) return bad(value);
-      options.capturePath = value;
-    } else if (arg == "--fps") {
-      if (!next(value)) return false;
-      if (!ParseInt(value, 1, MaxFps, options.fps)) return bad(value);
-      sawFps = true;
-    } else if (arg == "--duration") {
-      if (!next(value)) return false;
-      if (!ParseSeconds(value, options.durationSeconds) || options.durationSeconds <= 0.0)
-        return bad(value);
-      sawDuration = true;
-    } else if (arg == "--frames") {
-      if (!next(value)) return false;
-      if (value.empty()) return bad(value);
-      options.framesDir = value;
-    } else if (arg == "--contact-sheet") {
-      if (!next(value)) return false;
-      if (value.empty()) return bad(value);
-      options.contactSheetPath = value;
-    } else {
+    if (arg.empty() || arg[0] != '-') continue;  // plain words are ignored
+    const OptionRow* row = FindOption(arg);
+    if (row == nullptr) {
       error = "unknown option " + Quoted(arg);
       return false;
     }
+    std::string_view values[2];
+    const std::size_t count = ValueCount(*row);
+    if (i + static_cast<int>(count) >= argc) {
+      error = "option " + std::string(arg) + " needs a value";
+      return false;
+    }
+    for (std::size_t k = 0; k < count; ++k) values[k] = argv[++i];
+    if (!row->take(values, options)) {
+      std::string shown;
+      for (std::size_t k = 0; k < count; ++k) shown += (k ? " " : "") + Quoted(values[k]);
+      error = "bad value " + shown + " for " + std::string(arg);
+      return false;
+    }
+    if (options.mode != DriverMode::Play) chosen |= Bit(options.mode);
+    help = help || row->name == "--help";
+    given.push_back(row);
   }
   if (help) {
     options.mode = DriverMode::Help;
     return true;
   }
-
-  int modes = 0;
-  auto choose = [&](bool chosen, DriverMode mode) {
-    if (!chosen) return;
-    ++modes;
-    options.mode = mode;
-  };
-  choose(!options.screenshots.empty(), DriverMode::Screenshot);
-  choose(bench, DriverMode::Bench);
-  choose(!options.capturePath.empty() || !options.framesDir.empty(), DriverMode::Capture);
-  choose(!options.contactSheetPath.empty(), DriverMode::ContactSheet);
-  if (modes > 1) {
+  if (std::popcount(chosen) > 1) {
     error = "--screenshot, --bench, --capture and --contact-sheet exclude each other";
     return false;
   }
-  const bool play = options.mode == DriverMode::Play;
-  if (options.effectTest && (sawFrom || options.loop)) {
-    error = "--from and --loop do not apply to the effect test (e)";
-    return false;
-  }
-  if (options.effectTest && !play && options.mode != DriverMode::Screenshot) {
-    error = "the effect test (e) plays or takes --screenshot; no other headless mode";
-    return false;
-  }
-  if (!play && !playOnly.empty()) {
-    error = std::string(playOnly) + " applies to playing only";
-    return false;
-  }
-  if (sawScale && !play && options.mode != DriverMode::Capture) {
-    error = "--scale applies to playing in a window and to --capture only";
-    return false;
-  }
-  if ((sawFps || sawDuration) && options.mode != DriverMode::Capture) {
-    error = "--fps and --duration apply to --capture only";
-    return false;
-  }
-  if (options.reference && options.mode != DriverMode::Bench) {
-    error = "--reference applies to --bench only";
-    return false;
-  }
-  return true;
+  error = Misfit(options, given);
+  return error.empty();
 }
 
 LibrarySearch LibraryCandidates(const std::string& requested, const std::string& exeDir) {

@@ -7,6 +7,7 @@
 
 #include "driver/driver_io.h"
 #include "driver/frame_loop.h"
+#include "driver/sinks.h"
 #include "driver/timeline.h"
 
 namespace vx {
@@ -20,22 +21,21 @@ bool gTrace = false;
 std::uint32_t gTimerStart = 0;
 std::uint32_t gTimerScale = 0;
 
-constexpr std::uint32_t DemoTicksPerSecond = 120;
+constexpr auto DemoTicksPerSecond = static_cast<std::uint32_t>(TicksPerSecond);
 constexpr std::uint32_t MusicOutputRate = 44100;
-constexpr std::string_view MusicFileName = "DATA\\oompa.mp3";
 
 // Normal run. Returns false only when a fake reportPictureLoadError returned
 // (the real one ends the program).
 bool RunDemo(std::uint32_t* fb, bool loop) {
-  const SceneModules& scenes = CurrentSceneModules();
+  const Show& show = CurrentShow();
   TraceStep("LoadLoaderPicture");
   if (!LoadLoaderPicture()) return false;
   TraceStep("LoaderFadeIn");
   LoaderFadeIn(fb);
   TraceStep("LoadAllScenes");
-  scenes.loadAll();
+  show.loadAll();
   TraceStep("StartMusic");
-  gIo.startMusic(MusicFileName, MusicOutputRate, false, false, true);
+  gIo.startMusic(ShowMusic, MusicOutputRate, false, false, true);
   TraceStep("LoaderFadeOut");
   LoaderFadeOut(fb);
   SetQuitFlag(false);
@@ -52,23 +52,23 @@ bool RunDemo(std::uint32_t* fb, bool loop) {
   TraceStep("ReleaseLoaderPicture");
   ReleaseLoaderPicture();
   TraceStep("FreeAllScenes");
-  scenes.freeAll();
+  show.freeAll();
   return true;
 }
 
 // The labda scene alone on the system timer: no music, no loading screen, no
 // timeline, no end bound.
 void RunEffectTest(std::uint32_t* fb) {
-  const SceneModules& scenes = CurrentSceneModules();
+  const SceneModule& effect = *CurrentShow().effectTest;
   TraceStep("LoadLabda");
-  scenes.loadLabda();
+  effect.load();
   SetQuitFlag(false);
   TraceStep("StartTimer");
   StartTimer(DemoTicksPerSecond);
   TraceStep("EffectLoop");
   RunFrames(TimerClock(), WindowSink(), fb);
   TraceStep("FreeLabda");
-  scenes.freeLabda();
+  effect.free();
 }
 
 }  // namespace
@@ -82,7 +82,7 @@ const DriverIo& CurrentDriverIo() {
 
 void UseRealModules() {
   SetDriverIo(RealDriverIo());
-  SetSceneModules(RealSceneModules());
+  UseShow(RealShow());
 }
 
 bool IsEffectTestArgument(int argc, const char* const* argv) {

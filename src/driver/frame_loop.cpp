@@ -2,6 +2,7 @@
 #include "driver/frame_loop.h"
 
 #include "driver/driver_io.h"
+#include "driver/frames.h"
 #include "driver/timeline.h"
 #include "fx2d/fx2d.h"
 
@@ -18,19 +19,20 @@ bool WindowGoesOn() {
 
 void DrawMoment(const FrameMoment& moment, std::uint32_t* fb) {
   if (moment.fromBlack) ClearScreen(fb);
-  if (moment.scene == FrameScene::Labda) {
-    CurrentSceneModules().labda(moment.t, fb);
+  if (moment.scene == FrameScene::EffectTest) {
+    CurrentShow().effectTest->render(moment.t, fb, 0);
   } else {
     RenderTimeline(moment.t, fb);
   }
 }
 
-void RunFrames(const FrameClock& clock, const FrameSink& sink, std::uint32_t* fb) {
+bool RunFrames(const FrameClock& clock, const FrameSink& sink, std::uint32_t* fb) {
   FrameMoment moment;
   while (clock(moment)) {
     DrawMoment(moment, fb);
-    if (!sink(moment, fb)) break;
+    if (!sink(moment, fb)) return false;
   }
+  return true;
 }
 
 FrameClock MusicClock(bool loop) {
@@ -53,7 +55,7 @@ FrameClock MusicClock(bool loop) {
 FrameClock TimerClock() {
   return [frames = std::uint64_t{0}](FrameMoment& moment) mutable {
     if (!WindowGoesOn()) return false;
-    moment = {frames++, TimerTime(), FrameScene::Labda, false};
+    moment = {frames++, TimerTime(), FrameScene::EffectTest, false};
     return true;
   };
 }
@@ -72,13 +74,6 @@ FrameClock MomentList(std::vector<FrameMoment> moments) {
     if (next == moments.size()) return false;
     moment = moments[next];
     moment.index = next++;
-    return true;
-  };
-}
-
-FrameSink WindowSink() {
-  return [](const FrameMoment&, const std::uint32_t*) {
-    CurrentDriverIo().presentFrame();  // a failed present is ignored
     return true;
   };
 }

@@ -1,7 +1,7 @@
 #pragma once
 // The one frame loop every mode of vx1 runs: a clock says which moment comes
-// next, the moment is drawn into the frame buffer (the timeline, or labda
-// alone), and a sink takes the finished frame.
+// next, the moment is drawn into the frame buffer (the timeline, or the
+// effect test's scene alone), and a sink (sinks.h) takes the finished frame.
 //
 //   play         MusicClock  -> timeline -> WindowSink
 //   effect test  TimerClock  -> labda    -> WindowSink
@@ -11,20 +11,16 @@
 //   bench        its timer   -> timeline and labda -> the table
 //
 // The clocks of the window pump its messages; the headless ones need no
-// input at all. Also the pieces the headless sinks share: the times of
-// screenshots and captured frames, the letterboxed enlargement and a label
-// font.
+// input at all.
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "driver/driver.h"
-
 namespace vx {
 
-enum class FrameScene { Timeline, Labda };
+enum class FrameScene { Timeline, EffectTest };
 
 struct FrameMoment {
   std::uint64_t index = 0;  // the run's frames counted from 0
@@ -40,7 +36,8 @@ using FrameClock = std::function<bool(FrameMoment& moment)>;
 using FrameSink = std::function<bool(const FrameMoment& moment, const std::uint32_t* fb)>;
 
 // While the clock gives a moment: draw it into fb and hand fb to the sink.
-void RunFrames(const FrameClock& clock, const FrameSink& sink, std::uint32_t* fb);
+// False when the sink refused a frame, true when the clock ended the run.
+bool RunFrames(const FrameClock& clock, const FrameSink& sink, std::uint32_t* fb);
 // Draws one moment into fb (clearing it first for fromBlack).
 void DrawMoment(const FrameMoment& moment, std::uint32_t* fb);
 
@@ -59,42 +56,5 @@ FrameClock TimerClock();
 FrameClock StepClock(int fps, std::uint64_t count);
 // A list of moments, each drawn once (its index is its place in the list).
 FrameClock MomentList(std::vector<FrameMoment> moments);
-
-// ---- sinks ----------------------------------------------------------------
-// Presents each frame in the window; a failed present is ignored (the next
-// frame tries again).
-FrameSink WindowSink();
-
-// ---- headless runs ----------------------------------------------------------
-// Starts the video (vx1 chooses the headless one for these modes), opens
-// the data library (OpenShowLibrary) and loads every scene module; returns
-// the frame buffer, cleared to black, or nullptr when the archive was
-// refused or the video could not start.
-std::uint32_t* StartHeadless(const LibrarySearch& libraries);
-// Frees the scene modules, then the video.
-void StopHeadless();
-
-// ---- frames for files -------------------------------------------------------
-// The single-float demo time of a screenshot at seconds.
-float ScreenshotTime(double seconds);
-// The moments of the --screenshot requests, in order, each drawn from black:
-// the timeline's, or with e labda's at that moment of the effect test.
-std::vector<FrameMoment> ScreenshotMoments(const DriverOptions& options);
-// Capture: frames drawn (frame n at n x 120 / fps ticks, stopping before the
-// first frame with t >= 14520 or at durationSeconds when > 0).
-std::uint64_t CaptureFrameCount(int fps, double durationSeconds);
-float CaptureFrameTime(std::uint64_t frame, int fps);
-// The 320 x 200 frame letterboxed to 320 x 240 (20 black rows above and
-// below) and enlarged scale times by nearest neighbour into out
-// (320 scale x 240 scale words, resized as needed).
-void ScaleLetterboxed(const std::uint32_t* fb, int scale, std::vector<std::uint32_t>& out);
-// The ffmpeg video filter that enlarges a letterboxed 320 x 240 bgr0 frame
-// to the pixels ScaleLetterboxed makes at scale (as planar RGB, gbrp).
-std::string CaptureScaleFilter(int scale);
-// Draws text in the built-in 5 x 7 font (6 pixels a character) with its top
-// left at x, y into an image width x height, clipped; lower-case letters are
-// drawn as capitals, unknown characters as blanks.
-void DrawLabel(std::uint32_t* image, int width, int height, int x, int y, std::string_view text,
-               std::uint32_t colour);
 
 }  // namespace vx

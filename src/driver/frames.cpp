@@ -1,11 +1,14 @@
 // Frames for files: the times of screenshots and captured frames, the
 // letterboxed and enlarged copy that goes into a video or a PNG, and a tiny
 // bitmap font for labels.
+#include "driver/frames.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 
 #include "driver/frame_loop.h"
+#include "driver/timeline.h"
 #include "platform/video.h"
 
 namespace vx {
@@ -79,11 +82,11 @@ const Glyph* FindGlyph(char c) {
 }  // namespace
 
 float ScreenshotTime(double seconds) {
-  return static_cast<float>(static_cast<long double>(seconds) * 120.0L);
+  return static_cast<float>(static_cast<long double>(seconds) * TicksPerSecond);
 }
 
 std::vector<FrameMoment> ScreenshotMoments(const DriverOptions& options) {
-  const FrameScene scene = options.effectTest ? FrameScene::Labda : FrameScene::Timeline;
+  const FrameScene scene = options.effectTest ? FrameScene::EffectTest : FrameScene::Timeline;
   std::vector<FrameMoment> moments;
   for (const ScreenshotRequest& shot : options.screenshots)
     moments.push_back({0, ScreenshotTime(shot.seconds), scene, true});
@@ -105,7 +108,7 @@ std::uint64_t CaptureFrameCount(int fps, double durationSeconds) {
 }
 
 float CaptureFrameTime(std::uint64_t frame, int fps) {
-  return static_cast<float>(static_cast<long double>(frame) * 120.0L / fps);
+  return static_cast<float>(static_cast<long double>(frame) * TicksPerSecond / fps);
 }
 
 void ScaleLetterboxed(const std::uint32_t* fb, int scale, std::vector<std::uint32_t>& out) {

@@ -2,6 +2,8 @@
 // the contact sheet. No window, no sound, no loading screen: the archive and
 // every scene module are loaded, frames are drawn into the headless frame
 // buffer (black at the start), and the program ends.
+#include "driver/headless.h"
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -12,6 +14,8 @@
 #include "driver/driver.h"
 #include "driver/driver_io.h"
 #include "driver/frame_loop.h"
+#include "driver/frames.h"
+#include "driver/sinks.h"
 #include "driver/timeline.h"
 #include "fx2d/fx2d.h"
 #include "platform/picture.h"
@@ -27,32 +31,15 @@ constexpr int BenchWarmUpFrames = 3;
 constexpr int BenchShowFrames = 480;
 constexpr long double LabdaSpan = 1677.0L;  // the longest slot
 
-// One module of the benchmark: drawn through the timeline across its
-// slot(s), or (labda, in no slot) directly over a slot's length.
-struct BenchScene {
-  const char* name;
-  FrameScene scene;
-};
-
-constexpr BenchScene BenchScenes[] = {
-    {"logo", FrameScene::Timeline},   {"kinyit", FrameScene::Timeline},
-    {"libiko", FrameScene::Timeline}, {"blau", FrameScene::Timeline},
-    {"box", FrameScene::Timeline},    {"labda", FrameScene::Labda},
-    {"effekt", FrameScene::Timeline}, {"kommun", FrameScene::Timeline},
-    {"evil", FrameScene::Timeline},   {"danke", FrameScene::Timeline},
-};
-
 // The demo time of sample i of count spread evenly across every slot of the
-// named scene (the slots laid end to end).
-long double SampleTime(const char* scene, int i, int count) {
+// module (the slots laid end to end); 0 when the module is in no slot.
+long double SampleTime(const SceneModule* module, int i, int count) {
   long double total = 0.0L;
-  for (int k = 0; k < TimelineSlotCount; ++k)
-    if (std::string_view(TimelineSlotAt(k).scene) == scene)
-      total += TimelineSlotAt(k).end - TimelineSlotAt(k).begin;
+  for (const TimelineSlot& slot : CurrentShow().slots)
+    if (slot.module == module) total += slot.end - slot.begin;
   long double offset = (i + 0.5L) / count * total;
-  for (int k = 0; k < TimelineSlotCount; ++k) {
-    const TimelineSlot& slot = TimelineSlotAt(k);
-    if (std::string_view(slot.scene) != scene) continue;
+  for (const TimelineSlot& slot : CurrentShow().slots) {
+    if (slot.module != module) continue;
     const long double span = slot.end - slot.begin;
     if (offset < span) return slot.begin + offset;
     offset -= span;
@@ -110,13 +97,13 @@ std::uint32_t* StartHeadless(const LibrarySearch& libraries) {
   std::uint32_t* fb = io.frameBuffer();
   std::fill(fb, fb + FrameBufferBytes / 4, 0u);
   TraceStep("LoadAllScenes");
-  CurrentSceneModules().loadAll();
+  CurrentShow().loadAll();
   return fb;
 }
 
 void StopHeadless() {
   TraceStep("FreeAllScenes");
-  CurrentSceneModules().freeAll();
+  CurrentShow().freeAll();
   TraceStep("StopVideo");
   CurrentDriverIo().stopVideo();
 }
@@ -126,15 +113,10 @@ int RunScreenshots(const DriverOptions& options, const LibrarySearch& libraries)
   if (fb == nullptr) return 1;
   // Each shot starts from black, so a time that draws nothing is black. A
   // failed write makes the exit code 1; the other files are still written.
+  std::vector<std::string> paths;
+  for (const ScreenshotRequest& shot : options.screenshots) paths.push_back(shot.path);
   bool failed = false;
-  RunFrames(
-      MomentList(ScreenshotMoments(options)),
-      [&](const FrameMoment& moment, const std::uint32_t* frame) {
-        const std::string& path = options.screenshots[moment.index].path;
-        if (!WritePng(path.c_str(), frame, ScreenWidth, ScreenHeight)) failed = true;
-        return true;
-      },
-      fb);
+  RunFrames(MomentList(ScreenshotMoments(options)), PngFilesSink(std::move(paths), failed), fb);
   StopHeadless();
   return failed ? 1 : 0;
 }
@@ -150,14 +132,18 @@ int RunBench(const DriverOptions& options, const LibrarySearch& libraries) {
   ConsoleWriteLine();
   ConsoleWriteLine(options.reference ? "Bench (reference routines)" : "Bench (optimised routines)");
   PrintLine("%-8s %7s %10s %10s %9s", "scene", "frames", "median ms", "p95 ms", "fps");
-  for (const BenchScene& scene : BenchScenes) {
+  // Every module in loading order: drawn through the timeline across its
+  // slot(s), or (the effect test's, in no slot) directly over a slot's length.
+  for (const SceneModule* module : CurrentShow().modules) {
+    const FrameScene scene =
+        module == CurrentShow().effectTest ? FrameScene::EffectTest : FrameScene::Timeline;
     std::vector<float> times;
     for (int i = 0; i < BenchFramesPerScene; ++i) {
-      times.push_back(static_cast<float>(scene.scene == FrameScene::Labda
+      times.push_back(static_cast<float>(scene == FrameScene::EffectTest
                                              ? (i + 0.5L) / BenchFramesPerScene * LabdaSpan
-                                             : SampleTime(scene.name, i, BenchFramesPerScene)));
+                                             : SampleTime(module, i, BenchFramesPerScene)));
     }
-    std::vector<double> sorted = TimeFrames(times, scene.scene, BenchWarmUpFrames, fb);
+    std::vector<double> sorted = TimeFrames(times, scene, BenchWarmUpFrames, fb);
     std::sort(sorted.begin(), sorted.end());
     const double total = Sum(sorted);
     const double median =
@@ -165,7 +151,7 @@ int RunBench(const DriverOptions& options, const LibrarySearch& libraries) {
     // Nearest rank: the smallest time at or above 95 % of the frames.
     const double p95 = sorted[(BenchFramesPerScene * 95 + 99) / 100 - 1];
     const double fps = total > 0.0 ? BenchFramesPerScene * 1000.0 / total : 0.0;
-    PrintLine("%-8s %7d %10.3f %10.3f %9.1f", scene.name, BenchFramesPerScene, median, p95, fps);
+    PrintLine("%-8s %7d %10.3f %10.3f %9.1f", module->name, BenchFramesPerScene, median, p95, fps);
   }
   // The whole show: frames spread evenly over every drawn moment.
   std::vector<float> times;
@@ -179,52 +165,41 @@ int RunBench(const DriverOptions& options, const LibrarySearch& libraries) {
   return 0;
 }
 
-int RunContactSheet(const DriverOptions& options, const LibrarySearch& libraries) {
-  constexpr int Columns = 4;
-  constexpr int Gap = 4;
-  constexpr int LabelHeight = 12;
-  constexpr int Tiles = TimelineSlotCount + 1;  // every slot, then labda
-  constexpr int Rows = (Tiles + Columns - 1) / Columns;
-  constexpr int CellHeight = LabelHeight + ScreenHeight;
-  constexpr int SheetWidth = Columns * ScreenWidth + (Columns + 1) * Gap;
-  constexpr int SheetHeight = Rows * CellHeight + (Rows + 1) * Gap;
-  constexpr std::uint32_t Background = 0x202020;
+namespace {
 
+// The label of a contact sheet's tile: slot number, scene and moment, or the
+// effect test's scene and its local time.
+std::string TileLabel(const FrameMoment& moment) {
+  char label[64];
+  if (moment.scene == FrameScene::Timeline) {
+    const TimelineSlot& slot = TimelineSlotAt(static_cast<int>(moment.index));
+    std::snprintf(label, sizeof label, "%d %s  %.2f S", static_cast<int>(moment.index) + 1,
+                  slot.module->name,
+                  static_cast<double>((slot.begin + slot.end) / 2.0L / TicksPerSecond));
+  } else {
+    std::snprintf(label, sizeof label, "E %s  local %.0f", CurrentShow().effectTest->name,
+                  static_cast<double>(moment.t));
+  }
+  return label;
+}
+
+}  // namespace
+
+int RunContactSheet(const DriverOptions& options, const LibrarySearch& libraries) {
   std::uint32_t* fb = StartHeadless(libraries);
   if (fb == nullptr) return 1;
-  // Each slot's middle moment, then labda, each tile from black.
+  // Each slot's middle moment, then the effect test's, each tile from black.
   std::vector<FrameMoment> moments;
-  for (int tile = 0; tile < TimelineSlotCount; ++tile) {
+  for (int tile = 0; tile < TimelineSlotCount(); ++tile) {
     const TimelineSlot& slot = TimelineSlotAt(tile);
     moments.push_back(
         {0, static_cast<float>((slot.begin + slot.end) / 2.0L), FrameScene::Timeline, true});
   }
-  moments.push_back({0, static_cast<float>(LabdaSpan / 2.0L), FrameScene::Labda, true});
-
-  std::vector<std::uint32_t> sheet(static_cast<std::size_t>(SheetWidth) * SheetHeight, Background);
-  const auto row = [&](int y) { return sheet.data() + static_cast<std::size_t>(y) * SheetWidth; };
-  const auto paste = [&](const FrameMoment& moment, const std::uint32_t* frame) {
-    const int tile = static_cast<int>(moment.index);
-    char label[64];
-    if (moment.scene == FrameScene::Timeline) {
-      const TimelineSlot& slot = TimelineSlotAt(tile);
-      std::snprintf(label, sizeof label, "%d %s  %.2f S", tile + 1, slot.scene,
-                    static_cast<double>((slot.begin + slot.end) / 2.0L / 120.0L));
-    } else {
-      std::snprintf(label, sizeof label, "E labda  local %.0f", static_cast<double>(moment.t));
-    }
-    const int left = Gap + (tile % Columns) * (ScreenWidth + Gap);
-    const int top = Gap + (tile / Columns) * (CellHeight + Gap);
-    for (int y = 0; y < LabelHeight; ++y) std::fill_n(row(top + y) + left, ScreenWidth, 0u);
-    DrawLabel(sheet.data(), SheetWidth, SheetHeight, left + 3, top + 2, label, 0xFFFFFF);
-    for (int y = 0; y < ScreenHeight; ++y)
-      std::copy_n(frame + static_cast<std::size_t>(y) * ScreenWidth, ScreenWidth,
-                  row(top + LabelHeight + y) + left);
-    return true;
-  };
-  RunFrames(MomentList(std::move(moments)), paste, fb);
+  moments.push_back({0, static_cast<float>(LabdaSpan / 2.0L), FrameScene::EffectTest, true});
+  ContactSheet sheet(static_cast<int>(moments.size()));
+  RunFrames(MomentList(std::move(moments)), ContactSheetSink(sheet, TileLabel), fb);
   const bool written =
-      WritePng(options.contactSheetPath.c_str(), sheet.data(), SheetWidth, SheetHeight);
+      WritePng(options.contactSheetPath.c_str(), sheet.pixels.data(), sheet.width, sheet.height);
   StopHeadless();
   return written ? 0 : 1;
 }

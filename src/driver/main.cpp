@@ -4,9 +4,12 @@
 // failed write to standard output ends with the error number.
 #include <cstdio>
 #include <filesystem>
+#include <string>
 #include <system_error>
+#include <vector>
 
 #include "base/console.h"
+#include "base/output_file.h"
 #include "base/system.h"
 #include "driver/driver.h"
 #include "platform/music.h"
@@ -37,11 +40,29 @@ int Play(const vx::DriverOptions& options, const vx::LibrarySearch& libraries) {
   return vx::RunDriver(options, libraries);
 }
 
+// Refuses an output that is one of the data libraries; sends the console's
+// lines to standard error when an output is standard output. False after
+// saying why.
+bool CheckOutputs(const vx::DriverOptions& options, const vx::LibrarySearch& libraries) {
+  std::vector<std::string> outputs = {options.capturePath, options.contactSheetPath};
+  for (const vx::ScreenshotRequest& shot : options.screenshots) outputs.push_back(shot.path);
+  for (const std::string& output : outputs) {
+    if (output.empty()) continue;
+    if (const std::string refusal = vx::OutputOverInput(output, libraries.paths);
+        !refusal.empty()) {
+      std::fprintf(stderr, "vx1: %s\n", refusal.c_str());
+      return false;
+    }
+    if (vx::NamesStandardOutput(output)) vx::ConsoleUseStandardError();
+  }
+  return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  // A closed pipe on standard output must come back as EPIPE from the write
-  // (and so as "Runtime error 32"), not as a silent death by signal.
+  // A closed pipe on standard output must come back as EPIPE from the write,
+  // so that the console's clean-up runs before the program ends.
   vx::IgnoreBrokenPipes();
   vx::UseUtf8Console();
 
@@ -56,9 +77,11 @@ int main(int argc, char** argv) {
     return 0;
   }
 
+  vx::CleanUpOnEveryExit();
   vx::SetTrace(options.trace);
   vx::UseRealModules();
   const vx::LibrarySearch libraries = vx::LibraryCandidates(options.library, ExecutableDir());
+  if (!CheckOutputs(options, libraries)) return 1;
 
   // The window and the sound are for play alone: every other mode draws
   // into the headless frame buffer.

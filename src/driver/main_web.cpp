@@ -17,6 +17,9 @@
 #include "driver/driver.h"
 #include "driver/driver_io.h"
 #include "driver/frame_loop.h"
+#include "driver/frames.h"
+#include "driver/headless.h"
+#include "driver/sinks.h"
 #include "driver/timeline.h"
 #include "platform/music.h"
 #include "platform/video.h"
@@ -74,7 +77,7 @@ int Run(int argc, char** argv) {
   vx::DriverIo io = vx::RealDriverIo();
   io.musicTime = ReportedMusicTime;
   vx::SetDriverIo(io);
-  vx::SetSceneModules(vx::RealSceneModules());
+  vx::UseShow(vx::RealShow());
   const vx::LibrarySearch libraries = vx::LibraryCandidates(options.library, "");
 
   vx::ConfigureVideo(vx::VideoOptions{.backend = vx::VideoBackend::Headless});

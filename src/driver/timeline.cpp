@@ -7,8 +7,6 @@
 
 #include <cstdint>
 
-#include "scenes/scenes.h"
-
 namespace vx {
 namespace {
 
@@ -23,51 +21,60 @@ constexpr long double EffektBegin = 11140.8L;
 constexpr long double BecsukBegin = 12136.2L;  // kinyit again, backwards
 constexpr long double DankeBegin = 13178.4L;
 
-constexpr TimelineSlot Slots[TimelineSlotCount] = {
-    {"logo", 0.0L, KinyitBegin},
-    {"kinyit", KinyitBegin, LibikoBegin},
-    {"libiko", LibikoBegin, Blau1Begin},
-    {"blau", Blau1Begin, BoxBegin},
-    {"box", BoxBegin, Blau2Begin},
-    {"blau", Blau2Begin, EvilBegin},
-    {"evil", EvilBegin, KommunBegin},
-    {"kommun", KommunBegin, EffektBegin},
-    {"effekt", EffektBegin, BecsukBegin},
-    {"kinyit", BecsukBegin, DankeBegin},
-    {"danke", DankeBegin, TimelineLastDrawn},
+// Kinyit's argument: which picture it subtracts.
+std::int32_t KinyitPicture(long double) {
+  return 1;
+}
+std::int32_t BecsukPicture(long double) {
+  return 0;
+}
+std::int32_t BlauPicture(long double local) {
+  return BlauPictureIndex(local);
+}
+
+constexpr TimelineSlot Slots[] = {
+    {.module = &LogoScene, .begin = 0.0L, .end = KinyitBegin},
+    {.module = &KinyitScene, .begin = KinyitBegin, .end = LibikoBegin, .argument = KinyitPicture},
+    {.module = &LibikoScene, .begin = LibikoBegin, .end = Blau1Begin},
+    {.module = &BlauScene, .begin = Blau1Begin, .end = BoxBegin, .argument = BlauPicture},
+    {.module = &BoxScene, .begin = BoxBegin, .end = Blau2Begin},
+    {.module = &BlauScene, .begin = Blau2Begin, .end = EvilBegin, .argument = BlauPicture},
+    {.module = &EvilScene, .begin = EvilBegin, .end = KommunBegin},
+    {.module = &KommunScene, .begin = KommunBegin, .end = EffektBegin},
+    {.module = &EffektScene, .begin = EffektBegin, .end = BecsukBegin},
+    // Runs backwards, from 1042.2 down toward 0, so kinyit's fades mirror.
+    {.module = &KinyitScene,
+     .begin = BecsukBegin,
+     .end = DankeBegin,
+     .clock = SlotClock::Backward,
+     .argument = BecsukPicture},
+    {.module = &DankeScene, .begin = DankeBegin, .end = TimelineLastDrawn},
 };
 
-SceneModules gScenes{};
-bool gQuitFlag = false;
+// The modules' list is a constant in another file, so this record is formed
+// before main, and only reads constants.
+const Show gRealShow{
+    .slots = Slots,
+    .effectTest = &LabdaScene,
+    .modules = SceneModulesInLoadOrder(),
+    .loadAll = LoadAllScenes,
+    .freeAll = FreeAllScenes,
+};
 
-float Local(long double value) {
-  return static_cast<float>(value);
-}
+const Show* gShow = &gRealShow;
+bool gQuitFlag = false;
 
 }  // namespace
 
-void SetSceneModules(const SceneModules& modules) {
-  gScenes = modules;
-}
-const SceneModules& CurrentSceneModules() {
-  return gScenes;
+const Show& RealShow() {
+  return gRealShow;
 }
 
-SceneModules RealSceneModules() {
-  return {.loadAll = LoadAllScenes,
-          .freeAll = FreeAllScenes,
-          .loadLabda = LoadLabda,
-          .freeLabda = FreeLabda,
-          .logo = RenderLogo,
-          .kinyit = RenderKinyit,
-          .libiko = RenderLibiko,
-          .blau = RenderBlau,
-          .box = RenderBox,
-          .labda = RenderLabda,
-          .effekt = RenderEffekt,
-          .kommun = RenderKommun,
-          .evil = RenderEvil,
-          .danke = RenderDanke};
+void UseShow(const Show& show) {
+  gShow = &show;
+}
+const Show& CurrentShow() {
+  return *gShow;
 }
 
 bool QuitFlag() {
@@ -77,8 +84,11 @@ void SetQuitFlag(bool value) {
   gQuitFlag = value;
 }
 
+int TimelineSlotCount() {
+  return static_cast<int>(CurrentShow().slots.size());
+}
 const TimelineSlot& TimelineSlotAt(int index) {
-  return Slots[index];
+  return CurrentShow().slots[static_cast<std::size_t>(index)];
 }
 
 std::int16_t BlauPictureIndex(long double local) {
@@ -88,32 +98,16 @@ std::int16_t BlauPictureIndex(long double local) {
 
 void RenderTimeline(float t, std::uint32_t* fb) {
   const long double time = t;
-  const SceneModules& s = gScenes;
-  if (time < KinyitBegin) {
-    s.logo(Local(time), fb);
-  } else if (time < LibikoBegin) {
-    s.kinyit(Local(time - KinyitBegin), fb, true);
-  } else if (time < Blau1Begin) {
-    s.libiko(Local(time - LibikoBegin), fb);
-  } else if (time < BoxBegin) {
-    s.blau(Local(time - Blau1Begin), fb, BlauPictureIndex(time - Blau1Begin));
-  } else if (time < Blau2Begin) {
-    s.box(Local(time - BoxBegin), fb);
-  } else if (time < EvilBegin) {
-    s.blau(Local(time - Blau2Begin), fb, BlauPictureIndex(time - Blau2Begin));
-  } else if (time < KommunBegin) {
-    s.evil(Local(time - EvilBegin), fb);
-  } else if (time < EffektBegin) {
-    s.kommun(Local(time - KommunBegin), fb);
-  } else if (time < BecsukBegin) {
-    s.effekt(Local(time - EffektBegin), fb);
-  } else if (time < DankeBegin) {
-    // Runs backwards, from 1042.2 down toward 0, so kinyit's fades mirror.
-    s.kinyit(Local(DankeBegin - time), fb, false);
-  } else if (time < TimelineLastDrawn) {
-    s.danke(Local(time - DankeBegin), fb);
+  // The slots lie end to end: the first whose end lies above t holds it.
+  for (const TimelineSlot& slot : CurrentShow().slots) {
+    if (!(time < slot.end)) continue;
+    const long double local =
+        slot.clock == SlotClock::Forward ? time - slot.begin : slot.end - time;
+    const std::int32_t argument = slot.argument != nullptr ? slot.argument(local) : 0;
+    slot.module->render(static_cast<float>(local), fb, argument);
+    break;
   }
-  // From 14400 on nothing is drawn: the frame buffer keeps the last frame.
+  // After the last slot nothing is drawn: the frame buffer keeps the last frame.
   if (time >= TimelineEnd) SetQuitFlag(true);
 }
 

@@ -1,58 +1,73 @@
 #pragma once
-// The show's script and the one table of scene modules it draws with.
+// The show's script as data: the slots of the schedule, each naming its scene
+// module and how the module's local time and argument are formed; and the
+// show the driver runs (the real one, or a test's own records).
 //
-// Time is in ticks of 1/120 s. RenderTimeline picks the one scene whose slot
-// holds t and hands it its local time; it draws nothing at or after 14400
-// and raises the quit flag once t reaches 14520, the end of the show.
+// Time is in ticks of 1/120 s. RenderTimeline draws the one slot that holds
+// t with its module and local time; it draws nothing at or after 14400 and
+// raises the quit flag once t reaches 14520, the end of the show.
 #include <cstdint>
+#include <span>
+#include <string_view>
+
+#include "scenes/scenes.h"
 
 namespace vx {
 
-inline constexpr long double TimelineEnd = 14520.0L;  // 121 s: the show is over
+inline constexpr long double TicksPerSecond = 120.0L;
+inline constexpr long double ShowSeconds = 121.0L;
+inline constexpr long double TimelineEnd = ShowSeconds * TicksPerSecond;  // 14520: the show is over
 inline constexpr long double TimelineLastDrawn = 14400.0L;
+static_assert(TimelineEnd == 14520.0L);
+// The show's music in the data library, whose playing position is the clock.
+inline constexpr std::string_view ShowMusic = "DATA\\oompa.mp3";
 inline constexpr long double BlauPictureTicks = 103.2L;
 
-// Every call from the driver into the scene modules: loading and freeing
-// them, and each module's render; pictureChoice true is the "kinyit.jpg"
-// picture, false the "becsuk.jpg" one. vx1 uses the real modules
-// (RealSceneModules); the driver's tests record the calls instead.
-struct SceneModules {
+// How a slot forms its module's local time from the demo time t.
+enum class SlotClock {
+  Forward,   // t - begin
+  Backward,  // end - t: the slot plays its module backwards
+};
+
+// One slot of the schedule: active while t < end and no earlier slot's end
+// lies above t (each bound compared with t widened to extended precision).
+// The first slot so has no lower test; its begin is 0 for listing only.
+// argument forms the module's argument from the extended-precision local
+// time (nullptr: 0).
+struct TimelineSlot {
+  const SceneModule* module;
+  long double begin;
+  long double end;
+  SlotClock clock = SlotClock::Forward;
+  std::int32_t (*argument)(long double local) = nullptr;
+};
+
+// Everything the driver draws and loads: the slots in order, the module the
+// effect test draws alone (it is in no slot), every module (for the bench),
+// and the loading and freeing of all of them at once.
+struct Show {
+  std::span<const TimelineSlot> slots;
+  const SceneModule* effectTest;
+  std::span<const SceneModule* const> modules;
   void (*loadAll)();
   void (*freeAll)();
-  void (*loadLabda)();  // the effect test loads and frees labda alone
-  void (*freeLabda)();
-  void (*logo)(float t, std::uint32_t* fb);
-  void (*kinyit)(float t, std::uint32_t* fb, bool pictureChoice);
-  void (*libiko)(float t, std::uint32_t* fb);
-  void (*blau)(float t, std::uint32_t* fb, std::int16_t pictureIndex);
-  void (*box)(float t, std::uint32_t* fb);
-  void (*labda)(float t, std::uint32_t* fb);  // in no slot: effect test, bench, contact sheet
-  void (*effekt)(float t, std::uint32_t* fb);
-  void (*kommun)(float t, std::uint32_t* fb);
-  void (*evil)(float t, std::uint32_t* fb);
-  void (*danke)(float t, std::uint32_t* fb);
 };
-void SetSceneModules(const SceneModules& modules);
-const SceneModules& CurrentSceneModules();
-SceneModules RealSceneModules();
+// The show vx1 plays; the driver's tests hand in their own records instead.
+const Show& RealShow();
+void UseShow(const Show& show);
+const Show& CurrentShow();
 
 // QuitFlag: raised by the window's quit message or by the timeline at its
 // end bound; the interactive clocks end the run when it is up.
 bool QuitFlag();
 void SetQuitFlag(bool value);
 
-// One slot of the schedule: active while begin <= t < end (slot 1 has no
-// lower test; its begin is 0 for listing only).
-struct TimelineSlot {
-  const char* scene;
-  long double begin;
-  long double end;
-};
-inline constexpr int TimelineSlotCount = 11;
-const TimelineSlot& TimelineSlotAt(int index);  // index 0..10
+// The current show's slots.
+int TimelineSlotCount();
+const TimelineSlot& TimelineSlotAt(int index);
 
-// Draws the frame for time t (ticks) with the one scene whose slot holds t,
-// nothing at or after 14400; sets QuitFlag once t >= 14520.
+// Draws the frame for time t (ticks) with the one slot that holds t, nothing
+// at or after the last slot's end; sets QuitFlag once t >= 14520.
 void RenderTimeline(float t, std::uint32_t* fb);
 // The blau slots' picture index: local / 103.2 truncated to 64 bits, its low
 // 16 bits as a signed value.

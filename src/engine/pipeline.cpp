@@ -12,8 +12,13 @@
 namespace vx {
 namespace {
 
-// Vertices closer than this to a plane on the outside create no
-// intersection: they are dropped with the edges that reach them.
+// The band just outside a plane that clipping treats as inside: a vertex
+// closer than this to the plane is kept as it is, so an edge that only
+// grazes the plane (its far end within the band) makes no new vertex and no
+// sliver next to that end. A kept vertex may lie up to this far outside a
+// side plane; the fills clamp rows and columns to the image, so it is safe
+// there, and the projection's near bound (0.95 of the near distance) lies
+// below the band for any near distance over 0.2.
 constexpr double ClipTolerance = 0.01;
 
 // One view plane prepared once a frame for the per-vertex tests: a point v is
@@ -55,9 +60,9 @@ void ClipPolygon(TransformedObject& object, Polygon& polygon, const PlaneTest& p
   for (std::uint32_t i = 0; i < n; ++i) {
     source[i] = polygon.indices[i];
     distance[i] = SignedDistance(plane, object.vertices[source[i]]);
-    allInside = allInside && distance[i] > 0.0;
+    allInside = allInside && distance[i] >= -ClipTolerance;
   }
-  // Every vertex inside: the walk below would keep each one and add none.
+  // Every vertex kept: the walk below would keep each one and add none.
   if (allInside) return;
   polygon.count = 0;
 
@@ -74,18 +79,21 @@ void ClipPolygon(TransformedObject& object, Polygon& polygon, const PlaneTest& p
     append(object.vertexCount++);
   };
 
+  // Every vertex is inside (d > 0), within the band (-tolerance <= d <= 0,
+  // kept) or beyond it (dropped). An edge gets a new vertex on the plane
+  // exactly where it runs between inside and beyond; an edge with a kept band
+  // vertex at one end needs none, as that vertex ends the polygon at the
+  // plane. So the result holds all of the polygon inside the plane. Every
+  // new vertex lies on an edge of the convex polygon, so the result stays
+  // convex, and a convex polygon has at most one leaving and one entering
+  // edge: at most two new vertices, and a vertex beyond dropped for them.
   for (std::uint32_t i = 0; i < n; ++i) {
     const std::uint32_t next = i + 1 < n ? i + 1 : 0;
     const double dPrev = distance[i];
     const double dCur = distance[next];
-    if (dPrev > 0.0) {
-      append(source[i]);
-      if (dCur < -ClipTolerance) {  // the edge leaves
-        appendIntersection(source[i], source[next], dPrev, dCur);
-      }
-    } else if (dCur > ClipTolerance) {
-      appendIntersection(source[i], source[next], dPrev, dCur);  // the edge enters
-    }
+    if (dPrev >= -ClipTolerance) append(source[i]);
+    if ((dPrev > 0.0 && dCur < -ClipTolerance) || (dPrev < -ClipTolerance && dCur > 0.0))
+      appendIntersection(source[i], source[next], dPrev, dCur);
   }
   if (polygon.count == 0) polygon.drawFlag = 0;
 }

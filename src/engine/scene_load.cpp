@@ -11,6 +11,7 @@
 // The depth buffer, the face normals, the projection camera and the pictures
 // are not counted.
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 
@@ -108,6 +109,12 @@ void LoadScene(Scene*& scene, std::string_view path) {
     // The fatal line is the loader's message; only a damaged file (code 6)
     // gets a second line saying where the damage lies.
     const LoadFailure failure = TakeFailure(mesh);
+    // The log goes where the console goes; standard error names the file
+    // and the reason in any case.
+    std::fprintf(stderr, "cannot load the scene %s: %s%s%s\n", std::string(path).c_str(),
+                 failure.text.c_str(), failure.detail.empty() ? "" : ": ",
+                 failure.detail.c_str());
+    std::fflush(stderr);
     if (failure.code != LoadFatal || failure.detail.empty()) LogFatal(failure.text, true);
     LogFatal(failure.text, false);
     ConsoleWriteLine("  damage found: " + failure.detail);

@@ -11,36 +11,36 @@
 namespace vx {
 
 constexpr Fx2dRoutines PlainFx2d{
-    "plain",
-    fx2d::plain::AddScreen,
-    fx2d::plain::DarkenScreen,
-    fx2d::plain::LightenScreen,
-    fx2d::plain::CrossFade,
-    fx2d::plain::AddSpriteKeyed,
-    fx2d::plain::SubSpriteKeyed,
-    fx2d::plain::RadialBlur,
-    fx2d::plain::GlowLeft,
-    fx2d::plain::GlowUp,
-    fx2d::plain::GlowRight,
-    fx2d::plain::GlowDown,
+    .name = "plain",
+    .addScreen = fx2d::plain::AddScreen,
+    .darkenScreen = fx2d::plain::DarkenScreen,
+    .lightenScreen = fx2d::plain::LightenScreen,
+    .crossFade = fx2d::plain::CrossFade,
+    .addSpriteKeyed = fx2d::plain::AddSpriteKeyed,
+    .subSpriteKeyed = fx2d::plain::SubSpriteKeyed,
+    .radialBlur = fx2d::plain::RadialBlur,
+    .glowLeft = fx2d::plain::GlowLeft,
+    .glowUp = fx2d::plain::GlowUp,
+    .glowRight = fx2d::plain::GlowRight,
+    .glowDown = fx2d::plain::GlowDown,
 };
 
 namespace {
 
 #if defined(__SSE2__)
 constexpr Fx2dRoutines Sse2Fx2d{
-    "sse2",
-    fx2d::sse2::AddScreen,
-    fx2d::sse2::DarkenScreen,
-    fx2d::sse2::LightenScreen,
-    fx2d::sse2::CrossFade,
-    fx2d::sse2::AddSpriteKeyed,
-    fx2d::sse2::SubSpriteKeyed,
-    fx2d::sse2::RadialBlur,
-    fx2d::sse2::GlowLeft,
-    fx2d::sse2::GlowUp,
-    fx2d::sse2::GlowRight,
-    fx2d::sse2::GlowDown,
+    .name = "sse2",
+    .addScreen = fx2d::sse2::AddScreen,
+    .darkenScreen = fx2d::sse2::DarkenScreen,
+    .lightenScreen = fx2d::sse2::LightenScreen,
+    .crossFade = fx2d::sse2::CrossFade,
+    .addSpriteKeyed = fx2d::sse2::AddSpriteKeyed,
+    .subSpriteKeyed = fx2d::sse2::SubSpriteKeyed,
+    .radialBlur = fx2d::sse2::RadialBlur,
+    .glowLeft = fx2d::sse2::GlowLeft,
+    .glowUp = fx2d::sse2::GlowUp,
+    .glowRight = fx2d::sse2::GlowRight,
+    .glowDown = fx2d::sse2::GlowDown,
 };
 
 #if defined(__x86_64__) || defined(__i386__)

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "base/output_file.h"
 #include "base/pixels.h"
 
 namespace vx {
@@ -38,9 +39,14 @@ void ExpandRgbToPixels(void* pixels, std::size_t count);
 // "KVS_JPEG message" while a display is up); ends the program with code 1.
 [[noreturn]] void ReportPictureLoadError();
 
-// Writes 32-bit 0x00RRGGBB pixels as an RGB PNG file; false with a reason on
-// standard error when the file cannot be written.
+// Writes 32-bit 0x00RRGGBB pixels as an RGB PNG file; false with a line on
+// standard error naming the file and the reason when it cannot be written.
 bool WritePng(const char* path, const std::uint32_t* pixels, std::uint32_t width,
               std::uint32_t height);
+// The same, but the file is only opened, written and finished in output:
+// its Commit puts it in place, so that many files can be put in place
+// together once all of them are written.
+bool WritePngPending(OutputFile& output, const char* path, const std::uint32_t* pixels,
+                     std::uint32_t width, std::uint32_t height);
 
 }  // namespace vx

@@ -178,20 +178,44 @@ bool DecodeJpegPicture(const std::uint8_t* data, std::size_t size, Picture& pict
   return true;
 }
 
+namespace {
+
+// The last picture LoadJpegPicture was asked for and how it went, for the
+// line ReportPictureLoadError adds to the box: its callers end the program
+// on a failed load or on a picture of the wrong size.
+struct LastPicture {
+  std::string name;
+  std::string problem;  // empty when it loaded
+  std::uint32_t width = 0, height = 0, bytesPerPixel = 0;
+};
+LastPicture lastPicture;
+
+}  // namespace
+
 bool LoadJpegPicture(std::string_view name, Picture& picture) {
+  lastPicture = {std::string(name), {}, 0, 0, 0};
   const std::int32_t size = LibraryFileSize(name);
   if (size <= 0) {
     ConsoleWriteLine(std::string("nincs ").append(name));
+    lastPicture.problem = "not in the data library";
     return false;
   }
   auto* source = static_cast<std::uint8_t*>(std::malloc(static_cast<std::size_t>(size)));
-  if (source == nullptr) return false;
+  if (source == nullptr) {
+    lastPicture.problem = "out of memory";
+    return false;
+  }
   ConsoleWriteLine(std::string("van ").append(name));
   // A file that cannot be read is a failure, not a buffer of garbage to
   // decode.
-  bool loaded = ReadLibraryFile(name, source) &&
-                DecodeJpegPicture(source, static_cast<std::size_t>(size), picture);
+  bool loaded = ReadLibraryFile(name, source);
+  if (!loaded) lastPicture.problem = "cannot be read from the data library";
+  loaded = loaded && DecodeJpegPicture(source, static_cast<std::size_t>(size), picture);
+  if (!loaded && lastPicture.problem.empty()) lastPicture.problem = "not a readable JPEG picture";
   std::free(source);
+  lastPicture.width = picture.width;
+  lastPicture.height = picture.height;
+  lastPicture.bytesPerPixel = picture.bytesPerPixel;
   return loaded;
 }
 
@@ -205,6 +229,16 @@ void ReleasePicture(Picture& picture) {
 
 void ReportPictureLoadError() {
   ShowErrorBox("KVS_JPEG message", "Load Error");
+  // The box says only "Load Error": this line says which picture and why.
+  const LastPicture& last = lastPicture;
+  const std::string problem =
+      !last.problem.empty()
+          ? last.problem
+          : std::to_string(last.width) + " x " + std::to_string(last.height) + " at " +
+                std::to_string(last.bytesPerPixel) + " bytes a pixel is not what the show needs";
+  std::fprintf(stderr, "vx1: cannot load the picture %s: %s\n",
+               last.name.empty() ? "(none named)" : last.name.c_str(), problem.c_str());
+  std::fflush(stderr);
   std::exit(1);
 }
 

@@ -4,9 +4,12 @@
 // the path as it was.
 #include <png.h>
 
+#include <cerrno>
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <string_view>
 
 #include "base/output_file.h"
 #include "platform/picture.h"
@@ -16,6 +19,7 @@ namespace {
 
 // Everything the error path needs, kept in memory that outlives the jump.
 struct PngTarget {
+  const char* path = nullptr;  // as the user named it, for messages
   std::FILE* file = nullptr;
   png_structp png = nullptr;
   png_infop info = nullptr;
@@ -24,14 +28,22 @@ struct PngTarget {
 
 void SilentWarning(png_structp, png_const_charp) {}
 
+// libpng's own words for a failed fwrite ("Write Error") say neither the
+// file nor why: the system's reason is still in errno.
 void ReportError(png_structp png, png_const_charp message) {
-  std::fprintf(stderr, "PNG error: %s\n", message);
+  const auto* target = static_cast<const PngTarget*>(png_get_error_ptr(png));
+  if (std::string_view(message) == "Write Error")
+    std::fprintf(stderr, "PNG error: cannot write %s: %s\n", target->path,
+                 std::strerror(errno != 0 ? errno : EIO));
+  else
+    std::fprintf(stderr, "PNG error: %s: %s\n", target->path, message);
   png_longjmp(png, 1);
 }
 
 bool WriteRows(PngTarget& target, const std::uint32_t* pixels, std::uint32_t width,
                std::uint32_t height) {
   if (setjmp(png_jmpbuf(target.png)) != 0) return false;
+  errno = 0;
   png_init_io(target.png, target.file);
   png_set_IHDR(target.png, target.info, width, height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
                PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
@@ -51,21 +63,21 @@ bool WriteRows(PngTarget& target, const std::uint32_t* pixels, std::uint32_t wid
 
 }  // namespace
 
-bool WritePng(const char* path, const std::uint32_t* pixels, std::uint32_t width,
-              std::uint32_t height) {
+bool WritePngPending(OutputFile& output, const char* path, const std::uint32_t* pixels,
+                     std::uint32_t width, std::uint32_t height) {
   if (path == nullptr || pixels == nullptr || width == 0 || height == 0 ||
       width > PNG_USER_WIDTH_MAX || height > PNG_USER_HEIGHT_MAX) {
     std::fprintf(stderr, "PNG error: no picture to write to %s\n", path ? path : "(no path)");
     return false;
   }
-  OutputFile output;
   if (!output.Open(path)) {
     std::fprintf(stderr, "PNG error: %s\n", output.Error().c_str());
     return false;
   }
   PngTarget target;
+  target.path = path;
   target.file = output.File();
-  target.png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, ReportError, SilentWarning);
+  target.png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &target, ReportError, SilentWarning);
   if (target.png != nullptr) target.info = png_create_info_struct(target.png);
   target.row = static_cast<png_bytep>(std::malloc(std::size_t{width} * 3));
 
@@ -74,7 +86,21 @@ bool WritePng(const char* path, const std::uint32_t* pixels, std::uint32_t width
   png_destroy_write_struct(target.png != nullptr ? &target.png : nullptr,
                            target.info != nullptr ? &target.info : nullptr);
   std::free(target.row);
-  if (!ok) return false;  // output abandons the temporary file
+  if (!ok) {
+    output.Abandon();
+    return false;
+  }
+  if (!output.Finish()) {
+    std::fprintf(stderr, "PNG error: %s\n", output.Error().c_str());
+    return false;
+  }
+  return true;
+}
+
+bool WritePng(const char* path, const std::uint32_t* pixels, std::uint32_t width,
+              std::uint32_t height) {
+  OutputFile output;
+  if (!WritePngPending(output, path, pixels, width, height)) return false;
   if (!output.Commit()) {
     std::fprintf(stderr, "PNG error: %s\n", output.Error().c_str());
     return false;

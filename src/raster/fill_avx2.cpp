@@ -113,7 +113,8 @@ VX_AVX2 void Fill(ScreenObject* const& object, std::uint32_t polygonIndex, std::
 
 }  // namespace
 
-const RasterFills avx2Fills{Fill<FillMode::Affine>, Fill<FillMode::Perspective>};
+const RasterFills avx2Fills{.affine = Fill<FillMode::Affine>,
+                            .perspective = Fill<FillMode::Perspective>};
 
 bool Avx2Supported() {
   __builtin_cpu_init();
@@ -126,7 +127,8 @@ bool Avx2Supported() {
 
 namespace vx::raster {
 
-const RasterFills avx2Fills{reference::FillPolygonAffine, reference::FillPolygonPerspective};
+const RasterFills avx2Fills{.affine = reference::FillPolygonAffine,
+                            .perspective = reference::FillPolygonPerspective};
 
 bool Avx2Supported() {
   return false;

@@ -136,7 +136,8 @@ void Fill(ScreenObject* const& object, std::uint32_t polygonIndex, std::uint32_t
 
 }  // namespace
 
-const RasterFills sse2Fills{Fill<FillMode::Affine>, Fill<FillMode::Perspective>};
+const RasterFills sse2Fills{.affine = Fill<FillMode::Affine>,
+                            .perspective = Fill<FillMode::Perspective>};
 
 }  // namespace vx::raster
 

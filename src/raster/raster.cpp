@@ -1,6 +1,5 @@
-// The rasterizer's module state (the current depth buffer and which
-// variant's fills stand behind the public names) and the per-frame draw
-// pass.
+// The rasterizer's module state (the current depth buffer and the table of
+// fills in use, picked once) and the per-frame draw pass.
 #include "raster/raster.h"
 
 #include <algorithm>
@@ -15,23 +14,14 @@ constexpr float DepthClearValue = 1e-6f;
 
 float* depthBuffer = nullptr;
 
-constexpr RasterFills referenceFills{reference::FillPolygonAffine,
-                                     reference::FillPolygonPerspective};
+constexpr RasterFills ReferenceFills{.affine = reference::FillPolygonAffine,
+                                     .perspective = reference::FillPolygonPerspective};
 
-// The one place the optimised variant is picked: AVX2 where the processor
-// runs it, else SSE2, decided once on first use.
-const RasterFills& WidestFills() {
-  static const RasterFills& widest =
-      raster::Avx2Supported() ? raster::avx2Fills : raster::sse2Fills;
-  return widest;
-}
-
-// The fills behind the public names; nullptr stands for WidestFills().
-const RasterFills* chosenFills = nullptr;
-
-const RasterFills& ChosenFills() {
-  return chosenFills != nullptr ? *chosenFills : WidestFills();
-}
+// Picked once while the program starts, before any caller can draw: AVX2
+// where the processor runs it, else SSE2. The variants' tables are
+// constants, so they are ready by then.
+const RasterFills* const widest = raster::Avx2Supported() ? &raster::avx2Fills : &raster::sse2Fills;
+const RasterFills* active = widest;
 
 }  // namespace
 
@@ -53,23 +43,17 @@ void ClearDepthBuffer() {
 
 void FillPolygonAffine(ScreenObject* const& objectEntry, std::uint32_t polygonIndex,
                        std::uint32_t* image) {
-  ChosenFills().affine(objectEntry, polygonIndex, image);
+  active->affine(objectEntry, polygonIndex, image);
 }
 
 void FillPolygonPerspective(ScreenObject* const& objectEntry, std::uint32_t polygonIndex,
                             std::uint32_t* image) {
-  ChosenFills().perspective(objectEntry, polygonIndex, image);
+  active->perspective(objectEntry, polygonIndex, image);
 }
 
 void DrawScenePolygons(const ScreenMesh* screen, std::uint32_t* image, FillFunction fill) {
   if (screen == nullptr || screen->objects == nullptr || fill == nullptr) {
     return;
-  }
-  // Call the chosen fill directly rather than through its public name.
-  if (fill == FillPolygonAffine) {
-    fill = ChosenFills().affine;
-  } else if (fill == FillPolygonPerspective) {
-    fill = ChosenFills().perspective;
   }
   for (std::uint16_t i = 0; i < screen->objectCount; ++i) {
     ScreenObject* const& entry = screen->objects[i];
@@ -89,7 +73,7 @@ void DrawScenePolygons(const ScreenMesh* screen, std::uint32_t* image, FillFunct
 const RasterFills* RasterFillsOf(RasterVariant variant) {
   switch (variant) {
     case RasterVariant::Reference:
-      return &referenceFills;
+      return &ReferenceFills;
     case RasterVariant::Sse2:
       return &raster::sse2Fills;
     case RasterVariant::Avx2:
@@ -98,8 +82,12 @@ const RasterFills* RasterFillsOf(RasterVariant variant) {
   return nullptr;
 }
 
+const RasterFills& Raster() {
+  return *active;
+}
+
 void UseReferenceRaster(bool reference) {
-  chosenFills = reference ? &referenceFills : &WidestFills();
+  active = reference ? &ReferenceFills : widest;
 }
 
 }  // namespace vx

@@ -93,9 +93,11 @@ enum class RasterVariant { Reference, Sse2, Avx2 };
 // The fills of a variant; nullptr when this build or processor lacks it.
 const RasterFills* RasterFillsOf(RasterVariant variant);
 
-// Chooses the plain reference fills (true) or the widest optimised ones the
-// processor runs (false, the default) behind the two fill names; given one
-// of those names, DrawScenePolygons calls the chosen fill directly.
+// The fills in use: the widest optimised ones the processor runs, picked
+// once while the program starts, or the plain reference fills while
+// UseReferenceRaster(true) holds. FillPolygonAffine and
+// FillPolygonPerspective call through this table.
+const RasterFills& Raster();
 void UseReferenceRaster(bool reference);
 
 namespace reference {

@@ -1,36 +1,30 @@
 // Loading and freeing of every scene module, in the show's fixed order.
-#include <iterator>
-
 #include "fx2d/fx2d.h"
 #include "scenes/scenes.h"
 
 namespace vx {
 namespace {
 
-struct Module {
-  void (*load)();
-  void (*free)();
-};
-
 // The order of loading and of freeing alike.
-constexpr Module Modules[] = {
-    {LoadLogo, FreeLogo},     {LoadKinyit, FreeKinyit}, {LoadLibiko, FreeLibiko},
-    {LoadBlau, FreeBlau},     {LoadBox, FreeBox},       {LoadLabda, FreeLabda},
-    {LoadEffekt, FreeEffekt}, {LoadKommun, FreeKommun}, {LoadEvil, FreeEvil},
-    {LoadDanke, FreeDanke},
+constexpr const SceneModule* LoadOrder[] = {
+    &LogoScene,  &KinyitScene, &LibikoScene, &BlauScene, &BoxScene,
+    &LabdaScene, &EffektScene, &KommunScene, &EvilScene, &DankeScene,
 };
-static_assert(std::size(Modules) == 10);
 
 }  // namespace
 
+std::span<const SceneModule* const> SceneModulesInLoadOrder() {
+  return LoadOrder;
+}
+
 void LoadAllScenes() {
   BuildRadialTable();
-  for (const Module& m : Modules) m.load();
+  for (const SceneModule* m : LoadOrder) m->load();
 }
 
 void FreeAllScenes() {
   FreeRadialTable();
-  for (const Module& m : Modules) m.free();
+  for (const SceneModule* m : LoadOrder) m->free();
 }
 
 }  // namespace vx

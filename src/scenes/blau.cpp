@@ -41,4 +41,12 @@ void FreeBlau() {
   ReleaseScreenPictures(gPictures, PictureCount);
 }
 
+const SceneModule BlauScene{
+    .name = "blau",
+    .load = LoadBlau,
+    .free = FreeBlau,
+    .render = [](float t, std::uint32_t* fb,
+                 std::int32_t argument) { RenderBlau(t, fb, static_cast<std::int16_t>(argument)); },
+};
+
 }  // namespace vx

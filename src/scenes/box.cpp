@@ -33,4 +33,11 @@ void FreeBox() {
   ReleasePicture(gDestiny);
 }
 
+const SceneModule BoxScene{
+    .name = "box",
+    .load = LoadBox,
+    .free = FreeBox,
+    .render = [](float t, std::uint32_t* fb, std::int32_t) { RenderBox(t, fb); },
+};
+
 }  // namespace vx

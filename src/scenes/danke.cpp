@@ -38,4 +38,11 @@ void FreeDanke() {
   ReleasePicture(gDanke);
 }
 
+const SceneModule DankeScene{
+    .name = "danke",
+    .load = LoadDanke,
+    .free = FreeDanke,
+    .render = [](float t, std::uint32_t* fb, std::int32_t) { RenderDanke(t, fb); },
+};
+
 }  // namespace vx

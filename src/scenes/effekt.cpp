@@ -26,4 +26,11 @@ void FreeEffekt() {
   FreeScene3d(gScene);
 }
 
+const SceneModule EffektScene{
+    .name = "effekt",
+    .load = LoadEffekt,
+    .free = FreeEffekt,
+    .render = [](float t, std::uint32_t* fb, std::int32_t) { RenderEffekt(t, fb); },
+};
+
 }  // namespace vx

@@ -31,4 +31,11 @@ void FreeEvil() {
   ReleasePicture(gEvil);
 }
 
+const SceneModule EvilScene{
+    .name = "evil",
+    .load = LoadEvil,
+    .free = FreeEvil,
+    .render = [](float t, std::uint32_t* fb, std::int32_t) { RenderEvil(t, fb); },
+};
+
 }  // namespace vx

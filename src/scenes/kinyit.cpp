@@ -50,4 +50,12 @@ void FreeKinyit() {
   ReleaseScreenPictures(gPictures, PictureCount);
 }
 
+const SceneModule KinyitScene{
+    .name = "kinyit",
+    .load = LoadKinyit,
+    .free = FreeKinyit,
+    .render = [](float t, std::uint32_t* fb,
+                 std::int32_t argument) { RenderKinyit(t, fb, argument != 0); },
+};
+
 }  // namespace vx

@@ -31,4 +31,11 @@ void FreeKommun() {
   ReleasePicture(gBackground);
 }
 
+const SceneModule KommunScene{
+    .name = "kommun",
+    .load = LoadKommun,
+    .free = FreeKommun,
+    .render = [](float t, std::uint32_t* fb, std::int32_t) { RenderKommun(t, fb); },
+};
+
 }  // namespace vx

@@ -27,4 +27,11 @@ void FreeLabda() {
   FreeScene3d(gScene);
 }
 
+const SceneModule LabdaScene{
+    .name = "labda",
+    .load = LoadLabda,
+    .free = FreeLabda,
+    .render = [](float t, std::uint32_t* fb, std::int32_t) { RenderLabda(t, fb); },
+};
+
 }  // namespace vx

@@ -31,4 +31,11 @@ void FreeLibiko() {
   ReleasePicture(gSpiel);
 }
 
+const SceneModule LibikoScene{
+    .name = "libiko",
+    .load = LoadLibiko,
+    .free = FreeLibiko,
+    .render = [](float t, std::uint32_t* fb, std::int32_t) { RenderLibiko(t, fb); },
+};
+
 }  // namespace vx

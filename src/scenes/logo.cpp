@@ -49,4 +49,11 @@ void FreeLogo() {
   ReleasePicture(gVx1);
 }
 
+const SceneModule LogoScene{
+    .name = "logo",
+    .load = LoadLogo,
+    .free = FreeLogo,
+    .render = [](float t, std::uint32_t* fb, std::int32_t) { RenderLogo(t, fb); },
+};
+
 }  // namespace vx

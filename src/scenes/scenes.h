@@ -15,6 +15,7 @@
 // 320 x 200 image. Render must only be called between the module's Load and
 // Free.
 #include <cstdint>
+#include <span>
 
 namespace vx {
 
@@ -62,6 +63,33 @@ void RenderEffekt(float t, std::uint32_t* fb);
 void RenderKommun(float t, std::uint32_t* fb);
 void RenderEvil(float t, std::uint32_t* fb);
 void RenderDanke(float t, std::uint32_t* fb);
+
+// ---- the modules as records --------------------------------------------------
+// One scene module as the show's script uses it: its name, its load and
+// free, and its render with the one argument two modules take (kinyit: 1
+// subtracts "kinyit.jpg", 0 "becsuk.jpg"; blau: the picture index, its low
+// 16 bits signed); the others ignore it. A new scene is one file defining
+// its record, its line here and its row in the loading order.
+struct SceneModule {
+  const char* name;
+  void (*load)();
+  void (*free)();
+  void (*render)(float t, std::uint32_t* fb, std::int32_t argument);
+};
+
+extern const SceneModule LogoScene;
+extern const SceneModule KinyitScene;
+extern const SceneModule LibikoScene;
+extern const SceneModule BlauScene;
+extern const SceneModule BoxScene;
+extern const SceneModule LabdaScene;
+extern const SceneModule EffektScene;
+extern const SceneModule KommunScene;
+extern const SceneModule EvilScene;
+extern const SceneModule DankeScene;
+
+// Every module in the order LoadAllScenes loads them.
+std::span<const SceneModule* const> SceneModulesInLoadOrder();
 
 // ---- shared pieces --------------------------------------------------------
 // Sets row 0, row 199, column 0 and column 319 of the 320 x 200 image to 0.

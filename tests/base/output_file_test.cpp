@@ -11,11 +11,15 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <fcntl.h>
+
+#include <cerrno>
 #include <csignal>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "base/console.h"
 #include "support/testlib.h"
 
 namespace {
@@ -196,6 +200,135 @@ TEST(OutputFile, RefusalsSayWhyAndTouchNothing) {
   EXPECT_EQ(ReadFileBytes(dir.File("locked.png")), ToBytes("mine"));
   EXPECT_TRUE(fs::is_empty(dir.File("folder")));
   EXPECT_EQ(Entries(dir), (std::vector<std::string>{"folder", "locked.png"}));
+}
+
+// Runs body in a child process and returns its wait status.
+template <typename Body>
+int InChild(Body body) {
+  const pid_t child = fork();
+  if (child == 0) {
+    body();
+    _exit(0);
+  }
+  int status = -1;
+  waitpid(child, &status, 0);
+  return status;
+}
+
+// A name of an open stream is that stream: a file the shell opened to
+// append to (">> log") keeps its bytes, its inode and its place.
+TEST(OutputFile, AStreamNameWritesThroughTheStreamWhateverIsBehindIt) {
+  for (const std::string name : {"/dev/stdout", "/dev/stderr", "/dev/fd/7", "/proc/self/fd/7"}) {
+    TempDir dir;
+    const std::string log = dir.File("run.log");
+    WriteFileBytes(log, ToBytes("keep\n"));
+    struct stat before {};
+    ASSERT_EQ(stat(log.c_str(), &before), 0);
+    const int status = InChild([&] {
+      const int fd = open(log.c_str(), O_WRONLY | O_APPEND);
+      const int stream = name == "/dev/stdout" ? 1 : name == "/dev/stderr" ? 2 : 7;
+      if (fd < 0 || dup2(fd, stream) != stream) _exit(2);
+      std::string error;
+      _exit(Write(name, "new", error) ? 0 : 1);
+    });
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << name;
+    EXPECT_EQ(ReadFileBytes(log), ToBytes("keep\nnew")) << name;
+    struct stat after {};
+    ASSERT_EQ(stat(log.c_str(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino) << name << ": replaced";
+    EXPECT_EQ(Entries(dir), std::vector<std::string>{"run.log"}) << name;
+  }
+}
+
+// The system follows 40 links in a row and no more: so does the writer.
+TEST(OutputFile, AChainOfLinksIsFollowedUpToTheSystemsLimitAndNoFurther) {
+  for (const int links : {40, 41}) {
+    TempDir dir;
+    WriteFileBytes(dir.File("real.bin"), ToBytes("old"));
+    std::string next = "real.bin";
+    for (int i = 0; i < links; ++i) {
+      const std::string name = "link" + std::to_string(i);
+      fs::create_symlink(next, dir.File(name));
+      next = name;
+    }
+    std::string error;
+    const bool written = Write(dir.File(next), "new", error);
+    EXPECT_EQ(written, links == 40) << links << " links: " << error;
+    EXPECT_EQ(ReadFileBytes(dir.File("real.bin")), ToBytes(links == 40 ? "new" : "old"));
+    EXPECT_TRUE(fs::is_symlink(dir.File(next)));
+    EXPECT_EQ(Entries(dir).size(), static_cast<std::size_t>(links) + 1) << links;
+  }
+}
+
+TEST(OutputFile, AReplacedFileKeepsItsSetIdAndStickyBits) {
+  for (const mode_t mode : {04755u, 02750u, 01644u, 07700u}) {
+    TempDir dir;
+    WriteFileBytes(dir.File("tool"), ToBytes("old"));
+    ASSERT_EQ(chmod(dir.File("tool").c_str(), mode), 0);
+    if (ModeOf(dir.File("tool")) != mode) continue;  // not ours to set here
+    std::string error;
+    ASSERT_TRUE(Write(dir.File("tool"), "new", error)) << error;
+    EXPECT_EQ(ModeOf(dir.File("tool")), mode) << std::oct << mode;
+  }
+}
+
+// Every way out of a program that writes files: exit(), a failed console
+// write (a full disk, a reader that left) and the termination signals. The
+// temporary file goes, the old file stays, the way of ending is kept.
+TEST(OutputFileCleanUp, EveryWayOutRemovesTheTemporaryFile) {
+  struct Case {
+    const char* name;
+    void (*end)();
+    int signal;  // 0: exits with code
+    int code;
+  };
+  const Case cases[] = {
+      {.name = "exit", .end = [] { std::exit(3); }, .signal = 0, .code = 3},
+      {.name = "full disk", .end = [] { vx::ConsoleFail(ENOSPC); }, .signal = 0, .code = ENOSPC},
+      {.name = "reader gone", .end = [] { vx::ConsoleFail(EPIPE); }, .signal = SIGPIPE, .code = 0},
+      {.name = "INT", .end = [] { raise(SIGINT); }, .signal = SIGINT, .code = 0},
+      {.name = "TERM", .end = [] { raise(SIGTERM); }, .signal = SIGTERM, .code = 0},
+      {.name = "HUP", .end = [] { raise(SIGHUP); }, .signal = SIGHUP, .code = 0},
+      {.name = "QUIT", .end = [] { raise(SIGQUIT); }, .signal = SIGQUIT, .code = 0},
+  };
+  for (const Case& c : cases) {
+    TempDir dir;
+    WriteFileBytes(dir.File("out.lib"), ToBytes("old"));
+    const int status = InChild([&] {
+      std::signal(SIGPIPE, SIG_IGN);
+      vx::CleanUpOnEveryExit();
+      vx::OutputFile output;
+      if (!output.Open(dir.File("out.lib"))) _exit(100);
+      std::fputs("half", output.File());
+      std::fflush(output.File());
+      if (!fs::exists(output.WritePath())) _exit(101);
+      c.end();
+      _exit(102);
+    });
+    if (c.signal != 0) {
+      EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == c.signal) << c.name << " " << status;
+    } else {
+      EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == c.code) << c.name << " " << status;
+    }
+    EXPECT_EQ(ReadFileBytes(dir.File("out.lib")), ToBytes("old")) << c.name;
+    EXPECT_EQ(Entries(dir), std::vector<std::string>{"out.lib"}) << c.name;
+  }
+}
+
+// An output that is an input is caught by device and inode: another
+// spelling, a symbolic link, a hard link.
+TEST(OutputFile, AnOutputThatIsAnInputIsFoundUnderEveryName) {
+  TempDir dir;
+  WriteFileBytes(dir.File("x.lib"), ToBytes("archive"));
+  fs::create_symlink("x.lib", dir.File("soft.lib"));
+  fs::create_hard_link(dir.File("x.lib"), dir.File("hard.lib"));
+  WriteFileBytes(dir.File("other.lib"), ToBytes("archive"));
+  for (const std::string& output : {dir.File("x.lib"), dir.File("./x.lib"), dir.File("soft.lib"),
+                                    dir.File("hard.lib")})
+    EXPECT_EQ(vx::OutputOverInput(output, {dir.File("other.lib"), dir.File("x.lib")}),
+              "cannot write " + output + ": it is the input " + dir.File("x.lib") + "; refused");
+  EXPECT_EQ(vx::OutputOverInput(dir.File("other.lib"), {dir.File("x.lib")}), "");
+  EXPECT_EQ(vx::OutputOverInput(dir.File("new.lib"), {dir.File("x.lib")}), "");
 }
 
 }  // namespace

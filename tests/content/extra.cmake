@@ -12,6 +12,12 @@ if(TARGET vx_contentgen)
     # The archive checks read the build's own vx-1.lib.
     add_dependencies(test_content vx_content)
     target_compile_definitions(test_content PRIVATE VX_CONTENT_ARCHIVE=1)
+    # Every frame of these slots at 60 fps, drawn from the archive: no part of
+    # the picture vanishes or flashes for one frame.
+    add_test(NAME ShowScan.NoOneFrameDropouts
+             COMMAND vxscan --library ${CMAKE_BINARY_DIR}/vx-1.lib --slot 2 --slot 7 --slot 8
+                     --slot 10 --max-dropouts 0)
+    set_tests_properties(ShowScan.NoOneFrameDropouts PROPERTIES LABELS process TIMEOUT 600)
   else()
     target_compile_definitions(test_content PRIVATE VX_CONTENT_ARCHIVE=0)
   endif()

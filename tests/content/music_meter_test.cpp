@@ -1,6 +1,7 @@
 // The soundtrack's loudness meter against the reference signals of EBU Tech
 // 3341 and 3342 and hand-computed values: steady sines, gated silence, a
-// step in level, a short burst, and a sine whose peaks fall between samples.
+// step in level, a short burst, a sine whose peaks fall between samples, and
+// pairs of tones for the balance of bands and of mid and side.
 #include "music_meter.h"
 
 #include <gtest/gtest.h>
@@ -71,6 +72,36 @@ TEST(MusicMeter, TruePeakFindsCrestsBetweenSamples) {
   EXPECT_NEAR(20.0 * std::log10(samplePeak), -6.0 - 3.01, 0.01);
   EXPECT_NEAR(20.0 * std::log10(TruePeak(quarter)), -6.0, 0.1);
   EXPECT_NEAR(20.0 * std::log10(TruePeak(Sines({{0.5, -1.0}}))), -1.0, 0.05);
+}
+
+// Share of the 2 to 8 kHz band and width of two-tone signals, by hand: a
+// tone's energy goes with its amplitude squared, and for L = a s, R = b s
+// the side reads 20 log10(|a - b| / |a + b|) against the mid.
+TEST(MusicMeter, BandShareAndSideToMidFollowTheTonesAmplitudes) {
+  struct Case {
+    double low, high;     // amplitudes of a 1 kHz and a 4 kHz tone
+    double left, right;   // channel gains
+    double share, width;  // dB
+  };
+  const Case cases[] = {
+      {.low = 0.5, .high = 0.5, .left = 1.0, .right = 1.0, .share = -3.01, .width = -200.0},
+      {.low = 0.5, .high = 0.25, .left = 1.0, .right = 0.0, .share = -6.99, .width = 0.0},
+      {.low = 0.0, .high = 0.5, .left = 1.0, .right = 0.5, .share = 0.0, .width = -9.54},
+      {.low = 0.25, .high = 0.5, .left = 1.0, .right = -1.0, .share = -0.97, .width = 200.0},
+  };
+  for (const Case& c : cases) {
+    Stereo tones(static_cast<std::size_t>(FrameAt(2.0)));
+    for (std::size_t i = 0; i < tones.Frames(); ++i) {
+      const double t = static_cast<double>(i) / SampleRate;
+      const double v =
+          c.low * std::sin(2.0 * Pi * 1000.0 * t) + c.high * std::sin(2.0 * Pi * 4000.0 * t);
+      tones.left[i] = static_cast<float>(c.left * v);
+      tones.right[i] = static_cast<float>(c.right * v);
+    }
+    EXPECT_NEAR(BandShareDb(tones, 2000.0, 8000.0, 0.0, 2.0), c.share, 0.05)
+        << c.low << " " << c.high;
+    EXPECT_NEAR(SideToMidDb(tones, 0.0, 2.0), c.width, 0.05) << c.left << " " << c.right;
+  }
 }
 
 }  // namespace

@@ -1,8 +1,9 @@
 // The soundtrack as the show plays it: the build's DATA/oompa.mp3 decoded
 // with libmpg123 (the decoder the music layer uses). Format and length,
-// headroom, loudness of every slot, the fade, beats on the 0.43 s grid and
-// clean edges at silence; and the encoder's tag, which lets the decoder
-// return the samples in step with the synthesiser's time line.
+// headroom, loudness of every slot, the arc of the middle minute, the mix's
+// brightness and width, the fade, beats on the 0.43 s grid and clean edges
+// at silence; and the encoder's tag, which lets the decoder return the
+// samples in step with the synthesiser's time line.
 #include <gtest/gtest.h>
 #include <mpg123.h>
 
@@ -14,6 +15,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "music_meter.h"
@@ -92,28 +94,6 @@ double Rms(const Decoded& d, double from, double to) {
   return last > first ? std::sqrt(sum / (2.0 * static_cast<double>(last - first))) : 0.0;
 }
 
-// In-place radix-2 FFT; size a power of two.
-void Fft(std::vector<std::complex<double>>& a) {
-  const std::size_t n = a.size();
-  for (std::size_t i = 1, j = 0; i < n; ++i) {
-    std::size_t bit = n >> 1;
-    for (; j & bit; bit >>= 1) j ^= bit;
-    j ^= bit;
-    if (i < j) std::swap(a[i], a[j]);
-  }
-  for (std::size_t length = 2; length <= n; length <<= 1) {
-    const std::complex<double> step = std::polar(1.0, -2.0 * M_PI / static_cast<double>(length));
-    for (std::size_t i = 0; i < n; i += length) {
-      std::complex<double> w = 1.0;
-      for (std::size_t k = 0; k < length / 2; ++k, w *= step) {
-        const std::complex<double> u = a[i + k], v = a[i + k + length / 2] * w;
-        a[i + k] = u + v;
-        a[i + k + length / 2] = u - v;
-      }
-    }
-  }
-}
-
 // Onset strength over time, from `from` seconds on. Mono frames of 1024
 // samples (Hann window) every 256 samples (or every hop); their spectra summed into 24
 // bands spaced evenly in log frequency (43 Hz to 22 kHz); the novelty of a
@@ -142,7 +122,7 @@ std::vector<Onset> Onsets(const Decoded& d, double from, double to, std::size_t 
   for (std::size_t start = FrameOf(from) - kSize / 2; start + kSize <= end; start += hop) {
     for (std::size_t i = 0; i < kSize; ++i)
       frame[i] = window[i] * 0.5 * (d.left[start + i] + d.right[start + i]);
-    Fft(frame);
+    music::Fft(frame);
     double flux = 0.0;
     for (std::size_t b = 0; b < kBands; ++b) {
       band[b] = 0.0;
@@ -320,24 +300,29 @@ class SoundtrackLoudness : public Soundtrack {
  protected:
   static void SetUpTestSuite() {
     Soundtrack::SetUpTestSuite();
-    music::Stereo stereo;
-    stereo.left = Music().left;
-    stereo.right = Music().right;
-    meter_ = new music::LoudnessMeter(stereo);
-    truePeakDb_ = 20.0 * std::log10(music::TruePeak(stereo));
+    samples_ = new music::Stereo;
+    samples_->left = Music().left;
+    samples_->right = Music().right;
+    meter_ = new music::LoudnessMeter(*samples_);
+    truePeakDb_ = 20.0 * std::log10(music::TruePeak(*samples_));
   }
   static void TearDownTestSuite() {
     delete meter_;
     meter_ = nullptr;
+    delete samples_;
+    samples_ = nullptr;
     Soundtrack::TearDownTestSuite();
   }
+  static const music::Stereo& Samples() { return *samples_; }
   static const music::LoudnessMeter& Meter() { return *meter_; }
   static double TruePeakDb() { return truePeakDb_; }
 
  private:
+  static music::Stereo* samples_;
   static music::LoudnessMeter* meter_;
   static double truePeakDb_;
 };
+music::Stereo* SoundtrackLoudness::samples_ = nullptr;
 music::LoudnessMeter* SoundtrackLoudness::meter_ = nullptr;
 double SoundtrackLoudness::truePeakDb_ = 0.0;
 
@@ -365,6 +350,59 @@ TEST_F(SoundtrackLoudness, NoSwellStandsOutMoreThanFiveLuFromItsSurroundings) {
   const double rise = Meter().LargestRise(0.0, 120.0, &where);
   std::printf("largest 400 ms rise %.1f LU at %.1f s\n", rise, where);
   EXPECT_LE(rise, 5.0) << "the 400 ms from " << where << " s";
+}
+
+// The middle minute, from the seesaw's cut to the end of the spinning
+// effect, is no plateau: its slots' loudness spans at least 4 LU, the
+// short-term loudness inside a slot moves by at least 2 LU (loudness range,
+// median over the slots), and the slot of the spinning effect is the
+// loudest, reached by the largest step up between neighbouring slots.
+constexpr double kMiddleStart = 19.656, kMiddleEnd = 101.135, kEffect = 92.84;
+
+TEST_F(SoundtrackLoudness, TheMiddleMinuteRisesToItsPeakAtTheSpinningEffect) {
+  struct Slot {
+    double start, loudness, spread;
+  };
+  std::vector<Slot> slots;
+  double start = 0.0;
+  for (double end : music::SlotEnds) {
+    if (start >= kMiddleStart - 1e-6 && end <= kMiddleEnd + 1e-6) {
+      slots.push_back({start, Meter().Integrated(start, end), Meter().Range(start, end)});
+      std::printf("slot %7.3f-%7.3f s: %6.1f LUFS, short-term range %.1f LU\n", start, end,
+                  slots.back().loudness, slots.back().spread);
+    }
+    start = end;
+  }
+  ASSERT_EQ(slots.size(), 7u);
+  const auto [quietest, loudest] =
+      std::minmax_element(slots.begin(), slots.end(),
+                          [](const Slot& a, const Slot& b) { return a.loudness < b.loudness; });
+  EXPECT_GE(loudest->loudness - quietest->loudness, 4.0);
+  std::vector<double> spreads;
+  for (const Slot& slot : slots) spreads.push_back(slot.spread);
+  std::nth_element(spreads.begin(), spreads.begin() + 3, spreads.end());
+  EXPECT_GE(spreads[3], 2.0) << "median short-term range within the slots";
+  EXPECT_DOUBLE_EQ(loudest->start, kEffect) << "the loudest slot";
+  std::size_t largestStep = 1;
+  for (std::size_t i = 1; i < slots.size(); ++i)
+    if (slots[i].loudness - slots[i - 1].loudness >
+        slots[largestStep].loudness - slots[largestStep - 1].loudness)
+      largestStep = i;
+  EXPECT_DOUBLE_EQ(slots[largestStep].start, kEffect) << "the largest step up";
+}
+
+// A bright, wide mix: over the whole piece and over the middle minute, the
+// presence band (2 to 8 kHz) within 14 dB of all the energy and the side
+// within 10 dB of the mid.
+TEST_F(SoundtrackLoudness, TheMixIsBrightAndWide) {
+  for (const auto& [from, to] : {std::pair{0.0, 120.0}, std::pair{kMiddleStart, kMiddleEnd}}) {
+    const double presence = music::BandShareDb(Samples(), 2000.0, 8000.0, from, to);
+    const double side = music::SideToMidDb(Samples(), from, to);
+    std::printf("%.3f-%.3f s: 2-8 kHz %.1f dB of the whole, side %.1f dB to mid\n", from, to,
+                presence, side);
+    EXPECT_GE(presence, -14.0) << from << " to " << to << " s";
+    EXPECT_GE(side, -10.0) << from << " to " << to << " s";
+  }
 }
 
 TEST_F(SoundtrackLoudness, TruePeakIsAtMostMinusOneDbtp) {

@@ -103,7 +103,7 @@ class LoadedShow : public Base {
  protected:
   static void SetUpTestSuite() {
     if (!OpenShowLibrary()) return;
-    SetSceneModules(RealSceneModules());
+    UseShow(RealShow());
     LoadAllScenes();
     loaded_ = true;
   }
@@ -177,7 +177,7 @@ TEST_F(Captions, KommunikationReadsInEveryFrameOfItsSlot) {
   ASSERT_FALSE(face.empty());
   ASSERT_FALSE(around.empty());
   const TimelineSlot& slot = TimelineSlotAt(7);
-  ASSERT_STREQ(slot.scene, "kommun");
+  ASSERT_STREQ(slot.module->name, "kommun");
   std::vector<std::uint32_t> frame(ScreenPixels);
   double worst = 1e9, worstSeconds = 0;
   for (long double t = slot.begin; t < slot.end; t += 4) {

@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
+#include <span>
+#include <utility>
 
 #include "fx2d/fx2d.h"
 
@@ -22,9 +25,9 @@ std::string Number(double value) {
   return text;
 }
 
-void RecordScene(const char* name, float t, int extra, bool showExtra) {
+void RecordScene(const char* name, float t, int extra) {
   gWorld.scenes.push_back({name, t, extra});
-  Record(std::string(name) + " " + Number(t) + (showExtra ? " " + std::to_string(extra) : ""));
+  Record(std::string(name) + " " + Number(t) + " " + std::to_string(extra));
 }
 
 bool OpenLibrary(std::string_view path) {
@@ -107,12 +110,6 @@ void LoadAllScenes() {
 void FreeAllScenes() {
   Record("FreeAllScenes");
 }
-void LoadLabda() {
-  Record("LoadLabda");
-}
-void FreeLabda() {
-  Record("FreeLabda");
-}
 void StartMusic(std::string_view name, std::uint32_t rate, bool mono, bool eightBits,
                 bool streamFlag) {
   Record("StartMusic " + std::string(name) + " " + std::to_string(rate) + " " +
@@ -151,35 +148,30 @@ void Sleep(std::uint32_t ms) {
   gWorld.slept += ms;
 }
 
-void Logo(float t, std::uint32_t*) {
-  RecordScene("logo", t, 0, false);
+// One recording stand-in for each of the real show's modules, under the
+// same name and at the same place in the loading order.
+constexpr std::size_t MaxFakeModules = 16;
+std::array<SceneModule, MaxFakeModules> gFakeModules{};
+std::array<const SceneModule*, MaxFakeModules> gFakeOrder{};
+std::vector<TimelineSlot> gFakeSlots;
+Show gFakeShow{};
+
+template <std::size_t I>
+void FakeLoad() {
+  Record(std::string("Load ") + gFakeModules[I].name);
 }
-void Kinyit(float t, std::uint32_t*, bool choice) {
-  RecordScene("kinyit", t, choice, true);
+template <std::size_t I>
+void FakeFree() {
+  Record(std::string("Free ") + gFakeModules[I].name);
 }
-void Libiko(float t, std::uint32_t*) {
-  RecordScene("libiko", t, 0, false);
+template <std::size_t I>
+void FakeRender(float t, std::uint32_t*, std::int32_t argument) {
+  RecordScene(gFakeModules[I].name, t, argument);
 }
-void Blau(float t, std::uint32_t*, std::int16_t index) {
-  RecordScene("blau", t, index, true);
-}
-void Box(float t, std::uint32_t*) {
-  RecordScene("box", t, 0, false);
-}
-void Labda(float t, std::uint32_t*) {
-  RecordScene("labda", t, 0, false);
-}
-void Effekt(float t, std::uint32_t*) {
-  RecordScene("effekt", t, 0, false);
-}
-void Kommun(float t, std::uint32_t*) {
-  RecordScene("kommun", t, 0, false);
-}
-void Evil(float t, std::uint32_t*) {
-  RecordScene("evil", t, 0, false);
-}
-void Danke(float t, std::uint32_t*) {
-  RecordScene("danke", t, 0, false);
+template <std::size_t... I>
+void MakeFakeModules(std::index_sequence<I...>) {
+  gFakeModules = {SceneModule{
+      .name = "", .load = FakeLoad<I>, .free = FakeFree<I>, .render = FakeRender<I>}...};
 }
 
 }  // namespace
@@ -214,26 +206,32 @@ DriverIo FakeIo() {
           .sleepMilliseconds = Sleep};
 }
 
-SceneModules FakeScenes() {
-  return {.loadAll = LoadAllScenes,
-          .freeAll = FreeAllScenes,
-          .loadLabda = LoadLabda,
-          .freeLabda = FreeLabda,
-          .logo = Logo,
-          .kinyit = Kinyit,
-          .libiko = Libiko,
-          .blau = Blau,
-          .box = Box,
-          .labda = Labda,
-          .effekt = Effekt,
-          .kommun = Kommun,
-          .evil = Evil,
-          .danke = Danke};
+const Show& FakeShow() {
+  const Show& real = RealShow();
+  EXPECT_LE(real.modules.size(), MaxFakeModules);
+  MakeFakeModules(std::make_index_sequence<MaxFakeModules>{});
+  const auto fakeOf = [&](const SceneModule* module) {
+    const auto at = std::find(real.modules.begin(), real.modules.end(), module);
+    EXPECT_NE(at, real.modules.end()) << "a slot's module is not in the loading order";
+    return &gFakeModules[static_cast<std::size_t>(at - real.modules.begin())];
+  };
+  for (std::size_t i = 0; i < real.modules.size(); ++i) {
+    gFakeModules[i].name = real.modules[i]->name;
+    gFakeOrder[i] = &gFakeModules[i];
+  }
+  gFakeSlots.assign(real.slots.begin(), real.slots.end());
+  for (TimelineSlot& slot : gFakeSlots) slot.module = fakeOf(slot.module);
+  gFakeShow = {.slots = gFakeSlots,
+               .effectTest = fakeOf(real.effectTest),
+               .modules = std::span(gFakeOrder.data(), real.modules.size()),
+               .loadAll = LoadAllScenes,
+               .freeAll = FreeAllScenes};
+  return gFakeShow;
 }
 
 void InstallFakes() {
   SetDriverIo(FakeIo());
-  SetSceneModules(FakeScenes());
+  UseShow(FakeShow());
   SetQuitFlag(false);
 }
 

@@ -54,8 +54,9 @@ FakeWorld& World();
 void ResetWorld();
 
 DriverIo FakeIo();
-// Scene modules that record into World().scenes and World().calls.
-SceneModules FakeScenes();
+// The real show's slots drawn with modules that record into World().scenes
+// and World().calls instead ("NAME T ARGUMENT", "Load NAME", "Free NAME").
+const Show& FakeShow();
 // Installs both (and clears QuitFlag).
 void InstallFakes();
 

@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "driver/fake_io.h"
+#include "driver/frames.h"
+#include "driver/sinks.h"
 
 namespace vx {
 namespace {
@@ -62,7 +64,7 @@ TEST_F(FrameLoop, MomentsChooseTheirSceneAndWhetherTheyStartFromBlack) {
   // was cleared.
   std::fill(World().frameBuffer.begin(), World().frameBuffer.end(), 0x123456u);
   const FrameClock clock = MomentList({{0, 500.0f, FrameScene::Timeline, false},
-                                       {0, 838.5f, FrameScene::Labda, false},
+                                       {0, 838.5f, FrameScene::EffectTest, false},
                                        {0, 14450.0f, FrameScene::Timeline, true},
                                        {0, 2000.0f, FrameScene::Timeline, false}});
   Recording sink;

@@ -1,5 +1,7 @@
 // Times and pixels of the frames written to files: screenshots, captured
 // frames, the letterboxed enlargement and the label font.
+#include "driver/frames.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>

@@ -60,7 +60,7 @@ class DriverRun : public ::testing::Test {
 TEST_F(DriverRun, NormalRunLoadsPlaysUntilTheEndBoundAndShutsDownInOrder) {
   World().musicTimes = {0.0f, 2000.0f, 14519.5f, 14520.0f, 99999.0f};
   EXPECT_EQ(Run({}), 0);
-  const Calls loop = {"Pump", "MusicTime", "logo 0", "PresentFrame black", "Pump", "MusicTime",
+  const Calls loop = {"Pump", "MusicTime", "logo 0 0", "PresentFrame black", "Pump", "MusicTime",
                       "kinyit 685.64 1", "PresentFrame black",
                       // 14519.5: nothing is drawn, the frame is still presented
                       "Pump", "MusicTime", "PresentFrame black",
@@ -85,7 +85,7 @@ TEST_F(DriverRun, QuitDuringTheShowStopsAtTheNextPass) {
   World().quitAtPump = 2;
   World().musicTimes = {6000.0f, 6600.0f};
   EXPECT_EQ(Run({}), 0);
-  const Calls loop = {"Pump",      "MusicTime", "box 316.92",         "PresentFrame black", "Pump",
+  const Calls loop = {"Pump",      "MusicTime", "box 316.92 0",       "PresentFrame black", "Pump",
                       "MusicTime", "blau 69 0", "PresentFrame black", "Pump quit"};
   EXPECT_EQ(World().calls, Join({StartUp(), loop, Shutdown()}));
 }
@@ -95,9 +95,8 @@ TEST_F(DriverRun, FailedPresentsAreIgnored) {
   World().quitAtPump = 2;
   World().musicTimes = {0.0f, 120.0f};
   EXPECT_EQ(Run({}), 0);
-  const Calls loop = {"Pump",     "MusicTime", "logo 0",   "PresentFrame black",
-                      "Pump",     "MusicTime", "logo 120", "PresentFrame black",
-                      "Pump quit"};
+  const Calls loop = {"Pump",      "MusicTime",  "logo 0 0",           "PresentFrame black", "Pump",
+                      "MusicTime", "logo 120 0", "PresentFrame black", "Pump quit"};
   EXPECT_EQ(World().calls, Join({StartUp(), loop, Shutdown()}));
 }
 
@@ -110,21 +109,21 @@ TEST_F(DriverRun, EffectTestDrawsLabdaOnTheTimerAcrossACounterWrap) {
   EXPECT_EQ(Run({"e"}), 0);
   const Calls expected = {"OpenLibrary vx-1.lib",
                           "StartVideo",
-                          "LoadLabda",
+                          "Load labda",
                           "Pump",
-                          "labda 0",
+                          "labda 0 0",
                           "PresentFrame black",
                           "Pump",
-                          "labda 60",
+                          "labda 60 0",
                           "PresentFrame black",
                           "Pump",
-                          "labda 120",
+                          "labda 120 0",
                           "PresentFrame black",
                           "Pump",
-                          "labda 180",
+                          "labda 180 0",
                           "PresentFrame black",
                           "Pump quit",
-                          "FreeLabda",
+                          "Free labda",
                           "StopVideo"};
   EXPECT_EQ(World().calls, expected);
   EXPECT_TRUE(EffectTestMode());
@@ -184,7 +183,7 @@ TEST_F(DriverRun, LoopStartsTheMusicAgainAtTheEndBoundUntilQuit) {
                       "PlayMusic 0 @8000",
                       "Pump",
                       "MusicTime",
-                      "logo 100",
+                      "logo 100 0",
                       "PresentFrame black",
                       "Pump quit"};
   EXPECT_EQ(World().calls, Join({StartUp(), loop, Shutdown()}));

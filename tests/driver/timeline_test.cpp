@@ -163,9 +163,10 @@ TEST_F(Timeline, NothingIsDrawnFrom14400AndTheShowEndsAt14520) {
 TEST_F(Timeline, SlotTableListsTheScheduleInOrder) {
   const char* scenes[] = {"logo", "kinyit", "libiko", "blau",   "box",  "blau",
                           "evil", "kommun", "effekt", "kinyit", "danke"};
-  for (int i = 0; i < TimelineSlotCount; ++i) {
+  ASSERT_EQ(TimelineSlotCount(), 11);
+  for (int i = 0; i < TimelineSlotCount(); ++i) {
     const TimelineSlot& slot = TimelineSlotAt(i);
-    EXPECT_STREQ(slot.scene, scenes[i]);
+    EXPECT_STREQ(slot.module->name, scenes[i]);
     EXPECT_LT(slot.begin, slot.end);
     if (i > 0) {
       EXPECT_EQ(slot.begin, TimelineSlotAt(i - 1).end);

@@ -327,4 +327,44 @@ TEST(DamagedFile, DetailIsClearedByTheNextLoad) {
 }
 
 }  // namespace
+// A chunk is cut at its parent's end, not at the file's: a mesh that claims
+// to run past its object must not swallow the objects after it, which
+// would then be walked twice (once inside it, once in their own place).
+// The overrun is put on a container and on a container inside it.
+TEST(DamagedFile, AContainerRunningPastItsParentIsCutAtTheParentsEnd) {
+  for (const bool nested : {false, true}) {
+    ChunkWriter w;
+    w.Begin(0x4D4D);
+    w.Begin(0x3D3D);
+    std::size_t overrun = 0, objectEnd = 0;
+    for (const char* name : {"A", "B", "C"}) {
+      w.Begin(0x4000);
+      w.String(name);
+      if (overrun == 0) overrun = w.Size() + (nested ? 8 : 2);  // the length field
+      w.Begin(0x4100);
+      if (nested) w.Begin(0x4100);
+      w.Begin(0x4110);
+      w.U16(3);
+      for (float x : {0.0f, 1.0f, 2.0f}) w.Vec({x, 0, 0});
+      w.End();
+      if (nested) w.End();
+      w.End();
+      w.End();
+      if (objectEnd == 0) objectEnd = w.Size();
+    }
+    w.End();
+    w.End();
+    Loaded sound(w.Bytes());
+    ASSERT_TRUE(sound.ok) << sound.detail;
+    // The overrunning chunk reaches to the end of the file.
+    const std::size_t start = overrun - 2;
+    w.PatchU32(overrun, static_cast<std::uint32_t>(w.Size() - start));
+    ASSERT_GT(w.Size(), objectEnd);
+    Loaded r(w.Bytes());
+    ASSERT_NE(r.mesh, nullptr);
+    EXPECT_EQ(r.mesh->objectCount, sound.mesh->objectCount)
+        << (nested ? "nested" : "direct") << ": " << r.detail;
+  }
+}
+
 }  // namespace vx

@@ -3,7 +3,9 @@
 // order.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "fill_cases.h"
@@ -64,6 +66,44 @@ TEST_P(Clamping, PolygonsOutsideTheImageDrawNothing) {
   FillRectangle(-90, 10, -1, 60);   // left
   FillRectangle(320, 10, 400, 60);  // right
   EXPECT_EQ(target.DrawnCount(), 0);
+}
+
+// Clipping keeps vertices up to a pixel or three outside the view's side
+// planes, and a vertex may sit exactly on row 200 or column 320: a triangle
+// at each corner of the image, its corner vertex 0 to 3 pixels past it,
+// draws its part inside the image and writes nothing outside (the target's
+// guard bands check that).
+TEST_P(Clamping, VerticesJustPastTheCornersDrawOnlyInsideTheImage) {
+  struct Corner {
+    int x, y;    // the image's corner pixel
+    int dx, dy;  // outwards
+  };
+  constexpr Corner Corners[] = {{0, 0, -1, -1}, {319, 0, 1, -1}, {0, 199, -1, 1}, {319, 199, 1, 1}};
+  for (const Corner& c : Corners) {
+    for (int past : {0, 1, 3}) {
+      SCOPED_TRACE(testing::Message() << "corner " << c.x << ", " << c.y << ", past " << past);
+      // Column 320 and row 200 lie just past the last column and row.
+      const int x = c.x + (c.dx > 0 ? 1 : 0) + c.dx * past;
+      const int y = c.y + (c.dy > 0 ? 1 : 0) + c.dy * past;
+      ScreenVertex corner = At(x, y, 0.5f, 0, 0), alongX = At(x - 60 * c.dx, y, 0.5f, 0, 0),
+                   alongY = At(x, y - 60 * c.dy, 0.5f, 0, 0);
+      // The fills draw the winding of FillRectangle's corners.
+      if (c.dx * c.dy > 0) std::swap(alongX, alongY);
+      Target target;
+      TestObject triangle;
+      triangle.AddPolygon({corner, alongX, alongY}, texture.data());
+      fill(triangle.entry, 0, target.image.data());
+      EXPECT_GT(target.DrawnCount(), 1300);  // about (60 - past)² / 2 lie inside
+      EXPECT_NE(target.Pixel(c.x - 2 * c.dx, c.y - 2 * c.dy), Background);
+      for (int row = 0; row < ScreenHeight; ++row) {
+        for (int column = 0; column < ScreenWidth; ++column) {
+          if (std::abs(column - c.x) > 64 || std::abs(row - c.y) > 64) {
+            ASSERT_EQ(target.Pixel(column, row), Background) << column << ", " << row;
+          }
+        }
+      }
+    }
+  }
 }
 
 TEST_P(Clamping, ExtremeCoordinatesDrawOnlyInsideTheImage) {

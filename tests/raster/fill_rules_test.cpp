@@ -124,12 +124,12 @@ TEST_P(FillRules, DepthTiesKeepTheFirstPolygonAndRedrawChangesNothing) {
   first.AddPolygon({a, b, c}, texture.data());
   coplanar.AddPolygon({a, b, c}, second.data());
   Fill(first);
-  const std::vector<std::uint32_t> image = target.image;
-  const std::vector<float> depth = target.depth;
+  const std::vector<std::uint32_t> image = target.image.Pixels();
+  const std::vector<float> depth = target.depth.Pixels();
   ASSERT_GT(target.DrawnCount(), 500);
   Fill(first);
   Fill(coplanar);
-  EXPECT_EQ(target.image, image);
+  EXPECT_EQ(target.image.Pixels(), image);
   EXPECT_EQ(std::memcmp(target.depth.data(), depth.data(), depth.size() * sizeof(float)), 0);
 }
 

@@ -1,9 +1,13 @@
 #pragma once
 // Hand-built screen records for the rasterizer tests and benchmarks: one
 // object holding one polygon (or several), an image and a depth buffer of
-// exactly 64000 entries (so the sanitizers see any access past them), a
+// 64000 entries between guard bands that catch any write past them, a
 // coordinate texture whose texel (column, row) is 0x00TTRRCC: tag, row,
 // column.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <initializer_list>
 #include <vector>
@@ -78,13 +82,60 @@ struct TestObject {
   }
 };
 
-// An image filled with Background and a cleared depth buffer made current.
+// A buffer of ScreenPixels entries between two bands of sentinel entries:
+// a fill that writes outside the image changes a band, which the owner's
+// check reports in every build (not only under the sanitizers, which cannot
+// see a write into memory that is allocated).
+template <typename T>
+class Guarded {
+ public:
+  static constexpr std::size_t Band = 4 * ScreenWidth;  // four rows on each side
+
+  Guarded(T fill, T sentinel) : sentinel_(sentinel), all_(ScreenPixels + 2 * Band, sentinel) {
+    std::fill(begin(), end(), fill);
+  }
+  T* data() { return all_.data() + Band; }
+  const T* data() const { return all_.data() + Band; }
+  T* begin() { return data(); }
+  T* end() { return data() + ScreenPixels; }
+  const T* begin() const { return data(); }
+  const T* end() const { return data() + ScreenPixels; }
+  T& operator[](std::size_t i) { return data()[i]; }
+  const T& operator[](std::size_t i) const { return data()[i]; }
+  std::vector<T> Pixels() const { return std::vector<T>(begin(), end()); }
+  friend bool operator==(const Guarded& a, const Guarded& b) { return a.Pixels() == b.Pixels(); }
+  // Entries of the bands that no longer hold the sentinel.
+  int Overwritten() const {
+    int n = 0;
+    for (std::size_t i = 0; i < Band; ++i) {
+      n += all_[i] != sentinel_;
+      n += all_[Band + ScreenPixels + i] != sentinel_;
+    }
+    return n;
+  }
+
+ private:
+  T sentinel_;
+  std::vector<T> all_;
+};
+
+inline constexpr std::uint32_t ImageSentinel = 0x5EA1ED00;  // no texel has a top byte
+inline constexpr float DepthSentinel = -7.0f;                // no depth is negative
+
+// An image filled with Background and a cleared depth buffer made current;
+// on destruction, a failure for any write outside either of them.
 struct Target {
-  std::vector<std::uint32_t> image = std::vector<std::uint32_t>(ScreenPixels, Background);
-  std::vector<float> depth = std::vector<float>(ScreenPixels, 0.0f);
+  Guarded<std::uint32_t> image{Background, ImageSentinel};
+  Guarded<float> depth{0.0f, DepthSentinel};
   float* depthField = nullptr;
 
   Target() { MakeCurrent(); }
+  Target(const Target&) = delete;
+  Target& operator=(const Target&) = delete;
+  ~Target() {
+    EXPECT_EQ(image.Overwritten(), 0) << "image entries written outside the image";
+    EXPECT_EQ(depth.Overwritten(), 0) << "depth entries written outside the depth buffer";
+  }
   void MakeCurrent() {
     MakeCurrentWithoutClear();
     ClearDepthBuffer();

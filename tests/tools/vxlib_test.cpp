@@ -3,7 +3,12 @@
 // extracts a file back; failures and usage errors give their exit codes.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <fcntl.h>
 #include <sys/sysmacros.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
 
 #include <filesystem>
 #include <string>
@@ -75,7 +80,7 @@ TEST_F(VxlibTool, BuildsListsAndExtractsAnArchiveOfDataFiles) {
 TEST_F(VxlibTool, FailuresExitWith1AndOneLineOnStandardError) {
   auto missing = Run({"list", "x.lib"});
   EXPECT_EQ(missing.exitCode, 1);
-  EXPECT_EQ(missing.err, "vxlib: cannot open library 'x.lib'\n");
+  EXPECT_EQ(missing.err, "vxlib: cannot open library 'x.lib': No such file or directory\n");
 
   auto badBuild = Run({"build", "nothing.txt", "vx-1.lib"});
   EXPECT_EQ(badBuild.exitCode, 1);
@@ -182,7 +187,8 @@ TEST_F(VxlibTool, AnArchiveThatIsNotARegularFileIsRefusedWithoutWaitingOnIt) {
       command.insert(command.end(), args.begin(), args.end());
       const auto result = RunProgram(command, dir.Path());
       EXPECT_EQ(result.exitCode, 1) << args[0] << " " << archive;
-      EXPECT_EQ(result.err, "vxlib: cannot open library '" + archive + "'\n");
+      EXPECT_EQ(result.err,
+                "vxlib: cannot open library '" + archive + "': not a regular file\n");
       EXPECT_NE(result.out.find("Refused: not a regular file"), std::string::npos) << result.out;
       EXPECT_FALSE(vx::test::FileExists(dir.File("out.mp3")));
     }
@@ -208,6 +214,129 @@ TEST_F(VxlibTool, UsageErrorsExitWith2AndHelpWith0) {
                                 "vxlib extract LIBRARY NAME OUTFILE"}) {
       EXPECT_NE(help.out.find(command), std::string::npos) << flag << " lacks " << command;
     }
+  }
+}
+
+// An output that is one of the inputs, under any name, is refused before
+// anything is written.
+TEST_F(VxlibTool, AnOutputThatIsAnInputIsRefusedAndNothingIsTouched) {
+  ASSERT_EQ(Run({"build", "vx.txt", "vx.lib"}).exitCode, 0);
+  std::filesystem::create_hard_link(dir.File("vx.lib"), dir.File("hard.lib"));
+  const std::vector<std::string> files = {"vx.lib", "vx.txt", "DATA/TEX/Wood.jpg", "DATA/oompa.mp3"};
+  std::vector<Bytes> before;
+  for (const std::string& file : files) before.push_back(vx::test::ReadFileBytes(dir.File(file)));
+  for (const auto& args : std::vector<std::vector<std::string>>{
+           {"extract", "vx.lib", "DATA\\oompa.mp3", "vx.lib"},
+           {"extract", "vx.lib", "DATA\\oompa.mp3", "./hard.lib"},
+           {"build", "vx.txt", "vx.txt"},
+           {"build", "vx.txt", "DATA/TEX/Wood.jpg"},
+           {"build", "vx.txt", "DATA/../DATA/oompa.mp3"}}) {
+    const auto result = Run(args);
+    EXPECT_EQ(result.exitCode, 1) << args.back();
+    EXPECT_EQ(SplitLines(result.err).size(), 1u) << result.err;
+    EXPECT_NE(result.err.find("it is the input"), std::string::npos) << result.err;
+    for (std::size_t i = 0; i < files.size(); ++i)
+      EXPECT_EQ(vx::test::ReadFileBytes(dir.File(files[i])), before[i]) << files[i];
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 4);
+  }
+}
+
+// Standard output as the output: the data alone, appended where the shell
+// said, the progress lines on standard error.
+TEST_F(VxlibTool, StandardOutputCarriesTheDataAloneAndIsAppendedTo) {
+  ASSERT_EQ(Run({"build", "vx.txt", "vx.lib"}).exitCode, 0);
+  const auto piped = Run({"extract", "vx.lib", "DATA\\oompa.mp3", "/dev/stdout"});
+  EXPECT_EQ(piped.exitCode, 0) << piped.err;
+  EXPECT_EQ(ToBytes(piped.out), music);
+  EXPECT_NE(piped.err.find("Searching for file"), std::string::npos) << piped.err;
+  const auto appended = RunProgram(
+      {"/bin/sh", "-c", "printf keep > all.bin; \"$0\" extract vx.lib 'DATA\\oompa.mp3' "
+                        "/dev/stdout >> all.bin", kVxlib},
+      dir.Path());
+  EXPECT_EQ(appended.exitCode, 0) << appended.err;
+  Bytes expected = ToBytes("keep");
+  expected.insert(expected.end(), music.begin(), music.end());
+  EXPECT_EQ(vx::test::ReadFileBytes(dir.File("all.bin")), expected);
+}
+
+// A build long enough to be caught in the middle: 1024 entries of long
+// names give more progress lines than a pipe holds.
+class VxlibLongBuild : public VxlibTool {
+ protected:
+  VxlibLongBuild() {
+    const std::string name(120, 'n');
+    std::string description = "[dir]\nDATA\\\n[file]\n";
+    for (int i = 0; i < 1024; ++i) description += name + "\n";
+    vx::test::WriteTextFile(dir.File("long.txt"), description + "[end_of_dir]\n[eof]\n");
+    vx::test::WriteFileBytes(dir.File("DATA/" + name), music);
+    vx::test::WriteTextFile(dir.File("out.lib"), "old archive");
+  }
+  // No temporary file (a hidden name) is left and the old archive is whole.
+  bool OnlyTheUsersFiles() {
+    for (const auto& entry : std::filesystem::directory_iterator(dir.Path()))
+      if (entry.path().filename().string()[0] == '.') return false;
+    return vx::test::ReadFileBytes(dir.File("out.lib")) == ToBytes("old archive");
+  }
+  bool TemporaryExists() { return !OnlyTheUsersFiles(); }
+};
+
+// A reader that leaves early, or a signal, ends the build with nothing left
+// behind: no temporary file, the old archive as it was, no message.
+TEST_F(VxlibLongBuild, AReaderThatLeavesOrASignalLeavesNoTemporaryFile) {
+  const auto early = RunProgram(
+      {"/bin/sh", "-c", "\"$0\" build long.txt out.lib | sed -n '/Adding/q'", kVxlib}, dir.Path());
+  EXPECT_EQ(early.err, "");
+  EXPECT_TRUE(OnlyTheUsersFiles());
+  // The build waits on a pipe nobody reads any more once it holds a
+  // temporary file.
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) {
+    int lines[2];
+    ASSERT_EQ(pipe(lines), 0);
+    const pid_t build = fork();
+    if (build == 0) {
+      if (chdir(dir.Path().c_str()) != 0 || dup2(lines[1], 1) != 1) _exit(126);
+      execl(kVxlib.c_str(), "vxlib", "build", "long.txt", "out.lib", nullptr);
+      _exit(127);
+    }
+    close(lines[1]);
+    // The description's lines are read until the archive is under way; its
+    // lines then fill the pipe.
+    fcntl(lines[0], F_SETFL, O_NONBLOCK);
+    char drain[4096];
+    for (int wait = 0; wait < 1000 && !TemporaryExists(); ++wait)
+      if (read(lines[0], drain, sizeof drain) <= 0) usleep(10000);
+    EXPECT_TRUE(TemporaryExists()) << "the build never got under way";
+    usleep(50000);
+    kill(build, signal);
+    int status = 0;
+    ASSERT_EQ(waitpid(build, &status, 0), build);
+    close(lines[0]);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << signal << " " << status;
+    EXPECT_TRUE(OnlyTheUsersFiles()) << signal;
+  }
+}
+
+// Every program ends quietly, by SIGPIPE as the usual tools do, when the
+// reader of its output has gone before it starts.
+TEST_F(VxlibLongBuild, AClosedStandardOutputEndsEveryProgramQuietly) {
+  ASSERT_EQ(Run({"build", "vx.txt", "vx.lib"}).exitCode, 0);
+  for (const std::vector<std::string>& command : std::vector<std::vector<std::string>>{
+           {kVxlib, "build", "long.txt", "out.lib"},
+           {kVxlib, "list", "vx.lib"},
+           {kVxlib, "--help"},
+           {VX_BINARY_DIR "/vxdump", "--help"},
+           {VX_BINARY_DIR "/vxdump", "-h"}}) {
+    std::string line;
+    for (const std::string& word : command) line += " '" + word + "'";
+    const auto result = RunProgram(
+        {"/bin/sh", "-c",
+         "exec 3>&1; { while [ ! -e closed ]; do :; done;" + line +
+             "; echo $? >&3; } | { exec 0<&-; touch closed; }"},
+        dir.Path());
+    EXPECT_EQ(result.out, std::to_string(128 + SIGPIPE) + "\n") << line;
+    EXPECT_EQ(result.err, "") << line;
+    std::filesystem::remove(dir.File("closed"));
+    EXPECT_TRUE(OnlyTheUsersFiles()) << line;
   }
 }
 

@@ -40,7 +40,7 @@ struct Part {
   void Kick(double beat, float gain) { AddKick(out.drums, T(beat), gain); }
   void Snare(double beat, float gain) { AddSnare(out.drums, T(beat), gain, Seed()); }
   void Hat(double beat, float gain, bool open) {
-    AddHat(out.drums, T(beat), gain, open, open ? 0.25f : -0.3f, Seed());
+    AddHat(out.drums, T(beat), gain, open, open ? 0.45f : -0.45f, Seed());
   }
   void Crash(double beat, float gain) { AddCrash(out.effects, T(beat), gain, Seed()); }
   void Tom(double beat, int midi, float gain) {
@@ -114,9 +114,11 @@ void Bass(Part& p, const Chords& chords, const BassTone& tone, float gain, float
   }
 }
 
-// A melody, one line a bar, played by the lead (octave shifts by 12 * octave).
-void Melody(Part& p, const Lines& lines, const LeadTone& tone, float gain, int octave, float pan) {
-  for (std::size_t bar = 0; bar < lines.size(); ++bar) {
+// A melody, one line a bar, played by the lead (octave shifts by 12 * octave)
+// from bar fromBar of the lines on.
+void Melody(Part& p, const Lines& lines, const LeadTone& tone, float gain, int octave, float pan,
+            std::size_t fromBar = 0) {
+  for (std::size_t bar = fromBar; bar < lines.size(); ++bar) {
     const std::vector<LineNote> notes = ParseLine(lines[bar]);
     if (notes.empty()) BadScore("melody line", lines[bar]);
     for (const LineNote& n : notes) {
@@ -154,7 +156,10 @@ const Lines kTheme = {"A4 - C5 - E5 - D5 C5", "C5 - - - A4 - - -",   "G4 - C5 - 
                       "F5 - E5 - D5 - - -",   "A4 - C5 - E5 - A5 -", "G5 - F5 - E5 - C5 -",
                       "D5 - - - B4 - D5 -",   "E5 - - - - - . ."};
 const Chords kThemeChords = {"Am", "F", "C", "G", "Am", "F", "G", "E"};
-const LeadTone kBrightLead{1400.0, 3200.0, 0.18, 0.35};
+const LeadTone kBrightLead{2000.0, 3600.0, 0.18, 0.35};
+// The breakdown before evil starts on this beat of the blue world's second
+// visit: its last two whole bars.
+constexpr int BreakdownBeat = 24;
 
 // Slot 1, the title cards: pads swell in over a sub drone, a bell spells
 // out the chords, and a riser leads into the opening.
@@ -216,27 +221,41 @@ void Seesaw(Part& p) {
     AddPluck(p.out.lead, {p.T(b), p.L(0.7), midi, 0.16f, b % 2 == 0 ? -0.45f : 0.45f}, 1200.0);
     AddBell(p.out.chords, {p.T(b), p.L(0.4), midi + 12, 0.05f, b % 2 == 0 ? 0.45f : -0.45f});
   }
-  p.Riser(24, 0.3f);
+  p.Riser(24, 0.17f);
 }
 
-// Slots 4 and 6, the blue world: the full groove, the theme, and a chord
-// stab on every second beat where the big words change.
+// Slots 4 and 6, the blue world: the groove, the theme, and a chord stab on
+// every second beat where the big words change. The first visit builds
+// in: two bars of kick and closed hats before the backbeat, open hats from
+// the second half. The second visit plays the full groove until the
+// breakdown: two bars without drums and bass, the first with the theme
+// over the pads and bells alone, the second building back with a snare
+// roll and a riser to the partial bar's kick and tom, into evil.
 void Blue(Part& p, bool second) {
-  p.Crash(0, 0.3f);
+  const int groove = second ? BreakdownBeat : 32;
+  p.Crash(0, 0.25f);
   p.Crash(16, 0.22f);
-  Groove(p, 0, 32, 0.45f, 0.05f, true);
-  Pads(p, kThemeChords, 0.06f, 1800.0, 2400.0, 0.05);
-  Bass(p, kThemeChords, {300.0, 1100.0, 1.6, 0.004}, 0.32f, 0.3f, 32);
+  for (int b = 0; b < groove; ++b) {
+    p.Kick(b, 0.9f);
+    if ((second || b >= 8) && b % 2 == 1) p.Snare(b, 0.45f);
+    const bool open = second || b >= 16;
+    p.Hat(b + 0.5, open ? 0.08f : 0.1f, open);
+  }
+  Pads(p, kThemeChords, 0.06f, 2600.0, 3400.0, 0.05);
+  Bass(p, kThemeChords, {300.0, 1100.0, 1.6, 0.004}, 0.32f, 0.3f, groove);
   Melody(p, kTheme, kBrightLead, 0.16f, 0, 0.0f);
+  // The theme's octave joins halfway through the first visit.
+  Melody(p, kTheme, {2200.0, 2500.0, 0.12, 0.3}, 0.07f, 1, 0.3f, second ? 0 : 4);
   if (second) {
-    Melody(p, kTheme, {2200.0, 2500.0, 0.12, 0.3}, 0.07f, 1, 0.3f);
+    for (int i = 0; i < 16; ++i) p.Snare(BreakdownBeat + 4 + 0.25 * i, 0.03f + 0.01f * i);
+    p.Riser(BreakdownBeat + 4, 0.1f);
     for (int b = 1; b < 32; b += 2) {
       const std::array<int, 3> tones = Voicing(kThemeChords[static_cast<std::size_t>(b / 4)], 72);
       AddBell(p.out.chords,
               {p.T(b), p.L(0.5), tones[static_cast<std::size_t>((b / 2) % 3)], 0.05f, -0.5f});
     }
   }
-  for (int b = 8; b < 32; b += 2) {
+  for (int b = 8; b < groove; b += 2) {
     for (int tone : Voicing(kThemeChords[static_cast<std::size_t>(b / 4)], 60))
       AddPluck(p.out.chords, {p.T(b), p.L(0.3), tone, 0.06f, 0.2f}, 1600.0);
   }
@@ -264,36 +283,45 @@ void Boxes(Part& p) {
   const Lines line = {"D5 . F5 . A5 . F5 .", "E5 . C5 . A4 . C5 .", "D5 . F5 . Bb5 . F5 .",
                       "E5 . G#4 . B4 . E5 ."};
   p.Crash(0, 0.28f);
-  Groove(p, 0, p.s.beats, 0.42f, 0.045f, false);
+  Groove(p, 0, p.s.beats, 0.42f, 0.09f, false);
   for (int bar = 1; bar < p.Bars(); bar += 2) p.Tom(4 * bar + 3, 50, 0.35f);
   Bass(p, chords, {400.0, 700.0, 3.0, 0.004}, 0.28f, 0.0f, p.s.beats);
   Melody(p, line, {1800.0, 2500.0, 0.0, 0.12}, 0.15f, 0, -0.2f);
   for (int b = 0; b < p.s.beats; ++b)
     for (int tone : Voicing(chords[static_cast<std::size_t>(b / 4)], 57))
-      AddPluck(p.out.chords, {p.T(b), p.L(0.2), tone, 0.055f, 0.3f}, 900.0);
-  Pads(p, chords, 0.035f, 1200.0, 1200.0, 0.1);
+      AddPluck(p.out.chords, {p.T(b), p.L(0.2), tone, 0.055f, 0.3f}, 1500.0);
+  Pads(p, chords, 0.035f, 2000.0, 2000.0, 0.1);
 }
 
 // Slot 7, evil: the Phrygian half step A - Bb, distorted bass, toms and a
-// dark, narrow lead.
+// dark, narrow lead; the backbeat joins in the third bar, and the second
+// half doubles the lead an octave up, wide, over open hats.
 void Evil(Part& p) {
   const Chords chords = {"Am", "Bb", "Am", "Bb", "Dm", "Bb", "E", "E"};
   const Lines riff = {"A4 - E5 - A4 - C5 B4",  "Bb4 - F5 - Bb4 - D5 C5", "A4 - E5 - A4 - C5 B4",
                       "Bb4 - F5 - D5 - Bb4 -", "D5 - F5 - A5 - F5 -",    "F5 - D5 - Bb4 - D5 -",
                       "E5 - - - G#4 - B4 -",   "E5 - F5 - E5 - D5 -"};
   p.Crash(0, 0.3f);
-  Groove(p, 0, p.s.beats, 0.45f, 0.04f, false);
+  p.Crash(16, 0.25f);
+  for (int b = 0; b < p.s.beats; ++b) {
+    p.Kick(b, 0.9f);
+    if (b >= 8 && b % 2 == 1) p.Snare(b, 0.45f);
+    p.Hat(b + 0.5, b < 16 ? 0.1f : 0.09f, b >= 16);
+  }
   for (int bar = 0; bar < p.Bars(); ++bar) {
     p.Tom(4 * bar + 3, 43, 0.4f);
     if (bar % 2 == 1) p.Tom(4 * bar + 2, 47, 0.35f);
   }
-  Pads(p, chords, 0.06f, 700.0, 1100.0, 0.1);
+  Pads(p, chords, 0.06f, 1400.0, 2400.0, 0.1);
   Bass(p, chords, {250.0, 1500.0, 4.0, 0.004}, 0.27f, 0.3f, p.s.beats);
-  Melody(p, riff, {900.0, 2600.0, 0.1, 0.25}, 0.18f, -1, 0.0f);
-  Melody(p, riff, {1500.0, 1500.0, 0.1, 0.25}, 0.06f, 0, 0.4f);
+  Melody(p, riff, {1100.0, 2600.0, 0.1, 0.25}, 0.18f, -1, 0.0f);
+  Melody(p, riff, {1800.0, 2000.0, 0.1, 0.25}, 0.08f, 0, 0.4f, 4);
 }
 
-// Slot 8, kommun: an anthem in long notes over a marching snare.
+// Slot 8, kommun: an anthem in long notes over a marching snare, the octave
+// joining in its second half; a falling tom fill in the last whole bar,
+// then the drums and bass drop out for the last beat, a breath before the
+// effect's lift.
 void Anthem(Part& p) {
   const Chords chords = {"F", "G", "Am", "Em", "F", "G", "Am"};
   const Lines line = {"C5 - - - - - A4 -", "B4 - - - D5 - - -",  "C5 - - - E5 - - -",
@@ -303,27 +331,27 @@ void Anthem(Part& p) {
   for (int b = 0; b < 24; ++b) {
     p.Kick(b, 0.9f);
     p.Snare(b, b % 2 == 1 ? 0.45f : (b >= 8 ? 0.2f : 0.0f));
-    p.Hat(b + 0.5, 0.04f, false);
+    p.Hat(b + 0.5, b < 16 ? 0.07f : 0.08f, b >= 16);
   }
-  for (int b = 24; b < p.s.beats; ++b) {
-    p.Kick(b, 0.9f);
-    p.Tom(b, 43, 0.45f);
-    p.Snare(b, 0.35f);
-  }
-  Pads(p, chords, 0.08f, 2200.0, 3500.0, 0.1);
-  Bass(p, chords, {300.0, 600.0, 1.3, 0.004}, 0.32f, 0.0f, p.s.beats);
+  for (int i = 0; i < 4; ++i) p.Tom(20 + i, 47 - 2 * i, 0.3f + 0.05f * i);
+  Pads(p, chords, 0.08f, 2600.0, 4000.0, 0.1);
+  Bass(p, chords, {300.0, 600.0, 1.3, 0.004}, 0.32f, 0.0f, 24);
   Melody(p, line, kBrightLead, 0.17f, 0, 0.0f);
-  Melody(p, line, {2000.0, 2000.0, 0.15, 0.4}, 0.06f, 1, -0.3f);
+  Melody(p, line, {2000.0, 2000.0, 0.15, 0.4}, 0.06f, 1, -0.3f, 4);
 }
 
-// Slot 9, the spinning effect: a sixteenth-note arpeggio through a filter
-// that swirls with the beat.
+// Slot 9, the spinning effect and the piece's peak: the theme returns in two
+// octaves over the full groove and a sixteenth-note arpeggio through a
+// filter that swirls with the beat.
 void Spin(Part& p) {
   const Chords chords = {"Am", "F", "C", "G", "Am"};
-  p.Crash(0, 0.28f);
-  Groove(p, 0, p.s.beats, 0.4f, 0.045f, true);
-  Pads(p, chords, 0.05f, 1000.0, 1600.0, 0.1);
-  Bass(p, chords, {280.0, 900.0, 1.5, 0.004}, 0.3f, 0.0f, p.s.beats);
+  p.Crash(0, 0.3f);
+  p.Crash(16, 0.25f);
+  Groove(p, 0, p.s.beats, 0.45f, 0.08f, true);
+  Pads(p, chords, 0.05f, 2400.0, 3600.0, 0.1);
+  Bass(p, chords, {300.0, 1100.0, 1.6, 0.004}, 0.3f, 0.3f, p.s.beats);
+  Melody(p, kTheme, kBrightLead, 0.14f, 0, 0.0f);
+  Melody(p, kTheme, {2200.0, 2500.0, 0.12, 0.3}, 0.06f, 1, -0.3f);
   static constexpr int kWalk[8] = {0, 1, 2, 3, 4, 3, 2, 1};
   for (int i = 0; i < 4 * p.s.beats; ++i) {
     const double beat = 0.25 * i;
@@ -359,14 +387,14 @@ void Close(Part& p) {
   }
   Bass(p, chords, {240.0, 500.0, 1.2, 0.004}, 0.3f, 0.0f, p.s.beats);
   Arpeggio(p, chords, 0.5, 0.12f, 3500.0, 350.0, p.s.beats);
-  p.Riser(p.s.beats - 4, 0.25f);
+  p.Riser(p.s.beats - 4, 0.2f);
 }
 
 // Slot 11, the thanks: the theme once more, softer, then the home chord
 // rings out under the fade.
 void Thanks(Part& p) {
   const Chords chords = {"Am", "F", "C", "G"};
-  p.Crash(0, 0.28f);
+  p.Crash(0, 0.22f);
   for (int b = 0; b < 16; ++b) {
     p.Kick(b, 0.9f);
     if (b % 2 == 1 && b < 12) p.Snare(b, 0.34f);
@@ -384,7 +412,7 @@ void Thanks(Part& p) {
   // The home chord from beat 16 until the master fade has closed.
   const double ring = FadeEnd - p.T(16);
   p.Kick(16, 0.9f);
-  p.Crash(16, 0.22f);
+  p.Crash(16, 0.16f);
   for (int tone : Voicing("Am", 57))
     AddPad(p.out.chords, {p.T(16), ring, tone, 0.1f, 0.0f}, 1500.0, 0.05);
   AddBass(p.out.bass, {p.T(16), ring, 33, 0.34f, 0.0f}, {200.0, 300.0, 1.0, 0.01});

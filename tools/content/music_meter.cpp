@@ -165,4 +165,65 @@ double TruePeak(const Stereo& samples) {
   return peak;
 }
 
+void Fft(std::vector<std::complex<double>>& a) {
+  const std::size_t n = a.size();
+  for (std::size_t i = 1, j = 0; i < n; ++i) {
+    std::size_t bit = n >> 1;
+    for (; j & bit; bit >>= 1) j ^= bit;
+    j ^= bit;
+    if (i < j) std::swap(a[i], a[j]);
+  }
+  for (std::size_t length = 2; length <= n; length <<= 1) {
+    const std::complex<double> step = std::polar(1.0, -2.0 * Pi / static_cast<double>(length));
+    for (std::size_t i = 0; i < n; i += length) {
+      std::complex<double> w = 1.0;
+      for (std::size_t k = 0; k < length / 2; ++k, w *= step) {
+        const std::complex<double> u = a[i + k], v = a[i + k + length / 2] * w;
+        a[i + k] = u + v;
+        a[i + k + length / 2] = u - v;
+      }
+    }
+  }
+}
+
+double BandShareDb(const Stereo& samples, double lowHz, double highHz, double from, double to) {
+  constexpr std::size_t kSize = 4096;
+  std::vector<double> window(kSize);
+  for (std::size_t i = 0; i < kSize; ++i)
+    window[i] = 0.5 - 0.5 * std::cos(2.0 * Pi * static_cast<double>(i) / kSize);
+  const auto first = static_cast<std::size_t>(std::max<std::int64_t>(FrameAt(from), 0));
+  const std::size_t last = std::min(static_cast<std::size_t>(FrameAt(to)), samples.Frames());
+  double band = 0.0, all = 0.0;
+  std::vector<std::complex<double>> spectrum(kSize);
+  for (std::size_t start = first; start + kSize <= last; start += kSize / 2) {
+    for (const std::vector<float>* channel : {&samples.left, &samples.right}) {
+      for (std::size_t i = 0; i < kSize; ++i) spectrum[i] = window[i] * (*channel)[start + i];
+      Fft(spectrum);
+      for (std::size_t k = 0; k <= kSize / 2; ++k) {
+        const double power = std::norm(spectrum[k]);
+        const double hz = static_cast<double>(k) * SampleRate / kSize;
+        all += power;
+        if (hz >= lowHz && hz < highHz) band += power;
+      }
+    }
+  }
+  return band > 0.0 && all > 0.0 ? 10.0 * std::log10(band / all) : SilentLufs;
+}
+
+double SideToMidDb(const Stereo& samples, double from, double to) {
+  const auto first = static_cast<std::size_t>(std::max<std::int64_t>(FrameAt(from), 0));
+  const std::size_t last = std::min(static_cast<std::size_t>(FrameAt(to)), samples.Frames());
+  double mid = 0.0, side = 0.0;
+  for (std::size_t i = first; i < last; ++i) {
+    const double m = 0.5 * (samples.left[i] + samples.right[i]);
+    const double s = 0.5 * (samples.left[i] - samples.right[i]);
+    mid += m * m;
+    side += s * s;
+  }
+  constexpr double kLimit = 200.0;
+  if (side <= 0.0) return -kLimit;
+  if (mid <= 0.0) return kLimit;
+  return std::clamp(10.0 * std::log10(side / mid), -kLimit, kLimit);
+}
+
 }  // namespace vx::content::music

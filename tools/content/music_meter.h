@@ -4,7 +4,9 @@
 // gated integrated loudness, the loudness range and the 4x oversampled true
 // peak. The mix levels its sections with it; the tests measure the decoded
 // MP3 with it. Loudness is in LUFS (differences in LU); a stretch of
-// silence measures SilentLufs.
+// silence measures SilentLufs. Beside loudness, the balance of the mix:
+// how much of its energy lies in a band of frequencies, and how wide it is.
+#include <complex>
 #include <cstdint>
 #include <vector>
 
@@ -46,5 +48,20 @@ class LoudnessMeter {
 // interpolating three points between every two samples (4x oversampling
 // with a windowed-sinc filter); a linear gain (1 = full scale).
 double TruePeak(const Stereo& samples);
+
+// In-place radix-2 FFT without scaling: a[k] becomes the sum over n of
+// a[n] exp(-2 pi i k n / size); the size must be a power of two.
+void Fft(std::vector<std::complex<double>>& a);
+
+// Energy of both channels between lowHz and highHz against their whole
+// energy over the seconds [from, to), in dB (0: all of it in the band):
+// power spectra of 4096-frame Hann windows, half overlapping, summed;
+// SilentLufs (-200) when the band is silent.
+double BandShareDb(const Stereo& samples, double lowHz, double highHz, double from, double to);
+
+// Energy of the side signal (L - R) / 2 against that of the mid (L + R) / 2
+// over the seconds [from, to), in dB, within [-200, 200]: a mono signal
+// (and silence) reads -200, a signal without mid 200.
+double SideToMidDb(const Stereo& samples, double from, double to);
 
 }  // namespace vx::content::music

@@ -18,28 +18,32 @@ namespace {
 // Soft limiter ceiling: x -> Ceiling tanh(x / Ceiling) keeps every sample
 // below it (about -3 dBFS), with room for the MP3 coder's overshoot.
 constexpr double Ceiling = 0.71;
-// Loudness of the full groove before the limiter, LUFS.
-constexpr double GrooveLufs = -14.0;
+// Loudness of the full groove before the limiter, LUFS: low enough that the
+// peak at the spinning effect, 3.5 LU over it, passes the limiter and the
+// MP3 coder's overshoot under -1 dBTP.
+constexpr double GrooveLufs = -16.0;
 // Loudness of each section in LU against the groove, at its start and at its
 // end (a straight line in dB between them). The title cards have no drums
-// and sit well below; the opening swells as its filters open; the last two
-// slots draw back as the show closes. The spread is the piece's loudness
-// range.
+// and sit well below; the opening swells as its filters open; from the
+// seesaw on each section grows toward its end, the blue world's second
+// visit ends on a breakdown, and the spinning effect is the peak, the
+// largest step up of the piece; the last two slots draw back as the show
+// closes. The spread is the piece's loudness range.
 struct SectionLevel {
   double from, to;
 };
 constexpr std::array<SectionLevel, SectionCount> Levels = {{
-    {-9.5, -3.5},  // title cards
-    {-4.0, -1.5},  // open
-    {-1.5, -0.5},  // seesaw
-    {0.0, 0.0},    // blue world
-    {0.0, 0.0},    // boxes
-    {1.0, 1.0},    // blue world again, with the second voice
-    {0.0, 0.0},    // evil
-    {0.5, 1.5},    // anthem
-    {0.0, 0.0},    // spin
-    {-3.0, -6.0},  // close
-    {-5.0, -7.0},  // thanks
+    {.from = -9.5, .to = -3.5},  // title cards
+    {.from = -4.5, .to = -2.0},  // open
+    {.from = -4.5, .to = -1.0},  // seesaw
+    {.from = -2.5, .to = 1.0},   // blue world
+    {.from = -1.0, .to = 1.0},   // boxes
+    {.from = 0.0, .to = 1.5},    // blue world again, with the second voice
+    {.from = -1.5, .to = 1.5},   // evil
+    {.from = -2.0, .to = 1.0},   // anthem
+    {.from = 3.5, .to = 3.0},    // spin
+    {.from = -3.0, .to = -6.0},  // close
+    {.from = -5.0, .to = -7.0},  // thanks
 }};
 // Below this the master high pass removes the DC that pulse waves and
 // uneven mixes of voices leave behind, and sub-sonic rumble, Hz.
@@ -110,6 +114,39 @@ void AddEcho(const Stereo& in, Stereo& out, float wet) {
     lineRight[at] = toneRight.Low(0.35f * l);
     out.left[i] += wet * l;
     out.right[i] += wet * r;
+  }
+}
+
+// Widens a group: its side signal (L - R) / 2 times width, its mid kept.
+void Widen(Stereo& bus, float width) {
+  for (std::size_t i = 0; i < bus.Frames(); ++i) {
+    const float mid = 0.5f * (bus.left[i] + bus.right[i]);
+    const float side = 0.5f * width * (bus.left[i] - bus.right[i]);
+    bus.left[i] = mid + side;
+    bus.right[i] = mid - side;
+  }
+}
+
+// The master's tilt, applied before the sections are levelled: first-order
+// shelves, x + (gain - 1) times the part of x above (or below) the corner,
+// so the kick and bass give room to the presence band (2 to 8 kHz).
+struct Shelf {
+  double cornerHz;
+  double gainDb;
+  bool high;
+};
+constexpr std::array<Shelf, 2> Tilt = {{
+    {.cornerHz = 120.0, .gainDb = -4.0, .high = false},
+    {.cornerHz = 2500.0, .gainDb = 3.0, .high = true},
+}};
+void ApplyTilt(Stereo& mix) {
+  for (const Shelf& shelf : Tilt) {
+    const auto extra = static_cast<float>(std::pow(10.0, shelf.gainDb / 20.0) - 1.0);
+    for (std::vector<float>* channel : {&mix.left, &mix.right}) {
+      OnePole split;
+      split.SetCutoff(shelf.cornerHz);
+      for (float& x : *channel) x += extra * (shelf.high ? split.High(x) : split.Low(x));
+    }
   }
 }
 
@@ -196,7 +233,8 @@ double Rms(const Stereo& samples, std::int64_t first, std::int64_t last) {
 Stereo RenderSoundtrack() {
   Buses buses;
   RenderArrangement(buses);
-  // Balance of the groups: the melody and chords forward, the low end back.
+  // Balance of the groups: the melody and chords forward, the low end, the
+  // crashes and risers back; the chords, crashes and risers spread wide.
   const auto scale = [](Stereo& bus, float gain) {
     for (std::size_t i = 0; i < bus.Frames(); ++i) {
       bus.left[i] *= gain;
@@ -207,6 +245,9 @@ Stereo RenderSoundtrack() {
   scale(buses.bass, 0.75f);
   scale(buses.chords, 1.3f);
   scale(buses.lead, 1.6f);
+  scale(buses.effects, 0.8f);
+  Widen(buses.chords, 1.8f);
+  Widen(buses.effects, 1.3f);
   Stereo mix(buses.drums.Frames());
   AddEcho(buses.lead, mix, 0.22f);
   Reverb reverb;
@@ -215,12 +256,13 @@ Stereo RenderSoundtrack() {
                                0.35f * (buses.chords.left[i] + buses.chords.right[i]) +
                                0.3f * (buses.lead.left[i] + buses.lead.right[i]) +
                                0.25f * (buses.effects.left[i] + buses.effects.right[i]));
-    reverb.Process(send, 0.05f, mix, i);
+    reverb.Process(send, 0.08f, mix, i);
     mix.left[i] += buses.drums.left[i] + buses.bass.left[i] + buses.chords.left[i] +
                    buses.lead.left[i] + buses.effects.left[i];
     mix.right[i] += buses.drums.right[i] + buses.bass.right[i] + buses.chords.right[i] +
                     buses.lead.right[i] + buses.effects.right[i];
   }
+  ApplyTilt(mix);
   LevelSections(mix);
   Master(mix);
   return mix;

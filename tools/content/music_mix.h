@@ -1,8 +1,10 @@
 #pragma once
 // The soundtrack from score to bytes: the arrangement's buses mixed with
-// reverb and echo, each section brought to its planned loudness (from the
-// quiet title cards to the full groove), high passed against DC, soft
-// limited below -3 dBFS, faded out by FadeEnd, then encoded as MP3.
+// reverb and echo, the harmony widened, the whole tilted toward the
+// presence band, each section brought to its planned loudness (from the
+// quiet title cards to the peak at the spinning effect), high passed
+// against DC, soft limited below -3 dBFS, faded out by FadeEnd, then
+// encoded as MP3.
 #include <cstdint>
 #include <vector>
 

@@ -67,7 +67,7 @@ Options ParseArguments(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if (arg == "--help" || arg == "-h") {
-      std::cout << Usage;
+      vx::ConsoleWrite(Usage);
       std::exit(0);
     } else if (arg == "--frame") {
       if (i + 1 >= argc) Fail(2, "--frame needs a number");
@@ -223,6 +223,9 @@ bool ReportGaps(const vx::Scene& scene) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // A reader that leaves early ends the run through the console, quietly,
+  // as in the other programs.
+  vx::IgnoreBrokenPipes();
   vx::UseUtf8Console();
   const Options options = ParseArguments(argc, argv);
   const bool fromLibrary = !options.library.empty();

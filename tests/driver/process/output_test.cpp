@@ -30,11 +30,28 @@ std::vector<std::string> Entries(const std::string& folder) {
   return names;
 }
 
-// The show's archive with the first bytes of one stored picture wiped, so
+// The show's archive with the first bytes of one stored file wiped, so
 // that loading it fails (and ends the program) while the scenes load.
-Bytes ArchiveWithABrokenPicture() {
+// Puts a shell script in dir/bin as ffmpeg: it writes its process id to
+// started.pid, then runs body ($out is the file it is told to write).
+void WriteFfmpegScript(const TempDir& dir, const std::string& body) {
+  fs::create_directories(dir.File("bin"));
+  const std::string script = dir.File("bin/ffmpeg");
+  WriteTextFile(script, "#!/bin/sh\necho $$ > " + dir.File("started.pid") +
+                            "\nfor out; do :; done; out=${out#file:}\n" + body);
+  fs::permissions(script, fs::perms::owner_all);
+}
+
+// Whether the process whose id is in path has ended.
+bool Ended(const std::string& path) {
+  std::ifstream file(path);
+  pid_t pid = 0;
+  if (!(file >> pid)) return false;
+  return kill(pid, 0) == -1 && errno == ESRCH;
+}
+
+Bytes ArchiveWithABrokenFile(const std::string& name, std::size_t offset, const Bytes& patch) {
   Bytes bytes = ReadFileBytes(ArchivePath());
-  const std::string name = "DATA\\WOOD.jpg";
   const std::size_t index = bytes[107] | bytes[108] << 8 | bytes[109] << 16 | bytes[110] << 24;
   std::string needle(1, static_cast<char>(name.size()));
   needle += name;
@@ -45,26 +62,22 @@ Bytes ArchiveWithABrokenPicture() {
   }
   const auto field = at + needle.size() + 4;  // past the size: the position
   const std::size_t position = field[0] | field[1] << 8 | field[2] << 16 | field[3] << 24;
-  std::fill_n(bytes.begin() + position, 16, 0);
+  std::copy(patch.begin(), patch.end(), bytes.begin() + position + offset);
   return bytes;
 }
 
 // A stand-in for ffmpeg: writes its process id to started.pid, then runs
 // the real ffmpeg, or first sends SIGTERM to vx1 (its parent) when told to.
 void WriteFakeFfmpeg(const TempDir& dir, bool interrupt) {
-  fs::create_directories(dir.File("bin"));
-  const std::string script = dir.File("bin/ffmpeg");
-  WriteTextFile(script, "#!/bin/sh\necho $$ > " + dir.File("started.pid") + "\n" +
-                            (interrupt ? "kill -TERM $PPID\n" : "") + "exec " +
-                            FindProgram("ffmpeg") + " \"$@\"\n");
-  fs::permissions(script, fs::perms::owner_all);
+  WriteFfmpegScript(dir, std::string(interrupt ? "kill -TERM $PPID\n" : "") + "exec " +
+                             FindProgram("ffmpeg") + " \"$@\"\n");
 }
 
 TEST(Vx1Capture, APictureThatFailsToLoadEndsTheRunBeforeAnyOutputExists) {
   REQUIRE_ARCHIVE();
   REQUIRE_TOOL("ffmpeg");
   TempDir dir;
-  WriteFileBytes(dir.File("bad.lib"), ArchiveWithABrokenPicture());
+  WriteFileBytes(dir.File("bad.lib"), ArchiveWithABrokenFile("DATA\\WOOD.jpg", 0, Bytes(16, 0)));
   WriteTextFile(dir.File("keep.mp4"), "an older video");
   WriteFakeFfmpeg(dir, false);
   fs::create_directories(dir.File("tmp"));
@@ -74,6 +87,9 @@ TEST(Vx1Capture, APictureThatFailsToLoadEndsTheRunBeforeAnyOutputExists) {
       dir.Path());
   EXPECT_EQ(r.exitCode, 1) << r.err;
   EXPECT_NE(r.err.find("Load Error"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("vx1: cannot load the picture DATA\\WOOD.jpg: not a readable JPEG"),
+            std::string::npos)
+      << r.err;
   EXPECT_FALSE(FileExists(dir.File("started.pid"))) << "ffmpeg was started";
   EXPECT_EQ(ReadFileBytes(dir.File("keep.mp4")), ToBytes("an older video"));
   EXPECT_TRUE(fs::is_empty(dir.File("tmp")));
@@ -115,7 +131,8 @@ TEST(Vx1Capture, AFailedFramesCaptureRemovesOnlyWhatItMade) {
   TempDir dir;
   fs::create_directories(dir.File("mine"));
   WriteTextFile(dir.File("mine/notes.txt"), "notes");
-  WriteTextFile(dir.File("mine/frame_000000.png"), "an older frame");
+  for (const char* frame : {"frame_000000.png", "frame_000001.png", "frame_000005.png"})
+    WriteTextFile(dir.File("mine/") + frame, "an older frame");
   for (const char* folder : {"made/frames", "mine"}) {
     const ProgramResult r = RunProgram(
         {"/bin/sh", "-c", "trap '' XFSZ; ulimit -f 60; exec \"$0\" \"$@\" >/dev/null", Vx1Path(),
@@ -126,7 +143,12 @@ TEST(Vx1Capture, AFailedFramesCaptureRemovesOnlyWhatItMade) {
     EXPECT_EQ(r.err.find("frame_000000.png"), std::string::npos) << "no frame made: " << r.err;
   }
   EXPECT_EQ(Entries(dir.Path()), std::vector<std::string>{"mine"});
-  EXPECT_EQ(Entries(dir.File("mine")), (std::vector<std::string>{"frame_000000.png", "notes.txt"}));
+  EXPECT_EQ(Entries(dir.File("mine")),
+            (std::vector<std::string>{"frame_000000.png", "frame_000001.png", "frame_000005.png",
+                                      "notes.txt"}));
+  // Frames written before the failure replaced none of the older ones.
+  for (const char* frame : {"frame_000000.png", "frame_000001.png", "frame_000005.png"})
+    EXPECT_EQ(ReadFileBytes(dir.File("mine/") + frame), ToBytes("an older frame")) << frame;
 }
 
 TEST(Vx1Capture, ADurationOfNoFrameIsAnErrorAndMakesNothing) {
@@ -190,10 +212,137 @@ TEST(Vx1Pictures, AFullDeviceFailsTheWriteAndStaysADevice) {
     command.insert(command.end(), args.begin(), args.end());
     const ProgramResult r = RunProgram(command, dir.Path());
     EXPECT_EQ(r.exitCode, 1) << args[0];
-    EXPECT_EQ(r.err, "PNG error: Write Error\n") << args[0];
+    EXPECT_EQ(r.err, "PNG error: cannot write full: No space left on device\n") << args[0];
     EXPECT_TRUE(fs::is_character_file(full)) << args[0];
   }
 }
 
 }  // namespace
+// ffmpeg that fails, writes nothing, or is still finishing when an interrupt
+// comes; music that cannot be written. Each is a failed capture: exit 1,
+// the old video as it was, no temporary file, no ffmpeg left.
+TEST(Vx1Capture, EveryWayACaptureFailsLeavesTheOldVideo) {
+  REQUIRE_ARCHIVE();
+  struct Case {
+    const char* name;
+    std::string script;
+    bool musicFolder;  // whether TMPDIR exists
+    std::string says;
+  };
+  const std::string writes = "cat > \"$out\"\n";
+  std::vector<Case> cases = {
+      {"fails", "cat > /dev/null\nexit 1\n", true,
+       "vx1: ffmpeg failed (exit code 1) writing keep.mp4"},
+      {"writes nothing", "cat > /dev/null\nexit 0\n", true,
+       "vx1: ffmpeg exited with 0 but wrote nothing to keep.mp4"},
+      {"no music", writes, false, "vx1: cannot write the music to a temporary file"},
+  };
+  for (const char* signal : {"INT", "TERM", "HUP", "QUIT"})
+    cases.push_back({signal, writes + "kill -" + signal + " $PPID\nsleep 1\n", true,
+                     "vx1: capture interrupted; nothing written"});
+  for (const Case& c : cases) {
+    TempDir dir;
+    WriteTextFile(dir.File("keep.mp4"), "an older video");
+    WriteFfmpegScript(dir, c.script);
+    if (c.musicFolder) fs::create_directories(dir.File("tmp"));
+    const ProgramResult r = RunProgram(
+        {"/usr/bin/env", "PATH=" + dir.File("bin") + ":/usr/bin:/bin", "TMPDIR=" + dir.File("tmp"),
+         Vx1Path(), "--library", ArchivePath(), "--capture", "keep.mp4", "--duration", "0.1",
+         "--scale", "1"},
+        dir.Path());
+    EXPECT_EQ(r.exitCode, 1) << c.name << ": " << r.err;
+    EXPECT_NE(r.err.find(c.says), std::string::npos) << c.name << ": " << r.err;
+    EXPECT_EQ(ReadFileBytes(dir.File("keep.mp4")), ToBytes("an older video")) << c.name;
+    if (c.musicFolder) {
+      EXPECT_TRUE(fs::is_empty(dir.File("tmp"))) << c.name;
+      EXPECT_TRUE(Ended(dir.File("started.pid"))) << c.name << ": ffmpeg still runs";
+      fs::remove(dir.File("tmp"));
+    }
+    fs::remove(dir.File("started.pid"));
+    EXPECT_EQ(Entries(dir.Path()), (std::vector<std::string>{"bin", "keep.mp4"})) << c.name;
+  }
+}
+
+// Names ffmpeg could take for an option or a protocol, a device and a FIFO
+// without an extension: each gets the video, standard output stays clean.
+TEST(Vx1Capture, PathsFfmpegCouldMisreadDevicesAndFifosGetTheVideo) {
+  REQUIRE_ARCHIVE();
+  REQUIRE_TOOL("ffmpeg");
+  TempDir dir;
+  fs::create_directories(dir.File("-dir"));
+  fs::create_directories(dir.File("pipe:"));
+  FifoReader fifo(dir.File("stream"));
+  for (const std::string target : {"-dir/x.mp4", "pipe:/x.mkv", "/dev/null", "stream"}) {
+    const ProgramResult r = RunProgram({"/bin/sh", "-c", "exec \"$@\" >/dev/null", "sh",
+                                        Vx1Path(), "--library", ArchivePath(), "--capture",
+                                        target, "--duration", "0.1", "--scale", "1"},
+                                       dir.Path());
+    EXPECT_EQ(r.exitCode, 0) << target << ": " << r.err;
+    EXPECT_EQ(r.out, "") << target;
+  }
+  for (const char* made : {"-dir/x.mp4", "pipe:/x.mkv"}) {
+    const ProgramResult probe =
+        RunProgram({FindProgram("ffprobe"), "-v", "error", "-show_entries", "stream=codec_type",
+                    "-of", "csv=p=0", "file:" + dir.File(made)});
+    EXPECT_EQ(probe.out, "video\naudio\n") << made << ": " << probe.err;
+  }
+  const Bytes streamed = fifo.Finish();
+  ASSERT_GE(streamed.size(), 4u);
+  EXPECT_EQ(Bytes(streamed.begin(), streamed.begin() + 4), (Bytes{0x1A, 0x45, 0xDF, 0xA3}))
+      << "not Matroska";
+}
+
+// Standard output as the output: the data alone on it, appended to a file
+// the shell opened; an output that is the data library is refused.
+TEST(Vx1Pictures, StandardOutputCarriesThePictureAloneAndAnInputIsNeverAnOutput) {
+  REQUIRE_ARCHIVE();
+  TempDir dir;
+  const ProgramResult appended = RunProgram(
+      {"/bin/sh", "-c", "echo keep > run.log; exec \"$@\" >> run.log", "sh", Vx1Path(),
+       "--library", ArchivePath(), "--screenshot", "5", "/dev/stdout"},
+      dir.Path());
+  EXPECT_EQ(appended.exitCode, 0) << appended.err;
+  EXPECT_NE(appended.err.find("Checking header"), std::string::npos) << "progress not on stderr";
+  const Bytes log = ReadFileBytes(dir.File("run.log"));
+  ASSERT_GT(log.size(), 13u);
+  EXPECT_EQ(Bytes(log.begin(), log.begin() + 9), ToBytes("keep\n\x89PNG"));
+  WriteFileBytes(dir.File("shot.png"), Bytes(log.begin() + 5, log.end()));
+  std::uint32_t w = 0, h = 0;
+  std::vector<std::uint32_t> words;
+  EXPECT_TRUE(ReadPngWords(dir.File("shot.png"), w, h, words));
+  EXPECT_EQ(w * h, 64000u);
+
+  fs::copy_file(ArchivePath(), dir.File("x.lib"));
+  fs::create_hard_link(dir.File("x.lib"), dir.File("same.lib"));
+  const Bytes archive = ReadFileBytes(dir.File("x.lib"));
+  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+           {"--screenshot", "5", "x.lib"}, {"--contact-sheet", "./x.lib"},
+           {"--capture", "same.lib"}}) {
+    std::vector<std::string> command = {Vx1Path(), "--library", "x.lib"};
+    command.insert(command.end(), args.begin(), args.end());
+    const ProgramResult r = RunProgram(command, dir.Path());
+    EXPECT_EQ(r.exitCode, 1) << args[0];
+    EXPECT_EQ(SplitLines(r.err).size(), 1u) << r.err;
+    EXPECT_NE(r.err.find("it is the input x.lib"), std::string::npos) << r.err;
+    EXPECT_EQ(ReadFileBytes(dir.File("x.lib")), archive) << args[0];
+  }
+}
+
+// A damaged scene file says which file and why on standard error, whatever
+// the log on standard output says.
+TEST(Vx1Pictures, ADamagedSceneIsNamedOnStandardError) {
+  REQUIRE_ARCHIVE();
+  TempDir dir;
+  // The first chunk inside the main chunk (the version) claims a length of
+  // 1 byte.
+  WriteFileBytes(dir.File("bad.lib"), ArchiveWithABrokenFile("DATA\\box.3ds", 8, {1, 0, 0, 0}));
+  const ProgramResult r = RunProgram(
+      {Vx1Path(), "--library", "bad.lib", "--screenshot", "5", "shot.png"}, dir.Path());
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(r.err,
+            "cannot load the scene DATA\\box.3ds: Fatal error in .3DS file!: chunk 0x0002 "
+            "(Unknown) at offset 6: its length 1 is shorter than its own header\n");
+  EXPECT_FALSE(FileExists(dir.File("shot.png")));
+}
+
 }  // namespace vx::test
