@@ -215,7 +215,7 @@ Canvas Sky(int count, double lowest, double highest) {
 }
 
 Canvas Stars() {
-  return Sky(90, 0.35, 0.75);
+  return Sky(80, 0.3, 0.65);
 }
 
 // The sky of the blue flight, which turns and rolls fast: few and faint
@@ -319,10 +319,10 @@ Canvas Chrome() {
 }
 
 Canvas Hazard() {
-  // Diagonal stripes with edges that blend over 8 texels, so that the floor
+  // Diagonal stripes with edges that blend over a dozen texels, so that the floor
   // far off at a grazing angle does not break into crawling teeth.
   return Paint([](int x, int y) {
-    const double stripe = std::clamp(std::sin((x + y + 0.5) * Pi / 32.0) * 2.5, -1.0, 1.0);
+    const double stripe = std::clamp(std::sin((x + y + 0.5) * Pi / 32.0) * 1.8, -1.0, 1.0);
     return Mix(Rgb{0.22, 0.2, 0.16}, Rgb{0.92, 0.72, 0.1}, 0.5 + 0.5 * stripe);
   });
 }
@@ -447,10 +447,12 @@ Canvas Flesh() {
 Canvas Obsidian() {
   TileNoise n(161, 16);
   return Paint([&](int x, int y) {
-    const double t = n.Fractal(x / 16.0, y / 16.0, 5, 0.5);
-    const double crack = std::pow(1.0 - std::abs(t - 0.5) * 2.0, 20.0);
-    return Mix(Rgb{0.1, 0.05, 0.12} + Rgb{t * 0.08, t * 0.04, t * 0.1}, Rgb{1.0, 0.25, 0.05},
-               crack);
+    // Three octaves and glowing cracks a few texels wide: the ground runs
+    // far off at a grazing angle, where hairline cracks would sparkle.
+    const double t = n.Fractal(x / 16.0, y / 16.0, 3, 0.5);
+    const double crack = std::pow(1.0 - std::abs(t - 0.5) * 2.0, 8.0);
+    return Mix(Rgb{0.1, 0.05, 0.12} + Rgb{t * 0.08, t * 0.04, t * 0.1}, Rgb{0.9, 0.24, 0.05},
+               crack * 0.8);
   });
 }
 
