@@ -240,15 +240,16 @@ void GlowingWord(Canvas& c, const LetterShape& letters, Rgb rim, Shade face) {
   PaintBevelled(c, letters, 0.6, face);
 }
 
-// "OPEN" and "CLOSE" sit in the bottom left corner, over kinyit's circuit
-// floor and the box's falling walls, so that the box in the middle of the
-// frame stays clear; both words share one size. OPEN leaves the scene in
-// warm gold (it takes blue), CLOSE in cold cyan (it takes red).
+// "OPEN" and "CLOSE" sit in the bottom right corner, where the box's walls
+// fall open and lie as bright metal for most of the slot (a subtracted word
+// needs light to take), so that the box in the middle of the frame stays
+// clear; both words share one size. OPEN leaves the metal in warm gold (it
+// takes blue), CLOSE in cold cyan (it takes red).
 Canvas SubtractCornerWord(const std::string& word, Rgb tint) {
   Canvas c(W, H);
   const int size = FitText("CLOSE", Font::SansBold, 34, 112);
   const int width = TextWidth(word, Font::SansBold, size);
-  CutOutWord(c, Letters(word, Font::SansBold, size, 14 + width / 2, 184, 1), 3, tint);
+  CutOutWord(c, Letters(word, Font::SansBold, size, W - 14 - width / 2, 184, 1), 3, tint);
   return FinishKeyed(c);
 }
 
