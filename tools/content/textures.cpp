@@ -228,7 +228,7 @@ Canvas Stars() {
 // The sky of the blue flight, which turns and rolls fast: few and faint
 // stars, so that the sky streaming past does not sparkle.
 Canvas Night() {
-  return Sky(45, 0.16, 0.4);
+  return Sky(70, 0.2, 0.5);
 }
 
 Canvas Plasma() {
