@@ -18,6 +18,13 @@ if(TARGET vx_contentgen)
              COMMAND vxscan --library ${CMAKE_BINARY_DIR}/vx-1.lib --slot 2 --slot 7 --slot 8
                      --slot 10 --max-dropouts 0)
     set_tests_properties(ShowScan.NoOneFrameDropouts PROPERTIES LABELS process TIMEOUT 600)
+    # Texture crawl in every 3D slot (kinyit to kinyit backwards): at most
+    # 0.2 % of the pixels jump for one frame and come back, so textures hold
+    # still at the distances they are seen from.
+    add_test(NAME ShowScan.TexturesHoldStill
+             COMMAND vxscan --library ${CMAKE_BINARY_DIR}/vx-1.lib --slot 2 --slot 3 --slot 4
+                     --slot 5 --slot 6 --slot 7 --slot 8 --slot 9 --slot 10 --max-crawl 0.2)
+    set_tests_properties(ShowScan.TexturesHoldStill PROPERTIES LABELS process TIMEOUT 600)
   else()
     target_compile_definitions(test_content PRIVATE VX_CONTENT_ARCHIVE=0)
   endif()

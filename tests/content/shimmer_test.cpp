@@ -4,8 +4,11 @@
 // it flips where two consecutive frame-to-frame changes are both larger
 // than 40 and of opposite sign, and it flickers when it flips at least 6
 // times in those frames. Far textures that alias show as flickering pixels.
+// Texture crawl (one-frame jumps) is vxscan's to measure: CTest runs it with
+// a limit (extra.cmake).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <ostream>
@@ -73,7 +76,9 @@ double FlickeringShare(const std::vector<long double>& times, const std::string&
   return static_cast<double>(flickering) / ScreenPixels;
 }
 
-class Shimmer : public ::testing::TestWithParam<Slot3d> {
+// Every scene module loaded once for the tests of a suite.
+template <typename Base>
+class LoadedShow : public Base {
  protected:
   static void SetUpTestSuite() {
     if (!OpenShowLibrary()) return;
@@ -89,9 +94,11 @@ class Shimmer : public ::testing::TestWithParam<Slot3d> {
     VX_REQUIRE_SHOW_LIBRARY();
     ASSERT_TRUE(loaded_);
   }
-  static bool loaded_;
+  static inline bool loaded_ = false;
 };
-bool Shimmer::loaded_ = false;
+
+class Shimmer : public LoadedShow<::testing::TestWithParam<Slot3d>> {};
+class Captions : public LoadedShow<::testing::Test> {};
 
 TEST_P(Shimmer, FewPixelsFlickerAroundTheMiddleOfTheSlot) {
   const TimelineSlot& slot = TimelineSlotAt(GetParam().index);
@@ -114,6 +121,58 @@ INSTANTIATE_TEST_SUITE_P(
                       Slot3d{"blau_again", 5}, Slot3d{"evil", 6}, Slot3d{"kommun", 7},
                       Slot3d{"effekt", 8}, Slot3d{"kinyit_backwards", 9}),
     [](const ::testing::TestParamInfo<Slot3d>& info) { return info.param.name; });
+
+// KOMMUNIKATION is added to kommun's frames, so it reads only where the
+// scene behind it is darker than its letters. In every frame of the slot
+// (one every 4 ticks), the mean luminance of the letters' faces (the
+// picture's pixels whose largest byte is at least 200) stands at least 80
+// above the brightest tenth of the scene around them (the picture's black
+// pixels within 4 pixels of its lit ones).
+TEST_F(Captions, KommunikationReadsInEveryFrameOfItsSlot) {
+  Picture caption{};
+  ASSERT_TRUE(LoadJpegPicture("DATA\\bkkom.jpg", caption));
+  const std::uint32_t* p = PictureWords(caption);
+  auto largest = [&](int i) {
+    return std::max({(p[i] >> 16) & 255u, (p[i] >> 8) & 255u, p[i] & 255u});
+  };
+  std::vector<int> face, around;
+  for (int y = 0; y < ScreenHeight; ++y)
+    for (int x = 0; x < ScreenWidth; ++x) {
+      const int i = y * ScreenWidth + x;
+      if (largest(i) >= 200) face.push_back(i);
+      if ((p[i] & 0xFFFFFF) != 0) continue;
+      bool near = false;
+      for (int dy = -4; dy <= 4; ++dy)
+        for (int dx = -4; dx <= 4; ++dx) {
+          const int nx = x + dx, ny = y + dy;
+          near = near || (nx >= 0 && ny >= 0 && nx < ScreenWidth && ny < ScreenHeight &&
+                          largest(ny * ScreenWidth + nx) > 40);
+        }
+      if (near) around.push_back(i);
+    }
+  ReleasePicture(caption);
+  ASSERT_FALSE(face.empty());
+  ASSERT_FALSE(around.empty());
+  const TimelineSlot& slot = TimelineSlotAt(7);
+  ASSERT_STREQ(slot.module->name, "kommun");
+  std::vector<std::uint32_t> frame(ScreenPixels);
+  double worst = 1e9, worstSeconds = 0;
+  for (long double t = slot.begin; t < slot.end; t += 4) {
+    RenderTimeline(static_cast<float>(t), frame.data());
+    double faces = 0;
+    for (int i : face) faces += Luma3(frame[i]) / 3.0;
+    std::vector<int> behind;
+    for (int i : around) behind.push_back(Luma3(frame[i]) / 3);
+    std::nth_element(behind.begin(), behind.begin() + behind.size() * 9 / 10, behind.end());
+    const double contrast = faces / face.size() - behind[behind.size() * 9 / 10];
+    if (contrast < worst) {
+      worst = contrast;
+      worstSeconds = static_cast<double>(t / 120);
+    }
+  }
+  std::printf("KOMMUNIKATION: least contrast %.0f at %.2f s\n", worst, worstSeconds);
+  EXPECT_GE(worst, 80.0);
+}
 
 }  // namespace
 }  // namespace vx::test

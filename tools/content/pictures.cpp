@@ -204,25 +204,29 @@ void PaintBevelled(Canvas& c, const LetterShape& letters, double relief, Shade s
     }
 }
 
-// A word for the subtract blend, where the picture's brightness is what it
-// takes away from the frame: bright here is dark on screen. The letters take
-// nearly everything, except on the rims facing the light, where the scene
-// glints through as a bevel; a black hairline outlines them and a shadow of
-// half strength to the bottom right lifts them off the scene.
-void EngravedWord(Canvas& c, const std::string& word, Font font, int size, int centreX,
-                  int baseline) {
-  const LetterShape shadow = Letters(word, font, size, centreX + 2, baseline + 2, 1);
-  PaintMask(c, shadow.face, Rgb{0.45, 0.45, 0.45});
-  PaintMask(c, shadow.outline, Rgb{0.45, 0.45, 0.45});
-  const LetterShape letters = Letters(word, font, size, centreX, baseline, 1);
-  PaintMask(c, letters.outline, Rgb{1, 1, 1});
+// A word for the subtract blend. What the picture holds is taken away from
+// the frame, so the scene itself is the ink: the letters take away only a
+// tint, leaving the scene behind them lit in the tint's complement, a soft
+// dark halo around them (shifted toward the bottom right, like a shadow)
+// and a hairline at their rim take away much more, so the letters read as
+// lit cut-outs on any background that has light to take. On the rims that
+// face the light the letters take nothing, a highlight; on the others they
+// take more, so the face is bevelled.
+void CutOutWord(Canvas& c, const LetterShape& letters, int haloWidth, Rgb tint) {
+  Mask halo = DilateMask(letters.face, haloWidth);
+  halo = BlurMask(halo, std::max(1, haloWidth / 2), 3);
+  Mask shifted(W, H);
+  for (int y = 0; y < H; ++y)
+    for (int x = 0; x < W; ++x) shifted.At(x, y) = halo.Sample(x - 1, y - 1);
+  PaintMask(c, shifted, Rgb{0.72, 0.72, 0.72});
+  PaintMask(c, letters.outline, Rgb{0.9, 0.9, 0.9});
   for (int y = 0; y < H; ++y)
     for (int x = 0; x < W; ++x) {
       const float a = letters.face.At(x, y);
       if (a <= 0.0f) continue;
       const double b = letters.bevel.At(x, y);
-      const double take = b > 0 ? 0.9 - 0.55 * b : 0.9 - 0.1 * b;
-      c.At(x, y) = PackRgb(Mix(UnpackRgb(c.At(x, y)), Rgb{take, take, take}, a));
+      const Rgb take = b > 0 ? tint * (1.0 - b) : Mix(tint, Rgb{0.55, 0.55, 0.55}, -b);
+      c.At(x, y) = PackRgb(Mix(UnpackRgb(c.At(x, y)), take, a));
     }
 }
 
@@ -236,34 +240,35 @@ void GlowingWord(Canvas& c, const LetterShape& letters, Rgb rim, Shade face) {
   PaintBevelled(c, letters, 0.6, face);
 }
 
-// "OPEN" and "CLOSE" sit in the bottom left corner, over kinyit's bright
-// circuit floor, where dark letters read and the box in the middle of the
-// frame stays clear; both words share one size.
-Canvas SubtractCornerWord(const std::string& word) {
+// "OPEN" and "CLOSE" sit in the bottom right corner, where the box's walls
+// fall open and lie as bright metal for most of the slot (a subtracted word
+// needs light to take), so that the box in the middle of the frame stays
+// clear; both words share one size. OPEN leaves the metal in warm gold (it
+// takes blue), CLOSE in cold cyan (it takes red).
+Canvas SubtractCornerWord(const std::string& word, Rgb tint) {
   Canvas c(W, H);
-  const int size = FitText("CLOSE", Font::SansBold, 44, 132);
+  const int size = FitText("CLOSE", Font::SansBold, 34, 112);
   const int width = TextWidth(word, Font::SansBold, size);
-  EngravedWord(c, word, Font::SansBold, size, 14 + width / 2, 184);
+  CutOutWord(c, Letters(word, Font::SansBold, size, W - 14 - width / 2, 184, 1), 3, tint);
   return FinishKeyed(c);
 }
 
 Canvas Kinyit() {
-  return SubtractCornerWord("OPEN");
+  return SubtractCornerWord("OPEN", Rgb{0.0, 0.05, 0.6});
 }
 Canvas Becsuk() {
-  return SubtractCornerWord("CLOSE");
+  return SubtractCornerWord("CLOSE", Rgb{0.5, 0.08, 0.0});
 }
 
-// "DESTINY" between two rules across the top, over the brick wall behind the
-// crates, so that the stack in the middle of the frame stays in view.
+// "DESTINY" small at the top, over the brick wall behind the crates, so
+// that the stack in the middle of the frame stays in view: the bricks glow
+// through the letters stripped of their green and blue, a hot red in a
+// black halo.
 Canvas Destiny() {
   Canvas c(W, H);
   const std::string word = "DESTINY";
-  const int size = FitText(word, Font::SansCondensedBold, 46, 196);
-  const int width = TextWidth(word, Font::SansCondensedBold, size);
-  EngravedWord(c, word, Font::SansCondensedBold, size, 160, 46);
-  for (int x = 160 - width / 2 - 6; x < 160 + width / 2 + 6; ++x)
-    for (int y : {6, 7, 52, 53}) c.At(x, y) = PackRgb(Rgb{0.85, 0.85, 0.85});
+  const int size = FitText(word, Font::SansBold, 30, 132);
+  CutOutWord(c, Letters(word, Font::SansBold, size, 160, 34, 1), 3, Rgb{0.0, 0.3, 0.35});
   return FinishKeyed(c);
 }
 
@@ -291,14 +296,15 @@ Canvas Spiel() {
   return FinishKeyed(c);
 }
 
-// "KOMMUNIKATION" across the top, large enough to survive the radial blur's
-// streaks that are added under it: white-hot letters cooling to orange, a
-// red rim.
+// "KOMMUNIKATION" low in the middle, over the dark road that the flight
+// always looks down on (the add blend can only brighten, so the letters
+// need a dark ground to read): white-hot letters cooling to orange, a red
+// rim.
 Canvas Bkkom() {
   Canvas c(W, H);
   const std::string word = "KOMMUNIKATION";
-  const int size = FitText(word, Font::SansCondensedBold, 34, 270);
-  const int baseline = 40;
+  const int size = FitText(word, Font::SansCondensedBold, 24, 168);
+  const int baseline = 188;
   GlowingWord(c, Letters(word, Font::SansCondensedBold, size, 160, baseline, 1),
               Rgb{1.0, 0.25, 0.05}, [&](int, int y) {
                 return Mix(Rgb{1.0, 1.0, 0.9}, Rgb{1.0, 0.55, 0.15},
@@ -333,29 +339,34 @@ Canvas Evil() {
   return FinishKeyed(c);
 }
 
-// Beat words for the lighten blend, each in its own colour and place.
-Canvas BeatWord(const std::string& word, Rgb colour, int centreX, int baseline, int maxSize) {
+// Beat words for the lighten blend, all in one style that belongs to the
+// blue flight: letters of ice, white at the top and glacier blue below,
+// bevelled, with a deep blue rim and a cold glow; one font and one size,
+// stepping down the screen with the rhythm and back to the middle.
+Canvas BeatWord(const std::string& word, int baseline) {
   Canvas c(W, H);
-  const int size = FitText(word, Font::SansBold, maxSize, 236);
-  GlowingWord(
-      c, Letters(word, Font::SansBold, size, centreX, baseline, 1), colour, [&](int, int y) {
-        return Mix(Rgb{1, 1, 1}, colour,
-                   std::clamp((baseline - y) / static_cast<double>(size), 0.0, 1.0) * 0.3 + 0.7);
-      });
+  const int size = FitText("DOOPADY", Font::SansBold, 52, 236);
+  const Rgb rim{0.2, 0.55, 1.0};
+  GlowingWord(c, Letters(word, Font::SansBold, size, 160, baseline, 1), rim, [&](int x, int y) {
+    const double t = std::clamp((y - (baseline - size * 0.72)) / (size * 0.72), 0.0, 1.0);
+    // A faint diagonal sheen, as on a polished block of ice.
+    const double sheen = 0.12 * std::max(0.0, std::cos((x + y * 0.6) * 0.11));
+    return Mix(Rgb{0.97, 0.99, 1.0}, Rgb{0.45, 0.72, 1.0}, t) + Rgb{sheen, sheen, sheen};
+  });
   return FinishKeyed(c);
 }
 
 Canvas Oompa() {
-  return BeatWord("OOMPA", Rgb{1.0, 0.55, 0.1}, 160, 64, 56);
+  return BeatWord("OOMPA", 64);
 }
 Canvas Doompa() {
-  return BeatWord("DOOMPA", Rgb{1.0, 0.2, 0.75}, 160, 122, 56);
+  return BeatWord("DOOMPA", 122);
 }
 Canvas Doopady() {
-  return BeatWord("DOOPADY", Rgb{0.2, 0.85, 1.0}, 160, 180, 56);
+  return BeatWord("DOOPADY", 180);
 }
 Canvas Doo() {
-  return BeatWord("DOO", Rgb{0.6, 1.0, 0.2}, 160, 128, 72);
+  return BeatWord("DOO", 122);
 }
 
 }  // namespace

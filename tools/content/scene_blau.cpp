@@ -45,7 +45,7 @@ Scene3ds BlauScene() {
     const double t = (i + 0.7) / 6.6;
     const Vector p = BlauPath(t);
     const int gate =
-        s.AddLitMesh("Gate" + std::to_string(i + 1), StandUp(Torus(26, 3, 16, 5, "Frost", 6, 1)));
+        s.AddLitMesh("Gate" + std::to_string(i + 1), StandUp(Torus(26, 3, 24, 6, "Frost", 6, 1)));
     s.Position(gate, 0, p);
     s.Spin(gate, 0, 490, 49, i % 2 ? 1.2f : -1.2f, Vector{0, 1, 0});
   }
@@ -67,7 +67,7 @@ Scene3ds BlauScene() {
   for (int i = 0; i < 3; ++i) {
     const double a = i * 2 * Pi / 3;
     const int orb =
-        s.AddLitMesh("Orb" + std::to_string(i + 1), Sphere(7, 12, 8, "Frost", 2, 1), swarm);
+        s.AddLitMesh("Orb" + std::to_string(i + 1), Sphere(7, 16, 10, "Frost", 2, 1), swarm);
     s.Position(orb, 0, V(45 * std::cos(a), 45 * std::sin(a), 0));
     s.Position(orb, 120, V(45 * std::cos(a), 45 * std::sin(a), 14 * (i - 1)));
     s.Position(orb, 490, V(45 * std::cos(a), 45 * std::sin(a), 0));

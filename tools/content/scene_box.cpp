@@ -15,6 +15,9 @@ constexpr std::uint32_t End = 250;
 constexpr double CrateSize = 22;
 constexpr double PlinthTop = 16;
 constexpr int Levels = 6;
+// The floor's cells: the plinth and each pile of crates stand in the middle
+// of one.
+constexpr double PoolCell = 110;
 // Frame at which level k (from 1) lands; level 0 stands from the start.
 constexpr std::uint32_t LandsAt(int level) {
   return static_cast<std::uint32_t>(8 + 30 * level);
@@ -38,7 +41,21 @@ Scene3ds BoxScene() {
   s.AddMaterial("Wall", "BRICKS");
   s.SetLight(Light{V(-40, -60, 120), 0.25f, 80});
   s.AddLitMesh("Hall", Inverted(Box(V(-220, -220, -1), V(220, 220, 240), "Wall", 2, 110)));
-  s.AddMesh("Floor", Flat(440, 440, 8, 8, "Hazard", 0.5f));
+  s.AddMaterial("Pool", "HAZPOOL");
+  // The floor in cells of one texture tile each, centred on the plinth; the
+  // cells under the plinth and under the four piles of crates take the
+  // stripes with a soft pool of shadow in their middle, where the crates
+  // stand on the floor.
+  Mesh floor = Flat(5 * PoolCell, 5 * PoolCell, 5, 5, "Hazard", 1.0f);
+  for (Face3ds& face : floor.faces) {
+    const Vector a = floor.vertices[face.a], b = floor.vertices[face.b], c = floor.vertices[face.c];
+    const double x = (a.x + b.x + c.x) / 3, y = (a.y + b.y + c.y) / 3;
+    const bool centre = std::abs(x) < PoolCell / 2 && std::abs(y) < PoolCell / 2;
+    const bool corner = std::abs(std::abs(x) - PoolCell) < PoolCell / 2 &&
+                        std::abs(std::abs(y) - PoolCell) < PoolCell / 2;
+    if (centre || corner) face.material = "Pool";
+  }
+  s.AddMesh("Floor", floor);
   s.AddLitMesh("Plinth", Box(V(-28, -28, 0), V(28, 28, PlinthTop), "Steel", 1, 8));
 
   // The tower turns slowly; each level is a pair of crates, turned 50
@@ -95,7 +112,8 @@ Scene3ds BoxScene() {
   const int piles = s.AddDummy("Piles");
   for (int corner = 0; corner < 4; ++corner) {
     const double a = (45.0 + 90.0 * corner) * Pi / 180.0;
-    const double cx = 165 * std::cos(a), cy = 165 * std::sin(a);
+    const double cx = PoolCell * std::sqrt(2.0) * std::cos(a),
+                 cy = PoolCell * std::sqrt(2.0) * std::sin(a);
     for (int k = 0; k < 3; ++k) {
       const double ox = k == 2 ? 0 : (k == 0 ? -13 : 13);
       const double z = k == 2 ? 24 : 0;

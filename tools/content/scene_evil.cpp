@@ -24,7 +24,7 @@ Scene3ds EvilScene() {
                              "Rock", 1));
   const int heart = s.AddDummy("Heart");
   s.Spin(heart, 0, 320, 32, 1.2f, Vector{0, 0, 1});
-  Mesh body = Sphere(20, 16, 10, "Lava", 3, 2);
+  Mesh body = Sphere(20, 24, 14, "Lava", 3, 2);
   for (const Vector& d : SpherePoints(18))
     Append(body, Oriented(Placed(Cylinder(4, 0, 26, 6, "Gold"), V(1, 1, 1), 0, V(0, 0, 17)), d));
   const int core = s.AddLitMesh("Core", body, heart);

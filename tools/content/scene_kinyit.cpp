@@ -62,9 +62,9 @@ Scene3ds KinyitScene() {
   s.Scale(core, 60, V(0.35, 0.35, 0.35), Tcb{1, 0, 0});
   s.Scale(core, 170, V(1.7, 1.7, 1.7), Tcb{0, 0.4f, 0});
   s.Scale(core, 310, V(1.5, 1.5, 1.5));
-  const int orb = s.AddLitMesh("Orb", Sphere(7, 14, 8, "Core", 2, 1), core);
+  const int orb = s.AddLitMesh("Orb", Sphere(7, 24, 14, "Core", 2, 1), core);
   s.Spin(orb, 0, 310, 31, 2.0f, Vector{0, 0, 1});
-  const int ring = s.AddLitMesh("CoreRing", Torus(13, 2.5f, 24, 8, "Core", 6, 1), core);
+  const int ring = s.AddLitMesh("CoreRing", Torus(13, 2.5f, 36, 10, "Core", 6, 1), core);
   s.Spin(ring, 0, 310, 31, 2.5f, Vector{1, 0.3f, 0});
   const int shards = s.AddDummy("Shards", core);
   s.Spin(shards, 0, 310, 31, -3.0f, Vector{0, 0, 1});

@@ -8,11 +8,12 @@ namespace vx::content {
 
 Scene3ds KommunScene() {
   Stage s(350);
-  s.AddMaterial("Lava", "LAVA");
+  s.AddMaterial("Lava", "MAGMA");
   s.AddMaterial("Chrome", "CHROME");
   s.AddMaterial("Hazard", "HAZARD");
   s.AddMaterial("Sky", "STARS");
   s.AddMaterial("Tiles", "TILES");
+  s.AddMaterial("Stone", "TILES");
   s.SetLight(Light{V(0, 0, 150), 0.12f, 150});
   Dome(s, "Sky", 800, 5, 2);
   s.AddMesh("Road", Flat(130, 760, 4, 20, "Tiles", 0.5f));
@@ -21,10 +22,12 @@ Scene3ds KommunScene() {
     for (int side = 0; side < 2; ++side) {
       const double x = side == 0 ? -52 : 52, y = -330 + 60 * i;
       const double h = 110 + 40 * ((i + side) % 3);
-      s.AddLitMesh(
-          "Pillar" + std::to_string(i * 2 + side + 1),
-          Box(V(x - 7, y - 7, 0), V(x + 7, y + 7, h), (i + side) % 2 ? "Chrome" : "Lava", 1, 14),
-          colonnade);
+      // Each stands on a dark stone foot, so that no bright pillar rises
+      // from the road right behind the caption near the bottom of the frame.
+      Mesh pillar =
+          Box(V(x - 7, y - 7, 0), V(x + 7, y + 7, h), (i + side) % 2 ? "Chrome" : "Lava", 1, 14);
+      Append(pillar, Box(V(x - 10, y - 10, 0), V(x + 10, y + 10, 26), "Stone", 1, 13));
+      s.AddLitMesh("Pillar" + std::to_string(i * 2 + side + 1), pillar, colonnade);
     }
   for (int i = 0; i < 4; ++i) {
     const int star =
@@ -50,7 +53,7 @@ Scene3ds KommunScene() {
   s.CameraRoll(0, 0);
   s.CameraRoll(120, 25, Tcb{0, 0, 0.4f});
   s.CameraRoll(240, -15, Tcb{0, -0.4f, 0});
-  s.CameraRoll(350, 40);
+  s.CameraRoll(350, 14);
   return s.Finish();
 }
 

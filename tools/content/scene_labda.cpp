@@ -36,7 +36,7 @@ Scene3ds LabdaScene() {
     const int spot = s.AddDummy("Spot" + n);
     const double a = b.angle * Pi / 180.0;
     s.Position(spot, 0, V(b.distance * std::cos(a), b.distance * std::sin(a), 0));
-    const int ball = s.AddLitMesh("Ball" + n, Sphere(b.radius, 14, 9, b.material, 2, 1), spot);
+    const int ball = s.AddLitMesh("Ball" + n, Sphere(b.radius, 22, 13, b.material, 2, 1), spot);
     // Contacts every period frames from phase on: a sharp turn (continuity
     // -1) and a squash; apexes halfway between with a smooth turn. The
     // period divides the loop, so frame 0 and the last frame agree.

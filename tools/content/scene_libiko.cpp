@@ -17,7 +17,14 @@ Scene3ds LibikoScene() {
   s.SetLight(Light{V(-30, -70, 70), 0.25f, 80});
   Dome(s, "Sky", 700, 3, 2);
   s.AddMesh("Ground", Flat(360, 360, 12, 12, "Floor", 0.25f));
-  s.AddLitMesh("BackWall", Box(V(-170, 110, 0), V(170, 122, 56), "Wall", 3, 20));
+  // The wall in six blocks, each mapping the bricks once on a side about
+  // as wide as it is high, so that the bricks keep their shape; one mesh,
+  // so that the light grades along the whole wall.
+  Mesh wall;
+  for (int i = 0; i < 6; ++i)
+    Append(wall, Box(V(-170 + 340.0 * i / 6, 110, 0), V(-170 + 340.0 * (i + 1) / 6, 122, 56),
+                     "Wall", 1, 20));
+  s.AddLitMesh("BackWall", wall);
   // The fulcrum: a four-sided frustum whose sloped sides catch the light
   // differently.
   s.AddLitMesh("Fulcrum", Placed(Cylinder(16, 3, 24, 4, "Steel"), V(1, 0.7, 1), 45, V(0, 0, 0)));
@@ -34,7 +41,7 @@ Scene3ds LibikoScene() {
     const std::string tag = side == 0 ? "L" : "R";
     const int handle = s.AddLitMesh("Handle" + tag, Cylinder(1.2f, 1.2f, 14, 8, "Steel"), plank);
     s.Position(handle, 0, V(x + (side == 0 ? 10 : -10), 0, 3));
-    const int rider = s.AddLitMesh("Rider" + tag, Sphere(8, 14, 8, "Rider", 1, 1), plank);
+    const int rider = s.AddLitMesh("Rider" + tag, Sphere(8, 24, 14, "Rider", 1, 1), plank);
     // The rider on the rising end hops off the plank and lands again.
     const std::uint32_t phase = side == 0 ? 0 : 30;
     s.Position(rider, 0, V(x, 0, 11));

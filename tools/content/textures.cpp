@@ -30,20 +30,21 @@ double Frac(double v) {
   return v - std::floor(v);
 }
 
-// Wrap-around box blur of the given radius, then every texel pulled towards
-// the mean colour by 1 - contrast: detail for surfaces seen far away and at
-// grazing angles, where the rasterizer (no mipmaps) would sample fine lines
-// into flickering dots.
-Canvas Softened(const Canvas& in, int radius, double contrast) {
+// Wrap-around box blur of radius rx across and ry down, then every texel
+// pulled towards the mean colour by 1 - contrast: detail for surfaces seen
+// far away and at grazing angles, where the rasterizer (no mipmaps) would
+// sample fine lines into flickering dots. A blur along one axis only suits
+// a texture that the mapping squeezes along that axis.
+Canvas Softened(const Canvas& in, int rx, int ry, double contrast) {
   Canvas out(in.width, in.height);
   Rgb mean{0, 0, 0};
   for (std::uint32_t p : in.pixels) mean = mean + UnpackRgb(p) * (1.0 / in.pixels.size());
-  const double n = (2 * radius + 1) * (2 * radius + 1);
+  const double n = (2 * rx + 1) * (2 * ry + 1);
   for (int y = 0; y < in.height; ++y)
     for (int x = 0; x < in.width; ++x) {
       Rgb sum{0, 0, 0};
-      for (int dy = -radius; dy <= radius; ++dy)
-        for (int dx = -radius; dx <= radius; ++dx)
+      for (int dy = -ry; dy <= ry; ++dy)
+        for (int dx = -rx; dx <= rx; ++dx)
           sum = sum +
                 UnpackRgb(in.At((x + dx + in.width) % in.width, (y + dy + in.height) % in.height));
       out.At(x, y) = PackRgb(Mix(mean, sum * (1.0 / n), contrast));
@@ -51,7 +52,13 @@ Canvas Softened(const Canvas& in, int radius, double contrast) {
   return out;
 }
 
-Canvas Wood() {
+// 0 at edge0 and below, 1 at edge1 and above, smooth between.
+double SmoothStep(double edge0, double edge1, double v) {
+  const double t = std::clamp((v - edge0) / (edge1 - edge0), 0.0, 1.0);
+  return t * t * (3 - 2 * t);
+}
+
+Canvas WoodGrain() {
   TileNoise grain(11, 8), fine(12, 64);
   return Paint([&](int x, int y) {
     // Grain lines run along x inside planks 64 texels high, bent by noise;
@@ -69,6 +76,13 @@ Canvas Wood() {
   });
 }
 
+// The see-saw's plank maps the whole texture onto its long, narrow top, ten
+// times squeezed across the grain: the rings are smeared across so that
+// they read as long streaks instead of a sandy speckle.
+Canvas Wood() {
+  return Softened(WoodGrain(), 0, 5, 0.9);
+}
+
 Canvas Marble() {
   TileNoise n(21, 8);
   return Paint([&](int x, int y) {
@@ -81,43 +95,53 @@ Canvas Marble() {
 }
 
 Canvas MetalPlates() {
+  // Plates 128 texels square with bevelled seams and rivets that fade in
+  // over a few texels, and a faint brushing: the panels swing and tumble
+  // fast, and hard detail would flicker as it sweeps over the pixels.
   TileNoise brush(31, 16);
   return Paint([&](int x, int y) {
     const int cx = x % 128, cy = y % 128;
-    const double brushed = brush.At(x / 16.0, y / 1.0) * 0.18;
-    Rgb c = Rgb{0.55, 0.58, 0.62} + Rgb{brushed, brushed, brushed};
+    const double brushed = brush.At(x / 16.0, y / 4.0) * 0.1;
+    Rgb c = Rgb{0.57, 0.6, 0.64} + Rgb{brushed, brushed, brushed};
     const int tone = (x / 128 + y / 128) % 2;
-    if (tone) c = c * 0.88;
+    if (tone) c = c * 0.9;
     // Bevelled seams: light on the top-left edge, dark on the bottom-right.
-    if (cx < 3 || cy < 3) c = c * 1.3;
-    if (cx > 124 || cy > 124) c = c * 0.45;
-    // Rivets 10 px in from each corner.
+    const double lit = 1.0 - SmoothStep(1.0, 5.0, std::min(cx, cy) + 0.5);
+    const double shadow = 1.0 - SmoothStep(1.0, 5.0, 127.5 - std::max(cx, cy));
+    c = c * (1.0 + 0.25 * lit - 0.45 * shadow);
+    // Rivets 10 px in from each corner, lit from the top left.
     for (int ry : {10, 117})
       for (int rx : {10, 117}) {
         const double d = std::hypot(cx - rx, cy - ry);
-        if (d < 4.5)
-          c = Mix(Rgb{0.9, 0.92, 0.95}, Rgb{0.3, 0.3, 0.33},
-                  std::clamp((cx - rx + cy - ry + 4.5) / 9.0, 0.0, 1.0));
+        const Rgb rivet = Mix(Rgb{0.85, 0.87, 0.9}, Rgb{0.35, 0.35, 0.38},
+                              std::clamp((cx - rx + cy - ry + 5.0) / 10.0, 0.0, 1.0));
+        c = Mix(rivet, c, SmoothStep(3.5, 6.0, d));
       }
     return c;
   });
 }
 
 Canvas Bricks() {
+  // Mortar joints 4 texels wide at full strength that fade into the brick
+  // over 3 more on each side: seen from afar a joint stays a soft line
+  // instead of breaking into dashes.
   TileNoise n(41, 32);
   Random random(42);
   double tint[8][4];
   for (auto& row : tint)
-    for (double& t : row) t = random.Range(-0.12, 0.12);
+    for (double& t : row) t = random.Range(-0.1, 0.1);
   return Paint([&](int x, int y) {
     const int row = y / 32;
     const int shifted = x + (row % 2) * 32;
     const int col = (shifted / 64) % 4;
-    const int bx = shifted % 64, by = y % 32;
-    const double speck = n.Fractal(x / 8.0, y / 8.0, 3, 0.5) * 0.2;
-    if (bx < 4 || by < 4) return Rgb{0.62 + speck, 0.60 + speck, 0.55 + speck};  // mortar
+    const double jx = std::min(shifted % 64 + 0.5, 64 - (shifted % 64 + 0.5));
+    const double jy = std::min(y % 32 + 0.5, 32 - (y % 32 + 0.5));
+    const double brick = SmoothStep(2.0, 5.0, std::min(jx, jy));
+    const double speck = n.Fractal(x / 8.0, y / 8.0, 3, 0.5) * 0.12;
     const double t = tint[row][col];
-    return Rgb{0.62 + t + speck, 0.24 + t * 0.5 + speck * 0.5, 0.15 + speck * 0.4};
+    const Rgb mortar{0.5 + speck, 0.48 + speck, 0.44 + speck};
+    const Rgb face{0.6 + t + speck, 0.25 + t * 0.5 + speck * 0.5, 0.16 + speck * 0.4};
+    return Mix(mortar, face, brick);
   });
 }
 
@@ -168,8 +192,10 @@ Canvas Circuit() {
   return c;
 }
 
-// A night sky: nebula and count star glows of peak brightness between
-// lowest and highest.
+// A night sky: nebula and count stars of peak brightness between lowest
+// and highest. A sky dome shows a texel at about one pixel, so each star is
+// one texel, crisp as on the title cards, with a faint cross on its four
+// neighbours that keeps it from vanishing between pixels as the sky turns.
 Canvas Sky(int count, double lowest, double highest) {
   TileNoise nebula(61, 8);
   Canvas c = Paint([&](int x, int y) {
@@ -177,35 +203,32 @@ Canvas Sky(int count, double lowest, double highest) {
     const double glow = std::pow(n, 2.5);
     return Rgb{0.04 + glow * 0.35, 0.05 + glow * 0.12, 0.14 + glow * 0.55};
   });
-  // Stars are soft glows 7 texels across whose brightness falls by at most
-  // 0.15 from one texel to the next, never single texels: at a sky dome's
-  // size a texel is about one pixel, and a sharp star blinks on and off as
-  // the camera moves.
   Random random(62);
+  auto light = [&](int x, int y, double b) {
+    std::uint32_t& texel = c.At((x + S) % S, (y + S) % S);
+    const Rgb under = UnpackRgb(texel);
+    const Rgb star{b, b, std::min(1.0, b + 0.08)};
+    texel = PackRgb(
+        Rgb{std::max(under.r, star.r), std::max(under.g, star.g), std::max(under.b, star.b)});
+  };
   for (int i = 0; i < count; ++i) {
     const int x = random.Below(S), y = random.Below(S);
     const double b = random.Range(lowest, highest);
-    for (int dy = -3; dy <= 3; ++dy)
-      for (int dx = -3; dx <= 3; ++dx) {
-        const double weight = std::max(0.0, 1.0 - std::hypot(dx, dy) / 3.5);
-        std::uint32_t& texel = c.At((x + dx + S) % S, (y + dy + S) % S);
-        const Rgb under = UnpackRgb(texel);
-        const Rgb star = Rgb{b, b, std::min(1.0, b + 0.1)} * weight;
-        texel = PackRgb(
-            Rgb{std::max(under.r, star.r), std::max(under.g, star.g), std::max(under.b, star.b)});
-      }
+    light(x, y, b);
+    for (const auto& [dx, dy] : {std::pair{1, 0}, {-1, 0}, {0, 1}, {0, -1}})
+      light(x + dx, y + dy, b * 0.3);
   }
   return c;
 }
 
 Canvas Stars() {
-  return Sky(150, 0.3, 0.5);
+  return Sky(80, 0.3, 0.65);
 }
 
 // The sky of the blue flight, which turns and rolls fast: few and faint
 // stars, so that the sky streaming past does not sparkle.
 Canvas Night() {
-  return Sky(40, 0.15, 0.28);
+  return Sky(70, 0.2, 0.5);
 }
 
 Canvas Plasma() {
@@ -222,11 +245,16 @@ Canvas Plasma() {
 }
 
 Canvas Checker() {
+  // Squares whose edges blend over 6 texels and whose two colours are a
+  // step closer: the floor runs far back at a grazing angle, where hard
+  // edges of full contrast would crawl.
   TileNoise n(71, 16);
   return Paint([&](int x, int y) {
-    const bool light = ((x / 32) + (y / 32)) % 2 == 0;
-    const double dirt = (n.Fractal(x / 16.0, y / 16.0, 3, 0.5) - 0.5) * 0.12;
-    const Rgb c = light ? Rgb{0.9, 0.88, 0.8} : Rgb{0.2, 0.22, 0.45};
+    const double ex = std::sin((x + 0.5) * Pi / 32.0), ey = std::sin((y + 0.5) * Pi / 32.0);
+    // +1 on light squares, -1 on dark ones, soft across the edges.
+    const double side = std::clamp(ex * ey * 4.0, -1.0, 1.0);
+    const double dirt = (n.Fractal(x / 16.0, y / 16.0, 3, 0.5) - 0.5) * 0.08;
+    const Rgb c = Mix(Rgb{0.26, 0.28, 0.52}, Rgb{0.86, 0.84, 0.77}, 0.5 + 0.5 * side);
     return c + Rgb{dirt, dirt, dirt};
   });
 }
@@ -249,11 +277,11 @@ Canvas BlueGrid() {
     const double haze = n.Fractal(x / 64.0, y / 64.0, 3, 0.5);
     const Rgb base{0.05, 0.16 + haze * 0.12, 0.42 + haze * 0.2};
     auto line = [](int t) {
-      const double d = std::min(t % 128, 128 - t % 128) / 12.0;  // 0 on the line
+      const double d = std::min(t % 128, 128 - t % 128) / 20.0;  // 0 on the line
       return d < 1.0 ? 0.5 + 0.5 * std::cos(d * Pi) : 0.0;
     };
     const double glow = std::max(line(x), line(y));
-    return Mix(base, Rgb{0.3, 0.55, 0.85}, glow * 0.7);
+    return Mix(base, Rgb{0.3, 0.55, 0.85}, glow * 0.4);
   });
 }
 
@@ -283,47 +311,69 @@ Canvas Lava() {
 Canvas Chrome() {
   return Paint([](int x, int y) {
     // Horizon bands as on a polished surface: sky, bright line, dark ground.
+    // The bright line and the step to the ground blend over a few texels,
+    // so that a pillar's bands do not stair-step as it turns.
     const double v = Frac((y + 12.0 * std::sin(x * 2 * Pi / S)) / 128.0);
-    Rgb c;
-    if (v < 0.45)
-      c = Mix(Rgb{0.35, 0.5, 0.85}, Rgb{0.95, 0.97, 1.0}, v / 0.45);
-    else if (v < 0.5)
-      c = Rgb{1.0, 1.0, 1.0};
-    else
-      c = Mix(Rgb{0.25, 0.18, 0.12}, Rgb{0.7, 0.55, 0.4}, (v - 0.5) / 0.5);
-    return c;
+    const Rgb sky = Mix(Rgb{0.35, 0.5, 0.85}, Rgb{0.92, 0.95, 1.0}, std::min(v, 0.45) / 0.45);
+    const Rgb ground =
+        Mix(Rgb{0.25, 0.18, 0.12}, Rgb{0.7, 0.55, 0.4}, std::max(v - 0.5, 0.0) / 0.5);
+    const double line = 1.0 - SmoothStep(0.0, 0.04, std::abs(v - 0.475));
+    Rgb c = Mix(sky, ground, SmoothStep(0.46, 0.52, v));
+    c = Mix(c, Rgb{1.0, 1.0, 1.0}, line);
+    // The wrap from the ground back to the sky, also blended.
+    return Mix(c, Rgb{0.35, 0.5, 0.85}, SmoothStep(0.96, 1.0, v));
   });
 }
 
 Canvas Hazard() {
+  // Diagonal stripes with edges that blend over a dozen texels, so that the floor
+  // far off at a grazing angle does not break into crawling teeth.
   return Paint([](int x, int y) {
-    const bool stripe = ((x + y) / 32) % 2 == 0;
-    return stripe ? Rgb{0.98, 0.78, 0.08} : Rgb{0.12, 0.11, 0.1};
+    const double stripe = std::clamp(std::sin((x + y + 0.5) * Pi / 32.0) * 1.8, -1.0, 1.0);
+    return Mix(Rgb{0.22, 0.2, 0.16}, Rgb{0.92, 0.72, 0.1}, 0.5 + 0.5 * stripe);
   });
 }
 
+// The hazard stripes with a soft pool of shadow in the middle of the tile,
+// for the floor cells on which crates stand: the stripes are untouched at
+// the tile's edges, so the cell joins its plain neighbours without a seam.
+Canvas HazardPool() {
+  const Canvas stripes = Hazard();
+  Canvas c(S, S);
+  for (int y = 0; y < S; ++y)
+    for (int x = 0; x < S; ++x) {
+      const double d = std::hypot(x + 0.5 - S / 2.0, y + 0.5 - S / 2.0);
+      const double shade = 0.38 + 0.62 * SmoothStep(S * 0.26, S * 0.5, d);
+      c.At(x, y) = PackRgb(UnpackRgb(stripes.At(x, y)) * shade);
+    }
+  return c;
+}
+
 Canvas Crate() {
+  // Drawn for crates a few dozen pixels across: broad grain, gaps between
+  // the boards and the frame's edges 3 texels wide and soft, big nail
+  // heads; finer detail would only sparkle at that size.
   TileNoise grain(121, 16);
-  return Paint([&](int x, int y) {
-    const double g = grain.Fractal(x / 16.0, y / 2.0, 3, 0.5);
-    Rgb board = Mix(Rgb{0.78, 0.6, 0.35}, Rgb{0.5, 0.34, 0.17}, g);
-    if (y % 32 < 2) board = board * 0.5;  // gaps between boards
-    // Frame 24 px wide and one diagonal brace.
+  Canvas c = Paint([&](int x, int y) {
+    const double g = grain.Fractal(x / 16.0, y / 4.0, 2, 0.5);
+    Rgb board = Mix(Rgb{0.74, 0.57, 0.34}, Rgb{0.54, 0.37, 0.19}, g);
+    const double gap = std::min(y % 32 + 0.5, 32 - (y % 32 + 0.5));
+    board = board * (0.6 + 0.4 * SmoothStep(0.5, 2.5, gap));
+    // Frame 24 px wide and one diagonal brace, each with a dark groove.
     const bool frame = x < 24 || x >= 232 || y < 24 || y >= 232;
     const bool brace = std::abs(x - y) < 17;
-    if (frame || brace) {
-      Rgb f = Mix(Rgb{0.6, 0.42, 0.2}, Rgb{0.38, 0.24, 0.1}, g);
-      if ((frame && (x == 23 || x == 232 || y == 23 || y == 232)) ||
-          (!frame && std::abs(x - y) == 16))
-        f = f * 0.4;
-      // Nail heads in the frame corners.
-      for (int ny : {12, 243})
-        for (int nx : {12, 243})
-          if (std::hypot(x - nx, y - ny) < 3.5) f = Rgb{0.65, 0.65, 0.7};
-      return f;
-    }
-    return board;
+    if (!frame && !brace) return board;
+    Rgb f = Mix(Rgb{0.62, 0.44, 0.22}, Rgb{0.44, 0.29, 0.13}, g);
+    const double groove = frame ? std::min({std::abs(x - 23.5), std::abs(x - 231.5),
+                                            std::abs(y - 23.5), std::abs(y - 231.5)})
+                                : std::abs(std::abs(x - y) - 16.0);
+    f = f * (0.5 + 0.5 * SmoothStep(0.5, 2.0, groove));
+    for (int ny : {12, 243})
+      for (int nx : {12, 243})
+        f = Mix(Rgb{0.62, 0.62, 0.66}, f, SmoothStep(3.0, 5.0, std::hypot(x - nx, y - ny)));
+    return f;
   });
+  return c;
 }
 
 Canvas Ball() {
@@ -343,14 +393,17 @@ Canvas Gold() {
   TileNoise n(131, 16);
   return Paint([&](int x, int y) {
     const double t = n.Fractal(x / 16.0, y / 16.0, 4, 0.5);
-    const double band = 0.5 + 0.5 * std::sin((y + t * 40.0) * 2 * Pi / 64.0);
-    return Mix(Rgb{0.55, 0.35, 0.05}, Rgb{1.0, 0.88, 0.45}, band);
+    // Broad bands: the gold spins fast, and bands narrower than its motion
+    // from one frame to the next would flicker.
+    const double band = 0.5 + 0.5 * std::sin((y + t * 40.0) * 2 * Pi / 128.0);
+    return Mix(Rgb{0.62, 0.42, 0.08}, Rgb{1.0, 0.86, 0.42}, band);
   });
 }
 
 Canvas Tiles() {
-  // Large tiles whose grout fades in over a few texels and whose two
-  // colours are close in brightness, so the road stays calm far ahead.
+  // Large dark tiles, slate and oxblood, whose grout fades in over a few
+  // texels: the road stays calm far ahead, and dark enough that the
+  // caption added over it near the camera reads in every frame.
   TileNoise n(141, 8);
   return Paint([&](int x, int y) {
     const int cx = x % 64, cy = y % 64;
@@ -358,27 +411,34 @@ Canvas Tiles() {
     const double grout = edge < 1.0 ? 0.5 + 0.5 * std::cos(edge * Pi) : 0.0;
     const double t = n.Fractal(x / 32.0, y / 32.0, 3, 0.5);
     const bool red = ((x / 64) + (y / 64)) % 2 == 0;
-    const Rgb tile = red ? Mix(Rgb{0.62, 0.12, 0.1}, Rgb{0.8, 0.2, 0.14}, t)
-                         : Mix(Rgb{0.62, 0.58, 0.55}, Rgb{0.78, 0.74, 0.7}, t);
-    return Mix(tile, Rgb{0.3, 0.28, 0.3}, grout * 0.8);
+    const Rgb tile = red ? Mix(Rgb{0.22, 0.05, 0.05}, Rgb{0.3, 0.08, 0.07}, t)
+                         : Mix(Rgb{0.13, 0.13, 0.16}, Rgb{0.19, 0.18, 0.22}, t);
+    return Mix(tile, Rgb{0.06, 0.05, 0.07}, grout * 0.8);
   });
 }
 
 // The circuit board floor: the circuit softened and with fewer contrasts,
 // for a floor that mostly lies far from the camera.
 Canvas Board() {
-  return Softened(Circuit(), 3, 0.55);
+  return Softened(Circuit(), 4, 4, 0.5);
 }
 
 // Ice for the title that floats far ahead of the flight: the caustics
 // softened, so the distant letters do not sparkle.
 Canvas Frost() {
-  return Softened(Ice(), 4, 0.6);
+  return Softened(Ice(), 10, 10, 0.45);
+}
+
+// Lava for tall pillars that map the whole texture onto each narrow side:
+// squeezed twenty-fold across, so the cracks are smeared across and only
+// their run up the pillar is kept.
+Canvas Magma() {
+  return Softened(Lava(), 20, 1, 0.9);
 }
 
 // The far hills of the blue flight: the grid's haze without its lines.
 Canvas BlueFar() {
-  return Softened(BlueGrid(), 12, 0.5);
+  return Softened(BlueGrid(), 12, 12, 0.5);
 }
 
 Canvas Flesh() {
@@ -394,17 +454,20 @@ Canvas Flesh() {
 Canvas Obsidian() {
   TileNoise n(161, 16);
   return Paint([&](int x, int y) {
-    const double t = n.Fractal(x / 16.0, y / 16.0, 5, 0.5);
-    const double crack = std::pow(1.0 - std::abs(t - 0.5) * 2.0, 20.0);
-    return Mix(Rgb{0.1, 0.05, 0.12} + Rgb{t * 0.08, t * 0.04, t * 0.1}, Rgb{1.0, 0.25, 0.05},
-               crack);
+    // Three octaves and glowing cracks a few texels wide: the ground runs
+    // far off at a grazing angle, where hairline cracks would sparkle.
+    const double t = n.Fractal(x / 16.0, y / 16.0, 3, 0.5);
+    const double crack = std::pow(1.0 - std::abs(t - 0.5) * 2.0, 8.0);
+    return Mix(Rgb{0.1, 0.05, 0.12} + Rgb{t * 0.08, t * 0.04, t * 0.1}, Rgb{0.9, 0.24, 0.05},
+               crack * 0.8);
   });
 }
 
 // The textures lit materials use.
-constexpr const char* ShadedTextures[] = {
-    "WOOD",  "MARBLE", "METAL", "BRICKS", "CIRCUIT",  "PLASMA",  "LAVA",   "CHROME", "HAZARD",
-    "CRATE", "BALL",   "GOLD",  "FLESH",  "OBSIDIAN", "BLUGRID", "BLUFAR", "FROST"};
+constexpr const char* ShadedTextures[] = {"WOOD",   "MARBLE", "METAL",  "BRICKS",   "CIRCUIT",
+                                          "PLASMA", "LAVA",   "CHROME", "HAZARD",   "CRATE",
+                                          "BALL",   "GOLD",   "FLESH",  "OBSIDIAN", "BLUGRID",
+                                          "BLUFAR", "FROST",  "MAGMA",  "TILES"};
 
 // The plain texture, made once however many shades are taken from it.
 const Canvas& PlainTexture(const std::string& name, const std::function<Canvas()>& make) {
@@ -446,12 +509,19 @@ bool HasShades(const std::string& base) {
 const std::vector<TextureInfo>& AllTextures() {
   static const std::vector<TextureInfo> textures = [] {
     std::vector<TextureInfo> all = {
-        {"WOOD", Wood},       {"MARBLE", Marble},    {"METAL", MetalPlates}, {"BRICKS", Bricks},
-        {"CIRCUIT", Circuit}, {"STARS", Stars},      {"PLASMA", Plasma},     {"CHECKER", Checker},
-        {"CLOUDS", Clouds},   {"BLUGRID", BlueGrid}, {"ICE", Ice},           {"LAVA", Lava},
-        {"CHROME", Chrome},   {"HAZARD", Hazard},    {"CRATE", Crate},       {"BALL", Ball},
-        {"GOLD", Gold},       {"TILES", Tiles},      {"FLESH", Flesh},       {"OBSIDIAN", Obsidian},
-        {"BOARD", Board},     {"BLUFAR", BlueFar},   {"NIGHT", Night},       {"FROST", Frost},
+        {"WOOD", Wood},         {"MARBLE", Marble},
+        {"METAL", MetalPlates}, {"BRICKS", Bricks},
+        {"CIRCUIT", Circuit},   {"STARS", Stars},
+        {"PLASMA", Plasma},     {"CHECKER", Checker},
+        {"CLOUDS", Clouds},     {"BLUGRID", BlueGrid},
+        {"ICE", Ice},           {"LAVA", Lava},
+        {"CHROME", Chrome},     {"HAZARD", Hazard},
+        {"CRATE", Crate},       {"BALL", Ball},
+        {"GOLD", Gold},         {"TILES", Tiles},
+        {"FLESH", Flesh},       {"OBSIDIAN", Obsidian},
+        {"BOARD", Board},       {"BLUFAR", BlueFar},
+        {"NIGHT", Night},       {"FROST", Frost},
+        {"MAGMA", Magma},       {"HAZPOOL", HazardPool},
     };
     const std::size_t plain = all.size();
     for (std::size_t i = 0; i < plain; ++i) {
