@@ -15,8 +15,8 @@ if(TARGET vx_contentgen)
     # Every frame of these slots at 60 fps, drawn from the archive: no part of
     # the picture vanishes or flashes for one frame.
     add_test(NAME ShowScan.NoOneFrameDropouts
-             COMMAND vxscan --library ${CMAKE_BINARY_DIR}/vx-1.lib --slot 2 --slot 7 --slot 8
-                     --slot 10 --max-dropouts 0)
+             COMMAND vxscan --library ${CMAKE_BINARY_DIR}/vx-1.lib --slot 2 --slot 3 --slot 7
+                     --slot 8 --slot 10 --max-dropouts 0)
     set_tests_properties(ShowScan.NoOneFrameDropouts PROPERTIES LABELS process TIMEOUT 600)
     # Texture crawl in every 3D slot (kinyit to kinyit backwards): at most
     # 0.2 % of the pixels jump for one frame and come back, so textures hold

@@ -40,7 +40,9 @@ Scene3ds BoxScene() {
   s.AddMaterial("Hazard", "HAZARD");
   s.AddMaterial("Wall", "BRICKS");
   s.SetLight(Light{V(-40, -60, 120), 0.25f, 80});
-  s.AddLitMesh("Hall", Inverted(Box(V(-220, -220, -1), V(220, 220, 240), "Wall", 2, 110)));
+  // The hall's own floor lies well below the striped one: a second face just
+  // under it would fight it for the depth test wherever it is seen far off.
+  s.AddLitMesh("Hall", Inverted(Box(V(-220, -220, -40), V(220, 220, 240), "Wall", 2, 110)));
   s.AddMaterial("Pool", "HAZPOOL");
   // The floor in cells of one texture tile each, centred on the plinth; the
   // cells under the plinth and under the four piles of crates take the
