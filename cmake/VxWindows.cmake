@@ -34,6 +34,9 @@ vx_static_package(SDL2 sdl2)
 # mpg123's package file leaves out what its Unicode file names need.
 vx_static_package(MPG123 libmpg123 -lshlwapi)
 
+# The programs' icons and version information (vx_program_identity).
+enable_language(RC)
+
 # No DLL of the compiler's runtime (libstdc++, libgcc, winpthread) either.
 add_link_options(-static)
 

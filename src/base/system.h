@@ -114,3 +114,22 @@ void StopInterruptWatch();
 bool Interrupted();
 
 }  // namespace vx
+
+namespace vx {
+
+// The folder of the running program (its links resolved on Linux), or empty
+// when it cannot be told.
+std::string ExecutableDir();
+
+// On Windows, when the console of the program was made for it alone (the
+// program was started from Explorer, not from a command prompt), closes
+// that console, so that no window of text stands beside the show, and sends
+// standard output and error to nowhere. True when it did so: the program
+// then has no console to show text in. False elsewhere.
+bool ReleaseOwnConsole();
+
+// Shows text in a message box with an error sign and waits for its OK
+// (Windows); does nothing elsewhere.
+void AlertBox(const std::string& title, const std::string& text);
+
+}  // namespace vx

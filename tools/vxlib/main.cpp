@@ -15,6 +15,7 @@
 #include "base/output_file.h"
 #include "base/system.h"
 #include "datalib/datalib.h"
+#include "vx_version.h"
 
 namespace {
 
@@ -25,7 +26,7 @@ constexpr const char* UsageText =
     "usage: vxlib build DESCRIPTION LIBRARY\n"
     "       vxlib list LIBRARY\n"
     "       vxlib extract LIBRARY NAME OUTFILE\n"
-    "       vxlib --help\n";
+    "       vxlib --help | --version\n";
 
 constexpr const char* HelpText =
     "vxlib: builds, lists and unpacks data library archives.\n"
@@ -45,6 +46,8 @@ constexpr const char* HelpText =
     "or damages an existing output.\n"
     "  vxlib --help, -h\n"
     "      Prints this text.\n"
+    "  vxlib --version\n"
+    "      Prints the version and the commit it was built from.\n"
     "\n"
     "Progress lines go to standard output. Exit status: 0 on success, 1 on failure\n"
     "(with the reason on standard error), 2 for a usage error.\n";
@@ -105,6 +108,10 @@ int main(int argc, char** argv) {
   const std::string& command = args[0];
   if (command == "--help" || command == "-h") {
     std::fputs(HelpText, stdout);
+    return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : ExitFailure;
+  }
+  if (command == "--version") {
+    std::fputs(vx::VersionLine("vxlib").c_str(), stdout);
     return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : ExitFailure;
   }
   if (command == "build") {
