@@ -38,7 +38,9 @@ vx_static_package(MPG123 libmpg123 -lshlwapi)
 enable_language(RC)
 
 # No DLL of the compiler's runtime (libstdc++, libgcc, winpthread) either.
-add_link_options(-static)
+# No link time in the file header either: the same sources link to the same
+# bytes, so that a release's zip can be made again exactly.
+add_link_options(-static -Wl,--no-insert-timestamp)
 
 # Every program carries a manifest that makes UTF-8 its code page (Windows 10
 # 1903 and later), so that the narrow file names of fopen, open and argv are

@@ -49,9 +49,15 @@ std::string ExecutableDir() {
 }
 
 bool ReleaseOwnConsole() {
-  // A console shared with a command prompt lists two processes or more.
+  // A console shared with a command prompt lists two processes or more;
+  // output sent to a file or a pipe is wanted by whoever started us.
+  const auto onConsole = [](DWORD stream) {
+    return GetFileType(GetStdHandle(stream)) == FILE_TYPE_CHAR;
+  };
   DWORD processes[2];
-  if (GetConsoleWindow() == nullptr || GetConsoleProcessList(processes, 2) != 1) return false;
+  if (GetConsoleWindow() == nullptr || GetConsoleProcessList(processes, 2) != 1 ||
+      !onConsole(STD_OUTPUT_HANDLE) || !onConsole(STD_ERROR_HANDLE))
+    return false;
   FreeConsole();
   // The standard streams pointed at the console that is gone: writes to
   // them would fail, and a failed write ends a run with an error.

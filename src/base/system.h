@@ -122,9 +122,10 @@ namespace vx {
 std::string ExecutableDir();
 
 // On Windows, when the console of the program was made for it alone (the
-// program was started from Explorer, not from a command prompt), closes
-// that console, so that no window of text stands beside the show, and sends
-// standard output and error to nowhere. True when it did so: the program
+// program was started from Explorer, not from a command prompt) and its
+// output goes to that console, closes the console, so that no window of
+// text stands beside the show, and sends standard output and error to
+// nowhere. True when it did so: the program
 // then has no console to show text in. False elsewhere.
 bool ReleaseOwnConsole();
 

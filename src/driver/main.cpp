@@ -45,9 +45,32 @@ std::string Advice(const std::string& printed) {
   return "The show could not be played.";
 }
 
+// The file that keeps standard error while the show plays without a
+// console; empty when there is none.
+std::string gErrorsPath;
+
+// Ends the keeping of standard error: removes the file and, for a failure,
+// shows what it holds in a message box with the advice.
+void EndKeptErrors(bool failed) {
+  if (gErrorsPath.empty()) return;
+  std::string printed;
+  std::fflush(stderr);
+  std::rewind(stderr);
+  char buffer[512];
+  std::size_t n;
+  while ((n = std::fread(buffer, 1, sizeof buffer, stderr)) > 0) printed.append(buffer, n);
+  [[maybe_unused]] std::FILE* nowhere = std::freopen("NUL", "w", stderr);
+  std::remove(gErrorsPath.c_str());
+  gErrorsPath.clear();
+  if (failed) vx::AlertBox("VX-1", Advice(printed) + "\n\n" + printed);
+}
+
 // Started from Explorer, the program has given up its console: what it
 // prints on standard error is kept in a temporary file and, when the show
-// fails, shown in a message box with the advice.
+// fails, shown in a message box with the advice. The failures that end
+// the program from deep inside (std::exit(1): no sound device, a picture
+// that cannot be loaded) reach the box through atexit, after the window
+// has gone.
 int PlayWithoutConsole(const vx::DriverOptions& options, const vx::LibrarySearch& libraries) {
   std::string path;
   const int fd = vx::CreateTemporaryFile("vx1-errors-", ".txt", path);
@@ -57,16 +80,10 @@ int PlayWithoutConsole(const vx::DriverOptions& options, const vx::LibrarySearch
     std::remove(path.c_str());
     return Play(options, libraries);
   }
+  gErrorsPath = path;
+  std::atexit([] { EndKeptErrors(true); });
   const int status = Play(options, libraries);
-  std::string printed;
-  std::fflush(stderr);
-  std::rewind(stderr);
-  char buffer[512];
-  std::size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, stderr)) > 0) printed.append(buffer, n);
-  [[maybe_unused]] std::FILE* nowhere = std::freopen("NUL", "w", stderr);
-  std::remove(path.c_str());
-  if (status != 0) vx::AlertBox("VX-1", Advice(printed) + "\n\n" + printed);
+  EndKeptErrors(status != 0);
   return status;
 }
 
