@@ -7,6 +7,7 @@
 //   takeQuit()        true once when Escape was pressed
 //   box(caption, text) a message box
 //   ticks(t)          a reading of the music clock
+//   musicStarted()    the music was asked to play
 //   finished(code)    the program ended with an exit code
 // vx1_present and vx1_music_decode suspend the program (asyncify imports).
 
@@ -118,6 +119,7 @@ mergeInto(LibraryManager.library, {
     var now = context.currentTime;
     source.start(0, Math.max(0, offsetSeconds));
     VX1Music.source = source;
+    if (Module['vx1Hooks'].musicStarted) Module['vx1Hooks'].musicStarted();
     return now;
   },
 

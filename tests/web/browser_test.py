@@ -1,17 +1,24 @@
 #!/usr/bin/python3
 """The browser build in headless Chromium, checked against the native program.
 
-  browser_test.py [--web DIR] [--native DIR] [--chromium PATH] [--only NAME]... [--help]
+  browser_test.py [--web DIR] [--native DIR] [--chromium PATH] [--only NAME]...
+                  [--still SECONDS]... [--help]
 
 Serves a copy of DIR (default build-web/) with `python3 -m http.server` on a
 free port of 127.0.0.1, drives Chromium through the DevTools protocol and
 checks:
   still   ?still=SECONDS draws the very frame `vx1 --screenshot SECONDS`
-          writes, at moments in every slot and on the slot bounds;
+          writes, at moments in every slot and on the slot bounds (or
+          only at the moments --still names);
   play    the show starts by itself, its clock runs forward with real
           time, the picture changes, and Escape ends it;
   errors  a missing and a damaged archive each end in `vx1 error: ...`
-          with the program's own text, and nothing runs on;
+          with the program's own text, and nothing runs on; a missing
+          archive or vx1.wasm, and a page opened from file://, are reported
+          before any click;
+  page    the whole-number scale holds in device pixels at 125 %, 150 %
+          and 300 % display scaling; a browser whose audio clock stands
+          still is told so and plays on without sound;
   bench   ?bench prints the table of `vx1 --bench` (same rows and
           columns), shown beside the native figures.
 The native program is DIR/../build/vx1 unless --native names its folder; both
@@ -157,12 +164,14 @@ def prepare_site(res, web_dir):
         'truncated': data[:len(data) // 3],
         # Bytes of the right size that are no archive at all.
         'garbage': bytes((i * 131 + 7) & 0xFF for i in range(len(data))),
+        # The page and the archive, but not the program's code.
+        'nowasm': data,
     }
     for name, content in variants.items():
         folder = os.path.join(site, name)
         os.makedirs(folder)
         for entry in os.listdir(web_dir):
-            if entry == ARCHIVE:
+            if entry == ARCHIVE or (name == 'nowasm' and entry == 'vx1.wasm'):
                 continue
             os.symlink(os.path.abspath(os.path.join(web_dir, entry)), os.path.join(folder, entry))
         if content is not None:
@@ -381,12 +390,14 @@ def run_native(vx1, args, cwd):
     return proc.returncode, proc.stdout.decode('utf-8', 'replace'), proc.stderr.decode('utf-8', 'replace')
 
 
-def native_stills(res, vx1, archive):
+def native_stills(res, vx1, archive, timeline, labda):
     """SHA-256 of each still's frame as the native program draws it: the
     timeline's, then labda's through the effect test."""
     folder = os.path.join(res.root, 'native')
     os.makedirs(folder)
-    for first, stills in (([], STILLS), (['e'], LABDA_STILLS)):
+    for first, stills in (([], timeline), (['e'], labda)):
+        if not stills:
+            continue
         args = first + ['--library', archive]
         for name, seconds in stills:
             args += ['--screenshot', seconds, f'{name}.png']
@@ -394,7 +405,7 @@ def native_stills(res, vx1, archive):
         if code != 0:
             raise RuntimeError(f'vx1 {" ".join(first)} --screenshot failed ({code}): {err.strip()}')
     return {name: hashlib.sha256(png_frame.frame_words(os.path.join(folder, f'{name}.png'))).hexdigest()
-            for name, _ in STILLS + LABDA_STILLS}
+            for name, _ in timeline + labda}
 
 
 def parse_bench(text):
@@ -454,8 +465,9 @@ async def check_play(browser, base):
         if start['state']['phase'] != 'playing':
             raise CheckFailed(f'the show did not play: phase {start["state"]["phase"]}, '
                               f'title {start["title"]!r}')
-        print(f'  play: the music clock started {time.monotonic() - loaded:.1f} s after the page opened',
-              flush=True)
+        delay = await page.evaluate('vx1State.startToMusic')
+        print(f'  play: the music clock started {time.monotonic() - loaded:.1f} s after the page opened, '
+              f'{delay:.1f} s after the start (the click)', flush=True)
         t0 = time.monotonic()
         first = previous = start['state']
         canvases = {await page.evaluate(CANVAS_DIGEST)}
@@ -522,6 +534,64 @@ async def check_error(browser, base, variant, native_lines):
         if after['state']['phase'] != 'error' or after['state']['frames'] != done['state']['frames']:
             raise CheckFailed(f'the page ran on after the error: {after["state"]}')
         print(f'  {variant}: {title}', flush=True)
+
+
+async def check_early_error(browser, url, title, words):
+    """Without a click (no autoplay): the error is up at once, its title
+    is title (or starts with it) and the panel holds the plain words."""
+    async with browser.page(url) as page:
+        # Nothing clicks here: a page that waits for a click never gets there.
+        await page.wait(lambda r: r['title'].startswith(title), 'error before a click', timeout=60.0)
+        panel = await page.evaluate('document.getElementById("failed").innerText')
+        if words not in panel:
+            raise CheckFailed(f'the panel says {panel!r}, without {words!r}')
+        print(f'  {url.split("/")[-2]}: {panel.splitlines()[0][:100]}', flush=True)
+
+
+# (device pixel ratio, CSS width, CSS height, the show's pixel in device pixels)
+SCALINGS = [(1.25, 1536, 864, 5), (1.5, 1280, 720, 5), (3.0, 844, 390, 5), (1.0, 1366, 768, 3)]
+
+
+async def check_sharp(browser, base):
+    async with browser.page(f'{base}/good/index.html?still=40.5') as page:
+        await page.wait(lambda r: TITLE_FRAME.match(r['title']), 'frame title')
+        for ratio, width, height, scale in SCALINGS:
+            await page.cdp.call('Emulation.setDeviceMetricsOverride', {
+                'width': width, 'height': height, 'deviceScaleFactor': ratio, 'mobile': False},
+                page.session)
+            await asyncio.sleep(0.3)
+            box = await page.evaluate('(() => { const r = document.getElementById("screen")'
+                                      '.getBoundingClientRect(); return [r.left, r.top, r.width, '
+                                      'r.height, devicePixelRatio]; })()')
+            # Layout keeps 1/64 of a CSS pixel, which the painting snaps to
+            # the device pixel.
+            device = [v * box[4] for v in box[:4]]
+            snapped = [round(v) for v in device]
+            if box[4] != ratio or snapped[2:] != [320 * scale, 200 * scale] or \
+                    any(abs(v - s) > 0.05 for v, s in zip(device, snapped)):
+                raise CheckFailed(f'at {ratio} x and {width} x {height}: canvas at {device} device '
+                                  f'pixels, not {320 * scale} x {200 * scale} at whole pixels')
+
+
+# The browser's audio clock made to stand still, as where no sound device is.
+FROZEN_CLOCK = ('Object.defineProperty(AudioContext.prototype, "currentTime", '
+                '{get() { return 0; }, configurable: true});')
+
+
+async def check_silent(browser, base):
+    async with browser.page('about:blank') as page:
+        await page.cdp.call('Page.addScriptToEvaluateOnNewDocument', {'source': FROZEN_CLOCK},
+                            page.session)
+        await page.cdp.call('Page.navigate', {'url': f'{base}/good/index.html'}, page.session)
+        t0 = time.monotonic()
+        told = await page.wait(lambda r: r['state'] and r['state']['phase'] in ('silent', 'error', 'ended'),
+                               'the no-sound notice')
+        if told['state']['phase'] != 'silent':
+            raise CheckFailed(f'phase {told["state"]["phase"]} instead of the no-sound notice')
+        print(f'  silent: told {time.monotonic() - t0:.1f} s after the page opened', flush=True)
+        await page.evaluate('document.getElementById("mute").click()')
+        await page.wait(lambda r: r['state'] and r['state']['ticks'] > 240 and
+                        r['state']['phase'] == 'playing', 'the show without sound past 2 s')
 
 
 async def check_bench(browser, base, native_table):
@@ -600,32 +670,47 @@ async def run(args, res):
     for path in (os.path.join(web_dir, 'index.html'), archive, vx1):
         if not os.path.isfile(path):
             raise RuntimeError(f'{path} is missing (build it first: scripts/web-test does)')
-    wanted = set(args.only or ['still', 'play', 'errors', 'bench'])
+    wanted = set(args.only or ['still', 'play', 'errors', 'bench', 'page'])
 
     site = prepare_site(res, web_dir)
     _, base = start_server(res, site)
     print(f'serving {site} on {base}', flush=True)
 
-    if wanted & {'still', 'bench'}:
+    if wanted & {'still', 'bench', 'errors', 'page'}:
         # No autoplay: a still or the bench must not wait for a click.
         async with Browser(res, args.chromium, [], 'plain') as browser:
             if 'still' in wanted:
                 t0 = time.monotonic()
-                expected = native_stills(res, vx1, archive)
+                stills, labda = STILLS, LABDA_STILLS
+                if args.still:
+                    stills, labda = [(f'at-{s}', s) for s in args.still], []
+                expected = native_stills(res, vx1, archive, stills, labda)
                 print(f'  native stills in {time.monotonic() - t0:.1f} s', flush=True)
-                for name, seconds in STILLS:
+                for name, seconds in stills:
                     await results.case(f'still {name} ({seconds} s)',
                                        check_still(browser, base, name, seconds, expected[name]))
-                for name, seconds in LABDA_STILLS:
+                for name, seconds in labda:
                     await results.case(f'still {name} ({seconds} s of the effect test)',
                                        check_still(browser, base, name, seconds, expected[name],
                                                    effect=True))
+            if 'errors' in wanted:
+                await results.case('error missing archive before a click',
+                                   check_early_error(browser, f'{base}/missing/index.html', TITLE_ERROR,
+                                                     'vx-1.lib was not found on the server'))
+                await results.case('error missing vx1.wasm before a click',
+                                   check_early_error(browser, f'{base}/nowasm/index.html', TITLE_ERROR,
+                                                     'vx1.wasm was not found on the server'))
+                await results.case('error page opened from file://',
+                                   check_early_error(browser, f'file://{web_dir}/index.html',
+                                                     TITLE_ERROR, 'it must be served'))
+            if 'page' in wanted:
+                await results.case('sharp pixels at 125 %, 150 % and 300 %', check_sharp(browser, base))
             if 'bench' in wanted:
                 code, out, err = run_native(vx1, ['--library', archive, '--bench'], res.root)
                 if code != 0:
                     raise RuntimeError(f'vx1 --bench failed ({code}): {err.strip()}')
                 await results.case('bench', check_bench(browser, base, parse_bench(out)))
-    if wanted & {'play', 'errors'}:
+    if wanted & {'play', 'errors', 'page'}:
         # The show starts as a visitor's click would start it.
         async with Browser(res, args.chromium, ['--autoplay-policy=no-user-gesture-required'],
                            'autoplay') as browser:
@@ -636,6 +721,8 @@ async def run(args, res):
                                        check_error(browser, base, variant, lines))
             if 'play' in wanted:
                 await results.case('play', check_play(browser, base))
+            if 'page' in wanted:
+                await results.case('no sound output', check_silent(browser, base))
     return results
 
 
@@ -646,8 +733,10 @@ def main():
     parser.add_argument('--native', default=None, help="native build folder with vx1 (default DIR/../build)")
     parser.add_argument('--chromium', default=shutil.which('chromium') or '/usr/bin/chromium',
                         help='the Chromium program (default chromium on PATH)')
-    parser.add_argument('--only', action='append', choices=['still', 'play', 'errors', 'bench'],
+    parser.add_argument('--only', action='append', choices=['still', 'play', 'errors', 'bench', 'page'],
                         help='run only this case group (may be repeated)')
+    parser.add_argument('--still', action='append', metavar='SECONDS',
+                        help='check the still of this moment instead of the usual list (may be repeated)')
     args = parser.parse_args()
     if args.native is None:
         args.native = os.path.join(os.path.dirname(os.path.abspath(args.web)), 'build')
