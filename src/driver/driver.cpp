@@ -22,7 +22,6 @@ std::uint32_t gTimerScale = 0;
 
 constexpr std::uint32_t DemoTicksPerSecond = 120;
 constexpr std::uint32_t MusicOutputRate = 44100;
-constexpr std::string_view MusicFileName = "DATA\\oompa.mp3";
 
 // Normal run. Returns false only when a fake reportPictureLoadError returned
 // (the real one ends the program).
@@ -35,7 +34,7 @@ bool RunDemo(std::uint32_t* fb, bool loop) {
   TraceStep("LoadAllScenes");
   scenes.loadAll();
   TraceStep("StartMusic");
-  gIo.startMusic(MusicFileName, MusicOutputRate, false, false, true);
+  gIo.startMusic(ShowMusicFile, MusicOutputRate, false, false, true);
   TraceStep("LoaderFadeOut");
   LoaderFadeOut(fb);
   SetQuitFlag(false);

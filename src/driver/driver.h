@@ -9,9 +9,13 @@
 // through, with the loading screen) and frame_loop.h (the one frame loop
 // with its clocks and sinks).
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vx {
+
+// The show's music, as stored in its data library.
+inline constexpr std::string_view ShowMusicFile = "DATA\\oompa.mp3";
 
 // ---- command line -------------------------------------------------------------
 enum class DriverMode { Play, Help, Screenshot, Bench, Capture, ContactSheet };
