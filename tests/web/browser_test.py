@@ -16,6 +16,9 @@ checks:
           with the program's own text, and nothing runs on; a missing
           archive or vx1.wasm, and a page opened from file://, are reported
           before any click;
+  firefox the same page in Firefox ESR over WebDriver BiDi: stills of
+          every kind of scene equal the native frames, and the show plays
+          (started by Enter, its sound into a mock output);
   page    the whole-number scale holds in device pixels at 125 %, 150 %
           and 300 % display scaling; a browser whose audio clock stands
           still is told so and plays on without sound;
@@ -27,7 +30,8 @@ FAIL; the exit code is 1 when any check failed, 2 when the run could not
 start. Everything the run starts (the server, Chromium) and every temporary
 folder is removed on every way out, Ctrl-C included.
 
-Needs Debian's python3-websockets and chromium (scripts/install-deps --web).
+Needs Debian's python3-websockets, chromium and firefox-esr (scripts/install-deps
+--web).
 """
 import argparse
 import asyncio
@@ -85,6 +89,9 @@ STILLS = [
     ('danke-middle', '115.785'),
     ('after-the-last-frame', '120.5'),
 ]
+# Firefox draws a spread of them: one in each kind of scene.
+FIREFOX_STILLS = [still for still in STILLS if still[0] in
+                  ('logo-first', 'kinyit-middle', 'blau-middle', 'evil-middle', 'effekt-middle', 'danke-middle')]
 LABDA_STILLS = [
     ('labda-contact-sheet-moment', '6.9875'),
     ('labda-late', '60.3'),
@@ -382,6 +389,153 @@ class Browser:
                 await self.cdp.call('Target.closeTarget', {'targetId': target}, timeout=10)
 
 
+# ------------------------------------------------------- WebDriver BiDi
+
+def remote_value(v):
+    """A BiDi remote value as the Python value CDP's returnByValue gives."""
+    kind, value = v.get('type'), v.get('value')
+    if kind in ('undefined', 'null'):
+        return None
+    if kind == 'number' and isinstance(value, str):
+        return float(value.replace('Infinity', 'inf')) if value != '-0' else 0.0
+    if kind == 'object':
+        return {k if isinstance(k, str) else remote_value(k): remote_value(x) for k, x in value}
+    if kind == 'array':
+        return [remote_value(x) for x in value]
+    return value
+
+
+class Bidi:
+    """One WebDriver BiDi WebSocket: commands matched to replies by id;
+    errors logged by a page are kept for the failure line."""
+
+    def __init__(self, ws):
+        self.ws = ws
+        self.next_id = 0
+        self.pending = {}
+        self.exceptions = {}
+        self.reader = asyncio.ensure_future(self._read())
+
+    async def _read(self):
+        try:
+            async for raw in self.ws:
+                msg = json.loads(raw)
+                if 'id' in msg:
+                    fut = self.pending.pop(msg['id'], None)
+                    if fut is not None and not fut.done():
+                        fut.set_result(msg)
+                elif msg.get('method') == 'log.entryAdded' and msg['params'].get('type') == 'javascript':
+                    entry = msg['params']
+                    self.exceptions.setdefault(entry.get('source', {}).get('context'), []).append(
+                        (entry.get('text') or '?').splitlines()[0])
+        finally:
+            for fut in self.pending.values():
+                if not fut.done():
+                    fut.set_exception(ConnectionError('the BiDi connection closed'))
+
+    async def call(self, method, params=None, session=None, timeout=30.0):
+        self.next_id += 1
+        fut = asyncio.get_running_loop().create_future()
+        self.pending[self.next_id] = fut
+        await self.ws.send(json.dumps({'id': self.next_id, 'method': method, 'params': params or {}}))
+        try:
+            reply = await asyncio.wait_for(fut, timeout)
+        finally:
+            self.pending.pop(self.next_id, None)
+        if reply.get('type') == 'error':
+            raise RuntimeError(f'{method}: {reply.get("error")}: {reply.get("message")}')
+        return reply['result']
+
+
+# The keys the checks press, as WebDriver names them.
+BIDI_KEYS = {'Escape': '\ue00c', 'Enter': '\ue007'}
+
+
+class FirefoxPage(Page):
+    """A tab of Firefox: the same readings and keys over BiDi."""
+
+    async def evaluate(self, expression):
+        r = await self.cdp.call('script.evaluate', {'expression': expression, 'awaitPromise': True,
+                                                     'target': {'context': self.session}})
+        if r.get('type') == 'exception':
+            raise RuntimeError(f'{expression}: {r["exceptionDetails"].get("text")}')
+        return remote_value(r['result'])
+
+    async def key(self, name, code):
+        value = BIDI_KEYS[name]
+        await self.cdp.call('input.performActions', {'context': self.session, 'actions': [
+            {'type': 'key', 'id': 'keyboard', 'actions': [{'type': 'keyDown', 'value': value},
+                                                          {'type': 'keyUp', 'value': value}]}]})
+
+
+class Firefox:
+    """Headless Firefox ESR with a profile of its own, reached over
+    WebDriver BiDi (--remote-debugging-port). The profile lets pages start
+    sound without a gesture and plays it into cubeb's mock output, whose
+    clock runs at real time, so that no sound device is needed (without it,
+    Firefox here has no sound output and its audio clock stands still)."""
+
+    PREFS = {'media.autoplay.default': 0, 'media.autoplay.blocking_policy': 0,
+             'media.autoplay.block-webaudio': False, 'media.cubeb.force_mock_context': True,
+             'browser.shell.checkDefaultBrowser': False, 'datareporting.policy.dataSubmissionEnabled': False}
+
+    def __init__(self, res, firefox):
+        self.res, self.firefox = res, firefox
+        self.proc = self.ws = self.bidi = None
+
+    async def __aenter__(self):
+        import websockets
+        t0 = time.monotonic()
+        profile = tempfile.mkdtemp(prefix='firefox-', dir=self.res.root)
+        with open(os.path.join(profile, 'user.js'), 'w') as f:
+            for name, value in self.PREFS.items():
+                f.write(f'user_pref("{name}", {json.dumps(value)});\n')
+        port = free_port()
+        env = dict(os.environ, MOZ_CRASHREPORTER_DISABLE='1', HOME=profile)
+        self.proc = self.res.start([self.firefox, '--headless', '--no-remote', '--profile', profile,
+                                    f'--remote-debugging-port={port}', 'about:blank'], 'firefox.log', env=env)
+        while True:
+            if self.proc.poll() is not None:
+                raise RuntimeError(f'Firefox exited with {self.proc.returncode}: '
+                                   f'{self.res.log_tail("firefox.log", 3)}')
+            if time.monotonic() - t0 > START_TIMEOUT:
+                raise RuntimeError(f'Firefox: no BiDi endpoint within {START_TIMEOUT:.0f} s')
+            try:
+                self.ws = await websockets.connect(f'ws://127.0.0.1:{port}/session', max_size=None)
+                break
+            except OSError:
+                await asyncio.sleep(POLL)
+        self.bidi = Bidi(self.ws)
+        await self.bidi.call('session.new', {'capabilities': {}})
+        await self.bidi.call('session.subscribe', {'events': ['log.entryAdded']})
+        print(f'  firefox up in {time.monotonic() - t0:.1f} s', flush=True)
+        return self
+
+    async def __aexit__(self, *exc):
+        if self.bidi is not None:
+            with contextlib.suppress(Exception):
+                await self.bidi.call('session.end', timeout=5)
+        if self.ws is not None:
+            with contextlib.suppress(Exception):
+                await self.ws.close()
+        if self.bidi is not None:
+            self.bidi.reader.cancel()
+            with contextlib.suppress(BaseException):
+                await self.bidi.reader
+        if self.proc is not None:
+            self.res.stop(self.proc)
+
+    @contextlib.asynccontextmanager
+    async def page(self, url):
+        context = (await self.bidi.call('browsingContext.create', {'type': 'tab'}))['context']
+        try:
+            await self.bidi.call('browsingContext.navigate', {'context': context, 'url': url, 'wait': 'none'})
+            yield FirefoxPage(self.bidi, None, context)
+        finally:
+            with contextlib.suppress(Exception):
+                await self.bidi.call('browsingContext.close', {'context': context}, timeout=10)
+
+
 # ---------------------------------------------------------------- native side
 
 def run_native(vx1, args, cwd):
@@ -394,7 +548,7 @@ def native_stills(res, vx1, archive, timeline, labda):
     """SHA-256 of each still's frame as the native program draws it: the
     timeline's, then labda's through the effect test."""
     folder = os.path.join(res.root, 'native')
-    os.makedirs(folder)
+    os.makedirs(folder, exist_ok=True)
     for first, stills in (([], timeline), (['e'], labda)):
         if not stills:
             continue
@@ -454,8 +608,16 @@ CANVAS_DIGEST = ('(async () => { const c = document.querySelector("canvas"); if 
                  ' return Array.from(new Uint8Array(d), x => x.toString(16).padStart(2, "0")).join(""); })()')
 
 
-async def check_play(browser, base):
+async def check_play(browser, base, press_enter=False):
     async with browser.page(f'{base}/good/index.html') as page:
+        if press_enter:
+            # Where the browser lets the sound start at once, the show starts
+            # by itself; otherwise the start button has the focus, and Enter
+            # starts it as a click does.
+            await page.wait(lambda r: r['state'] and r['state']['phase'] != 'downloading',
+                            'the end of the download')
+            if await page.evaluate('!document.getElementById("ready").hidden'):
+                await page.key('Enter', 13)
         # The loading screen presents frames before the music starts; the
         # show has started once the music clock reads above zero.
         loaded = time.monotonic()
@@ -670,7 +832,7 @@ async def run(args, res):
     for path in (os.path.join(web_dir, 'index.html'), archive, vx1):
         if not os.path.isfile(path):
             raise RuntimeError(f'{path} is missing (build it first: scripts/web-test does)')
-    wanted = set(args.only or ['still', 'play', 'errors', 'bench', 'page'])
+    wanted = set(args.only or ['still', 'play', 'errors', 'bench', 'page', 'firefox'])
 
     site = prepare_site(res, web_dir)
     _, base = start_server(res, site)
@@ -723,6 +885,13 @@ async def run(args, res):
                 await results.case('play', check_play(browser, base))
             if 'page' in wanted:
                 await results.case('no sound output', check_silent(browser, base))
+    if 'firefox' in wanted:
+        async with Firefox(res, args.firefox) as firefox:
+            expected = native_stills(res, vx1, archive, FIREFOX_STILLS, [])
+            for name, seconds in FIREFOX_STILLS:
+                await results.case(f'firefox still {name} ({seconds} s)',
+                                   check_still(firefox, base, name, seconds, expected[name]))
+            await results.case('firefox play', check_play(firefox, base, press_enter=True))
     return results
 
 
@@ -733,7 +902,10 @@ def main():
     parser.add_argument('--native', default=None, help="native build folder with vx1 (default DIR/../build)")
     parser.add_argument('--chromium', default=shutil.which('chromium') or '/usr/bin/chromium',
                         help='the Chromium program (default chromium on PATH)')
-    parser.add_argument('--only', action='append', choices=['still', 'play', 'errors', 'bench', 'page'],
+    parser.add_argument('--firefox', default=shutil.which('firefox-esr') or '/usr/bin/firefox-esr',
+                        help='the Firefox program (default firefox-esr on PATH)')
+    parser.add_argument('--only', action='append', choices=['still', 'play', 'errors', 'bench', 'page',
+                                                            'firefox'],
                         help='run only this case group (may be repeated)')
     parser.add_argument('--still', action='append', metavar='SECONDS',
                         help='check the still of this moment instead of the usual list (may be repeated)')
