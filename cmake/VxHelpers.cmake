@@ -59,3 +59,21 @@ function(vx_fuzzer name)
     VERBATIM)
   add_custom_target(${name} DEPENDS ${output})
 endfunction()
+
+# vx_program_identity(TARGET DESCRIPTION): the program prints the project's
+# version and commit with --version (the generated vx_version.h), and on
+# Windows also carries the icon and the version information of Explorer's
+# file properties.
+function(vx_program_identity target description)
+  target_link_libraries(${target} PRIVATE vx_version)
+  if(NOT WIN32)
+    return()
+  endif()
+  set(vx_program ${target})
+  set(vx_description ${description})
+  set(vx_icon ${PROJECT_SOURCE_DIR}/cmake/windows/vx1.ico)
+  set(rc ${CMAKE_BINARY_DIR}/identity/${target}.rc)
+  configure_file(${PROJECT_SOURCE_DIR}/cmake/windows/program.rc.in ${rc} @ONLY)
+  target_sources(${target} PRIVATE ${rc})
+  set_source_files_properties(${rc} PROPERTIES OBJECT_DEPENDS ${vx_icon})
+endfunction()

@@ -34,8 +34,13 @@ vx_static_package(SDL2 sdl2)
 # mpg123's package file leaves out what its Unicode file names need.
 vx_static_package(MPG123 libmpg123 -lshlwapi)
 
+# The programs' icons and version information (vx_program_identity).
+enable_language(RC)
+
 # No DLL of the compiler's runtime (libstdc++, libgcc, winpthread) either.
-add_link_options(-static)
+# No link time in the file header either: the same sources link to the same
+# bytes, so that a release's zip can be made again exactly.
+add_link_options(-static -Wl,--no-insert-timestamp)
 
 # Every program carries a manifest that makes UTF-8 its code page (Windows 10
 # 1903 and later), so that the narrow file names of fopen, open and argv are

@@ -7,6 +7,7 @@
 //   takeQuit()        true once when Escape was pressed
 //   box(caption, text) a message box
 //   ticks(t)          a reading of the music clock
+//   musicStarted()    the music was asked to play
 //   finished(code)    the program ended with an exit code
 // vx1_present and vx1_music_decode suspend the program (asyncify imports).
 
@@ -72,6 +73,29 @@ mergeInto(LibraryManager.library, {
     buffer: null,
     source: null,
     error: '',
+    // A decoding started ahead: its bytes and its promise.
+    ahead: null,
+    decode: function(context, bytes) {
+      // decodeAudioData takes the buffer over: it gets a copy.
+      return new Promise(function(resolve, reject) {
+        context.decodeAudioData(bytes.slice().buffer).then(resolve, reject);
+      });
+    },
+    same: function(a, b) {
+      if (a.length !== b.length) return false;
+      for (var i = 0; i < a.length; i++) if (a[i] !== b[i]) return false;
+      return true;
+    },
+  },
+
+  vx1_music_decode_ahead__deps: ['$VX1Music'],
+  vx1_music_decode_ahead: function(data, size) {
+    var context = Module['vx1Audio'];
+    if (!context) return;
+    var bytes = HEAPU8.slice(data, data + size);
+    var promise = VX1Music.decode(context, bytes);
+    promise.catch(function() {});  // reported if the program asks for it
+    VX1Music.ahead = {bytes: bytes, promise: promise};
   },
 
   vx1_music_decode__deps: ['$VX1Music', '$callUserCallback'],
@@ -83,13 +107,16 @@ mergeInto(LibraryManager.library, {
         wakeUp(-1);
         return;
       }
-      // decodeAudioData takes the buffer over: hand it a copy.
-      var bytes = HEAPU8.slice(data, data + size);
+      var bytes = HEAPU8.subarray(data, data + size);
       var done = function(result) {
         callUserCallback(function() { wakeUp(result); });
       };
+      var ahead = VX1Music.ahead;
+      VX1Music.ahead = null;
       try {
-        context.decodeAudioData(bytes.buffer).then(function(buffer) {
+        var decoding = ahead && VX1Music.same(ahead.bytes, bytes) ? ahead.promise
+                                                                   : VX1Music.decode(context, bytes);
+        decoding.then(function(buffer) {
           VX1Music.buffer = buffer;
           done(0);
         }, function(error) {
@@ -118,6 +145,7 @@ mergeInto(LibraryManager.library, {
     var now = context.currentTime;
     source.start(0, Math.max(0, offsetSeconds));
     VX1Music.source = source;
+    if (Module['vx1Hooks'].musicStarted) Module['vx1Hooks'].musicStarted();
     return now;
   },
 

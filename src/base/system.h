@@ -127,3 +127,23 @@ void RunBeforeTerminationSignals(void (*action)());
 int DuplicateDescriptor(int fd);
 
 }  // namespace vx
+
+namespace vx {
+
+// The folder of the running program (its links resolved on Linux), or empty
+// when it cannot be told.
+std::string ExecutableDir();
+
+// On Windows, when the console of the program was made for it alone (the
+// program was started from Explorer, not from a command prompt) and its
+// output goes to that console, closes the console, so that no window of
+// text stands beside the show, and sends standard output and error to
+// nowhere. True when it did so: the program
+// then has no console to show text in. False elsewhere.
+bool ReleaseOwnConsole();
+
+// Shows text in a message box with an error sign and waits for its OK
+// (Windows); does nothing elsewhere.
+void AlertBox(const std::string& title, const std::string& text);
+
+}  // namespace vx

@@ -2,10 +2,11 @@
 // renders it headless to screenshots, a benchmark table, a video or a
 // contact sheet. Exit codes: 0 done, 1 a failure, 2 a bad command line; a
 // failed write to standard output ends with the error number.
+#include <unistd.h>
+
 #include <cstdio>
-#include <filesystem>
+#include <cstring>
 #include <string>
-#include <system_error>
 #include <vector>
 
 #include "base/console.h"
@@ -14,17 +15,11 @@
 #include "driver/driver.h"
 #include "platform/music.h"
 #include "platform/video.h"
+#include "vx_version.h"
 
 namespace {
 
 constexpr int DefaultWindowScale = 3;
-
-// The folder of the running program, or empty when it cannot be told.
-std::string ExecutableDir() {
-  std::error_code ec;
-  const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-  return ec ? std::string() : exe.parent_path().string();
-}
 
 int Play(const vx::DriverOptions& options, const vx::LibrarySearch& libraries) {
   vx::VideoOptions video{};
@@ -58,6 +53,67 @@ bool CheckOutputs(const vx::DriverOptions& options, const vx::LibrarySearch& lib
   return true;
 }
 
+// What a user who started the show by a double click can do about its
+// failure, told by the reason the program printed.
+std::string Advice(const std::string& printed) {
+  if (printed.find("cannot open the data library") != std::string::npos)
+    return "vx-1.lib was not found next to vx1.exe. Extract the whole zip first (right-click "
+           "it, Extract All...), then start vx1.exe in the extracted folder.";
+  if (printed.find("--mute") != std::string::npos)
+    return "No sound device could be opened. To play the show without sound, start "
+           "\"Play without sound.cmd\" (vx1.exe --mute).";
+  return "The show could not be played.";
+}
+
+// The file that keeps standard error while the show plays without a
+// console; empty when there is none.
+std::string gErrorsPath;
+
+// Ends the keeping of standard error: removes the file and, for a failure,
+// shows what it holds in a message box with the advice.
+void EndKeptErrors(bool failed) {
+  if (gErrorsPath.empty()) return;
+  std::string printed;
+  std::fflush(stderr);
+  std::rewind(stderr);
+  char buffer[512];
+  std::size_t n;
+  while ((n = std::fread(buffer, 1, sizeof buffer, stderr)) > 0) printed.append(buffer, n);
+  [[maybe_unused]] std::FILE* nowhere = std::freopen("NUL", "w", stderr);
+  std::remove(gErrorsPath.c_str());
+  gErrorsPath.clear();
+  if (failed) vx::AlertBox("VX-1", Advice(printed) + "\n\n" + printed);
+}
+
+// Started from Explorer, the program has given up its console: what it
+// prints on standard error is kept in a temporary file and, when the show
+// fails, shown in a message box with the advice. The failures that end
+// the program from deep inside (std::exit(1): no sound device, a picture
+// that cannot be loaded) reach the box through atexit, after the window
+// has gone.
+int PlayWithoutConsole(const vx::DriverOptions& options, const vx::LibrarySearch& libraries) {
+  std::string path;
+  const int fd = vx::CreateTemporaryFile("vx1-errors-", ".txt", path);
+  if (fd < 0) return Play(options, libraries);
+  close(fd);
+  if (std::freopen(path.c_str(), "w+", stderr) == nullptr) {
+    std::remove(path.c_str());
+    return Play(options, libraries);
+  }
+  gErrorsPath = path;
+  std::atexit([] { EndKeptErrors(true); });
+  const int status = Play(options, libraries);
+  EndKeptErrors(status != 0);
+  return status;
+}
+
+// --version anywhere on the line; "/?", the Windows way to ask for help.
+bool Asked(int argc, char** argv, const char* word) {
+  for (int i = 1; i < argc; ++i)
+    if (std::strcmp(argv[i], word) == 0) return true;
+  return false;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -66,13 +122,17 @@ int main(int argc, char** argv) {
   vx::IgnoreBrokenPipes();
   vx::UseUtf8Console();
 
+  if (Asked(argc, argv, "--version")) {
+    vx::ConsoleWrite(vx::VersionLine("vx1"));
+    return 0;
+  }
   vx::DriverOptions options;
   std::string error;
   if (!vx::ParseCommandLine(argc, argv, options, error)) {
     std::fprintf(stderr, "vx1: %s\n%s\n", error.c_str(), vx::UsageLine().c_str());
     return 2;
   }
-  if (options.mode == vx::DriverMode::Help) {
+  if (options.mode == vx::DriverMode::Help || Asked(argc, argv, "/?")) {
     vx::ConsoleWrite(vx::HelpText());
     return 0;
   }
@@ -80,7 +140,7 @@ int main(int argc, char** argv) {
   vx::CleanUpOnEveryExit();
   vx::SetTrace(options.trace);
   vx::UseRealModules();
-  const vx::LibrarySearch libraries = vx::LibraryCandidates(options.library, ExecutableDir());
+  const vx::LibrarySearch libraries = vx::LibraryCandidates(options.library, vx::ExecutableDir());
   if (!CheckOutputs(options, libraries)) return 1;
 
   // The window and the sound are for play alone: every other mode draws
@@ -99,5 +159,6 @@ int main(int argc, char** argv) {
     case vx::DriverMode::Help:
       break;
   }
+  if (vx::ReleaseOwnConsole()) return PlayWithoutConsole(options, libraries);
   return Play(options, libraries);
 }

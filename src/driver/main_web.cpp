@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "datalib/datalib.h"
 #include "driver/driver.h"
 #include "driver/driver_io.h"
 #include "driver/frame_loop.h"
@@ -63,6 +64,12 @@ int Play(const vx::DriverOptions& options, const vx::LibrarySearch& libraries) {
   music.backend = options.mute ? vx::MusicBackend::Silent : vx::MusicBackend::Web;
   music.startSeconds = options.fromSeconds;
   vx::ConfigureMusic(music);
+  // The music decodes while the loading screen fades in and the scenes load,
+  // instead of after them; an archive that does not open is reported by the
+  // driver, in its words.
+  if (!options.mute && !options.effectTest && !libraries.paths.empty() &&
+      vx::OpenLibrary(libraries.paths[0]))
+    vx::DecodeMusicAhead(vx::ShowMusic);
   return vx::RunDriver(options, libraries);
 }
 

@@ -1,7 +1,8 @@
 // Diagnostic dumps of one loaded scene on standard output. Frames and tree
-// connectors are code page 437 box characters written as raw single bytes:
-//   0xDA top-left  0xC4 horizontal  0xBF top-right  0xB3 vertical
-//   0xC0 bottom-left  0xD9 bottom-right  0xC3 left tee
+// connectors are ASCII, one byte each as the layout below counts them, and
+// the same in every console: "+-" boxes, "|" lines, "+-" and "`-" branches
+// (a console that reads UTF-8, as Windows' does for these programs, would
+// show single bytes of another code page as garbage).
 // Numbers are decimal without padding unless a width is given; floats are
 // fixed point with 3 decimals ("%3.3f").
 #include <cstdio>
@@ -13,13 +14,11 @@
 namespace vx {
 namespace {
 
-constexpr char TopLeft = '\xDA';
-constexpr char Horizontal = '\xC4';
-constexpr char TopRight = '\xBF';
-constexpr char Vertical = '\xB3';
-constexpr char BottomLeft = '\xC0';
-constexpr char BottomRight = '\xD9';
-constexpr char LeftTee = '\xC3';
+constexpr char Corner = '+';
+constexpr char Horizontal = '-';
+constexpr char Vertical = '|';
+constexpr char LeftTee = '+';
+constexpr char LastBranch = '`';
 
 std::string Fixed3(float value) {
   char text[64];
@@ -31,9 +30,9 @@ std::string Fixed3(float value) {
 void Banner(std::string_view title) {
   const std::string bar(title.size() + 2, Horizontal);
   ConsoleWriteLine();
-  ConsoleWriteLine(TopLeft + bar + TopRight);
+  ConsoleWriteLine(Corner + bar + Corner);
   ConsoleWriteLine(std::string{Vertical} + " " + std::string{title} + " " + Vertical);
-  ConsoleWriteLine(BottomLeft + bar + BottomRight);
+  ConsoleWriteLine(Corner + bar + Corner);
   ConsoleWriteLine();
 }
 
@@ -52,9 +51,9 @@ void PrintNode(const Scene& scene, const HierarchyNode& node, std::string prefix
     // siblings follow) or into two spaces (it was the last child).
     if (i == 0 && !root && prefix.size() >= 2) prefix.replace(prefix.size() - 2, 2, branch);
     if (i + 1 < node.childCount)
-      PrintNode(scene, *node.children[i], prefix + LeftTee + Horizontal, "\xB3 ");
+      PrintNode(scene, *node.children[i], prefix + LeftTee + Horizontal, "| ");
     else
-      PrintNode(scene, *node.children[i], prefix + BottomLeft + Horizontal, "  ");
+      PrintNode(scene, *node.children[i], prefix + LastBranch + Horizontal, "  ");
   }
 }
 

@@ -117,7 +117,7 @@ void TransformObjects(Scene*& scene);
 void ClipPolygons(Scene*& scene);
 void ProjectVertices(Scene*& scene);
 
-// ---- diagnostic dumps (standard output; code page 437 frames) ----------
+// ---- diagnostic dumps (standard output; ASCII frames) -------------------
 void DumpHierarchy(Scene*& scene);
 void DumpMemory(Scene*& scene);
 void DumpObjects(Scene*& scene);

@@ -50,6 +50,11 @@ void StopMusic();
 void RewindMusic();
 void FreeMusic();
 
+// Browser build only: hands the named MP3 of the open data library to the
+// browser to decode in the background, so that StartMusic, asked later for
+// the same bytes, does not wait for the whole decoding.
+void DecodeMusicAhead(std::string_view name);
+
 // The clock arithmetic, shared by the backends.
 
 // Decoded bytes a second: (sampleRate x bitsPerSample x channels, an

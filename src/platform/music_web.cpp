@@ -19,6 +19,9 @@ extern "C" {
 int vx1_music_decode(const std::uint8_t* data, std::size_t size);
 // The last failure's text from the browser, NUL-terminated within size.
 void vx1_music_error(char* buffer, int size);
+// Starts decoding these bytes at once, without waiting; a later
+// vx1_music_decode of the same bytes takes that decoding's result.
+void vx1_music_decode_ahead(const std::uint8_t* data, std::size_t size);
 // Starts the decoded music at offsetSeconds; returns the context time then.
 double vx1_music_play(double offsetSeconds, int loop);
 // Five numbers, in AudioContextReading's order.
@@ -104,5 +107,12 @@ void Free() {
 }  // namespace
 
 const MusicRoutines WebMusic{Start, Play, Ticks, Stop, Free};
+
+void DecodeMusicAhead(std::string_view name) {
+  const std::int32_t size = LibraryFileSize(name);
+  if (size <= 0) return;  // StartMusic reports it
+  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
+  if (ReadLibraryFile(name, bytes.data())) vx1_music_decode_ahead(bytes.data(), bytes.size());
+}
 
 }  // namespace vx

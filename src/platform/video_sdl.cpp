@@ -77,6 +77,25 @@ int ReportStepFailure(const char* step) {
 const SetupCalls RealSetupCalls{SDL_CreateRenderer, SDL_SetWindowFullscreen, SetLogicalSize,
                                 SDL_CreateTexture};
 
+namespace {
+
+// The largest scale up to the asked one whose window, its frame included,
+// fits the primary display's work area (the screen less the taskbar), so
+// that a 720-pixel screen gets a window of 2 x rather than one taller than
+// itself. The frame is known only once a window exists: a usual title bar
+// and border are allowed for.
+int FittingScale(int scale) {
+  constexpr int FrameWidth = 16, FrameHeight = 48;
+  SDL_Rect area{};
+  if (SDL_GetDisplayUsableBounds(0, &area) != 0) return scale;
+  while (scale > 1 && (static_cast<int>(SurfaceWidth) * scale + FrameWidth > area.w ||
+                       static_cast<int>(SurfaceHeight) * scale + FrameHeight > area.h))
+    --scale;
+  return scale;
+}
+
+}  // namespace
+
 int Start(const VideoOptions& options, const SetupCalls& calls) {
   if (!exitHookInstalled) {
     std::atexit(ReleaseAtExit);
@@ -99,7 +118,7 @@ int Start(const VideoOptions& options, const SetupCalls& calls) {
   // scale x the surface.
   int x = SDL_WINDOWPOS_CENTERED;
   int y = SDL_WINDOWPOS_CENTERED;
-  int scale = std::clamp(options.scale, 1, MaxWindowScale);
+  int scale = FittingScale(std::clamp(options.scale, 1, MaxWindowScale));
   int width = static_cast<int>(SurfaceWidth) * scale;
   int height = static_cast<int>(SurfaceHeight) * scale;
   Uint32 flags = SDL_WINDOW_HIDDEN;

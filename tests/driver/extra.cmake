@@ -2,7 +2,7 @@
 # show's archive, screenshots, capture to video and play in a real X server.
 vx_test(test_driver_process SOURCES driver/process/*.cpp DEPS vx_testsupport vx_driver
         PkgConfig::PNG LABEL process)
-add_dependencies(test_driver_process vx1)
+add_dependencies(test_driver_process vx1 vxlib vxdump)
 if(TARGET vx_content)
   add_dependencies(test_driver_process vx_content)
 endif()

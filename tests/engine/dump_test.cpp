@@ -13,10 +13,10 @@ namespace {
 
 using test::CaptureStdout;
 
-// The banner as the code page 437 bytes spell it.
+// The banner as its ASCII frame spells it.
 std::string Banner(const std::string& title) {
-  const std::string bar(title.size() + 2, '\xC4');
-  return "\n\xDA" + bar + "\xBF\n\xB3 " + title + " \xB3\n\xC0" + bar + "\xD9\n\n";
+  const std::string bar(title.size() + 2, '-');
+  return "\n+" + bar + "+\n| " + title + " |\n+" + bar + "+\n\n";
 }
 
 test::TrackDesc Named(const std::string& name, std::uint16_t parent,
@@ -36,9 +36,9 @@ TEST(Dump, HierarchyTreeDrawsConnectorsPerLevel) {
   const std::string out = CaptureStdout([&] { DumpHierarchy(scene); });
   EXPECT_EQ(out, Banner("Z3D_RNDR DEBUG - Hierarchy tree dump") +
                      " o World \n"
-                     " \xC3\xC4o 'A' (track 0)\n"
-                     " \xB3 \xC0\xC4o 'B' (track 1)\n"
-                     " \xC0\xC4o 'C' (track 2)\n"
+                     " +-o 'A' (track 0)\n"
+                     " | `-o 'B' (track 1)\n"
+                     " `-o 'C' (track 2)\n"
                      "\n");
   test::DestroyScene(scene);
 }
@@ -52,12 +52,12 @@ TEST(Dump, DeeperTreesKeepTheLinesOfAncestorsWithSiblings) {
   const std::string out = CaptureStdout([&] { DumpHierarchy(scene); });
   EXPECT_EQ(out, Banner("Z3D_RNDR DEBUG - Hierarchy tree dump") +
                      " o World \n"
-                     " \xC0\xC4o 'A' (track 0)\n"
-                     "   \xC3\xC4o 'B' (track 1)\n"
-                     "   \xB3 \xC3\xC4o 'D' (track 3)\n"
-                     "   \xB3 \xC0\xC4o 'E' (track 4)\n"
-                     "   \xC0\xC4o 'C' (track 2)\n"
-                     "     \xC0\xC4o 'F' (track 5)\n"
+                     " `-o 'A' (track 0)\n"
+                     "   +-o 'B' (track 1)\n"
+                     "   | +-o 'D' (track 3)\n"
+                     "   | `-o 'E' (track 4)\n"
+                     "   `-o 'C' (track 2)\n"
+                     "     `-o 'F' (track 5)\n"
                      "\n");
   test::DestroyScene(scene);
 }
@@ -88,7 +88,7 @@ TEST(Dump, MemoryReportAlignsLabelsAndValues) {
                      " Track hierarchy tree               168 bytes\n"
                      " Precalculated animation data         0 bytes\n"
                      " " +
-                     std::string(44, '\xC4') +
+                     std::string(44, '-') +
                      "\n"
                      " Total                              678 bytes\n"
                      "\n");

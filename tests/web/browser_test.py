@@ -1,17 +1,27 @@
 #!/usr/bin/python3
 """The browser build in headless Chromium, checked against the native program.
 
-  browser_test.py [--web DIR] [--native DIR] [--chromium PATH] [--only NAME]... [--help]
+  browser_test.py [--web DIR] [--native DIR] [--chromium PATH] [--only NAME]...
+                  [--still SECONDS]... [--help]
 
 Serves a copy of DIR (default build-web/) with `python3 -m http.server` on a
 free port of 127.0.0.1, drives Chromium through the DevTools protocol and
 checks:
   still   ?still=SECONDS draws the very frame `vx1 --screenshot SECONDS`
-          writes, at moments in every slot and on the slot bounds;
+          writes, at moments in every slot and on the slot bounds (or
+          only at the moments --still names);
   play    the show starts by itself, its clock runs forward with real
           time, the picture changes, and Escape ends it;
   errors  a missing and a damaged archive each end in `vx1 error: ...`
-          with the program's own text, and nothing runs on;
+          with the program's own text, and nothing runs on; a missing
+          archive or vx1.wasm, and a page opened from file://, are reported
+          before any click;
+  firefox the same page in Firefox ESR over WebDriver BiDi: stills of
+          every kind of scene equal the native frames, and the show plays
+          (started by Enter, its sound into a mock output);
+  page    the whole-number scale holds in device pixels at 125 %, 150 %
+          and 300 % display scaling; a browser whose audio clock stands
+          still is told so and plays on without sound;
   bench   ?bench prints the table of `vx1 --bench` (same rows and
           columns), shown beside the native figures.
 The native program is DIR/../build/vx1 unless --native names its folder; both
@@ -20,7 +30,8 @@ FAIL; the exit code is 1 when any check failed, 2 when the run could not
 start. Everything the run starts (the server, Chromium) and every temporary
 folder is removed on every way out, Ctrl-C included.
 
-Needs Debian's python3-websockets and chromium (scripts/install-deps --web).
+Needs Debian's python3-websockets, chromium and firefox-esr (scripts/install-deps
+--web).
 """
 import argparse
 import asyncio
@@ -78,6 +89,9 @@ STILLS = [
     ('danke-middle', '115.785'),
     ('after-the-last-frame', '120.5'),
 ]
+# Firefox draws a spread of them: one in each kind of scene.
+FIREFOX_STILLS = [still for still in STILLS if still[0] in
+                  ('logo-first', 'kinyit-middle', 'blau-middle', 'evil-middle', 'effekt-middle', 'danke-middle')]
 LABDA_STILLS = [
     ('labda-contact-sheet-moment', '6.9875'),
     ('labda-late', '60.3'),
@@ -157,12 +171,14 @@ def prepare_site(res, web_dir):
         'truncated': data[:len(data) // 3],
         # Bytes of the right size that are no archive at all.
         'garbage': bytes((i * 131 + 7) & 0xFF for i in range(len(data))),
+        # The page and the archive, but not the program's code.
+        'nowasm': data,
     }
     for name, content in variants.items():
         folder = os.path.join(site, name)
         os.makedirs(folder)
         for entry in os.listdir(web_dir):
-            if entry == ARCHIVE:
+            if entry == ARCHIVE or (name == 'nowasm' and entry == 'vx1.wasm'):
                 continue
             os.symlink(os.path.abspath(os.path.join(web_dir, entry)), os.path.join(folder, entry))
         if content is not None:
@@ -373,6 +389,153 @@ class Browser:
                 await self.cdp.call('Target.closeTarget', {'targetId': target}, timeout=10)
 
 
+# ------------------------------------------------------- WebDriver BiDi
+
+def remote_value(v):
+    """A BiDi remote value as the Python value CDP's returnByValue gives."""
+    kind, value = v.get('type'), v.get('value')
+    if kind in ('undefined', 'null'):
+        return None
+    if kind == 'number' and isinstance(value, str):
+        return float(value.replace('Infinity', 'inf')) if value != '-0' else 0.0
+    if kind == 'object':
+        return {k if isinstance(k, str) else remote_value(k): remote_value(x) for k, x in value}
+    if kind == 'array':
+        return [remote_value(x) for x in value]
+    return value
+
+
+class Bidi:
+    """One WebDriver BiDi WebSocket: commands matched to replies by id;
+    errors logged by a page are kept for the failure line."""
+
+    def __init__(self, ws):
+        self.ws = ws
+        self.next_id = 0
+        self.pending = {}
+        self.exceptions = {}
+        self.reader = asyncio.ensure_future(self._read())
+
+    async def _read(self):
+        try:
+            async for raw in self.ws:
+                msg = json.loads(raw)
+                if 'id' in msg:
+                    fut = self.pending.pop(msg['id'], None)
+                    if fut is not None and not fut.done():
+                        fut.set_result(msg)
+                elif msg.get('method') == 'log.entryAdded' and msg['params'].get('type') == 'javascript':
+                    entry = msg['params']
+                    self.exceptions.setdefault(entry.get('source', {}).get('context'), []).append(
+                        (entry.get('text') or '?').splitlines()[0])
+        finally:
+            for fut in self.pending.values():
+                if not fut.done():
+                    fut.set_exception(ConnectionError('the BiDi connection closed'))
+
+    async def call(self, method, params=None, session=None, timeout=30.0):
+        self.next_id += 1
+        fut = asyncio.get_running_loop().create_future()
+        self.pending[self.next_id] = fut
+        await self.ws.send(json.dumps({'id': self.next_id, 'method': method, 'params': params or {}}))
+        try:
+            reply = await asyncio.wait_for(fut, timeout)
+        finally:
+            self.pending.pop(self.next_id, None)
+        if reply.get('type') == 'error':
+            raise RuntimeError(f'{method}: {reply.get("error")}: {reply.get("message")}')
+        return reply['result']
+
+
+# The keys the checks press, as WebDriver names them.
+BIDI_KEYS = {'Escape': '\ue00c', 'Enter': '\ue007'}
+
+
+class FirefoxPage(Page):
+    """A tab of Firefox: the same readings and keys over BiDi."""
+
+    async def evaluate(self, expression):
+        r = await self.cdp.call('script.evaluate', {'expression': expression, 'awaitPromise': True,
+                                                     'target': {'context': self.session}})
+        if r.get('type') == 'exception':
+            raise RuntimeError(f'{expression}: {r["exceptionDetails"].get("text")}')
+        return remote_value(r['result'])
+
+    async def key(self, name, code):
+        value = BIDI_KEYS[name]
+        await self.cdp.call('input.performActions', {'context': self.session, 'actions': [
+            {'type': 'key', 'id': 'keyboard', 'actions': [{'type': 'keyDown', 'value': value},
+                                                          {'type': 'keyUp', 'value': value}]}]})
+
+
+class Firefox:
+    """Headless Firefox ESR with a profile of its own, reached over
+    WebDriver BiDi (--remote-debugging-port). The profile lets pages start
+    sound without a gesture and plays it into cubeb's mock output, whose
+    clock runs at real time, so that no sound device is needed (without it,
+    Firefox here has no sound output and its audio clock stands still)."""
+
+    PREFS = {'media.autoplay.default': 0, 'media.autoplay.blocking_policy': 0,
+             'media.autoplay.block-webaudio': False, 'media.cubeb.force_mock_context': True,
+             'browser.shell.checkDefaultBrowser': False, 'datareporting.policy.dataSubmissionEnabled': False}
+
+    def __init__(self, res, firefox):
+        self.res, self.firefox = res, firefox
+        self.proc = self.ws = self.bidi = None
+
+    async def __aenter__(self):
+        import websockets
+        t0 = time.monotonic()
+        profile = tempfile.mkdtemp(prefix='firefox-', dir=self.res.root)
+        with open(os.path.join(profile, 'user.js'), 'w') as f:
+            for name, value in self.PREFS.items():
+                f.write(f'user_pref("{name}", {json.dumps(value)});\n')
+        port = free_port()
+        env = dict(os.environ, MOZ_CRASHREPORTER_DISABLE='1', HOME=profile)
+        self.proc = self.res.start([self.firefox, '--headless', '--no-remote', '--profile', profile,
+                                    f'--remote-debugging-port={port}', 'about:blank'], 'firefox.log', env=env)
+        while True:
+            if self.proc.poll() is not None:
+                raise RuntimeError(f'Firefox exited with {self.proc.returncode}: '
+                                   f'{self.res.log_tail("firefox.log", 3)}')
+            if time.monotonic() - t0 > START_TIMEOUT:
+                raise RuntimeError(f'Firefox: no BiDi endpoint within {START_TIMEOUT:.0f} s')
+            try:
+                self.ws = await websockets.connect(f'ws://127.0.0.1:{port}/session', max_size=None)
+                break
+            except OSError:
+                await asyncio.sleep(POLL)
+        self.bidi = Bidi(self.ws)
+        await self.bidi.call('session.new', {'capabilities': {}})
+        await self.bidi.call('session.subscribe', {'events': ['log.entryAdded']})
+        print(f'  firefox up in {time.monotonic() - t0:.1f} s', flush=True)
+        return self
+
+    async def __aexit__(self, *exc):
+        if self.bidi is not None:
+            with contextlib.suppress(Exception):
+                await self.bidi.call('session.end', timeout=5)
+        if self.ws is not None:
+            with contextlib.suppress(Exception):
+                await self.ws.close()
+        if self.bidi is not None:
+            self.bidi.reader.cancel()
+            with contextlib.suppress(BaseException):
+                await self.bidi.reader
+        if self.proc is not None:
+            self.res.stop(self.proc)
+
+    @contextlib.asynccontextmanager
+    async def page(self, url):
+        context = (await self.bidi.call('browsingContext.create', {'type': 'tab'}))['context']
+        try:
+            await self.bidi.call('browsingContext.navigate', {'context': context, 'url': url, 'wait': 'none'})
+            yield FirefoxPage(self.bidi, None, context)
+        finally:
+            with contextlib.suppress(Exception):
+                await self.bidi.call('browsingContext.close', {'context': context}, timeout=10)
+
+
 # ---------------------------------------------------------------- native side
 
 def run_native(vx1, args, cwd):
@@ -381,12 +544,14 @@ def run_native(vx1, args, cwd):
     return proc.returncode, proc.stdout.decode('utf-8', 'replace'), proc.stderr.decode('utf-8', 'replace')
 
 
-def native_stills(res, vx1, archive):
+def native_stills(res, vx1, archive, timeline, labda):
     """SHA-256 of each still's frame as the native program draws it: the
     timeline's, then labda's through the effect test."""
     folder = os.path.join(res.root, 'native')
-    os.makedirs(folder)
-    for first, stills in (([], STILLS), (['e'], LABDA_STILLS)):
+    os.makedirs(folder, exist_ok=True)
+    for first, stills in (([], timeline), (['e'], labda)):
+        if not stills:
+            continue
         args = first + ['--library', archive]
         for name, seconds in stills:
             args += ['--screenshot', seconds, f'{name}.png']
@@ -394,7 +559,7 @@ def native_stills(res, vx1, archive):
         if code != 0:
             raise RuntimeError(f'vx1 {" ".join(first)} --screenshot failed ({code}): {err.strip()}')
     return {name: hashlib.sha256(png_frame.frame_words(os.path.join(folder, f'{name}.png'))).hexdigest()
-            for name, _ in STILLS + LABDA_STILLS}
+            for name, _ in timeline + labda}
 
 
 def parse_bench(text):
@@ -443,8 +608,16 @@ CANVAS_DIGEST = ('(async () => { const c = document.querySelector("canvas"); if 
                  ' return Array.from(new Uint8Array(d), x => x.toString(16).padStart(2, "0")).join(""); })()')
 
 
-async def check_play(browser, base):
+async def check_play(browser, base, press_enter=False):
     async with browser.page(f'{base}/good/index.html') as page:
+        if press_enter:
+            # Where the browser lets the sound start at once, the show starts
+            # by itself; otherwise the start button has the focus, and Enter
+            # starts it as a click does.
+            await page.wait(lambda r: r['state'] and r['state']['phase'] != 'downloading',
+                            'the end of the download')
+            if await page.evaluate('!document.getElementById("ready").hidden'):
+                await page.key('Enter', 13)
         # The loading screen presents frames before the music starts; the
         # show has started once the music clock reads above zero.
         loaded = time.monotonic()
@@ -454,8 +627,9 @@ async def check_play(browser, base):
         if start['state']['phase'] != 'playing':
             raise CheckFailed(f'the show did not play: phase {start["state"]["phase"]}, '
                               f'title {start["title"]!r}')
-        print(f'  play: the music clock started {time.monotonic() - loaded:.1f} s after the page opened',
-              flush=True)
+        delay = await page.evaluate('vx1State.startToMusic')
+        print(f'  play: the music clock started {time.monotonic() - loaded:.1f} s after the page opened, '
+              f'{delay:.1f} s after the start (the click)', flush=True)
         t0 = time.monotonic()
         first = previous = start['state']
         canvases = {await page.evaluate(CANVAS_DIGEST)}
@@ -522,6 +696,64 @@ async def check_error(browser, base, variant, native_lines):
         if after['state']['phase'] != 'error' or after['state']['frames'] != done['state']['frames']:
             raise CheckFailed(f'the page ran on after the error: {after["state"]}')
         print(f'  {variant}: {title}', flush=True)
+
+
+async def check_early_error(browser, url, title, words):
+    """Without a click (no autoplay): the error is up at once, its title
+    is title (or starts with it) and the panel holds the plain words."""
+    async with browser.page(url) as page:
+        # Nothing clicks here: a page that waits for a click never gets there.
+        await page.wait(lambda r: r['title'].startswith(title), 'error before a click', timeout=60.0)
+        panel = await page.evaluate('document.getElementById("failed").innerText')
+        if words not in panel:
+            raise CheckFailed(f'the panel says {panel!r}, without {words!r}')
+        print(f'  {url.split("/")[-2]}: {panel.splitlines()[0][:100]}', flush=True)
+
+
+# (device pixel ratio, CSS width, CSS height, the show's pixel in device pixels)
+SCALINGS = [(1.25, 1536, 864, 5), (1.5, 1280, 720, 5), (3.0, 844, 390, 5), (1.0, 1366, 768, 3)]
+
+
+async def check_sharp(browser, base):
+    async with browser.page(f'{base}/good/index.html?still=40.5') as page:
+        await page.wait(lambda r: TITLE_FRAME.match(r['title']), 'frame title')
+        for ratio, width, height, scale in SCALINGS:
+            await page.cdp.call('Emulation.setDeviceMetricsOverride', {
+                'width': width, 'height': height, 'deviceScaleFactor': ratio, 'mobile': False},
+                page.session)
+            await asyncio.sleep(0.3)
+            box = await page.evaluate('(() => { const r = document.getElementById("screen")'
+                                      '.getBoundingClientRect(); return [r.left, r.top, r.width, '
+                                      'r.height, devicePixelRatio]; })()')
+            # Layout keeps 1/64 of a CSS pixel, which the painting snaps to
+            # the device pixel.
+            device = [v * box[4] for v in box[:4]]
+            snapped = [round(v) for v in device]
+            if box[4] != ratio or snapped[2:] != [320 * scale, 200 * scale] or \
+                    any(abs(v - s) > 0.05 for v, s in zip(device, snapped)):
+                raise CheckFailed(f'at {ratio} x and {width} x {height}: canvas at {device} device '
+                                  f'pixels, not {320 * scale} x {200 * scale} at whole pixels')
+
+
+# The browser's audio clock made to stand still, as where no sound device is.
+FROZEN_CLOCK = ('Object.defineProperty(AudioContext.prototype, "currentTime", '
+                '{get() { return 0; }, configurable: true});')
+
+
+async def check_silent(browser, base):
+    async with browser.page('about:blank') as page:
+        await page.cdp.call('Page.addScriptToEvaluateOnNewDocument', {'source': FROZEN_CLOCK},
+                            page.session)
+        await page.cdp.call('Page.navigate', {'url': f'{base}/good/index.html'}, page.session)
+        t0 = time.monotonic()
+        told = await page.wait(lambda r: r['state'] and r['state']['phase'] in ('silent', 'error', 'ended'),
+                               'the no-sound notice')
+        if told['state']['phase'] != 'silent':
+            raise CheckFailed(f'phase {told["state"]["phase"]} instead of the no-sound notice')
+        print(f'  silent: told {time.monotonic() - t0:.1f} s after the page opened', flush=True)
+        await page.evaluate('document.getElementById("mute").click()')
+        await page.wait(lambda r: r['state'] and r['state']['ticks'] > 240 and
+                        r['state']['phase'] == 'playing', 'the show without sound past 2 s')
 
 
 async def check_bench(browser, base, native_table):
@@ -600,32 +832,47 @@ async def run(args, res):
     for path in (os.path.join(web_dir, 'index.html'), archive, vx1):
         if not os.path.isfile(path):
             raise RuntimeError(f'{path} is missing (build it first: scripts/web-test does)')
-    wanted = set(args.only or ['still', 'play', 'errors', 'bench'])
+    wanted = set(args.only or ['still', 'play', 'errors', 'bench', 'page', 'firefox'])
 
     site = prepare_site(res, web_dir)
     _, base = start_server(res, site)
     print(f'serving {site} on {base}', flush=True)
 
-    if wanted & {'still', 'bench'}:
+    if wanted & {'still', 'bench', 'errors', 'page'}:
         # No autoplay: a still or the bench must not wait for a click.
         async with Browser(res, args.chromium, [], 'plain') as browser:
             if 'still' in wanted:
                 t0 = time.monotonic()
-                expected = native_stills(res, vx1, archive)
+                stills, labda = STILLS, LABDA_STILLS
+                if args.still:
+                    stills, labda = [(f'at-{s}', s) for s in args.still], []
+                expected = native_stills(res, vx1, archive, stills, labda)
                 print(f'  native stills in {time.monotonic() - t0:.1f} s', flush=True)
-                for name, seconds in STILLS:
+                for name, seconds in stills:
                     await results.case(f'still {name} ({seconds} s)',
                                        check_still(browser, base, name, seconds, expected[name]))
-                for name, seconds in LABDA_STILLS:
+                for name, seconds in labda:
                     await results.case(f'still {name} ({seconds} s of the effect test)',
                                        check_still(browser, base, name, seconds, expected[name],
                                                    effect=True))
+            if 'errors' in wanted:
+                await results.case('error missing archive before a click',
+                                   check_early_error(browser, f'{base}/missing/index.html', TITLE_ERROR,
+                                                     'vx-1.lib was not found on the server'))
+                await results.case('error missing vx1.wasm before a click',
+                                   check_early_error(browser, f'{base}/nowasm/index.html', TITLE_ERROR,
+                                                     'vx1.wasm was not found on the server'))
+                await results.case('error page opened from file://',
+                                   check_early_error(browser, f'file://{web_dir}/index.html',
+                                                     TITLE_ERROR, 'it must be served'))
+            if 'page' in wanted:
+                await results.case('sharp pixels at 125 %, 150 % and 300 %', check_sharp(browser, base))
             if 'bench' in wanted:
                 code, out, err = run_native(vx1, ['--library', archive, '--bench'], res.root)
                 if code != 0:
                     raise RuntimeError(f'vx1 --bench failed ({code}): {err.strip()}')
                 await results.case('bench', check_bench(browser, base, parse_bench(out)))
-    if wanted & {'play', 'errors'}:
+    if wanted & {'play', 'errors', 'page'}:
         # The show starts as a visitor's click would start it.
         async with Browser(res, args.chromium, ['--autoplay-policy=no-user-gesture-required'],
                            'autoplay') as browser:
@@ -636,6 +883,15 @@ async def run(args, res):
                                        check_error(browser, base, variant, lines))
             if 'play' in wanted:
                 await results.case('play', check_play(browser, base))
+            if 'page' in wanted:
+                await results.case('no sound output', check_silent(browser, base))
+    if 'firefox' in wanted:
+        async with Firefox(res, args.firefox) as firefox:
+            expected = native_stills(res, vx1, archive, FIREFOX_STILLS, [])
+            for name, seconds in FIREFOX_STILLS:
+                await results.case(f'firefox still {name} ({seconds} s)',
+                                   check_still(firefox, base, name, seconds, expected[name]))
+            await results.case('firefox play', check_play(firefox, base, press_enter=True))
     return results
 
 
@@ -646,8 +902,13 @@ def main():
     parser.add_argument('--native', default=None, help="native build folder with vx1 (default DIR/../build)")
     parser.add_argument('--chromium', default=shutil.which('chromium') or '/usr/bin/chromium',
                         help='the Chromium program (default chromium on PATH)')
-    parser.add_argument('--only', action='append', choices=['still', 'play', 'errors', 'bench'],
+    parser.add_argument('--firefox', default=shutil.which('firefox-esr') or '/usr/bin/firefox-esr',
+                        help='the Firefox program (default firefox-esr on PATH)')
+    parser.add_argument('--only', action='append', choices=['still', 'play', 'errors', 'bench', 'page',
+                                                            'firefox'],
                         help='run only this case group (may be repeated)')
+    parser.add_argument('--still', action='append', metavar='SECONDS',
+                        help='check the still of this moment instead of the usual list (may be repeated)')
     args = parser.parse_args()
     if args.native is None:
         args.native = os.path.join(os.path.dirname(os.path.abspath(args.web)), 'build')

@@ -32,6 +32,7 @@
 #include "datalib/datalib.h"
 #include "engine/engine.h"
 #include "platform/picture.h"
+#include "vx_version.h"
 #include "writejpeg.h"
 
 namespace {
@@ -44,7 +45,8 @@ constexpr const char* Usage =
     "  stored in the data library LIB, for example \"DATA\\scene.3ds\"), prepares\n"
     "  it, evaluates it at frame F (default 0) and prints the engine's dumps.\n"
     "  Textures are read beside the scene; a missing one is replaced by a\n"
-    "  checker picture.\n";
+    "  checker picture.\n"
+    "usage: vxdump --help | --version\n";
 
 struct Options {
   float frame = 0.0f;
@@ -68,6 +70,9 @@ Options ParseArguments(int argc, char** argv) {
     const std::string arg = argv[i];
     if (arg == "--help" || arg == "-h") {
       vx::ConsoleWrite(Usage);
+      std::exit(0);
+    } else if (arg == "--version") {
+      std::cout << vx::VersionLine("vxdump");
       std::exit(0);
     } else if (arg == "--frame") {
       if (i + 1 >= argc) Fail(2, "--frame needs a number");

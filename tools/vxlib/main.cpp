@@ -22,6 +22,7 @@
 #include "base/output_file.h"
 #include "base/system.h"
 #include "datalib/datalib.h"
+#include "vx_version.h"
 
 namespace {
 
@@ -32,7 +33,7 @@ constexpr const char* UsageText =
     "usage: vxlib build DESCRIPTION LIBRARY\n"
     "       vxlib list LIBRARY\n"
     "       vxlib extract LIBRARY NAME OUTFILE\n"
-    "       vxlib --help\n";
+    "       vxlib --help | --version\n";
 
 constexpr const char* HelpText =
     "vxlib: builds, lists and unpacks data library archives.\n"
@@ -55,6 +56,8 @@ constexpr const char* HelpText =
     "new inode: its other hard links keep the old content.\n"
     "  vxlib --help, -h\n"
     "      Prints this text.\n"
+    "  vxlib --version\n"
+    "      Prints the version and the commit it was built from.\n"
     "\n"
     "Progress lines go to standard output. Exit status: 0 on success, 1 on failure\n"
     "(with the reason on standard error), 2 for a usage error.\n";
@@ -149,6 +152,10 @@ int main(int argc, char** argv) {
   if (command == "--help" || command == "-h") {
     vx::ConsoleWrite(HelpText);
     return 0;
+  }
+  if (command == "--version") {
+    std::fputs(vx::VersionLine("vxlib").c_str(), stdout);
+    return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : ExitFailure;
   }
   if (command == "build") {
     if (args.size() != 3) return UsageError("build takes DESCRIPTION and LIBRARY");

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <fstream>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -22,6 +24,25 @@ TEST(Vx1CommandLine, HelpListsEveryOptionOnStandardOutputAndExitsZero) {
           "--frames", "--contact-sheet", "--help", "-h"})
       EXPECT_NE(r.out.find(option), std::string::npos) << flag << " lacks " << option;
   }
+}
+
+// Every shipped program names the version of the file VERSION and the
+// commit it was built from; "/?" is Windows' way to ask vx1 for its help.
+TEST(Vx1CommandLine, EveryProgramPrintsTheVersionAndVx1TakesTheWindowsHelpWord) {
+  std::ifstream file(std::string(VX_SOURCE_DIR) + "/VERSION");
+  std::string version;
+  ASSERT_TRUE(std::getline(file, version));
+  const std::string escaped = std::regex_replace(version, std::regex(R"(\.)"), R"(\.)");
+  for (const char* program : {"vx1", "vxlib", "vxdump"}) {
+    const ProgramResult r = RunProgram({std::string(VX_BINARY_DIR) + "/" + program, "--version"});
+    EXPECT_EQ(r.exitCode, 0) << program;
+    EXPECT_TRUE(std::regex_match(r.out, std::regex(std::string(program) + " " + escaped +
+                                                   R"( \(commit ([0-9a-f]{12}(\+changes)?|unknown)\)\n)")))
+        << r.out;
+  }
+  const ProgramResult help = RunProgram({Vx1Path(), "/?"});
+  EXPECT_EQ(help.exitCode, 0);
+  EXPECT_NE(help.out.find("--library PATH"), std::string::npos) << help.out;
 }
 
 TEST(Vx1CommandLine, BadOptionsPrintTheUsageLineOnStandardErrorAndExitTwo) {
