@@ -222,6 +222,14 @@ constexpr OptionRow Options[] = {
          },
      .help = "the middle frame of every slot and of labda,\n"
              "labelled, in one picture"},
+    {.name = "--version",
+     .section = Section::Headless,
+     .take =
+         [](const std::string_view*, DriverOptions& o) {
+           o.mode = DriverMode::Version;
+           return true;
+         },
+     .help = "the version and the commit it was built from"},
     {.name = "--help",
      .alias = "-h",
      .section = Section::Headless,
@@ -269,6 +277,7 @@ std::string_view ModeName(DriverMode mode) {
     case DriverMode::ContactSheet:
       return "--contact-sheet";
     case DriverMode::Help:
+    case DriverMode::Version:
       break;
   }
   return "--help";
@@ -321,7 +330,7 @@ bool ParseCommandLine(int argc, const char* const* argv, DriverOptions& options,
   options.effectTest = IsEffectTestArgument(argc, argv);
   std::vector<const OptionRow*> given;
   unsigned chosen = 0;  // the headless modes the options chose
-  bool help = false;
+  bool help = false, version = false;
   for (int i = options.effectTest ? 2 : 1; i < argc; ++i) {
     const std::string_view arg = argv[i];
     if (arg.empty() || arg[0] != '-') continue;  // plain words are ignored
@@ -343,12 +352,13 @@ bool ParseCommandLine(int argc, const char* const* argv, DriverOptions& options,
       error = "bad value " + shown + " for " + std::string(arg);
       return false;
     }
-    if (options.mode != DriverMode::Play) chosen |= Bit(options.mode);
     help = help || row->name == "--help";
+    version = version || row->name == "--version";
+    if (options.mode != DriverMode::Play && !version) chosen |= Bit(options.mode);
     given.push_back(row);
   }
-  if (help) {
-    options.mode = DriverMode::Help;
+  if (help || version) {
+    options.mode = help ? DriverMode::Help : DriverMode::Version;
     return true;
   }
   if (std::popcount(chosen) > 1) {

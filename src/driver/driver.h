@@ -14,7 +14,7 @@
 namespace vx {
 
 // ---- command line -------------------------------------------------------------
-enum class DriverMode { Play, Help, Screenshot, Bench, Capture, ContactSheet };
+enum class DriverMode { Play, Help, Version, Screenshot, Bench, Capture, ContactSheet };
 
 struct ScreenshotRequest {
   double seconds;

@@ -107,7 +107,7 @@ int PlayWithoutConsole(const vx::DriverOptions& options, const vx::LibrarySearch
   return status;
 }
 
-// --version anywhere on the line; "/?", the Windows way to ask for help.
+// "/?", the Windows way to ask for help, anywhere on the line.
 bool Asked(int argc, char** argv, const char* word) {
   for (int i = 1; i < argc; ++i)
     if (std::strcmp(argv[i], word) == 0) return true;
@@ -122,10 +122,6 @@ int main(int argc, char** argv) {
   vx::IgnoreBrokenPipes();
   vx::UseUtf8Console();
 
-  if (Asked(argc, argv, "--version")) {
-    vx::ConsoleWrite(vx::VersionLine("vx1"));
-    return 0;
-  }
   vx::DriverOptions options;
   std::string error;
   if (!vx::ParseCommandLine(argc, argv, options, error)) {
@@ -134,6 +130,10 @@ int main(int argc, char** argv) {
   }
   if (options.mode == vx::DriverMode::Help || Asked(argc, argv, "/?")) {
     vx::ConsoleWrite(vx::HelpText());
+    return 0;
+  }
+  if (options.mode == vx::DriverMode::Version) {
+    vx::ConsoleWrite(vx::VersionLine("vx1"));
     return 0;
   }
 
@@ -157,6 +157,7 @@ int main(int argc, char** argv) {
       return vx::RunContactSheet(options, libraries);
     case vx::DriverMode::Play:
     case vx::DriverMode::Help:
+    case vx::DriverMode::Version:
       break;
   }
   if (vx::ReleaseOwnConsole()) return PlayWithoutConsole(options, libraries);

@@ -96,6 +96,7 @@ int Run(int argc, char** argv) {
     case vx::DriverMode::Play:
       return Play(options, libraries);
     case vx::DriverMode::Help:
+    case vx::DriverMode::Version:
     case vx::DriverMode::Capture:
     case vx::DriverMode::ContactSheet:
       break;

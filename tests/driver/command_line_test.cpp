@@ -205,7 +205,7 @@ TEST(CommandLine, HelpListsEveryOption) {
   for (const char* option :
        {"--library", "--window", "--scale", "--no-vsync", "--mute", "--from", "--loop", "--trace",
         "--screenshot", "--bench", "--reference", "--capture", "--fps", "--duration", "--frames",
-        "--contact-sheet", "--help"})
+        "--contact-sheet", "--version", "--help"})
     EXPECT_NE(help.find(option), std::string::npos) << option;
   EXPECT_NE(UsageLine().find("vx1 [e] [OPTIONS]"), std::string::npos);
 }
