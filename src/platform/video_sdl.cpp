@@ -94,28 +94,22 @@ int FittingScale(int scale) {
   return scale;
 }
 
-}  // namespace
-
-int Start(const VideoOptions& options, const SetupCalls& calls) {
-  if (!exitHookInstalled) {
-    std::atexit(ReleaseAtExit);
-    exitHookInstalled = true;
-  }
+// Window step: SDL's video and the (hidden) window. Full screen: a
+// borderless window over the whole primary screen, which then asks for
+// desktop full screen (so it also covers the screen where no window manager
+// acts on that request). Otherwise a centred window of scale x the surface.
+// No message box on failure, as no display may be available to show it.
+int OpenWindow(const VideoOptions& options) {
   // On a scaled Windows desktop the window is sized in real pixels and the
-  // picture scales itself by the logical size below, instead of Windows
-  // stretching a small window's bitmap (blurred); other systems ignore it.
+  // picture scales itself by the logical size, instead of Windows stretching
+  // a small window's bitmap (blurred); other systems ignore it.
   SDL_SetHint(SDL_HINT_WINDOWS_DPI_AWARENESS, "permonitorv2");
-  // Window step: no message box, as no display may be available to show it.
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
     std::fprintf(stderr, "CreateWindowEx FAILED: %s\n", SDL_GetError());
     std::fflush(stderr);
     return static_cast<int>(VideoGenericFailure);
   }
   videoInitialised = true;
-  // Full screen: a borderless window over the whole primary screen, which
-  // then asks for desktop full screen (so it also covers the screen where no
-  // window manager acts on that request). Otherwise a centred window of
-  // scale x the surface.
   int x = SDL_WINDOWPOS_CENTERED;
   int y = SDL_WINDOWPOS_CENTERED;
   int scale = FittingScale(std::clamp(options.scale, 1, MaxWindowScale));
@@ -137,6 +131,17 @@ int Start(const VideoOptions& options, const SetupCalls& calls) {
     DestroyWindowAndQuit();
     return static_cast<int>(VideoGenericFailure);
   }
+  return 0;
+}
+
+}  // namespace
+
+int Start(const VideoOptions& options, const SetupCalls& calls) {
+  if (!exitHookInstalled) {
+    std::atexit(ReleaseAtExit);
+    exitHookInstalled = true;
+  }
+  if (const int failed = OpenWindow(options); failed != 0) return failed;
 
   Uint32 rendererFlags = options.vsync ? SDL_RENDERER_PRESENTVSYNC : 0;
   renderer = calls.createRenderer(window, -1, rendererFlags);
@@ -232,7 +237,9 @@ bool ShowBox(std::string_view caption, std::string_view text) {
 
 namespace vx {
 const VideoRoutines SdlVideo{
-    [](const VideoOptions& options) { return sdl_video::Start(options, sdl_video::RealSetupCalls); },
+    [](const VideoOptions& options) {
+      return sdl_video::Start(options, sdl_video::RealSetupCalls);
+    },
     sdl_video::Present,
     sdl_video::Pump,
     sdl_video::Stop,
