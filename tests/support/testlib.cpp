@@ -293,6 +293,11 @@ bool MakeFifo(const std::string& path) {
   return mkfifo(path.c_str(), 0644) == 0;
 }
 
+std::string WithReaderGone(const std::string& command) {
+  return "exec 3>&1; { trap '' PIPE; while printf x 2>/dev/null; do :; done; trap - PIPE; " +
+         command + "; echo $? >&3; } | true";
+}
+
 void KnockOnFifo(const std::string& path) {
   const int writer = open(path.c_str(), O_WRONLY | O_NONBLOCK);
   if (writer >= 0) close(writer);

@@ -113,6 +113,13 @@ struct ProgramResult {
 ProgramResult RunProgram(const std::vector<std::string>& args,
                          const std::string& workingDirectory = {});
 
+// A /bin/sh script that runs command (already quoted for the shell) with its
+// standard output on a pipe whose reader has gone, and prints the command's
+// exit status on the script's standard output. Before the command starts,
+// the script writes into the pipe until a write fails: only then has every
+// process let go of the read end, the shell that made the pipe included.
+std::string WithReaderGone(const std::string& command);
+
 // Makes a FIFO at path and collects everything written into it on a thread
 // of its own, without ever blocking the test: the read end is opened at
 // once (non-blocking), so a writer's open succeeds, and Finish, called once

@@ -1,15 +1,14 @@
 // The vxlib tool, run as a program: builds an archive from a description of
 // files under DATA\, which must match the format byte for byte, lists it and
 // extracts a file back; failures and usage errors give their exit codes.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <fcntl.h>
 #include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <csignal>
-
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -187,8 +186,7 @@ TEST_F(VxlibTool, AnArchiveThatIsNotARegularFileIsRefusedWithoutWaitingOnIt) {
       command.insert(command.end(), args.begin(), args.end());
       const auto result = RunProgram(command, dir.Path());
       EXPECT_EQ(result.exitCode, 1) << args[0] << " " << archive;
-      EXPECT_EQ(result.err,
-                "vxlib: cannot open library '" + archive + "': not a regular file\n");
+      EXPECT_EQ(result.err, "vxlib: cannot open library '" + archive + "': not a regular file\n");
       EXPECT_NE(result.out.find("Refused: not a regular file"), std::string::npos) << result.out;
       EXPECT_FALSE(vx::test::FileExists(dir.File("out.mp3")));
     }
@@ -222,15 +220,16 @@ TEST_F(VxlibTool, UsageErrorsExitWith2AndHelpWith0) {
 TEST_F(VxlibTool, AnOutputThatIsAnInputIsRefusedAndNothingIsTouched) {
   ASSERT_EQ(Run({"build", "vx.txt", "vx.lib"}).exitCode, 0);
   std::filesystem::create_hard_link(dir.File("vx.lib"), dir.File("hard.lib"));
-  const std::vector<std::string> files = {"vx.lib", "vx.txt", "DATA/TEX/Wood.jpg", "DATA/oompa.mp3"};
+  const std::vector<std::string> files = {"vx.lib", "vx.txt", "DATA/TEX/Wood.jpg",
+                                          "DATA/oompa.mp3"};
   std::vector<Bytes> before;
   for (const std::string& file : files) before.push_back(vx::test::ReadFileBytes(dir.File(file)));
-  for (const auto& args : std::vector<std::vector<std::string>>{
-           {"extract", "vx.lib", "DATA\\oompa.mp3", "vx.lib"},
-           {"extract", "vx.lib", "DATA\\oompa.mp3", "./hard.lib"},
-           {"build", "vx.txt", "vx.txt"},
-           {"build", "vx.txt", "DATA/TEX/Wood.jpg"},
-           {"build", "vx.txt", "DATA/../DATA/oompa.mp3"}}) {
+  for (const auto& args :
+       std::vector<std::vector<std::string>>{{"extract", "vx.lib", "DATA\\oompa.mp3", "vx.lib"},
+                                             {"extract", "vx.lib", "DATA\\oompa.mp3", "./hard.lib"},
+                                             {"build", "vx.txt", "vx.txt"},
+                                             {"build", "vx.txt", "DATA/TEX/Wood.jpg"},
+                                             {"build", "vx.txt", "DATA/../DATA/oompa.mp3"}}) {
     const auto result = Run(args);
     EXPECT_EQ(result.exitCode, 1) << args.back();
     EXPECT_EQ(SplitLines(result.err).size(), 1u) << result.err;
@@ -249,10 +248,12 @@ TEST_F(VxlibTool, StandardOutputCarriesTheDataAloneAndIsAppendedTo) {
   EXPECT_EQ(piped.exitCode, 0) << piped.err;
   EXPECT_EQ(ToBytes(piped.out), music);
   EXPECT_NE(piped.err.find("Searching for file"), std::string::npos) << piped.err;
-  const auto appended = RunProgram(
-      {"/bin/sh", "-c", "printf keep > all.bin; \"$0\" extract vx.lib 'DATA\\oompa.mp3' "
-                        "/dev/stdout >> all.bin", kVxlib},
-      dir.Path());
+  const auto appended =
+      RunProgram({"/bin/sh", "-c",
+                  "printf keep > all.bin; \"$0\" extract vx.lib 'DATA\\oompa.mp3' "
+                  "/dev/stdout >> all.bin",
+                  kVxlib},
+                 dir.Path());
   EXPECT_EQ(appended.exitCode, 0) << appended.err;
   Bytes expected = ToBytes("keep");
   expected.insert(expected.end(), music.begin(), music.end());
@@ -320,22 +321,17 @@ TEST_F(VxlibLongBuild, AReaderThatLeavesOrASignalLeavesNoTemporaryFile) {
 // reader of its output has gone before it starts.
 TEST_F(VxlibLongBuild, AClosedStandardOutputEndsEveryProgramQuietly) {
   ASSERT_EQ(Run({"build", "vx.txt", "vx.lib"}).exitCode, 0);
-  for (const std::vector<std::string>& command : std::vector<std::vector<std::string>>{
-           {kVxlib, "build", "long.txt", "out.lib"},
-           {kVxlib, "list", "vx.lib"},
-           {kVxlib, "--help"},
-           {VX_BINARY_DIR "/vxdump", "--help"},
-           {VX_BINARY_DIR "/vxdump", "-h"}}) {
+  for (const std::vector<std::string>& command :
+       std::vector<std::vector<std::string>>{{kVxlib, "build", "long.txt", "out.lib"},
+                                             {kVxlib, "list", "vx.lib"},
+                                             {kVxlib, "--help"},
+                                             {VX_BINARY_DIR "/vxdump", "--help"},
+                                             {VX_BINARY_DIR "/vxdump", "-h"}}) {
     std::string line;
     for (const std::string& word : command) line += " '" + word + "'";
-    const auto result = RunProgram(
-        {"/bin/sh", "-c",
-         "exec 3>&1; { while [ ! -e closed ]; do :; done;" + line +
-             "; echo $? >&3; } | { exec 0<&-; touch closed; }"},
-        dir.Path());
+    const auto result = RunProgram({"/bin/sh", "-c", vx::test::WithReaderGone(line)}, dir.Path());
     EXPECT_EQ(result.out, std::to_string(128 + SIGPIPE) + "\n") << line;
     EXPECT_EQ(result.err, "") << line;
-    std::filesystem::remove(dir.File("closed"));
     EXPECT_TRUE(OnlyTheUsersFiles()) << line;
   }
 }
