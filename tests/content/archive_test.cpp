@@ -60,7 +60,7 @@ TEST_F(Archive, EveryMaterialTextureIsStoredAsItsJpeg) {
 }
 
 TEST_F(Archive, DescriptionListsExactlyTheGeneratedFiles) {
-  std::ifstream description(std::string(VX_BINARY_DIR) + "/content/vx-1.txt");
+  std::ifstream description(std::string(VX_SHOW_DATA_DIR) + "/vx-1.txt");
   ASSERT_TRUE(description.good());
   std::vector<std::string> lines;
   for (std::string line; std::getline(description, line);) lines.push_back(line);
@@ -74,7 +74,7 @@ TEST_F(Archive, DescriptionListsExactlyTheGeneratedFiles) {
   EXPECT_EQ(listed.size(), lines.size() - 5) << "a file is listed twice";
   std::set<std::string> onDisk;
   for (const auto& entry :
-       std::filesystem::directory_iterator(std::string(VX_BINARY_DIR) + "/content/DATA"))
+       std::filesystem::directory_iterator(std::string(VX_SHOW_DATA_DIR) + "/DATA"))
     onDisk.insert(entry.path().filename().string());
   EXPECT_EQ(listed, onDisk);
   for (const std::string& name : listed) EXPECT_GT(LibraryFileSize("DATA\\" + name), 0) << name;

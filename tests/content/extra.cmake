@@ -6,8 +6,10 @@ if(TARGET vx_contentgen)
           DEPS vx_contentgen vx_driver vx_engine vx_raster vx_pictures vx_datalib vx_testsupport
                PkgConfig::MPG123
           LABEL process)
-  # The tool tests run the vxcontent program itself.
+  # The tool tests run the vxcontent program itself; the generated files lie
+  # in the show's data folder.
   add_dependencies(test_content vxcontent)
+  target_compile_definitions(test_content PRIVATE VX_SHOW_DATA_DIR="${VX_SHOW_DATA_DIR}")
   if(TARGET vx_content)
     # The archive checks read the build's own vx-1.lib.
     add_dependencies(test_content vx_content)

@@ -29,7 +29,7 @@ namespace {
 
 namespace music = content::music;
 
-const std::string kMp3Path = std::string(VX_BINARY_DIR) + "/content/DATA/oompa.mp3";
+const std::string kMp3Path = std::string(VX_SHOW_DATA_DIR) + "/DATA/oompa.mp3";
 
 struct Decoded {
   long rate = 0;
