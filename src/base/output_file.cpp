@@ -10,6 +10,7 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <system_error>
 #include <string_view>
 
 #include "base/system.h"
@@ -116,10 +117,12 @@ void CleanUpOnEveryExit() {
   RunBeforeTerminationSignals(RemoveLiveTemporaries);
 }
 
+// The file's identity as the system keeps it: device and inode on POSIX
+// systems, volume and file index on Windows (whose stat has no inode: it
+// reports 0 for every file, which would make any two files the same).
 bool SameFile(const std::string& a, const std::string& b) {
-  struct stat first, second;
-  return stat(a.c_str(), &first) == 0 && stat(b.c_str(), &second) == 0 &&
-         first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+  std::error_code ec;
+  return std::filesystem::equivalent(a, b, ec) && !ec;
 }
 
 std::string OutputOverInput(const std::string& output, const std::vector<std::string>& inputs) {
