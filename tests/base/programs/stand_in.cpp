@@ -1,7 +1,8 @@
 // A stand-in for a program fed through a pipe, such as the capture's
 // encoder: reads its standard input to the end and writes the bytes to the
-// file named by its last argument, its other arguments one a line to that
-// name with ".args" added, then exits.
+// file named by its last argument ("file:" before it is dropped, as ffmpeg
+// drops it), its other arguments one a line to that name with ".args"
+// added, then exits.
 //
 //   stand_in [--exit CODE] [--delay MS] ARG... OUTPUT
 //
@@ -46,7 +47,10 @@ int main(int argc, char** argv) {
   char buffer[65536];
   for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, in)) > 0;) bytes.append(buffer, n);
   std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
-  std::ofstream(args.back(), std::ios::binary) << bytes;
+  // As ffmpeg reads its output name: "file:" before a path names the file.
+  std::string output = args.back();
+  if (output.rfind("file:", 0) == 0) output.erase(0, 5);
+  std::ofstream(output, std::ios::binary) << bytes;
   std::ofstream list(args.back() + ".args", std::ios::binary);
   for (std::size_t i = 0; i + 1 < args.size(); ++i) list << args[i] << '\n';
   return exitCode;
