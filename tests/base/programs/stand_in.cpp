@@ -51,7 +51,7 @@ int main(int argc, char** argv) {
   std::string output = args.back();
   if (output.rfind("file:", 0) == 0) output.erase(0, 5);
   std::ofstream(output, std::ios::binary) << bytes;
-  std::ofstream list(args.back() + ".args", std::ios::binary);
+  std::ofstream list(output + ".args", std::ios::binary);
   for (std::size_t i = 0; i + 1 < args.size(); ++i) list << args[i] << '\n';
   return exitCode;
 }
