@@ -213,9 +213,12 @@ def start_server(res, site):
 
 # ---------------------------------------------------------------- DevTools
 
-class Cdp:
-    """One DevTools WebSocket: calls matched to replies by id; exceptions
-    thrown in a page are kept for the failure line."""
+class Socket:
+    """One WebSocket of a browser's remote protocol: replies matched to calls
+    by id, every other message handed to _event; what is still waiting fails
+    when the connection closes."""
+
+    closed = 'the connection closed'
 
     def __init__(self, ws):
         self.ws = ws
@@ -232,28 +235,43 @@ class Cdp:
                     fut = self.pending.pop(msg['id'], None)
                     if fut is not None and not fut.done():
                         fut.set_result(msg)
-                elif msg.get('method') == 'Runtime.exceptionThrown':
-                    details = msg['params']['exceptionDetails']
-                    text = details.get('exception', {}).get('description') or details.get('text', '')
-                    self.exceptions.setdefault(msg.get('sessionId'), []).append(
-                        text.splitlines()[0] if text else '?')
+                else:
+                    self._event(msg)
         finally:
             for fut in self.pending.values():
                 if not fut.done():
-                    fut.set_exception(ConnectionError('the DevTools connection closed'))
+                    fut.set_exception(ConnectionError(self.closed))
 
-    async def call(self, method, params=None, session=None, timeout=30.0):
+    async def _reply(self, msg, timeout):
         self.next_id += 1
-        msg = {'id': self.next_id, 'method': method, 'params': params or {}}
-        if session:
-            msg['sessionId'] = session
+        msg['id'] = self.next_id
         fut = asyncio.get_running_loop().create_future()
-        self.pending[self.next_id] = fut
+        self.pending[msg['id']] = fut
         await self.ws.send(json.dumps(msg))
         try:
-            reply = await asyncio.wait_for(fut, timeout)
+            return await asyncio.wait_for(fut, timeout)
         finally:
             self.pending.pop(msg['id'], None)
+
+
+class Cdp(Socket):
+    """One DevTools WebSocket: calls matched to replies by id; exceptions
+    thrown in a page are kept for the failure line."""
+
+    closed = 'the DevTools connection closed'
+
+    def _event(self, msg):
+        if msg.get('method') == 'Runtime.exceptionThrown':
+            details = msg['params']['exceptionDetails']
+            text = details.get('exception', {}).get('description') or details.get('text', '')
+            self.exceptions.setdefault(msg.get('sessionId'), []).append(
+                text.splitlines()[0] if text else '?')
+
+    async def call(self, method, params=None, session=None, timeout=30.0):
+        msg = {'method': method, 'params': params or {}}
+        if session:
+            msg['sessionId'] = session
+        reply = await self._reply(msg, timeout)
         if 'error' in reply:
             raise RuntimeError(f'{method}: {reply["error"].get("message")}')
         return reply['result']
@@ -405,43 +423,20 @@ def remote_value(v):
     return value
 
 
-class Bidi:
+class Bidi(Socket):
     """One WebDriver BiDi WebSocket: commands matched to replies by id;
     errors logged by a page are kept for the failure line."""
 
-    def __init__(self, ws):
-        self.ws = ws
-        self.next_id = 0
-        self.pending = {}
-        self.exceptions = {}
-        self.reader = asyncio.ensure_future(self._read())
+    closed = 'the BiDi connection closed'
 
-    async def _read(self):
-        try:
-            async for raw in self.ws:
-                msg = json.loads(raw)
-                if 'id' in msg:
-                    fut = self.pending.pop(msg['id'], None)
-                    if fut is not None and not fut.done():
-                        fut.set_result(msg)
-                elif msg.get('method') == 'log.entryAdded' and msg['params'].get('type') == 'javascript':
-                    entry = msg['params']
-                    self.exceptions.setdefault(entry.get('source', {}).get('context'), []).append(
-                        (entry.get('text') or '?').splitlines()[0])
-        finally:
-            for fut in self.pending.values():
-                if not fut.done():
-                    fut.set_exception(ConnectionError('the BiDi connection closed'))
+    def _event(self, msg):
+        if msg.get('method') == 'log.entryAdded' and msg['params'].get('type') == 'javascript':
+            entry = msg['params']
+            self.exceptions.setdefault(entry.get('source', {}).get('context'), []).append(
+                (entry.get('text') or '?').splitlines()[0])
 
     async def call(self, method, params=None, session=None, timeout=30.0):
-        self.next_id += 1
-        fut = asyncio.get_running_loop().create_future()
-        self.pending[self.next_id] = fut
-        await self.ws.send(json.dumps({'id': self.next_id, 'method': method, 'params': params or {}}))
-        try:
-            reply = await asyncio.wait_for(fut, timeout)
-        finally:
-            self.pending.pop(self.next_id, None)
+        reply = await self._reply({'method': method, 'params': params or {}}, timeout)
         if reply.get('type') == 'error':
             raise RuntimeError(f'{method}: {reply.get("error")}: {reply.get("message")}')
         return reply['result']
