@@ -5,6 +5,7 @@
 #include <cassert>
 #include <cstdio>
 
+#include "driver/controls.h"
 #include "driver/driver_io.h"
 #include "driver/frame_loop.h"
 #include "driver/sinks.h"
@@ -44,7 +45,8 @@ bool RunDemo(std::uint32_t* fb, bool loop) {
   TraceStep("PlayMusic");
   gIo.playMusic(false);
   TraceStep("MainLoop");
-  RunFrames(MusicClock(loop), WindowSink(), fb);
+  ViewerControls controls;
+  RunFrames(MusicClock(loop, controls), WindowSink(&controls), fb);
   TraceStep("StopMusic");
   gIo.stopMusic();
   TraceStep("FreeMusic");

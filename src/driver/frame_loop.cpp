@@ -1,6 +1,7 @@
 // The frame loop, its clocks and the window's sink.
 #include "driver/frame_loop.h"
 
+#include "driver/controls.h"
 #include "driver/driver_io.h"
 #include "driver/frames.h"
 #include "driver/timeline.h"
@@ -35,8 +36,8 @@ bool RunFrames(const FrameClock& clock, const FrameSink& sink, std::uint32_t* fb
   return true;
 }
 
-FrameClock MusicClock(bool loop) {
-  return [loop, frames = std::uint64_t{0}](FrameMoment& moment) mutable {
+FrameClock MusicClock(bool loop, ViewerControls& controls) {
+  return [loop, &controls, frames = std::uint64_t{0}](FrameMoment& moment) mutable {
     const DriverIo& io = CurrentDriverIo();
     if (loop && QuitFlag()) {
       // The last pass reached the end bound: the show starts again.
@@ -47,7 +48,9 @@ FrameClock MusicClock(bool loop) {
       SetQuitFlag(false);
     }
     if (!WindowGoesOn()) return false;
+    controls.ApplyWaiting();
     moment = {frames++, io.musicTime(), FrameScene::Timeline, false};
+    controls.MomentGiven();
     return true;
   };
 }

@@ -20,6 +20,8 @@
 
 namespace vx {
 
+class ViewerControls;
+
 enum class FrameScene { Timeline, EffectTest };
 
 struct FrameMoment {
@@ -48,8 +50,9 @@ void DrawMoment(const FrameMoment& moment, std::uint32_t* fb);
 //
 // The music's playing position, for the timeline. With loop, a flag raised
 // by the timeline's end bound starts the music (and so the show) again from
-// the beginning instead of ending the run.
-FrameClock MusicClock(bool loop);
+// the beginning instead of ending the run. Each pass first applies the
+// viewer's inputs the pump gathered (pause, seek, step) to the music.
+FrameClock MusicClock(bool loop, ViewerControls& controls);
 // The timer (StartTimer), for labda alone: no end bound.
 FrameClock TimerClock();
 // Fixed steps for a capture: frame n at n x 120 / fps ticks, count frames.

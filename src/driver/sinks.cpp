@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "base/pixels.h"
+#include "driver/controls.h"
 #include "driver/driver_io.h"
 #include "driver/frames.h"
 #include "platform/picture.h"
@@ -21,8 +22,9 @@ constexpr std::uint32_t SheetBackground = 0x202020;
 
 }  // namespace
 
-FrameSink WindowSink() {
-  return [](const FrameMoment&, const std::uint32_t*) {
+FrameSink WindowSink(ViewerControls* controls) {
+  return [controls](const FrameMoment& moment, const std::uint32_t*) {
+    if (controls != nullptr) controls->FrameDrawn(moment.t);
     CurrentDriverIo().presentFrame();  // a failed present is ignored
     return true;
   };

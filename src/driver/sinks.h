@@ -21,8 +21,8 @@
 namespace vx {
 
 // Presents each frame in the window; a failed present is ignored (the next
-// frame tries again).
-FrameSink WindowSink();
+// frame tries again). With controls, their status line goes with it.
+FrameSink WindowSink(ViewerControls* controls = nullptr);
 
 // Frame k of the run as the 320 x 200 PNG file paths[k]. A failed write
 // (its reason said by the writer) sets failed, and the run goes on with the

@@ -5,7 +5,9 @@
 // no lower test, so any t below 1314.36 (negative ones too) draws the logo.
 #include "driver/timeline.h"
 
+#include <cmath>
 #include <cstdint>
+#include <limits>
 
 namespace vx {
 namespace {
@@ -96,16 +98,34 @@ std::int16_t BlauPictureIndex(long double local) {
   return static_cast<std::int16_t>(static_cast<std::uint16_t>(index & 0xFFFF));
 }
 
-void RenderTimeline(float t, std::uint32_t* fb) {
+int TimelineSlotIndexAt(float t) {
   const long double time = t;
   // The slots lie end to end: the first whose end lies above t holds it.
-  for (const TimelineSlot& slot : CurrentShow().slots) {
-    if (!(time < slot.end)) continue;
+  const std::span<const TimelineSlot> slots = CurrentShow().slots;
+  for (std::size_t i = 0; i < slots.size(); ++i) {
+    if (time < slots[i].end) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+float TimelineSlotStart(int index) {
+  if (index <= 0) return 0.0f;
+  const long double begin = TimelineSlotAt(index).begin;
+  float start = static_cast<float>(begin);
+  if (static_cast<long double>(start) < begin)
+    start = std::nextafter(start, std::numeric_limits<float>::infinity());
+  return start;
+}
+
+void RenderTimeline(float t, std::uint32_t* fb) {
+  const long double time = t;
+  const int index = TimelineSlotIndexAt(t);
+  if (index >= 0) {
+    const TimelineSlot& slot = TimelineSlotAt(index);
     const long double local =
         slot.clock == SlotClock::Forward ? time - slot.begin : slot.end - time;
     const std::int32_t argument = slot.argument != nullptr ? slot.argument(local) : 0;
     slot.module->render(static_cast<float>(local), fb, argument);
-    break;
   }
   // After the last slot nothing is drawn: the frame buffer keeps the last frame.
   if (time >= TimelineEnd) SetQuitFlag(true);

@@ -66,6 +66,14 @@ void SetQuitFlag(bool value);
 int TimelineSlotCount();
 const TimelineSlot& TimelineSlotAt(int index);
 
+// The index of the slot that holds t; -1 at or after the last slot's end.
+int TimelineSlotIndexAt(float t);
+// The first single-float time that slot index holds: 0 for the first slot,
+// else the single nearest to its begin, or the next one up where that lies
+// below the bound (a seek to a slot lands on its first frame, never on the
+// last frame of the slot before).
+float TimelineSlotStart(int index);
+
 // Draws the frame for time t (ticks) with the one slot that holds t, nothing
 // at or after the last slot's end; sets QuitFlag once t >= 14520.
 void RenderTimeline(float t, std::uint32_t* fb);

@@ -21,6 +21,21 @@ const MusicRoutines* configuredRoutines = &SilentMusic;
 const MusicRoutines* backend = nullptr;
 std::uint32_t scale = 0;
 float lastTime = 0.0f;
+// The viewer's controls: PlayMusic's loop, kept for the plays a resume or a
+// seek starts; while paused the clock holds pausedTicks.
+bool playLoop = false;
+bool paused = false;
+float pausedTicks = 0.0f;
+
+// Plays on from ticks: the backend starts its output there, and the clock
+// answers ticks itself until the backend's reading (rounded to its output
+// frames, so possibly a hair below) has caught up.
+void PlayFrom(float ticks) {
+  const long double seconds =
+      scale == 0 ? 0.0L : static_cast<long double>(ticks) / static_cast<long double>(scale);
+  backend->play(static_cast<double>(seconds), playLoop);
+  lastTime = ticks;
+}
 
 // A backend this build lacks (SDL2 audio in the browser, WebAudio
 // natively): starting it fails as a missing sound device does; the other
@@ -145,11 +160,14 @@ void SetMusicScale(std::uint32_t ticksPerSecond) {
 void PlayMusic(bool loop) {
   if (backend == nullptr) return;
   lastTime = 0.0f;
+  playLoop = loop;
+  paused = false;
   backend->play(configured.startSeconds, loop);
 }
 
 float MusicTime() {
   if (backend == nullptr) return 0.0f;
+  if (paused) return pausedTicks;
   const float now = backend->ticks(configured.startSeconds, scale);
   lastTime = std::max(lastTime, now);
   return lastTime;
@@ -167,6 +185,35 @@ void FreeMusic() {
   if (backend == nullptr) return;
   backend->free();
   backend = nullptr;
+  paused = false;
+}
+
+void PauseMusic() {
+  if (backend == nullptr || paused) return;
+  pausedTicks = MusicTime();
+  backend->stop();
+  paused = true;
+}
+
+void ResumeMusic() {
+  if (backend == nullptr || !paused) return;
+  paused = false;
+  PlayFrom(pausedTicks);
+}
+
+void SeekMusic(float ticks) {
+  if (backend == nullptr) return;
+  if (paused) {
+    pausedTicks = ticks;
+    lastTime = ticks;
+    return;
+  }
+  backend->stop();
+  PlayFrom(ticks);
+}
+
+bool MusicPaused() {
+  return paused;
 }
 
 }  // namespace vx

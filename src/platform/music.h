@@ -32,7 +32,7 @@ void ConfigureMusic(const MusicOptions& options);
 // CODE is the decoder's or SDL's code as an unsigned number (4294967295
 // where there is none); the library's own text follows on standard error.
 // outputRate, mono and eightBits choose the output format; streamFlag is
-// accepted for the driver's call and has no effect (the show never seeks).
+// accepted for the driver's call and has no effect (every backend can seek).
 void StartMusic(std::string_view name, std::uint32_t outputRate, bool mono, bool eightBits,
                 bool streamFlag);
 void SetMusicScale(std::uint32_t ticksPerSecond);
@@ -49,6 +49,17 @@ void StopMusic();
 // options.startSeconds (a show played again from its start).
 void RewindMusic();
 void FreeMusic();
+
+// The viewer's controls, between PlayMusic and StopMusic. PauseMusic stops
+// the sound and holds MusicTime at the moment heard; ResumeMusic plays on
+// from that moment. SeekMusic moves the playing position to ticks (at the
+// scale set): MusicTime reads exactly ticks at once and runs on from there,
+// or holds it while paused. A seek is the one way MusicTime steps back.
+// Each does nothing before StartMusic or after FreeMusic.
+void PauseMusic();
+void ResumeMusic();
+void SeekMusic(float ticks);
+bool MusicPaused();
 
 // Browser build only: hands the named MP3 of the open data library to the
 // browser to decode in the background, so that StartMusic, asked later for

@@ -3,9 +3,11 @@
 // backend-neutral letterboxed copy.
 #include "platform/video.h"
 
+#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
 #include <string>
 
 #include "platform/video_backends.h"
@@ -23,6 +25,13 @@ bool running = false;
 bool quitSeen = false;
 std::uint32_t* frameBuffer = nullptr;
 std::uint64_t presentedFrames = 0;
+
+// The viewer's inputs not yet taken; a burst beyond the bound (a key held
+// while nothing pumps) keeps its oldest ones.
+constexpr std::size_t InputQueueBound = 64;
+std::deque<ViewerInput> inputs;
+std::array<std::uint32_t, SurfaceWidth * LetterboxRows> statusStrip{};
+bool statusShown = false;
 
 // A backend this build lacks (the SDL2 window in the browser, the page
 // natively): it refuses to start and says so, as a missing display does, so
@@ -83,6 +92,8 @@ int StartVideo() {
   if (running) return static_cast<int>(VideoGenericFailure);
   quitSeen = false;
   presentedFrames = 0;
+  inputs.clear();
+  statusShown = false;
   backend = configuredRoutines;
   const int code = backend->start(configured);
   if (code != 0) return code;
@@ -125,6 +136,22 @@ bool PumpMessages() {
   return quitSeen;
 }
 
+void QueueViewerInput(const ViewerInput& input) {
+  if (inputs.size() < InputQueueBound) inputs.push_back(input);
+}
+
+bool TakeViewerInput(ViewerInput& input) {
+  if (inputs.empty()) return false;
+  input = inputs.front();
+  inputs.pop_front();
+  return true;
+}
+
+void SetStatusStrip(const std::uint32_t* strip) {
+  statusShown = strip != nullptr;
+  if (statusShown) std::memcpy(statusStrip.data(), strip, sizeof statusStrip);
+}
+
 void PostQuit() {
   quitSeen = true;
 }
@@ -145,7 +172,14 @@ void CopyFrameToSurface(const std::uint32_t* source, std::uint8_t* surface, std:
   for (std::uint32_t y = 0; y < SurfaceHeight - 2 * LetterboxRows; ++y, row += pitch) {
     std::memcpy(row, image + std::size_t{y} * RowBytes, RowBytes);
   }
-  for (std::uint32_t y = 0; y < LetterboxRows; ++y, row += pitch) std::memset(row, 0, RowBytes);
+  const auto* strip = reinterpret_cast<const std::uint8_t*>(statusStrip.data());
+  for (std::uint32_t y = 0; y < LetterboxRows; ++y, row += pitch) {
+    if (statusShown) {
+      std::memcpy(row, strip + std::size_t{y} * RowBytes, RowBytes);
+    } else {
+      std::memset(row, 0, RowBytes);
+    }
+  }
 }
 
 void ShowErrorBox(std::string_view caption, std::string_view text) {

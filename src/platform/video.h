@@ -47,6 +47,34 @@ bool PumpMessages();
 // Asks for the end of the show as Escape does: the next PumpMessages sees
 // the quit message. Honoured by every backend (tests, signals, tools).
 void PostQuit();
+// The viewer's controls as the window's keys (or the page's buttons, seek
+// bar and media keys) give them; the driver decides what each does.
+enum class ViewerAction {
+  PlayPause,     // Space, P
+  Pause,         // the page's media session
+  Play,          // the page's media session
+  SeekBy,        // Left / Right: seconds -5 / 5; with Shift -1 / 1
+  SeekTo,        // the page's seek bar: seconds from the show's start
+  PreviousSlot,  // Up, Page Up
+  NextSlot,      // Down, Page Down
+  ToStart,       // Home
+  StepBack,      // , (while paused)
+  StepForward,   // . (while paused)
+  ToggleStatus,  // Tab
+};
+struct ViewerInput {
+  ViewerAction action = ViewerAction::PlayPause;
+  double seconds = 0.0;  // SeekBy and SeekTo only
+};
+// The next input since the last call (PumpMessages gathers them), oldest
+// first; false when none waits.
+bool TakeViewerInput(ViewerInput& input);
+
+// The status line: 320 x LetterboxRows pixels shown in the letterbox rows
+// below the image at each present (copied; nullptr hides it). It never
+// enters the frame buffer, so nothing drawn from that reaches a file.
+void SetStatusStrip(const std::uint32_t* strip);
+
 // Frames presented since StartVideo (headless and SDL alike).
 std::uint64_t PresentedFrameCount();
 // Headless: the 320 x 240 surface (pitch 1280) as last presented, letterbox
@@ -55,7 +83,7 @@ const std::uint8_t* PresentedSurface();
 
 // Copies the 320 x 200 image letterboxed into a 320 x 240 surface whose rows
 // are pitch bytes apart (pitch >= 1280; bytes beyond 1280 in a row are left
-// alone).
+// alone); the status strip, while one is set, fills the rows below.
 void CopyFrameToSurface(const std::uint32_t* frameBuffer, std::uint8_t* surface,
                         std::uint32_t pitch);
 

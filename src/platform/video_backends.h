@@ -25,6 +25,10 @@ struct VideoRoutines {
   bool (*showBox)(std::string_view caption, std::string_view text);
 };
 
+// A backend's pump hands the viewer's inputs it sees to the dispatch, which
+// keeps them for TakeViewerInput (a bounded queue: the oldest are kept).
+void QueueViewerInput(const ViewerInput& input);
+
 // Keeps the surface in memory; never fails.
 extern const VideoRoutines HeadlessVideo;
 // A window or the full screen through SDL2.

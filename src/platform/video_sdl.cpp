@@ -199,6 +199,45 @@ int Present(const std::uint32_t* frameBuffer) {
   return 0;
 }
 
+// The viewer's keys; false for every other key.
+bool ViewerKey(const SDL_Keysym& key, ViewerInput& input) {
+  const double step = (key.mod & KMOD_SHIFT) != 0 ? 1.0 : 5.0;
+  switch (key.sym) {
+    case SDLK_SPACE:
+    case SDLK_p:
+      input = {.action = ViewerAction::PlayPause};
+      return true;
+    case SDLK_LEFT:
+      input = {.action = ViewerAction::SeekBy, .seconds = -step};
+      return true;
+    case SDLK_RIGHT:
+      input = {.action = ViewerAction::SeekBy, .seconds = step};
+      return true;
+    case SDLK_UP:
+    case SDLK_PAGEUP:
+      input = {.action = ViewerAction::PreviousSlot};
+      return true;
+    case SDLK_DOWN:
+    case SDLK_PAGEDOWN:
+      input = {.action = ViewerAction::NextSlot};
+      return true;
+    case SDLK_HOME:
+      input = {.action = ViewerAction::ToStart};
+      return true;
+    case SDLK_COMMA:
+      input = {.action = ViewerAction::StepBack};
+      return true;
+    case SDLK_PERIOD:
+      input = {.action = ViewerAction::StepForward};
+      return true;
+    case SDLK_TAB:
+      input = {.action = ViewerAction::ToggleStatus};
+      return true;
+    default:
+      return false;
+  }
+}
+
 bool Pump() {
   SDL_Event event;
   while (SDL_PollEvent(&event) != 0) {
@@ -208,9 +247,16 @@ bool Pump() {
       case SDL_WINDOWEVENT:
         if (event.window.event == SDL_WINDOWEVENT_CLOSE) return true;
         break;
-      case SDL_KEYDOWN:
+      case SDL_KEYDOWN: {
         if (event.key.keysym.sym == SDLK_ESCAPE) return true;
+        ViewerInput input;
+        if (!ViewerKey(event.key.keysym, input)) break;
+        // A held key repeats a seek or a step, never a toggle.
+        const bool toggle = input.action == ViewerAction::PlayPause ||
+                            input.action == ViewerAction::ToggleStatus;
+        if (event.key.repeat == 0 || !toggle) QueueViewerInput(input);
         break;
+      }
       default:
         break;
     }

@@ -1,0 +1,138 @@
+// The viewer's controls: the clock arithmetic of each input, the music calls
+// that carry it out, and the status line in the letterbox below the image.
+#include "driver/controls.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+
+#include "driver/frames.h"
+#include "driver/timeline.h"
+#include "platform/music.h"
+
+namespace vx {
+namespace {
+
+constexpr long double FrameStepTicks = TicksPerSecond / 60.0L;  // exactly 2
+constexpr std::uint32_t StatusColour = 0x00C8C8C8;
+constexpr int StatusTextTop = (static_cast<int>(LetterboxRows) - 7) / 2;
+// Weight of the newest frame in the status line's running averages.
+constexpr double Smoothing = 0.1;
+
+float ClampToShow(long double ticks) {
+  return static_cast<float>(std::clamp(ticks, 0.0L, TimelineEnd));
+}
+
+float SlotJump(float now, int step) {
+  const int count = TimelineSlotCount();
+  int index = TimelineSlotIndexAt(now);
+  if (index < 0) index = count;  // after the last slot's end
+  const int target = index + step;
+  if (target >= count) return static_cast<float>(TimelineEnd);
+  return TimelineSlotStart(std::max(target, 0));
+}
+
+}  // namespace
+
+float ViewerTarget(const ViewerInput& input, float now) {
+  const long double t = now;
+  switch (input.action) {
+    case ViewerAction::SeekBy:
+      return ClampToShow(t + static_cast<long double>(input.seconds) * TicksPerSecond);
+    case ViewerAction::SeekTo:
+      return ClampToShow(static_cast<long double>(input.seconds) * TicksPerSecond);
+    case ViewerAction::PreviousSlot:
+      return SlotJump(now, -1);
+    case ViewerAction::NextSlot:
+      return SlotJump(now, 1);
+    case ViewerAction::ToStart:
+      return 0.0f;
+    case ViewerAction::StepBack:
+      return ClampToShow(t - FrameStepTicks);
+    case ViewerAction::StepForward:
+      return ClampToShow(t + FrameStepTicks);
+    case ViewerAction::PlayPause:
+    case ViewerAction::Pause:
+    case ViewerAction::Play:
+    case ViewerAction::ToggleStatus:
+      break;
+  }
+  return now;
+}
+
+std::string StatusLineText(float t, bool paused, double framesPerSecond,
+                           double drawMilliseconds) {
+  const auto centiseconds = static_cast<long long>(std::max(0.0L, static_cast<long double>(t)) /
+                                                   TicksPerSecond * 100.0L);
+  const int index = TimelineSlotIndexAt(t);
+  std::string slot = "-";
+  if (index >= 0) {
+    slot = std::to_string(index + 1) + "/" + std::to_string(TimelineSlotCount()) + " " +
+           TimelineSlotAt(index).module->name;
+  }
+  std::array<char, 96> line{};
+  std::snprintf(line.data(), line.size(), "%02lld:%02lld.%02lld  SLOT %s  %.0f FPS  %.1f MS%s",
+                centiseconds / 6000, centiseconds / 100 % 60, centiseconds % 100, slot.c_str(),
+                framesPerSecond, drawMilliseconds, paused ? "  PAUSED" : "");
+  return line.data();
+}
+
+void ViewerControls::Apply(const ViewerInput& input) {
+  switch (input.action) {
+    case ViewerAction::PlayPause:
+      if (MusicPaused()) {
+        ResumeMusic();
+      } else {
+        PauseMusic();
+      }
+      return;
+    case ViewerAction::Pause:
+      PauseMusic();
+      return;
+    case ViewerAction::Play:
+      ResumeMusic();
+      return;
+    case ViewerAction::ToggleStatus:
+      statusShown_ = !statusShown_;
+      if (!statusShown_) SetStatusStrip(nullptr);
+      return;
+    case ViewerAction::StepBack:
+    case ViewerAction::StepForward:
+      // Stepping is for a held frame; while playing the keys do nothing.
+      if (!MusicPaused()) return;
+      break;
+    default:
+      break;
+  }
+  SeekMusic(ViewerTarget(input, MusicTime()));
+}
+
+void ViewerControls::ApplyWaiting() {
+  ViewerInput input;
+  while (TakeViewerInput(input)) Apply(input);
+}
+
+void ViewerControls::MomentGiven() {
+  given_ = Clock::now();
+}
+
+void ViewerControls::FrameDrawn(float t) {
+  const Clock::time_point now = Clock::now();
+  const double drawn = std::chrono::duration<double, std::milli>(now - given_).count();
+  drawMilliseconds_ += (drawn - drawMilliseconds_) * (drawnBefore_ ? Smoothing : 1.0);
+  if (drawnBefore_) {
+    const double interval = std::chrono::duration<double>(now - lastDrawn_).count();
+    frameSeconds_ += (interval - frameSeconds_) * (frameSeconds_ > 0.0 ? Smoothing : 1.0);
+  }
+  lastDrawn_ = now;
+  drawnBefore_ = true;
+  if (!statusShown_) return;
+  const double fps = frameSeconds_ > 0.0 ? 1.0 / frameSeconds_ : 0.0;
+  std::array<std::uint32_t, SurfaceWidth * LetterboxRows> strip{};
+  DrawLabel(strip.data(), static_cast<int>(SurfaceWidth), static_cast<int>(LetterboxRows), 4,
+            StatusTextTop, StatusLineText(t, MusicPaused(), fps, drawMilliseconds_),
+            StatusColour);
+  SetStatusStrip(strip.data());
+}
+
+}  // namespace vx

@@ -1,0 +1,50 @@
+#pragma once
+// The viewer's controls over the playing show: pause, seek, step and the
+// status line. Every frame is a function of the demo time alone, so a seek
+// needs no state beyond the music's new playing position: the next frame is
+// simply drawn there. With no input the show runs exactly as without them.
+#include <chrono>
+#include <cstdint>
+#include <string>
+
+#include "platform/video.h"
+
+namespace vx {
+
+// Where an input moves the clock from now, in ticks, clamped to the show
+// (0 to its end bound 14520): SeekBy and SeekTo by their seconds, the slot
+// keys to the first moment of the slot before or after the one holding now
+// (the end bound after the last), StepBack and StepForward by one frame of
+// 1/60 s. Inputs that do not move the clock give now.
+float ViewerTarget(const ViewerInput& input, float now);
+
+// The status line: "MM:SS.CC  SLOT K/N NAME  F FPS  D.D MS", with "PAUSED"
+// at the end while paused; "-" for the slot after the last one's end.
+std::string StatusLineText(float t, bool paused, double framesPerSecond, double drawMilliseconds);
+
+class ViewerControls {
+ public:
+  // Applies one input: pause and resume, seeks and steps go to the music
+  // (the clock), the status line is toggled here.
+  void Apply(const ViewerInput& input);
+  // Applies every input the window gathered since the last call.
+  void ApplyWaiting();
+  bool StatusShown() const { return statusShown_; }
+
+  // Timing for the status line: the clock calls MomentGiven as it hands
+  // out a moment; the window's sink calls FrameDrawn before presenting it,
+  // which measures the drawing and, while the line is on, shows it for t.
+  void MomentGiven();
+  void FrameDrawn(float t);
+
+ private:
+  using Clock = std::chrono::steady_clock;
+  bool statusShown_ = false;
+  Clock::time_point given_{};
+  Clock::time_point lastDrawn_{};
+  bool drawnBefore_ = false;
+  double drawMilliseconds_ = 0.0;  // smoothed
+  double frameSeconds_ = 0.0;      // smoothed interval between frames
+};
+
+}  // namespace vx
