@@ -318,6 +318,17 @@ std::string HelpText() {
   }
   return text +
          "\n"
+         "Keys while the show plays (not in the effect test):\n"
+         "  Space, P                 pause and resume (the music with it)\n"
+         "  Left, Right              back, forward 5 s (with Shift 1 s)\n"
+         "  Up, Down                 to the start of the previous, next slot\n"
+         "                           (also Page Up, Page Down)\n"
+         "  Home                     to the start of the show\n"
+         "  , .                      while paused: one frame (1/60 s) back, forward\n"
+         "  Tab                      a status line below the picture: time, slot,\n"
+         "                           frames a second, milliseconds of drawing\n"
+         "  Escape                   end the show\n"
+         "\n"
          "An output that is an input (the data library) is refused. A video or\n"
          "picture replaces an existing file only when it is complete; a device,\n"
          "FIFO or /dev/stdout is written straight through (progress lines then go\n"

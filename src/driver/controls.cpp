@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdio>
 
+#include "driver/driver_io.h"
 #include "driver/frames.h"
 #include "driver/timeline.h"
 #include "platform/music.h"
@@ -21,6 +22,13 @@ constexpr double Smoothing = 0.1;
 
 float ClampToShow(long double ticks) {
   return static_cast<float>(std::clamp(ticks, 0.0L, TimelineEnd));
+}
+
+// "WORD T" with t in ticks as a single is read back exactly, for --trace.
+std::string TickLine(std::string_view word, float t) {
+  std::array<char, 48> text{};
+  std::snprintf(text.data(), text.size(), " %.9g", static_cast<double>(t));
+  return std::string(word) + text.data();
 }
 
 float SlotJump(float now, int step) {
@@ -62,8 +70,9 @@ float ViewerTarget(const ViewerInput& input, float now) {
 
 std::string StatusLineText(float t, bool paused, double framesPerSecond,
                            double drawMilliseconds) {
-  const auto centiseconds = static_cast<long long>(std::max(0.0L, static_cast<long double>(t)) /
-                                                   TicksPerSecond * 100.0L);
+  // Hundredths first, so that whole hundredths of ticks stay exact.
+  const auto centiseconds = static_cast<long long>(
+      std::max(0.0L, static_cast<long double>(t)) * 100.0L / TicksPerSecond);
   const int index = TimelineSlotIndexAt(t);
   std::string slot = "-";
   if (index >= 0) {
@@ -78,33 +87,42 @@ std::string StatusLineText(float t, bool paused, double framesPerSecond,
 }
 
 void ViewerControls::Apply(const ViewerInput& input) {
+  const bool paused = MusicPaused();
   switch (input.action) {
     case ViewerAction::PlayPause:
-      if (MusicPaused()) {
-        ResumeMusic();
-      } else {
-        PauseMusic();
-      }
+      SetPaused(!paused);
       return;
     case ViewerAction::Pause:
-      PauseMusic();
-      return;
     case ViewerAction::Play:
-      ResumeMusic();
+      SetPaused(input.action == ViewerAction::Pause);
       return;
     case ViewerAction::ToggleStatus:
       statusShown_ = !statusShown_;
       if (!statusShown_) SetStatusStrip(nullptr);
+      TraceStep(statusShown_ ? "Status on" : "Status off");
       return;
     case ViewerAction::StepBack:
     case ViewerAction::StepForward:
       // Stepping is for a held frame; while playing the keys do nothing.
-      if (!MusicPaused()) return;
+      if (!paused) return;
       break;
     default:
       break;
   }
-  SeekMusic(ViewerTarget(input, MusicTime()));
+  const float from = MusicTime();
+  const float to = ViewerTarget(input, from);
+  SeekMusic(to);
+  TraceStep(TickLine("Seek", from) + TickLine("", to));
+}
+
+void ViewerControls::SetPaused(bool pause) {
+  if (pause == MusicPaused()) return;
+  if (pause) {
+    PauseMusic();
+  } else {
+    ResumeMusic();
+  }
+  TraceStep(TickLine(pause ? "Pause" : "Resume", MusicTime()));
 }
 
 void ViewerControls::ApplyWaiting() {

@@ -25,7 +25,9 @@ std::string StatusLineText(float t, bool paused, double framesPerSecond, double 
 class ViewerControls {
  public:
   // Applies one input: pause and resume, seeks and steps go to the music
-  // (the clock), the status line is toggled here.
+  // (the clock), the status line is toggled here. With --trace each says
+  // "Pause T", "Resume T", "Seek FROM TO" or "Status on" / "Status off"
+  // (ticks, read back exactly as singles).
   void Apply(const ViewerInput& input);
   // Applies every input the window gathered since the last call.
   void ApplyWaiting();
@@ -38,6 +40,8 @@ class ViewerControls {
   void FrameDrawn(float t);
 
  private:
+  void SetPaused(bool pause);
+
   using Clock = std::chrono::steady_clock;
   bool statusShown_ = false;
   Clock::time_point given_{};

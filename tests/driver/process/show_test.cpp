@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "driver/process/process_support.h"
+#include "driver/timeline.h"
 #include "support/testlib.h"
 
 namespace vx::test {
@@ -175,7 +176,7 @@ TEST(Vx1Headless, CaptureMakesAVideoOfTheRightSizeAndLengthWithSound) {
 // time since the script began, never a fixed count of polls, so a loaded
 // machine makes the run slower but not different.
 const char* const PlayScript = R"SH(#!/bin/bash
-vx1="$1"; archive="$2"; mode="$3"
+vx1="$1"; archive="$2"; mode="$3"; keys="$4"
 export SDL_AUDIODRIVER=dummy
 export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
 "$vx1" $mode --window --trace --library "$archive" > stdout.txt 2> stderr.txt &
@@ -195,6 +196,8 @@ wait_until() {
   done
 }
 traced() { grep -q "^trace: $1\$" stderr.txt; }
+# traced_times N WORD: at least N trace lines begin with WORD.
+traced_times() { [ "$(grep -c "^trace: $2 " stderr.txt)" -ge "$1" ]; }
 window_found() {
   wid=$(xdotool search --onlyvisible --name "VVS window" 2>/dev/null | head -n 1)
   [ -n "$wid" ]
@@ -242,6 +245,28 @@ for n in 1 2 3; do
   note "grabbed show$n.rgb"
 done
 kill -0 $pid 2>/dev/null || fail "vx1 ended by itself"
+if [ "$keys" = controls ]; then
+  # The viewer's keys, each waited for in the trace: Space holds the frame
+  # (grabbed twice a second apart), Right and Down seek while held, Space
+  # plays on.
+  wait_until $((SECONDS + 30)) "input focus on the window" window_focused
+  press() { xdotool key --clearmodifiers "$1" || fail "xdotool could not press $1"; }
+  press space
+  wait_until $((SECONDS + 30)) "pause (trace: Pause)" traced_times 1 Pause
+  sleep 0.5
+  grab held1.rgb
+  sleep 1
+  grab held2.rgb
+  press Right
+  wait_until $((SECONDS + 30)) "seek (trace: Seek)" traced_times 1 Seek
+  press Down
+  wait_until $((SECONDS + 30)) "second seek (trace: Seek)" traced_times 2 Seek
+  sleep 0.5
+  grab held3.rgb
+  press space
+  wait_until $((SECONDS + 30)) "resume (trace: Resume)" traced_times 1 Resume
+  note "keys done"
+fi
 # The key goes to the window that holds the input focus: give it to vx1's
 # window and see that it has it before pressing Escape. The time runs from
 # the moment the key has been sent to vx1's end, read from bash's own clock
@@ -315,11 +340,11 @@ class Vx1InXServer : public ::testing::Test {
   // Runs the play script; returns the folder's path with its results. The
   // script's own deadlines come first; this bound, under the test's own
   // time limit, only stops a run that hangs outside them.
-  void Play(const TempDir& dir, const std::string& mode) {
+  void Play(const TempDir& dir, const std::string& mode, const std::string& keys = "") {
     WriteTextFile(dir.File("play.sh"), PlayScript);
     const ProgramResult r = RunProgram(
         {"/usr/bin/env", "timeout", "280", "xvfb-run", "-a", "-s", "-screen 0 1280x1024x24",
-         "/bin/bash", dir.File("play.sh"), Vx1Path(), ArchivePath(), mode},
+         "/bin/bash", dir.File("play.sh"), Vx1Path(), ArchivePath(), mode, keys},
         dir.Path());
     ASSERT_EQ(r.exitCode, 0) << ReadText(dir.File("failure.txt")) << r.err
                              << ReadText(dir.File("stderr.txt"))
@@ -329,9 +354,26 @@ class Vx1InXServer : public ::testing::Test {
   }
 };
 
-TEST_F(Vx1InXServer, PlaysTheShowInAWindowAndEndsOnEscapeInOrder) {
+// The ticks of a "WORD T..." trace line's numbers, for the lines that begin
+// with word, in order.
+std::vector<std::vector<float>> TracedTicks(const std::vector<std::string>& steps,
+                                            const std::string& word) {
+  std::vector<std::vector<float>> lines;
+  for (const std::string& step : steps) {
+    if (step.rfind(word + " ", 0) != 0) continue;
+    std::istringstream numbers(step.substr(word.size()));
+    std::vector<float> ticks;
+    for (float t = 0.0f; numbers >> t;) ticks.push_back(t);
+    lines.push_back(ticks);
+  }
+  return lines;
+}
+
+// The show in a window with the viewer's keys pressed while it plays: the
+// start-up and shutdown steps keep their order around them.
+TEST_F(Vx1InXServer, PlaysTheShowInAWindowTakesTheViewersKeysAndEndsOnEscapeInOrder) {
   TempDir dir;
-  ASSERT_NO_FATAL_FAILURE(Play(dir, ""));
+  ASSERT_NO_FATAL_FAILURE(Play(dir, "", "controls"));
   EXPECT_EQ(Trim(ReadText(dir.File("exitcode.txt"))), "0");
   EXPECT_LE(std::stoi(ReadText(dir.File("elapsed_ms.txt"))), 2000);
   EXPECT_GT(BrightestGrab(dir, "loader", 8), 0.01) << "the loading screen is black";
@@ -341,7 +383,35 @@ TEST_F(Vx1InXServer, PlaysTheShowInAWindowAndEndsOnEscapeInOrder) {
       "StartMusic",  "LoaderFadeOut", "SetMusicScale",        "PlayMusic",     "MainLoop",
       "StopMusic",   "FreeMusic",     "ReleaseLoaderPicture", "FreeAllScenes", "StopVideo",
       "End 0"};
-  EXPECT_EQ(TraceSteps(ReadText(dir.File("stderr.txt"))), expected);
+  std::vector<std::string> steps = TraceSteps(ReadText(dir.File("stderr.txt")));
+
+  // Space held the frame: two grabs a second apart are the same picture.
+  const Bytes held1 = ReadFileBytes(dir.File("held1.rgb"));
+  ASSERT_FALSE(held1.empty());
+  EXPECT_EQ(held1, ReadFileBytes(dir.File("held2.rgb"))) << "the paused frame moved";
+  EXPECT_NE(held1, ReadFileBytes(dir.File("held3.rgb"))) << "the seeks did not show";
+  // Right moved the held clock by exactly 5 s; Down went on to the first
+  // moment of the next slot; Space played on from there.
+  const auto paused = TracedTicks(steps, "Pause");
+  const auto seeks = TracedTicks(steps, "Seek");
+  const auto resumed = TracedTicks(steps, "Resume");
+  ASSERT_EQ(paused.size(), 1u);
+  ASSERT_EQ(seeks.size(), 2u);
+  ASSERT_EQ(resumed.size(), 1u);
+  ASSERT_EQ(seeks[0].size(), 2u);
+  ASSERT_EQ(seeks[1].size(), 2u);
+  EXPECT_EQ(seeks[0][0], paused[0][0]);
+  EXPECT_EQ(seeks[0][1], paused[0][0] + 600.0f);
+  EXPECT_EQ(seeks[1][0], seeks[0][1]);
+  const int slot = TimelineSlotIndexAt(seeks[0][1]);
+  EXPECT_EQ(seeks[1][1], TimelineSlotStart(slot + 1));
+  EXPECT_EQ(resumed[0][0], seeks[1][1]);
+
+  std::erase_if(steps, [](const std::string& step) {
+    return step.rfind("Pause ", 0) == 0 || step.rfind("Seek ", 0) == 0 ||
+           step.rfind("Resume ", 0) == 0;
+  });
+  EXPECT_EQ(steps, expected);
 }
 
 TEST_F(Vx1InXServer, EffectTestPlaysLabdaAndEndsOnEscapeInOrder) {

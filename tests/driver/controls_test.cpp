@@ -1,0 +1,219 @@
+// The viewer's controls against the music layer with a fake backend on a
+// virtual clock: where each input lands (clamped, slot starts exact, steps
+// of one frame), pause holding the clock, resume and seeks continuing from
+// the right position, and the status line reaching the letterbox only.
+#include "driver/controls.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+#include "driver/fake_io.h"
+#include "driver/timeline.h"
+#include "platform/music.h"
+#include "platform/music_backends.h"
+#include "platform/video.h"
+
+namespace vx {
+namespace {
+
+// A music backend on a virtual clock (seconds) whose output, like the SDL
+// one, starts on whole frames of 1/44100 s: a play from a position that is
+// no whole frame starts a hair before it.
+struct VirtualMusic {
+  double now = 0.0;
+  bool playing = false;
+  bool stopped = false;
+  double playStart = 0.0;  // the frame-rounded position play started at
+  double playAt = 0.0;     // the virtual time it started
+  double frozen = 0.0;
+  std::vector<double> plays;  // the positions asked of each play
+} music;
+
+void FakeStart(std::string_view, std::uint32_t, bool, bool) {}
+double Heard(double startSeconds) {
+  if (music.stopped) return music.frozen;
+  if (!music.playing) return startSeconds;
+  return music.playStart + (music.now - music.playAt);
+}
+void FakePlay(double startSeconds, bool) {
+  music.plays.push_back(startSeconds);
+  music.playStart = std::floor(startSeconds * 44100.0) / 44100.0;
+  music.playAt = music.now;
+  music.playing = true;
+  music.stopped = false;
+}
+float FakeTicks(double startSeconds, std::uint32_t scale) {
+  return static_cast<float>(Heard(startSeconds) * scale);
+}
+void FakeStop() {
+  music.frozen = Heard(0.0);
+  music.stopped = true;
+  music.playing = false;
+}
+void FakeFree() {}
+
+const MusicRoutines VirtualMusicRoutines{FakeStart, FakePlay, FakeTicks, FakeStop, FakeFree};
+
+class Controls : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    test::ResetWorld();
+    test::InstallFakes();
+    music = VirtualMusic{};
+    ConfigureMusic(MusicOptions{}, VirtualMusicRoutines);
+    StartMusic(ShowMusic, 44100, false, false, true);
+    SetMusicScale(120);
+    PlayMusic(false);
+  }
+  void TearDown() override { FreeMusic(); }
+
+  void Press(ViewerAction action, double seconds = 0.0) {
+    controls.Apply({.action = action, .seconds = seconds});
+  }
+  // The scene RenderTimeline draws at t.
+  static std::string SceneAt(float t) {
+    test::World().scenes.clear();
+    RenderTimeline(t, test::World().frameBuffer.data());
+    return test::World().scenes.empty() ? "none" : test::World().scenes.front().scene;
+  }
+
+  ViewerControls controls;
+};
+
+TEST_F(Controls, TargetsClampToTheShowAndStepByOneFrame) {
+  struct Case {
+    ViewerAction action;
+    double seconds;
+    float now;
+    float target;
+  };
+  const Case cases[] = {
+      {ViewerAction::SeekBy, 5.0, 1200.0f, 1800.0f},
+      {ViewerAction::SeekBy, -1.0, 1200.0f, 1080.0f},
+      {ViewerAction::SeekBy, -5.0, 300.0f, 0.0f},          // clamped at the start
+      {ViewerAction::SeekBy, 5.0, 14400.0f, 14520.0f},     // clamped at the end bound
+      {ViewerAction::SeekTo, 47.4, 0.0f, 5688.0f},         // 47.4 x 120
+      {ViewerAction::SeekTo, 500.0, 0.0f, 14520.0f},
+      {ViewerAction::SeekTo, -3.0, 900.0f, 0.0f},
+      {ViewerAction::StepForward, 0.0, 1200.5f, 1202.5f},  // 1/60 s is exactly 2 ticks
+      {ViewerAction::StepBack, 0.0, 1200.5f, 1198.5f},
+      {ViewerAction::StepBack, 0.0, 1.0f, 0.0f},
+      {ViewerAction::ToStart, 0.0, 9000.0f, 0.0f},
+      {ViewerAction::NextSlot, 0.0, 14410.0f, 14520.0f},   // after danke: the end
+      {ViewerAction::PreviousSlot, 0.0, 14410.0f, 13178.4f},
+      {ViewerAction::PreviousSlot, 0.0, 100.0f, 0.0f},
+      {ViewerAction::PlayPause, 0.0, 777.0f, 777.0f},
+      {ViewerAction::ToggleStatus, 0.0, 777.0f, 777.0f},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(ViewerTarget({.action = c.action, .seconds = c.seconds}, c.now), c.target)
+        << static_cast<int>(c.action) << " from " << c.now;
+  }
+}
+
+TEST_F(Controls, SlotJumpsLandOnTheFirstFrameOfEachSlot) {
+  const int count = TimelineSlotCount();
+  ASSERT_EQ(count, 11);
+  float t = 0.0f;
+  for (int i = 1; i < count; ++i) {
+    const float landed = ViewerTarget({.action = ViewerAction::NextSlot}, t);
+    const TimelineSlot& slot = TimelineSlotAt(i);
+    EXPECT_GE(static_cast<long double>(landed), slot.begin) << i;
+    EXPECT_EQ(TimelineSlotIndexAt(landed), i) << i;
+    // The single below is still the slot before: the jump lands on the
+    // slot's very first frame.
+    EXPECT_EQ(TimelineSlotIndexAt(std::nextafter(landed, 0.0f)), i - 1) << i;
+    EXPECT_EQ(SceneAt(landed), slot.module->name) << i;
+    // Back from anywhere inside slot i + 1 (here its first frame) lands here.
+    if (i + 1 < count) {
+      EXPECT_EQ(ViewerTarget({.action = ViewerAction::PreviousSlot},
+                             TimelineSlotStart(i + 1)),
+                landed);
+    }
+    t = landed;
+  }
+}
+
+TEST_F(Controls, PauseHoldsTheClockAndSeeksLandExactly) {
+  music.now = 10.0;
+  EXPECT_EQ(MusicTime(), 1200.0f);
+  Press(ViewerAction::PlayPause);
+  ASSERT_TRUE(MusicPaused());
+  music.now = 15.0;  // five seconds paused
+  EXPECT_EQ(MusicTime(), 1200.0f);
+  // Steps while paused move by one frame each and stay held.
+  Press(ViewerAction::StepForward);
+  Press(ViewerAction::StepForward);
+  Press(ViewerAction::StepBack);
+  EXPECT_EQ(MusicTime(), 1202.0f);
+  music.now = 16.0;
+  EXPECT_EQ(MusicTime(), 1202.0f);
+
+  // Resume plays on from the held moment, not from where the music stopped.
+  Press(ViewerAction::PlayPause);
+  EXPECT_FALSE(MusicPaused());
+  ASSERT_FALSE(music.plays.empty());
+  EXPECT_DOUBLE_EQ(music.plays.back(), 1202.0 / 120.0);
+  music.now = 17.0;
+  EXPECT_NEAR(MusicTime(), 1322.0f, 3e-3f);  // within an output frame
+
+  // A seek to a moment that is no whole output frame reads that moment at
+  // once, although the output started a hair before it.
+  const float slotFive = TimelineSlotStart(4);
+  Press(ViewerAction::SeekTo, static_cast<double>(slotFive) / 120.0);
+  EXPECT_EQ(MusicTime(), slotFive);
+  EXPECT_EQ(SceneAt(MusicTime()), "box");
+  music.now = 17.5;
+  EXPECT_NEAR(MusicTime(), slotFive + 60.0f, 3e-3f);
+
+  // Stepping while playing does nothing; a seek back is the one way back.
+  const float before = MusicTime();
+  Press(ViewerAction::StepBack);
+  EXPECT_EQ(MusicTime(), before);
+  Press(ViewerAction::ToStart);
+  EXPECT_EQ(MusicTime(), 0.0f);
+  Press(ViewerAction::Pause);
+  Press(ViewerAction::Pause);  // a second pause changes nothing
+  music.now = 30.0;
+  EXPECT_EQ(MusicTime(), 0.0f);
+  Press(ViewerAction::Play);
+  music.now = 31.0;
+  EXPECT_NEAR(MusicTime(), 120.0f, 3e-3f);
+}
+
+TEST_F(Controls, TheStatusLineGoesToTheLetterboxOnly) {
+  EXPECT_EQ(StatusLineText(5688.0f, true, 59.9, 3.31),
+            "00:47.40  SLOT 5/11 box  60 FPS  3.3 MS  PAUSED");
+  EXPECT_EQ(StatusLineText(14450.0f, false, 60.0, 1.0), "02:00.41  SLOT -  60 FPS  1.0 MS");
+
+  ConfigureVideo(VideoOptions{});
+  ASSERT_EQ(StartVideo(), 0);
+  std::uint32_t* fb = FrameBuffer();
+  for (std::size_t i = 0; i < ScreenWidth * ScreenHeight; ++i) fb[i] = 0x00102030;
+  const auto bottomLit = [] {
+    const std::uint8_t* surface = PresentedSurface();
+    const std::uint8_t* strip = surface + std::size_t{ScreenHeight + LetterboxRows} * 1280;
+    int lit = 0;
+    for (std::size_t i = 0; i < std::size_t{LetterboxRows} * 1280; ++i) lit += strip[i] != 0;
+    return lit;
+  };
+  ViewerControls shown;
+  shown.Apply({.action = ViewerAction::ToggleStatus});
+  ASSERT_TRUE(shown.StatusShown());
+  shown.MomentGiven();
+  shown.FrameDrawn(5688.0f);
+  PresentFrame();
+  EXPECT_GT(bottomLit(), 100);
+  // The image rows and the frame buffer are the picture alone.
+  for (std::size_t i = 0; i < ScreenWidth * ScreenHeight; ++i) ASSERT_EQ(fb[i], 0x00102030u);
+  shown.Apply({.action = ViewerAction::ToggleStatus});
+  shown.FrameDrawn(5690.0f);
+  PresentFrame();
+  EXPECT_EQ(bottomLit(), 0);
+  StopVideo();
+}
+
+}  // namespace
+}  // namespace vx
