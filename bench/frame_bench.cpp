@@ -6,14 +6,17 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "datalib/datalib.h"
 #include "driver/timeline.h"
 #include "fx2d/fx2d.h"
+#include "platform/music.h"
 #include "raster/raster.h"
 #include "scenes/scenes.h"
 
@@ -72,6 +75,44 @@ void RegisterShowFrames() {
     }
   }
 }
+
+// A seek as the viewer's keys make one, natively: from SeekMusic until the
+// frame of the new moment is drawn (frame_ms; the window shows it at the
+// next present) and until the clock moves on from it, which it does once the
+// audio device has asked for the new position's first samples (music_ms).
+// SDL's audio output: the real device, or SDL_AUDIODRIVER=dummy where there
+// is none (a device that pulls at the rate a real one does).
+void SeekLatency(benchmark::State& state) {
+  if (!LoadShowOnce()) {
+    state.SkipWithError("no archive at " VX_BINARY_DIR "/vx-1.lib (build the content first)");
+    return;
+  }
+  ConfigureMusic(MusicOptions{.backend = MusicBackend::Sdl});
+  StartMusic(ShowMusic, 44100, false, false, true);
+  SetMusicScale(static_cast<std::uint32_t>(TicksPerSecond));
+  PlayMusic(false);
+  std::vector<std::uint32_t> frame(ScreenPixels);
+  using Clock = std::chrono::steady_clock;
+  double frameMs = 0.0, musicMs = 0.0;
+  int slot = 0;
+  for (auto _ : state) {
+    slot = (slot + 3) % TimelineSlotCount();
+    const float target = TimelineSlotStart(slot) + 60.0f;
+    const Clock::time_point start = Clock::now();
+    SeekMusic(target);
+    RenderTimeline(MusicTime(), frame.data());
+    const Clock::time_point drawn = Clock::now();
+    while (MusicTime() <= target) std::this_thread::yield();
+    const Clock::time_point heard = Clock::now();
+    frameMs += std::chrono::duration<double, std::milli>(drawn - start).count();
+    musicMs += std::chrono::duration<double, std::milli>(heard - start).count();
+  }
+  FreeMusic();
+  const auto runs = static_cast<double>(state.iterations());
+  state.counters["frame_ms"] = frameMs / runs;
+  state.counters["music_ms"] = musicMs / runs;
+}
+BENCHMARK(SeekLatency)->Unit(benchmark::kMillisecond)->Iterations(60)->UseRealTime();
 
 }  // namespace
 }  // namespace vx
