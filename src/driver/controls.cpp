@@ -20,6 +20,8 @@ constexpr int StatusTextTop = (static_cast<int>(LetterboxRows) - 7) / 2;
 // Weight of the newest frame in the status line's running averages.
 constexpr double Smoothing = 0.1;
 
+void (*gReport)(float ticks) = nullptr;
+
 float ClampToShow(long double ticks) {
   return static_cast<float>(std::clamp(ticks, 0.0L, TimelineEnd));
 }
@@ -130,8 +132,13 @@ void ViewerControls::ApplyWaiting() {
   while (TakeViewerInput(input)) Apply(input);
 }
 
-void ViewerControls::MomentGiven() {
+void ReportMomentsTo(void (*report)(float ticks)) {
+  gReport = report;
+}
+
+void ViewerControls::MomentGiven(float t) {
   given_ = Clock::now();
+  if (gReport != nullptr) gReport(t);
 }
 
 void ViewerControls::FrameDrawn(float t) {

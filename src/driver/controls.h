@@ -22,6 +22,10 @@ float ViewerTarget(const ViewerInput& input, float now);
 // at the end while paused; "-" for the slot after the last one's end.
 std::string StatusLineText(float t, bool paused, double framesPerSecond, double drawMilliseconds);
 
+// Where the clock's moment of each frame is told as it is read (the page's
+// time display and seek bar); nullptr, the default: nowhere.
+void ReportMomentsTo(void (*report)(float ticks));
+
 class ViewerControls {
  public:
   // Applies one input: pause and resume, seeks and steps go to the music
@@ -34,9 +38,10 @@ class ViewerControls {
   bool StatusShown() const { return statusShown_; }
 
   // Timing for the status line: the clock calls MomentGiven as it hands
-  // out a moment; the window's sink calls FrameDrawn before presenting it,
-  // which measures the drawing and, while the line is on, shows it for t.
-  void MomentGiven();
+  // out a moment (which is also reported, see ReportMomentsTo); the window's
+  // sink calls FrameDrawn before presenting it, which measures the drawing
+  // and, while the line is on, shows it for t.
+  void MomentGiven(float t);
   void FrameDrawn(float t);
 
  private:

@@ -10,6 +10,8 @@
 #include "driver/frame_loop.h"
 #include "driver/sinks.h"
 #include "driver/timeline.h"
+#include "platform/music.h"
+#include "platform/video.h"
 
 namespace vx {
 namespace {
@@ -36,21 +38,21 @@ bool RunDemo(std::uint32_t* fb, bool loop) {
   TraceStep("LoadAllScenes");
   show.loadAll();
   TraceStep("StartMusic");
-  gIo.startMusic(ShowMusic, MusicOutputRate, false, false, true);
+  StartMusic(ShowMusic, MusicOutputRate, false, false, true);
   TraceStep("LoaderFadeOut");
   LoaderFadeOut(fb);
   SetQuitFlag(false);
   TraceStep("SetMusicScale");
-  gIo.setMusicScale(DemoTicksPerSecond);
+  SetMusicScale(DemoTicksPerSecond);
   TraceStep("PlayMusic");
-  gIo.playMusic(false);
+  PlayMusic(false);
   TraceStep("MainLoop");
   ViewerControls controls;
   RunFrames(MusicClock(loop, controls), WindowSink(&controls), fb);
   TraceStep("StopMusic");
-  gIo.stopMusic();
+  StopMusic();
   TraceStep("FreeMusic");
-  gIo.freeMusic();
+  FreeMusic();
   TraceStep("ReleaseLoaderPicture");
   ReleaseLoaderPicture();
   TraceStep("FreeAllScenes");
@@ -126,13 +128,13 @@ int RunDriver(const DriverOptions& options, const LibrarySearch& libraries) {
     return 1;
   }
   TraceStep("StartVideo");
-  if (gIo.startVideo() != 0) {
+  if (StartVideo() != 0) {
     // The video output reported the reason and released what it made; the
     // run ends without loading anything, and not as a success.
     TraceStep("End 1");
     return 1;
   }
-  std::uint32_t* fb = gIo.frameBuffer();
+  std::uint32_t* fb = FrameBuffer();
   assert(fb != nullptr);
   gEffectTestMode = options.effectTest;
   if (gEffectTestMode) {
@@ -141,7 +143,7 @@ int RunDriver(const DriverOptions& options, const LibrarySearch& libraries) {
     return 1;
   }
   TraceStep("StopVideo");
-  gIo.stopVideo();
+  StopVideo();
   TraceStep("End 0");
   return 0;
 }

@@ -1,10 +1,12 @@
 #pragma once
-// The driver's input and output: every call that leaves the program's own
-// computation (the archive, the window, the pictures read from the archive,
-// the music, the system's millisecond counter) goes through the DriverIo
-// record, so a whole run can be played against recording fakes on a virtual
-// clock. vx1 wires the platform layer (RealDriverIo). Also the loading
-// screen and the timer, which run on that counter.
+// The driver's input and output that has no backend table of its own (the
+// archive, the pictures read from it, the system's millisecond counter) goes
+// through the DriverIo record; the window and the music are the platform
+// layer's, whose backend tables take fakes (ConfigureVideo and
+// ConfigureMusic with a table). So a whole run can be played against
+// recording fakes on a virtual clock. vx1 wires the platform layer
+// (RealDriverIo). Also the loading screen and the timer, which run on that
+// counter.
 #include <cstdint>
 #include <string_view>
 
@@ -14,27 +16,10 @@ namespace vx {
 
 struct DriverIo {
   bool (*openLibrary)(std::string_view path);
-  // Video output: 0 = success for the int results.
-  int (*startVideo)();
-  int (*presentFrame)();
-  int (*stopVideo)();
-  std::uint32_t* (*frameBuffer)();
-  bool (*pumpMessages)();  // true once the quit message was seen
   // The loading screen's picture.
   bool (*loadPicture)(std::string_view name, Picture& picture);
   void (*releasePicture)(Picture& picture);
   void (*reportPictureLoadError)();  // ends the program in the real one
-  // Music, the clock of the normal run.
-  void (*startMusic)(std::string_view name, std::uint32_t outputRate, bool mono, bool eightBits,
-                     bool streamFlag);
-  void (*setMusicScale)(std::uint32_t ticksPerSecond);
-  void (*playMusic)(bool loop);
-  float (*musicTime)();
-  void (*stopMusic)();
-  void (*freeMusic)();
-  // --loop: the next playMusic starts at the beginning of the music (not at
-  // --from).
-  void (*rewindMusic)();
   // The system's millisecond counter (wraps at 2^32) and a pause.
   std::uint32_t (*milliseconds)();
   void (*sleepMilliseconds)(std::uint32_t ms);

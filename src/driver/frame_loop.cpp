@@ -6,13 +6,15 @@
 #include "driver/frames.h"
 #include "driver/timeline.h"
 #include "fx2d/fx2d.h"
+#include "platform/music.h"
+#include "platform/video.h"
 
 namespace vx {
 namespace {
 
 // The window clocks' common start of a pass: pump, then end on the flag.
 bool WindowGoesOn() {
-  if (CurrentDriverIo().pumpMessages()) SetQuitFlag(true);
+  if (PumpMessages()) SetQuitFlag(true);
   return !QuitFlag();
 }
 
@@ -38,19 +40,18 @@ bool RunFrames(const FrameClock& clock, const FrameSink& sink, std::uint32_t* fb
 
 FrameClock MusicClock(bool loop, ViewerControls& controls) {
   return [loop, &controls, frames = std::uint64_t{0}](FrameMoment& moment) mutable {
-    const DriverIo& io = CurrentDriverIo();
     if (loop && QuitFlag()) {
       // The last pass reached the end bound: the show starts again.
       TraceStep("RestartShow");
-      io.stopMusic();
-      io.rewindMusic();
-      io.playMusic(false);
+      StopMusic();
+      RewindMusic();
+      PlayMusic(false);
       SetQuitFlag(false);
     }
     if (!WindowGoesOn()) return false;
     controls.ApplyWaiting();
-    moment = {frames++, io.musicTime(), FrameScene::Timeline, false};
-    controls.MomentGiven();
+    moment = {frames++, MusicTime(), FrameScene::Timeline, false};
+    controls.MomentGiven(moment.t);
     return true;
   };
 }

@@ -89,12 +89,11 @@ double Sum(const std::vector<double>& values) {
 }  // namespace
 
 std::uint32_t* StartHeadless(const LibrarySearch& libraries) {
-  const DriverIo& io = CurrentDriverIo();
   TraceStep("OpenLibrary");
   if (OpenShowLibrary(libraries) == LibraryOpen::Refused) return nullptr;
   TraceStep("StartVideo");
-  if (io.startVideo() != 0) return nullptr;
-  std::uint32_t* fb = io.frameBuffer();
+  if (StartVideo() != 0) return nullptr;
+  std::uint32_t* fb = FrameBuffer();
   std::fill(fb, fb + FrameBufferBytes / 4, 0u);
   TraceStep("LoadAllScenes");
   CurrentShow().loadAll();
@@ -105,7 +104,7 @@ void StopHeadless() {
   TraceStep("FreeAllScenes");
   CurrentShow().freeAll();
   TraceStep("StopVideo");
-  CurrentDriverIo().stopVideo();
+  StopVideo();
 }
 
 int RunScreenshots(const DriverOptions& options, const LibrarySearch& libraries) {

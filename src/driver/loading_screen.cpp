@@ -7,6 +7,7 @@
 
 #include "driver/driver_io.h"
 #include "fx2d/fx2d.h"
+#include "platform/video.h"
 
 namespace vx {
 namespace {
@@ -48,10 +49,9 @@ bool LoadLoaderPicture() {
 }
 
 void LoaderFadeIn(std::uint32_t* fb) {
-  const DriverIo& io = CurrentDriverIo();
   StartTimer(LoaderTicksPerSecond);
   ClearScreen(fb);
-  io.presentFrame();
+  PresentFrame();
   for (;;) {
     const std::int16_t c = TimerStep();
     if (c < 128) ClearScreen(fb);
@@ -60,28 +60,27 @@ void LoaderFadeIn(std::uint32_t* fb) {
     if (c >= 128)
       Fx2d().darkenScreen(LoaderPixelsOf(), fb, ScreenPixels,
                           static_cast<std::uint8_t>(255 - (c - 128)));
-    io.presentFrame();
+    PresentFrame();
   }
   CopyScreen(LoaderPixelsOf(), fb);
-  io.presentFrame();
+  PresentFrame();
   WaitUntil(512.0f);
 }
 
 void LoaderFadeOut(std::uint32_t* fb) {
-  const DriverIo& io = CurrentDriverIo();
   StartTimer(LoaderTicksPerSecond);
   CopyScreen(LoaderPixelsOf(), fb);
-  io.presentFrame();
+  PresentFrame();
   for (;;) {
     const std::int16_t c = TimerStep();
     if (c > 255) break;
     // Brightness falls from 255/256 at c = 0 to 0 at c = 255. A negative c
     // cannot come from the timer before it wraps at 32768 ticks (256 s).
     Fx2d().darkenScreen(LoaderPixelsOf(), fb, ScreenPixels, static_cast<std::uint8_t>(c));
-    io.presentFrame();
+    PresentFrame();
   }
   ClearScreen(fb);
-  io.presentFrame();
+  PresentFrame();
   WaitUntil(384.0f);
 }
 

@@ -16,6 +16,7 @@
 
 #include "datalib/datalib.h"
 #include "driver/driver.h"
+#include "driver/controls.h"
 #include "driver/driver_io.h"
 #include "driver/frame_loop.h"
 #include "driver/frames.h"
@@ -36,11 +37,6 @@ void vx1_report_ticks(float ticks);
 
 namespace {
 
-float ReportedMusicTime() {
-  const float ticks = vx::MusicTime();
-  vx1_report_ticks(ticks);
-  return ticks;
-}
 
 // The frames vx1 --screenshot would write, each from black, handed to the
 // page in order.
@@ -81,10 +77,8 @@ int Run(int argc, char** argv) {
     return 2;
   }
   // The program's own modules, with every clock reading shown in the page.
-  vx::DriverIo io = vx::RealDriverIo();
-  io.musicTime = ReportedMusicTime;
-  vx::SetDriverIo(io);
-  vx::UseShow(vx::RealShow());
+  vx::UseRealModules();
+  vx::ReportMomentsTo(vx1_report_ticks);
   const vx::LibrarySearch libraries = vx::LibraryCandidates(options.library, "");
 
   vx::ConfigureVideo(vx::VideoOptions{.backend = vx::VideoBackend::Headless});

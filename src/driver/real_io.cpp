@@ -6,9 +6,7 @@
 #include "base/system.h"
 #include "datalib/datalib.h"
 #include "driver/driver_io.h"
-#include "platform/music.h"
 #include "platform/picture.h"
-#include "platform/video.h"
 
 namespace vx {
 namespace {
@@ -26,21 +24,9 @@ std::uint32_t SteadyMilliseconds() {
 DriverIo RealDriverIo() {
   DriverIo io{};
   io.openLibrary = OpenLibrary;
-  io.startVideo = StartVideo;
-  io.presentFrame = PresentFrame;
-  io.stopVideo = StopVideo;
-  io.frameBuffer = FrameBuffer;
-  io.pumpMessages = PumpMessages;
   io.loadPicture = LoadJpegPicture;
   io.releasePicture = ReleasePicture;
   io.reportPictureLoadError = [] { ReportPictureLoadError(); };
-  io.startMusic = StartMusic;
-  io.setMusicScale = SetMusicScale;
-  io.playMusic = PlayMusic;
-  io.musicTime = MusicTime;
-  io.stopMusic = StopMusic;
-  io.freeMusic = FreeMusic;
-  io.rewindMusic = RewindMusic;
   io.milliseconds = SteadyMilliseconds;
   io.sleepMilliseconds = SleepMilliseconds;
   return io;

@@ -10,6 +10,7 @@
 #include "driver/driver_io.h"
 #include "driver/frames.h"
 #include "platform/picture.h"
+#include "platform/video.h"
 
 namespace vx {
 namespace {
@@ -25,7 +26,7 @@ constexpr std::uint32_t SheetBackground = 0x202020;
 FrameSink WindowSink(ViewerControls* controls) {
   return [controls](const FrameMoment& moment, const std::uint32_t*) {
     if (controls != nullptr) controls->FrameDrawn(moment.t);
-    CurrentDriverIo().presentFrame();  // a failed present is ignored
+    PresentFrame();  // a failed present is ignored
     return true;
   };
 }

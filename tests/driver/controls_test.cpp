@@ -202,7 +202,7 @@ TEST_F(Controls, TheStatusLineGoesToTheLetterboxOnly) {
   ViewerControls shown;
   shown.Apply({.action = ViewerAction::ToggleStatus});
   ASSERT_TRUE(shown.StatusShown());
-  shown.MomentGiven();
+  shown.MomentGiven(5688.0f);
   shown.FrameDrawn(5688.0f);
   PresentFrame();
   EXPECT_GT(bottomLit(), 100);

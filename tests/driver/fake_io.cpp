@@ -9,6 +9,10 @@
 #include <utility>
 
 #include "fx2d/fx2d.h"
+#include "platform/music.h"
+#include "platform/music_backends.h"
+#include "platform/video.h"
+#include "platform/video_backends.h"
 
 namespace vx::test {
 namespace {
@@ -34,14 +38,16 @@ bool OpenLibrary(std::string_view path) {
   Record("OpenLibrary " + std::string(path));
   return gWorld.openLibraryResult;
 }
-int StartVideo() {
+// ---- the video backend ----
+int StartVideo(const VideoOptions&) {
   Record("StartVideo");
   return gWorld.startVideoResult;
 }
 // What the frame shows: "black", "picture" (the loader picture), "dark K"
 // (the picture darkened by k, as the fades draw it) or "other".
-std::string Describe(const std::vector<std::uint32_t>& frame) {
-  const auto image = frame.begin(), end = frame.begin() + ScreenPixels;
+std::string Describe(const std::uint32_t* frame) {
+  const std::uint32_t* image = frame;
+  const std::uint32_t* end = frame + ScreenPixels;
   if (std::all_of(image, end, [](std::uint32_t p) { return p == 0; })) return "black";
   if (gWorld.picture.size() < ScreenPixels) return "other";
   if (std::equal(image, end, gWorld.picture.begin())) return "picture";
@@ -58,9 +64,9 @@ std::string Describe(const std::vector<std::uint32_t>& frame) {
   return "other";
 }
 
-int PresentFrame() {
-  gWorld.presented.push_back(gWorld.frameBuffer);
-  Record("PresentFrame " + Describe(gWorld.frameBuffer));
+int PresentFrame(const std::uint32_t* frame) {
+  gWorld.presented.emplace_back(frame, frame + ScreenPixels);
+  Record("PresentFrame " + Describe(frame));
   if (!gWorld.presentSteps.empty()) {
     gWorld.now += gWorld.presentSteps.front();
     gWorld.presentSteps.pop_front();
@@ -69,12 +75,8 @@ int PresentFrame() {
   }
   return gWorld.presentResult;
 }
-int StopVideo() {
+void StopVideo() {
   Record("StopVideo");
-  return 0;
-}
-std::uint32_t* FrameBuffer() {
-  return gWorld.frameBuffer.data();
 }
 bool PumpMessages() {
   const bool quit = gWorld.pumps++ == gWorld.quitAtPump;
@@ -110,19 +112,18 @@ void LoadAllScenes() {
 void FreeAllScenes() {
   Record("FreeAllScenes");
 }
-void StartMusic(std::string_view name, std::uint32_t rate, bool mono, bool eightBits,
-                bool streamFlag) {
+// ---- the music backend ----
+void StartMusic(std::string_view name, std::uint32_t rate, bool mono, bool eightBits) {
   Record("StartMusic " + std::string(name) + " " + std::to_string(rate) + " " +
-         std::to_string(mono) + std::to_string(eightBits) + std::to_string(streamFlag));
+         std::to_string(mono) + std::to_string(eightBits));
 }
-void SetMusicScale(std::uint32_t scale) {
-  Record("SetMusicScale " + std::to_string(scale));
+void PlayMusic(double startSeconds, bool loop) {
+  Record("PlayMusic " + std::to_string(loop) + " from " + Number(startSeconds) + " @" +
+         std::to_string(gWorld.now));
 }
-void PlayMusic(bool loop) {
-  Record("PlayMusic " + std::to_string(loop) + " @" + std::to_string(gWorld.now));
-}
-float MusicTime() {
+float MusicTime(double /*startSeconds*/, std::uint32_t scale) {
   Record("MusicTime");
+  EXPECT_EQ(scale, 120u) << "the clock was read at another scale than the show's";
   if (gWorld.musicTimes.empty()) {
     ADD_FAILURE() << "MusicTime read without a scripted time";
     return 14520.0f;  // ends the run
@@ -136,9 +137,6 @@ void StopMusic() {
 }
 void FreeMusic() {
   Record("FreeMusic");
-}
-void RewindMusic() {
-  Record("RewindMusic");
 }
 std::uint32_t Milliseconds() {
   return gWorld.now;
@@ -181,30 +179,33 @@ FakeWorld& World() {
 }
 
 void ResetWorld() {
+  // What a test before left running in the platform layer ends first.
+  vx::StopVideo();
+  vx::FreeMusic();
   gWorld = FakeWorld{};
   gWorld.frameBuffer.assign(307200 / 4, 0u);
 }
 
 DriverIo FakeIo() {
   return {.openLibrary = OpenLibrary,
-          .startVideo = StartVideo,
-          .presentFrame = PresentFrame,
-          .stopVideo = StopVideo,
-          .frameBuffer = FrameBuffer,
-          .pumpMessages = PumpMessages,
           .loadPicture = LoadPicture,
           .releasePicture = ReleasePicture,
           .reportPictureLoadError = ReportPictureLoadError,
-          .startMusic = StartMusic,
-          .setMusicScale = SetMusicScale,
-          .playMusic = PlayMusic,
-          .musicTime = MusicTime,
-          .stopMusic = StopMusic,
-          .freeMusic = FreeMusic,
-          .rewindMusic = RewindMusic,
           .milliseconds = Milliseconds,
           .sleepMilliseconds = Sleep};
 }
+
+const VideoRoutines FakeVideo{.start = StartVideo,
+                              .present = PresentFrame,
+                              .pump = PumpMessages,
+                              .stop = StopVideo,
+                              .surface = nullptr,
+                              .showBox = nullptr};
+const MusicRoutines FakeMusic{.start = StartMusic,
+                              .play = PlayMusic,
+                              .ticks = MusicTime,
+                              .stop = StopMusic,
+                              .free = FreeMusic};
 
 const Show& FakeShow() {
   const Show& real = RealShow();
@@ -229,8 +230,10 @@ const Show& FakeShow() {
   return gFakeShow;
 }
 
-void InstallFakes() {
+void InstallFakes(double musicStartSeconds) {
   SetDriverIo(FakeIo());
+  ConfigureVideo(VideoOptions{}, FakeVideo);
+  ConfigureMusic(MusicOptions{.startSeconds = musicStartSeconds}, FakeMusic);
   UseShow(FakeShow());
   SetQuitFlag(false);
 }

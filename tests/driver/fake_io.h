@@ -1,7 +1,8 @@
 #pragma once
-// Recording fakes of the driver's input and output (archive, window,
-// loading-screen picture, music, millisecond counter) and of the scene
-// modules, on a virtual millisecond clock. Each call appends a line to
+// Recording fakes of the driver's input and output (archive, loading-screen
+// picture, millisecond counter), of the window's and the music's backends
+// under the platform layer's own dispatch, and of the scene modules, on a
+// virtual millisecond clock. Each call appends a line to
 // World().calls; a presented frame is recorded by what it shows (black, the
 // loader picture, the picture darkened by k, or something else). The clock
 // moves only when a frame is presented (presentSteps, then presentStep
@@ -57,7 +58,8 @@ DriverIo FakeIo();
 // The real show's slots drawn with modules that record into World().scenes
 // and World().calls instead ("NAME T ARGUMENT", "Load NAME", "Free NAME").
 const Show& FakeShow();
-// Installs both (and clears QuitFlag).
-void InstallFakes();
+// Installs them all, the music starting at musicStartSeconds as --from
+// sets it (and clears QuitFlag).
+void InstallFakes(double musicStartSeconds = 0.0);
 
 }  // namespace vx::test

@@ -7,6 +7,7 @@
 
 #include "driver/driver_io.h"
 #include "driver/fake_io.h"
+#include "platform/video.h"
 
 namespace vx {
 namespace {
@@ -20,14 +21,18 @@ class LoadingScreen : public ::testing::Test {
     test::ResetWorld();
     test::InstallFakes();
     World().now = 5000;
+    ASSERT_EQ(StartVideo(), 0);
     ASSERT_TRUE(LoadLoaderPicture());
     World().calls.clear();
     // Not black: a frame presented black was cleared by the fade.
     std::fill(fb(), fb() + 64000, 0x00FFFFFFu);
   }
-  void TearDown() override { ReleaseLoaderPicture(); }
+  void TearDown() override {
+    ReleaseLoaderPicture();
+    StopVideo();
+  }
 
-  std::uint32_t* fb() { return World().frameBuffer.data(); }
+  static std::uint32_t* fb() { return FrameBuffer(); }
 };
 
 // Milliseconds at which a 128-per-second timer first reads c.
