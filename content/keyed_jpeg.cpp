@@ -1,17 +1,12 @@
 #include "keyed_jpeg.h"
 
-// jpeglib.h uses FILE and size_t without including their headers.
-// clang-format off
-#include <cstddef>
-#include <cstdio>
-#include <jpeglib.h>
-// clang-format on
-
 #include <algorithm>
 #include <array>
 #include <cmath>
 #include <csetjmp>
 #include <cstdlib>
+
+#include "jpeg_error.h"
 
 namespace vx::content {
 
@@ -69,19 +64,6 @@ void QuantiseBlock(const Canvas& canvas, int bx, int by, int shift, const JQUANT
     }
 }
 
-struct EncodeError {
-  jpeg_error_mgr manager;
-  std::jmp_buf jump;
-  unsigned char* output = nullptr;
-  unsigned long outputSize = 0;
-};
-
-void ExitToEncoder(j_common_ptr info) {
-  std::longjmp(reinterpret_cast<EncodeError*>(info->err)->jump, 1);
-}
-
-void IgnoreMessage(j_common_ptr) {}
-
 }  // namespace
 
 std::vector<std::uint8_t> EncodeKeyedJpeg(const Canvas& canvas, int quality) {
@@ -92,10 +74,8 @@ std::vector<std::uint8_t> EncodeKeyedJpeg(const Canvas& canvas, int quality) {
   const auto blocksHigh = static_cast<JDIMENSION>((canvas.height + 7) / 8);
 
   jpeg_compress_struct info{};
-  EncodeError error;
-  info.err = jpeg_std_error(&error.manager);
-  error.manager.error_exit = ExitToEncoder;
-  error.manager.output_message = IgnoreMessage;
+  JpegEncodeError error;
+  CatchJpegErrors(info, error);
   // Nothing declared before setjmp is assigned after it except through
   // libjpeg, so every variable is still valid after a jump.
   if (setjmp(error.jump) == 0) {

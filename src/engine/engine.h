@@ -6,7 +6,8 @@
 //
 // Per drawn frame, in this order: SetFrame, ComposeHierarchy, SetupCamera,
 // CullObjects, TransformObjects, ClipPolygons, ProjectVertices; then the
-// rasterizer (raster/raster.h) draws the ScreenMesh.
+// rasterizer (raster/raster.h) draws the ScreenMesh. RunFramePipeline runs
+// the seven.
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -116,6 +117,10 @@ void CullObjects(Scene*& scene);
 void TransformObjects(Scene*& scene);
 void ClipPolygons(Scene*& scene);
 void ProjectVertices(Scene*& scene);
+// The whole per-frame pipeline above, SetFrame (wrapping) to ProjectVertices,
+// seen through camera cameraIndex with the fixed planes nearZ and farZ.
+void RunFramePipeline(Scene*& scene, float frame, std::int32_t cameraIndex, float nearZ,
+                      float farZ);
 
 // ---- diagnostic dumps (standard output; ASCII frames) -------------------
 void DumpHierarchy(Scene*& scene);

@@ -181,4 +181,15 @@ void ClipPolygons(Scene*& scene) {
   }
 }
 
+void RunFramePipeline(Scene*& scene, float frame, std::int32_t cameraIndex, float nearZ,
+                      float farZ) {
+  SetFrame(scene, frame, true);
+  ComposeHierarchy(scene);
+  SetupCamera(scene, cameraIndex, false, nearZ, farZ);
+  CullObjects(scene);
+  TransformObjects(scene);
+  ClipPolygons(scene);
+  ProjectVertices(scene);
+}
+
 }  // namespace vx

@@ -94,12 +94,9 @@ struct WideWave {
                              w0, w1, w2, w3, k);
   const Wide outB = BlurWide(ShiftIn(w.prev2B, w.beforeB), ShiftIn(w.prevB, aboveB), w.prevB, pB,
                              w0, w1, w2, w3, k);
-  w.prev2A = w.prevA;
-  w.prev2B = w.prevB;
-  w.prevA = outA;
-  w.prevB = outB;
-  w.beforeA = aboveA;
-  w.beforeB = aboveB;
+  // This step's outputs become the last ones, and its lane 0 V the next D.
+  w = {.prevA = outA, .prevB = outB, .prev2A = w.prevA, .prev2B = w.prevB,
+       .beforeA = aboveA, .beforeB = aboveB};
   SplitLanes(outA, outB, x, y);
 }
 

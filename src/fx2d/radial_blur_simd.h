@@ -104,12 +104,9 @@ inline Vec BlurStep(const BlurContext& b, Wave& w, Vec pixels, Vec weights,
                           w0, w1, w2, w3, b.k1, b.k0);
   const Vec outB = Blur16(ShiftLanes(w.prev2B, w.beforeB), ShiftLanes(w.prevB, aboveB), w.prevB, pB,
                           w0, w1, w2, w3, b.k1, b.k0);
-  w.prev2A = w.prevA;
-  w.prev2B = w.prevB;
-  w.prevA = outA;
-  w.prevB = outB;
-  w.beforeA = aboveA;
-  w.beforeB = aboveB;
+  // This step's outputs become the last ones, and its lane 0 V the next D.
+  w = {.prevA = outA, .prevB = outB, .prev2A = w.prevA, .prev2B = w.prevB,
+       .beforeA = aboveA, .beforeB = aboveB};
   return Narrow16(outA, outB);
 }
 

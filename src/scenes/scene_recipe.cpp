@@ -113,13 +113,7 @@ void RenderScene3d(Scene*& scene, float t, FrameFactors factors, FillFunction fi
   const float frame =
       static_cast<float>(static_cast<long double>(t) * factors.first * factors.second);
   ClearScreen(fb);
-  SetFrame(scene, frame, true);
-  ComposeHierarchy(scene);
-  SetupCamera(scene, ViewCamera, false, NearZ, FarZ);
-  CullObjects(scene);
-  TransformObjects(scene);
-  ClipPolygons(scene);
-  ProjectVertices(scene);
+  RunFramePipeline(scene, frame, ViewCamera, NearZ, FarZ);
   SetDepthBuffer(scene->depthBuffer);
   ClearDepthBuffer();
   DrawScenePolygons(scene->screen, fb, fill);

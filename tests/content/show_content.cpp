@@ -66,13 +66,7 @@ LoadedScene::~LoadedScene() {
 void LoadedScene::Render(float frame, std::vector<std::uint32_t>& image,
                          const std::function<void(Scene&)>& beforeDraw) {
   image.assign(ScreenPixels, 0u);
-  SetFrame(scene_, frame, true);
-  ComposeHierarchy(scene_);
-  SetupCamera(scene_, 0, false, 0.5f, 100000.0f);
-  CullObjects(scene_);
-  TransformObjects(scene_);
-  ClipPolygons(scene_);
-  ProjectVertices(scene_);
+  RunFramePipeline(scene_, frame, 0, 0.5f, 100000.0f);
   SetDepthBuffer(scene_->depthBuffer);
   ClearDepthBuffer();
   if (beforeDraw) beforeDraw(*scene_);

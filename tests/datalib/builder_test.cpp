@@ -14,12 +14,7 @@
 
 namespace {
 
-using vx::test::Bytes;
-using vx::test::CaptureStdout;
-using vx::test::LibraryFile;
-using vx::test::MakeLibraryImage;
-using vx::test::SplitLines;
-using vx::test::ToBytes;
+using namespace vx::test;  // the archives, files and captures of the test support
 using Lines = std::vector<std::string>;
 
 // Joins lines with '\n' after each.

@@ -15,12 +15,7 @@
 
 namespace {
 
-using vx::test::Bytes;
-using vx::test::CaptureStdout;
-using vx::test::LibraryFile;
-using vx::test::MakeLibraryImage;
-using vx::test::SplitLines;
-using vx::test::ToBytes;
+using namespace vx::test;  // the archives, files and captures of the test support
 using Lines = std::vector<std::string>;
 
 void PutInt32(Bytes& image, std::size_t offset, std::int64_t value) {

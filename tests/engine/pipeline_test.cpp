@@ -40,13 +40,7 @@ test::ObjectDesc Triangle(const std::string& name, Vector a, Vector b, Vector c)
 }
 
 void RunFrame(Scene* scene, float frame = 0.0f) {
-  SetFrame(scene, frame, true);
-  ComposeHierarchy(scene);
-  SetupCamera(scene, 0, false, 0.5f, 100000.0f);
-  CullObjects(scene);
-  TransformObjects(scene);
-  ClipPolygons(scene);
-  ProjectVertices(scene);
+  RunFramePipeline(scene, frame, 0, 0.5f, 100000.0f);
 }
 
 const TransformedObject& Obj(Scene* scene, int i) {

@@ -53,13 +53,7 @@ class SceneFiles : public ::testing::Test {
     ComputeBounds(scene_);
   }
   void DrawFrame(float frame) {
-    SetFrame(scene_, frame, true);
-    ComposeHierarchy(scene_);
-    SetupCamera(scene_, 0, false, 0.5f, 100000.0f);
-    CullObjects(scene_);
-    TransformObjects(scene_);
-    ClipPolygons(scene_);
-    ProjectVertices(scene_);
+    RunFramePipeline(scene_, frame, 0, 0.5f, 100000.0f);
   }
   // The pipeline's promise to the rasterizer: every vertex of a polygon
   // with drawFlag 1 lies in the view with z > 0. Returns the drawn faces.

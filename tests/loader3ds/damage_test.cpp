@@ -110,8 +110,7 @@ TEST(DamagedFile, FilesShorterThanAHeaderAndTrailingBytes) {
   ChunkWriter w;
   w.Begin(0x4D4D);
   w.Begin(0x3D3D);
-  w.End();
-  w.End();
+  w.EndAll();
   std::vector<std::uint8_t> cut = w.Bytes();
   for (std::uint8_t b : {0x00, 0x40, 0x09}) cut.push_back(b);
   cut[2] = static_cast<std::uint8_t>(cut.size());  // the main chunk covers them
@@ -127,8 +126,7 @@ TEST(DamagedFile, LengthShorterThanTheHeader) {
     w.U16(0x4000);
     w.U32(length);
     w.String("never");
-    w.End();
-    w.End();
+    w.EndAll();
     Loaded r(w.Bytes());
     ExpectFatal(r, "shorter than its own header");
   }
@@ -157,8 +155,7 @@ TEST(DamagedFile, CountsLargerThanTheBytesLeft) {
     Object3ds o;
     o.vertices = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}};
     Write3dsObject(w, o);
-    w.End();
-    w.End();
+    w.EndAll();
     std::vector<std::uint8_t> bytes = w.Bytes();
     // The face list is the last chunk: its count is the last two bytes.
     bytes[bytes.size() - 2] = 0x00;
@@ -220,8 +217,7 @@ TEST(DamagedFile, LengthRunningPastItsParentIsWalkedToTheParentsEnd) {
   w.End();
   w.End();
   Write3dsCamera(w, {"After", {0, 0, 0}, {0, 1, 0}, 0, 35});
-  w.End();
-  w.End();
+  w.EndAll();
   std::vector<std::uint8_t> bytes = w.Bytes();
   ChunkWriter patch;
   patch.Raw(bytes);
@@ -259,9 +255,7 @@ TEST(DamagedFile, DataChunkWithoutItsRecord) {
   w.Begin(0x4110);  // a vertex list outside any object
   w.U16(1);
   w.Vec({0, 0, 0});
-  w.End();
-  w.End();
-  w.End();
+  w.EndAll();
   Loaded vertices(w.Bytes());
   ExpectFatal(vertices, "no object");
 
@@ -295,8 +289,7 @@ TEST(DamagedFile, MoreRecordsThanACountHolds) {
     w.Begin(0xAFFF);
     w.End();
   }
-  w.End();
-  w.End();
+  w.EndAll();
   Loaded r(w.Bytes());
   ExpectFatal(r, "more than 65535 materials");
   ASSERT_NE(r.mesh, nullptr);
@@ -352,8 +345,7 @@ TEST(DamagedFile, AContainerRunningPastItsParentIsCutAtTheParentsEnd) {
       w.End();
       if (objectEnd == 0) objectEnd = w.Size();
     }
-    w.End();
-    w.End();
+    w.EndAll();
     Loaded sound(w.Bytes());
     ASSERT_TRUE(sound.ok) << sound.detail;
     // The overrunning chunk reaches to the end of the file.

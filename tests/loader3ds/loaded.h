@@ -45,7 +45,7 @@ std::vector<std::uint8_t> ObjectMeshFile(std::string_view name, Body body) {
   w.String(name);
   w.Begin(0x4100);
   body(w);
-  for (int i = 0; i < 4; ++i) w.End();
+  w.EndAll();
   return w.Bytes();
 }
 
@@ -63,7 +63,7 @@ std::vector<std::uint8_t> ObjectTrackFile(Body body) {
   w.U16(0xFFFF);
   w.End();
   body(w);
-  for (int i = 0; i < 3; ++i) w.End();
+  w.EndAll();
   return w.Bytes();
 }
 

@@ -238,8 +238,7 @@ TEST(LoaderRecords, TrackWithoutNameChunkKeepsTheZeroParent) {
     w.End();
     w.End();
   }
-  w.End();
-  w.End();
+  w.EndAll();
   Loaded r(w.Bytes());
   ASSERT_TRUE(r.ok) << r.detail;
   ASSERT_EQ(r.mesh->trackCount, 2);
@@ -523,11 +522,7 @@ TEST(LoaderCarriedValues, ByteColourAndWordValueOutliveALoad) {
   w.Begin(0xA200);
   w.Begin(0xA300);
   w.String("x.png");
-  w.End();
-  w.End();
-  w.End();
-  w.End();
-  w.End();
+  w.EndAll();
   Loaded r(w.Bytes());
   ASSERT_TRUE(r.ok) << r.detail;
   const Material& later = *r.mesh->materials[0];
@@ -627,11 +622,7 @@ TEST(LoaderWalk, UnknownChunkInsideAnObjectIsSkippedByItsLength) {
   w.U16(2);
   w.Vec({1, 2, 3});
   w.Vec({4, 5, 6});
-  w.End();
-  w.End();
-  w.End();
-  w.End();
-  w.End();
+  w.EndAll();
   Loaded r(w.Bytes());
   ASSERT_TRUE(r.ok) << r.detail;
   ASSERT_EQ(r.mesh->objectCount, 1);
@@ -698,7 +689,7 @@ TEST(LoaderWalk, DataChunksSkipTheirSubChunks) {
       w.Begin(0x3D3D);
       w.Begin(0xAFFF);
       chunk(w);
-      for (int i = 0; i < 3; ++i) w.End();
+      w.EndAll();
       bytes = w.Bytes();
     }
     Loaded r(bytes);
@@ -720,9 +711,7 @@ TEST(LoaderWalk, ZeroLengthChunkEndsItsLevelOnly) {
   w.Begin(0xB008);
   w.U32(5);
   w.U32(25);
-  w.End();
-  w.End();
-  w.End();
+  w.EndAll();
   Loaded r(w.Bytes());
   ASSERT_TRUE(r.ok) << r.detail;
   EXPECT_EQ(r.mesh->objectCount, 1);

@@ -244,13 +244,7 @@ PreparedScene::~PreparedScene() {
 
 Image ComposeFrame(Scene*& scene, float frame, FillFunction fill, const ReferencePost& post) {
   Image fb(W * H, 0);
-  SetFrame(scene, frame, true);
-  ComposeHierarchy(scene);
-  SetupCamera(scene, 0, false, 0.5f, 100000.0f);
-  CullObjects(scene);
-  TransformObjects(scene);
-  ClipPolygons(scene);
-  ProjectVertices(scene);
+  RunFramePipeline(scene, frame, 0, 0.5f, 100000.0f);
   SetDepthBuffer(scene->depthBuffer);
   ClearDepthBuffer();
   DrawScenePolygons(scene->screen, fb.data(), fill);

@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """The layer check on small trees: it passes a stack whose includes all run
 down, and names file, line and edge of every include that runs up or
-sideways, or that leaves the listed folders."""
+sideways, or that leaves the listed folders, in the sources, the tools, the
+tests and the benchmarks alike."""
 import pathlib
 import subprocess
 import sys
@@ -22,6 +23,16 @@ SOUND_TREE = {
     "src/driver/main.cpp": '#include "engine/scene.h"\n#include "fx2d/fx2d.h"\n',
     "tools/vxdump/main.cpp": '#include "engine/scene.h"\n#include "writejpeg.h"\n',
     "tools/vxscan/main.cpp": '#include "driver/driver.h"\n',
+    # Tests include their folder's code and helpers, lower folders' test
+    # helpers and the shared support, which itself stays low.
+    "src/datalib/datalib.h": '#pragma once\n#include "base/pixels.h"\n',
+    "tests/support/testlib.cpp": '#include "support/testlib.h"\n#include "datalib/datalib.h"\n',
+    "tests/base/pixels_test.cpp": '#include "base/pixels.h"\n#include "support/testlib.h"\n',
+    "tests/engine/scene_fixtures.h": '#pragma once\n#include "engine/scene.h"\n',
+    "tests/engine/camera_test.cpp": '#include "engine/scene_fixtures.h"\n#include "math/math.h"\n',
+    "tests/tools/vxdump_test.cpp": '#include "engine/scene_fixtures.h"\n#include "support/testlib.h"\n',
+    "bench/raster_bench.cpp": '#include "raster/raster.h"\n#include "driver/driver.h"\n',
+    "web/png_absent.cpp": '#include "engine/scene.h"\n',
 }
 
 # name: (files added to the sound tree, the faults expected as
@@ -49,6 +60,24 @@ BROKEN_TREES = {
         {"src/model/model.h": '#include "engine/scene.h"\n#include "math/math.h"\n'
                               '#include "loader3ds/loader3ds.h"\n'},
         ["src/model/model.h:1: model -> engine", "src/model/model.h:3: model -> loader3ds"]),
+    "test_reaching_above_its_folder": (
+        {"tests/math/vector_test.cpp": '#include "support/testlib.h"\n#include "engine/scene.h"\n'},
+        ["tests/math/vector_test.cpp:2: math -> engine"]),
+    "test_helper_of_a_peer": (
+        {"tests/fx2d/blur_test.cpp": '#include "raster/raster_fixture.h"\n'},
+        ["tests/fx2d/blur_test.cpp:1: fx2d -> raster"]),
+    "test_support_reaching_up": (
+        {"tests/support/scenes.cpp": '#include "datalib/datalib.h"\n#include "model/model.h"\n'},
+        ["tests/support/scenes.cpp:2: support -> model"]),
+    "program_including_test_support": (
+        {"src/driver/main.cpp": '#include "support/testlib.h"\n'},
+        ["src/driver/main.cpp:1: driver -> support"]),
+    "benchmark_including_a_tool": (
+        {"bench/frame_bench.cpp": '#include "tools/lib/writejpeg.h"\n'},
+        ["bench/frame_bench.cpp:1: bench -> tools"]),
+    "browser_glue_including_a_benchmark": (
+        {"web/main.cpp": '#include "engine/scene.h"\n#include "bench/bench.h"\n'},
+        ["web/main.cpp:2: web -> bench"]),
 }
 
 

@@ -1,6 +1,7 @@
-# The folders of src/ and tools/ form a stack of layers (scripts/check-layers
-# lists it): the check runs over this checkout, and its own test shows that
-# it fails on small trees with an include that runs up or sideways.
+# The folders of src/ and tools/, and the tests, benchmarks and browser glue
+# beside them, form a stack of layers (scripts/check-layers lists it): the
+# check runs over this checkout, and its own test shows that it fails on
+# small trees with an include that runs up or sideways.
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
 add_test(NAME LayerStack.IncludesRunDownTheStack
          COMMAND ${Python3_EXECUTABLE} ${PROJECT_SOURCE_DIR}/scripts/check-layers ${PROJECT_SOURCE_DIR})

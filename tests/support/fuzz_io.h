@@ -18,6 +18,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "support/archive_header.h"
+
 namespace vx::fuzz {
 
 // A fuzz target's assertion: a broken promise stops the run where the
@@ -26,12 +28,8 @@ inline void Check(bool condition) {
   if (!condition) __builtin_trap();
 }
 
-// The 103 bytes every archive starts with, typed in here rather than taken
-// from the reader, so the targets' oracles do not share the reader's copy.
-inline constexpr char ArchiveHeaderText[] =
-    "VFL11 - Hautvertr\x84glichkeit dermatologisch best\x84tigt | Hautfreundlicher pH-Wert | "
-    "Frei von Farbstoffen\x1b";
-static_assert(sizeof ArchiveHeaderText - 1 == 103);
+// The targets' oracles do not share the reader's copy of the header.
+using test::ArchiveHeaderText;
 
 [[noreturn]] inline void SetupFailed(const char* what) {
   std::perror(what);

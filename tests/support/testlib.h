@@ -9,8 +9,8 @@
 //   vx::CloseLibrary();                          // optional: back to no library
 //
 // The archive writer is an independent implementation of the on-disk format
-// (its header bytes are typed in here, not taken from the data library), so
-// the builder's output can be compared with it byte for byte.
+// (its header bytes are those of support/archive_header.h, not taken from the
+// data library), so the builder's output can be compared with it byte for byte.
 #include <array>
 #include <atomic>
 #include <cstdint>

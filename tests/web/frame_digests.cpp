@@ -22,6 +22,7 @@
 
 #include "datalib/datalib.h"
 #include "base/console.h"
+#include "digest_command_line.h"
 #include "scenes/scenes.h"
 #include "sha256.h"
 
@@ -68,16 +69,12 @@ std::vector<float> LocalTimes(float length) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc == 2 && (std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h")) {
-    std::cout << Usage;
-    return 0;
-  }
-  if (argc != 2 || argv[1][0] == '-') {
-    std::cerr << "frame_digests: expected one data library (see --help)" << std::endl;
-    return 2;
-  }
-  if (!vx::OpenLibrary(argv[1])) {
-    std::cerr << "frame_digests: cannot read the data library " << argv[1] << std::endl;
+  std::string library;
+  int exitCode = 0;
+  if (!vx::test::ReadLibraryArgument(argc, argv, "frame_digests", Usage, library, exitCode))
+    return exitCode;
+  if (!vx::OpenLibrary(library)) {
+    std::cerr << "frame_digests: cannot read the data library " << library << std::endl;
     return 1;
   }
   vx::LoadAllScenes();

@@ -25,6 +25,7 @@
 
 #include "datalib/datalib.h"
 #include "base/console.h"
+#include "digest_command_line.h"
 #include "platform/picture.h"
 #include "sha256.h"
 
@@ -87,15 +88,10 @@ bool IsJpegName(const std::string& name) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc == 2 && (std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h")) {
-    std::cout << Usage;
-    return 0;
-  }
-  if (argc != 2 || argv[1][0] == '-') {
-    std::cerr << "picture_digests: expected one data library (see --help)" << std::endl;
-    return 2;
-  }
-  const std::string library = argv[1];
+  std::string library;
+  int exitCode = 0;
+  if (!vx::test::ReadLibraryArgument(argc, argv, "picture_digests", Usage, library, exitCode))
+    return exitCode;
   std::vector<std::string> names;
   if (!vx::OpenLibrary(library) || !ReadStoredNames(library, names)) {
     std::cerr << "picture_digests: cannot read the data library " << library << std::endl;

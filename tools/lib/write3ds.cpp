@@ -22,6 +22,10 @@ void ChunkWriter::End() {
   PatchU32(start + 2, static_cast<std::uint32_t>(bytes_.size() - start));
 }
 
+void ChunkWriter::EndAll() {
+  while (!open_.empty()) End();
+}
+
 void ChunkWriter::U8(std::uint8_t value) {
   bytes_.push_back(value);
 }

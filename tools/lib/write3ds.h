@@ -56,6 +56,7 @@ class ChunkWriter {
  public:
   void Begin(std::uint16_t id);  // opens a chunk: id and a length patched by End
   void End();                    // closes the innermost open chunk
+  void EndAll();                 // closes every open chunk, innermost first
   void U8(std::uint8_t value);
   void U16(std::uint16_t value);
   void U32(std::uint32_t value);

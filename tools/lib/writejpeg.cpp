@@ -1,31 +1,14 @@
 #include "writejpeg.h"
 
-// jpeglib.h uses FILE and size_t without including their headers.
-// clang-format off
-#include <cstddef>
-#include <cstdio>
-#include <jpeglib.h>
-// clang-format on
-
-#include <csetjmp>
 #include <cstdlib>
+
+#include "jpeg_error.h"
 
 namespace vx {
 namespace {
 
-// The libjpeg error manager with a way back: error_exit jumps to the
-// encoder's set-up point instead of ending the process. The memory
-// destination's buffer lives here too, in memory that libjpeg updates
-// through a pointer, so it is still known after a jump.
-struct EncodeError {
-  jpeg_error_mgr manager;
-  std::jmp_buf jump;
-  unsigned char* output = nullptr;
-  unsigned long outputSize = 0;
-};
-
 void ExitToEncoder(j_common_ptr info) {
-  auto* error = reinterpret_cast<EncodeError*>(info->err);
+  auto* error = reinterpret_cast<JpegEncodeError*>(info->err);
   std::longjmp(error->jump, 1);
 }
 
@@ -47,10 +30,8 @@ std::vector<std::uint8_t> Encode(std::uint32_t width, std::uint32_t height, int 
   if (!ValidSize(width, height)) return result;
 
   jpeg_compress_struct info{};
-  EncodeError error;
-  info.err = jpeg_std_error(&error.manager);
-  error.manager.error_exit = ExitToEncoder;
-  error.manager.output_message = IgnoreMessage;
+  JpegEncodeError error;
+  CatchJpegErrors(info, error);
 
   auto* row = static_cast<JSAMPLE*>(std::malloc(std::size_t{width} * components));
   if (row == nullptr) return result;
@@ -89,6 +70,12 @@ std::vector<std::uint8_t> Encode(std::uint32_t width, std::uint32_t height, int 
 }
 
 }  // namespace
+
+void CatchJpegErrors(jpeg_compress_struct& info, JpegEncodeError& error) {
+  info.err = jpeg_std_error(&error.manager);
+  error.manager.error_exit = ExitToEncoder;
+  error.manager.output_message = IgnoreMessage;
+}
 
 std::vector<std::uint8_t> EncodeJpegColour(const std::uint32_t* pixels, std::uint32_t width,
                                            std::uint32_t height, const JpegEncodeOptions& options) {
