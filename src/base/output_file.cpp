@@ -134,8 +134,10 @@ std::string OutputOverInput(const std::string& output, const std::vector<std::st
 
 bool NamesStandardOutput(const std::string& path) {
   if (StreamDescriptor(path) == 1) return true;
+  // Windows' stat gives every file inode 0: there no two files can be told
+  // apart this way, and no other file may pass for standard output's.
   struct stat named, output;
-  return stat(path.c_str(), &named) == 0 && fstat(1, &output) == 0 &&
+  return stat(path.c_str(), &named) == 0 && fstat(1, &output) == 0 && named.st_ino != 0 &&
          named.st_dev == output.st_dev && named.st_ino == output.st_ino;
 }
 

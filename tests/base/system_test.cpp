@@ -216,4 +216,37 @@ TEST(SystemFiles, OutputFileReplacesAnExistingFileWithBinaryContent) {
   EXPECT_EQ(entries, 1);
 }
 
+// Standard output sent to a file: its stream's name and that file (where
+// the system can tell files apart) are standard output, another file never
+// is, also where stat gives every file the same inode number.
+TEST(SystemFiles, OnlyStandardOutputsOwnFileCountsAsStandardOutput) {
+  Folder folder;
+  const std::string log = folder.File("run.log");
+  const std::string other = folder.File("show.mp4");
+  WriteText(log, "");
+  WriteText(other, "");
+  std::fflush(stdout);
+  const int saved = dup(1);
+  std::FILE* file = std::fopen(log.c_str(), "ab");
+  ASSERT_NE(file, nullptr);
+  ASSERT_GE(saved, 0);
+  // Nothing may fail out of the test while its output goes to the file
+  // (dup2 gives 0 for success on Windows, the descriptor elsewhere).
+  const bool redirected = dup2(fileno(file), 1) >= 0;
+  const bool stream = vx::NamesStandardOutput("/dev/stdout");
+  const bool named = vx::NamesStandardOutput(log);
+  const bool elsewhere = vx::NamesStandardOutput(other);
+  dup2(saved, 1);
+  close(saved);
+  std::fclose(file);
+  ASSERT_TRUE(redirected);
+  EXPECT_TRUE(stream);
+  EXPECT_FALSE(elsewhere);
+#ifndef _WIN32
+  EXPECT_TRUE(named);
+#else
+  (void)named;
+#endif
+}
+
 }  // namespace
