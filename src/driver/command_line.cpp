@@ -384,13 +384,24 @@ LibrarySearch LibraryCandidates(const std::string& requested, const std::string&
   namespace fs = std::filesystem;
   if (!requested.empty()) return LibrarySearch{{requested}, true};
   LibrarySearch search{{"vx-1.lib"}, false};
-  if (!exeDir.empty()) {
-    const std::string beside = (fs::path(exeDir) / "vx-1.lib").string();
-    std::error_code ec1, ec2;
-    const fs::path a = fs::weakly_canonical(fs::absolute(search.paths[0], ec1), ec1);
-    const fs::path b = fs::weakly_canonical(fs::absolute(beside, ec2), ec2);
-    if (ec1 || ec2 || a != b) search.paths.push_back(beside);
-  }
+  if (exeDir.empty()) return search;
+  // Each candidate once: run from the program's own folder, the current
+  // folder's archive is the one beside the program.
+  const auto add = [&search](const fs::path& candidate) {
+    std::error_code ec;
+    const fs::path at = fs::weakly_canonical(fs::absolute(candidate, ec), ec);
+    for (const std::string& earlier : search.paths) {
+      std::error_code ec2;
+      if (!ec && fs::weakly_canonical(fs::absolute(earlier, ec2), ec2) == at && !ec2) return;
+    }
+    search.paths.push_back(candidate.string());
+  };
+  add(fs::path(exeDir) / "vx-1.lib");
+#ifdef VX_PROGRAM_TO_DATA
+  // Installed: the archive lies in the data folder, VX_PROGRAM_TO_DATA from
+  // the programs' folder (../share/vx-1 for bin/ and share/vx-1/).
+  add((fs::path(exeDir) / VX_PROGRAM_TO_DATA / "vx-1.lib").lexically_normal());
+#endif
   return search;
 }
 

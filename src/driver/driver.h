@@ -54,7 +54,8 @@ bool EffectTestMode();
 
 // Where the show's archive is looked for. named: --library PATH was given and
 // PATH is the one archive to use. Otherwise "vx-1.lib" in the current
-// directory, then "vx-1.lib" in exeDir when that is another file.
+// directory, then in exeDir, then where `cmake --install` puts it
+// (exeDir/../share/vx-1 for the usual layout), each when it is another file.
 struct LibrarySearch {
   std::vector<std::string> paths;
   bool named = false;

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -210,18 +211,31 @@ TEST(CommandLine, HelpListsEveryOption) {
   EXPECT_NE(UsageLine().find("vx1 [e] [OPTIONS]"), std::string::npos);
 }
 
-TEST(LibraryLookup, ANamedArchiveIsTheOnlyOneOtherwiseTheCurrentFolderThenBesideTheProgram) {
+TEST(LibraryLookup, ANamedArchiveIsTheOnlyOneOtherwiseTheCurrentFolderBesideTheProgramInstalled) {
+  namespace fs = std::filesystem;
   test::TempDir dir;
-  LibrarySearch search = LibraryCandidates("", dir.Path());
-  EXPECT_EQ(search.paths, (std::vector<std::string>{"vx-1.lib", dir.File("vx-1.lib")}));
+  const std::string bin = dir.File("bin");
+  fs::create_directories(bin);
+  const std::string installed = dir.File("share/vx-1/vx-1.lib");
+  LibrarySearch search = LibraryCandidates("", bin);
+  EXPECT_EQ(search.paths,
+            (std::vector<std::string>{"vx-1.lib", bin + "/vx-1.lib", installed}));
   EXPECT_FALSE(search.named);
-  search = LibraryCandidates("/x/other.lib", dir.Path());
+  search = LibraryCandidates("/x/other.lib", bin);
   EXPECT_EQ(search.paths, (std::vector<std::string>{"/x/other.lib"}));
   EXPECT_TRUE(search.named);
   EXPECT_EQ(LibraryCandidates("", "").paths, (std::vector<std::string>{"vx-1.lib"}));
-  // Run from the program's own folder the two are one file, tried once.
-  test::ScopedWorkingDirectory inside(dir.Path());
-  EXPECT_EQ(LibraryCandidates("", dir.Path()).paths, (std::vector<std::string>{"vx-1.lib"}));
+  // Run from the program's own folder the two are one file, tried once; and
+  // from the data folder, the installed one is the current folder's.
+  {
+    test::ScopedWorkingDirectory inside(bin);
+    EXPECT_EQ(LibraryCandidates("", bin).paths,
+              (std::vector<std::string>{"vx-1.lib", installed}));
+  }
+  fs::create_directories(dir.File("share/vx-1"));
+  test::ScopedWorkingDirectory data(dir.File("share/vx-1"));
+  EXPECT_EQ(LibraryCandidates("", bin).paths,
+            (std::vector<std::string>{"vx-1.lib", bin + "/vx-1.lib"}));
 }
 
 // What lies at a path of the search.

@@ -39,11 +39,10 @@ if(ARCHIVE)
     if(NOT installed STREQUAL built)
       list(APPEND errors "${DATADIR}/vx-1.lib differs from the build's vx-1.lib")
     endif()
-    # vx1 looks for the archive in the current folder and beside itself, so
-    # it is named here.
+    # Started from another folder, the installed vx1 finds its archive in
+    # the data folder by itself.
     list(GET programs 0 vx1)
-    execute_process(COMMAND ${PREFIX}/${BINDIR}/${vx1} --library ${archive}
-                            --screenshot 60 ${PREFIX}/frame.png
+    execute_process(COMMAND ${PREFIX}/${BINDIR}/${vx1} --screenshot 60 ${PREFIX}/frame.png
                     WORKING_DIRECTORY ${PREFIX}
                     RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE output)
     if(NOT result EQUAL 0 OR NOT EXISTS ${PREFIX}/frame.png)
