@@ -788,6 +788,18 @@ MEDIA_HANDLERS = ('window.vx1Media = {}; if (navigator.mediaSession) { const set
                   'navigator.mediaSession.setActionHandler = (name, handler) => '
                   '{ window.vx1Media[name] = handler; set(name, handler); }; }')
 MEDIA_ACTIONS = {'play', 'pause', 'seekbackward', 'seekforward', 'seekto'}
+# Every music source started and stopped: its offset and context time.
+AUDIO_SOURCES = ('window.vx1Sources = {started: [], stopped: 0}; {'
+                 ' const p = AudioBufferSourceNode.prototype, start = p.start, stop = p.stop;'
+                 ' p.start = function(when, offset) { vx1Sources.started.push({offset: offset || 0,'
+                 ' at: this.context.currentTime}); return start.apply(this, arguments); };'
+                 ' p.stop = function() { vx1Sources.stopped++; return stop.apply(this, arguments); }; }')
+# The music heard against the clock: the last source's offset plus the
+# context time since its start, less the output's latency, in ticks.
+HEARD_TICKS = ('(() => { const a = Module.vx1Audio, s = vx1Sources.started[vx1Sources.started.length - 1];'
+               ' const heard = s.offset + a.currentTime - s.at - (a.baseLatency || 0) - (a.outputLatency || 0);'
+               ' return {clock: vx1State.ticks, heard: heard * 120, sounding: vx1Sources.started.length -'
+               ' vx1Sources.stopped}; })()')
 # (name, key, code, virtual key code) as CDP dispatches them.
 CONTROL_KEYS = {'Space': (' ', 'Space', 32), 'Right': ('ArrowRight', 'ArrowRight', 39),
                 'Tab': ('Tab', 'Tab', 9), 'Escape': ('Escape', 'Escape', 27)}
@@ -837,7 +849,8 @@ async def check_controls(browser, base, expected):
     the media session's seekto and the seek bar seek; the keys step and
     resume; a copied link opens on the same frame; and the seeks' latency."""
     async with browser.page('about:blank') as page:
-        await page.cdp.call('Page.addScriptToEvaluateOnNewDocument', {'source': MEDIA_HANDLERS}, page.session)
+        await page.cdp.call('Page.addScriptToEvaluateOnNewDocument', {'source': MEDIA_HANDLERS + AUDIO_SOURCES},
+                            page.session)
         await page.cdp.call('Page.navigate', {'url': f'{base}/good/index.html?t={HELD_START}&pause'},
                             page.session)
         first = await held_frame(page, ticks_of(HELD_START), expected[HELD_START], '?t=&pause')
@@ -879,6 +892,11 @@ async def check_controls(browser, base, expected):
         for _ in range(3):
             await press(page, 'Right')
             await asyncio.sleep(1.0)
+        # One source sounds, where the clock says (a frame's time apart at most).
+        music = await page.evaluate(HEARD_TICKS)
+        if music['sounding'] != 1 or abs(music['clock'] - music['heard']) > 12.0:
+            raise CheckFailed(f'after the seeks {music["sounding"]} music sources sound, the last at '
+                              f'{music["heard"]:.1f} ticks, the clock at {music["clock"]:.1f}')
         seeks = await page.evaluate('vx1State.seeks')
         playing = [s for s in seeks if s['toMusic'] is not None]
         if len(playing) < 3:
