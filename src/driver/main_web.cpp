@@ -3,6 +3,7 @@
 // command line:
 //   (nothing)                  the show, as vx1 plays it: the loading screen,
 //                              the music as the clock, Escape ends it
+//   --from SECONDS             the show from that moment (the page's ?t=)
 //   --screenshot SECONDS NAME  one frame, drawn as vx1 --screenshot draws it,
 //                              handed to the page instead of a file
 //   --bench                    the benchmark table, as vx1 --bench prints it
