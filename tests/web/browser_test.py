@@ -877,8 +877,12 @@ async def check_controls(browser, base, expected):
                                                              'clickCount': 1}, page.session)
         await press(page, 'Tab')
         landed = await page.wait(lambda r: abs(r['state']['ticks'] / 120 - BAR_TARGET) < 0.5, 'the seek bar\'s seek')
-        status = await page.evaluate('document.getElementById("status").innerText')
-        if f' {BAR_SLOT}' not in status or 'PAUSED' not in status:
+        # The line is written at the next present after the key.
+        status, deadline = '', time.monotonic() + 10.0
+        while time.monotonic() < deadline and not (f' {BAR_SLOT} ' in status and 'PAUSED' in status):
+            await asyncio.sleep(POLL)
+            status = await page.evaluate('document.getElementById("status").innerText')
+        if f' {BAR_SLOT} ' not in status or 'PAUSED' not in status:
             raise CheckFailed(f'after the seek bar\'s click at {BAR_TARGET} s the status reads {status!r}')
 
         # Right moves a held frame by 5 s; Space plays on from there.
