@@ -912,9 +912,11 @@ async def check_controls(browser, base, expected):
             f'{k} {v[len(v) // 2]:.1f} (max {v[-1]:.1f})' for k, v in figures.items()) +
             f'; the output then takes {latency:.1f} ms more to be heard', flush=True)
 
-        # A link to a held moment opens on the same frame.
-        await press(page, 'Space')
-        paused = await page.wait(lambda r: TITLE_FRAME.match(r['title']), 'the frame title after pausing')
+        # A tap on the picture pauses; a link to the held moment opens on
+        # the same frame.
+        for kind, points in (('touchStart', [{'x': 300, 'y': 200}]), ('touchEnd', [])):
+            await page.cdp.call('Input.dispatchTouchEvent', {'type': kind, 'touchPoints': points}, page.session)
+        paused = await page.wait(lambda r: TITLE_FRAME.match(r['title']), 'the frame title after a tap')
         await page.evaluate('document.getElementById("copylink").click()')
         link = (await page.evaluate('document.getElementById("linked").title'))
         await press(page, 'Escape')
