@@ -844,81 +844,90 @@ async def held_frame(page, ticks, expected, what):
     return r
 
 
-async def check_controls(browser, base, expected):
-    """?t=&pause holds the native frame of that moment; the pause holds it;
-    the media session's seekto and the seek bar seek; the keys step and
-    resume; a copied link opens on the same frame; and the seeks' latency."""
-    async with browser.page('about:blank') as page:
-        await page.cdp.call('Page.addScriptToEvaluateOnNewDocument', {'source': MEDIA_HANDLERS + AUDIO_SOURCES},
-                            page.session)
-        await page.cdp.call('Page.navigate', {'url': f'{base}/good/index.html?t={HELD_START}&pause'},
-                            page.session)
-        first = await held_frame(page, ticks_of(HELD_START), expected[HELD_START], '?t=&pause')
-        canvas = await page.evaluate(CANVAS_DIGEST)
-        await asyncio.sleep(1.0)
-        later = await viewer(page)
-        if (later['frames'] <= first['state']['frames'] or later['ticks'] != first['state']['ticks'] or
-                later['title'] != first['title'] or await page.evaluate(CANVAS_DIGEST) != canvas):
-            raise CheckFailed(f'the pause did not hold the frame: {first["state"]} -> {later}')
+async def held_start(page, base, expected):
+    """?t=&pause holds the native frame of that moment, presenting on; the
+    media session's seekto lands on another native frame."""
+    await page.cdp.call('Page.addScriptToEvaluateOnNewDocument', {'source': MEDIA_HANDLERS + AUDIO_SOURCES},
+                        page.session)
+    await page.cdp.call('Page.navigate', {'url': f'{base}/good/index.html?t={HELD_START}&pause'}, page.session)
+    first = await held_frame(page, ticks_of(HELD_START), expected[HELD_START], '?t=&pause')
+    canvas = await page.evaluate(CANVAS_DIGEST)
+    await asyncio.sleep(1.0)
+    later = await viewer(page)
+    if (later['frames'] <= first['state']['frames'] or later['ticks'] != first['state']['ticks'] or
+            later['title'] != first['title'] or await page.evaluate(CANVAS_DIGEST) != canvas):
+        raise CheckFailed(f'the pause did not hold the frame: {first["state"]} -> {later}')
+    handlers = set(await page.evaluate('Object.keys(window.vx1Media)'))
+    if not MEDIA_ACTIONS <= handlers:
+        raise CheckFailed(f'media session handlers {sorted(handlers)}, not all of {sorted(MEDIA_ACTIONS)}')
+    await page.evaluate(f'vx1Media.seekto({{action: "seekto", seekTime: {HELD_SEEKTO}}})')
+    await held_frame(page, ticks_of(HELD_SEEKTO), expected[HELD_SEEKTO], 'media seekto')
 
-        handlers = set(await page.evaluate('Object.keys(window.vx1Media)'))
-        if not MEDIA_ACTIONS <= handlers:
-            raise CheckFailed(f'media session handlers {sorted(handlers)}, not all of {sorted(MEDIA_ACTIONS)}')
-        await page.evaluate(f'vx1Media.seekto({{action: "seekto", seekTime: {HELD_SEEKTO}}})')
-        await held_frame(page, ticks_of(HELD_SEEKTO), expected[HELD_SEEKTO], 'media seekto')
 
-        # The bar shows on a pointer movement; a click at its x seeks there.
-        await page.cdp.call('Input.dispatchMouseEvent', {'type': 'mouseMoved', 'x': 10, 'y': 10}, page.session)
-        bar = await page.evaluate('(() => { const r = document.getElementById("seek").getBoundingClientRect();'
-                                  ' return [r.left, r.top, r.width, r.height]; })()')
-        x, y = bar[0] + bar[2] * BAR_TARGET / 121.0, bar[1] + bar[3] / 2
-        for kind in ('mouseMoved', 'mousePressed', 'mouseReleased'):
-            await page.cdp.call('Input.dispatchMouseEvent', {'type': kind, 'x': x, 'y': y, 'button': 'left',
-                                                             'clickCount': 1}, page.session)
-        await press(page, 'Tab')
-        landed = await page.wait(lambda r: abs(r['state']['ticks'] / 120 - BAR_TARGET) < 0.5, 'the seek bar\'s seek')
-        # The line is written at the next present after the key.
-        status, deadline = '', time.monotonic() + 10.0
-        while time.monotonic() < deadline and not (f' {BAR_SLOT} ' in status and 'PAUSED' in status):
-            await asyncio.sleep(POLL)
-            status = await page.evaluate('document.getElementById("status").innerText')
-        if f' {BAR_SLOT} ' not in status or 'PAUSED' not in status:
-            raise CheckFailed(f'after the seek bar\'s click at {BAR_TARGET} s the status reads {status!r}')
+async def seek_bar(page):
+    """The bar shows on a pointer movement; a click at its x lands in the
+    slot there, which the status line (Tab) names. Returns the reading."""
+    await page.cdp.call('Input.dispatchMouseEvent', {'type': 'mouseMoved', 'x': 10, 'y': 10}, page.session)
+    bar = await page.evaluate('(() => { const r = document.getElementById("seek").getBoundingClientRect();'
+                              ' return [r.left, r.top, r.width, r.height]; })()')
+    x, y = bar[0] + bar[2] * BAR_TARGET / 121.0, bar[1] + bar[3] / 2
+    for kind in ('mouseMoved', 'mousePressed', 'mouseReleased'):
+        await page.cdp.call('Input.dispatchMouseEvent', {'type': kind, 'x': x, 'y': y, 'button': 'left',
+                                                         'clickCount': 1}, page.session)
+    await press(page, 'Tab')
+    landed = await page.wait(lambda r: abs(r['state']['ticks'] / 120 - BAR_TARGET) < 0.5, 'the seek bar\'s seek')
+    # The line is written at the next present after the key.
+    status, deadline = '', time.monotonic() + 10.0
+    while time.monotonic() < deadline and not (f' {BAR_SLOT} ' in status and 'PAUSED' in status):
+        await asyncio.sleep(POLL)
+        status = await page.evaluate('document.getElementById("status").innerText')
+    if f' {BAR_SLOT} ' not in status or 'PAUSED' not in status:
+        raise CheckFailed(f'after the seek bar\'s click at {BAR_TARGET} s the status reads {status!r}')
+    return landed
 
-        # Right moves a held frame by 5 s; Space plays on from there.
+
+async def keys_and_music(page, landed):
+    """Right moves a held frame by 5 s; Space plays on; after seeks while
+    playing one music source sounds, where the clock says (a frame's time
+    apart at most). Prints the seeks' latency."""
+    await press(page, 'Right')
+    stepped = await page.wait(lambda r: r['state']['ticks'] != landed['state']['ticks'], 'the seek by Right')
+    if stepped['state']['ticks'] != single(landed['state']['ticks'] + 600.0):
+        raise CheckFailed(f'Right moved {landed["state"]["ticks"]} to {stepped["state"]["ticks"]} ticks')
+    await press(page, 'Space')
+    await page.wait(lambda r: r['state']['ticks'] > stepped['state']['ticks'] + 60 and
+                    not TITLE_FRAME.match(r['title']), 'the show playing on after Space')
+    for _ in range(3):
         await press(page, 'Right')
-        stepped = await page.wait(lambda r: r['state']['ticks'] != landed['state']['ticks'], 'the seek by Right')
-        if stepped['state']['ticks'] != single(landed['state']['ticks'] + 600.0):
-            raise CheckFailed(f'Right moved {landed["state"]["ticks"]} to {stepped["state"]["ticks"]} ticks')
-        await press(page, 'Space')
-        await page.wait(lambda r: r['state']['ticks'] > stepped['state']['ticks'] + 60 and
-                        not TITLE_FRAME.match(r['title']), 'the show playing on after Space')
-        for _ in range(3):
-            await press(page, 'Right')
-            await asyncio.sleep(1.0)
-        # One source sounds, where the clock says (a frame's time apart at most).
-        music = await page.evaluate(HEARD_TICKS)
-        if music['sounding'] != 1 or abs(music['clock'] - music['heard']) > 12.0:
-            raise CheckFailed(f'after the seeks {music["sounding"]} music sources sound, the last at '
-                              f'{music["heard"]:.1f} ticks, the clock at {music["clock"]:.1f}')
-        seeks = await page.evaluate('vx1State.seeks')
-        playing = [s for s in seeks if s['toMusic'] is not None]
-        if len(playing) < 3:
-            raise CheckFailed(f'the seeks while playing were not timed: {seeks}')
-        figures = {k: sorted(s[k] for s in playing) for k in ('toFrame', 'toShown', 'toMusic')}
-        latency = await page.evaluate('(a => a ? 1000 * ((a.baseLatency || 0) + (a.outputLatency || 0)) : 0)'
-                                      '(Module.vx1Audio)')
-        print('  seek latency (ms, input to): ' + ', '.join(
-            f'{k} {v[len(v) // 2]:.1f} (max {v[-1]:.1f})' for k, v in figures.items()) +
-            f'; the output then takes {latency:.1f} ms more to be heard', flush=True)
+        await asyncio.sleep(1.0)
+    music = await page.evaluate(HEARD_TICKS)
+    if music['sounding'] != 1 or abs(music['clock'] - music['heard']) > 12.0:
+        raise CheckFailed(f'after the seeks {music["sounding"]} music sources sound, the last at '
+                          f'{music["heard"]:.1f} ticks, the clock at {music["clock"]:.1f}')
+    seeks = await page.evaluate('vx1State.seeks')
+    playing = [s for s in seeks if s['toMusic'] is not None]
+    if len(playing) < 3:
+        raise CheckFailed(f'the seeks while playing were not timed: {seeks}')
+    figures = {k: sorted(s[k] for s in playing) for k in ('toFrame', 'toShown', 'toMusic')}
+    latency = await page.evaluate('(a => a ? 1000 * ((a.baseLatency || 0) + (a.outputLatency || 0)) : 0)'
+                                  '(Module.vx1Audio)')
+    print('  seek latency (ms, input to): ' + ', '.join(
+        f'{k} {v[len(v) // 2]:.1f} (max {v[-1]:.1f})' for k, v in figures.items()) +
+        f'; the output then takes {latency:.1f} ms more to be heard; the clock '
+        f'{music["clock"] - music["heard"]:+.1f} ticks from the music heard', flush=True)
 
-        # A tap on the picture pauses; a link to the held moment opens on
-        # the same frame.
+
+async def check_controls(browser, base, expected):
+    """The page's controls end to end, in one visit; then a tap pauses and
+    the link to the held moment opens on the same frame."""
+    async with browser.page('about:blank') as page:
+        await held_start(page, base, expected)
+        await keys_and_music(page, await seek_bar(page))
         for kind, points in (('touchStart', [{'x': 300, 'y': 200}]), ('touchEnd', [])):
             await page.cdp.call('Input.dispatchTouchEvent', {'type': kind, 'touchPoints': points}, page.session)
         paused = await page.wait(lambda r: TITLE_FRAME.match(r['title']), 'the frame title after a tap')
         await page.evaluate('document.getElementById("copylink").click()')
-        link = (await page.evaluate('document.getElementById("linked").title'))
+        link = await page.evaluate('document.getElementById("linked").title')
         await press(page, 'Escape')
     if not link.endswith('&pause'):
         raise CheckFailed(f'the link to a paused moment is {link!r}')
@@ -928,7 +937,6 @@ async def check_controls(browser, base, expected):
         if r['title'] != paused['title'] or r['state']['ticks'] != paused['state']['ticks']:
             raise CheckFailed(f'the link {link} opened at {r["state"]["ticks"]} ticks ({r["title"][:26]}), '
                               f'not {paused["state"]["ticks"]} ({paused["title"][:26]})')
-
 
 # ---------------------------------------------------------------- running
 
