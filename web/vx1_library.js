@@ -2,12 +2,17 @@
 // reports the page shows. Linked into vx1.js with --js-library. The page
 // (index.html) sets Module.canvas, Module.vx1Audio (its AudioContext, or
 // none) and Module.vx1Hooks, the callbacks that keep its status current:
-//   presented()       a frame reached the canvas
+//   presented(frame)  a frame reached the canvas; frame() gives its bytes
+//                     as still() has them (a copy, made only when asked)
+//   resumed()         the program runs again after a present
 //   still(bytes)      a still frame: 256000 bytes, 0x00RRGGBB words
 //   takeQuit()        true once when Escape was pressed
+//   takeInput()       the oldest viewer's input waiting, {action, seconds}
+//                     (action a ViewerAction name), or null
 //   box(caption, text) a message box
-//   ticks(t)          a reading of the music clock
-//   musicStarted()    the music was asked to play
+//   ticks(t, paused)  a reading of the music clock, and whether it is paused
+//   slots(show)       the show's schedule, {ticksPerSecond, end, slots}
+//   musicStarted()    the music was asked to play (at each start and seek)
 //   finished(code)    the program ended with an exit code
 // vx1_present and vx1_music_decode suspend the program (asyncify imports).
 
@@ -32,14 +37,23 @@ mergeInto(LibraryManager.library, {
       }
       VX1Canvas.context.putImageData(VX1Canvas.image, 0, 0);
     },
+    // The frame's bytes with the unused top byte of each word cleared, as
+    // the native frame files hold them.
+    words: function(fb) {
+      var bytes = HEAPU8.slice(fb, fb + 256000);
+      for (var i = 3; i < 256000; i += 4) bytes[i] = 0;
+      return bytes;
+    },
   },
 
   vx1_present__deps: ['$VX1Canvas', '$callUserCallback'],
   vx1_present: function(fb) {
     VX1Canvas.draw(fb);
-    Module['vx1Hooks'].presented();
+    var hooks = Module['vx1Hooks'];
+    hooks.presented(function() { return VX1Canvas.words(fb); });
     return Asyncify.handleSleep(function(wakeUp) {
       requestAnimationFrame(function() {
+        if (hooks.resumed) hooks.resumed();
         callUserCallback(function() { wakeUp(0); });
       });
     });
@@ -49,6 +63,18 @@ mergeInto(LibraryManager.library, {
     return Module['vx1Hooks'].takeQuit() ? 1 : 0;
   },
 
+  vx1_take_input: function(action, size, seconds) {
+    var input = Module['vx1Hooks'].takeInput();
+    if (!input) return 0;
+    stringToUTF8(input.action, action, size);
+    HEAPF64[seconds >> 3] = input.seconds || 0;
+    return 1;
+  },
+
+  vx1_show_slots: function(json) {
+    Module['vx1Hooks'].slots(JSON.parse(UTF8ToString(json)));
+  },
+
   vx1_show_box: function(caption, text) {
     Module['vx1Hooks'].box(UTF8ToString(caption), UTF8ToString(text));
   },
@@ -56,13 +82,11 @@ mergeInto(LibraryManager.library, {
   vx1_show_still__deps: ['$VX1Canvas'],
   vx1_show_still: function(frame) {
     VX1Canvas.draw(frame);
-    var bytes = HEAPU8.slice(frame, frame + 256000);
-    for (var i = 3; i < 256000; i += 4) bytes[i] = 0;  // the unused top byte
-    Module['vx1Hooks'].still(bytes);
+    Module['vx1Hooks'].still(VX1Canvas.words(frame));
   },
 
-  vx1_report_ticks: function(ticks) {
-    Module['vx1Hooks'].ticks(ticks);
+  vx1_report_ticks: function(ticks, paused) {
+    Module['vx1Hooks'].ticks(ticks, paused !== 0);
   },
 
   vx1_finished: function(code) {
@@ -138,6 +162,12 @@ mergeInto(LibraryManager.library, {
   vx1_music_play__deps: ['$VX1Music'],
   vx1_music_play: function(offsetSeconds, loop) {
     var context = Module['vx1Audio'];
+    // One source at a time: a play without a stop before it (a seek, a
+    // resume) must not leave the old one sounding under the new.
+    if (VX1Music.source) {
+      try { VX1Music.source.stop(); } catch (error) {}
+      VX1Music.source.disconnect();
+    }
     var source = context.createBufferSource();
     source.buffer = VX1Music.buffer;
     source.loop = !!loop;

@@ -3,12 +3,14 @@
 // command line:
 //   (nothing)                  the show, as vx1 plays it: the loading screen,
 //                              the music as the clock, Escape ends it
+//   --from SECONDS             the show from that moment (the page's ?t=)
 //   --screenshot SECONDS NAME  one frame, drawn as vx1 --screenshot draws it,
 //                              handed to the page instead of a file
 //   --bench                    the benchmark table, as vx1 --bench prints it
 // The show's loops block as they do natively; presenting a frame, the
 // loading screen's pauses and the music's decoding suspend the program
 // (asyncify) and hand the browser its turn.
+#include <array>
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -31,12 +33,39 @@ extern "C" {
 void vx1_finished(int code);
 // A finished still frame: 64000 words 0x00RRGGBB.
 void vx1_show_still(const std::uint32_t* frame);
-// Each reading of the music clock, for the page's status.
-void vx1_report_ticks(float ticks);
+// Each reading of the music clock, and whether the viewer paused it, for
+// the page's status, seek bar and media session.
+void vx1_report_ticks(float ticks, int paused);
+// The show's schedule as JSON, once before it plays: {"ticksPerSecond",
+// "end" (ticks), "slots": [{"begin" (ticks), "name"}...]}.
+void vx1_show_slots(const char* json);
 }
 
 namespace {
 
+// Each moment the clock gives, with whether the viewer holds it.
+void ReportMoment(float ticks) {
+  vx1_report_ticks(ticks, vx::MusicPaused() ? 1 : 0);
+}
+
+// The page's seek bar and status line take the slots from here rather
+// than keeping a copy. Each begin is the first tick a seek to the slot
+// lands on; scene names are plain words, with nothing to escape.
+std::string SlotsJson() {
+  const auto number = [](long double value) {
+    std::array<char, 32> text{};
+    std::snprintf(text.data(), text.size(), "%.9Lg", value);
+    return std::string(text.data());
+  };
+  std::string json = "{\"ticksPerSecond\":" + number(vx::TicksPerSecond) +
+                     ",\"end\":" + number(vx::TimelineEnd) + ",\"slots\":[";
+  for (int i = 0; i < vx::TimelineSlotCount(); ++i) {
+    if (i > 0) json += ',';
+    json += "{\"begin\":" + number(vx::TimelineSlotStart(i)) + ",\"name\":\"" +
+            vx::TimelineSlotAt(i).module->name + "\"}";
+  }
+  return json + "]}";
+}
 
 // The frames vx1 --screenshot would write, each from black, handed to the
 // page in order.
@@ -66,6 +95,7 @@ int Play(const vx::DriverOptions& options, const vx::LibrarySearch& libraries) {
   if (!options.mute && !options.effectTest && !libraries.paths.empty() &&
       vx::OpenLibrary(libraries.paths[0]))
     vx::DecodeMusicAhead(vx::ShowMusic);
+  vx1_show_slots(SlotsJson().c_str());
   return vx::RunDriver(options, libraries);
 }
 
@@ -78,7 +108,7 @@ int Run(int argc, char** argv) {
   }
   // The program's own modules, with every clock reading shown in the page.
   vx::UseRealModules();
-  vx::ReportMomentsTo(vx1_report_ticks);
+  vx::ReportMomentsTo(ReportMoment);
   const vx::LibrarySearch libraries = vx::LibraryCandidates(options.library, "");
 
   vx::ConfigureVideo(vx::VideoOptions{.backend = vx::VideoBackend::Headless});

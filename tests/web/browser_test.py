@@ -12,6 +12,9 @@ checks:
           only at the moments --still names);
   play    the show starts by itself, its clock runs forward with real
           time, the picture changes, and Escape ends it;
+  controls ?t=SECONDS&pause holds the frame `vx1 --screenshot SECONDS`
+          draws, and so does the media session's seekto; the seek bar,
+          the keys and a copied link seek; prints the seek latency;
   errors  a missing and a damaged archive each end in `vx1 error: ...`
           with the program's own text, and nothing runs on; a missing
           archive or vx1.wasm, and a page opened from file://, are reported
@@ -43,6 +46,7 @@ import re
 import shutil
 import signal
 import socket
+import struct
 import subprocess
 import sys
 import tempfile
@@ -778,6 +782,162 @@ async def check_bench(browser, base, native_table):
         raise CheckFailed('a negative figure, or a median above its 95th percentile')
 
 
+# The page's media session handlers, kept where the check can call them.
+MEDIA_HANDLERS = ('window.vx1Media = {}; if (navigator.mediaSession) { const set = '
+                  'navigator.mediaSession.setActionHandler.bind(navigator.mediaSession); '
+                  'navigator.mediaSession.setActionHandler = (name, handler) => '
+                  '{ window.vx1Media[name] = handler; set(name, handler); }; }')
+MEDIA_ACTIONS = {'play', 'pause', 'seekbackward', 'seekforward', 'seekto'}
+# Every music source started and stopped: its offset and context time.
+AUDIO_SOURCES = ('window.vx1Sources = {started: [], stopped: 0}; {'
+                 ' const p = AudioBufferSourceNode.prototype, start = p.start, stop = p.stop;'
+                 ' p.start = function(when, offset) { vx1Sources.started.push({offset: offset || 0,'
+                 ' at: this.context.currentTime}); return start.apply(this, arguments); };'
+                 ' p.stop = function() { vx1Sources.stopped++; return stop.apply(this, arguments); }; }')
+# The music heard against the clock: the last source's offset plus the
+# context time since its start, less the output's latency, in ticks.
+HEARD_TICKS = ('(() => { const a = Module.vx1Audio, s = vx1Sources.started[vx1Sources.started.length - 1];'
+               ' const heard = s.offset + a.currentTime - s.at - (a.baseLatency || 0) - (a.outputLatency || 0);'
+               ' return {clock: vx1State.ticks, heard: heard * 120, sounding: vx1Sources.started.length -'
+               ' vx1Sources.stopped}; })()')
+# (name, key, code, virtual key code) as CDP dispatches them.
+CONTROL_KEYS = {'Space': (' ', 'Space', 32), 'Right': ('ArrowRight', 'ArrowRight', 39),
+                'Tab': ('Tab', 'Tab', 9), 'Escape': ('Escape', 'Escape', 27)}
+# The moments the controls check holds: where ?t=...&pause starts, and where
+# the media session's seekto lands; the seek bar is clicked at the third.
+HELD_START, HELD_SEEKTO, BAR_TARGET, BAR_SLOT = '47.4', '26.628', 75.325, 'evil'
+
+
+def single(value):
+    return struct.unpack('f', struct.pack('f', value))[0]
+
+
+def ticks_of(seconds):
+    """The single-float tick a moment becomes, as the program rounds it."""
+    return single(float(seconds) * 120.0)
+
+
+async def press(page, name):
+    key, code, vk = CONTROL_KEYS[name]
+    for kind in ('keyDown', 'keyUp'):
+        await page.cdp.call('Input.dispatchKeyEvent', {
+            'type': kind, 'key': key, 'code': code, 'windowsVirtualKeyCode': vk,
+            'nativeVirtualKeyCode': vk, **({'text': key} if key == ' ' and kind == 'keyDown' else {})},
+            page.session)
+
+
+async def viewer(page):
+    return await page.evaluate('({title: document.title, ticks: vx1State.ticks, paused: vx1State.paused,'
+                               ' frames: vx1State.frames, phase: vx1State.phase})')
+
+
+async def held_frame(page, ticks, expected, what):
+    """Waits until the page holds ticks paused with the frame title, and
+    checks that title against the native frame."""
+    r = await page.wait(lambda r: r['state'] and (r['state']['phase'] in ('error', 'ended') or
+                                                  (r['state']['ticks'] == ticks and TITLE_FRAME.match(r['title']))),
+                        f'{what}: the frame held at {ticks} ticks')
+    if not TITLE_FRAME.match(r['title']):
+        raise CheckFailed(f'{what}: the show stopped: {r["title"]!r}, {r["state"]}')
+    if TITLE_FRAME.match(r['title'])[1] != expected:
+        raise CheckFailed(f'{what}: browser frame {r["title"][10:26]}... != native frame {expected[:16]}...')
+    return r
+
+
+async def held_start(page, base, expected):
+    """?t=&pause holds the native frame of that moment, presenting on; the
+    media session's seekto lands on another native frame."""
+    await page.cdp.call('Page.addScriptToEvaluateOnNewDocument', {'source': MEDIA_HANDLERS + AUDIO_SOURCES},
+                        page.session)
+    await page.cdp.call('Page.navigate', {'url': f'{base}/good/index.html?t={HELD_START}&pause'}, page.session)
+    first = await held_frame(page, ticks_of(HELD_START), expected[HELD_START], '?t=&pause')
+    canvas = await page.evaluate(CANVAS_DIGEST)
+    await asyncio.sleep(1.0)
+    later = await viewer(page)
+    if (later['frames'] <= first['state']['frames'] or later['ticks'] != first['state']['ticks'] or
+            later['title'] != first['title'] or await page.evaluate(CANVAS_DIGEST) != canvas):
+        raise CheckFailed(f'the pause did not hold the frame: {first["state"]} -> {later}')
+    handlers = set(await page.evaluate('Object.keys(window.vx1Media)'))
+    if not MEDIA_ACTIONS <= handlers:
+        raise CheckFailed(f'media session handlers {sorted(handlers)}, not all of {sorted(MEDIA_ACTIONS)}')
+    await page.evaluate(f'vx1Media.seekto({{action: "seekto", seekTime: {HELD_SEEKTO}}})')
+    await held_frame(page, ticks_of(HELD_SEEKTO), expected[HELD_SEEKTO], 'media seekto')
+
+
+async def seek_bar(page):
+    """The bar shows on a pointer movement; a click at its x lands in the
+    slot there, which the status line (Tab) names. Returns the reading."""
+    await page.cdp.call('Input.dispatchMouseEvent', {'type': 'mouseMoved', 'x': 10, 'y': 10}, page.session)
+    bar = await page.evaluate('(() => { const r = document.getElementById("seek").getBoundingClientRect();'
+                              ' return [r.left, r.top, r.width, r.height]; })()')
+    x, y = bar[0] + bar[2] * BAR_TARGET / 121.0, bar[1] + bar[3] / 2
+    for kind in ('mouseMoved', 'mousePressed', 'mouseReleased'):
+        await page.cdp.call('Input.dispatchMouseEvent', {'type': kind, 'x': x, 'y': y, 'button': 'left',
+                                                         'clickCount': 1}, page.session)
+    await press(page, 'Tab')
+    landed = await page.wait(lambda r: abs(r['state']['ticks'] / 120 - BAR_TARGET) < 0.5, 'the seek bar\'s seek')
+    # The line is written at the next present after the key.
+    status, deadline = '', time.monotonic() + 10.0
+    while time.monotonic() < deadline and not (f' {BAR_SLOT} ' in status and 'PAUSED' in status):
+        await asyncio.sleep(POLL)
+        status = await page.evaluate('document.getElementById("status").innerText')
+    if f' {BAR_SLOT} ' not in status or 'PAUSED' not in status:
+        raise CheckFailed(f'after the seek bar\'s click at {BAR_TARGET} s the status reads {status!r}')
+    return landed
+
+
+async def keys_and_music(page, landed):
+    """Right moves a held frame by 5 s; Space plays on; after seeks while
+    playing one music source sounds, where the clock says (a frame's time
+    apart at most). Prints the seeks' latency."""
+    await press(page, 'Right')
+    stepped = await page.wait(lambda r: r['state']['ticks'] != landed['state']['ticks'], 'the seek by Right')
+    if stepped['state']['ticks'] != single(landed['state']['ticks'] + 600.0):
+        raise CheckFailed(f'Right moved {landed["state"]["ticks"]} to {stepped["state"]["ticks"]} ticks')
+    await press(page, 'Space')
+    await page.wait(lambda r: r['state']['ticks'] > stepped['state']['ticks'] + 60 and
+                    not TITLE_FRAME.match(r['title']), 'the show playing on after Space')
+    for _ in range(3):
+        await press(page, 'Right')
+        await asyncio.sleep(1.0)
+    music = await page.evaluate(HEARD_TICKS)
+    if music['sounding'] != 1 or abs(music['clock'] - music['heard']) > 12.0:
+        raise CheckFailed(f'after the seeks {music["sounding"]} music sources sound, the last at '
+                          f'{music["heard"]:.1f} ticks, the clock at {music["clock"]:.1f}')
+    seeks = await page.evaluate('vx1State.seeks')
+    playing = [s for s in seeks if s['toMusic'] is not None]
+    if len(playing) < 3:
+        raise CheckFailed(f'the seeks while playing were not timed: {seeks}')
+    figures = {k: sorted(s[k] for s in playing) for k in ('toFrame', 'toShown', 'toMusic')}
+    latency = await page.evaluate('(a => a ? 1000 * ((a.baseLatency || 0) + (a.outputLatency || 0)) : 0)'
+                                  '(Module.vx1Audio)')
+    print('  seek latency (ms, input to): ' + ', '.join(
+        f'{k} {v[len(v) // 2]:.1f} (max {v[-1]:.1f})' for k, v in figures.items()) +
+        f'; the output then takes {latency:.1f} ms more to be heard; the clock '
+        f'{music["clock"] - music["heard"]:+.1f} ticks from the music heard', flush=True)
+
+
+async def check_controls(browser, base, expected):
+    """The page's controls end to end, in one visit; then a tap pauses and
+    the link to the held moment opens on the same frame."""
+    async with browser.page('about:blank') as page:
+        await held_start(page, base, expected)
+        await keys_and_music(page, await seek_bar(page))
+        for kind, points in (('touchStart', [{'x': 300, 'y': 200}]), ('touchEnd', [])):
+            await page.cdp.call('Input.dispatchTouchEvent', {'type': kind, 'touchPoints': points}, page.session)
+        paused = await page.wait(lambda r: TITLE_FRAME.match(r['title']), 'the frame title after a tap')
+        await page.evaluate('document.getElementById("copylink").click()')
+        link = await page.evaluate('document.getElementById("linked").title')
+        await press(page, 'Escape')
+    if not link.endswith('&pause'):
+        raise CheckFailed(f'the link to a paused moment is {link!r}')
+    async with browser.page(link) as again:
+        r = await again.wait(lambda r: TITLE_FRAME.match(r['title']) or r['title'].startswith(TITLE_ERROR),
+                             'the copied link\'s frame')
+        if r['title'] != paused['title'] or r['state']['ticks'] != paused['state']['ticks']:
+            raise CheckFailed(f'the link {link} opened at {r["state"]["ticks"]} ticks ({r["title"][:26]}), '
+                              f'not {paused["state"]["ticks"]} ({paused["title"][:26]})')
+
 # ---------------------------------------------------------------- running
 
 class Results:
@@ -827,7 +987,7 @@ async def run(args, res):
     for path in (os.path.join(web_dir, 'index.html'), archive, vx1):
         if not os.path.isfile(path):
             raise RuntimeError(f'{path} is missing (build it first: scripts/web-test does)')
-    wanted = set(args.only or ['still', 'play', 'errors', 'bench', 'page', 'firefox'])
+    wanted = set(args.only or ['still', 'play', 'controls', 'errors', 'bench', 'page', 'firefox'])
 
     site = prepare_site(res, web_dir)
     _, base = start_server(res, site)
@@ -867,7 +1027,7 @@ async def run(args, res):
                 if code != 0:
                     raise RuntimeError(f'vx1 --bench failed ({code}): {err.strip()}')
                 await results.case('bench', check_bench(browser, base, parse_bench(out)))
-    if wanted & {'play', 'errors', 'page'}:
+    if wanted & {'play', 'errors', 'page', 'controls'}:
         # The show starts as a visitor's click would start it.
         async with Browser(res, args.chromium, ['--autoplay-policy=no-user-gesture-required'],
                            'autoplay') as browser:
@@ -878,6 +1038,9 @@ async def run(args, res):
                                        check_error(browser, base, variant, lines))
             if 'play' in wanted:
                 await results.case('play', check_play(browser, base))
+            if 'controls' in wanted:
+                expected = native_stills(res, vx1, archive, [(s, s) for s in (HELD_START, HELD_SEEKTO)], [])
+                await results.case('controls', check_controls(browser, base, expected))
             if 'page' in wanted:
                 await results.case('no sound output', check_silent(browser, base))
     if 'firefox' in wanted:
@@ -899,8 +1062,8 @@ def main():
                         help='the Chromium program (default chromium on PATH)')
     parser.add_argument('--firefox', default=shutil.which('firefox-esr') or '/usr/bin/firefox-esr',
                         help='the Firefox program (default firefox-esr on PATH)')
-    parser.add_argument('--only', action='append', choices=['still', 'play', 'errors', 'bench', 'page',
-                                                            'firefox'],
+    parser.add_argument('--only', action='append', choices=['still', 'play', 'controls', 'errors', 'bench',
+                                                            'page', 'firefox'],
                         help='run only this case group (may be repeated)')
     parser.add_argument('--still', action='append', metavar='SECONDS',
                         help='check the still of this moment instead of the usual list (may be repeated)')
