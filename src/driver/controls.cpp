@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <string>
+#include <string_view>
 
 #include "driver/driver_io.h"
 #include "driver/frames.h"
@@ -70,22 +72,27 @@ float ViewerTarget(const ViewerInput& input, float now) {
   return now;
 }
 
-std::string StatusLineText(float t, bool paused, double framesPerSecond,
-                           double drawMilliseconds) {
+StatusLine StatusLineText(float t, bool paused, double framesPerSecond,
+                          double drawMilliseconds) {
   // Hundredths first, so that whole hundredths of ticks stay exact.
   const auto centiseconds = static_cast<long long>(
       std::max(0.0L, static_cast<long double>(t)) * 100.0L / TicksPerSecond);
+  StatusLine line{};
+  const int written =
+      std::snprintf(line.data(), line.size(), "%02lld:%02lld.%02lld  SLOT ", centiseconds / 6000,
+                    centiseconds / 100 % 60, centiseconds % 100);
+  const std::size_t at = static_cast<std::size_t>(std::max(written, 0));
   const int index = TimelineSlotIndexAt(t);
-  std::string slot = "-";
+  const char* pausedMark = paused ? "  PAUSED" : "";
   if (index >= 0) {
-    slot = std::to_string(index + 1) + "/" + std::to_string(TimelineSlotCount()) + " " +
-           TimelineSlotAt(index).module->name;
+    std::snprintf(line.data() + at, line.size() - at, "%d/%d %s  %.0f FPS  %.1f MS%s", index + 1,
+                  TimelineSlotCount(), TimelineSlotAt(index).module->name, framesPerSecond,
+                  drawMilliseconds, pausedMark);
+  } else {
+    std::snprintf(line.data() + at, line.size() - at, "-  %.0f FPS  %.1f MS%s", framesPerSecond,
+                  drawMilliseconds, pausedMark);
   }
-  std::array<char, 96> line{};
-  std::snprintf(line.data(), line.size(), "%02lld:%02lld.%02lld  SLOT %s  %.0f FPS  %.1f MS%s",
-                centiseconds / 6000, centiseconds / 100 % 60, centiseconds % 100, slot.c_str(),
-                framesPerSecond, drawMilliseconds, paused ? "  PAUSED" : "");
-  return line.data();
+  return line;
 }
 
 void ViewerControls::Apply(const ViewerInput& input) {
@@ -153,11 +160,11 @@ void ViewerControls::FrameDrawn(float t) {
   drawnBefore_ = true;
   if (!statusShown_) return;
   const double fps = frameSeconds_ > 0.0 ? 1.0 / frameSeconds_ : 0.0;
-  std::array<std::uint32_t, SurfaceWidth * LetterboxRows> strip{};
-  DrawLabel(strip.data(), static_cast<int>(SurfaceWidth), static_cast<int>(LetterboxRows), 4,
-            StatusTextTop, StatusLineText(t, MusicPaused(), fps, drawMilliseconds_),
+  strip_.fill(0);
+  DrawLabel(strip_.data(), static_cast<int>(SurfaceWidth), static_cast<int>(LetterboxRows), 4,
+            StatusTextTop, StatusLineText(t, MusicPaused(), fps, drawMilliseconds_).data(),
             StatusColour);
-  SetStatusStrip(strip.data());
+  SetStatusStrip(strip_.data());
 }
 
 }  // namespace vx

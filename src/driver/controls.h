@@ -3,9 +3,9 @@
 // status line. Every frame is a function of the demo time alone, so a seek
 // needs no state beyond the music's new playing position: the next frame is
 // simply drawn there. With no input the show runs exactly as without them.
+#include <array>
 #include <chrono>
 #include <cstdint>
-#include <string>
 
 #include "platform/video.h"
 
@@ -19,8 +19,11 @@ namespace vx {
 float ViewerTarget(const ViewerInput& input, float now);
 
 // The status line: "MM:SS.CC  SLOT K/N NAME  F FPS  D.D MS", with "PAUSED"
-// at the end while paused; "-" for the slot after the last one's end.
-std::string StatusLineText(float t, bool paused, double framesPerSecond, double drawMilliseconds);
+// at the end while paused; "-" for the slot after the last one's end. A
+// fixed array, NUL-terminated: the line is made anew each frame it shows,
+// without an allocation.
+using StatusLine = std::array<char, 96>;
+StatusLine StatusLineText(float t, bool paused, double framesPerSecond, double drawMilliseconds);
 
 // Where the clock's moment of each frame is told as it is read (the page's
 // time display and seek bar); nullptr, the default: nowhere.
@@ -54,6 +57,8 @@ class ViewerControls {
   bool drawnBefore_ = false;
   double drawMilliseconds_ = 0.0;  // smoothed
   double frameSeconds_ = 0.0;      // smoothed interval between frames
+  // The status line's pixels, drawn anew each frame it shows.
+  std::array<std::uint32_t, SurfaceWidth * LetterboxRows> strip_{};
 };
 
 }  // namespace vx

@@ -22,10 +22,9 @@ const MusicRoutines* backend = nullptr;
 std::uint32_t scale = 0;
 float lastTime = 0.0f;
 // The viewer's controls: PlayMusic's loop, kept for the plays a resume or a
-// seek starts; while paused the clock holds pausedTicks.
+// seek starts; while paused the clock holds lastTime.
 bool playLoop = false;
 bool paused = false;
-float pausedTicks = 0.0f;
 
 // Plays on from ticks: the backend starts its output there, and the clock
 // answers ticks itself until the backend's reading (rounded to its output
@@ -167,7 +166,7 @@ void PlayMusic(bool loop) {
 
 float MusicTime() {
   if (backend == nullptr) return 0.0f;
-  if (paused) return pausedTicks;
+  if (paused) return lastTime;
   const float now = backend->ticks(configured.startSeconds, scale);
   lastTime = std::max(lastTime, now);
   return lastTime;
@@ -190,7 +189,7 @@ void FreeMusic() {
 
 void PauseMusic() {
   if (backend == nullptr || paused) return;
-  pausedTicks = MusicTime();
+  MusicTime();  // the moment heard, kept in lastTime
   backend->stop();
   paused = true;
 }
@@ -198,13 +197,12 @@ void PauseMusic() {
 void ResumeMusic() {
   if (backend == nullptr || !paused) return;
   paused = false;
-  PlayFrom(pausedTicks);
+  PlayFrom(lastTime);
 }
 
 void SeekMusic(float ticks) {
   if (backend == nullptr) return;
   if (paused) {
-    pausedTicks = ticks;
     lastTime = ticks;
     return;
   }

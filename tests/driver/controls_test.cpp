@@ -184,9 +184,10 @@ TEST_F(Controls, PauseHoldsTheClockAndSeeksLandExactly) {
 }
 
 TEST_F(Controls, TheStatusLineGoesToTheLetterboxOnly) {
-  EXPECT_EQ(StatusLineText(5688.0f, true, 59.9, 3.31),
+  EXPECT_STREQ(StatusLineText(5688.0f, true, 59.9, 3.31).data(),
             "00:47.40  SLOT 5/11 box  60 FPS  3.3 MS  PAUSED");
-  EXPECT_EQ(StatusLineText(14450.0f, false, 60.0, 1.0), "02:00.41  SLOT -  60 FPS  1.0 MS");
+  EXPECT_STREQ(StatusLineText(14450.0f, false, 60.0, 1.0).data(),
+               "02:00.41  SLOT -  60 FPS  1.0 MS");
 
   ConfigureVideo(VideoOptions{});
   ASSERT_EQ(StartVideo(), 0);
