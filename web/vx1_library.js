@@ -11,6 +11,8 @@
 //                     (action a ViewerAction name), or null
 //   box(caption, text) a message box
 //   ticks(t, paused)  a reading of the music clock, and whether it is paused
+//   status(line)      the status line's text with each frame it shows, ""
+//                     once it is turned off
 //   slots(show)       the show's schedule, {ticksPerSecond, end, slots}
 //   musicStarted()    the music was asked to play (at each start and seek)
 //   finished(code)    the program ended with an exit code
@@ -87,6 +89,10 @@ mergeInto(LibraryManager.library, {
 
   vx1_report_ticks: function(ticks, paused) {
     Module['vx1Hooks'].ticks(ticks, paused !== 0);
+  },
+
+  vx1_report_status: function(line) {
+    Module['vx1Hooks'].status(UTF8ToString(line));
   },
 
   vx1_finished: function(code) {

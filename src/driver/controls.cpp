@@ -23,6 +23,7 @@ constexpr int StatusTextTop = (static_cast<int>(LetterboxRows) - 7) / 2;
 constexpr double Smoothing = 0.1;
 
 void (*gReport)(float ticks) = nullptr;
+void (*gStatusReport)(const char* line) = nullptr;
 
 float ClampToShow(long double ticks) {
   return static_cast<float>(std::clamp(ticks, 0.0L, TimelineEnd));
@@ -107,7 +108,10 @@ void ViewerControls::Apply(const ViewerInput& input) {
       return;
     case ViewerAction::ToggleStatus:
       statusShown_ = !statusShown_;
-      if (!statusShown_) SetStatusStrip(nullptr);
+      if (!statusShown_) {
+        SetStatusStrip(nullptr);
+        if (gStatusReport != nullptr) gStatusReport("");
+      }
       TraceStep(statusShown_ ? "Status on" : "Status off");
       return;
     case ViewerAction::StepBack:
@@ -143,6 +147,10 @@ void ReportMomentsTo(void (*report)(float ticks)) {
   gReport = report;
 }
 
+void ReportStatusTo(void (*report)(const char* line)) {
+  gStatusReport = report;
+}
+
 void ViewerControls::MomentGiven(float t) {
   given_ = Clock::now();
   if (gReport != nullptr) gReport(t);
@@ -160,11 +168,12 @@ void ViewerControls::FrameDrawn(float t) {
   drawnBefore_ = true;
   if (!statusShown_) return;
   const double fps = frameSeconds_ > 0.0 ? 1.0 / frameSeconds_ : 0.0;
+  const StatusLine line = StatusLineText(t, MusicPaused(), fps, drawMilliseconds_);
   strip_.fill(0);
   DrawLabel(strip_.data(), static_cast<int>(SurfaceWidth), static_cast<int>(LetterboxRows), 4,
-            StatusTextTop, StatusLineText(t, MusicPaused(), fps, drawMilliseconds_).data(),
-            StatusColour);
+            StatusTextTop, line.data(), StatusColour);
   SetStatusStrip(strip_.data());
+  if (gStatusReport != nullptr) gStatusReport(line.data());
 }
 
 }  // namespace vx

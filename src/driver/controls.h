@@ -28,6 +28,10 @@ StatusLine StatusLineText(float t, bool paused, double framesPerSecond, double d
 // Where the clock's moment of each frame is told as it is read (the page's
 // time display and seek bar); nullptr, the default: nowhere.
 void ReportMomentsTo(void (*report)(float ticks));
+// Where the status line's text is told with each frame it shows, and ""
+// once when it is turned off (the page, which shows it beside its canvas);
+// nullptr, the default: nowhere.
+void ReportStatusTo(void (*report)(const char* line));
 
 class ViewerControls {
  public:

@@ -36,6 +36,8 @@ void vx1_show_still(const std::uint32_t* frame);
 // Each reading of the music clock, and whether the viewer paused it, for
 // the page's status, seek bar and media session.
 void vx1_report_ticks(float ticks, int paused);
+// The status line's text with each frame it shows; "" once it is off.
+void vx1_report_status(const char* line);
 // The show's schedule as JSON, once before it plays: {"ticksPerSecond",
 // "end" (ticks), "slots": [{"begin" (ticks), "name"}...]}.
 void vx1_show_slots(const char* json);
@@ -109,6 +111,7 @@ int Run(int argc, char** argv) {
   // The program's own modules, with every clock reading shown in the page.
   vx::UseRealModules();
   vx::ReportMomentsTo(ReportMoment);
+  vx::ReportStatusTo(vx1_report_status);
   const vx::LibrarySearch libraries = vx::LibraryCandidates(options.library, "");
 
   vx::ConfigureVideo(vx::VideoOptions{.backend = vx::VideoBackend::Headless});
