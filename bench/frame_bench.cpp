@@ -57,7 +57,7 @@ void ShowFrame(benchmark::State& state, int slot, bool reference) {
   const float t = static_cast<float>((s.begin + s.end) / 2);
   std::vector<std::uint32_t> frame(ScreenPixels);
   for (auto _ : state) {
-    RenderTimeline(t, frame.data());
+    RenderTimeline(t, frame.data(), ClassicFrame);
     benchmark::DoNotOptimize(frame.data());
   }
   UseReferenceFx2d(false);
@@ -100,7 +100,7 @@ void SeekLatency(benchmark::State& state) {
     const float target = TimelineSlotStart(slot) + 60.0f;
     const Clock::time_point start = Clock::now();
     SeekMusic(target);
-    RenderTimeline(MusicTime(), frame.data());
+    RenderTimeline(MusicTime(), frame.data(), ClassicFrame);
     const Clock::time_point drawn = Clock::now();
     while (MusicTime() <= target) std::this_thread::yield();
     const Clock::time_point heard = Clock::now();

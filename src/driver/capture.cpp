@@ -1,10 +1,13 @@
 // Capture: the whole show rendered headless on a virtual clock (frame n at
-// n x 120 / fps ticks), letterboxed and enlarged by nearest neighbour, then
+// n x 120 / fps ticks) at the run's frame size, on its video surface
+// (letterboxed at the classic size) and enlarged by nearest neighbour, then
 // either written as numbered PNG files or piped to the ffmpeg program (H.264,
 // yuv420p) together with the music from the archive cut to the same length.
-// The pipe carries the 320 x 240 frame and ffmpeg's scale filter enlarges
-// it to the same pixels: at the default scale a sixteenth of the bytes to
-// copy through the pipe, and no enlarging pass in the program.
+// The pipe carries the surface (320 x 240 for the classic frame) and
+// ffmpeg's scale filter enlarges it to the same pixels: at the default
+// scale a sixteenth of the bytes to copy through the pipe, and no enlarging
+// pass in the program. A frame of another size is drawn for the video's own
+// size: it goes at scale 1 by default, with no filter.
 // Progress goes to standard error.
 //
 // A failed capture leaves everything as it was. Everything is loaded first
@@ -46,7 +49,7 @@
 namespace vx {
 namespace {
 
-constexpr int DefaultCaptureScale = 4;
+constexpr int DefaultClassicCaptureScale = 4;
 
 // Starts args[0] (looked up on PATH) with a pipe to its standard input.
 // False with the reason on standard error when it cannot be started.
@@ -242,12 +245,13 @@ std::vector<std::string> FormatArguments(const std::string& target, bool straigh
 
 // The whole ffmpeg command line of a video capture.
 std::vector<std::string> FfmpegArguments(const CaptureWork& work, const std::string& target,
-                                         int fps, std::uint64_t frames, int scale) {
+                                         int fps, std::uint64_t frames, const FrameSize& size,
+                                         int scale) {
   char rate[16], seconds[32];
   std::snprintf(rate, sizeof rate, "%d", fps);
-  // The frames as presented: the letterboxed surface, WIDTHxHEIGHT.
-  const std::string surfaceSize =
-      std::to_string(SurfaceWidth) + "x" + std::to_string(SurfaceHeight);
+  // The frames as presented: the surface, WIDTHxHEIGHT.
+  const SurfaceLayout box = SurfaceLayoutOf(size);
+  const std::string surfaceSize = std::to_string(box.width) + "x" + std::to_string(box.height);
   std::snprintf(seconds, sizeof seconds, "%.6f", static_cast<double>(frames) / fps);
   // -y overwrites only our own empty temporary file, or opens a device or
   // FIFO the user named (without it ffmpeg would ask on its input).
@@ -256,7 +260,9 @@ std::vector<std::string> FfmpegArguments(const CaptureWork& work, const std::str
                                    surfaceSize, "-framerate",   rate,        "-i",    "pipe:0"};
   const bool sound = !work.music.empty();
   if (sound) args.insert(args.end(), {"-i", FfmpegPath(work.music, -1)});
-  args.insert(args.end(), {"-map", "0:v:0", "-vf", CaptureScaleFilter(scale)});
+  args.insert(args.end(), {"-map", "0:v:0"});
+  if (const std::string filter = CaptureScaleFilter(size, scale); !filter.empty())
+    args.insert(args.end(), {"-vf", filter});
   if (sound) args.insert(args.end(), {"-map", "1:a:0", "-c:a", "aac", "-b:a", "192k"});
   // The encoder is nearly all of a capture's time. x264's ultrafast preset
   // at CRF 20 encodes these enlarged pixel frames about twice as fast as
@@ -286,8 +292,8 @@ bool VideoWritten(const OutputFile& video, const std::string& target) {
 // folder (with any folder above it that is missing), or the video's
 // temporary file, the music taken out of the archive and ffmpeg started.
 // False after saying why.
-bool PrepareTarget(const DriverOptions& options, int scale, std::uint64_t frames,
-                   CaptureWork& work) {
+bool PrepareTarget(const DriverOptions& options, const FrameSize& size, int scale,
+                   std::uint64_t frames, CaptureWork& work) {
   if (!options.framesDir.empty()) {
     work.madeFolders = MissingFolders(options.framesDir);
     std::error_code ec;
@@ -302,8 +308,9 @@ bool PrepareTarget(const DriverOptions& options, int scale, std::uint64_t frames
     return false;
   }
   return ExtractMusic(work.music) &&
-         SpawnWithInput(FfmpegArguments(work, options.capturePath, options.fps, frames, scale),
-                        work.ffmpeg);
+         SpawnWithInput(
+             FfmpegArguments(work, options.capturePath, options.fps, frames, size, scale),
+             work.ffmpeg);
 }
 
 // After the last frame: ffmpeg's end and its video checked, then everything
@@ -332,12 +339,23 @@ bool FinishTarget(const DriverOptions& options, bool framesOk, CaptureWork& work
 }  // namespace
 
 int RunCapture(const DriverOptions& options, const LibrarySearch& libraries) {
-  const int scale = options.scale > 0 ? options.scale : DefaultCaptureScale;
+  const FrameSize size = RunFrameSize(options);
+  const int defaultScale = size == ClassicFrame ? DefaultClassicCaptureScale : 1;
+  const int scale = options.scale > 0 ? options.scale : defaultScale;
   const std::uint64_t frames = CaptureFrameCount(options.fps, options.durationSeconds);
   const bool toPictures = !options.framesDir.empty();
   if (frames == 0) {
     std::fprintf(stderr, "vx1: --duration %g s at %d fps gives no frame to capture\n",
                  options.durationSeconds, options.fps);
+    return 1;
+  }
+  // An enlargement past 8K (twice the largest frame each way) is refused:
+  // a 4K frame at scale 16 would be gigabytes a frame.
+  const SurfaceLayout box = SurfaceLayoutOf(size);
+  if (box.width * static_cast<std::uint32_t>(scale) > 2u * MaxFrameWidth ||
+      box.height * static_cast<std::uint32_t>(scale) > 2u * MaxFrameHeight) {
+    std::fprintf(stderr, "vx1: --scale %d at %d x %d makes frames larger than %d x %d\n", scale,
+                 size.width, size.height, 2 * MaxFrameWidth, 2 * MaxFrameHeight);
     return 1;
   }
   if (toPictures && !options.capturePath.empty())
@@ -346,11 +364,11 @@ int RunCapture(const DriverOptions& options, const LibrarySearch& libraries) {
 
   // Everything is loaded before any output exists: a loader that ends the
   // program leaves nothing behind.
-  std::uint32_t* fb = StartHeadless(libraries);
-  if (fb == nullptr) return 1;
+  const FrameTarget fb = StartHeadless(libraries, size);
+  if (fb.pixels == nullptr) return 1;
   CaptureWork work;
   CaptureScope scope(work);
-  bool ok = PrepareTarget(options, scale, frames, work);
+  bool ok = PrepareTarget(options, size, scale, frames, work);
   if (ok) {
     // A failed write or an interrupt ends the run.
     FrameSink sink = toPictures ? NumberedPngSink(options.framesDir, scale, work.frames)

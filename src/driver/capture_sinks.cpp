@@ -22,23 +22,24 @@ namespace vx {
 FrameSink NumberedPngSink(const std::string& dir, int scale,
                           std::vector<std::unique_ptr<OutputFile>>& pending) {
   return [dir, scale, &pending, scaled = std::vector<std::uint32_t>()](
-             const FrameMoment& moment, const std::uint32_t* frame) mutable {
-    ScaleLetterboxed(frame, scale, scaled);
+             const FrameMoment& moment, const FrameTarget& frame) mutable {
+    ScaleLetterboxed(frame.pixels, frame.size, scale, scaled);
+    const SurfaceLayout box = SurfaceLayoutOf(frame.size);
     char name[32];
     std::snprintf(name, sizeof name, "frame_%06" PRIu64 ".png", moment.index);
     const std::string path = (std::filesystem::path(dir) / name).string();
     pending.push_back(std::make_unique<OutputFile>());
     return WritePngPending(*pending.back(), path.c_str(), scaled.data(),
-                           SurfaceWidth * static_cast<std::uint32_t>(scale),
-                           SurfaceHeight * static_cast<std::uint32_t>(scale));
+                           box.width * static_cast<std::uint32_t>(scale),
+                           box.height * static_cast<std::uint32_t>(scale));
   };
 }
 
 FrameSink PipeSink(int fd) {
   return [fd, scaled = std::vector<std::uint32_t>()](const FrameMoment&,
-                                                     const std::uint32_t* frame) mutable {
-    // The pipe carries the letterboxed frame; ffmpeg enlarges it.
-    ScaleLetterboxed(frame, 1, scaled);
+                                                     const FrameTarget& frame) mutable {
+    // The pipe carries the frame on its surface; ffmpeg enlarges it.
+    ScaleLetterboxed(frame.pixels, frame.size, 1, scaled);
     if (WriteAll(fd, scaled.data(), scaled.size() * sizeof(std::uint32_t))) return true;
     if (!Interrupted())
       std::fprintf(stderr, "\nvx1: ffmpeg stopped reading frames: %s\n", std::strerror(errno));
@@ -48,7 +49,7 @@ FrameSink PipeSink(int fd) {
 
 FrameSink CaptureProgress(FrameSink sink, std::uint64_t frames, int fps) {
   return [sink = std::move(sink), frames, fps](const FrameMoment& moment,
-                                               const std::uint32_t* frame) {
+                                               const FrameTarget& frame) {
     if (!sink(moment, frame) || Interrupted()) return false;
     const std::uint64_t done = moment.index + 1;
     if (done % static_cast<std::uint64_t>(fps) == 0 || done == frames) {

@@ -17,10 +17,12 @@
 #include <system_error>
 #include <vector>
 
+#include "base/parallel.h"
 #include "base/system.h"
 #include "driver/driver.h"
 #include "driver/driver_io.h"
 #include "driver/timeline.h"
+#include "platform/video.h"
 
 namespace vx {
 namespace {
@@ -81,6 +83,8 @@ struct OptionRow {
   bool effectTest = true;    // false: not with the effect test (e)
   // Reads the values (as many as values names); false for a bad one.
   bool (*take)(const std::string_view* values, DriverOptions& options) = nullptr;
+  // Why a value take refused is bad, added to the error; nullptr: nothing.
+  std::string (*why)(const std::string_view* values) = nullptr;
   std::string_view help = {};  // lines joined by '\n'
 };
 
@@ -93,6 +97,13 @@ bool SecondsInShow(std::string_view text, double& out) {
 bool TakePath(std::string_view value, std::string& out) {
   out = value;
   return !value.empty();
+}
+
+std::string ResolutionReason(const std::string_view* values) {
+  DriverOptions scratch;
+  std::string why;
+  ParseResolution(values[0], scratch, why);
+  return why;
 }
 
 constexpr OptionRow Options[] = {
@@ -110,8 +121,31 @@ constexpr OptionRow Options[] = {
      .modes = PlayMode | Bit(DriverMode::Capture),
      .take = [](const std::string_view* v,
                 DriverOptions& o) { return ParseInt(v[0], 1, MaxScale, o.scale); },
-     .help = "window scale, 1 to 16 (default 3); capture scale\n"
-             "(default 4); full screen ignores it"},
+     .help = "window scale, 1 to 16 (default 3; a frame of\n"
+             "another --resolution is shown at its own size\n"
+             "when it fits that window, smaller otherwise);\n"
+             "capture scale (default 4, 1 at another\n"
+             "--resolution); full screen ignores it"},
+    {.name = "--resolution",
+     .values = "WxH",
+     .take =
+         [](const std::string_view* v, DriverOptions& o) {
+           std::string why;
+           return ParseResolution(v[0], o, why);
+         },
+     .why = ResolutionReason,
+     .help = "draw every frame at W x H pixels (even, 320x200\n"
+             "to 3840x2160; default the classic 320x200), or\n"
+             "native: the screen's size full screen, the\n"
+             "window's in a window (playing only); files and\n"
+             "videos are made at that size, a contact sheet's\n"
+             "tiles reduced to at most 640 pixels wide"},
+    {.name = "--threads",
+     .values = "N",
+     .take = [](const std::string_view* v,
+                DriverOptions& o) { return ParseInt(v[0], 1, MaxDrawThreads, o.threads); },
+     .help = "threads that draw a frame larger than the classic\n"
+             "one, 1 to 64 (default: the processor's cores)"},
     {.name = "--no-vsync",
      .modes = PlayMode,
      .take =
@@ -151,8 +185,8 @@ constexpr OptionRow Options[] = {
            o.mode = DriverMode::Screenshot;
            return true;
          },
-     .help = "write the 320 x 200 frame of that moment\n"
-             "(0 to 121); may be given several times;\n"
+     .help = "write the frame of that moment (0 to 121) at\n"
+             "--resolution; may be given several times;\n"
              "with e: labda's frame at that moment"},
     {.name = "--bench",
      .section = Section::Headless,
@@ -162,7 +196,8 @@ constexpr OptionRow Options[] = {
            o.mode = DriverMode::Bench;
            return true;
          },
-     .help = "time every scene module and the whole show"},
+     .help = "time every scene module and the whole show\n"
+             "(at --resolution, with --threads)"},
     {.name = "--reference",
      .section = Section::Headless,
      .modes = Bit(DriverMode::Bench),
@@ -210,7 +245,10 @@ constexpr OptionRow Options[] = {
      .help = "capture to DIR/frame_000000.png ... instead\n"
              "of a video; the frames are written under\n"
              "temporary names and renamed into place only\n"
-             "when the whole capture succeeded"},
+             "when the whole capture succeeded; like the\n"
+             "video, the classic frame letterboxed and\n"
+             "enlarged (--scale), another --resolution's\n"
+             "at its own size unless --scale is given"},
     {.name = "--contact-sheet",
      .values = "FILE.png",
      .section = Section::Headless,
@@ -285,6 +323,9 @@ std::string_view ModeName(DriverMode mode) {
 
 // What the options given do not allow together; empty when they fit.
 std::string Misfit(const DriverOptions& options, const std::vector<const OptionRow*>& given) {
+  if (options.nativeResolution && options.mode != DriverMode::Play)
+    return "--resolution native applies to playing only (" + std::string(ModeName(options.mode)) +
+           " needs WxH)";
   for (const OptionRow* row : given) {
     if (options.effectTest && !row->effectTest)
       return std::string(row->name) + " does not apply to the effect test (e)";
@@ -325,8 +366,12 @@ std::string HelpText() {
          "                           (also Page Up, Page Down)\n"
          "  Home                     to the start of the show\n"
          "  , .                      while paused: one frame (1/60 s) back, forward\n"
-         "  Tab                      a status line below the picture: time, slot,\n"
-         "                           frames a second, milliseconds of drawing\n"
+         "  Tab                      a status line below the picture (over its\n"
+         "                           bottom rows at another size): time, slot,\n"
+         "                           frame size, frames a second, milliseconds of\n"
+         "                           drawing\n"
+         "  R                        switch between the classic 320x200 show and\n"
+         "                           the sharp one (--resolution, else native)\n"
          "  Escape                   end the show\n"
          "\n"
          "An output that is an input (the data library) is refused. A video or\n"
@@ -361,6 +406,7 @@ bool ParseCommandLine(int argc, const char* const* argv, DriverOptions& options,
       std::string shown;
       for (std::size_t k = 0; k < count; ++k) shown += (k ? " " : "") + Quoted(values[k]);
       error = "bad value " + shown + " for " + std::string(arg);
+      if (row->why != nullptr) error += ": " + row->why(values);
       return false;
     }
     help = help || row->name == "--help";
@@ -378,6 +424,45 @@ bool ParseCommandLine(int argc, const char* const* argv, DriverOptions& options,
   }
   error = Misfit(options, given);
   return error.empty();
+}
+
+bool ParseResolution(std::string_view text, DriverOptions& options, std::string& why) {
+  if (text == "native") {
+    options.nativeResolution = true;
+    return true;
+  }
+  // Digits, 'x', digits: no sign, no space, nothing else.
+  const std::size_t cross = text.find('x');
+  const auto digits = [](std::string_view part) {
+    return !part.empty() && part.size() <= 5 &&
+           std::all_of(part.begin(), part.end(), [](char c) { return c >= '0' && c <= '9'; });
+  };
+  if (cross == std::string_view::npos || !digits(text.substr(0, cross)) ||
+      !digits(text.substr(cross + 1))) {
+    why = "expected WxH (such as 1920x1080) or native";
+    return false;
+  }
+  int width = 0, height = 0;
+  std::from_chars(text.data(), text.data() + cross, width);
+  std::from_chars(text.data() + cross + 1, text.data() + text.size(), height);
+  if (width < MinFrameWidth || width > MaxFrameWidth || height < MinFrameHeight ||
+      height > MaxFrameHeight) {
+    why = "the size must lie between " + std::to_string(MinFrameWidth) + "x" +
+          std::to_string(MinFrameHeight) + " and " + std::to_string(MaxFrameWidth) + "x" +
+          std::to_string(MaxFrameHeight);
+    return false;
+  }
+  if (width % 2 != 0 || height % 2 != 0) {
+    why = "width and height must be even";
+    return false;
+  }
+  options.resolution = PackedFrame(width, height);
+  options.nativeResolution = false;
+  return true;
+}
+
+FrameSize RunFrameSize(const DriverOptions& options) {
+  return options.nativeResolution ? NativeFrameSize() : options.resolution;
 }
 
 LibrarySearch LibraryCandidates(const std::string& requested, const std::string& exeDir) {

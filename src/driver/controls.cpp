@@ -18,7 +18,8 @@ namespace {
 
 constexpr long double FrameStepTicks = TicksPerSecond / 60.0L;  // exactly 2
 constexpr std::uint32_t StatusColour = 0x00C8C8C8;
-constexpr int StatusTextTop = (static_cast<int>(LetterboxRows) - 7) / 2;
+constexpr int FontRows = 7;
+constexpr int StatusTextLeft = 4;
 // Weight of the newest frame in the status line's running averages.
 constexpr double Smoothing = 0.1;
 
@@ -68,12 +69,13 @@ float ViewerTarget(const ViewerInput& input, float now) {
     case ViewerAction::Pause:
     case ViewerAction::Play:
     case ViewerAction::ToggleStatus:
+    case ViewerAction::ToggleResolution:
       break;
   }
   return now;
 }
 
-StatusLine StatusLineText(float t, bool paused, double framesPerSecond,
+StatusLine StatusLineText(float t, const FrameSize& size, bool paused, double framesPerSecond,
                           double drawMilliseconds) {
   // Hundredths first, so that whole hundredths of ticks stay exact.
   const auto centiseconds = static_cast<long long>(
@@ -86,12 +88,12 @@ StatusLine StatusLineText(float t, bool paused, double framesPerSecond,
   const int index = TimelineSlotIndexAt(t);
   const char* pausedMark = paused ? "  PAUSED" : "";
   if (index >= 0) {
-    std::snprintf(line.data() + at, line.size() - at, "%d/%d %s  %.0f FPS  %.1f MS%s", index + 1,
-                  TimelineSlotCount(), TimelineSlotAt(index).module->name, framesPerSecond,
-                  drawMilliseconds, pausedMark);
+    std::snprintf(line.data() + at, line.size() - at, "%d/%d %s  %dx%d  %.0f FPS  %.1f MS%s",
+                  index + 1, TimelineSlotCount(), TimelineSlotAt(index).module->name, size.width,
+                  size.height, framesPerSecond, drawMilliseconds, pausedMark);
   } else {
-    std::snprintf(line.data() + at, line.size() - at, "-  %.0f FPS  %.1f MS%s", framesPerSecond,
-                  drawMilliseconds, pausedMark);
+    std::snprintf(line.data() + at, line.size() - at, "-  %dx%d  %.0f FPS  %.1f MS%s", size.width,
+                  size.height, framesPerSecond, drawMilliseconds, pausedMark);
   }
   return line;
 }
@@ -114,6 +116,9 @@ void ViewerControls::Apply(const ViewerInput& input) {
       }
       TraceStep(statusShown_ ? "Status on" : "Status off");
       return;
+    case ViewerAction::ToggleResolution:
+      SwitchResolution();
+      return;
     case ViewerAction::StepBack:
     case ViewerAction::StepForward:
       // Stepping is for a held frame; while playing the keys do nothing.
@@ -126,6 +131,20 @@ void ViewerControls::Apply(const ViewerInput& input) {
   const float to = ViewerTarget(input, from);
   SeekMusic(to);
   TraceStep(TickLine("Seek", from) + TickLine("", to));
+}
+
+void ViewerControls::AllowResolutionSwitch(FrameTarget& target, const FrameSize& other) {
+  target_ = &target;
+  otherSize_ = other;
+}
+
+void ViewerControls::SwitchResolution() {
+  if (target_ == nullptr || otherSize_ == target_->size) return;
+  const FrameSize to = otherSize_;
+  if (ResizeVideo(to) != 0) return;  // the reason was reported; the show goes on
+  otherSize_ = target_->size;
+  *target_ = {.pixels = FrameBuffer(), .size = to};
+  TraceStep("Resolution " + std::to_string(to.width) + "x" + std::to_string(to.height));
 }
 
 void ViewerControls::SetPaused(bool pause) {
@@ -168,10 +187,18 @@ void ViewerControls::FrameDrawn(float t) {
   drawnBefore_ = true;
   if (!statusShown_) return;
   const double fps = frameSeconds_ > 0.0 ? 1.0 / frameSeconds_ : 0.0;
-  const StatusLine line = StatusLineText(t, MusicPaused(), fps, drawMilliseconds_);
-  strip_.fill(0);
-  DrawLabel(strip_.data(), static_cast<int>(SurfaceWidth), static_cast<int>(LetterboxRows), 4,
-            StatusTextTop, line.data(), StatusColour);
+  const FrameSize size = VideoFrameSize();
+  const StatusLine line = StatusLineText(t, size, MusicPaused(), fps, drawMilliseconds_);
+  const SurfaceLayout layout = SurfaceLayoutOf(size);
+  if (stripSize_ != size) {
+    strip_.assign(std::size_t{layout.width} * layout.stripRows, 0u);
+    stripSize_ = size;
+  }
+  std::fill(strip_.begin(), strip_.end(), 0u);
+  // The text in the strip's middle rows, at the strip's scale.
+  const int rows = static_cast<int>(layout.stripRows);
+  DrawLabel(strip_.data(), static_cast<int>(layout.width), rows, StatusTextLeft * layout.textScale,
+            (rows - FontRows * layout.textScale) / 2, line.data(), StatusColour, layout.textScale);
   SetStatusStrip(strip_.data());
   if (gStatusReport != nullptr) gStatusReport(line.data());
 }

@@ -6,7 +6,10 @@
 #include <array>
 #include <chrono>
 #include <cstdint>
+#include <vector>
 
+#include "base/pixels.h"
+#include "driver/frame_loop.h"
 #include "platform/video.h"
 
 namespace vx {
@@ -18,12 +21,13 @@ namespace vx {
 // 1/60 s. Inputs that do not move the clock give now.
 float ViewerTarget(const ViewerInput& input, float now);
 
-// The status line: "MM:SS.CC  SLOT K/N NAME  F FPS  D.D MS", with "PAUSED"
-// at the end while paused; "-" for the slot after the last one's end. A
-// fixed array, NUL-terminated: the line is made anew each frame it shows,
-// without an allocation.
+// The status line: "MM:SS.CC  SLOT K/N NAME  WxH  F FPS  D.D MS", with
+// "PAUSED" at the end while paused; "-" for the slot after the last one's
+// end; WxH the frame's size. A fixed array, NUL-terminated: the line is made
+// anew each frame it shows, without an allocation.
 using StatusLine = std::array<char, 96>;
-StatusLine StatusLineText(float t, bool paused, double framesPerSecond, double drawMilliseconds);
+StatusLine StatusLineText(float t, const FrameSize& size, bool paused, double framesPerSecond,
+                          double drawMilliseconds);
 
 // Where the clock's moment of each frame is told as it is read (the page's
 // time display and seek bar); nullptr, the default: nowhere.
@@ -37,9 +41,14 @@ class ViewerControls {
  public:
   // Applies one input: pause and resume, seeks and steps go to the music
   // (the clock), the status line is toggled here. With --trace each says
-  // "Pause T", "Resume T", "Seek FROM TO" or "Status on" / "Status off"
-  // (ticks, read back exactly as singles).
+  // "Pause T", "Resume T", "Seek FROM TO", "Status on" / "Status off" or
+  // "Resolution WxH" (ticks, read back exactly as singles).
   void Apply(const ViewerInput& input);
+  // The resolution key moves the video and target between the target's
+  // size and other (ResizeVideo; a refused resize leaves both as they
+  // were). Until this is called the key does nothing. target must outlive
+  // the controls' use.
+  void AllowResolutionSwitch(FrameTarget& target, const FrameSize& other);
   // Applies every input the window gathered since the last call.
   void ApplyWaiting();
   bool StatusShown() const { return statusShown_; }
@@ -53,6 +62,7 @@ class ViewerControls {
 
  private:
   void SetPaused(bool pause);
+  void SwitchResolution();
 
   using Clock = std::chrono::steady_clock;
   bool statusShown_ = false;
@@ -61,8 +71,12 @@ class ViewerControls {
   bool drawnBefore_ = false;
   double drawMilliseconds_ = 0.0;  // smoothed
   double frameSeconds_ = 0.0;      // smoothed interval between frames
-  // The status line's pixels, drawn anew each frame it shows.
-  std::array<std::uint32_t, SurfaceWidth * LetterboxRows> strip_{};
+  FrameTarget* target_ = nullptr;  // the run's, while switching is allowed
+  FrameSize otherSize_ = ClassicFrame;
+  // The status line's pixels, drawn anew each frame it shows; made again
+  // only when the video's frame size changed.
+  std::vector<std::uint32_t> strip_;
+  FrameSize stripSize_{};
 };
 
 }  // namespace vx

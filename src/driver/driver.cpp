@@ -27,10 +27,15 @@ std::uint32_t gTimerScale = 0;
 constexpr auto DemoTicksPerSecond = static_cast<std::uint32_t>(TicksPerSecond);
 constexpr std::uint32_t MusicOutputRate = 44100;
 
-// Normal run. Returns false only when a fake reportPictureLoadError returned
-// (the real one ends the program).
-bool RunDemo(std::uint32_t* fb, bool loop) {
+// Normal run, the video started at the classic size for the loading
+// screen (its picture is the classic frame), then made the show's size.
+// other is the size the resolution key switches to. Returns false only
+// when a fake reportPictureLoadError returned (the real one ends the
+// program). A video that cannot take the show's size (its reason
+// reported) plays the classic show.
+bool RunDemo(const FrameSize& size, const FrameSize& other, bool loop) {
   const Show& show = CurrentShow();
+  std::uint32_t* fb = FrameBuffer();
   TraceStep("LoadLoaderPicture");
   if (!LoadLoaderPicture()) return false;
   TraceStep("LoaderFadeIn");
@@ -44,11 +49,19 @@ bool RunDemo(std::uint32_t* fb, bool loop) {
   SetQuitFlag(false);
   TraceStep("SetMusicScale");
   SetMusicScale(DemoTicksPerSecond);
+  // The show's size before its music starts, so the remaking is not part of
+  // the first frame's time.
+  FrameTarget target{.pixels = fb, .size = ClassicFrame};
+  if (size != ClassicFrame) {
+    TraceStep("ResizeVideo");
+    if (ResizeVideo(size) == 0) target = {.pixels = FrameBuffer(), .size = size};
+  }
   TraceStep("PlayMusic");
   PlayMusic(false);
   TraceStep("MainLoop");
   ViewerControls controls;
-  RunFrames(MusicClock(loop, controls), WindowSink(&controls), fb);
+  controls.AllowResolutionSwitch(target, target.size == size ? other : size);
+  RunFrames(MusicClock(loop, controls), WindowSink(&controls), target);
   TraceStep("StopMusic");
   StopMusic();
   TraceStep("FreeMusic");
@@ -62,7 +75,7 @@ bool RunDemo(std::uint32_t* fb, bool loop) {
 
 // The labda scene alone on the system timer: no music, no loading screen, no
 // timeline, no end bound.
-void RunEffectTest(std::uint32_t* fb) {
+void RunEffectTest(const FrameTarget& target) {
   const SceneModule& effect = *CurrentShow().effectTest;
   TraceStep("LoadLabda");
   effect.load();
@@ -70,7 +83,7 @@ void RunEffectTest(std::uint32_t* fb) {
   TraceStep("StartTimer");
   StartTimer(DemoTicksPerSecond);
   TraceStep("EffectLoop");
-  RunFrames(TimerClock(), WindowSink(), fb);
+  RunFrames(TimerClock(), WindowSink(), target);
   TraceStep("FreeLabda");
   effect.free();
 }
@@ -127,19 +140,22 @@ int RunDriver(const DriverOptions& options, const LibrarySearch& libraries) {
     TraceStep("End 1");
     return 1;
   }
+  const FrameSize size = RunFrameSize(options);
+  // The resolution key's other size: the classic one from a sharp show,
+  // else the display's own.
+  const FrameSize other = size != ClassicFrame ? ClassicFrame : NativeFrameSize();
+  gEffectTestMode = options.effectTest;
   TraceStep("StartVideo");
-  if (StartVideo() != 0) {
+  if (StartVideo(gEffectTestMode ? size : ClassicFrame) != 0) {
     // The video output reported the reason and released what it made; the
     // run ends without loading anything, and not as a success.
     TraceStep("End 1");
     return 1;
   }
-  std::uint32_t* fb = FrameBuffer();
-  assert(fb != nullptr);
-  gEffectTestMode = options.effectTest;
+  assert(FrameBuffer() != nullptr);
   if (gEffectTestMode) {
-    RunEffectTest(fb);
-  } else if (!RunDemo(fb, options.loop)) {
+    RunEffectTest({.pixels = FrameBuffer(), .size = size});
+  } else if (!RunDemo(size, other, options.loop)) {
     return 1;
   }
   TraceStep("StopVideo");

@@ -9,7 +9,10 @@
 // through, with the loading screen) and frame_loop.h (the one frame loop
 // with its clocks and sinks).
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include "base/pixels.h"
 
 namespace vx {
 
@@ -39,7 +42,19 @@ struct DriverOptions {
   double durationSeconds = 0.0;  // 0: until the end bound
   std::string framesDir;
   std::string contactSheetPath;
+  // --resolution: the frame size asked for (packed), or with native the
+  // display's (playing only). The classic size is the default.
+  FrameSize resolution = ClassicFrame;
+  bool nativeResolution = false;
+  int threads = 0;  // --threads: 0, the default, the processor's cores
 };
+
+// The frame size a run draws at, chosen once at its start: the one asked
+// for, or the configured video output's native size (NativeFrameSize).
+FrameSize RunFrameSize(const DriverOptions& options);
+// Reads "WxH" (digits, 'x', digits; even, from 320 x 200 to 3840 x 2160)
+// or "native" into the options; false with the reason in why otherwise.
+bool ParseResolution(std::string_view text, DriverOptions& options, std::string& why);
 
 // False with a one-line reason in error for an unknown option, a missing or
 // bad value, or options that do not fit together.

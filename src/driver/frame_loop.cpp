@@ -1,11 +1,12 @@
 // The frame loop, its clocks and the window's sink.
 #include "driver/frame_loop.h"
 
+#include <algorithm>
+
 #include "driver/controls.h"
 #include "driver/driver_io.h"
 #include "driver/frames.h"
 #include "driver/timeline.h"
-#include "fx2d/fx2d.h"
 #include "platform/music.h"
 #include "platform/video.h"
 
@@ -20,20 +21,20 @@ bool WindowGoesOn() {
 
 }  // namespace
 
-void DrawMoment(const FrameMoment& moment, std::uint32_t* fb) {
-  if (moment.fromBlack) ClearScreen(fb);
+void DrawMoment(const FrameMoment& moment, const FrameTarget& target) {
+  if (moment.fromBlack) std::fill_n(target.pixels, FrameWords(target.size), 0u);
   if (moment.scene == FrameScene::EffectTest) {
-    CurrentShow().effectTest->render(moment.t, fb, 0);
+    CurrentShow().effectTest->render(moment.t, target.pixels, target.size, 0);
   } else {
-    RenderTimeline(moment.t, fb);
+    RenderTimeline(moment.t, target.pixels, target.size);
   }
 }
 
-bool RunFrames(const FrameClock& clock, const FrameSink& sink, std::uint32_t* fb) {
+bool RunFrames(const FrameClock& clock, const FrameSink& sink, const FrameTarget& target) {
   FrameMoment moment;
   while (clock(moment)) {
-    DrawMoment(moment, fb);
-    if (!sink(moment, fb)) return false;
+    DrawMoment(moment, target);
+    if (!sink(moment, target)) return false;
   }
   return true;
 }

@@ -12,11 +12,17 @@
 //
 // The clocks of the window pump its messages; the headless ones need no
 // input at all.
+//
+// Every frame is drawn at the run's frame size, chosen once at start
+// (RunFrameSize in driver.h) and carried with the frame buffer in a
+// FrameTarget; only the window's R key changes it while the show plays.
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "base/pixels.h"
 
 namespace vx {
 
@@ -31,17 +37,27 @@ struct FrameMoment {
   bool fromBlack = false;  // the frame buffer is cleared before drawing
 };
 
+// The frame buffer a run draws into (FrameWords(size) words) and its size.
+struct FrameTarget {
+  std::uint32_t* pixels = nullptr;
+  FrameSize size = ClassicFrame;
+};
+
 // Sets the next frame's moment; false when the run is over.
 using FrameClock = std::function<bool(FrameMoment& moment)>;
 // Takes the drawn frame; false ends the run (a write that failed or was
 // interrupted).
-using FrameSink = std::function<bool(const FrameMoment& moment, const std::uint32_t* fb)>;
+using FrameSink = std::function<bool(const FrameMoment& moment, const FrameTarget& frame)>;
 
-// While the clock gives a moment: draw it into fb and hand fb to the sink.
-// False when the sink refused a frame, true when the clock ended the run.
-bool RunFrames(const FrameClock& clock, const FrameSink& sink, std::uint32_t* fb);
-// Draws one moment into fb (clearing it first for fromBlack).
-void DrawMoment(const FrameMoment& moment, std::uint32_t* fb);
+// While the clock gives a moment: draw it into the target and hand the
+// target to the sink. The target is read anew after each call of the clock,
+// which may have moved it to a frame buffer of another size (the window's
+// resolution key). False when the sink refused a frame, true when the clock
+// ended the run.
+bool RunFrames(const FrameClock& clock, const FrameSink& sink, const FrameTarget& target);
+// Draws one moment into the target at its size (clearing it first for
+// fromBlack).
+void DrawMoment(const FrameMoment& moment, const FrameTarget& target);
 
 // ---- clocks -------------------------------------------------------------
 // The window's clocks. Each pass pumps the messages (the quit message

@@ -14,10 +14,6 @@
 namespace vx {
 namespace {
 
-// The letterboxed frame: the video's surface, black rows above and below.
-constexpr int BoxHeight = static_cast<int>(SurfaceHeight);
-constexpr int BoxTop = static_cast<int>(LetterboxRows);
-
 // 5 x 7 glyphs: seven rows, bit 4 the leftmost column.
 struct Glyph {
   char code;
@@ -111,26 +107,34 @@ float CaptureFrameTime(std::uint64_t frame, int fps) {
   return static_cast<float>(static_cast<long double>(frame) * TicksPerSecond / fps);
 }
 
-void ScaleLetterboxed(const std::uint32_t* fb, int scale, std::vector<std::uint32_t>& out) {
-  const std::size_t width = static_cast<std::size_t>(ScreenWidth) * scale;
-  const std::size_t height = static_cast<std::size_t>(BoxHeight) * scale;
+void ScaleLetterboxed(const std::uint32_t* fb, const FrameSize& size, int scale,
+                      std::vector<std::uint32_t>& out) {
+  // The video's surface: the letterbox rows belong to it (the status strip
+  // does not: it never reaches a file).
+  const SurfaceLayout box = SurfaceLayoutOf(size);
+  const int boxHeight = static_cast<int>(box.height);
+  const int boxTop = static_cast<int>(box.imageTop);
+  const std::size_t width = static_cast<std::size_t>(box.width) * scale;
+  const std::size_t height = static_cast<std::size_t>(boxHeight) * scale;
   out.resize(width * height);
-  for (int row = 0; row < BoxHeight; ++row) {
+  for (int row = 0; row < boxHeight; ++row) {
     std::uint32_t* first = out.data() + static_cast<std::size_t>(row) * scale * width;
-    const int source = row - BoxTop;
-    if (source < 0 || source >= ScreenHeight) {
+    const int source = row - boxTop;
+    if (source < 0 || source >= size.height) {
       std::fill(first, first + width, 0u);
     } else {
-      const std::uint32_t* in = fb + static_cast<std::size_t>(source) * ScreenWidth;
+      const std::uint32_t* in = fb + static_cast<std::size_t>(source) * size.pitch;
       std::uint32_t* px = first;
-      for (int x = 0; x < ScreenWidth; ++x)
+      for (int x = 0; x < size.width; ++x)
         for (int k = 0; k < scale; ++k) *px++ = in[x];
     }
     for (int k = 1; k < scale; ++k) std::copy(first, first + width, first + k * width);
   }
 }
 
-std::string CaptureScaleFilter(int scale) {
+std::string CaptureScaleFilter(const FrameSize& size, int scale) {
+  if (scale == 1 && size != ClassicFrame) return {};
+  const SurfaceLayout box = SurfaceLayoutOf(size);
   // flags=neighbor at a whole factor repeats each pixel scale x scale times,
   // exactly as ScaleLetterboxed does. format=gbrp keeps the enlargement in
   // RGB, so the conversion to yuv420p stays a step of its own on the
@@ -138,23 +142,24 @@ std::string CaptureScaleFilter(int scale) {
   // frame as from bgr0 (the planar form is the cheaper one to enlarge);
   // without it the scaler would convert as well and sample the colour
   // planes by nearest neighbour.
-  return "scale=" + std::to_string(ScreenWidth * scale) + ":" + std::to_string(BoxHeight * scale) +
+  return "scale=" + std::to_string(box.width * static_cast<std::uint32_t>(scale)) + ":" +
+         std::to_string(box.height * static_cast<std::uint32_t>(scale)) +
          ":flags=neighbor,format=gbrp";
 }
 
 void DrawLabel(std::uint32_t* image, int width, int height, int x, int y, std::string_view text,
-               std::uint32_t colour) {
+               std::uint32_t colour, int scale) {
   for (std::size_t i = 0; i < text.size(); ++i) {
     const Glyph* glyph = FindGlyph(text[i]);
     if (glyph == nullptr) continue;
-    const int left = x + static_cast<int>(i) * 6;
-    for (int row = 0; row < 7; ++row) {
+    const int left = x + static_cast<int>(i) * 6 * scale;
+    for (int row = 0; row < 7 * scale; ++row) {
       const int py = y + row;
       if (py < 0 || py >= height) continue;
-      for (int col = 0; col < 5; ++col) {
+      for (int col = 0; col < 5 * scale; ++col) {
         const int px = left + col;
         if (px < 0 || px >= width) continue;
-        if (glyph->rows[row] & (0x10 >> col))
+        if (glyph->rows[row / scale] & (0x10 >> (col / scale)))
           image[static_cast<std::size_t>(py) * width + px] = colour;
       }
     }

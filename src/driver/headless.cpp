@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "base/console.h"
+#include "base/parallel.h"
 #include "driver/driver.h"
 #include "driver/driver_io.h"
 #include "driver/frame_loop.h"
@@ -57,7 +58,7 @@ void PrintLine(const char* format, auto... values) {
 // untimed) and returns each timed frame's milliseconds, from the moment it
 // is handed out until the frame is taken: the drawing alone.
 std::vector<double> TimeFrames(const std::vector<float>& times, FrameScene scene, int warmUp,
-                               std::uint32_t* fb) {
+                               const FrameTarget& frame) {
   using Clock = std::chrono::steady_clock;
   const std::size_t frames = times.size() + static_cast<std::size_t>(warmUp);
   std::vector<double> milliseconds;
@@ -70,13 +71,13 @@ std::vector<double> TimeFrames(const std::vector<float>& times, FrameScene scene
     start = Clock::now();
     return true;
   };
-  const auto timer = [&](const FrameMoment& moment, const std::uint32_t*) {
+  const auto timer = [&](const FrameMoment& moment, const FrameTarget&) {
     const auto spent = Clock::now() - start;
     if (moment.index >= static_cast<std::size_t>(warmUp))
       milliseconds.push_back(std::chrono::duration<double, std::milli>(spent).count());
     return true;
   };
-  RunFrames(clock, timer, fb);
+  RunFrames(clock, timer, frame);
   return milliseconds;
 }
 
@@ -88,16 +89,16 @@ double Sum(const std::vector<double>& values) {
 
 }  // namespace
 
-std::uint32_t* StartHeadless(const LibrarySearch& libraries) {
+FrameTarget StartHeadless(const LibrarySearch& libraries, const FrameSize& size) {
   TraceStep("OpenLibrary");
-  if (OpenShowLibrary(libraries) == LibraryOpen::Refused) return nullptr;
+  if (OpenShowLibrary(libraries) == LibraryOpen::Refused) return {.pixels = nullptr, .size = size};
   TraceStep("StartVideo");
-  if (StartVideo() != 0) return nullptr;
+  if (StartVideo(size) != 0) return {.pixels = nullptr, .size = size};
   std::uint32_t* fb = FrameBuffer();
-  std::fill(fb, fb + FrameBufferBytes / 4, 0u);
+  std::fill_n(fb, FrameWords(size), 0u);
   TraceStep("LoadAllScenes");
   CurrentShow().loadAll();
-  return fb;
+  return {.pixels = fb, .size = size};
 }
 
 void StopHeadless() {
@@ -108,8 +109,8 @@ void StopHeadless() {
 }
 
 int RunScreenshots(const DriverOptions& options, const LibrarySearch& libraries) {
-  std::uint32_t* fb = StartHeadless(libraries);
-  if (fb == nullptr) return 1;
+  const FrameTarget fb = StartHeadless(libraries, RunFrameSize(options));
+  if (fb.pixels == nullptr) return 1;
   // Each shot starts from black, so a time that draws nothing is black. A
   // failed write makes the exit code 1; the other files are still written.
   std::vector<std::string> paths;
@@ -125,11 +126,15 @@ int RunBench(const DriverOptions& options, const LibrarySearch& libraries) {
     UseReferenceFx2d(true);
     UseReferenceRaster(true);
   }
-  std::uint32_t* fb = StartHeadless(libraries);
-  if (fb == nullptr) return 1;
+  const FrameTarget fb = StartHeadless(libraries, RunFrameSize(options));
+  if (fb.pixels == nullptr) return 1;
 
   ConsoleWriteLine();
-  ConsoleWriteLine(options.reference ? "Bench (reference routines)" : "Bench (optimised routines)");
+  // Threads draw only frames larger than the classic one.
+  const int threads = fb.size == ClassicFrame ? 1 : DrawThreads();
+  PrintLine("Bench (%s routines, %d x %d, %d thread%s)",
+            options.reference ? "reference" : "optimised", fb.size.width, fb.size.height, threads,
+            threads == 1 ? "" : "s");
   PrintLine("%-8s %7s %10s %10s %9s", "scene", "frames", "median ms", "p95 ms", "fps");
   // Every module in loading order: drawn through the timeline across its
   // slot(s), or (the effect test's, in no slot) directly over a slot's length.
@@ -185,8 +190,8 @@ std::string TileLabel(const FrameMoment& moment) {
 }  // namespace
 
 int RunContactSheet(const DriverOptions& options, const LibrarySearch& libraries) {
-  std::uint32_t* fb = StartHeadless(libraries);
-  if (fb == nullptr) return 1;
+  const FrameTarget fb = StartHeadless(libraries, RunFrameSize(options));
+  if (fb.pixels == nullptr) return 1;
   // Each slot's middle moment, then the effect test's, each tile from black.
   std::vector<FrameMoment> moments;
   for (int tile = 0; tile < TimelineSlotCount(); ++tile) {
@@ -195,7 +200,7 @@ int RunContactSheet(const DriverOptions& options, const LibrarySearch& libraries
         {0, static_cast<float>((slot.begin + slot.end) / 2.0L), FrameScene::Timeline, true});
   }
   moments.push_back({0, static_cast<float>(LabdaSpan / 2.0L), FrameScene::EffectTest, true});
-  ContactSheet sheet(static_cast<int>(moments.size()));
+  ContactSheet sheet(static_cast<int>(moments.size()), fb.size);
   RunFrames(MomentList(std::move(moments)), ContactSheetSink(sheet, TileLabel), fb);
   const bool written =
       WritePng(options.contactSheetPath.c_str(), sheet.pixels.data(), sheet.width, sheet.height);

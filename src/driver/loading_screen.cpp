@@ -2,7 +2,9 @@
 // and out to black after it, on the driver's timer at 128 ticks a second.
 // Within a fade, c is the timer value truncated toward zero as a signed
 // 16-bit number. The fades draw and present but pump no messages; their
-// final waits sleep a millisecond at a time instead of spinning.
+// final waits sleep a millisecond at a time instead of spinning. The loader
+// picture is a classic frame, so the video shows the loading screen at the
+// classic size whatever size the show is drawn at.
 #include <cstdint>
 
 #include "driver/driver_io.h"
@@ -50,11 +52,11 @@ bool LoadLoaderPicture() {
 
 void LoaderFadeIn(std::uint32_t* fb) {
   StartTimer(LoaderTicksPerSecond);
-  ClearScreen(fb);
+  ClearScreen(fb, ScreenPixels);
   PresentFrame();
   for (;;) {
     const std::int16_t c = TimerStep();
-    if (c < 128) ClearScreen(fb);
+    if (c < 128) ClearScreen(fb, ScreenPixels);
     if (c > 383) break;
     // Brightness rises from 0/256 at c = 128 to 255/256 at c = 383.
     if (c >= 128)
@@ -62,14 +64,14 @@ void LoaderFadeIn(std::uint32_t* fb) {
                           static_cast<std::uint8_t>(255 - (c - 128)));
     PresentFrame();
   }
-  CopyScreen(LoaderPixelsOf(), fb);
+  CopyScreen(LoaderPixelsOf(), fb, ScreenPixels);
   PresentFrame();
   WaitUntil(512.0f);
 }
 
 void LoaderFadeOut(std::uint32_t* fb) {
   StartTimer(LoaderTicksPerSecond);
-  CopyScreen(LoaderPixelsOf(), fb);
+  CopyScreen(LoaderPixelsOf(), fb, ScreenPixels);
   PresentFrame();
   for (;;) {
     const std::int16_t c = TimerStep();
@@ -79,7 +81,7 @@ void LoaderFadeOut(std::uint32_t* fb) {
     Fx2d().darkenScreen(LoaderPixelsOf(), fb, ScreenPixels, static_cast<std::uint8_t>(c));
     PresentFrame();
   }
-  ClearScreen(fb);
+  ClearScreen(fb, ScreenPixels);
   PresentFrame();
   WaitUntil(384.0f);
 }

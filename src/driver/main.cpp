@@ -11,6 +11,7 @@
 
 #include "base/console.h"
 #include "base/output_file.h"
+#include "base/parallel.h"
 #include "base/system.h"
 #include "driver/driver.h"
 #include "platform/music.h"
@@ -139,6 +140,7 @@ int main(int argc, char** argv) {
 
   vx::CleanUpOnEveryExit();
   vx::SetTrace(options.trace);
+  if (options.threads > 0) vx::SetDrawThreads(options.threads);
   vx::UseRealModules();
   const vx::LibrarySearch libraries = vx::LibraryCandidates(options.library, vx::ExecutableDir());
   if (!CheckOutputs(options, libraries)) return 1;

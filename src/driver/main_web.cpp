@@ -72,12 +72,13 @@ std::string SlotsJson() {
 // The frames vx1 --screenshot would write, each from black, handed to the
 // page in order.
 int RunStills(const vx::DriverOptions& options, const vx::LibrarySearch& libraries) {
-  std::uint32_t* fb = vx::StartHeadless(libraries);
-  if (fb == nullptr) return 1;
+  // The page shows classic frames only.
+  const vx::FrameTarget fb = vx::StartHeadless(libraries, vx::ClassicFrame);
+  if (fb.pixels == nullptr) return 1;
   vx::RunFrames(
       vx::MomentList(vx::ScreenshotMoments(options)),
-      [](const vx::FrameMoment&, const std::uint32_t* frame) {
-        vx1_show_still(frame);
+      [](const vx::FrameMoment&, const vx::FrameTarget& frame) {
+        vx1_show_still(frame.pixels);
         return true;
       },
       fb);

@@ -117,7 +117,7 @@ float TimelineSlotStart(int index) {
   return start;
 }
 
-void RenderTimeline(float t, std::uint32_t* fb) {
+void RenderTimeline(float t, std::uint32_t* fb, const FrameSize& size) {
   const long double time = t;
   const int index = TimelineSlotIndexAt(t);
   if (index >= 0) {
@@ -125,7 +125,7 @@ void RenderTimeline(float t, std::uint32_t* fb) {
     const long double local =
         slot.clock == SlotClock::Forward ? time - slot.begin : slot.end - time;
     const std::int32_t argument = slot.argument != nullptr ? slot.argument(local) : 0;
-    slot.module->render(static_cast<float>(local), fb, argument);
+    slot.module->render(static_cast<float>(local), fb, size, argument);
   }
   // After the last slot nothing is drawn: the frame buffer keeps the last frame.
   if (time >= TimelineEnd) SetQuitFlag(true);

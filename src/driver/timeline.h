@@ -10,6 +10,7 @@
 #include <span>
 #include <string_view>
 
+#include "base/pixels.h"
 #include "scenes/scenes.h"
 
 namespace vx {
@@ -74,9 +75,10 @@ int TimelineSlotIndexAt(float t);
 // last frame of the slot before).
 float TimelineSlotStart(int index);
 
-// Draws the frame for time t (ticks) with the one slot that holds t, nothing
-// at or after the last slot's end; sets QuitFlag once t >= 14520.
-void RenderTimeline(float t, std::uint32_t* fb);
+// Draws the frame for time t (ticks) at size (fb holds FrameWords(size)
+// words) with the one slot that holds t, nothing at or after the last
+// slot's end; sets QuitFlag once t >= 14520.
+void RenderTimeline(float t, std::uint32_t* fb, const FrameSize& size);
 // The blau slots' picture index: local / 103.2 truncated to 64 bits, its low
 // 16 bits as a signed value.
 std::int16_t BlauPictureIndex(long double local);

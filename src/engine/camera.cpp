@@ -1,10 +1,18 @@
 // The projection camera: camera space from a camera's position and target
 // tracks, the six view planes and the projection of camera-space vertices
-// onto the 320 x 200 view.
+// onto a frame of any size.
 //
 // Camera space: origin at the camera, z along the line of sight, x to the
 // right on the screen, y down the screen. Screen x is 24.8 fixed point, y
 // whole rows, u and v 8.8 fixed point texels (mapping 1.0 = 256 texels).
+//
+// The scene's field of view is the horizontal angle of the classic 320 x 200
+// view, whose vertical angle follows from it. A frame wider than 16:10 keeps
+// that vertical angle and sees more at the sides (its horizontal angle
+// widens with the aspect); any other frame keeps the horizontal angle and
+// sees more above and below. Pixels stay square. At 320 x 200 and at any
+// 16:10 size scaled from it by a power of two every figure is the classic
+// one (times the scale).
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -17,11 +25,6 @@
 
 namespace vx {
 namespace {
-
-// Half the view's extent: where the line of sight meets the screen, and the
-// pixels from there to the edge of the field of view.
-constexpr double HalfWidth = ScreenWidth / 2.0;    // 160
-constexpr double HalfHeight = ScreenHeight / 2.0;  // 100
 
 // Degrees to radians held as a single (0.017453292), for roll and FOV.
 constexpr float DegreesToRadians = static_cast<float>(3.14159265358979323846 / 180.0);
@@ -59,6 +62,23 @@ std::int32_t RoundToInt32(double value) {
   return TruncToInt32(std::nearbyint(value));
 }
 
+// The frame's horizontal field of view (degrees) and its vertical one as a
+// part of it.
+struct FrameFov {
+  float horizontal;
+  float ratio;
+};
+
+FrameFov FitFovToFrame(float fov, const FrameSize& size) {
+  // Wider than 16:10, compared exactly: width x 200 > height x 320.
+  const bool wider = std::int64_t{size.width} * ClassicFrame.height >
+                     std::int64_t{size.height} * ClassicFrame.width;
+  if (!wider) return {fov, FovRatio(fov, size)};
+  const float vertical = VerticalFov(fov, ClassicFrame);
+  const float horizontal = HorizontalFov(vertical, size);
+  return {horizontal, static_cast<float>(double{vertical} / horizontal)};
+}
+
 }  // namespace
 
 bool CameraHasTracks(const Scene& scene, std::int32_t cameraIndex) {
@@ -68,8 +88,8 @@ bool CameraHasTracks(const Scene& scene, std::int32_t cameraIndex) {
   return c.positionTrack < mesh.trackCount && c.targetTrack < mesh.trackCount;
 }
 
-void SetupCamera(Scene*& scene, std::int32_t cameraIndex, bool autoPlanes, float nearZ,
-                 float farZ) {
+void SetupCamera(Scene*& scene, std::int32_t cameraIndex, bool autoPlanes, float nearZ, float farZ,
+                 const FrameSize& size) {
   ProjectionCamera& cam = *scene->camera;
   Vector position = ZeroVector;
   Vector target = UnitZ;
@@ -96,10 +116,19 @@ void SetupCamera(Scene*& scene, std::int32_t cameraIndex, bool autoPlanes, float
   VecNormalize(xAxis);
   const Vector yAxis = VecCross(xAxis, zAxis);  // unit length already
 
-  ComputeFovRatio(fov);
-  const double ratio = FovRatio();
-  cam.xMagnify = static_cast<float>(1.0 / std::tan(double{fov} * 0.5 * d) * HalfWidth);
-  cam.yMagnify = static_cast<float>(1.0 / std::tan(ratio * 0.5 * double{fov} * d) * HalfHeight);
+  // The centre is a whole pixel (the frame's width and height are even) and
+  // the magnification the pixels from there to the edge of the view over
+  // the tangent of half its angle.
+  const FrameFov view = FitFovToFrame(fov, size);
+  const double halfWidth = size.width / 2.0, halfHeight = size.height / 2.0;
+  const double ratio = view.ratio;
+  cam.xMagnify = static_cast<float>(1.0 / std::tan(double{view.horizontal} * 0.5 * d) * halfWidth);
+  cam.yMagnify =
+      static_cast<float>(1.0 / std::tan(ratio * 0.5 * double{view.horizontal} * d) * halfHeight);
+  cam.viewFov = view.horizontal;
+  cam.fovRatio = view.ratio;
+  cam.xCentre = static_cast<float>(halfWidth);
+  cam.yCentre = static_cast<float>(halfHeight);
 
   cam.position = position;
   cam.target = target;
@@ -121,9 +150,8 @@ void SetupCamera(Scene*& scene, std::int32_t cameraIndex, bool autoPlanes, float
 }
 
 void BuildViewPlanes(const ProjectionCamera& camera, ViewPlane (&planes)[ViewPlaneCount]) {
-  ComputeFovRatio(camera.fov);
-  const double a = double{camera.fov} / 2.0 * double{DegreesToRadians} * double{PlaneNarrowing};
-  const double b = a * double{FovRatio()};
+  const double a = double{camera.viewFov} / 2.0 * double{DegreesToRadians} * double{PlaneNarrowing};
+  const double b = a * double{camera.fovRatio};
   const float ca = static_cast<float>(std::cos(a)), sa = static_cast<float>(std::sin(a));
   const float cb = static_cast<float>(std::cos(b)), sb = static_cast<float>(std::sin(b));
   planes[PlaneNear] = {{0.0f, 0.0f, 1.0f}, {0.0f, 0.0f, camera.nearZ}};
@@ -142,21 +170,24 @@ struct Projection {
   float farBound;   // 1.01 x far
   float xScale;     // xMagnify x 256: screen x in 24.8
   float yScale;     // yMagnify
+  float xCentre;    // xCentre x 256, exact: screen x of the line of sight in 24.8
+  float yCentre;    // its row
 };
 
 Projection MakeProjection(const ProjectionCamera& camera) {
   return {static_cast<float>(NearMargin * camera.nearZ),
           static_cast<float>(FarMargin * camera.farZ),
-          static_cast<float>(double{camera.xMagnify} * 256.0), camera.yMagnify};
+          static_cast<float>(double{camera.xMagnify} * 256.0),
+          camera.yMagnify,
+          static_cast<float>(double{camera.xCentre} * 256.0),
+          camera.yCentre};
 }
 
 inline bool Project(const Projection& p, const CameraVertex& in, ScreenVertex& out) {
   if (!(in.z > p.nearBound && in.z < p.farBound)) return false;
   const float iz = static_cast<float>(1.0 / double{in.z});
-  const float xCentre = static_cast<float>(HalfWidth * 256.0);  // 40960: column 160 in 24.8
-  const float yCentre = static_cast<float>(HalfHeight);
-  out.x = TruncToInt32(double{p.xScale} * in.x * iz + xCentre);
-  out.y = TruncToInt32(double{p.yScale} * in.y * iz + yCentre);
+  out.x = TruncToInt32(double{p.xScale} * in.x * iz + p.xCentre);
+  out.y = TruncToInt32(double{p.yScale} * in.y * iz + p.yCentre);
   out.z = iz;
   out.u = RoundToInt32(double{in.u} * 65536.0);
   out.v = RoundToInt32(double{in.v} * 65536.0);

@@ -94,11 +94,17 @@ void MoveMeshToPivot(MeshObject& object, Vector pivot);
 // track: only such a camera can be set up.
 bool CameraHasTracks(const Scene& scene, std::int32_t cameraIndex);
 // Any other camera gives the neutral camera: at the origin looking along
-// +z, roll 0, FOV 45.
-void SetupCamera(Scene*& scene, std::int32_t cameraIndex, bool autoPlanes, float nearZ, float farZ);
+// +z, roll 0, FOV 45. The camera sees a frame of size (even width and
+// height; its pitch is not read): centred in it, the scene's FOV spanning
+// the width of the classic 320 x 200 view, a frame wider than 16:10 keeping
+// that view's vertical angle and widening the horizontal one, any other
+// frame keeping the horizontal angle and widening the vertical one.
+void SetupCamera(Scene*& scene, std::int32_t cameraIndex, bool autoPlanes, float nearZ, float farZ,
+                 const FrameSize& size);
 // Projects one camera-space vertex when 0.95 nearZ < z < 1.01 farZ; returns
-// false (and leaves out untouched) otherwise. Coordinates that do not fit in
-// 32 bits saturate.
+// false (and leaves out untouched) otherwise. Screen x (24.8) is
+// trunc(256 xMagnify x x/z + 256 xCentre), y trunc(yMagnify x y/z + yCentre).
+// Coordinates that do not fit in 32 bits saturate.
 bool ProjectVertex(const ProjectionCamera& camera, const CameraVertex& in, ScreenVertex& out);
 
 // A camera-space point v is inside a plane when VecDot(v, normal) >
@@ -110,7 +116,8 @@ struct ViewPlane {
 enum ViewPlaneIndex { PlaneNear, PlaneFar, PlaneLeft, PlaneRight, PlaneTop, PlaneBottom };
 inline constexpr int ViewPlaneCount = 6;
 // The six planes of the camera, in the order of ViewPlaneIndex; the side
-// planes are narrowed by 0.997 so that projected points stay in the view.
+// planes, at the angles of the frame the camera was set up for, are
+// narrowed by 0.997 so that projected points stay in that frame.
 void BuildViewPlanes(const ProjectionCamera& camera, ViewPlane (&planes)[ViewPlaneCount]);
 
 void CullObjects(Scene*& scene);
@@ -118,9 +125,10 @@ void TransformObjects(Scene*& scene);
 void ClipPolygons(Scene*& scene);
 void ProjectVertices(Scene*& scene);
 // The whole per-frame pipeline above, SetFrame (wrapping) to ProjectVertices,
-// seen through camera cameraIndex with the fixed planes nearZ and farZ.
-void RunFramePipeline(Scene*& scene, float frame, std::int32_t cameraIndex, float nearZ,
-                      float farZ);
+// seen through camera cameraIndex with the fixed planes nearZ and farZ in a
+// frame of size.
+void RunFramePipeline(Scene*& scene, float frame, std::int32_t cameraIndex, float nearZ, float farZ,
+                      const FrameSize& size);
 
 // ---- diagnostic dumps (standard output; ASCII frames) -------------------
 void DumpHierarchy(Scene*& scene);

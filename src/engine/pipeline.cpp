@@ -181,11 +181,11 @@ void ClipPolygons(Scene*& scene) {
   }
 }
 
-void RunFramePipeline(Scene*& scene, float frame, std::int32_t cameraIndex, float nearZ,
-                      float farZ) {
+void RunFramePipeline(Scene*& scene, float frame, std::int32_t cameraIndex, float nearZ, float farZ,
+                      const FrameSize& size) {
   SetFrame(scene, frame, true);
   ComposeHierarchy(scene);
-  SetupCamera(scene, cameraIndex, false, nearZ, farZ);
+  SetupCamera(scene, cameraIndex, false, nearZ, farZ, size);
   CullObjects(scene);
   TransformObjects(scene);
   ClipPolygons(scene);

@@ -85,10 +85,14 @@ struct TransformedMesh {
 struct ProjectionCamera {
   Vector position;
   Vector target;
-  float roll;  // degrees
-  float fov;   // degrees
+  float roll;                  // degrees
+  float fov;                   // degrees
   Vector xAxis, yAxis, zAxis;  // camera axes in world space
-  float xMagnify, yMagnify;    // pixels per unit of x/z and y/z
+  // Seen in the frame the camera was set up for (SetupCamera):
+  float viewFov;             // degrees: its horizontal field of view (fov, or wider)
+  float fovRatio;            // its vertical field of view over viewFov
+  float xMagnify, yMagnify;  // pixels per unit of x/z and y/z
+  float xCentre, yCentre;    // pixels: where the line of sight meets it (width / 2, height / 2)
   float nearZ, farZ;
   Matrix translation;  // moves the position to the origin
   Matrix rotation;     // world axes to camera axes

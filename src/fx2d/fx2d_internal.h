@@ -2,6 +2,7 @@
 // Private to the fx2d module: the radial weight table and the walk that every
 // blur version shares, the sprite clipping, and the routines that stand
 // behind the tables.
+#include <algorithm>
 #include <cassert>
 #include <cstddef>
 #include <cstdint>
@@ -16,11 +17,12 @@ constexpr std::uint32_t ByteOf(std::uint32_t pixel, int c) {
 }
 
 // ---- radial weight table --------------------------------------------------
-// 400 rows of 640 entries of four bytes (w0, w1, w2, w3): entry (j, i) holds
-// the bilinear weights for the offset dx = j - 320, dy = i - 200 from the
-// blur centre (w0 diagonal, w1 vertical, w2 horizontal neighbour toward the
-// centre, w3 the pixel itself). Every offset from a centre on the screen to
-// a pixel on it lies in the table.
+// The classic table (built for a 320 x 200 frame): 400 rows of 640 entries
+// of four bytes (w0, w1, w2, w3): entry (j, i) holds the bilinear weights
+// for the offset dx = j - 320, dy = i - 200 from the blur centre (w0
+// diagonal, w1 vertical, w2 horizontal neighbour toward the centre, w3 the
+// pixel itself). Every offset from a centre on the screen to a pixel on it
+// lies in the table.
 inline constexpr int RadialTableColumns = 2 * ScreenWidth;
 inline constexpr int RadialTableRows = 2 * ScreenHeight;
 inline constexpr std::size_t RadialTableBytes =
@@ -30,54 +32,118 @@ static_assert(RadialTableBytes == 1024000);
 // The table built by BuildRadialTable, or nullptr while it is not built.
 const std::uint8_t* RadialWeights();
 
-// Byte offset in the table of the entry for offset (dx, dy) from the centre;
-// -320 <= dx <= 319, -200 <= dy <= 199.
+// Byte offset in the classic table of the entry for offset (dx, dy) from the
+// centre; -320 <= dx <= 319, -200 <= dy <= 199.
 constexpr std::ptrdiff_t RadialEntryOffset(int dx, int dy) {
   return 4 * (std::ptrdiff_t{dy + ScreenHeight} * RadialTableColumns + (dx + ScreenWidth));
 }
 
+// The folded table (every other frame size): the weights depend only on
+// |dx| and |dy|, so it holds height rows of width entries for |dy|, |dx|,
+// each the classic entry of that offset. A quadrant walks outward, so it
+// reads the folded table forward everywhere.
+static_assert(std::size_t{MaxFrameWidth} * MaxFrameHeight * 4 < 40u << 20);
+
+// Where the entries of the table built for one frame size lie, and the
+// blur's step at that size: 8.8 fixed point pixels, 256 (one pixel) at the
+// classic size and EffectStep(frame) at any other.
+struct RadialTableView {
+  const std::uint8_t* origin;  // the entry of offset (0, 0)
+  std::ptrdiff_t rowBytes;     // from one dy to the next
+  bool folded;                 // indexed by |dx|, |dy|
+  std::uint16_t step;
+};
+
+// The view of the table built for the frame, after asserting what every
+// blur version requires (see Fx2dRoutines::radialBlur).
+RadialTableView RadialTableFor(std::int32_t cx, std::int32_t cy, std::uint8_t strength,
+                               std::uint8_t gain, const FrameSize& frame);
+
+// The entry for offset (dx, dy) from the centre.
+inline const std::uint8_t* RadialEntry(const RadialTableView& t, int dx, int dy) {
+  if (!t.folded) return t.origin + std::ptrdiff_t{dy} * t.rowBytes + 4 * std::ptrdiff_t{dx};
+  return t.origin + std::ptrdiff_t{dy < 0 ? -dy : dy} * t.rowBytes +
+         4 * std::ptrdiff_t{dx < 0 ? -dx : dx};
+}
+
+// The blur at a larger frame is the classic one-pixel walk scaled by the
+// step: pixel P of a quadrant (walking sx, sy away from the centre) takes
+//   S = (w0 D + w1 V + w2 H + w3 P) >> 8,  R = saturate(S k1 + P k0) >> 8
+// with H the pixel tx back along the row, V ty back along the column and D
+// both; a distance t = 256 i + f (8.8) between pixels i and i + 1 reads
+// (A_i (256 - f) + A_(i+1) f) >> 8 per byte (D: along the row in both rows,
+// then between the rows). Each distance is the step, cut to the pixel's index
+// in its quadrant (row r, column c from 0 at the cross) so that an interior
+// pixel reads only its quadrant, and 1 at index 0, where the cross reads the
+// next quadrant's first row or column as the classic walk does. At step 256
+// this is the classic walk: D = (x - sx, y - sy), V = (x, y - sy),
+// H = (x - sx, y).
+constexpr std::uint32_t RadialDistance(std::uint16_t step, int index) {
+  return index == 0 ? 256u
+                    : std::min<std::uint32_t>(step, 256u * static_cast<std::uint32_t>(index));
+}
+// The index in its quadrant of offset d from the centre along an axis the
+// quadrant walks with sign s: 0 .. for d >= 0 (s = +1), and d = -1 is 0 for
+// s = -1.
+constexpr int RadialIndex(int d, int s) {
+  return s > 0 ? d : -d - 1;
+}
+
 // One quadrant of the blur walk: columns x0, x0 + sx, ... (cols of them),
-// rows y0, y0 + sy, ... (rows of them). The neighbours toward the centre of
-// pixel (x, y) are D = (x - sx, y - sy), V = (x, y - sy), H = (x - sx, y).
+// rows y0, y0 + sy, ... (rows of them). With the one-pixel step the
+// neighbours toward the centre of pixel (x, y) are D = (x - sx, y - sy),
+// V = (x, y - sy), H = (x - sx, y).
 struct RadialQuadrant {
   int x0, y0, sx, sy, cols, rows;
 };
 
-// The four quadrants in processing order for a centre 1 <= cx <= 319,
-// 1 <= cy <= 199: below right, above right, below left, above left.
+// The four quadrants in processing order for a centre 1 <= cx <= width - 1,
+// 1 <= cy <= height - 1: below right, above right, below left, above left.
 struct RadialWalk {
   RadialQuadrant quadrant[4];
 };
-constexpr RadialWalk RadialWalkFor(int cx, int cy) {
-  return {{{cx, cy, +1, +1, ScreenWidth - cx, ScreenHeight - cy},
-           {cx, cy - 1, +1, -1, ScreenWidth - cx, cy},
-           {cx - 1, cy, -1, +1, cx, ScreenHeight - cy},
+constexpr RadialWalk RadialWalkFor(int cx, int cy, const FrameSize& frame) {
+  return {{{cx, cy, +1, +1, frame.width - cx, frame.height - cy},
+           {cx, cy - 1, +1, -1, frame.width - cx, cy},
+           {cx - 1, cy, -1, +1, cx, frame.height - cy},
            {cx - 1, cy - 1, -1, -1, cx, cy}}};
 }
 
-// The table for a blur at (cx, cy), after asserting what every blur version
-// requires (see Fx2dRoutines::radialBlur).
-inline const std::uint8_t* RadialBlurTable([[maybe_unused]] int cx, [[maybe_unused]] int cy,
-                                           [[maybe_unused]] std::uint8_t strength,
-                                           [[maybe_unused]] std::uint8_t gain) {
-  const std::uint8_t* table = RadialWeights();
-  assert(table != nullptr && "BuildRadialTable must run before RadialBlur");
-  assert(cx >= 1 && cx <= ScreenWidth - 1 && cy >= 1 && cy <= ScreenHeight - 1);
-  assert(strength + gain <= 255);
-  return table;
+// A quadrant without its first row and first column: what remains after the
+// cross (empty when the quadrant is one row or column wide).
+constexpr RadialQuadrant RadialInterior(const RadialQuadrant& q) {
+  return {q.x0 + q.sx, q.y0 + q.sy, q.sx, q.sy, q.cols - 1, q.rows - 1};
+}
+
+// The quadrant of an interior part (BelowRight .. AboveLeft), in walk order.
+constexpr int RadialQuadrantIndex(RadialPart part) {
+  return static_cast<int>(part) - static_cast<int>(RadialPart::BelowRight);
+}
+
+// Calls pixel(q, x, y) for every pixel of the cross in the order the whole
+// walk reaches them: quadrant by quadrant, its first row, then its first
+// column below that row. Each pixel of the cross reads only pixels of the
+// cross done before it, or untouched ones of quadrants still to come.
+template <typename Pixel>
+void ForEachCrossPixel(const RadialWalk& walk, Pixel pixel) {
+  for (const RadialQuadrant& q : walk.quadrant) {
+    for (int c = 0; c < q.cols; ++c) pixel(q, q.x0 + q.sx * c, q.y0);
+    for (int r = 1; r < q.rows; ++r) pixel(q, q.x0, q.y0 + q.sy * r);
+  }
 }
 
 // ---- sprite clipping ------------------------------------------------------
 // The visible part of a sprite at (x, y) of width x height pixels on the
-// 320 x 200 screen: sprite column/row of the first visible pixel, its screen
-// column/row and the visible width/height. Positions are taken as 64-bit
-// values, so any int32 position and any uint32 size clip without overflow.
+// frame and within the band of rows: sprite column/row of the first visible
+// pixel, its frame column/row and the visible width/height. Positions are
+// taken as 64-bit values, so any int32 position and any uint32 size clip
+// without overflow.
 struct SpriteClip {
   std::uint32_t spriteX, spriteY, screenX, screenY, width, height;
 };
-// False when nothing of the sprite lies on the screen.
+// False when nothing of the sprite lies on the frame's band.
 bool ClipSprite(std::int32_t x, std::int32_t y, std::uint32_t width, std::uint32_t height,
-                SpriteClip& clip);
+                const FrameSize& frame, RowBand rows, SpriteClip& clip);
 
 // ---- the routines behind the tables -----------------------------------------
 // Declared through the table's function types, so each signature is written
@@ -110,6 +176,24 @@ Fx2dRoutines::Blend DarkenScreen;
 Fx2dRoutines::Blur RadialBlur;
 Fx2dRoutines::Glow GlowUp, GlowDown;
 }  // namespace avx2
+
+// A glow step split into whole pixels and the rest: the neighbour of the
+// pixel at walk index k lies between k - whole and k - whole - 1, weighted
+// (256 - fraction) and fraction; the walk changes pixels from index
+// `start` on (the first with both neighbours inside the frame).
+inline constexpr std::uint16_t MaxGlowStep = 15 * 256;  // the vector walks keep 16 columns
+static_assert(MaxFrameHeight * OnePixelStep / ScreenHeight < MaxGlowStep);
+struct GlowReach {
+  int whole;
+  std::uint32_t fraction;
+  int start;
+};
+constexpr GlowReach GlowReachOf(std::uint16_t step) {
+  assert(step >= OnePixelStep && step < MaxGlowStep);
+  const int whole = step >> 8;
+  const std::uint32_t fraction = step & 0xFFu;
+  return {whole, fraction, whole + (fraction != 0 ? 1 : 0)};
+}
 
 // The vector glow keeps 16-bit lanes: N x n must not exceed 65535, which
 // holds for every byte N when the neighbour weight n = spread + gain is at

@@ -1,5 +1,5 @@
 // AVX2 vertical glow passes: the scheme of glow_sse2.cpp, eight pixels a
-// step. The horizontal passes stay SSE2: carrying sixteen rows through an
+// step, for every step length. The horizontal passes stay SSE2: carrying sixteen rows through an
 // 8 x 8 transpose measured no faster than eight rows through 4 x 4. Called
 // only where the processor has AVX2; each function carries the AVX2 target.
 #if defined(__SSE2__)  // x86-64 baseline; elsewhere only the plain table exists
@@ -17,12 +17,18 @@ using namespace simd;
 using Wide = __m256i;
 
 struct WideFactors {
-  Wide n;  // neighbour weight, spread + gain
-  Wide m;  // own weight, 256 - spread
+  Wide n;      // neighbour weight, spread + gain
+  Wide m;      // own weight, 256 - spread
+  Wide keep;   // 256 - fraction of the step: weight of the nearer neighbour
+  Wide reach;  // fraction: weight of the farther one
+  GlowReach step;
 };
-[[gnu::target("avx2")]] inline WideFactors MakeFactors(std::uint16_t spread, std::uint16_t gain) {
-  return {_mm256_set1_epi16(static_cast<short>(std::uint32_t{spread} + gain)),
-          _mm256_set1_epi16(static_cast<short>(256u - spread))};
+[[gnu::target("avx2")]] inline WideFactors MakeFactors(const GlowParameters& glow) {
+  const GlowReach step = GlowReachOf(glow.step);
+  return {_mm256_set1_epi16(static_cast<short>(std::uint32_t{glow.spread} + glow.gain)),
+          _mm256_set1_epi16(static_cast<short>(256u - glow.spread)),
+          _mm256_set1_epi16(static_cast<short>(256u - step.fraction)),
+          _mm256_set1_epi16(static_cast<short>(step.fraction)), step};
 }
 
 [[gnu::target("avx2")]] inline Wide LoadWide(const std::uint32_t* p) {
@@ -48,41 +54,75 @@ struct WideFactors {
                              Glow16Wide(WidenHiWide(neighbour), WidenHiWide(pixel), f));
 }
 
+// Columns first .. end - 1 of each row.
+// (near (256 - f) + far f) >> 8 on 16-bit lanes, as the SSE2 Between16.
+[[gnu::target("avx2")]] inline Wide Between16Wide(Wide near, Wide far, const WideFactors& f) {
+  return _mm256_srli_epi16(
+      _mm256_add_epi16(_mm256_mullo_epi16(near, f.keep), _mm256_mullo_epi16(far, f.reach)), 8);
+}
+[[gnu::target("avx2")]] inline Wide GlowBetweenWide(Wide near, Wide far, Wide pixel,
+                                                    const WideFactors& f) {
+  return _mm256_packus_epi16(
+      Glow16Wide(Between16Wide(WidenLoWide(near), WidenLoWide(far), f), WidenLoWide(pixel), f),
+      Glow16Wide(Between16Wide(WidenHiWide(near), WidenHiWide(far), f), WidenHiWide(pixel), f));
+}
+// Eight pixels, or one in the low lane.
+template <bool Eight>
+[[gnu::target("avx2")]] inline Wide LoadSome(const std::uint32_t* p) {
+  if constexpr (Eight) {
+    return LoadWide(p);
+  } else {
+    return _mm256_castsi128_si256(Load1(p));
+  }
+}
+
+// Eight pixels at p, or one in the low lane, from their neighbours at near
+// and, for a step between pixels, near + toFar.
+template <bool Eight>
+[[gnu::target("avx2")]] inline void GlowAtWide(std::uint32_t* p, const std::uint32_t* near,
+                                               std::ptrdiff_t toFar, const WideFactors& f) {
+  const Wide result = f.step.fraction == 0
+                          ? GlowWide(LoadSome<Eight>(near), LoadSome<Eight>(p), f)
+                          : GlowBetweenWide(LoadSome<Eight>(near), LoadSome<Eight>(near + toFar),
+                                            LoadSome<Eight>(p), f);
+  if constexpr (Eight) {
+    StoreWide(p, result);
+  } else {
+    Store1(p, _mm256_castsi256_si128(result));
+  }
+}
+
 template <int Step>
-[[gnu::target("avx2")]] void GlowVertical(std::uint16_t spread, std::uint16_t gain,
-                                          std::uint32_t width, std::uint32_t height,
+[[gnu::target("avx2")]] void GlowVertical(const GlowParameters& glow, const FrameSize& frame,
+                                          std::int32_t first, std::int32_t end,
                                           std::uint32_t* buffer) {
-  if (height < 2) return;  // no row has a neighbour
-  const WideFactors f = MakeFactors(spread, gain);
-  for (std::uint32_t i = 1; i < height; ++i) {
-    const std::uint32_t y = Step > 0 ? i : height - 1 - i;
-    std::uint32_t* row = buffer + std::size_t{y} * width;
-    const std::uint32_t* from = Step > 0 ? row - width : row + width;
-    std::uint32_t x = 0;
-    for (; x + 8 <= width; x += 8)
-      StoreWide(row + x, GlowWide(LoadWide(from + x), LoadWide(row + x), f));
-    // The last pixels of the row, one at a time in the low lane.
-    for (; x < width; ++x) {
-      const Wide one = GlowWide(_mm256_castsi128_si256(Load1(from + x)),
-                                _mm256_castsi128_si256(Load1(row + x)), f);
-      Store1(row + x, _mm256_castsi256_si128(one));
-    }
+  const WideFactors f = MakeFactors(glow);
+  const std::ptrdiff_t pitch = frame.pitch;
+  const std::ptrdiff_t toFar = -Step * pitch;
+  for (std::int32_t i = f.step.start; i < frame.height; ++i) {
+    const std::int32_t y = Step > 0 ? i : frame.height - 1 - i;
+    std::uint32_t* row = buffer + y * pitch;
+    const std::uint32_t* near = row - Step * f.step.whole * pitch;
+    std::int32_t x = first;
+    for (; x + 8 <= end; x += 8) GlowAtWide<true>(row + x, near + x, toFar, f);
+    for (; x < end; ++x) GlowAtWide<false>(row + x, near + x, toFar, f);
   }
 }
 
 }  // namespace
 
-[[gnu::target("avx2")]] void GlowUp(std::uint16_t spread, std::uint16_t gain, std::uint32_t width,
-                                    std::uint32_t height, std::uint32_t* buffer) {
-  if (!GlowFitsSixteenBits(spread, gain)) return plain::GlowUp(spread, gain, width, height, buffer);
-  GlowVertical<-1>(spread, gain, width, height, buffer);
+[[gnu::target("avx2")]] void GlowUp(const GlowParameters& glow, const FrameSize& frame,
+                                    std::int32_t first, std::int32_t end, std::uint32_t* buffer) {
+  if (!GlowFitsSixteenBits(glow.spread, glow.gain))
+    return plain::GlowUp(glow, frame, first, end, buffer);
+  GlowVertical<-1>(glow, frame, first, end, buffer);
 }
 
-[[gnu::target("avx2")]] void GlowDown(std::uint16_t spread, std::uint16_t gain, std::uint32_t width,
-                                      std::uint32_t height, std::uint32_t* buffer) {
-  if (!GlowFitsSixteenBits(spread, gain))
-    return plain::GlowDown(spread, gain, width, height, buffer);
-  GlowVertical<+1>(spread, gain, width, height, buffer);
+[[gnu::target("avx2")]] void GlowDown(const GlowParameters& glow, const FrameSize& frame,
+                                      std::int32_t first, std::int32_t end, std::uint32_t* buffer) {
+  if (!GlowFitsSixteenBits(glow.spread, glow.gain))
+    return plain::GlowDown(glow, frame, first, end, buffer);
+  GlowVertical<+1>(glow, frame, first, end, buffer);
 }
 
 }  // namespace vx::fx2d::avx2

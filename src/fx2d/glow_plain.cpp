@@ -2,6 +2,7 @@
 // of the walk. The SSE2 and AVX2 glows must equal these byte for byte.
 #include <algorithm>
 #include <cassert>
+#include <cstddef>
 #include <cstdint>
 
 #include "fx2d/fx2d_internal.h"
@@ -9,67 +10,88 @@
 namespace vx::fx2d::plain {
 namespace {
 
-// One glow step: each byte of p becomes saturate(n x N + m x P at 65535) >> 8.
-// The products are exact; n and m are at most 65535 + 256 and 65535.
-std::uint32_t GlowPixel(std::uint32_t neighbour, std::uint32_t pixel, std::uint32_t n,
-                        std::uint32_t m) {
+// Neighbour weight n = spread + gain, without wrapping; own weight
+// m = 256 - spread as a 16-bit factor (spread 0 gives 256); and the step.
+struct GlowWeights {
+  std::uint32_t n, m;
+  GlowReach reach;
+};
+GlowWeights GlowWeightsFor(const GlowParameters& glow) {
+  assert(glow.spread <= 256);
+  return {std::uint32_t{glow.spread} + glow.gain, (256u - glow.spread) & 0xFFFF,
+          GlowReachOf(glow.step)};
+}
+
+// One glow step: the neighbour N = near, or (near (256 - f) + far f) >> 8
+// per byte between two pixels; then each byte of p becomes
+// saturate(n x N + m x P at 65535) >> 8. The products are exact; n and m
+// are at most 65535 + 256 and 65535.
+std::uint32_t GlowPixel(std::uint32_t near, std::uint32_t far, std::uint32_t pixel,
+                        const GlowWeights& g) {
+  const std::uint32_t f = g.reach.fraction;
   std::uint32_t result = 0;
   for (int c = 0; c < 4; ++c) {
-    const std::uint32_t sum = ByteOf(neighbour, c) * n + ByteOf(pixel, c) * m;
+    const std::uint32_t neighbour =
+        f == 0 ? ByteOf(near, c) : (ByteOf(near, c) * (256 - f) + ByteOf(far, c) * f) >> 8;
+    const std::uint32_t sum = neighbour * g.n + ByteOf(pixel, c) * g.m;
     result |= (std::min(sum, 65535u) >> 8) << (8 * c);
   }
   return result;
 }
 
-// Neighbour weight n = spread + gain, without wrapping; own weight
-// m = 256 - spread as a 16-bit factor (spread 0 gives 256).
-struct GlowWeights {
-  std::uint32_t n, m;
-};
-GlowWeights GlowWeightsFor(std::uint16_t spread, std::uint16_t gain) {
-  assert(spread <= 256);
-  return {std::uint32_t{spread} + gain, (256u - spread) & 0xFFFF};
+// One walk of `length` pixels `stride` apart from `start` on.
+void GlowWalk(std::uint32_t* from, std::ptrdiff_t stride, std::int32_t length,
+              const GlowWeights& g) {
+  const std::ptrdiff_t near = -stride * g.reach.whole;
+  for (std::int32_t k = g.reach.start; k < length; ++k) {
+    std::uint32_t* p = from + k * stride;
+    p[0] = GlowPixel(p[near], g.reach.fraction != 0 ? p[near - stride] : 0, p[0], g);
+  }
 }
 
 }  // namespace
 
-void GlowRight(std::uint16_t spread, std::uint16_t gain, std::uint32_t width, std::uint32_t height,
-               std::uint32_t* buffer) {
-  const GlowWeights g = GlowWeightsFor(spread, gain);
-  for (std::uint32_t y = 0; y < height; ++y) {
-    std::uint32_t* row = buffer + std::size_t{y} * width;
-    for (std::uint32_t x = 1; x < width; ++x) row[x] = GlowPixel(row[x - 1], row[x], g.n, g.m);
+// Rows first .. end - 1, each walked from column 0 to the right.
+void GlowRight(const GlowParameters& glow, const FrameSize& frame, std::int32_t first,
+               std::int32_t end, std::uint32_t* buffer) {
+  const GlowWeights g = GlowWeightsFor(glow);
+  for (std::int32_t y = first; y < end; ++y)
+    GlowWalk(buffer + std::ptrdiff_t{y} * frame.pitch, 1, frame.width, g);
+}
+
+// Rows first .. end - 1, each walked from the last column to the left.
+void GlowLeft(const GlowParameters& glow, const FrameSize& frame, std::int32_t first,
+              std::int32_t end, std::uint32_t* buffer) {
+  const GlowWeights g = GlowWeightsFor(glow);
+  if (frame.width < 1) return;  // no column to start from
+  for (std::int32_t y = first; y < end; ++y)
+    GlowWalk(buffer + std::ptrdiff_t{y} * frame.pitch + frame.width - 1, -1, frame.width, g);
+}
+
+// Columns first .. end - 1, each walked from row 0 down; the columns are
+// independent, so they are taken a row at a time.
+void GlowDown(const GlowParameters& glow, const FrameSize& frame, std::int32_t first,
+              std::int32_t end, std::uint32_t* buffer) {
+  const GlowWeights g = GlowWeightsFor(glow);
+  const std::ptrdiff_t pitch = frame.pitch;
+  for (std::int32_t y = g.reach.start; y < frame.height; ++y) {
+    std::uint32_t* row = buffer + y * pitch;
+    const std::uint32_t* near = row - g.reach.whole * pitch;
+    for (std::int32_t x = first; x < end; ++x)
+      row[x] = GlowPixel(near[x], g.reach.fraction != 0 ? near[x - pitch] : 0, row[x], g);
   }
 }
 
-void GlowLeft(std::uint16_t spread, std::uint16_t gain, std::uint32_t width, std::uint32_t height,
-              std::uint32_t* buffer) {
-  const GlowWeights g = GlowWeightsFor(spread, gain);
-  if (width == 0) return;  // no column to start from
-  for (std::uint32_t y = 0; y < height; ++y) {
-    std::uint32_t* row = buffer + std::size_t{y} * width;
-    for (std::uint32_t x = width - 1; x-- > 0;) row[x] = GlowPixel(row[x + 1], row[x], g.n, g.m);
-  }
-}
-
-void GlowDown(std::uint16_t spread, std::uint16_t gain, std::uint32_t width, std::uint32_t height,
-              std::uint32_t* buffer) {
-  const GlowWeights g = GlowWeightsFor(spread, gain);
-  for (std::uint32_t y = 1; y < height; ++y) {
-    std::uint32_t* row = buffer + std::size_t{y} * width;
-    const std::uint32_t* above = row - width;
-    for (std::uint32_t x = 0; x < width; ++x) row[x] = GlowPixel(above[x], row[x], g.n, g.m);
-  }
-}
-
-void GlowUp(std::uint16_t spread, std::uint16_t gain, std::uint32_t width, std::uint32_t height,
-            std::uint32_t* buffer) {
-  const GlowWeights g = GlowWeightsFor(spread, gain);
-  if (height == 0) return;  // no row to start from
-  for (std::uint32_t y = height - 1; y-- > 0;) {
-    std::uint32_t* row = buffer + std::size_t{y} * width;
-    const std::uint32_t* below = row + width;
-    for (std::uint32_t x = 0; x < width; ++x) row[x] = GlowPixel(below[x], row[x], g.n, g.m);
+// Columns first .. end - 1, each walked from the last row up.
+void GlowUp(const GlowParameters& glow, const FrameSize& frame, std::int32_t first,
+            std::int32_t end, std::uint32_t* buffer) {
+  const GlowWeights g = GlowWeightsFor(glow);
+  const std::ptrdiff_t pitch = frame.pitch;
+  for (std::int32_t y = frame.height - 1 - g.reach.start; y >= 0; --y) {
+    std::uint32_t* row = buffer + y * pitch;
+    const std::uint32_t* near = row + g.reach.whole * pitch;
+    for (std::int32_t x = first; x < end; ++x)
+      row[x] = GlowPixel(near[x], g.reach.fraction != 0 ? near[x + pitch] : 0, row[x], g);
   }
 }
 

@@ -1,4 +1,4 @@
-// AVX2 versions of the whole-screen add and darken, eight pixels a step.
+// AVX2 versions of the add and darken, eight pixels a step.
 // Same arithmetic as pixel_ops_sse2.cpp; the unpack and pack instructions
 // work within each 128-bit half, so unpacking low and high and packing them
 // back keeps pixels in place. Called only after Supported() said yes; the
@@ -36,12 +36,15 @@ bool Supported() {
   return __builtin_cpu_supports("avx2");
 }
 
-[[gnu::target("avx2")]] void AddScreen(const std::uint32_t* src, std::uint32_t* dst) {
-  static_assert(ScreenPixels % 16 == 0);
-  for (std::uint32_t i = 0; i < ScreenPixels; i += 16) {
+[[gnu::target("avx2")]] void AddScreen(const std::uint32_t* src, std::uint32_t* dst,
+                                       std::uint32_t count) {
+  std::uint32_t i = 0;
+  for (; i + 16 <= count; i += 16) {
     StoreWide(dst + i, _mm256_adds_epu8(LoadWide(dst + i), LoadWide(src + i)));
     StoreWide(dst + i + 8, _mm256_adds_epu8(LoadWide(dst + i + 8), LoadWide(src + i + 8)));
   }
+  // The last few pixels through the SSE2 version of the same arithmetic.
+  if (i < count) sse2::AddScreen(src + i, dst + i, count - i);
 }
 
 [[gnu::target("avx2")]] void DarkenScreen(const std::uint32_t* src, std::uint32_t* dst,

@@ -13,35 +13,32 @@ std::uint32_t WithByte(std::uint32_t pixel, int c, std::uint32_t value) {
   return (pixel & ~(0xFFu << (8 * c))) | (value << (8 * c));
 }
 
-// One axis of the sprite clipping: position, size and screen extent give the
-// first sprite index, the first screen index and the visible count.
-bool ClipAxis(std::int64_t position, std::uint32_t size, std::int64_t screen, std::uint32_t& first,
-              std::uint32_t& start, std::uint32_t& visible) {
-  if (position >= screen) return false;  // wholly past the far edge
-  std::int64_t skip = 0;
-  if (position < 0) {
-    skip = -position;
-    if (skip >= size) return false;  // wholly before the near edge
-    start = 0;
-  } else {
-    start = static_cast<std::uint32_t>(position);
-  }
-  first = static_cast<std::uint32_t>(skip);
-  visible = static_cast<std::uint32_t>(std::min<std::int64_t>(size - skip, screen - start));
-  return visible > 0;
+// One axis of the sprite clipping: position and size, and the visible
+// range begin .. end - 1 of the frame, give the first sprite index, the first
+// frame index and the visible count.
+bool ClipAxis(std::int64_t position, std::uint32_t size, std::int64_t begin, std::int64_t end,
+              std::uint32_t& first, std::uint32_t& start, std::uint32_t& visible) {
+  const std::int64_t from = std::max(position, begin);
+  const std::int64_t to = std::min(position + std::int64_t{size}, end);
+  if (from >= to) return false;  // wholly outside
+  first = static_cast<std::uint32_t>(from - position);
+  start = static_cast<std::uint32_t>(from);
+  visible = static_cast<std::uint32_t>(to - from);
+  return true;
 }
 
 // Applies rule(dst byte, sprite byte) to the three colour bytes wherever the
 // sprite pixel's colour differs from the key.
 template <typename ByteRule>
 void DrawSpriteKeyed(std::int32_t x, std::int32_t y, std::uint32_t width, std::uint32_t height,
-                     const std::uint32_t* sprite, std::uint32_t* dst, std::uint32_t key,
-                     ByteRule rule) {
+                     const std::uint32_t* sprite, std::uint32_t* dst, const FrameSize& frame,
+                     RowBand rows, std::uint32_t key, ByteRule rule) {
   SpriteClip clip;
-  if (!ClipSprite(x, y, width, height, clip)) return;
+  if (!ClipSprite(x, y, width, height, frame, rows, clip)) return;
   for (std::uint32_t row = 0; row < clip.height; ++row) {
     const std::uint32_t* from = sprite + std::size_t{clip.spriteY + row} * width + clip.spriteX;
-    std::uint32_t* to = dst + std::size_t{clip.screenY + row} * ScreenWidth + clip.screenX;
+    std::uint32_t* to =
+        dst + std::size_t{clip.screenY + row} * std::size_t(frame.pitch) + clip.screenX;
     for (std::uint32_t col = 0; col < clip.width; ++col) {
       const std::uint32_t colour = from[col] & 0x00FFFFFF;
       if (colour == key) continue;
@@ -56,15 +53,16 @@ void DrawSpriteKeyed(std::int32_t x, std::int32_t y, std::uint32_t width, std::u
 }  // namespace
 
 bool ClipSprite(std::int32_t x, std::int32_t y, std::uint32_t width, std::uint32_t height,
-                SpriteClip& clip) {
-  return ClipAxis(x, width, ScreenWidth, clip.spriteX, clip.screenX, clip.width) &&
-         ClipAxis(y, height, ScreenHeight, clip.spriteY, clip.screenY, clip.height);
+                const FrameSize& frame, RowBand rows, SpriteClip& clip) {
+  return ClipAxis(x, width, 0, frame.width, clip.spriteX, clip.screenX, clip.width) &&
+         ClipAxis(y, height, std::max(0, rows.begin), std::min(frame.height, rows.end),
+                  clip.spriteY, clip.screenY, clip.height);
 }
 
 namespace plain {
 
-void AddScreen(const std::uint32_t* src, std::uint32_t* dst) {
-  for (std::uint32_t i = 0; i < ScreenPixels; ++i) {
+void AddScreen(const std::uint32_t* src, std::uint32_t* dst, std::uint32_t count) {
+  for (std::uint32_t i = 0; i < count; ++i) {
     std::uint32_t pixel = 0;
     for (int c = 0; c < 4; ++c)
       pixel = WithByte(pixel, c, std::min(ByteOf(src[i], c) + ByteOf(dst[i], c), 255u));
@@ -110,14 +108,16 @@ void CrossFade(const std::uint32_t* a, const std::uint32_t* b, std::uint32_t* ds
 }
 
 void AddSpriteKeyed(std::int32_t x, std::int32_t y, std::uint32_t width, std::uint32_t height,
-                    const std::uint32_t* sprite, std::uint32_t* dst, std::uint32_t key) {
-  DrawSpriteKeyed(x, y, width, height, sprite, dst, key,
+                    const std::uint32_t* sprite, std::uint32_t* dst, const FrameSize& frame,
+                    RowBand rows, std::uint32_t key) {
+  DrawSpriteKeyed(x, y, width, height, sprite, dst, frame, rows, key,
                   [](std::uint32_t d, std::uint32_t s) { return std::min(d + s, 255u); });
 }
 
 void SubSpriteKeyed(std::int32_t x, std::int32_t y, std::uint32_t width, std::uint32_t height,
-                    const std::uint32_t* sprite, std::uint32_t* dst, std::uint32_t key) {
-  DrawSpriteKeyed(x, y, width, height, sprite, dst, key,
+                    const std::uint32_t* sprite, std::uint32_t* dst, const FrameSize& frame,
+                    RowBand rows, std::uint32_t key) {
+  DrawSpriteKeyed(x, y, width, height, sprite, dst, frame, rows, key,
                   [](std::uint32_t d, std::uint32_t s) { return d > s ? d - s : 0u; });
 }
 
@@ -126,14 +126,14 @@ void SubSpriteKeyed(std::int32_t x, std::int32_t y, std::uint32_t width, std::ui
 
 namespace vx {
 
-// Whole-screen fills and moves need no variants: memset and memmove already
-// run at the speed of memory.
-void ClearScreen(std::uint32_t* dst) {
-  std::memset(dst, 0, ScreenPixels * sizeof *dst);
+// Fills and moves need no variants: memset and memmove already run at the
+// speed of memory.
+void ClearScreen(std::uint32_t* dst, std::uint32_t count) {
+  std::memset(dst, 0, std::size_t{count} * sizeof *dst);
 }
 
-void CopyScreen(const std::uint32_t* src, std::uint32_t* dst) {
-  std::memmove(dst, src, ScreenPixels * sizeof *dst);
+void CopyScreen(const std::uint32_t* src, std::uint32_t* dst, std::uint32_t count) {
+  std::memmove(dst, src, std::size_t{count} * sizeof *dst);
 }
 
 }  // namespace vx

@@ -42,9 +42,10 @@ inline Vec KeyedColour(Vec sprite, Vec colourMask, Vec key) {
 
 template <bool Add>
 void DrawSpriteKeyed(std::int32_t x, std::int32_t y, std::uint32_t width, std::uint32_t height,
-                     const std::uint32_t* sprite, std::uint32_t* dst, std::uint32_t key) {
+                     const std::uint32_t* sprite, std::uint32_t* dst, const FrameSize& frame,
+                     RowBand rows, std::uint32_t key) {
   SpriteClip clip;
-  if (!ClipSprite(x, y, width, height, clip)) return;
+  if (!ClipSprite(x, y, width, height, frame, rows, clip)) return;
   const Vec colourMask = Splat32(0x00FFFFFF);
   const Vec keyVec = Splat32(key);
   const auto apply = [&](Vec d, Vec s) {
@@ -57,7 +58,8 @@ void DrawSpriteKeyed(std::int32_t x, std::int32_t y, std::uint32_t width, std::u
   };
   for (std::uint32_t row = 0; row < clip.height; ++row) {
     const std::uint32_t* from = sprite + std::size_t{clip.spriteY + row} * width + clip.spriteX;
-    std::uint32_t* to = dst + std::size_t{clip.screenY + row} * ScreenWidth + clip.screenX;
+    std::uint32_t* to =
+        dst + std::size_t{clip.screenY + row} * std::size_t(frame.pitch) + clip.screenX;
     std::uint32_t col = 0;
     for (; col + 4 <= clip.width; col += 4)
       Store4(to + col, apply(Load4(to + col), Load4(from + col)));
@@ -77,12 +79,13 @@ inline bool WritesAheadOfGroup(const std::uint32_t* source, const std::uint32_t*
 
 }  // namespace
 
-void AddScreen(const std::uint32_t* src, std::uint32_t* dst) {
-  static_assert(ScreenPixels % 8 == 0);
-  for (std::uint32_t i = 0; i < ScreenPixels; i += 8) {
+void AddScreen(const std::uint32_t* src, std::uint32_t* dst, std::uint32_t count) {
+  std::uint32_t i = 0;
+  for (; i + 8 <= count; i += 8) {
     Store4(dst + i, AddSat8(Load4(dst + i), Load4(src + i)));
     Store4(dst + i + 4, AddSat8(Load4(dst + i + 4), Load4(src + i + 4)));
   }
+  for (; i < count; ++i) Store1(dst + i, AddSat8(Load1(dst + i), Load1(src + i)));
 }
 
 void DarkenScreen(const std::uint32_t* src, std::uint32_t* dst, std::uint32_t count,
@@ -122,13 +125,15 @@ void CrossFade(const std::uint32_t* a, const std::uint32_t* b, std::uint32_t* ds
 }
 
 void AddSpriteKeyed(std::int32_t x, std::int32_t y, std::uint32_t width, std::uint32_t height,
-                    const std::uint32_t* sprite, std::uint32_t* dst, std::uint32_t key) {
-  DrawSpriteKeyed<true>(x, y, width, height, sprite, dst, key);
+                    const std::uint32_t* sprite, std::uint32_t* dst, const FrameSize& frame,
+                    RowBand rows, std::uint32_t key) {
+  DrawSpriteKeyed<true>(x, y, width, height, sprite, dst, frame, rows, key);
 }
 
 void SubSpriteKeyed(std::int32_t x, std::int32_t y, std::uint32_t width, std::uint32_t height,
-                    const std::uint32_t* sprite, std::uint32_t* dst, std::uint32_t key) {
-  DrawSpriteKeyed<false>(x, y, width, height, sprite, dst, key);
+                    const std::uint32_t* sprite, std::uint32_t* dst, const FrameSize& frame,
+                    RowBand rows, std::uint32_t key) {
+  DrawSpriteKeyed<false>(x, y, width, height, sprite, dst, frame, rows, key);
 }
 
 }  // namespace vx::fx2d::sse2

@@ -8,8 +8,9 @@
 // Four steps at a time, rows 0..3 and rows 4..7 come in and go out through
 // the four-row index rotation of the SSE2 version; the two halves are joined
 // into (and split from) the eight-lane registers per step. Rows left over
-// use the four-row band, then single pixels. Called only where the processor
-// has AVX2; each function carries the AVX2 target itself.
+// use the four-row band, then single pixels; the cross and stepped blurs go
+// one pixel at a time as in SSE2. Called only where the processor has AVX2;
+// each function carries the AVX2 target itself.
 #if defined(__SSE2__)  // x86-64 baseline; elsewhere only the plain table exists
 #include <immintrin.h>
 
@@ -17,6 +18,7 @@
 
 #include "fx2d/fx2d_internal.h"
 #include "fx2d/radial_blur_simd.h"
+#include "fx2d/radial_blur_stepped.h"
 
 namespace vx::fx2d::avx2 {
 namespace {
@@ -95,8 +97,12 @@ struct WideWave {
   const Wide outB = BlurWide(ShiftIn(w.prev2B, w.beforeB), ShiftIn(w.prevB, aboveB), w.prevB, pB,
                              w0, w1, w2, w3, k);
   // This step's outputs become the last ones, and its lane 0 V the next D.
-  w = {.prevA = outA, .prevB = outB, .prev2A = w.prevA, .prev2B = w.prevB,
-       .beforeA = aboveA, .beforeB = aboveB};
+  w = {.prevA = outA,
+       .prevB = outB,
+       .prev2A = w.prevA,
+       .prev2B = w.prevB,
+       .beforeA = aboveA,
+       .beforeB = aboveB};
   SplitLanes(outA, outB, x, y);
 }
 
@@ -120,10 +126,10 @@ template <int Sx>
   for (int lane = 0; lane < 8; ++lane) {
     const int y = q.y0 + q.sy * (r + lane);
     const int x = q.x0 + Sx * (t0 - lane);
-    pixel[lane] = b.fb + y * ScreenWidth + x;
-    entry[lane] = b.table + RadialEntryOffset(x - b.cx, y - b.cy);
+    pixel[lane] = b.fb + y * b.pitch + x;
+    entry[lane] = RadialEntry(b.table, x - b.cx, y - b.cy);
   }
-  const std::uint32_t* above = pixel[0] - q.sy * ScreenWidth;
+  const std::uint32_t* above = pixel[0] - q.sy * b.pitch;
 
   // Outputs of steps t0 - 1 and t0 - 2, final in memory; lane 7 of step
   // t0 - 2 is shifted out unused and read from a safe address.
@@ -204,14 +210,14 @@ template <int Sx>
 }  // namespace
 
 [[gnu::target("avx2")]] void RadialBlur(std::int32_t cx, std::int32_t cy, std::uint8_t strength,
-                                        std::uint8_t gain, std::uint32_t* fb) {
-  const std::uint8_t* table = RadialBlurTable(cx, cy, strength, gain);
+                                        std::uint8_t gain, const FrameSize& frame, RadialPart part,
+                                        std::uint32_t* fb) {
+  const BlurContext b = MakeContext(cx, cy, strength, gain, frame, fb);
   const std::uint32_t k1 = static_cast<std::uint8_t>(strength + gain);
   const std::uint32_t k0 = 255u - strength;
-  const BlurContext b{fb, table, cx, cy, Splat16(k1), Splat16(k0)};
   const WideFactors k{_mm256_set1_epi16(static_cast<short>(k1)),
                       _mm256_set1_epi16(static_cast<short>(k0))};
-  for (const RadialQuadrant& q : RadialWalkFor(cx, cy).quadrant) BlurQuadrantWide(b, k, q);
+  BlurPart(b, frame, part, [&b, &k](const RadialQuadrant& q) { BlurQuadrantWide(b, k, q); });
 }
 
 }  // namespace vx::fx2d::avx2

@@ -13,11 +13,23 @@ using namespace simd;
 
 struct BlurContext {
   std::uint32_t* fb;
-  const std::uint8_t* table;
+  std::ptrdiff_t pitch;
+  RadialTableView table;
   int cx, cy;
   Vec k1;  // strength + gain
   Vec k0;  // 255 - strength
 };
+
+inline BlurContext MakeContext(std::int32_t cx, std::int32_t cy, std::uint8_t strength,
+                               std::uint8_t gain, const FrameSize& frame, std::uint32_t* fb) {
+  return {.fb = fb,
+          .pitch = frame.pitch,
+          .table = RadialTableFor(cx, cy, strength, gain, frame),
+          .cx = cx,
+          .cy = cy,
+          .k1 = Splat16(static_cast<std::uint8_t>(strength + gain)),
+          .k0 = Splat16(255u - strength)};
+}
 
 // S = (w0 D + w1 V + w2 H + w3 P) >> 8 (the sum of four weights is at most
 // 256, so it fits 16 bits), then R = saturate(S k1 + P k0 at 65535) >> 8.
@@ -27,12 +39,13 @@ inline Vec Blur16(Vec d, Vec v, Vec h, Vec p, Vec w0, Vec w1, Vec w2, Vec w3, Ve
   return HighByte16(AddSat16(Mul16(s, k1), Mul16(p, k0)));
 }
 
-// One pixel (x, y) of quadrant q, all inputs from memory.
+// One pixel (x, y) of quadrant q with the one-pixel step, all inputs from
+// memory.
 inline void BlurOnePixel(const BlurContext& b, const RadialQuadrant& q, int x, int y) {
-  std::uint32_t* p = b.fb + y * ScreenWidth + x;
-  const std::uint32_t* above = p - q.sy * ScreenWidth;  // the row before in the walk
-  const Vec weights =                                   // 16-bit w0 w1 w2 w3
-      WidenLo8(Load4Bytes(b.table + RadialEntryOffset(x - b.cx, y - b.cy)));
+  std::uint32_t* p = b.fb + y * b.pitch + x;
+  const std::uint32_t* above = p - q.sy * b.pitch;  // the row before in the walk
+  const Vec weights =                               // 16-bit w0 w1 w2 w3
+      WidenLo8(Load4Bytes(RadialEntry(b.table, x - b.cx, y - b.cy)));
   const Vec w0 = _mm_shufflelo_epi16(weights, 0x00);
   const Vec w1 = _mm_shufflelo_epi16(weights, 0x55);
   const Vec w2 = _mm_shufflelo_epi16(weights, 0xAA);
@@ -105,8 +118,12 @@ inline Vec BlurStep(const BlurContext& b, Wave& w, Vec pixels, Vec weights,
   const Vec outB = Blur16(ShiftLanes(w.prev2B, w.beforeB), ShiftLanes(w.prevB, aboveB), w.prevB, pB,
                           w0, w1, w2, w3, b.k1, b.k0);
   // This step's outputs become the last ones, and its lane 0 V the next D.
-  w = {.prevA = outA, .prevB = outB, .prev2A = w.prevA, .prev2B = w.prevB,
-       .beforeA = aboveA, .beforeB = aboveB};
+  w = {.prevA = outA,
+       .prevB = outB,
+       .prev2A = w.prevA,
+       .prev2B = w.prevB,
+       .beforeA = aboveA,
+       .beforeB = aboveB};
   return Narrow16(outA, outB);
 }
 
@@ -126,11 +143,11 @@ void BlurBand(const BlurContext& b, const RadialQuadrant& q, int r) {
   for (int k = 0; k < 4; ++k) {
     const int y = q.y0 + q.sy * (r + k);
     const int x = q.x0 + Sx * (t0 - k);
-    pixel[k] = b.fb + y * ScreenWidth + x;
-    entry[k] = b.table + RadialEntryOffset(x - b.cx, y - b.cy);
+    pixel[k] = b.fb + y * b.pitch + x;
+    entry[k] = RadialEntry(b.table, x - b.cx, y - b.cy);
   }
   // The row before the band, at the column of lane 0.
-  const std::uint32_t* above = pixel[0] - q.sy * ScreenWidth;
+  const std::uint32_t* above = pixel[0] - q.sy * b.pitch;
 
   // Outputs of steps t0 - 1 and t0 - 2: pixels one and two columns back of
   // each lane, already final in memory. Lane 3 of step t0 - 2 is shifted out
@@ -198,8 +215,8 @@ void BlurBand(const BlurContext& b, const RadialQuadrant& q, int r) {
   BlurRowPart(b, q, r + 3, cols - 3, 3);
 }
 
-// Rows r .. q.rows - 1 of quadrant q: bands of four rows while they fit,
-// then single rows.
+// Rows r .. q.rows - 1 of quadrant q with the one-pixel step: bands of four
+// rows while they fit, then single rows.
 inline void BlurRowsFrom(const BlurContext& b, const RadialQuadrant& q, int r) {
   if (q.cols >= 4) {
     for (; r + 4 <= q.rows; r += 4) {

@@ -11,27 +11,24 @@
 // within each 64-bit half, and a weight of all four lanes is one register.
 //
 // Ramp-in and ramp-out of the wavefront and rows left over go through the
-// one-pixel version of the same arithmetic, reading from memory in walk order.
+// one-pixel version of the same arithmetic, reading from memory in walk order;
+// so does the cross, and every pixel of a stepped blur (a frame larger than
+// the classic one), whose samples lie several pixels back.
 #if defined(__SSE2__)  // x86-64 baseline; elsewhere only the plain table exists
 #include <cstdint>
 
 #include "fx2d/fx2d_internal.h"
 #include "fx2d/radial_blur_simd.h"
+#include "fx2d/radial_blur_stepped.h"
 
 namespace vx::fx2d::sse2 {
 
 using namespace radial_simd;
 
 void RadialBlur(std::int32_t cx, std::int32_t cy, std::uint8_t strength, std::uint8_t gain,
-                std::uint32_t* fb) {
-  const std::uint8_t* table = RadialBlurTable(cx, cy, strength, gain);
-  const BlurContext b{fb,
-                      table,
-                      cx,
-                      cy,
-                      Splat16(static_cast<std::uint8_t>(strength + gain)),
-                      Splat16(255u - strength)};
-  for (const RadialQuadrant& q : RadialWalkFor(cx, cy).quadrant) BlurRowsFrom(b, q, 0);
+                const FrameSize& frame, RadialPart part, std::uint32_t* fb) {
+  const BlurContext b = MakeContext(cx, cy, strength, gain, frame, fb);
+  BlurPart(b, frame, part, [&b](const RadialQuadrant& q) { BlurRowsFrom(b, q, 0); });
 }
 
 }  // namespace vx::fx2d::sse2

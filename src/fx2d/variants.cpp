@@ -3,6 +3,7 @@
 // (AVX2 where it has it, else SSE2, the x86-64 baseline and what WebAssembly
 // SIMD offers); UseReferenceFx2d swaps the plain table in and out. A call
 // through the table costs one indirect jump and nothing per pixel.
+#include <cstdint>
 #include <span>
 
 #include "fx2d/fx2d.h"
@@ -91,6 +92,13 @@ const Fx2dRoutines& Fx2d() {
 
 void UseReferenceFx2d(bool reference) {
   active = reference ? &PlainFx2d : runnable.back();
+}
+
+void RadialBlur(const Fx2dRoutines& table, std::int32_t cx, std::int32_t cy, std::uint8_t strength,
+                std::uint8_t gain, const FrameSize& frame, std::uint32_t* fb) {
+  table.radialBlur(cx, cy, strength, gain, frame, RadialPart::Cross, fb);
+  for (const RadialPart part : RadialInteriors)
+    table.radialBlur(cx, cy, strength, gain, frame, part, fb);
 }
 
 }  // namespace vx

@@ -13,6 +13,8 @@
 // defined inline at the end of this header; the rest live in the .cpp files.
 #include <cstdint>
 
+#include "base/pixels.h"
+
 namespace vx {
 
 struct Vector {
@@ -76,11 +78,21 @@ Matrix Mat3ToMatrix(const Matrix3& m);
 // Four lines "|    1.000     0.000     0.000     0.000  |".
 void WriteMatrix(const Matrix& m);
 
-// Ratio of the vertical to the horizontal field of view of the engine's
-// 320 x 200 view for a horizontal field of view of fov degrees; the camera
-// set-up reads it back through FovRatio().
-void ComputeFovRatio(float fov);
-float FovRatio();
+// Fields of view, in degrees, of a view of view.width x view.height square
+// pixels (its pitch is not read). The vertical angle whose extent spans the
+// height when the horizontal angle fov spans the width, and the converse:
+//   VerticalFov(fov)   = 2 atan(tan(fov / 2) x height / width)
+//   HorizontalFov(fov) = 2 atan(tan(fov / 2) x width / height)
+// in double, with the degree factor held as a single (0.017453292) both
+// ways, the product with the extent formed before the division by the other
+// extent, and the angle rounded to single once.
+float VerticalFov(float fov, const FrameSize& view);
+float HorizontalFov(float fov, const FrameSize& view);
+// VerticalFov(fov, view) / fov, rounded to single: how much of the
+// horizontal angle the vertical one is. For the engine's classic view
+// (ClassicFrame, 320 x 200: 200 is the drawn image height, not the 240 rows
+// of the letterboxed display) it is below 1 for every angle up to 180.
+float FovRatio(float fov, const FrameSize& view);
 
 struct Quaternion {
   float w;

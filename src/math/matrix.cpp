@@ -1,5 +1,5 @@
 // 4x4 and 3x3 matrices of singles (row vectors, translation in row 3) and the
-// field-of-view ratio of the 320 x 200 view. Every element is computed in
+// fields of view of a view of any size. Every element is computed in
 // double and rounded to single once.
 #include <cmath>
 #include <cstdio>
@@ -13,16 +13,19 @@
 namespace vx {
 namespace {
 
-// The view the engine projects to is the 320 x 200 frame; 200 is the drawn
-// image height, not the 240 rows of the letterboxed display surface.
-constexpr double ViewWidthUnits = ScreenWidth;
-constexpr double ViewHeightUnits = ScreenHeight;
-
-// Degrees to radians, held as a single (0.017453292): the ratio below is
-// computed with exactly this factor both ways.
+// Degrees to radians, held as a single (0.017453292): the angles below are
+// converted with exactly this factor both ways.
 constexpr float DegreesToRadians = static_cast<float>(3.14159265358979323846 / 180.0);
 
-float fovRatio = 0.0f;
+// 2 atan(tan(fov / 2) x along / across), in degrees: the angle spanning the
+// extent along when fov spans the extent across. (h x along) / across in
+// this order: for the classic view that is (h x 200) / 320, which any
+// view of that shape scaled by a power of two repeats bit for bit.
+float ConvertFov(float fov, double along, double across) {
+  const double d = DegreesToRadians;
+  const double h = std::tan(double{fov} / 2.0 * d);
+  return static_cast<float>(2.0 * std::atan(h * along / across) / d);
+}
 
 template <typename Op>
 Matrix ElementWise(const Matrix& a, Op op) {
@@ -96,16 +99,16 @@ void WriteMatrix(const Matrix& m) {
   }
 }
 
-void ComputeFovRatio(float fov) {
-  const double d = DegreesToRadians;
-  const double h = std::tan(double{fov} / 2.0 * d);
-  const float vertical =
-      static_cast<float>(2.0 * std::atan(h * ViewHeightUnits / ViewWidthUnits) / d);
-  fovRatio = static_cast<float>(double{vertical} / fov);
+float VerticalFov(float fov, const FrameSize& view) {
+  return ConvertFov(fov, view.height, view.width);
 }
 
-float FovRatio() {
-  return fovRatio;
+float HorizontalFov(float fov, const FrameSize& view) {
+  return ConvertFov(fov, view.width, view.height);
+}
+
+float FovRatio(float fov, const FrameSize& view) {
+  return static_cast<float>(double{VerticalFov(fov, view)} / fov);
 }
 
 // ---- builders ------------------------------------------------------------

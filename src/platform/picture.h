@@ -1,7 +1,7 @@
 #pragma once
 // JPEG pictures from the data library, decoded into the show's pixel format
-// (base/pixels.h, which also holds the Picture record), and PNG files written
-// from it.
+// (base/pixels.h, which also holds the Picture record), resampled to the
+// frame's size, and PNG files written from it.
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -30,6 +30,23 @@ bool DecodeJpegPicture(const std::uint8_t* data, std::size_t size, Picture& pict
 // Frees the pixels and sets width, height and bytesPerPixel to 0 (pixels to
 // nullptr). Releasing a released picture does nothing.
 void ReleasePicture(Picture& picture);
+// Picture source (4 bytes a pixel) resampled to width x height into out
+// (allocated here, released with ReleasePicture); false, out released and a
+// line on standard error saying why, when the source is not a colour
+// picture or the size is 0 (or either size is above 16384). out must be a
+// valid or a released picture (Picture{} is one) and may be the source: its
+// former pixels are released. For a full-screen picture drawn at the
+// frame's size, once when the size is chosen, never per frame.
+//
+// The picture is stretched to the size, whatever its aspect. The filter is
+// Catmull-Rom (interpolating, crisp at 2x to 12x for photographs and
+// lettering alike), the edges clamped. The fourth byte of each pixel is
+// resampled as a channel of its own, so a source whose fourth bytes are all
+// one value (0 in the show) gives that value everywhere. The bytes are the
+// same on every platform and processor (stb_image_resize2's scalar code
+// only; see picture_resample.cpp).
+bool ResamplePicture(const Picture& source, std::uint32_t width, std::uint32_t height,
+                     Picture& out);
 // Turns count pixels of 3 bytes (red, green, blue), packed at the start of a
 // block of count x 4 bytes, into count words 0x00RRGGBB in that block. Walks
 // from the last pixel to the first, so no pixel is overwritten before it has

@@ -1,21 +1,25 @@
 // The video output's dispatch: the chosen backend's table, the frame
-// buffer, the quit flag and the count of presented frames, plus the
-// backend-neutral letterboxed copy.
+// buffer and its size, the quit flag and the count of presented frames,
+// plus the backend-neutral copy onto the surface.
 #include "platform/video.h"
 
-#include <array>
+#include <algorithm>
+#include <cassert>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <deque>
 #include <string>
+#include <vector>
 
 #include "platform/video_backends.h"
 
 namespace vx {
 namespace {
 
-constexpr std::uint32_t RowBytes = SurfaceWidth * PixelBytes;
+// The status strip's text at the classic size is the label font's own; a
+// larger frame scales it (and the strip's rows) by every 200 rows it has.
+constexpr std::uint32_t ClassicStripRows = LetterboxRows;
 
 VideoOptions configured;
 const VideoRoutines* configuredRoutines = &HeadlessVideo;
@@ -24,26 +28,28 @@ const VideoRoutines* backend = &HeadlessVideo;
 bool running = false;
 bool quitSeen = false;
 std::uint32_t* frameBuffer = nullptr;
+FrameSize frameSize = ClassicFrame;
 std::uint64_t presentedFrames = 0;
 
 // The viewer's inputs not yet taken; a burst beyond the bound (a key held
 // while nothing pumps) keeps its oldest ones.
 constexpr std::size_t InputQueueBound = 64;
 std::deque<ViewerInput> inputs;
-std::array<std::uint32_t, SurfaceWidth * LetterboxRows> statusStrip{};
+// The strip's pixels for the current size (made at start and resize only).
+std::vector<std::uint32_t> statusStrip;
 bool statusShown = false;
 
 // A backend this build lacks (the SDL2 window in the browser, the page
 // natively): it refuses to start and says so, as a missing display does, so
 // the program ends cleanly instead of drawing nowhere.
-int RefuseStart(const VideoOptions& options) {
+int RefuseStart(const VideoOptions& options, const FrameSize&) {
   ShowErrorBox("Ventrix Video System", options.backend == VideoBackend::Web
                                            ? "this build has no browser page"
                                            : "this build has no SDL2 window");
   return static_cast<int>(VideoGenericFailure);
 }
 
-int PresentNowhere(const std::uint32_t*) {
+int PresentNowhere(const std::uint32_t*, const FrameSize&) {
   return static_cast<int>(VideoGenericFailure);
 }
 
@@ -65,7 +71,48 @@ const VideoRoutines& SdlRoutines = SdlVideo;
 const VideoRoutines& WebRoutines = AbsentVideo;
 #endif
 
+// The frame buffer of a size: the classic block keeps its 307200 bytes; any
+// other holds the frame's words. Zeroed: contents are undefined until the
+// first frame is drawn, and zero keeps runs reproducible.
+std::uint32_t* NewFrameBuffer(const FrameSize& size) {
+  const std::size_t bytes =
+      size == ClassicFrame ? std::size_t{FrameBufferBytes} : FrameWords(size) * PixelBytes;
+  return static_cast<std::uint32_t*>(std::calloc(bytes, 1));
+}
+
+void ReportNoFrameBuffer() {
+  ShowErrorBox("Ventrix Video System", std::string("Frame buffer FAILED: ") +
+                                           std::string(DirectDrawErrorText(VideoOutOfMemory)));
+}
+
+void SizeStatusStrip(const FrameSize& size) {
+  const SurfaceLayout layout = SurfaceLayoutOf(size);
+  statusStrip.assign(std::size_t{layout.width} * layout.stripRows, 0u);
+  statusShown = false;
+}
+
 }  // namespace
+
+SurfaceLayout SurfaceLayoutOf(const FrameSize& size) {
+  if (size == ClassicFrame) {
+    return {.width = SurfaceWidth,
+            .height = SurfaceHeight,
+            .imageTop = LetterboxRows,
+            .stripTop = SurfaceHeight - LetterboxRows,
+            .stripRows = ClassicStripRows,
+            .textScale = 1};
+  }
+  const std::int32_t scale = std::max(1, size.height / ScreenHeight);
+  const auto width = static_cast<std::uint32_t>(size.width);
+  const auto height = static_cast<std::uint32_t>(size.height);
+  const std::uint32_t rows = std::min(height, ClassicStripRows * static_cast<std::uint32_t>(scale));
+  return {.width = width,
+          .height = height,
+          .imageTop = 0,
+          .stripTop = height - rows,
+          .stripRows = rows,
+          .textScale = scale};
+}
 
 // The one place a backend is chosen; a running backend keeps its table
 // until StopVideo.
@@ -88,32 +135,62 @@ void ConfigureVideo(const VideoOptions& options, const VideoRoutines& routines) 
   configuredRoutines = &routines;
 }
 
-int StartVideo() {
+FrameSize NativeFrameSize() {
+  if (configuredRoutines->nativeSize == nullptr) return ClassicFrame;
+  return configuredRoutines->nativeSize(configured);
+}
+
+int StartVideo(const FrameSize& size) {
   if (running) return static_cast<int>(VideoGenericFailure);
+  assert(DrawableFrameSize(size));
   quitSeen = false;
   presentedFrames = 0;
   inputs.clear();
-  statusShown = false;
   backend = configuredRoutines;
-  const int code = backend->start(configured);
+  const int code = backend->start(configured, size);
   if (code != 0) return code;
 
-  // Contents are undefined until the first frame is drawn; zero keeps runs
-  // reproducible.
-  frameBuffer = static_cast<std::uint32_t*>(std::calloc(FrameBufferBytes, 1));
+  frameBuffer = NewFrameBuffer(size);
   if (frameBuffer == nullptr) {
-    ShowErrorBox("Ventrix Video System", std::string("Frame buffer FAILED: ") +
-                                             std::string(DirectDrawErrorText(VideoOutOfMemory)));
+    ReportNoFrameBuffer();
     backend->stop();
     return static_cast<int>(VideoOutOfMemory);
   }
+  frameSize = size;
+  SizeStatusStrip(size);
   running = true;
   return 0;
 }
 
+int ResizeVideo(const FrameSize& size) {
+  if (!running) return static_cast<int>(VideoGenericFailure);
+  assert(DrawableFrameSize(size));
+  if (size == frameSize) return 0;
+  std::uint32_t* resized = NewFrameBuffer(size);
+  if (resized == nullptr) {
+    ReportNoFrameBuffer();
+    return static_cast<int>(VideoOutOfMemory);
+  }
+  if (backend->resize != nullptr) {
+    if (const int code = backend->resize(size); code != 0) {
+      std::free(resized);
+      return code;
+    }
+  }
+  std::free(frameBuffer);
+  frameBuffer = resized;
+  frameSize = size;
+  SizeStatusStrip(size);
+  return 0;
+}
+
+FrameSize VideoFrameSize() {
+  return running ? frameSize : ClassicFrame;
+}
+
 int PresentFrame() {
   if (!running) return static_cast<int>(VideoGenericFailure);
-  const int code = backend->present(frameBuffer);
+  const int code = backend->present(frameBuffer, frameSize);
   if (code == 0) ++presentedFrames;
   return code;
 }
@@ -122,6 +199,8 @@ int StopVideo() {
   if (!running) return 0;
   std::free(frameBuffer);
   frameBuffer = nullptr;
+  frameSize = ClassicFrame;
+  statusShown = false;
   backend->stop();
   running = false;
   return 0;
@@ -148,8 +227,8 @@ bool TakeViewerInput(ViewerInput& input) {
 }
 
 void SetStatusStrip(const std::uint32_t* strip) {
-  statusShown = strip != nullptr;
-  if (statusShown) std::memcpy(statusStrip.data(), strip, sizeof statusStrip);
+  statusShown = strip != nullptr && !statusStrip.empty();
+  if (statusShown) std::copy_n(strip, statusStrip.size(), statusStrip.begin());
 }
 
 void PostQuit() {
@@ -165,19 +244,27 @@ const std::uint8_t* PresentedSurface() {
   return backend->surface();
 }
 
-void CopyFrameToSurface(const std::uint32_t* source, std::uint8_t* surface, std::uint32_t pitch) {
-  std::uint8_t* row = surface;
-  for (std::uint32_t y = 0; y < LetterboxRows; ++y, row += pitch) std::memset(row, 0, RowBytes);
+void CopyFrameToSurface(const std::uint32_t* source, const FrameSize& size, std::uint8_t* surface,
+                        std::uint32_t pitch) {
+  const SurfaceLayout layout = SurfaceLayoutOf(size);
+  const std::uint32_t rowBytes = layout.width * PixelBytes;
+  const std::uint32_t imageEnd = layout.imageTop + static_cast<std::uint32_t>(size.height);
+  // The strip is shown only when it was made for this size (a strip set
+  // before a resize is hidden by it).
+  const bool strip =
+      statusShown && statusStrip.size() == std::size_t{layout.width} * layout.stripRows;
   const auto* image = reinterpret_cast<const std::uint8_t*>(source);
-  for (std::uint32_t y = 0; y < SurfaceHeight - 2 * LetterboxRows; ++y, row += pitch) {
-    std::memcpy(row, image + std::size_t{y} * RowBytes, RowBytes);
-  }
-  const auto* strip = reinterpret_cast<const std::uint8_t*>(statusStrip.data());
-  for (std::uint32_t y = 0; y < LetterboxRows; ++y, row += pitch) {
-    if (statusShown) {
-      std::memcpy(row, strip + std::size_t{y} * RowBytes, RowBytes);
+  const auto* stripBytes = reinterpret_cast<const std::uint8_t*>(statusStrip.data());
+  std::uint8_t* row = surface;
+  for (std::uint32_t y = 0; y < layout.height; ++y, row += pitch) {
+    if (strip && y >= layout.stripTop) {
+      std::memcpy(row, stripBytes + std::size_t{y - layout.stripTop} * rowBytes, rowBytes);
+    } else if (y >= layout.imageTop && y < imageEnd) {
+      const std::size_t from =
+          std::size_t{y - layout.imageTop} * static_cast<std::size_t>(size.pitch);
+      std::memcpy(row, image + from * PixelBytes, rowBytes);
     } else {
-      std::memset(row, 0, RowBytes);
+      std::memset(row, 0, rowBytes);
     }
   }
 }

@@ -1,12 +1,18 @@
 #pragma once
 // Video output: the frame buffer, its presentation, and the window's input.
-// The frame buffer is one block of 307200 bytes (320 x 240 x 4) of which the
-// first 64000 pixels form the 320 x 200 image; presenting shows it
-// letterboxed (20 black rows, the image, 20 black rows) on a 320 x 240
-// surface. The backend is chosen once, before StartVideo: headless keeps the
-// frame buffer in memory and counts presented frames; the SDL2 backend shows
-// a window or the full screen; the web backend draws on the page's canvas
-// (browser build only; elsewhere it refuses to start).
+// The video starts with a frame size (base/pixels.h) and may change it while
+// running (ResizeVideo). At the classic size the frame buffer is one block of
+// 307200 bytes (320 x 240 x 4) of which the first 64000 pixels form the
+// 320 x 200 image; presenting shows it letterboxed (20 black rows, the
+// image, 20 black rows) on a 320 x 240 surface, the status strip in the
+// lower letterbox. At any other size the frame buffer holds FrameWords(size)
+// words and the surface is the frame itself: such a frame is drawn for the
+// display it is shown on, so it needs no letterbox, and the status strip
+// lies over its bottom rows (on the surface only, never in the frame).
+// The backend is chosen once, before StartVideo: headless keeps the surface
+// in memory and counts presented frames; the SDL2 backend shows a window or
+// the full screen; the web backend draws on the page's canvas (browser build
+// only, classic size only; elsewhere it refuses to start).
 #include <cstdint>
 #include <string_view>
 
@@ -20,6 +26,22 @@ inline constexpr std::uint32_t SurfaceHeight = ScreenHeight + 2 * LetterboxRows;
 inline constexpr std::uint32_t FrameBufferBytes = SurfaceWidth * SurfaceHeight * PixelBytes;
 static_assert(FrameBufferBytes == 307200);
 
+// Where the frame lies on the surface that is presented, and where the
+// status strip goes: rows stripTop .. stripTop + stripRows - 1, its text
+// drawn at textScale times the label font's size.
+struct SurfaceLayout {
+  std::uint32_t width;
+  std::uint32_t height;
+  std::uint32_t imageTop;  // the frame's first row on the surface
+  std::uint32_t stripTop;
+  std::uint32_t stripRows;
+  std::int32_t textScale;
+};
+// Classic: 320 x 240, the image from row 20, the strip in rows 220 .. 239 at
+// scale 1. Other sizes: the frame's own size, the image from row 0, the
+// strip over the bottom 20 k rows with k = max(1, height / 200).
+SurfaceLayout SurfaceLayoutOf(const FrameSize& size);
+
 enum class VideoBackend { Headless, Sdl, Web };
 
 struct VideoOptions {
@@ -31,8 +53,22 @@ struct VideoOptions {
 
 void ConfigureVideo(const VideoOptions& options);
 
+// The size a frame drawn for the configured output has ("native"): the
+// desktop's in SDL full screen; in an SDL window the classic frame times the
+// window scale that fits the screen; the classic size where there is no
+// display (headless, the page). Width and height even, within the drawable
+// sizes.
+FrameSize NativeFrameSize();
+
 // 0 on success; otherwise a non-zero code, the reason already reported.
-int StartVideo();
+// size must be drawable (DrawableFrameSize).
+int StartVideo(const FrameSize& size = ClassicFrame);
+// While running: a new frame buffer of the new size (black) and the output
+// made for it; the old frame buffer is released. 0, or a non-zero code with
+// the reason reported, and the video goes on at the size it had.
+int ResizeVideo(const FrameSize& size);
+// The frame buffer's size while running (ClassicFrame otherwise).
+FrameSize VideoFrameSize();
 // 0, or the failing code; the driver ignores it.
 int PresentFrame();
 int StopVideo();
@@ -50,17 +86,18 @@ void PostQuit();
 // The viewer's controls as the window's keys (or the page's buttons, seek
 // bar and media keys) give them; the driver decides what each does.
 enum class ViewerAction {
-  PlayPause,     // Space, P
-  Pause,         // the page's media session
-  Play,          // the page's media session
-  SeekBy,        // Left / Right: seconds -5 / 5; with Shift -1 / 1
-  SeekTo,        // the page's seek bar: seconds from the show's start
-  PreviousSlot,  // Up, Page Up
-  NextSlot,      // Down, Page Down
-  ToStart,       // Home
-  StepBack,      // , (while paused)
-  StepForward,   // . (while paused)
-  ToggleStatus,  // Tab
+  PlayPause,         // Space, P
+  Pause,             // the page's media session
+  Play,              // the page's media session
+  SeekBy,            // Left / Right: seconds -5 / 5; with Shift -1 / 1
+  SeekTo,            // the page's seek bar: seconds from the show's start
+  PreviousSlot,      // Up, Page Up
+  NextSlot,          // Down, Page Down
+  ToStart,           // Home
+  StepBack,          // , (while paused)
+  StepForward,       // . (while paused)
+  ToggleStatus,      // Tab
+  ToggleResolution,  // R: the classic show or the sharp one
 };
 struct ViewerInput {
   ViewerAction action = ViewerAction::PlayPause;
@@ -70,22 +107,25 @@ struct ViewerInput {
 // first; false when none waits.
 bool TakeViewerInput(ViewerInput& input);
 
-// The status line: 320 x LetterboxRows pixels shown in the letterbox rows
-// below the image at each present (copied; nullptr hides it). It never
-// enters the frame buffer, so nothing drawn from that reaches a file.
+// The status line: SurfaceLayoutOf(VideoFrameSize()).width x stripRows
+// pixels shown in the strip rows at each present (copied; nullptr hides it;
+// a resize hides it until the next one). It never enters the frame buffer,
+// so nothing drawn from that reaches a file.
 void SetStatusStrip(const std::uint32_t* strip);
 
 // Frames presented since StartVideo (headless and SDL alike).
 std::uint64_t PresentedFrameCount();
-// Headless: the 320 x 240 surface (pitch 1280) as last presented, letterbox
-// included; nullptr before the first PresentFrame and with other backends.
+// Headless: the surface (SurfaceLayoutOf the frame's size, packed rows) as
+// last presented, letterbox included; nullptr before the first PresentFrame
+// and with other backends.
 const std::uint8_t* PresentedSurface();
 
-// Copies the 320 x 200 image letterboxed into a 320 x 240 surface whose rows
-// are pitch bytes apart (pitch >= 1280; bytes beyond 1280 in a row are left
-// alone); the status strip, while one is set, fills the rows below.
-void CopyFrameToSurface(const std::uint32_t* frameBuffer, std::uint8_t* surface,
-                        std::uint32_t pitch);
+// Copies the frame of this size onto its surface (SurfaceLayoutOf) whose
+// rows are pitch bytes apart (pitch >= 4 x the surface's width; bytes beyond
+// that in a row are left alone): letterbox rows black, the image, and the
+// status strip, while one is set, over its rows.
+void CopyFrameToSurface(const std::uint32_t* frameBuffer, const FrameSize& size,
+                        std::uint8_t* surface, std::uint32_t pitch);
 
 // A message box where a display is up (SDL), and always a line on standard
 // error: "caption: text".

@@ -10,10 +10,10 @@
 namespace vx {
 
 struct VideoRoutines {
-  // Sets up the output; on failure reports it, releases what was made and
-  // returns a non-zero code.
-  int (*start)(const VideoOptions& options);
-  int (*present)(const std::uint32_t* frameBuffer);
+  // Sets up the output for frames of size; on failure reports it, releases
+  // what was made and returns a non-zero code.
+  int (*start)(const VideoOptions& options, const FrameSize& size);
+  int (*present)(const std::uint32_t* frameBuffer, const FrameSize& size);
   // True when the quit message (Escape, window closed) was among the events.
   bool (*pump)();
   void (*stop)();
@@ -23,6 +23,11 @@ struct VideoRoutines {
   // Shows a message box when a display is up, false when none could be
   // shown; nullptr as the routine where the backend has no display.
   bool (*showBox)(std::string_view caption, std::string_view text);
+  // Remakes the output for frames of another size while running; 0, or a
+  // non-zero code with the output left as it was. nullptr: nothing to remake.
+  int (*resize)(const FrameSize& size) = nullptr;
+  // The native frame size (NativeFrameSize); nullptr: the classic one.
+  FrameSize (*nativeSize)(const VideoOptions& options) = nullptr;
 };
 
 // A backend's pump hands the viewer's inputs it sees to the dispatch, which
@@ -65,5 +70,5 @@ extern const SetupCalls RealSetupCalls;
 // SdlVideo.start with the given set-up calls: window, renderer, full
 // screen, logical size and texture in that order; a failed step is reported
 // by its name.
-int Start(const VideoOptions& options, const SetupCalls& calls);
+int Start(const VideoOptions& options, const FrameSize& size, const SetupCalls& calls);
 }  // namespace vx::sdl_video

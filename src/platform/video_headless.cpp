@@ -1,6 +1,7 @@
-// Headless video: no display. Presenting makes the letterboxed copy into a
-// surface kept in memory (pitch 1280), so what would be shown can be read
-// back; no input ever arrives, so only PostQuit ends a headless run early.
+// Headless video: no display. Presenting makes the copy onto the surface
+// (SurfaceLayoutOf the frame's size, rows packed) kept in memory, so what
+// would be shown can be read back; no input ever arrives, so only PostQuit
+// ends a headless run early.
 #include <cstdlib>
 #include <vector>
 
@@ -9,20 +10,28 @@
 namespace vx {
 namespace {
 
-constexpr std::uint32_t Pitch = SurfaceWidth * PixelBytes;
-
 std::vector<std::uint8_t> surface;
 bool presentedOnce = false;
 
-int Start(const VideoOptions& /*options*/) {
-  surface.assign(std::size_t{Pitch} * SurfaceHeight, 0);
+void SizeSurface(const FrameSize& size) {
+  const SurfaceLayout layout = SurfaceLayoutOf(size);
+  surface.assign(std::size_t{layout.width} * PixelBytes * layout.height, 0);
   presentedOnce = false;
+}
+
+int Start(const VideoOptions& /*options*/, const FrameSize& size) {
+  SizeSurface(size);
   return 0;
 }
 
-int Present(const std::uint32_t* frameBuffer) {
-  CopyFrameToSurface(frameBuffer, surface.data(), Pitch);
+int Present(const std::uint32_t* frameBuffer, const FrameSize& size) {
+  CopyFrameToSurface(frameBuffer, size, surface.data(), SurfaceLayoutOf(size).width * PixelBytes);
   presentedOnce = true;
+  return 0;
+}
+
+int Resize(const FrameSize& size) {
+  SizeSurface(size);
   return 0;
 }
 
@@ -42,6 +51,12 @@ const std::uint8_t* Surface() {
 
 }  // namespace
 
-const VideoRoutines HeadlessVideo{Start, Present, Pump, Stop, Surface, nullptr};
+const VideoRoutines HeadlessVideo{.start = Start,
+                                  .present = Present,
+                                  .pump = Pump,
+                                  .stop = Stop,
+                                  .surface = Surface,
+                                  .showBox = nullptr,
+                                  .resize = Resize};
 
 }  // namespace vx

@@ -1,13 +1,16 @@
-// SDL2 video: the 320 x 240 surface is a streaming texture, shown
+// SDL2 video: the surface (320 x 240 for the classic frame, the frame
+// itself at other sizes; SurfaceLayoutOf) is a streaming texture, shown
 // aspect-correct and sharp (nearest-neighbour, largest integer scale that
 // fits, black bars) in a desktop full-screen window or in a window of
-// scale x the surface. Set-up steps keep the names of the display layer's
-// original steps in their failure reports ("SetDisplayMode FAILED: Generic
-// failure.", SDL's reason on the next line of standard error):
+// scale x the surface. A surface larger than the output (a 4K frame on a
+// smaller screen) is scaled down smoothly to fit instead. Set-up steps keep
+// the names of the display layer's original steps in their failure reports
+// ("SetDisplayMode FAILED: Generic failure.", SDL's reason on the next line
+// of standard error):
 //   window                      -> no box, a line on standard error
 //   renderer                    -> "DirectDrawCreateEx FAILED"
 //   switch to full screen       -> "SetCooperativeLevel FAILED"
-//   320 x 240 logical size      -> "SetDisplayMode FAILED"
+//   the surface's logical size  -> "SetDisplayMode FAILED"
 //   streaming texture           -> "CreateSurface FAILED"
 #include <SDL.h>
 
@@ -35,6 +38,7 @@ SDL_Renderer* renderer = nullptr;
 SDL_Texture* texture = nullptr;
 bool videoInitialised = false;
 bool exitHookInstalled = false;
+VideoOptions started{};  // the options of the running output
 
 void ReleaseObjects() {
   if (texture != nullptr) SDL_DestroyTexture(texture);
@@ -84,14 +88,50 @@ namespace {
 // that a 720-pixel screen gets a window of 2 x rather than one taller than
 // itself. The frame is known only once a window exists: a usual title bar
 // and border are allowed for.
-int FittingScale(int scale) {
-  constexpr int FrameWidth = 16, FrameHeight = 48;
+constexpr int WindowFrameWidth = 16, WindowFrameHeight = 48;
+
+int FittingScale(int width, int height, int scale) {
   SDL_Rect area{};
   if (SDL_GetDisplayUsableBounds(0, &area) != 0) return scale;
-  while (scale > 1 && (static_cast<int>(SurfaceWidth) * scale + FrameWidth > area.w ||
-                       static_cast<int>(SurfaceHeight) * scale + FrameHeight > area.h))
+  while (scale > 1 &&
+         (width * scale + WindowFrameWidth > area.w || height * scale + WindowFrameHeight > area.h))
     --scale;
   return scale;
+}
+
+// The window's inner size for a surface: the classic surface at the asked
+// scale that fits (the window the classic show gets, as it always had), when
+// the surface fits in that; otherwise the surface itself, shrunk with its
+// shape where the work area is smaller. So a native frame in a window
+// (NativeSize) is shown 1:1 between the classic letterbox's bars, and the
+// resolution key switches within the same window.
+SDL_Point WindowSize(const SurfaceLayout& layout, int asked) {
+  const int scale = FittingScale(static_cast<int>(SurfaceWidth), static_cast<int>(SurfaceHeight),
+                                 std::clamp(asked, 1, MaxWindowScale));
+  SDL_Point size{static_cast<int>(SurfaceWidth) * scale, static_cast<int>(SurfaceHeight) * scale};
+  if (static_cast<int>(layout.width) <= size.x && static_cast<int>(layout.height) <= size.y)
+    return size;
+  size = {static_cast<int>(layout.width), static_cast<int>(layout.height)};
+  SDL_Rect area{};
+  if (SDL_GetDisplayUsableBounds(0, &area) != 0) return size;
+  const double room = std::min(static_cast<double>(area.w - WindowFrameWidth) / size.x,
+                               static_cast<double>(area.h - WindowFrameHeight) / size.y);
+  if (room < 1.0 && room > 0.0) {
+    size.x = std::max(1, static_cast<int>(size.x * room));
+    size.y = std::max(1, static_cast<int>(size.y * room));
+  }
+  return size;
+}
+
+// Sharp whole-number scaling when the surface fits the output; otherwise a
+// smooth reduction to fit (integer scaling would crop it).
+void FitPicture(const SurfaceLayout& layout) {
+  int width = 0, height = 0;
+  const bool larger =
+      SDL_GetRendererOutputSize(renderer, &width, &height) == 0 &&
+      (static_cast<int>(layout.width) > width || static_cast<int>(layout.height) > height);
+  SDL_RenderSetIntegerScale(renderer, larger ? SDL_FALSE : SDL_TRUE);
+  SDL_SetTextureScaleMode(texture, larger ? SDL_ScaleModeLinear : SDL_ScaleModeNearest);
 }
 
 // Window step: SDL's video and the (hidden) window. Full screen: a
@@ -99,7 +139,7 @@ int FittingScale(int scale) {
 // desktop full screen (so it also covers the screen where no window manager
 // acts on that request). Otherwise a centred window of scale x the surface.
 // No message box on failure, as no display may be available to show it.
-int OpenWindow(const VideoOptions& options) {
+int OpenWindow(const VideoOptions& options, const SurfaceLayout& layout) {
   // On a scaled Windows desktop the window is sized in real pixels and the
   // picture scales itself by the logical size, instead of Windows stretching
   // a small window's bitmap (blurred); other systems ignore it.
@@ -112,9 +152,9 @@ int OpenWindow(const VideoOptions& options) {
   videoInitialised = true;
   int x = SDL_WINDOWPOS_CENTERED;
   int y = SDL_WINDOWPOS_CENTERED;
-  int scale = FittingScale(std::clamp(options.scale, 1, MaxWindowScale));
-  int width = static_cast<int>(SurfaceWidth) * scale;
-  int height = static_cast<int>(SurfaceHeight) * scale;
+  const SDL_Point inner = WindowSize(layout, options.scale);
+  int width = inner.x;
+  int height = inner.y;
   Uint32 flags = SDL_WINDOW_HIDDEN;
   SDL_DisplayMode desktop{};
   if (options.fullScreen && SDL_GetDesktopDisplayMode(0, &desktop) == 0) {
@@ -136,12 +176,14 @@ int OpenWindow(const VideoOptions& options) {
 
 }  // namespace
 
-int Start(const VideoOptions& options, const SetupCalls& calls) {
+int Start(const VideoOptions& options, const FrameSize& size, const SetupCalls& calls) {
   if (!exitHookInstalled) {
     std::atexit(ReleaseAtExit);
     exitHookInstalled = true;
   }
-  if (const int failed = OpenWindow(options); failed != 0) return failed;
+  const SurfaceLayout layout = SurfaceLayoutOf(size);
+  started = options;
+  if (const int failed = OpenWindow(options, layout); failed != 0) return failed;
 
   Uint32 rendererFlags = options.vsync ? SDL_RENDERER_PRESENTVSYNC : 0;
   renderer = calls.createRenderer(window, -1, rendererFlags);
@@ -154,16 +196,16 @@ int Start(const VideoOptions& options, const SetupCalls& calls) {
     }
   }
 
-  if (calls.setLogicalSize(renderer, static_cast<int>(SurfaceWidth),
-                           static_cast<int>(SurfaceHeight)) != 0) {
+  if (calls.setLogicalSize(renderer, static_cast<int>(layout.width),
+                           static_cast<int>(layout.height)) != 0) {
     return ReportStepFailure("SetDisplayMode FAILED");
   }
 
   SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
   texture = calls.createTexture(renderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING,
-                                static_cast<int>(SurfaceWidth), static_cast<int>(SurfaceHeight));
+                                static_cast<int>(layout.width), static_cast<int>(layout.height));
   if (texture == nullptr) return ReportStepFailure("CreateSurface FAILED");
-  SDL_SetTextureScaleMode(texture, SDL_ScaleModeNearest);
+  FitPicture(layout);
 
   // The window stays hidden until its size is final (full screen shows it
   // just before switching), so nothing flashes up at a passing size.
@@ -175,18 +217,18 @@ int Start(const VideoOptions& options, const SetupCalls& calls) {
 
 namespace {
 
-int Present(const std::uint32_t* frameBuffer) {
+int Present(const std::uint32_t* frameBuffer, const FrameSize& size) {
   void* pixels = nullptr;
   int pitch = 0;
   // A failed lock locked nothing: nothing to copy or unlock.
   if (SDL_LockTexture(texture, nullptr, &pixels, &pitch) != 0) {
     return static_cast<int>(VideoGenericFailure);
   }
-  if (pitch < static_cast<int>(SurfaceWidth * PixelBytes)) {
+  if (pitch < static_cast<int>(SurfaceLayoutOf(size).width * PixelBytes)) {
     SDL_UnlockTexture(texture);
     return static_cast<int>(VideoGenericFailure);
   }
-  CopyFrameToSurface(frameBuffer, static_cast<std::uint8_t*>(pixels),
+  CopyFrameToSurface(frameBuffer, size, static_cast<std::uint8_t*>(pixels),
                      static_cast<std::uint32_t>(pitch));
   SDL_UnlockTexture(texture);
 
@@ -197,6 +239,67 @@ int Present(const std::uint32_t* frameBuffer) {
   }
   SDL_RenderPresent(renderer);
   return 0;
+}
+
+// A new texture and logical size for frames of another size; the window
+// keeps its size. On failure the old texture and logical size stay.
+int Resize(const FrameSize& size) {
+  const SurfaceLayout layout = SurfaceLayoutOf(size);
+  SDL_Texture* made =
+      SDL_CreateTexture(renderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING,
+                        static_cast<int>(layout.width), static_cast<int>(layout.height));
+  if (made == nullptr) {
+    std::fprintf(stderr, "vx1: cannot show frames of %d x %d: %s\n", size.width, size.height,
+                 SDL_GetError());
+    std::fflush(stderr);
+    return static_cast<int>(VideoGenericFailure);
+  }
+  if (RealSetupCalls.setLogicalSize(renderer, static_cast<int>(layout.width),
+                                    static_cast<int>(layout.height)) != 0) {
+    SDL_DestroyTexture(made);
+    std::fprintf(stderr, "vx1: cannot show frames of %d x %d: %s\n", size.width, size.height,
+                 SDL_GetError());
+    std::fflush(stderr);
+    return static_cast<int>(VideoGenericFailure);
+  }
+  SDL_DestroyTexture(texture);
+  texture = made;
+  // A window too small for the new frame grows to the window that frame
+  // would have been given at the start (never shrinks: the way back to a
+  // smaller frame keeps the window the viewer has).
+  if (!started.fullScreen) {
+    const SDL_Point wanted = WindowSize(layout, started.scale);
+    int width = 0, height = 0;
+    SDL_GetWindowSize(window, &width, &height);
+    if (wanted.x > width || wanted.y > height) {
+      SDL_SetWindowSize(window, std::max(width, wanted.x), std::max(height, wanted.y));
+      SDL_SetWindowPosition(window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+    }
+  }
+  FitPicture(layout);
+  return 0;
+}
+
+// The desktop's size in full screen; in a window the classic frame at the
+// window scale that fits (the window the classic show would get, less its
+// letterbox). Rounded down to even, within the drawable sizes.
+FrameSize NativeSize(const VideoOptions& options) {
+  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return ClassicFrame;
+  int width = ScreenWidth, height = ScreenHeight;
+  SDL_DisplayMode desktop{};
+  if (options.fullScreen && SDL_GetDesktopDisplayMode(0, &desktop) == 0) {
+    width = desktop.w;
+    height = desktop.h;
+  } else {
+    const int scale = FittingScale(static_cast<int>(SurfaceWidth), static_cast<int>(SurfaceHeight),
+                                   std::clamp(options.scale, 1, MaxWindowScale));
+    width *= scale;
+    height *= scale;
+  }
+  SDL_QuitSubSystem(SDL_INIT_VIDEO);
+  width = std::clamp(width, MinFrameWidth, MaxFrameWidth) & ~1;
+  height = std::clamp(height, MinFrameHeight, MaxFrameHeight) & ~1;
+  return PackedFrame(width, height);
 }
 
 // The viewer's keys; false for every other key.
@@ -233,6 +336,9 @@ bool ViewerKey(const SDL_Keysym& key, ViewerInput& input) {
     case SDLK_TAB:
       input = {.action = ViewerAction::ToggleStatus};
       return true;
+    case SDLK_r:
+      input = {.action = ViewerAction::ToggleResolution};
+      return true;
     default:
       return false;
   }
@@ -253,7 +359,8 @@ bool Pump() {
         if (!ViewerKey(event.key.keysym, input)) break;
         // A held key repeats a seek or a step, never a toggle.
         const bool toggle = input.action == ViewerAction::PlayPause ||
-                            input.action == ViewerAction::ToggleStatus;
+                            input.action == ViewerAction::ToggleStatus ||
+                            input.action == ViewerAction::ToggleResolution;
         if (event.key.repeat == 0 || !toggle) QueueViewerInput(input);
         break;
       }
@@ -283,13 +390,16 @@ bool ShowBox(std::string_view caption, std::string_view text) {
 
 namespace vx {
 const VideoRoutines SdlVideo{
-    [](const VideoOptions& options) {
-      return sdl_video::Start(options, sdl_video::RealSetupCalls);
-    },
-    sdl_video::Present,
-    sdl_video::Pump,
-    sdl_video::Stop,
-    nullptr,
-    sdl_video::ShowBox,
+    .start =
+        [](const VideoOptions& options, const FrameSize& size) {
+          return sdl_video::Start(options, size, sdl_video::RealSetupCalls);
+        },
+    .present = sdl_video::Present,
+    .pump = sdl_video::Pump,
+    .stop = sdl_video::Stop,
+    .surface = nullptr,
+    .showBox = sdl_video::ShowBox,
+    .resize = sdl_video::Resize,
+    .nativeSize = sdl_video::NativeSize,
 };
 }  // namespace vx

@@ -2,10 +2,10 @@
 // 320 x 200 image to the page's script (web/vx1_library.js), which copies it
 // onto the canvas and resumes the program at the next animation frame, so
 // the show's blocking loops are paced by the display as the SDL backend's
-// vsync paces them. The page queues the keys; Escape is the quit message,
-// the others (and the page's seek bar, buttons and media keys) are the
-// viewer's inputs, which the page names as ViewerAction does. Message boxes
-// become the page's error text.
+// vsync paces them. The page's canvas and script know the classic frame
+// only, so this backend starts at that size alone. The page queues the keys; Escape is the quit
+// message, the others (and the page's seek bar, buttons and media keys) are the viewer's inputs,
+// which the page names as ViewerAction does. Message boxes become the page's error text.
 #include <array>
 #include <cstdint>
 #include <string>
@@ -28,12 +28,19 @@ void vx1_show_box(const char* caption, const char* text);
 namespace vx {
 namespace {
 
-int Start(const VideoOptions& /*options*/) {
-  return 0;
+int Start(const VideoOptions& /*options*/, const FrameSize& size) {
+  if (size == ClassicFrame) return 0;
+  ShowErrorBox("Ventrix Video System", "the page shows the 320 x 200 frame only");
+  return static_cast<int>(VideoGenericFailure);
 }
 
-int Present(const std::uint32_t* frameBuffer) {
+int Present(const std::uint32_t* frameBuffer, const FrameSize& /*size*/) {
   return vx1_present(frameBuffer);
+}
+
+// The page has one size: another is refused, the show goes on at this one.
+int Resize(const FrameSize& size) {
+  return size == ClassicFrame ? 0 : static_cast<int>(VideoGenericFailure);
 }
 
 // The names the page gives the actions: ViewerAction's own.
@@ -77,6 +84,12 @@ bool ShowBox(std::string_view caption, std::string_view text) {
 
 }  // namespace
 
-const VideoRoutines WebVideo{Start, Present, Pump, Stop, nullptr, ShowBox};
+const VideoRoutines WebVideo{.start = Start,
+                             .present = Present,
+                             .pump = Pump,
+                             .stop = Stop,
+                             .surface = nullptr,
+                             .showBox = ShowBox,
+                             .resize = Resize};
 
 }  // namespace vx

@@ -1,8 +1,10 @@
 // The optimised fills, AVX2, chosen at run time when the processor has it:
 // eight pixels of a span at once, the texels fetched by a masked gather. A
 // span's last, partial group is blended into the image like a full one (the
-// lanes past the span get their own values back) except at the very end of
-// the image, where masked loads and stores keep every access inside it.
+// lanes past the span get their own values back) where those lanes lie in
+// the span's own row of the frame; elsewhere (the row's last columns, which
+// may be followed by the pitch's unowned pixels or another band's row)
+// masked loads and stores keep every access inside the span.
 // The arithmetic is the reference's lane by lane (see fill_sse2.cpp); no
 // fused multiply-add is used, so every value rounds as the scalar one does.
 #include "raster/fill_setup.h"
@@ -28,7 +30,7 @@ VX_AVX2 inline __m256i QuotientsInDouble(__m256 n, __m256 d) {
 
 template <FillMode M>
 VX_AVX2 inline void DrawGroup(const PolygonSpans<M>& polygon, const Span<M>& span, __m256 k,
-                              __m256i u, __m256i v, std::int32_t i, __m256i live, bool partial,
+                              __m256i u, __m256i v, std::ptrdiff_t i, __m256i live, bool partial,
                               std::uint32_t* image) {
   const Gradients<M>& g = polygon.gradients;
   float* depth = polygon.depth + i;
@@ -39,7 +41,11 @@ VX_AVX2 inline void DrawGroup(const PolygonSpans<M>& polygon, const Span<M>& spa
   if (_mm256_movemask_ps(drawn) == 0) {
     return;
   }
-  if constexpr (M == FillMode::Perspective) {
+  if constexpr (M == FillMode::Affine) {
+    const __m128i shift = _mm_cvtsi32_si128(static_cast<int>(polygon.texelShift));
+    u = _mm256_srl_epi32(u, shift);
+    v = _mm256_srl_epi32(v, shift);
+  } else {
     const __m256 uz = _mm256_add_ps(_mm256_set1_ps(span.u), _mm256_mul_ps(k, _mm256_set1_ps(g.du)));
     const __m256 vz = _mm256_add_ps(_mm256_set1_ps(span.v), _mm256_mul_ps(k, _mm256_set1_ps(g.dv)));
     u = QuotientsInDouble(uz, z);
@@ -95,19 +101,17 @@ VX_AVX2 void DrawSpans(const PolygonSpans<M>& polygon, std::uint32_t* image) {
     }
     if (j < span.count) {
       const __m256i live = _mm256_cmpgt_epi32(_mm256_set1_epi32(span.count - j), laneIndices);
-      const bool atImageEnd = span.pixel + j + 8 > static_cast<std::int32_t>(ScreenPixels);
-      DrawGroup<M>(polygon, span, k, u, v, span.pixel + j, live, atImageEnd, image);
+      const bool atRowEnd = 8 - (span.count - j) > span.tail;
+      DrawGroup<M>(polygon, span, k, u, v, span.pixel + j, live, atRowEnd, image);
     }
   }
 }
 
 template <FillMode M>
-VX_AVX2 void Fill(ScreenObject* const& object, std::uint32_t polygonIndex, std::uint32_t* image) {
-  if (image == nullptr) {
-    return;
-  }
-  if (const PolygonSpans<M>* polygon = BuildSpansFast<M>(object, polygonIndex)) {
-    DrawSpans<M>(*polygon, image);
+VX_AVX2 void Fill(const RasterTarget& target, ScreenObject* const& object,
+                  std::uint32_t polygonIndex) {
+  if (const PolygonSpans<M>* polygon = BuildSpansFast<M>(target, object, polygonIndex)) {
+    DrawSpans<M>(*polygon, target.image);
   }
 }
 

@@ -7,32 +7,29 @@ namespace vx::reference {
 namespace {
 
 template <raster::FillMode M>
-void Fill(const ScreenObject* object, std::uint32_t polygonIndex, std::uint32_t* image) {
-  if (image == nullptr) {
-    return;
-  }
-  const raster::PolygonSpans<M>* polygon = raster::BuildSpans<M>(object, polygonIndex);
+void Fill(const RasterTarget& target, const ScreenObject* object, std::uint32_t polygonIndex) {
+  const raster::PolygonSpans<M>* polygon = raster::BuildSpans<M>(target, object, polygonIndex);
   if (polygon == nullptr) {
     return;
   }
   for (std::int32_t s = 0; s < polygon->spanCount; ++s) {
     const raster::Span<M>& span = polygon->spans[s];
     for (std::int32_t j = 0; j < span.count; ++j) {
-      raster::DrawSpanPixel<M>(*polygon, span, j, image);
+      raster::DrawSpanPixel<M>(*polygon, span, j, target.image);
     }
   }
 }
 
 }  // namespace
 
-void FillPolygonAffine(ScreenObject* const& objectEntry, std::uint32_t polygonIndex,
-                       std::uint32_t* image) {
-  Fill<raster::FillMode::Affine>(objectEntry, polygonIndex, image);
+void FillPolygonAffine(const RasterTarget& target, ScreenObject* const& objectEntry,
+                       std::uint32_t polygonIndex) {
+  Fill<raster::FillMode::Affine>(target, objectEntry, polygonIndex);
 }
 
-void FillPolygonPerspective(ScreenObject* const& objectEntry, std::uint32_t polygonIndex,
-                            std::uint32_t* image) {
-  Fill<raster::FillMode::Perspective>(objectEntry, polygonIndex, image);
+void FillPolygonPerspective(const RasterTarget& target, ScreenObject* const& objectEntry,
+                            std::uint32_t polygonIndex) {
+  Fill<raster::FillMode::Perspective>(target, objectEntry, polygonIndex);
 }
 
 }  // namespace vx::reference

@@ -1,23 +1,32 @@
 // Per-polygon set-up of the fills: edge walk into the two edge tables,
-// span gradients from the middle row, rows and columns clamped to the image.
+// span gradients from the middle row, rows and columns clamped to the frame,
+// spans emitted for the target's band only.
 //
-// Edge tables: 200 entries indexed by image row; the left table receives the
-// edges that run downward (increasing y) in polygon order, the right table
-// the edges that run upward; where two edges of a side share a row, the later
+// Edge tables: one entry per frame row; the left table receives the edges
+// that run downward (increasing y) in polygon order, the right table the
+// edges that run upward; where two edges of a side share a row, the later
 // one wins. Every row between the polygon's top and bottom is written by at
 // least one edge of each side (a closed outline crosses every row going down
 // and coming back up), so no stale entry of an earlier polygon is ever read.
+// Only the band's rows are stored; the middle row's entries, when it lies in
+// the frame but outside the band, are kept aside by the same walk.
+//
+// Bands: the stepped values of a row are those of the walk from the edge's
+// first row inside the frame, whatever the band, so rows above the band are
+// stepped through without being stored. Singles added row by row differ from
+// top + k * step, which is why no band starts its walk at its own first row.
 //
 // Rows (ymin, ymax) are compared and x is shifted as signed values: for
-// input inside the image, which the pipeline promises, that is the same as
-// unsigned, and it lets a polygon reaching above or left of the image draw
+// input inside the frame, which the pipeline promises, that is the same as
+// unsigned, and it lets a polygon reaching above or left of the frame draw
 // its visible part instead of a wrapped-around one.
 //
 // Hostile input: coordinates are handled in 64-bit, so no difference, step
-// or product can overflow. An edge that starts above row 0 enters the table
-// at row 0 with top + k * step (k = rows skipped) and then steps by addition;
-// when the middle row lies outside the image its entries are evaluated the
-// same way, top + k * step, on the last edge of each side that covers it.
+// or product can overflow (differences of 32-bit values shifted by 16 bits
+// stay below 2^49). An edge that starts above row 0 enters the frame at row 0
+// with top + k * step (k = rows skipped) and then steps by addition; when the
+// middle row lies outside the frame its entries are evaluated the same way,
+// top + k * step, on the last edge of each side that covers it.
 #include "raster/fill_setup.h"
 
 #include <algorithm>
@@ -27,11 +36,21 @@
 namespace vx::raster {
 namespace {
 
-template <FillMode M>
-using TableValue = std::conditional_t<M == FillMode::Affine, std::int32_t, float>;
+// Fraction bits added to edge x and affine u, v beyond 24.8 and 8.8 at
+// frames larger than the classic one (raster.h).
+constexpr int WideFractionBits = 16;
 
-// x is the whole column (24.8 x shifted right by 8); z is 1/z; u, v are the
-// affine 8.8 coordinates or the perspective u x z, v x z.
+int ExtraFractionBits(const FrameSize& size) {
+  const bool classic = size.width <= ClassicFrame.width && size.height <= ClassicFrame.height;
+  return classic ? 0 : WideFractionBits;
+}
+
+// Affine u, v in 8.8 with the extra fraction bits (64-bit); perspective
+// u x z, v x z.
+template <FillMode M>
+using TableValue = std::conditional_t<M == FillMode::Affine, std::int64_t, float>;
+
+// x is the whole column (24.8 x shifted right by 8 and the extra bits).
 template <FillMode M>
 struct EdgeEntry {
   std::int32_t x;
@@ -41,14 +60,16 @@ struct EdgeEntry {
 
 template <FillMode M>
 struct EdgeTables {
-  EdgeEntry<M> left[ScreenHeight];
-  EdgeEntry<M> right[ScreenHeight];
+  EdgeEntry<M> left[MaxFrameHeight];
+  EdgeEntry<M> right[MaxFrameHeight];
 };
 
-EdgeTables<FillMode::Affine> affineTables;
-EdgeTables<FillMode::Perspective> perspectiveTables;
-PolygonSpans<FillMode::Affine> affineSpans;
-PolygonSpans<FillMode::Perspective> perspectiveSpans;
+// Per thread, so that fills of different bands run at once; trivially
+// constructed, so no thread allocates or initialises anything per polygon.
+thread_local EdgeTables<FillMode::Affine> affineTables;
+thread_local EdgeTables<FillMode::Perspective> perspectiveTables;
+thread_local PolygonSpans<FillMode::Affine> affineSpans;
+thread_local PolygonSpans<FillMode::Perspective> perspectiveSpans;
 
 template <FillMode M>
 EdgeTables<M>& Tables() {
@@ -69,25 +90,28 @@ PolygonSpans<M>& SpanStorage() {
 }
 
 // An edge from its top vertex down, in the running form of the table: x in
-// 24.8 (64-bit), the others as stored in the table.
+// 24.8 with the extra bits (64-bit), the others as stored in the table.
 template <FillMode M>
 struct EdgeValues {
   std::int64_t x;
   float z;
-  std::conditional_t<M == FillMode::Affine, std::int64_t, float> u, v;
+  TableValue<M> u, v;
 };
 
-template <FillMode M>
+template <FillMode M, int ExtraBits>
 EdgeValues<M> TopValues(const ScreenVertex& top) {
+  const std::int64_t x = static_cast<std::int64_t>(top.x) << ExtraBits;
   if constexpr (M == FillMode::Affine) {
-    return {top.x, top.z, top.u, top.v};
+    return {x, top.z, static_cast<std::int64_t>(top.u) << ExtraBits,
+            static_cast<std::int64_t>(top.v) << ExtraBits};
   } else {
-    return {top.x, top.z, static_cast<float>(top.u) * top.z, static_cast<float>(top.v) * top.z};
+    return {x, top.z, static_cast<float>(top.u) * top.z, static_cast<float>(top.v) * top.z};
   }
 }
 
-// top + k * step, k > 0 (the bit-exact equal of k additions for the integer
-// values; for the singles the definition used for rows skipped unseen).
+// top + k * step, 0 < k <= dy (the bit-exact equal of k additions for the
+// integer values; for the singles the definition used for rows skipped
+// unseen). |k * step| <= |bottom - top|, so nothing overflows.
 template <FillMode M>
 EdgeValues<M> Advance(const EdgeValues<M>& top, const EdgeValues<M>& step, std::int64_t k) {
   const float kf = static_cast<float>(k);
@@ -104,35 +128,50 @@ EdgeValues<M> Advance(const EdgeValues<M>& top, const EdgeValues<M>& step, std::
   return r;
 }
 
-// Running values stay between the two vertices' (truncating steps never
-// overshoot), so they fit the table's 32-bit fields.
+// The next row's values: one addition each.
 template <FillMode M>
-EdgeEntry<M> ToEntry(const EdgeValues<M>& e) {
-  EdgeEntry<M> entry;
-  entry.x = static_cast<std::int32_t>(e.x >> 8);
-  entry.z = e.z;
-  entry.u = static_cast<TableValue<M>>(e.u);
-  entry.v = static_cast<TableValue<M>>(e.v);
-  return entry;
+[[gnu::always_inline]] inline void StepRow(EdgeValues<M>& e, const EdgeValues<M>& step) {
+  e.x += step.x;
+  e.z += step.z;
+  e.u += step.u;
+  e.v += step.v;
 }
+
+// Running values stay between the two vertices' (truncating steps never
+// overshoot), so the whole column fits 32 bits.
+template <FillMode M, int ExtraBits>
+EdgeEntry<M> ToEntry(const EdgeValues<M>& e) {
+  return {static_cast<std::int32_t>(e.x >> (8 + ExtraBits)), e.z, e.u, e.v};
+}
+
+// What the walk needs of the target: the frame's last row and the band.
+struct WalkRows {
+  std::int64_t lastRow;             // height - 1
+  std::int64_t bandBegin, bandEnd;  // bandBegin < bandEnd <= height
+};
 
 template <FillMode M>
 struct MiddleRow {
   std::int64_t row;  // floor((ymin + ymax) / 2)
-  bool inTable;      // false: outside 0..199, captured below instead
+  bool inFrame;      // false: outside 0 .. height - 1, evaluated by Advance
+  bool inBand;       // true: read from the tables after the walk
   EdgeEntry<M> left, right;
 };
 
-// Writes the rows top.y .. bottom.y of one edge (dy > 0 after ordering)
-// that lie inside the image into its side's table.
-template <FillMode M>
-void WalkEdge(const ScreenVertex& top, const ScreenVertex& bottom, std::int64_t dy,
-              EdgeEntry<M>* table, MiddleRow<M>& middle, bool leftSide) {
-  const EdgeValues<M> first = TopValues<M>(top);
-  const EdgeValues<M> last = TopValues<M>(bottom);
+// Walks the rows top.y .. bottom.y of one edge (dy > 0 after ordering) that
+// lie inside the frame, from the first, as far as the band's last row or the
+// middle row: stores the band's rows into its side's table and keeps the
+// middle row's entry aside when it lies outside the band.
+template <FillMode M, bool Inside, int ExtraBits>
+[[gnu::always_inline]] inline void WalkEdge(const ScreenVertex& top, const ScreenVertex& bottom,
+                                            std::int64_t dy, const WalkRows& rows,
+                                            EdgeEntry<M>* table, MiddleRow<M>& middle,
+                                            bool leftSide) {
+  const EdgeValues<M> first = TopValues<M, ExtraBits>(top);
+  const EdgeValues<M> last = TopValues<M, ExtraBits>(bottom);
   const float dyf = static_cast<float>(dy);
   EdgeValues<M> step;
-  step.x = (last.x - first.x) / dy;  // 24.8, truncated toward zero
+  step.x = (last.x - first.x) / dy;  // truncated toward zero
   step.z = (last.z - first.z) / dyf;
   if constexpr (M == FillMode::Affine) {
     step.u = (last.u - first.u) / dy;
@@ -141,70 +180,43 @@ void WalkEdge(const ScreenVertex& top, const ScreenVertex& bottom, std::int64_t 
     step.u = (last.u - first.u) / dyf;
     step.v = (last.v - first.v) / dyf;
   }
+  EdgeEntry<M>& aside = leftSide ? middle.left : middle.right;
 
   const std::int64_t topY = top.y;
   const std::int64_t bottomY = topY + dy;
-  if (!middle.inTable && middle.row >= topY && middle.row <= bottomY) {
+  if (!Inside && !middle.inFrame && middle.row >= topY && middle.row <= bottomY) {
     const std::int64_t k = middle.row - topY;
-    const EdgeEntry<M> entry = ToEntry<M>(k == 0 ? first : Advance<M>(first, step, k));
-    (leftSide ? middle.left : middle.right) = entry;
+    aside = ToEntry<M, ExtraBits>(k == 0 ? first : Advance<M>(first, step, k));
   }
 
-  const std::int64_t rowBegin = std::max<std::int64_t>(topY, 0);
-  const std::int64_t rowEnd = std::min<std::int64_t>(bottomY, ScreenHeight - 1);
-  if (rowBegin > rowEnd) {
+  // Inside: both vertices lie inside the frame.
+  const std::int64_t rowBegin = Inside ? topY : std::max<std::int64_t>(topY, 0);
+  const std::int64_t rowEnd = Inside ? bottomY : std::min(bottomY, rows.lastRow);
+  if (!Inside && rowBegin > rowEnd) {
     return;
   }
-  EdgeValues<M> e = rowBegin == topY ? first : Advance<M>(first, step, rowBegin - topY);
-  for (std::int64_t y = rowBegin; y <= rowEnd; ++y) {
-    table[y] = ToEntry<M>(e);
-    e.x += step.x;
-    e.z += step.z;
-    e.u += step.u;
-    e.v += step.v;
-  }
-}
+  // The rows stored, and the middle row kept aside when the band lacks it.
+  const std::int64_t storeBegin = std::max(rowBegin, rows.bandBegin);
+  const std::int64_t storeEnd = std::min(rowEnd, rows.bandEnd - 1);
+  const bool keepMiddle =
+      middle.inFrame && !middle.inBand && middle.row >= rowBegin && middle.row <= rowEnd;
 
-// WalkEdge for an edge whose two vertices lie inside the image: every row
-// goes into the table, and 32-bit running values suffice (x stays within
-// 0 .. 320 x 256; affine u, v step mod 2^32, which gives the exact values,
-// as these stay between the two vertices').
-template <FillMode M>
-[[gnu::always_inline]] inline void WalkEdgeInside(const ScreenVertex& top,
-                                                  const ScreenVertex& bottom, std::int32_t dy,
-                                                  EdgeEntry<M>* table) {
-  const float dyf = static_cast<float>(dy);
-  const std::int32_t xStep = (bottom.x - top.x) / dy;
-  const float zStep = (bottom.z - top.z) / dyf;
-  std::int32_t x = top.x;
-  float z = top.z;
-  if constexpr (M == FillMode::Affine) {
-    const auto uStep =
-        static_cast<std::uint32_t>((static_cast<std::int64_t>(bottom.u) - top.u) / dy);
-    const auto vStep =
-        static_cast<std::uint32_t>((static_cast<std::int64_t>(bottom.v) - top.v) / dy);
-    auto u = static_cast<std::uint32_t>(top.u);
-    auto v = static_cast<std::uint32_t>(top.v);
-    for (std::int32_t y = top.y; y <= bottom.y; ++y) {
-      table[y] = {x >> 8, z, static_cast<std::int32_t>(u), static_cast<std::int32_t>(v)};
-      x += xStep;
-      z += zStep;
-      u += uStep;
-      v += vStep;
+  EdgeValues<M> e = Inside || rowBegin == topY ? first : Advance<M>(first, step, rowBegin - topY);
+  std::int64_t y = rowBegin;  // the row e belongs to
+  if (keepMiddle && middle.row < storeBegin) {
+    for (; y < middle.row; ++y) StepRow<M>(e, step);
+    aside = ToEntry<M, ExtraBits>(e);
+  }
+  if (storeBegin <= storeEnd) {
+    for (; y < storeBegin; ++y) StepRow<M>(e, step);
+    for (; y <= storeEnd; ++y) {
+      table[y] = ToEntry<M, ExtraBits>(e);
+      StepRow<M>(e, step);
     }
-  } else {
-    const float topU = static_cast<float>(top.u) * top.z;
-    const float topV = static_cast<float>(top.v) * top.z;
-    const float uStep = (static_cast<float>(bottom.u) * bottom.z - topU) / dyf;
-    const float vStep = (static_cast<float>(bottom.v) * bottom.z - topV) / dyf;
-    float u = topU, v = topV;
-    for (std::int32_t y = top.y; y <= bottom.y; ++y) {
-      table[y] = {x >> 8, z, u, v};
-      x += xStep;
-      z += zStep;
-      u += uStep;
-      v += vStep;
-    }
+  }
+  if (keepMiddle && middle.row > storeEnd) {
+    for (; y < middle.row; ++y) StepRow<M>(e, step);
+    aside = ToEntry<M, ExtraBits>(e);
   }
 }
 
@@ -212,19 +224,19 @@ template <FillMode M>
 struct Outline {
   const Polygon* polygon;
   const ScreenVertex* vertices;
-  float* depth;             // the current depth buffer
-  std::int32_t ymin, ymax;  // ymin < ymax
-  bool inside;              // every vertex lies inside the image
+  std::int32_t ymin, ymax;  // ymin < ymax, and the rows meet the band
+  bool inside;              // every vertex lies inside the frame
 };
 
-// Nothing when the polygon draws nothing for want of a valid record: no
-// depth buffer, count 0 or above MaxPolygonVertices, an index at or past
-// vertexSlots, no texture, or no rows (ymax <= ymin).
-[[gnu::always_inline]] inline std::optional<Outline> CheckPolygon(const ScreenObject* object,
+// Nothing when the polygon draws nothing in the band for want of a valid
+// record: count 0 or above MaxPolygonVertices, an index at or past
+// vertexSlots, no texture, no rows (ymax <= ymin) or none in the band.
+[[gnu::always_inline]] inline std::optional<Outline> CheckPolygon(const RasterTarget& target,
+                                                                  const DrawableBand& band,
+                                                                  const ScreenObject* object,
                                                                   std::uint32_t polygonIndex) {
-  float* depth = CurrentDepthBuffer();
-  if (depth == nullptr || object == nullptr || object->vertices == nullptr ||
-      object->polygons == nullptr || polygonIndex >= object->polygonCount) {
+  if (object == nullptr || object->vertices == nullptr || object->polygons == nullptr ||
+      polygonIndex >= object->polygonCount) {
     return std::nullopt;
   }
   const Polygon* polygon = object->polygons[polygonIndex];
@@ -233,6 +245,8 @@ struct Outline {
     return std::nullopt;
   }
   const ScreenVertex* vertices = object->vertices;
+  const std::uint32_t xLimit = static_cast<std::uint32_t>(target.size.width) * 256u;
+  const std::uint32_t yLimit = static_cast<std::uint32_t>(target.size.height);
   std::int32_t ymin = INT32_MAX;
   std::int32_t ymax = INT32_MIN;
   bool inside = true;
@@ -241,22 +255,23 @@ struct Outline {
       return std::nullopt;
     }
     const ScreenVertex& vertex = vertices[polygon->indices[i]];
-    inside = inside && static_cast<std::uint32_t>(vertex.x) < ScreenWidth * 256u &&
-             static_cast<std::uint32_t>(vertex.y) < ScreenHeight;
+    inside = inside && static_cast<std::uint32_t>(vertex.x) < xLimit &&
+             static_cast<std::uint32_t>(vertex.y) < yLimit;
     ymin = std::min(ymin, vertex.y);
     ymax = std::max(ymax, vertex.y);
   }
-  if (ymax <= ymin) {
+  if (ymax <= ymin || ymax < band.begin || ymin >= band.end) {
     return std::nullopt;
   }
-  return Outline{polygon, vertices, depth, ymin, ymax, inside};
+  return Outline{polygon, vertices, ymin, ymax, inside};
 }
 
 // The polygon's span record with its gradients, taken once per polygon from
 // the middle row's two edge-table entries; nullptr when that row has no
 // width.
 template <FillMode M>
-[[gnu::always_inline]] inline PolygonSpans<M>* StartSpans(const Outline& outline,
+[[gnu::always_inline]] inline PolygonSpans<M>* StartSpans(const RasterTarget& target,
+                                                          const Outline& outline, int extraBits,
                                                           const EdgeEntry<M>& midLeft,
                                                           const EdgeEntry<M>& midRight) {
   const std::int64_t width = static_cast<std::int64_t>(midRight.x) - midLeft.x;
@@ -269,145 +284,143 @@ template <FillMode M>
   if constexpr (M == FillMode::Affine) {
     // Truncating division; the quotient taken mod 2^32 steps exactly like
     // 32-bit additions would.
-    out.gradients.du =
-        static_cast<std::uint32_t>((static_cast<std::int64_t>(midRight.u) - midLeft.u) / width);
-    out.gradients.dv =
-        static_cast<std::uint32_t>((static_cast<std::int64_t>(midRight.v) - midLeft.v) / width);
+    out.gradients.du = static_cast<std::uint32_t>((midRight.u - midLeft.u) / width);
+    out.gradients.dv = static_cast<std::uint32_t>((midRight.v - midLeft.v) / width);
+    out.texelShift = static_cast<std::uint32_t>(extraBits);
   } else {
     out.gradients.du = (midRight.u - midLeft.u) / widthf;
     out.gradients.dv = (midRight.v - midLeft.v) / widthf;
+    out.texelShift = 0;
   }
   out.texture = outline.polygon->texture;
-  out.depth = outline.depth;
+  out.depth = target.depth;
   return &out;
 }
 
-// Any checked polygon: edges walked in 64-bit, rows and columns clamped to
-// the image.
-template <FillMode M>
-const PolygonSpans<M>* ClampedSpans(const Outline& outline) {
+// Any checked polygon: edges walked in 64-bit, spans for the band's rows.
+// Inside (every vertex inside the frame) skips the column clamping, which
+// cannot apply: every edge value lies between two vertices' columns.
+template <FillMode M, bool Inside, int ExtraBits>
+const PolygonSpans<M>* Spans(const RasterTarget& target, const DrawableBand& band,
+                             const Outline& outline) {
   const Polygon& polygon = *outline.polygon;
   const std::uint32_t count = polygon.count;
   const std::int64_t ymin = outline.ymin;
   const std::int64_t ymax = outline.ymax;
+  const std::int64_t width = target.size.width;
+  const WalkRows rows{
+      .lastRow = target.size.height - 1,
+      .bandBegin = band.begin,
+      .bandEnd = band.end,
+  };
 
   // Step 1: edge walk.
   EdgeTables<M>& tables = Tables<M>();
   MiddleRow<M> middle{};
   middle.row = (ymin + ymax) >> 1;  // floor, also for negative rows
-  middle.inTable = middle.row >= 0 && middle.row < ScreenHeight;
+  middle.inFrame = middle.row >= 0 && middle.row <= rows.lastRow;
+  middle.inBand = middle.row >= rows.bandBegin && middle.row < rows.bandEnd;
   for (std::uint32_t i = 0; i < count; ++i) {
     const ScreenVertex& a = outline.vertices[polygon.indices[i]];
-    const ScreenVertex& b = outline.vertices[polygon.indices[(i + 1) % count]];
+    const ScreenVertex& b = outline.vertices[polygon.indices[i + 1 == count ? 0 : i + 1]];
     const std::int64_t dy = static_cast<std::int64_t>(b.y) - a.y;
     if (dy > 0) {
-      WalkEdge<M>(a, b, dy, tables.left, middle, true);
+      WalkEdge<M, Inside, ExtraBits>(a, b, dy, rows, tables.left, middle, true);
     } else if (dy < 0) {
-      WalkEdge<M>(b, a, -dy, tables.right, middle, false);
+      WalkEdge<M, Inside, ExtraBits>(b, a, -dy, rows, tables.right, middle, false);
     }
   }
 
   // Step 2: gradients, once per polygon, from the middle row.
-  PolygonSpans<M>* out =
-      middle.inTable ? StartSpans<M>(outline, tables.left[middle.row], tables.right[middle.row])
-                     : StartSpans<M>(outline, middle.left, middle.right);
+  PolygonSpans<M>* out = middle.inBand
+                             ? StartSpans<M>(target, outline, ExtraBits, tables.left[middle.row],
+                                             tables.right[middle.row])
+                             : StartSpans<M>(target, outline, ExtraBits, middle.left, middle.right);
   if (out == nullptr) {
     return nullptr;
   }
 
-  // Step 3: rows, clamped to the image.
-  std::int32_t spanCount = 0;
-  const std::int64_t rowBegin = std::max<std::int64_t>(ymin, 0);
-  const std::int64_t rowEnd = std::min<std::int64_t>(ymax, ScreenHeight - 1);
-  for (std::int64_t y = rowBegin; y <= rowEnd; ++y) {
+  // Step 3: the band's rows, clamped to the frame's columns.
+  Span<M>* span = out->spans;
+  const std::int64_t rowBegin = std::max<std::int64_t>(ymin, rows.bandBegin);
+  const std::int64_t rowEnd = std::min<std::int64_t>(ymax, rows.bandEnd - 1);
+  const std::int64_t pitch = target.size.pitch;
+  std::int64_t rowStart = rowBegin * pitch;
+  for (std::int64_t y = rowBegin; y <= rowEnd; ++y, rowStart += pitch) {
     const EdgeEntry<M>& left = tables.left[y];
-    const std::int64_t n = static_cast<std::int64_t>(tables.right[y].x) - left.x;
+    const std::int64_t leftX = left.x;
+    const std::int64_t n = static_cast<std::int64_t>(tables.right[y].x) - leftX;
     if (n < 0) {
       continue;
     }
-    const std::int64_t first = std::max<std::int64_t>(0, -static_cast<std::int64_t>(left.x));
-    const std::int64_t last =
-        std::min<std::int64_t>(n, ScreenWidth - 1 - static_cast<std::int64_t>(left.x));
-    if (first > last) {
-      continue;
+    std::int64_t first = 0, last = n;
+    if constexpr (!Inside) {
+      first = std::max<std::int64_t>(0, -leftX);
+      last = std::min<std::int64_t>(n, width - 1 - leftX);
+      if (first > last) {
+        continue;
+      }
     }
-    Span<M>& span = out->spans[spanCount++];
-    span.pixel = static_cast<std::int32_t>(y * ScreenWidth + left.x + first);
-    span.first = static_cast<std::int32_t>(first);
-    span.count = static_cast<std::int32_t>(last - first + 1);
-    span.z = left.z;
-    span.u = static_cast<TextureValue<M>>(left.u);
-    span.v = static_cast<TextureValue<M>>(left.v);
-  }
-  out->spanCount = spanCount;
-  return spanCount > 0 ? out : nullptr;
-}
-
-// A checked polygon whose vertices all lie inside the image: 32-bit edge
-// walks over every row, and every row is its whole span.
-template <FillMode M>
-const PolygonSpans<M>* InsideSpans(const Outline& outline) {
-  const Polygon& polygon = *outline.polygon;
-  const std::uint32_t count = polygon.count;
-  EdgeTables<M>& tables = Tables<M>();
-  for (std::uint32_t i = 0; i < count; ++i) {
-    const ScreenVertex& a = outline.vertices[polygon.indices[i]];
-    const ScreenVertex& b = outline.vertices[polygon.indices[i + 1 == count ? 0 : i + 1]];
-    const std::int32_t dy = b.y - a.y;
-    if (dy > 0) {
-      WalkEdgeInside<M>(a, b, dy, tables.left);
-    } else if (dy < 0) {
-      WalkEdgeInside<M>(b, a, -dy, tables.right);
-    }
-  }
-
-  const std::int32_t middle = (outline.ymin + outline.ymax) >> 1;
-  PolygonSpans<M>* out = StartSpans<M>(outline, tables.left[middle], tables.right[middle]);
-  if (out == nullptr) {
-    return nullptr;
-  }
-  Span<M>* span = out->spans;
-  for (std::int32_t y = outline.ymin; y <= outline.ymax; ++y) {
-    const EdgeEntry<M>& left = tables.left[y];
-    const std::int32_t n = tables.right[y].x - left.x;
-    if (n >= 0) {
-      *span++ = {y * ScreenWidth + left.x,
-                 0,
-                 n + 1,
-                 left.z,
-                 static_cast<TextureValue<M>>(left.u),
-                 static_cast<TextureValue<M>>(left.v)};
-    }
+    *span++ = {.pixel = static_cast<std::ptrdiff_t>(rowStart + leftX + first),
+               .first = static_cast<std::int32_t>(first),
+               .count = static_cast<std::int32_t>(last - first + 1),
+               .tail = static_cast<std::int32_t>(width - 1 - (leftX + last)),
+               .z = left.z,
+               .u = static_cast<TextureValue<M>>(left.u),
+               .v = static_cast<TextureValue<M>>(left.v)};
   }
   out->spanCount = static_cast<std::int32_t>(span - out->spans);
   return out->spanCount > 0 ? out : nullptr;
 }
 
+// Spans at the frame's precision: the classic arithmetic for frames no
+// larger than the classic one, the wide steps above.
+template <FillMode M, bool Inside>
+const PolygonSpans<M>* SpansAtPrecision(const RasterTarget& target, const DrawableBand& band,
+                                        const Outline& outline) {
+  return ExtraFractionBits(target.size) == 0
+             ? Spans<M, Inside, 0>(target, band, outline)
+             : Spans<M, Inside, WideFractionBits>(target, band, outline);
+}
+
 }  // namespace
 
 template <FillMode M>
-const PolygonSpans<M>* BuildSpans(const ScreenObject* object, std::uint32_t polygonIndex) {
-  const std::optional<Outline> outline = CheckPolygon(object, polygonIndex);
-  return outline ? ClampedSpans<M>(*outline) : nullptr;
+const PolygonSpans<M>* BuildSpans(const RasterTarget& target, const ScreenObject* object,
+                                  std::uint32_t polygonIndex) {
+  const std::optional<DrawableBand> band = TargetBand(target);
+  if (!band) {
+    return nullptr;
+  }
+  const std::optional<Outline> outline = CheckPolygon(target, *band, object, polygonIndex);
+  return outline ? SpansAtPrecision<M, false>(target, *band, *outline) : nullptr;
 }
 
 template <FillMode M>
-const PolygonSpans<M>* BuildSpansFast(const ScreenObject* object, std::uint32_t polygonIndex) {
-  const std::optional<Outline> outline = CheckPolygon(object, polygonIndex);
+const PolygonSpans<M>* BuildSpansFast(const RasterTarget& target, const ScreenObject* object,
+                                      std::uint32_t polygonIndex) {
+  const std::optional<DrawableBand> band = TargetBand(target);
+  if (!band) {
+    return nullptr;
+  }
+  const std::optional<Outline> outline = CheckPolygon(target, *band, object, polygonIndex);
   if (!outline) {
     return nullptr;
   }
-  return outline->inside ? InsideSpans<M>(*outline) : ClampedSpans<M>(*outline);
+  return outline->inside ? SpansAtPrecision<M, true>(target, *band, *outline)
+                         : SpansAtPrecision<M, false>(target, *band, *outline);
 }
 
-template const PolygonSpans<FillMode::Affine>* BuildSpans<FillMode::Affine>(const ScreenObject*,
+template const PolygonSpans<FillMode::Affine>* BuildSpans<FillMode::Affine>(const RasterTarget&,
+                                                                            const ScreenObject*,
                                                                             std::uint32_t);
 template const PolygonSpans<FillMode::Perspective>* BuildSpans<FillMode::Perspective>(
-    const ScreenObject*, std::uint32_t);
+    const RasterTarget&, const ScreenObject*, std::uint32_t);
 
-template const PolygonSpans<FillMode::Affine>* BuildSpansFast<FillMode::Affine>(const ScreenObject*,
+template const PolygonSpans<FillMode::Affine>* BuildSpansFast<FillMode::Affine>(const RasterTarget&,
+                                                                                const ScreenObject*,
                                                                                 std::uint32_t);
 template const PolygonSpans<FillMode::Perspective>* BuildSpansFast<FillMode::Perspective>(
-    const ScreenObject*, std::uint32_t);
+    const RasterTarget&, const ScreenObject*, std::uint32_t);
 
 }  // namespace vx::raster

@@ -1,10 +1,13 @@
 #pragma once
 // Private to the rasterizer: the per-polygon set-up (edge walk, middle-row
-// gradients, clamping to the image) that turns a polygon into spans, and the
-// per-pixel arithmetic that every fill must reproduce bit for bit. The
+// gradients, clamping to the frame and the band) that turns a polygon into
+// spans, and the per-pixel arithmetic that every fill must reproduce bit for bit. The
 // reference fills run BuildSpans and then every pixel one by one; the
 // optimised fills run BuildSpansFast and whole groups of pixels at once.
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <type_traits>
 
 #if defined(__SSE2__)
@@ -17,21 +20,23 @@ namespace vx::raster {
 
 enum class FillMode { Affine, Perspective };
 
-// Texture values of an edge-table entry and of a span: affine u, v in 8.8
-// fixed point (32-bit, wrapping), perspective u x z and v x z as singles.
+// Texture values of a span: affine u, v in 8.8 fixed point with texelShift
+// more fraction bits (32-bit, wrapping), perspective u x z and v x z as
+// singles.
 template <FillMode M>
 using TextureValue = std::conditional_t<M == FillMode::Affine, std::uint32_t, float>;
 
-// One row of a polygon, clamped to the image. Pixel k of the row (k counted
+// One row of a polygon, clamped to the frame. Pixel k of the row (k counted
 // from the row's left end, which may lie left of column 0) has the left end's
 // values plus k times the polygon's gradients; the span holds the pixels
-// k = first .. first + count - 1, all inside the image.
+// k = first .. first + count - 1, all inside the frame and the band.
 template <FillMode M>
 struct Span {
-  std::int32_t pixel;  // image index of pixel k = first
-  std::int32_t first;  // 0 .. 2^24: exact as a single
-  std::int32_t count;  // 1 .. 320
-  float z;             // 1/z at the left end
+  std::ptrdiff_t pixel;  // image index of pixel k = first: row x pitch + column
+  std::int32_t first;    // 0 .. 2^24: exact as a single
+  std::int32_t count;    // 1 .. width
+  std::int32_t tail;     // columns right of the span's last pixel: 0 .. width - 1
+  float z;               // 1/z at the left end
   TextureValue<M> u, v;
 };
 
@@ -45,27 +50,50 @@ struct Gradients {
 template <FillMode M>
 struct PolygonSpans {
   const std::uint32_t* texture;  // 256 x 256 texels
-  float* depth;                  // the current depth buffer, 64000 entries
+  float* depth;                  // the target's depth buffer
   Gradients<M> gradients;
+  // Affine only: u and v carry this many fraction bits beyond 8.8, 0 at
+  // frames no larger than the classic one, 16 above (see raster.h); the
+  // texel is TexelIndex(u >> texelShift, v >> texelShift).
+  std::uint32_t texelShift;
   std::int32_t spanCount;
-  Span<M> spans[ScreenHeight];
+  Span<M> spans[MaxFrameHeight];
 };
 
-// Walks the polygon's edges into the edge tables and returns its visible
-// spans (module storage, valid until the next call), or nullptr when the
-// polygon draws nothing: invalid records, no depth buffer, count 0 or above
-// MaxPolygonVertices, an index at or past vertexSlots, no texture, no rows
-// (ymax <= ymin), or width <= 0 at the middle row.
+// Walks the polygon's edges into the edge tables and returns its spans in
+// the target's band (storage of the calling thread, valid until its next
+// call), or nullptr when the polygon draws nothing there: an undrawable
+// target (raster.h), invalid records, count 0 or above MaxPolygonVertices,
+// an index at or past vertexSlots, no texture, no rows (ymax <= ymin), no
+// row in the band, or width <= 0 at the middle row.
 template <FillMode M>
-const PolygonSpans<M>* BuildSpans(const ScreenObject* object, std::uint32_t polygonIndex);
+const PolygonSpans<M>* BuildSpans(const RasterTarget& target, const ScreenObject* object,
+                                  std::uint32_t polygonIndex);
 
 // BuildSpans with a quicker path for polygons whose vertices all lie inside
-// the image (what the pipeline hands over); the same spans, bit for bit.
+// the frame (what the pipeline hands over); the same spans, bit for bit.
 template <FillMode M>
-const PolygonSpans<M>* BuildSpansFast(const ScreenObject* object, std::uint32_t polygonIndex);
+const PolygonSpans<M>* BuildSpansFast(const RasterTarget& target, const ScreenObject* object,
+                                      std::uint32_t polygonIndex);
 
-// The current depth buffer (nullptr until SetDepthBuffer).
-float* CurrentDepthBuffer();
+// The band of a target, rows clamped to 0 .. height; nothing when the
+// target draws nothing (raster.h) or the band is empty.
+struct DrawableBand {
+  std::int32_t begin, end;  // begin < end
+};
+inline std::optional<DrawableBand> TargetBand(const RasterTarget& target) {
+  const FrameSize& size = target.size;
+  if (target.image == nullptr || target.depth == nullptr || size.width < 1 ||
+      size.width > MaxFrameWidth || size.height < 1 || size.height > MaxFrameHeight ||
+      size.pitch < size.width) {
+    return std::nullopt;
+  }
+  const DrawableBand band{std::max(target.rows.begin, 0), std::min(target.rows.end, size.height)};
+  if (band.begin >= band.end) {
+    return std::nullopt;
+  }
+  return band;
+}
 
 // The optimised fills of each instruction set; every one equals the
 // reference fill of its mode byte for byte. A build without the instruction
@@ -113,7 +141,8 @@ inline std::uint32_t TexelIndex(std::uint32_t u, std::uint32_t v) {
 // accumulate only needs at least single precision; this form rounds each
 // pixel on its own, so a vector fill reproduces it lane by lane, whatever
 // the group size. Affine u, v are u0 + k * du (mod 2^32), which equals
-// stepping by 32-bit addition.
+// stepping by 32-bit addition; they select the texel after the shift by
+// texelShift.
 //
 // Perspective u = round(uz / z), v = round(vz / z), the quotient in double
 // (QuotientToInt32). Drawn when z is strictly greater than the depth entry.
@@ -122,7 +151,7 @@ inline void DrawSpanPixel(const PolygonSpans<M>& polygon, const Span<M>& span, s
                           std::uint32_t* image) {
   const Gradients<M>& g = polygon.gradients;
   const std::int32_t k = span.first + j;
-  const std::int32_t i = span.pixel + j;
+  const std::ptrdiff_t i = span.pixel + j;
   const float z = span.z + static_cast<float>(k) * g.dz;
   if (!(z > polygon.depth[i])) {
     return;
@@ -136,6 +165,10 @@ inline void DrawSpanPixel(const PolygonSpans<M>& polygon, const Span<M>& span, s
     const float vz = span.v + static_cast<float>(k) * g.dv;
     u = static_cast<std::uint32_t>(QuotientToInt32(uz, z));
     v = static_cast<std::uint32_t>(QuotientToInt32(vz, z));
+  }
+  if constexpr (M == FillMode::Affine) {
+    u >>= polygon.texelShift;
+    v >>= polygon.texelShift;
   }
   image[i] = polygon.texture[TexelIndex(u, v)];
   polygon.depth[i] = z;

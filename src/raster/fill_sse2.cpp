@@ -25,6 +25,11 @@ inline __m128i TexelIndices(__m128i u, __m128i v) {
                       _mm_and_si128(_mm_srli_epi32(u, 8), _mm_set1_epi32(0xFF)));
 }
 
+// x >> shift of four lanes, unsigned, the shift held in a register.
+inline __m128i ShiftRight(__m128i x, __m128i shift) {
+  return _mm_srl_epi32(x, shift);
+}
+
 inline __m128i GatherTexels(const std::uint32_t* texture, __m128i index) {
   alignas(16) std::uint32_t i[4];
   _mm_store_si128(reinterpret_cast<__m128i*>(i), index);
@@ -45,13 +50,13 @@ inline __m128i QuotientsInDouble(__m128 n, __m128 d) {
 // Running state of one span: lane values for the next four pixels.
 struct Lanes {
   __m128 k;      // pixel numbers as singles
-  __m128i u, v;  // affine only: 8.8 coordinates
+  __m128i u, v;  // affine only: 8.8 coordinates with texelShift more bits
 };
 
 // Four pixels from pixel index i on; live marks the lanes inside the span.
 template <FillMode M>
 inline void DrawGroup(const PolygonSpans<M>& polygon, const Span<M>& span, const Lanes& lanes,
-                      std::int32_t i, __m128 live, std::uint32_t* image) {
+                      std::ptrdiff_t i, __m128 live, std::uint32_t* image) {
   const Gradients<M>& g = polygon.gradients;
   float* depth = polygon.depth + i;
   const __m128 z = _mm_add_ps(_mm_set1_ps(span.z), _mm_mul_ps(lanes.k, _mm_set1_ps(g.dz)));
@@ -62,8 +67,9 @@ inline void DrawGroup(const PolygonSpans<M>& polygon, const Span<M>& span, const
   }
   __m128i u, v;
   if constexpr (M == FillMode::Affine) {
-    u = lanes.u;
-    v = lanes.v;
+    const __m128i shift = _mm_cvtsi32_si128(static_cast<int>(polygon.texelShift));
+    u = ShiftRight(lanes.u, shift);
+    v = ShiftRight(lanes.v, shift);
   } else {
     const __m128 uz = _mm_add_ps(_mm_set1_ps(span.u), _mm_mul_ps(lanes.k, _mm_set1_ps(g.du)));
     const __m128 vz = _mm_add_ps(_mm_set1_ps(span.v), _mm_mul_ps(lanes.k, _mm_set1_ps(g.dv)));
@@ -111,9 +117,9 @@ void DrawSpans(const PolygonSpans<M>& polygon, std::uint32_t* image) {
     if (rest == 0) {
       continue;
     }
-    if (span.pixel + j + 4 <= static_cast<std::int32_t>(ScreenPixels)) {
-      // The lanes past the span lie inside the image and get their own
-      // values back.
+    if (4 - rest <= span.tail) {
+      // The lanes past the span lie in the same row of the frame, in this
+      // band's keeping, and get their own values back.
       const __m128 live = _mm_cmplt_ps(laneNumbers, _mm_set1_ps(static_cast<float>(rest)));
       DrawGroup<M>(polygon, span, lanes, span.pixel + j, live, image);
     } else {
@@ -125,12 +131,9 @@ void DrawSpans(const PolygonSpans<M>& polygon, std::uint32_t* image) {
 }
 
 template <FillMode M>
-void Fill(ScreenObject* const& object, std::uint32_t polygonIndex, std::uint32_t* image) {
-  if (image == nullptr) {
-    return;
-  }
-  if (const PolygonSpans<M>* polygon = BuildSpansFast<M>(object, polygonIndex)) {
-    DrawSpans<M>(*polygon, image);
+void Fill(const RasterTarget& target, ScreenObject* const& object, std::uint32_t polygonIndex) {
+  if (const PolygonSpans<M>* polygon = BuildSpansFast<M>(target, object, polygonIndex)) {
+    DrawSpans<M>(*polygon, target.image);
   }
 }
 

@@ -1,8 +1,11 @@
-// The rasterizer's module state (the current depth buffer and the table of
-// fills in use, picked once) and the per-frame draw pass.
+// The rasterizer's module state (the table of fills in use, picked once) and
+// the per-frame draw pass.
 #include "raster/raster.h"
 
 #include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
 
 #include "raster/fill_setup.h"
 
@@ -11,8 +14,6 @@ namespace {
 
 // Nothing drawn yet: infinitely far away.
 constexpr float DepthClearValue = 1e-6f;
-
-float* depthBuffer = nullptr;
 
 constexpr RasterFills ReferenceFills{.affine = reference::FillPolygonAffine,
                                      .perspective = reference::FillPolygonPerspective};
@@ -25,34 +26,41 @@ const RasterFills* active = widest;
 
 }  // namespace
 
-namespace raster {
-float* CurrentDepthBuffer() {
-  return depthBuffer;
-}
-}  // namespace raster
-
-void SetDepthBuffer(float* const& field) {
-  depthBuffer = field;
-}
-
-void ClearDepthBuffer() {
-  if (depthBuffer != nullptr) {
-    std::fill_n(depthBuffer, ScreenPixels, DepthClearValue);
+// The band's first row is filled value by value, the others copied from it
+// (a copy runs many times faster than the filling loop).
+void ClearDepthBuffer(const RasterTarget& target) {
+  const FrameSize& size = target.size;
+  if (target.depth == nullptr || size.width < 1 || size.pitch < size.width) {
+    return;
+  }
+  const std::int32_t begin = std::max(target.rows.begin, 0);
+  const std::int32_t end = std::min(target.rows.end, size.height);
+  if (begin >= end) {
+    return;
+  }
+  const auto row = [&](std::int32_t y) {
+    return target.depth + static_cast<std::ptrdiff_t>(y) * size.pitch;
+  };
+  std::fill_n(row(begin), size.width, DepthClearValue);
+  const std::size_t rowBytes = static_cast<std::size_t>(size.width) * sizeof(float);
+  for (std::int32_t y = begin + 1; y < end; ++y) {
+    std::memcpy(row(y), row(begin), rowBytes);
   }
 }
 
-void FillPolygonAffine(ScreenObject* const& objectEntry, std::uint32_t polygonIndex,
-                       std::uint32_t* image) {
-  active->affine(objectEntry, polygonIndex, image);
+void FillPolygonAffine(const RasterTarget& target, ScreenObject* const& objectEntry,
+                       std::uint32_t polygonIndex) {
+  active->affine(target, objectEntry, polygonIndex);
 }
 
-void FillPolygonPerspective(ScreenObject* const& objectEntry, std::uint32_t polygonIndex,
-                            std::uint32_t* image) {
-  active->perspective(objectEntry, polygonIndex, image);
+void FillPolygonPerspective(const RasterTarget& target, ScreenObject* const& objectEntry,
+                            std::uint32_t polygonIndex) {
+  active->perspective(target, objectEntry, polygonIndex);
 }
 
-void DrawScenePolygons(const ScreenMesh* screen, std::uint32_t* image, FillFunction fill) {
-  if (screen == nullptr || screen->objects == nullptr || fill == nullptr) {
+void DrawScenePolygons(const ScreenMesh* screen, const RasterTarget& target, FillFunction fill) {
+  if (screen == nullptr || screen->objects == nullptr || fill == nullptr ||
+      !raster::TargetBand(target)) {
     return;
   }
   for (std::uint16_t i = 0; i < screen->objectCount; ++i) {
@@ -64,7 +72,7 @@ void DrawScenePolygons(const ScreenMesh* screen, std::uint32_t* image, FillFunct
     for (std::uint32_t k = 0; k < entry->polygonCount; ++k) {
       const Polygon* polygon = entry->polygons[k];
       if (polygon != nullptr && polygon->drawFlag != 0) {
-        fill(entry, k, image);
+        fill(target, entry, k);
       }
     }
   }

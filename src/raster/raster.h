@@ -1,5 +1,6 @@
 #pragma once
-// Depth-tested, texture-mapped polygon fills into the 320 x 200 image.
+// Depth-tested, texture-mapped polygon fills into a frame of any drawable
+// size (base/pixels.h), one band of its rows per call.
 // Input is the screen-space copy of a scene that the engine projects every
 // frame (ScreenMesh, below): screen x in 24.8 fixed point, whole rows, 1/z,
 // texture u and v in 8.8 fixed point (bits 8..15 select the texel of a
@@ -13,11 +14,35 @@
 // integers u0 + k * du (wrapping), the same as stepping by addition. The
 // perspective quotients uz / z and vz / z are taken in double.
 //
+// Number formats and where they hold. Screen x in 24.8 holds columns up to
+// +-2^23, far beyond MaxFrameWidth x 256. Its per-row edge step, truncated to
+// 1/256 column, drifts by less than dy / 256 columns over an edge of dy rows:
+// under a column at the classic 200 rows, but up to 8 at 2160, so frames
+// larger than the classic one step edge x with 16 more fraction bits
+// (64-bit). Affine u, v keep 8.8 at the vertices; their per-row and
+// per-pixel steps, truncated to whole 1/256 texel units, drift by up to
+// one unit a pixel, several texels over a span of 2000 pixels, so frames
+// larger than the classic one step them with 16 more fraction bits too
+// (u, v as 32-bit values whose bits 24..31 select the texel: the texture's
+// period is 2^32 of them, so the wrapping stays exact). Frames no larger than
+// the classic one, ClassicFrame above all, keep the classic truncated steps
+// exactly. Perspective u, v are quotients at every pixel and need neither.
+//
+// Bands: a frame drawn as bands of rows [0, a), [a, b), ... by separate calls
+// (on separate threads if need be) gets exactly the bytes of one call with
+// every row. Each edge is walked over the frame's rows the same way whatever
+// the band, the gradients come from the same middle row, and only the band's
+// rows are written. The fills keep their working storage per thread.
+//
 // Whatever the input, a fill never reads or writes outside its edge tables,
-// the image, the depth buffer or the texture: rows outside 0..199 and
-// columns outside 0..319 are clamped away (an unclipped polygon draws only
-// its visible part), and a polygon with count 0 or above 15, an index past
-// the object's vertex slots or no texture draws nothing.
+// the target's band (rows rows.begin .. rows.end - 1, columns 0 .. width - 1
+// of the image and the depth buffer) or the texture: rows and columns outside
+// the frame are clamped away (an unclipped polygon draws only its visible
+// part), and a polygon with count 0 or above 15, an index past the object's
+// vertex slots or no texture draws nothing. A target with a null image or
+// depth buffer, a width outside 1 .. MaxFrameWidth, a height outside
+// 1 .. MaxFrameHeight or a pitch below the width draws nothing; its rows are
+// clamped to 0 .. height.
 #include <cstdint>
 
 #include "base/pixels.h"
@@ -63,24 +88,33 @@ struct ScreenMesh {
 
 // ---- fills -----------------------------------------------------------------
 
-using FillFunction = void (*)(ScreenObject* const& objectEntry, std::uint32_t polygonIndex,
-                              std::uint32_t* image);
+// Where a fill draws: the frame's colour pixels and its depth buffer, both
+// size.pitch x size.height entries, and the rows this call may write
+// (0 <= rows.begin <= rows.end <= size.height). Nothing outside those rows
+// and outside columns 0 .. size.width - 1 is read or written.
+struct RasterTarget {
+  std::uint32_t* image;
+  float* depth;
+  FrameSize size;
+  RowBand rows;
+};
 
-// Makes the buffer that field points to (64000 singles) the current depth
-// buffer. The fills and ClearDepthBuffer do nothing while none is set.
-void SetDepthBuffer(float* const& field);
-// Writes 1e-6 (nothing drawn yet) into all 64000 entries.
-void ClearDepthBuffer();
+using FillFunction = void (*)(const RasterTarget& target, ScreenObject* const& objectEntry,
+                              std::uint32_t polygonIndex);
+
+// Writes 1e-6 (nothing drawn yet) into columns 0 .. width - 1 of the band's
+// rows of the depth buffer; nothing without one.
+void ClearDepthBuffer(const RasterTarget& target);
 // Texture u, v stepped linearly across a row.
-void FillPolygonAffine(ScreenObject* const& objectEntry, std::uint32_t polygonIndex,
-                       std::uint32_t* image);
+void FillPolygonAffine(const RasterTarget& target, ScreenObject* const& objectEntry,
+                       std::uint32_t polygonIndex);
 // u = round(uz / z), v = round(vz / z) at every pixel, the quotients in
 // double (ties to even).
-void FillPolygonPerspective(ScreenObject* const& objectEntry, std::uint32_t polygonIndex,
-                            std::uint32_t* image);
-// Every polygon with drawFlag set of every visible object, in array order;
-// nothing for a null screen mesh.
-void DrawScenePolygons(const ScreenMesh* screen, std::uint32_t* image, FillFunction fill);
+void FillPolygonPerspective(const RasterTarget& target, ScreenObject* const& objectEntry,
+                            std::uint32_t polygonIndex);
+// Every polygon with drawFlag set of every visible object, in array order,
+// into the target's band; nothing for a null screen mesh.
+void DrawScenePolygons(const ScreenMesh* screen, const RasterTarget& target, FillFunction fill);
 
 // The two fills of one variant. Every variant gives identical images and
 // depth buffers.
@@ -96,15 +130,17 @@ const RasterFills* RasterFillsOf(RasterVariant variant);
 // The fills in use: the widest optimised ones the processor runs, picked
 // once while the program starts, or the plain reference fills while
 // UseReferenceRaster(true) holds. FillPolygonAffine and
-// FillPolygonPerspective call through this table.
+// FillPolygonPerspective call through this table. The choice is made
+// while no fill runs; the fills themselves may run on any number of threads
+// at once, each with its own band.
 const RasterFills& Raster();
 void UseReferenceRaster(bool reference);
 
 namespace reference {
-void FillPolygonAffine(ScreenObject* const& objectEntry, std::uint32_t polygonIndex,
-                       std::uint32_t* image);
-void FillPolygonPerspective(ScreenObject* const& objectEntry, std::uint32_t polygonIndex,
-                            std::uint32_t* image);
+void FillPolygonAffine(const RasterTarget& target, ScreenObject* const& objectEntry,
+                       std::uint32_t polygonIndex);
+void FillPolygonPerspective(const RasterTarget& target, ScreenObject* const& objectEntry,
+                            std::uint32_t polygonIndex);
 }  // namespace reference
 
 }  // namespace vx

@@ -1,5 +1,6 @@
 // Loading and freeing of every scene module, in the show's fixed order.
 #include "fx2d/fx2d.h"
+#include "scenes/scene_recipe.h"
 #include "scenes/scenes.h"
 
 namespace vx {
@@ -18,13 +19,14 @@ std::span<const SceneModule* const> SceneModulesInLoadOrder() {
 }
 
 void LoadAllScenes() {
-  BuildRadialTable();
+  BuildRadialTable(ClassicFrame);
   for (const SceneModule* m : LoadOrder) m->load();
 }
 
 void FreeAllScenes() {
   FreeRadialTable();
   for (const SceneModule* m : LoadOrder) m->free();
+  scenes::ForgetFrameSize();
 }
 
 }  // namespace vx

@@ -24,7 +24,7 @@ void LoadBlau() {
   for (int i = 0; i < PictureCount; ++i) LoadScreenPicture(PictureFiles[i], gPictures[i]);
 }
 
-void RenderBlau(float t, std::uint32_t* fb, std::int16_t pictureIndex) {
+void RenderBlau(float t, std::uint32_t* fb, const FrameSize& size, std::int16_t pictureIndex) {
   const bool blended = pictureIndex >= 0 && pictureIndex < PictureCount;
   const PostProcessing post{
       .smear = Smear::Glow,
@@ -33,7 +33,7 @@ void RenderBlau(float t, std::uint32_t* fb, std::int16_t pictureIndex) {
       .blend = blended ? Blend::Lighten : Blend::None,
       .picture = blended ? &gPictures[pictureIndex] : nullptr,
   };
-  RenderScene3d(gScene, t, Factors, FillPolygonPerspective, post, fb);
+  RenderScene3d(gScene, t, Factors, FillPolygonPerspective, post, fb, size);
 }
 
 void FreeBlau() {
@@ -45,8 +45,8 @@ const SceneModule BlauScene{
     .name = "blau",
     .load = LoadBlau,
     .free = FreeBlau,
-    .render = [](float t, std::uint32_t* fb,
-                 std::int32_t argument) { RenderBlau(t, fb, static_cast<std::int16_t>(argument)); },
+    .render = [](float t, std::uint32_t* fb, const FrameSize& size,
+                 std::int32_t argument) { RenderBlau(t, fb, size, static_cast<std::int16_t>(argument)); },
 };
 
 }  // namespace vx

@@ -19,25 +19,26 @@ void LoadBox() {
   LoadScreenPicture("destiny.jpg", gDestiny);
 }
 
-void RenderBox(float t, std::uint32_t* fb) {
+void RenderBox(float t, std::uint32_t* fb, const FrameSize& size) {
   const PostProcessing post{.smear = Smear::Glow,
                             .spread = 50,
                             .gain = 5,
                             .blend = Blend::Subtract,
                             .picture = &gDestiny};
-  RenderScene3d(gScene, t, Factors, FillPolygonPerspective, post, fb);
+  RenderScene3d(gScene, t, Factors, FillPolygonPerspective, post, fb, size);
 }
 
 void FreeBox() {
   FreeScene3d(gScene);
-  ReleasePicture(gDestiny);
+  ReleaseScreenPictures(&gDestiny, 1);
 }
 
 const SceneModule BoxScene{
     .name = "box",
     .load = LoadBox,
     .free = FreeBox,
-    .render = [](float t, std::uint32_t* fb, std::int32_t) { RenderBox(t, fb); },
+    .render = [](float t, std::uint32_t* fb, const FrameSize& size,
+                 std::int32_t) { RenderBox(t, fb, size); },
 };
 
 }  // namespace vx

@@ -23,26 +23,32 @@ void LoadDanke() {
   LoadScreenPicture("danke.jpg", gDanke);
 }
 
-void RenderDanke(float t, std::uint32_t* fb) {
+void RenderDanke(float t, std::uint32_t* fb, const FrameSize& size) {
   assert(gDanke.pixels != nullptr);
+  PrepareFrameSize(size);
+  const std::uint32_t* picture = PictureForFrame(gDanke, size);
   const std::uint32_t c = LocalTickCount(t);
-  CopyScreen(PictureWords(gDanke), fb);
-  if (c < FadeInEnd) Fx2d().darkenScreen(fb, fb, ScreenPixels, static_cast<std::uint8_t>(255 - c));
-  if (c > FadeOutStart && c < Black) {
-    Fx2d().darkenScreen(fb, fb, ScreenPixels, static_cast<std::uint8_t>(c - FadeOutStart));
-  }
-  if (c >= Black) ClearScreen(fb);
+  ForEachFrameSpan(size, [&](std::uint32_t at, std::uint32_t n) {
+    std::uint32_t* out = fb + at;
+    CopyScreen(picture + at, out, n);
+    if (c < FadeInEnd) Fx2d().darkenScreen(out, out, n, static_cast<std::uint8_t>(255 - c));
+    if (c > FadeOutStart && c < Black) {
+      Fx2d().darkenScreen(out, out, n, static_cast<std::uint8_t>(c - FadeOutStart));
+    }
+    if (c >= Black) ClearScreen(out, n);
+  });
 }
 
 void FreeDanke() {
-  ReleasePicture(gDanke);
+  ReleaseScreenPictures(&gDanke, 1);
 }
 
 const SceneModule DankeScene{
     .name = "danke",
     .load = LoadDanke,
     .free = FreeDanke,
-    .render = [](float t, std::uint32_t* fb, std::int32_t) { RenderDanke(t, fb); },
+    .render = [](float t, std::uint32_t* fb, const FrameSize& size,
+                 std::int32_t) { RenderDanke(t, fb, size); },
 };
 
 }  // namespace vx

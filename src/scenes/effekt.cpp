@@ -17,9 +17,9 @@ void LoadEffekt() {
   LoadScene3d(gScene, "effekt.3ds");
 }
 
-void RenderEffekt(float t, std::uint32_t* fb) {
+void RenderEffekt(float t, std::uint32_t* fb, const FrameSize& size) {
   const PostProcessing post{.smear = Smear::Radial, .strength = 230, .blend = Blend::None};
-  RenderScene3d(gScene, t, Factors, FillPolygonAffine, post, fb);
+  RenderScene3d(gScene, t, Factors, FillPolygonAffine, post, fb, size);
 }
 
 void FreeEffekt() {
@@ -30,7 +30,8 @@ const SceneModule EffektScene{
     .name = "effekt",
     .load = LoadEffekt,
     .free = FreeEffekt,
-    .render = [](float t, std::uint32_t* fb, std::int32_t) { RenderEffekt(t, fb); },
+    .render = [](float t, std::uint32_t* fb, const FrameSize& size,
+                 std::int32_t) { RenderEffekt(t, fb, size); },
 };
 
 }  // namespace vx

@@ -19,23 +19,24 @@ void LoadEvil() {
   LoadScreenPicture("evil.jpg", gEvil);
 }
 
-void RenderEvil(float t, std::uint32_t* fb) {
+void RenderEvil(float t, std::uint32_t* fb, const FrameSize& size) {
   const PostProcessing post{
       .smear = Smear::Radial, .strength = 140, .blend = Blend::Add, .picture = &gEvil};
-  RenderScene3d(gScene, t, Factors, FillPolygonPerspective, post, fb);
+  RenderScene3d(gScene, t, Factors, FillPolygonPerspective, post, fb, size);
 }
 
 // The picture is released as well, so that nothing stays held at the end.
 void FreeEvil() {
   FreeScene3d(gScene);
-  ReleasePicture(gEvil);
+  ReleaseScreenPictures(&gEvil, 1);
 }
 
 const SceneModule EvilScene{
     .name = "evil",
     .load = LoadEvil,
     .free = FreeEvil,
-    .render = [](float t, std::uint32_t* fb, std::int32_t) { RenderEvil(t, fb); },
+    .render = [](float t, std::uint32_t* fb, const FrameSize& size,
+                 std::int32_t) { RenderEvil(t, fb, size); },
 };
 
 }  // namespace vx

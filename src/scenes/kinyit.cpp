@@ -28,7 +28,7 @@ void LoadKinyit() {
   LoadScreenPicture("becsuk.jpg", gPictures[BecsukPicture]);
 }
 
-void RenderKinyit(float t, std::uint32_t* fb, bool pictureChoice) {
+void RenderKinyit(float t, std::uint32_t* fb, const FrameSize& size, bool pictureChoice) {
   const PostProcessing post{
       .smear = Smear::Glow,
       .spread = 50,
@@ -36,13 +36,16 @@ void RenderKinyit(float t, std::uint32_t* fb, bool pictureChoice) {
       .blend = Blend::Subtract,
       .picture = &gPictures[pictureChoice ? KinyitPicture : BecsukPicture],
   };
-  RenderScene3d(gScene, t, Factors, FillPolygonPerspective, post, fb);
+  RenderScene3d(gScene, t, Factors, FillPolygonPerspective, post, fb, size);
   const std::uint32_t c = LocalTickCount(t);
-  if (c < FadeInTicks)
-    Fx2d().darkenScreen(fb, fb, ScreenPixels, static_cast<std::uint8_t>(255 - c));
-  if (c > LightenStart && c < LightenEnd) {
-    Fx2d().lightenScreen(fb, fb, ScreenPixels, static_cast<std::uint8_t>(c - LightenStart));
-  }
+  if (c >= FadeInTicks && !(c > LightenStart && c < LightenEnd)) return;
+  ForEachFrameSpan(size, [&](std::uint32_t at, std::uint32_t n) {
+    std::uint32_t* out = fb + at;
+    if (c < FadeInTicks) Fx2d().darkenScreen(out, out, n, static_cast<std::uint8_t>(255 - c));
+    if (c > LightenStart && c < LightenEnd) {
+      Fx2d().lightenScreen(out, out, n, static_cast<std::uint8_t>(c - LightenStart));
+    }
+  });
 }
 
 void FreeKinyit() {
@@ -54,8 +57,8 @@ const SceneModule KinyitScene{
     .name = "kinyit",
     .load = LoadKinyit,
     .free = FreeKinyit,
-    .render = [](float t, std::uint32_t* fb,
-                 std::int32_t argument) { RenderKinyit(t, fb, argument != 0); },
+    .render = [](float t, std::uint32_t* fb, const FrameSize& size,
+                 std::int32_t argument) { RenderKinyit(t, fb, size, argument != 0); },
 };
 
 }  // namespace vx

@@ -19,23 +19,24 @@ void LoadKommun() {
   LoadScreenPicture("bkkom.jpg", gBackground);
 }
 
-void RenderKommun(float t, std::uint32_t* fb) {
+void RenderKommun(float t, std::uint32_t* fb, const FrameSize& size) {
   const PostProcessing post{
       .smear = Smear::Radial, .strength = 140, .blend = Blend::Add, .picture = &gBackground};
-  RenderScene3d(gScene, t, Factors, FillPolygonPerspective, post, fb);
+  RenderScene3d(gScene, t, Factors, FillPolygonPerspective, post, fb, size);
 }
 
 // The picture is released as well, so that nothing stays held at the end.
 void FreeKommun() {
   FreeScene3d(gScene);
-  ReleasePicture(gBackground);
+  ReleaseScreenPictures(&gBackground, 1);
 }
 
 const SceneModule KommunScene{
     .name = "kommun",
     .load = LoadKommun,
     .free = FreeKommun,
-    .render = [](float t, std::uint32_t* fb, std::int32_t) { RenderKommun(t, fb); },
+    .render = [](float t, std::uint32_t* fb, const FrameSize& size,
+                 std::int32_t) { RenderKommun(t, fb, size); },
 };
 
 }  // namespace vx

@@ -18,9 +18,9 @@ void LoadLabda() {
   LoadScene3d(gScene, "labda.3ds");
 }
 
-void RenderLabda(float t, std::uint32_t* fb) {
+void RenderLabda(float t, std::uint32_t* fb, const FrameSize& size) {
   const PostProcessing post{.smear = Smear::Glow, .spread = 50, .gain = 15, .blend = Blend::None};
-  RenderScene3d(gScene, t, Factors, FillPolygonPerspective, post, fb);
+  RenderScene3d(gScene, t, Factors, FillPolygonPerspective, post, fb, size);
 }
 
 void FreeLabda() {
@@ -31,7 +31,8 @@ const SceneModule LabdaScene{
     .name = "labda",
     .load = LoadLabda,
     .free = FreeLabda,
-    .render = [](float t, std::uint32_t* fb, std::int32_t) { RenderLabda(t, fb); },
+    .render = [](float t, std::uint32_t* fb, const FrameSize& size,
+                 std::int32_t) { RenderLabda(t, fb, size); },
 };
 
 }  // namespace vx

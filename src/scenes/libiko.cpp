@@ -20,22 +20,23 @@ void LoadLibiko() {
   LoadScreenPicture("spiel.jpg", gSpiel);
 }
 
-void RenderLibiko(float t, std::uint32_t* fb) {
+void RenderLibiko(float t, std::uint32_t* fb, const FrameSize& size) {
   const PostProcessing post{
       .smear = Smear::Glow, .spread = 50, .gain = 5, .blend = Blend::Add, .picture = &gSpiel};
-  RenderScene3d(gScene, t, Factors, FillPolygonPerspective, post, fb);
+  RenderScene3d(gScene, t, Factors, FillPolygonPerspective, post, fb, size);
 }
 
 void FreeLibiko() {
   FreeScene3d(gScene);
-  ReleasePicture(gSpiel);
+  ReleaseScreenPictures(&gSpiel, 1);
 }
 
 const SceneModule LibikoScene{
     .name = "libiko",
     .load = LoadLibiko,
     .free = FreeLibiko,
-    .render = [](float t, std::uint32_t* fb, std::int32_t) { RenderLibiko(t, fb); },
+    .render = [](float t, std::uint32_t* fb, const FrameSize& size,
+                 std::int32_t) { RenderLibiko(t, fb, size); },
 };
 
 }  // namespace vx

@@ -28,32 +28,37 @@ void LoadLogo() {
   LoadScreenPicture("vx1.jpg", gVx1);
 }
 
-void RenderLogo(float t, std::uint32_t* fb) {
+void RenderLogo(float t, std::uint32_t* fb, const FrameSize& size) {
   assert(gVentrix.pixels != nullptr && gVx1.pixels != nullptr);
-  const std::uint32_t* a = PictureWords(gVentrix);
-  const std::uint32_t* b = PictureWords(gVx1);
+  PrepareFrameSize(size);
+  const std::uint32_t* a = PictureForFrame(gVentrix, size);
+  const std::uint32_t* b = PictureForFrame(gVx1, size);
   const std::uint32_t c = LocalTickCount(t);
-  CopyScreen(c < SecondPicture ? a : b, fb);
-  if (c < FadeInEnd) Fx2d().darkenScreen(fb, fb, ScreenPixels, static_cast<std::uint8_t>(255 - c));
-  if (c > DissolveStart && c < SecondPicture) {
-    Fx2d().crossFade(a, b, fb, ScreenPixels, static_cast<std::uint8_t>(c - DissolveStart));
-  }
-  if (c > FadeOutStart && c < Black) {
-    Fx2d().darkenScreen(fb, fb, ScreenPixels, static_cast<std::uint8_t>(c - FadeOutStart));
-  }
-  if (c >= Black) ClearScreen(fb);
+  ForEachFrameSpan(size, [&](std::uint32_t at, std::uint32_t n) {
+    std::uint32_t* out = fb + at;
+    CopyScreen((c < SecondPicture ? a : b) + at, out, n);
+    if (c < FadeInEnd) Fx2d().darkenScreen(out, out, n, static_cast<std::uint8_t>(255 - c));
+    if (c > DissolveStart && c < SecondPicture) {
+      Fx2d().crossFade(a + at, b + at, out, n, static_cast<std::uint8_t>(c - DissolveStart));
+    }
+    if (c > FadeOutStart && c < Black) {
+      Fx2d().darkenScreen(out, out, n, static_cast<std::uint8_t>(c - FadeOutStart));
+    }
+    if (c >= Black) ClearScreen(out, n);
+  });
 }
 
 void FreeLogo() {
-  ReleasePicture(gVentrix);
-  ReleasePicture(gVx1);
+  ReleaseScreenPictures(&gVentrix, 1);
+  ReleaseScreenPictures(&gVx1, 1);
 }
 
 const SceneModule LogoScene{
     .name = "logo",
     .load = LoadLogo,
     .free = FreeLogo,
-    .render = [](float t, std::uint32_t* fb, std::int32_t) { RenderLogo(t, fb); },
+    .render = [](float t, std::uint32_t* fb, const FrameSize& size,
+                 std::int32_t) { RenderLogo(t, fb, size); },
 };
 
 }  // namespace vx

@@ -3,9 +3,12 @@
 // state is recomputed from the frame each call, nothing carries over.
 #include "scenes/scene_recipe.h"
 
+#include <algorithm>
 #include <cassert>
 #include <cmath>
+#include <cstddef>
 #include <string>
+#include <vector>
 
 #include "base/pixels.h"
 #include "engine/engine.h"
@@ -21,11 +24,36 @@ constexpr std::int32_t ViewCamera = 0;
 constexpr float NearZ = 0.5f;
 constexpr float FarZ = 100000.0f;
 
+// The blur's centre on the classic frame; ScaledBlur places it on others.
 constexpr std::int32_t BlurCentreX = 160;
 constexpr std::int32_t BlurCentreY = 100;
 constexpr std::uint8_t BlurGain = 10;
 
 constexpr std::uint32_t BlackKey = 0;
+
+// Columns one task of a glow's vertical pass walks above the classic size.
+constexpr std::int32_t BandColumns = 64;
+
+// ---- what a frame size needs ---------------------------------------------------
+// A loaded screen picture and its copy at the prepared size (released at the
+// classic size, where the picture itself is drawn).
+struct ScreenPicture {
+  Picture* picture;
+  Picture sized;
+};
+
+FrameSize preparedSize = ClassicFrame;
+std::vector<ScreenPicture> screenPictures;
+std::vector<float> frameDepth;  // the depth buffer above the classic size
+
+void ResampleForPreparedSize(ScreenPicture& entry) {
+  ReleasePicture(entry.sized);
+  if (preparedSize == ClassicFrame) return;
+  const auto width = static_cast<std::uint32_t>(preparedSize.width);
+  const auto height = static_cast<std::uint32_t>(preparedSize.height);
+  // Only memory can fail here: the picture itself was checked when it loaded.
+  if (!ResamplePicture(*entry.picture, width, height, entry.sized)) ReportPictureLoadError();
+}
 
 std::string DataPath(std::string_view file) {
   std::string path{DataDirectory};
@@ -33,39 +61,102 @@ std::string DataPath(std::string_view file) {
   return path;
 }
 
-void RunSmear(const PostProcessing& post, std::uint32_t* fb) {
+// fn(first, end) over the frame's columns: all at the classic size, else in
+// runs of BandColumns shared among the draw threads.
+template <typename Fn>
+void ForEachColumnBand(const FrameSize& size, const Fn& fn) {
+  if (size == ClassicFrame) {
+    fn(0, size.width);
+    return;
+  }
+  const int count = (size.width + BandColumns - 1) / BandColumns;
+  ForEachTask(count, [&](int i) {
+    const std::int32_t first = i * BandColumns;
+    fn(first, std::min(size.width, first + BandColumns));
+  });
+}
+
+void RunGlow(const PostProcessing& post, std::uint32_t* fb, const FrameSize& size) {
+  const GlowParameters glow = ScaledGlow(post.spread, post.gain, size);
+  const Fx2dRoutines& fx = Fx2d();
+  ForEachBand(size, [&](RowBand rows) { fx.glowLeft(glow, size, rows.begin, rows.end, fb); });
+  ForEachColumnBand(size, [&](std::int32_t first, std::int32_t end) {
+    fx.glowUp(glow, size, first, end, fb);
+  });
+  ForEachBand(size, [&](RowBand rows) { fx.glowRight(glow, size, rows.begin, rows.end, fb); });
+  ForEachColumnBand(size, [&](std::int32_t first, std::int32_t end) {
+    fx.glowDown(glow, size, first, end, fb);
+  });
+}
+
+// The blur's cross of lines around the centre first, then its four
+// quadrants, which read nothing of each other but the cross.
+void RunRadialBlur(const PostProcessing& post, std::uint32_t* fb, const FrameSize& size) {
+  const BlurParameters blur = ScaledBlur(BlurCentreX, BlurCentreY, post.strength, BlurGain, size);
+  const Fx2dRoutines& fx = Fx2d();
+  if (size == ClassicFrame) {
+    RadialBlur(fx, blur.cx, blur.cy, blur.strength, blur.gain, size, fb);
+    return;
+  }
+  fx.radialBlur(blur.cx, blur.cy, blur.strength, blur.gain, size, RadialPart::Cross, fb);
+  ForEachTask(4, [&](int i) {
+    fx.radialBlur(blur.cx, blur.cy, blur.strength, blur.gain, size, RadialInteriors[i], fb);
+  });
+}
+
+void RunSmear(const PostProcessing& post, std::uint32_t* fb, const FrameSize& size) {
   switch (post.smear) {
     case Smear::Glow:
-      Fx2d().glowLeft(post.spread, post.gain, ScreenWidth, ScreenHeight, fb);
-      Fx2d().glowUp(post.spread, post.gain, ScreenWidth, ScreenHeight, fb);
-      Fx2d().glowRight(post.spread, post.gain, ScreenWidth, ScreenHeight, fb);
-      Fx2d().glowDown(post.spread, post.gain, ScreenWidth, ScreenHeight, fb);
+      RunGlow(post, fb, size);
       break;
     case Smear::Radial:
-      Fx2d().radialBlur(BlurCentreX, BlurCentreY, post.strength, BlurGain, fb);
+      RunRadialBlur(post, fb, size);
       break;
   }
 }
 
-void BlendPicture(const PostProcessing& post, std::uint32_t* fb) {
+void BlendPicture(const PostProcessing& post, std::uint32_t* fb, const FrameSize& size) {
   if (post.blend == Blend::None) return;
   assert(post.picture != nullptr && post.picture->pixels != nullptr);
-  const std::uint32_t* p = PictureWords(*post.picture);
-  switch (post.blend) {
-    case Blend::None:
-      break;
-    case Blend::Add:
-      Fx2d().addSpriteKeyed(0, 0, ScreenWidth, ScreenHeight, p, fb, BlackKey);
-      break;
-    case Blend::Subtract:
-      Fx2d().subSpriteKeyed(0, 0, ScreenWidth, ScreenHeight, p, fb, BlackKey);
-      break;
-    case Blend::Lighten:
-      // Subtracting and then adding the same picture with saturation leaves
-      // the larger of the two bytes.
-      Fx2d().subSpriteKeyed(0, 0, ScreenWidth, ScreenHeight, p, fb, BlackKey);
-      Fx2d().addScreen(p, fb);
-      break;
+  const std::uint32_t* p = PictureForFrame(*post.picture, size);
+  const auto w = static_cast<std::uint32_t>(size.width);
+  const auto h = static_cast<std::uint32_t>(size.height);
+  const Fx2dRoutines& fx = Fx2d();
+  ForEachBand(size, [&](RowBand rows) {
+    switch (post.blend) {
+      case Blend::None:
+        break;
+      case Blend::Add:
+        fx.addSpriteKeyed(0, 0, w, h, p, fb, size, rows, BlackKey);
+        break;
+      case Blend::Subtract:
+        fx.subSpriteKeyed(0, 0, w, h, p, fb, size, rows, BlackKey);
+        break;
+      case Blend::Lighten: {
+        // Subtracting and then adding the same picture with saturation
+        // leaves the larger of the two bytes.
+        fx.subSpriteKeyed(0, 0, w, h, p, fb, size, rows, BlackKey);
+        const auto at = static_cast<std::uint32_t>(rows.begin * size.pitch);
+        const auto count = static_cast<std::uint32_t>((rows.end - rows.begin) * size.pitch);
+        fx.addScreen(p + at, fb + at, count);
+        break;
+      }
+    }
+  });
+}
+
+// Border lines, as many pixels thick as the frame's scale, of the rows in
+// band: they hide the rasterizer's edge pixels.
+void DrawBorderRows(std::uint32_t* fb, const FrameSize& size, RowBand band) {
+  const std::int32_t thick = BorderPixels(size);
+  for (std::int32_t y = band.begin; y < band.end; ++y) {
+    std::uint32_t* row = fb + static_cast<std::ptrdiff_t>(y) * size.pitch;
+    if (y < thick || y >= size.height - thick) {
+      std::fill_n(row, size.width, 0u);
+      continue;
+    }
+    std::fill_n(row, thick, 0u);
+    std::fill_n(row + size.width - thick, thick, 0u);
   }
 }
 
@@ -95,47 +186,90 @@ void FreeScene3d(Scene*& scene) {
 void LoadScreenPicture(std::string_view file, Picture& picture) {
   if (!LoadJpegPicture(DataPath(file), picture)) ReportPictureLoadError();
   // The 2D routines read 64000 pixels of 4 bytes from every picture they
-  // get: anything else would be read past its end.
+  // get at the classic size: anything else would be read past its end.
   if (picture.width != ScreenWidth || picture.height != ScreenHeight ||
       picture.bytesPerPixel != PixelBytes || picture.pixels == nullptr) {
     ReleasePicture(picture);
     ReportPictureLoadError();
   }
+  screenPictures.push_back({&picture, {}});
+  ResampleForPreparedSize(screenPictures.back());
 }
 
 void ReleaseScreenPictures(Picture* pictures, int count) {
-  for (int i = 0; i < count; ++i) ReleasePicture(pictures[i]);
+  for (int i = 0; i < count; ++i) {
+    Picture* picture = &pictures[i];
+    std::erase_if(screenPictures, [&](ScreenPicture& entry) {
+      if (entry.picture != picture) return false;
+      ReleasePicture(entry.sized);
+      return true;
+    });
+    ReleasePicture(*picture);
+  }
+}
+
+void PrepareFrameSize(const FrameSize& size) {
+  if (size == preparedSize) return;
+  assert(DrawableFrameSize(size) && size.pitch == size.width);
+  preparedSize = size;
+  // Resampling takes a while at the largest sizes: the pictures share the
+  // draw threads.
+  ForEachTask(static_cast<int>(screenPictures.size()),
+              [&](int i) { ResampleForPreparedSize(screenPictures[static_cast<std::size_t>(i)]); });
+  if (RadialTableBuilt()) BuildRadialTable(size);
+  if (size == ClassicFrame) {
+    std::vector<float>().swap(frameDepth);
+  } else {
+    frameDepth.assign(FrameWords(size), 0.0f);
+  }
+}
+
+void ForgetFrameSize() {
+  for (ScreenPicture& entry : screenPictures) ReleasePicture(entry.sized);
+  preparedSize = ClassicFrame;
+  std::vector<float>().swap(frameDepth);
+}
+
+const std::uint32_t* PictureForFrame(const Picture& picture, const FrameSize& size) {
+  assert(size == preparedSize && "PrepareFrameSize must run first");
+  if (size == ClassicFrame) return PictureWords(picture);
+  for (const ScreenPicture& entry : screenPictures) {
+    if (entry.picture == &picture) return PictureWords(entry.sized);
+  }
+  assert(false && "a picture that LoadScreenPicture did not load");
+  return PictureWords(picture);
 }
 
 void RenderScene3d(Scene*& scene, float t, FrameFactors factors, FillFunction fill,
-                   const PostProcessing& post, std::uint32_t* fb) {
+                   const PostProcessing& post, std::uint32_t* fb, const FrameSize& size) {
   assert(scene != nullptr && "render of a scene module that is not loaded");
+  PrepareFrameSize(size);
   const float frame =
       static_cast<float>(static_cast<long double>(t) * factors.first * factors.second);
-  ClearScreen(fb);
-  RunFramePipeline(scene, frame, ViewCamera, NearZ, FarZ);
-  SetDepthBuffer(scene->depthBuffer);
-  ClearDepthBuffer();
-  DrawScenePolygons(scene->screen, fb, fill);
-  // Hides the rasterizer's edge pixels; the post-processing runs over it.
-  DrawBlackBorder(fb);
-  RunSmear(post, fb);
-  BlendPicture(post, fb);
+  RunFramePipeline(scene, frame, ViewCamera, NearZ, FarZ, size);
+  float* depth = size == ClassicFrame ? scene->depthBuffer : frameDepth.data();
+  ForEachBand(size, [&](RowBand rows) {
+    const RasterTarget target{.image = fb, .depth = depth, .size = size, .rows = rows};
+    ClearScreen(fb + static_cast<std::ptrdiff_t>(rows.begin) * size.pitch,
+                static_cast<std::uint32_t>((rows.end - rows.begin) * size.pitch));
+    ClearDepthBuffer(target);
+    DrawScenePolygons(scene->screen, target, fill);
+    // Hides the rasterizer's edge pixels; the post-processing runs over it.
+    DrawBorderRows(fb, size, rows);
+  });
+  RunSmear(post, fb, size);
+  BlendPicture(post, fb, size);
 }
 
 }  // namespace scenes
 
-void DrawBlackBorder(std::uint32_t* fb) {
-  constexpr int w = ScreenWidth;
-  constexpr int h = ScreenHeight;
-  for (int x = 0; x < w; ++x) {
-    fb[x] = 0;
-    fb[(h - 1) * w + x] = 0;
-  }
-  for (int y = 0; y < h; ++y) {
-    fb[y * w] = 0;
-    fb[y * w + w - 1] = 0;
-  }
+std::int32_t BorderPixels(const FrameSize& size) {
+  const auto scale = static_cast<std::int32_t>(FrameScale(size));
+  return scale < 1 ? 1 : scale;
+}
+
+void DrawBlackBorder(std::uint32_t* fb, const FrameSize& size) {
+  scenes::DrawBorderRows(fb, size, AllRows(size));
 }
 
 std::uint32_t LocalTickCount(float t) {

@@ -3,8 +3,18 @@
 // loading of a module's data, and the constants every module uses. Each
 // module file holds its scene and pictures in variables of its own and
 // passes them in here with its constants.
+//
+// Every render draws a frame of the size it is given (fb holds FrameWords
+// words, packed: pitch == width). At ClassicFrame the whole frame is drawn on
+// the calling thread in the classic order; at any other size the work is cut
+// into bands of rows (and, for the effects, into columns or the blur's
+// quadrants) that the draw threads share. Each part writes pixels no other
+// part of its step touches, so the bytes never depend on the thread count.
 #include <cstdint>
 #include <string_view>
+
+#include "base/parallel.h"
+#include "base/pixels.h"
 
 #include "engine/scene.h"
 #include "platform/picture.h"
@@ -26,7 +36,7 @@ struct FrameFactors {
 // The full-screen pass that runs over the finished 3D image.
 enum class Smear : std::uint8_t {
   Glow,    // GlowLeft, GlowUp, GlowRight, GlowDown with (spread, gain)
-  Radial,  // RadialBlur at (160, 100), (strength, gain 10)
+  Radial,  // RadialBlur at the frame's centre ((160, 100) classic), (strength, gain 10)
 };
 
 // The picture blend that follows the smear.
@@ -43,7 +53,7 @@ struct PostProcessing {
   std::uint16_t gain = 0;     // glow only
   std::uint8_t strength = 0;  // radial only; strength + 10 <= 255
   Blend blend = Blend::None;
-  const Picture* picture = nullptr;  // 320 x 200 x 4; used when blend is not None
+  const Picture* picture = nullptr;  // a loaded screen picture; used when blend is not None
 };
 
 // Load of a 3D module: the scene "DATA\" + sceneFile with its textures,
@@ -55,13 +65,70 @@ void FreeScene3d(Scene*& scene);
 
 // Loads "DATA\" + file into picture; a picture that cannot be loaded or is
 // not 320 x 200 at 4 bytes a pixel ends the program (ReportPictureLoadError).
+// The picture is then also drawn at other frame sizes (PictureForFrame)
+// until ReleaseScreenPictures releases it.
 void LoadScreenPicture(std::string_view file, Picture& picture);
 void ReleaseScreenPictures(Picture* pictures, int count);
 
+// Makes what a frame of this size needs that its last size did not: every
+// loaded screen picture resampled to it, the radial blur's table, a depth
+// buffer. Free when the size is the one prepared; allocates only when the
+// size changes. Every render calls it first, on the drawing thread.
+void PrepareFrameSize(const FrameSize& size);
+// Back to the classic size with nothing held for another: after every
+// module is freed (FreeAllScenes), so that the next load starts classic.
+void ForgetFrameSize();
+// The words of a loaded screen picture at the prepared frame size: the
+// picture itself at the classic size, else its resampled copy (packed).
+const std::uint32_t* PictureForFrame(const Picture& picture, const FrameSize& size);
+
+// fn(offset, count) over consecutive runs of the frame's words that together
+// cover it once: one run of the whole frame at the classic size, else one a
+// band, shared among the draw threads.
+template <typename Fn>
+void ForEachFrameSpan(const FrameSize& size, const Fn& fn);
+
 // One frame of a 3D module at local time t: clear, animate, pipeline, the
-// fill into the scene's depth buffer, the black border, the post-processing.
-// Allocates nothing.
+// fill into the depth buffer (the scene's own at the classic size), the
+// black border, the post-processing. Allocates nothing once the size is
+// prepared.
 void RenderScene3d(Scene*& scene, float t, FrameFactors factors, FillFunction fill,
-                   const PostProcessing& post, std::uint32_t* fb);
+                   const PostProcessing& post, std::uint32_t* fb, const FrameSize& size);
+
+// ---- bands ------------------------------------------------------------------
+// Rows a band holds above the classic size: small enough that two threads
+// share a frame evenly, large enough that each polygon is set up only a few
+// times.
+inline constexpr std::int32_t BandRows = 64;
+
+inline int BandCount(const FrameSize& size) {
+  return size == ClassicFrame ? 1 : (size.height + BandRows - 1) / BandRows;
+}
+
+inline RowBand BandAt(const FrameSize& size, int index) {
+  if (size == ClassicFrame) return AllRows(size);
+  const std::int32_t begin = index * BandRows;
+  return {begin, begin + BandRows < size.height ? begin + BandRows : size.height};
+}
+
+// fn(band) for every band of the frame: on this thread at the classic size,
+// shared among the draw threads otherwise.
+template <typename Fn>
+void ForEachBand(const FrameSize& size, const Fn& fn) {
+  if (size == ClassicFrame) {
+    fn(AllRows(size));
+    return;
+  }
+  ForEachTask(BandCount(size), [&](int index) { fn(BandAt(size, index)); });
+}
+
+template <typename Fn>
+void ForEachFrameSpan(const FrameSize& size, const Fn& fn) {
+  ForEachBand(size, [&](RowBand band) {
+    const auto at = static_cast<std::uint32_t>(band.begin * size.pitch);
+    const auto count = static_cast<std::uint32_t>((band.end - band.begin) * size.pitch);
+    fn(at, count);
+  });
+}
 
 }  // namespace vx::scenes

@@ -11,11 +11,17 @@
 // (ReportPictureLoadError, exit code 1). Full-screen pictures are 320 x 200
 // and textures 256 x 256, both at 4 bytes a pixel.
 //
-// The frame buffer passed to a render holds at least the 64000 pixels of the
-// 320 x 200 image. Render must only be called between the module's Load and
-// Free.
+// A render draws a frame of the size it is given: fb holds FrameWords(size)
+// pixels, packed (pitch == width), and ClassicFrame draws the classic
+// 320 x 200 show byte for byte. At other sizes the full-screen pictures are
+// resampled to the frame, the camera keeps the classic vertical field of
+// view (or the horizontal one, for a frame narrower than 16:10), and the
+// effects' distances scale with FrameScale. Render must only be called
+// between the module's Load and Free, from one thread at a time.
 #include <cstdint>
 #include <span>
+
+#include "base/pixels.h"
 
 namespace vx {
 
@@ -50,19 +56,19 @@ void FreeKommun();
 void FreeEvil();
 void FreeDanke();
 
-void RenderLogo(float t, std::uint32_t* fb);
+void RenderLogo(float t, std::uint32_t* fb, const FrameSize& size);
 // pictureChoice true subtracts "kinyit.jpg", false "becsuk.jpg".
-void RenderKinyit(float t, std::uint32_t* fb, bool pictureChoice);
-void RenderLibiko(float t, std::uint32_t* fb);
+void RenderKinyit(float t, std::uint32_t* fb, const FrameSize& size, bool pictureChoice);
+void RenderLibiko(float t, std::uint32_t* fb, const FrameSize& size);
 // pictureIndex 0..3 lighten-blends "oompa.jpg", "doompa.jpg", "doopady.jpg",
 // "doo.jpg"; any other value blends nothing.
-void RenderBlau(float t, std::uint32_t* fb, std::int16_t pictureIndex);
-void RenderBox(float t, std::uint32_t* fb);
-void RenderLabda(float t, std::uint32_t* fb);
-void RenderEffekt(float t, std::uint32_t* fb);
-void RenderKommun(float t, std::uint32_t* fb);
-void RenderEvil(float t, std::uint32_t* fb);
-void RenderDanke(float t, std::uint32_t* fb);
+void RenderBlau(float t, std::uint32_t* fb, const FrameSize& size, std::int16_t pictureIndex);
+void RenderBox(float t, std::uint32_t* fb, const FrameSize& size);
+void RenderLabda(float t, std::uint32_t* fb, const FrameSize& size);
+void RenderEffekt(float t, std::uint32_t* fb, const FrameSize& size);
+void RenderKommun(float t, std::uint32_t* fb, const FrameSize& size);
+void RenderEvil(float t, std::uint32_t* fb, const FrameSize& size);
+void RenderDanke(float t, std::uint32_t* fb, const FrameSize& size);
 
 // ---- the modules as records --------------------------------------------------
 // One scene module as the show's script uses it: its name, its load and
@@ -74,7 +80,7 @@ struct SceneModule {
   const char* name;
   void (*load)();
   void (*free)();
-  void (*render)(float t, std::uint32_t* fb, std::int32_t argument);
+  void (*render)(float t, std::uint32_t* fb, const FrameSize& size, std::int32_t argument);
 };
 
 extern const SceneModule LogoScene;
@@ -92,8 +98,11 @@ extern const SceneModule DankeScene;
 std::span<const SceneModule* const> SceneModulesInLoadOrder();
 
 // ---- shared pieces --------------------------------------------------------
-// Sets row 0, row 199, column 0 and column 319 of the 320 x 200 image to 0.
-void DrawBlackBorder(std::uint32_t* fb);
+// Sets the frame's outer BorderPixels(size) rows and columns to 0: row 0,
+// row 199, column 0 and column 319 of the classic frame.
+void DrawBlackBorder(std::uint32_t* fb, const FrameSize& size);
+// The border's thickness: FrameScale rounded down, at least 1.
+std::int32_t BorderPixels(const FrameSize& size);
 // The whole tick c by which the picture scenes and kinyit time their fades:
 // t rounded to the nearest integer, ties to even, taken as an unsigned
 // 32-bit number (its low 32 bits, so -1 gives 4294967295). A t that is not

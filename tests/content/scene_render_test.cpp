@@ -151,7 +151,7 @@ TEST_P(SceneRender, CameraMovesFromFrameToFrameThroughoutTheSlot) {
   for (double t = 0; t < spanTicks; t += TicksPerFrame, ++frames) {
     SetFrame(scene, static_cast<float>(t * slot.frameFactor), true);
     ComposeHierarchy(scene);
-    SetupCamera(scene, 0, false, 0.5f, 100000.0f);
+    SetupCamera(scene, 0, false, 0.5f, 100000.0f, ClassicFrame);
     const Vector p = scene->camera->position, q = scene->camera->target;
     auto same = [](Vector a, Vector b) {
       return std::abs(a.x - b.x) + std::abs(a.y - b.y) + std::abs(a.z - b.z) < 1e-3f;

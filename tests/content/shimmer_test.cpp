@@ -51,7 +51,7 @@ double FlickeringShare(const std::vector<long double>& times, const std::string&
   std::vector<std::uint32_t> middle;
   std::vector<int> previous(ScreenPixels), change(ScreenPixels, 0), flips(ScreenPixels, 0);
   for (std::size_t f = 0; f < times.size(); ++f) {
-    RenderTimeline(static_cast<float>(times[f]), frame.data());
+    RenderTimeline(static_cast<float>(times[f]), frame.data(), ClassicFrame);
     if (f == times.size() / 2) middle = frame;
     for (std::uint32_t i = 0; i < ScreenPixels; ++i) {
       const int luma = Luma3(frame[i]);
@@ -75,27 +75,6 @@ double FlickeringShare(const std::vector<long double>& times, const std::string&
   if (!mapPath.empty()) WritePng(mapPath.c_str(), middle.data(), ScreenWidth, ScreenHeight);
   return static_cast<double>(flickering) / ScreenPixels;
 }
-
-// Every scene module loaded once for the tests of a suite.
-template <typename Base>
-class LoadedShow : public Base {
- protected:
-  static void SetUpTestSuite() {
-    if (!OpenShowLibrary()) return;
-    UseShow(RealShow());
-    LoadAllScenes();
-    loaded_ = true;
-  }
-  static void TearDownTestSuite() {
-    if (loaded_) FreeAllScenes();
-    loaded_ = false;
-  }
-  void SetUp() override {
-    VX_REQUIRE_SHOW_LIBRARY();
-    ASSERT_TRUE(loaded_);
-  }
-  static inline bool loaded_ = false;
-};
 
 class Shimmer : public LoadedShow<::testing::TestWithParam<Slot3d>> {};
 class Captions : public LoadedShow<::testing::Test> {};
@@ -158,7 +137,7 @@ TEST_F(Captions, KommunikationReadsInEveryFrameOfItsSlot) {
   std::vector<std::uint32_t> frame(ScreenPixels);
   double worst = 1e9, worstSeconds = 0;
   for (long double t = slot.begin; t < slot.end; t += 4) {
-    RenderTimeline(static_cast<float>(t), frame.data());
+    RenderTimeline(static_cast<float>(t), frame.data(), ClassicFrame);
     double faces = 0;
     for (int i : face) faces += Luma3(frame[i]) / 3.0;
     std::vector<int> behind;

@@ -66,11 +66,11 @@ LoadedScene::~LoadedScene() {
 void LoadedScene::Render(float frame, std::vector<std::uint32_t>& image,
                          const std::function<void(Scene&)>& beforeDraw) {
   image.assign(ScreenPixels, 0u);
-  RunFramePipeline(scene_, frame, 0, 0.5f, 100000.0f);
-  SetDepthBuffer(scene_->depthBuffer);
-  ClearDepthBuffer();
+  RunFramePipeline(scene_, frame, 0, 0.5f, 100000.0f, ClassicFrame);
+  const RasterTarget target{image.data(), scene_->depthBuffer, ClassicFrame, AllRows(ClassicFrame)};
+  ClearDepthBuffer(target);
   if (beforeDraw) beforeDraw(*scene_);
-  DrawScenePolygons(scene_->screen, image.data(), FillPolygonPerspective);
+  DrawScenePolygons(scene_->screen, target, FillPolygonPerspective);
 }
 
 std::string FindTool(const std::string& program) {

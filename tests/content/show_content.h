@@ -2,13 +2,17 @@
 // Shared by the content tests: the build's archive, the slots in which each
 // scene plays, a scene loaded and drawn through the engine like a scene
 // module does, and the rule for outside tools that may be missing.
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <functional>
 #include <ostream>
 #include <string>
 #include <vector>
 
+#include "driver/timeline.h"
 #include "engine/engine.h"
+#include "scenes/scenes.h"
 
 namespace vx::test {
 
@@ -85,3 +89,28 @@ bool InContinuousIntegration();
                    << "); this check is skipped";                                \
     }                                                                            \
   } while (false)
+
+namespace vx::test {
+
+// Every scene module loaded once for the tests of a suite.
+template <typename Base>
+class LoadedShow : public Base {
+ protected:
+  static void SetUpTestSuite() {
+    if (!OpenShowLibrary()) return;
+    UseShow(RealShow());
+    LoadAllScenes();
+    loaded_ = true;
+  }
+  static void TearDownTestSuite() {
+    if (loaded_) FreeAllScenes();
+    loaded_ = false;
+  }
+  void SetUp() override {
+    VX_REQUIRE_SHOW_LIBRARY();
+    ASSERT_TRUE(loaded_);
+  }
+  static inline bool loaded_ = false;
+};
+
+}  // namespace vx::test

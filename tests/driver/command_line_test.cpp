@@ -201,13 +201,91 @@ TEST(CommandLine, AcceptsEachEndOfEveryNumericRange) {
   }
 }
 
+TEST(CommandLine, ResolutionIsDigitsXDigitsEvenAndInRangeOrNative) {
+  struct Good {
+    const char* value;
+    FrameSize size;
+  };
+  for (const Good& g :
+       {Good{"320x200", ClassicFrame}, Good{"1920x1080", {1920, 1080, 1920}},
+        Good{"3840x2160", {3840, 2160, 3840}}, Good{"1080x1920", {1080, 1920, 1080}},
+        Good{"0640x0400", {640, 400, 640}}, Good{"322x202", {322, 202, 322}}}) {
+    for (const char* mode : {"--window", "--bench"}) {
+      const Parsed p = Parse({mode, "--resolution", g.value});
+      ASSERT_TRUE(p.ok) << g.value << ": " << p.error;
+      EXPECT_EQ(p.options.resolution, g.size) << g.value;
+      EXPECT_FALSE(p.options.nativeResolution);
+      EXPECT_EQ(RunFrameSize(p.options), g.size);
+    }
+  }
+  const Parsed defaults = Parse({});
+  EXPECT_EQ(defaults.options.resolution, ClassicFrame);
+  EXPECT_FALSE(defaults.options.nativeResolution);
+  EXPECT_EQ(defaults.options.threads, 0);
+  EXPECT_EQ(RunFrameSize(defaults.options), ClassicFrame);
+  Parsed native = Parse({"e", "--resolution", "native"});
+  ASSERT_TRUE(native.ok) << native.error;
+  EXPECT_TRUE(native.options.nativeResolution);
+  // The last one given counts.
+  native = Parse({"--resolution", "native", "--resolution", "640x400"});
+  ASSERT_TRUE(native.ok) << native.error;
+  EXPECT_FALSE(native.options.nativeResolution);
+  EXPECT_EQ(native.options.resolution, PackedFrame(640, 400));
+
+  struct Bad {
+    const char* value;
+    const char* why;
+  };
+  const std::string form = "expected WxH (such as 1920x1080) or native";
+  const std::string range = "the size must lie between 320x200 and 3840x2160";
+  const std::string even = "width and height must be even";
+  const std::vector<std::pair<const char*, std::string>> bad = {
+      {"1921x1080", even},   {"1920x1081", even},  {"318x200", range},    {"320x198", range},
+      {"3842x2160", range},  {"3840x2162", range}, {"0x0", range},        {"99999x2", range},
+      {"1920X1080", form},   {"1920x", form},      {"x1080", form},       {"+1920x1080", form},
+      {"1920x+1080", form},  {"-320x200", form},   {" 1920x1080", form},  {"1920x1080 ", form},
+      {"1920x1080x2", form}, {"1920*1080", form},  {"19e2x1080", form},   {"", form},
+      {"Native", form},      {"999999x200", form}, {"1920.0x1080", form},
+  };
+  for (const auto& [value, why] : bad) {
+    const Parsed p = Parse({"--resolution", value});
+    EXPECT_FALSE(p.ok) << "'" << value << "'";
+    EXPECT_EQ(p.error, "bad value '" + std::string(value) + "' for --resolution: " + why);
+  }
+  // native is the display's: the headless modes have none.
+  EXPECT_EQ(Parse({"--bench", "--resolution", "native"}).error,
+            "--resolution native applies to playing only (--bench needs WxH)");
+  EXPECT_EQ(Parse({"--resolution", "native", "--screenshot", "1", "a.png"}).error,
+            "--resolution native applies to playing only (--screenshot needs WxH)");
+  EXPECT_FALSE(Parse({"--capture", "a.mp4", "--resolution", "native"}).ok);
+}
+
+TEST(CommandLine, ThreadsFromOneTo64InEveryMode) {
+  for (const auto& [value, threads] :
+       std::vector<std::pair<const char*, int>>{{"1", 1}, {"64", 64}, {"7", 7}}) {
+    for (const char* mode : {"--window", "--bench"}) {
+      const Parsed p = Parse({mode, "--threads", value});
+      ASSERT_TRUE(p.ok) << value << ": " << p.error;
+      EXPECT_EQ(p.options.threads, threads);
+    }
+  }
+  for (const char* value : {"0", "65", "-1", "4x", ""}) {
+    const Parsed p = Parse({"--threads", value});
+    EXPECT_FALSE(p.ok) << value;
+    EXPECT_EQ(p.error, "bad value '" + std::string(value) + "' for --threads");
+  }
+}
+
 TEST(CommandLine, HelpListsEveryOption) {
   const std::string help = HelpText();
   for (const char* option :
-       {"--library", "--window", "--scale", "--no-vsync", "--mute", "--from", "--loop", "--trace",
-        "--screenshot", "--bench", "--reference", "--capture", "--fps", "--duration", "--frames",
-        "--contact-sheet", "--version", "--help"})
+       {"--library",       "--window",  "--scale", "--no-vsync",   "--mute",
+        "--from",          "--loop",    "--trace", "--screenshot", "--bench",
+        "--reference",     "--capture", "--fps",   "--duration",   "--frames",
+        "--contact-sheet", "--version", "--help",  "--resolution", "--threads"})
     EXPECT_NE(help.find(option), std::string::npos) << option;
+  // The resolution key is in the key list.
+  EXPECT_NE(help.find("\n  R "), std::string::npos);
   EXPECT_NE(UsageLine().find("vx1 [e] [OPTIONS]"), std::string::npos);
 }
 

@@ -75,7 +75,7 @@ class Controls : public ::testing::Test {
   // The scene RenderTimeline draws at t.
   static std::string SceneAt(float t) {
     test::World().scenes.clear();
-    RenderTimeline(t, test::World().frameBuffer.data());
+    RenderTimeline(t, test::World().frameBuffer.data(), ClassicFrame);
     return test::World().scenes.empty() ? "none" : test::World().scenes.front().scene;
   }
 
@@ -184,10 +184,10 @@ TEST_F(Controls, PauseHoldsTheClockAndSeeksLandExactly) {
 }
 
 TEST_F(Controls, TheStatusLineGoesToTheLetterboxOnly) {
-  EXPECT_STREQ(StatusLineText(5688.0f, true, 59.9, 3.31).data(),
-            "00:47.40  SLOT 5/11 box  60 FPS  3.3 MS  PAUSED");
-  EXPECT_STREQ(StatusLineText(14450.0f, false, 60.0, 1.0).data(),
-               "02:00.41  SLOT -  60 FPS  1.0 MS");
+  EXPECT_STREQ(StatusLineText(5688.0f, ClassicFrame, true, 59.9, 3.31).data(),
+               "00:47.40  SLOT 5/11 box  320x200  60 FPS  3.3 MS  PAUSED");
+  EXPECT_STREQ(StatusLineText(14450.0f, PackedFrame(1920, 1080), false, 60.0, 1.0).data(),
+               "02:00.41  SLOT -  1920x1080  60 FPS  1.0 MS");
 
   ConfigureVideo(VideoOptions{});
   ASSERT_EQ(StartVideo(), 0);

@@ -29,9 +29,16 @@ std::string Number(double value) {
   return text;
 }
 
-void RecordScene(const char* name, float t, int extra) {
-  gWorld.scenes.push_back({name, t, extra});
-  Record(std::string(name) + " " + Number(t) + " " + std::to_string(extra));
+std::string SizeText(const FrameSize& size) {
+  return std::to_string(size.width) + "x" + std::to_string(size.height);
+}
+
+// The classic size is recorded as the calls always were; another size is
+// named after them.
+void RecordScene(const char* name, float t, int extra, const FrameSize& size) {
+  gWorld.scenes.push_back({name, t, extra, size});
+  Record(std::string(name) + " " + Number(t) + " " + std::to_string(extra) +
+         (size == ClassicFrame ? "" : " @" + SizeText(size)));
 }
 
 bool OpenLibrary(std::string_view path) {
@@ -39,9 +46,16 @@ bool OpenLibrary(std::string_view path) {
   return gWorld.openLibraryResult;
 }
 // ---- the video backend ----
-int StartVideo(const VideoOptions&) {
-  Record("StartVideo");
+int StartVideo(const VideoOptions&, const FrameSize& size) {
+  Record(size == ClassicFrame ? "StartVideo" : "StartVideo " + SizeText(size));
   return gWorld.startVideoResult;
+}
+int ResizeVideo(const FrameSize& size) {
+  Record("ResizeVideo " + SizeText(size));
+  return gWorld.resizeVideoResult;
+}
+FrameSize NativeSize(const VideoOptions&) {
+  return gWorld.nativeSize;
 }
 // What the frame shows: "black", "picture" (the loader picture), "dark K"
 // (the picture darkened by k, as the fades draw it) or "other".
@@ -64,9 +78,10 @@ std::string Describe(const std::uint32_t* frame) {
   return "other";
 }
 
-int PresentFrame(const std::uint32_t* frame) {
-  gWorld.presented.emplace_back(frame, frame + ScreenPixels);
-  Record("PresentFrame " + Describe(frame));
+int PresentFrame(const std::uint32_t* frame, const FrameSize& size) {
+  gWorld.presented.emplace_back(frame, frame + FrameWords(size));
+  gWorld.presentedSizes.push_back(size);
+  Record("PresentFrame " + (size == ClassicFrame ? Describe(frame) : SizeText(size)));
   if (!gWorld.presentSteps.empty()) {
     gWorld.now += gWorld.presentSteps.front();
     gWorld.presentSteps.pop_front();
@@ -163,8 +178,8 @@ void FakeFree() {
   Record(std::string("Free ") + gFakeModules[I].name);
 }
 template <std::size_t I>
-void FakeRender(float t, std::uint32_t*, std::int32_t argument) {
-  RecordScene(gFakeModules[I].name, t, argument);
+void FakeRender(float t, std::uint32_t*, const FrameSize& size, std::int32_t argument) {
+  RecordScene(gFakeModules[I].name, t, argument, size);
 }
 template <std::size_t... I>
 void MakeFakeModules(std::index_sequence<I...>) {
@@ -200,7 +215,9 @@ const VideoRoutines FakeVideo{.start = StartVideo,
                               .pump = PumpMessages,
                               .stop = StopVideo,
                               .surface = nullptr,
-                              .showBox = nullptr};
+                              .showBox = nullptr,
+                              .resize = ResizeVideo,
+                              .nativeSize = NativeSize};
 const MusicRoutines FakeMusic{.start = StartMusic,
                               .play = PlayMusic,
                               .ticks = MusicTime,

@@ -21,13 +21,15 @@ namespace vx::test {
 struct SceneCall {
   std::string scene;
   float t;
-  int extra;  // kinyit's picture choice (0/1), blau's picture index, else 0
+  int extra;       // kinyit's picture choice (0/1), blau's picture index, else 0
+  FrameSize size;  // the size the module was asked to draw at
 };
 
 struct FakeWorld {
   std::vector<std::string> calls;
   std::vector<SceneCall> scenes;
   std::vector<std::vector<std::uint32_t>> presented;  // every presented frame
+  std::vector<FrameSize> presentedSizes;              // the size of each
 
   std::uint32_t now = 0;                   // the virtual millisecond counter
   std::deque<std::uint32_t> presentSteps;  // ms added by the next presents
@@ -39,6 +41,8 @@ struct FakeWorld {
   int quitAtPump = -1;           // index of the pump that sees the quit message
   int pumps = 0;
   int startVideoResult = 0;
+  int resizeVideoResult = 0;
+  FrameSize nativeSize = ClassicFrame;  // what the fake display calls native
   bool openLibraryResult = true;
 
   bool loadPictureResult = true;

@@ -24,9 +24,9 @@ struct Recording {
   std::vector<std::uint32_t> firstPixels;
 
   FrameSink Sink(std::uint64_t refuseAt = ~0ull) {
-    return [this, refuseAt](const FrameMoment& moment, const std::uint32_t* fb) {
+    return [this, refuseAt](const FrameMoment& moment, const FrameTarget& fb) {
       taken.push_back(moment.index);
-      firstPixels.push_back(fb[0]);
+      firstPixels.push_back(fb.pixels[0]);
       return moment.index != refuseAt;
     };
   }
@@ -38,7 +38,7 @@ class FrameLoop : public ::testing::Test {
     test::ResetWorld();
     test::InstallFakes();
   }
-  std::uint32_t* fb() { return World().frameBuffer.data(); }
+  FrameTarget fb() { return {.pixels = World().frameBuffer.data(), .size = ClassicFrame}; }
 };
 
 TEST_F(FrameLoop, StepsDrawTheTimelineAtEachCaptureTimeUntilTheCount) {

@@ -44,7 +44,7 @@ TEST(LetterboxedScale, CopiesTheImageBetweenBlackBandsEnlargedByNearestNeighbour
   for (std::uint32_t i = 0; i < 64000; ++i) fb[i] = (i * 2654435761u) & 0x00FFFFFFu;
   for (int scale : {1, 2, 3}) {
     std::vector<std::uint32_t> out;
-    ScaleLetterboxed(fb.data(), scale, out);
+    ScaleLetterboxed(fb.data(), ClassicFrame, scale, out);
     const int width = 320 * scale, height = 240 * scale;
     ASSERT_EQ(out.size(), static_cast<std::size_t>(width) * height);
     for (int y = 0; y < height; ++y) {

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "base/pixels.h"
 #include "driver/driver.h"
 #include "driver/fake_io.h"
 
@@ -98,6 +99,63 @@ TEST_F(DriverRun, FailedPresentsAreIgnored) {
   const Calls loop = {"Pump",      "MusicTime",  "logo 0 0",           "PresentFrame black", "Pump",
                       "MusicTime", "logo 120 0", "PresentFrame black", "Pump quit"};
   EXPECT_EQ(World().calls, Join({StartUp(), loop, Shutdown()}));
+}
+
+TEST_F(DriverRun, AnotherResolutionShowsTheLoadingScreenClassicThenDrawsTheShowAtItsSize) {
+  struct Case {
+    std::vector<const char*> args;
+    FrameSize native;     // what the fake display calls native
+    int resizeResult;     // the video's answer to the resize
+    std::string resized;  // the resize asked for
+    std::string drawnAt;  // the scene's record's suffix
+    std::string presented;
+  };
+  const Case cases[] = {
+      {{"--resolution", "640x360"},
+       ClassicFrame,
+       0,
+       "ResizeVideo 640x360",
+       " @640x360",
+       "PresentFrame 640x360"},
+      {{"--window", "--resolution", "native"},
+       PackedFrame(960, 600),
+       0,
+       "ResizeVideo 960x600",
+       " @960x600",
+       "PresentFrame 960x600"},
+      // A video that cannot take the size plays the classic show.
+      {{"--resolution", "1920x1080"},
+       ClassicFrame,
+       1,
+       "ResizeVideo 1920x1080",
+       "",
+       "PresentFrame black"},
+  };
+  for (const Case& c : cases) {
+    SetUp();
+    World().nativeSize = c.native;
+    World().resizeVideoResult = c.resizeResult;
+    World().quitAtPump = 1;
+    World().musicTimes = {0.0f};
+    EXPECT_EQ(Run(c.args), 0);
+    // The resize comes after the loading screen, just before the music plays.
+    Calls start = StartUp();
+    start.insert(start.end() - 1, c.resized);
+    const Calls loop = {"Pump", "MusicTime", "logo 0 0" + c.drawnAt, c.presented, "Pump quit"};
+    EXPECT_EQ(World().calls, Join({start, loop, Shutdown()})) << c.resized;
+  }
+}
+
+TEST_F(DriverRun, TheEffectTestStartsTheVideoAtTheResolution) {
+  World().presentStep = 500;
+  World().quitAtPump = 1;
+  EXPECT_EQ(Run({"e", "--resolution", "800x450"}), 0);
+  const Calls expected = {
+      "OpenLibrary vx-1.lib", "StartVideo 800x450", "Load labda", "Pump",     "labda 0 0 @800x450",
+      "PresentFrame 800x450", "Pump quit",          "Free labda", "StopVideo"};
+  EXPECT_EQ(World().calls, expected);
+  ASSERT_EQ(World().presentedSizes.size(), 1u);
+  EXPECT_EQ(World().presented[0].size(), 800u * 450u);
 }
 
 TEST_F(DriverRun, EffectTestDrawsLabdaOnTheTimerAcrossACounterWrap) {

@@ -25,9 +25,9 @@ class Timeline : public ::testing::Test {
   // Draws t and returns the one scene call it made (fails when not one).
   static test::SceneCall Draw(float t) {
     World().scenes.clear();
-    RenderTimeline(t, World().frameBuffer.data());
+    RenderTimeline(t, World().frameBuffer.data(), ClassicFrame);
     EXPECT_EQ(World().scenes.size(), 1u) << "t = " << t;
-    return World().scenes.empty() ? test::SceneCall{"none", 0.0f, 0} : World().scenes.front();
+    return World().scenes.empty() ? test::SceneCall{"none", 0.0f, 0, ClassicFrame} : World().scenes.front();
   }
 };
 
@@ -142,21 +142,21 @@ TEST_F(Timeline, NothingIsDrawnFrom14400AndTheShowEndsAt14520) {
   const float times[] = {14400.0f, 14450.0f, std::nextafter(14520.0f, 0.0f)};
   for (float t : times) {
     World().scenes.clear();
-    RenderTimeline(t, World().frameBuffer.data());
+    RenderTimeline(t, World().frameBuffer.data(), ClassicFrame);
     EXPECT_TRUE(World().scenes.empty()) << t;
     EXPECT_FALSE(QuitFlag()) << t;
   }
   EXPECT_EQ(Draw(std::nextafter(14400.0f, 0.0f)).scene, "danke");
 
   World().scenes.clear();
-  RenderTimeline(14520.0f, World().frameBuffer.data());
+  RenderTimeline(14520.0f, World().frameBuffer.data(), ClassicFrame);
   EXPECT_TRUE(World().scenes.empty());
   EXPECT_TRUE(QuitFlag());
   // The frame buffer keeps what was in it.
   EXPECT_EQ(World().frameBuffer[123], 0x00ABCDEFu);
 
   SetQuitFlag(false);
-  RenderTimeline(1.0e6f, World().frameBuffer.data());
+  RenderTimeline(1.0e6f, World().frameBuffer.data(), ClassicFrame);
   EXPECT_TRUE(QuitFlag());
 }
 

@@ -29,7 +29,7 @@ void ExpectVector(Vector v, float x, float y, float z, float tolerance = 1e-6f) 
 
 TEST(Camera, Fov90GivesSquarePixelsOfMagnify160) {
   Scene* scene = CameraScene({0, 0, 0}, {0, 0, 10}, 90.0f, 0.0f);
-  SetupCamera(scene, 0, false, 0.5f, 100000.0f);
+  SetupCamera(scene, 0, false, 0.5f, 100000.0f, ClassicFrame);
   const ProjectionCamera& c = *scene->camera;
   EXPECT_NEAR(c.xMagnify, 160.0f, 1e-3f);
   EXPECT_NEAR(c.yMagnify, 160.0f, 1e-3f);
@@ -61,7 +61,7 @@ TEST(Camera, Fov90GivesSquarePixelsOfMagnify160) {
 
 TEST(Camera, LineOfSightProjectsToTheViewCentre) {
   Scene* scene = CameraScene({3, -2, 5}, {-4, 6, 1}, 60.0f, 25.0f);
-  SetupCamera(scene, 0, false, 0.5f, 100000.0f);
+  SetupCamera(scene, 0, false, 0.5f, 100000.0f, ClassicFrame);
   const ProjectionCamera& c = *scene->camera;
   // A point on the line between position and target.
   const Vector world = c.position + 0.5f * (c.target - c.position);
@@ -84,7 +84,7 @@ TEST(Camera, LineOfSightProjectsToTheViewCentre) {
 
 TEST(Camera, Roll90TurnsWorldUpToTheScreensRight) {
   Scene* scene = CameraScene({0, 0, 0}, {0, 0, 10}, 90.0f, 90.0f);
-  SetupCamera(scene, 0, false, 0.5f, 100000.0f);
+  SetupCamera(scene, 0, false, 0.5f, 100000.0f, ClassicFrame);
   ExpectVector(scene->camera->xAxis, 0, 1, 0);
   ExpectVector(scene->camera->yAxis, 1, 0, 0);
   test::DestroyScene(scene);
@@ -92,7 +92,7 @@ TEST(Camera, Roll90TurnsWorldUpToTheScreensRight) {
 
 TEST(Camera, AutoPlanesPutTheFarPlaneAtTheTarget) {
   Scene* scene = CameraScene({0, 0, 0}, {0, 30, 40}, 45.0f, 0.0f);
-  SetupCamera(scene, 0, true, 0.5f, 100000.0f);
+  SetupCamera(scene, 0, true, 0.5f, 100000.0f, ClassicFrame);
   EXPECT_EQ(scene->camera->nearZ, 1.0f);
   EXPECT_NEAR(scene->camera->farZ, 50.0f, 1e-5f);
   test::DestroyScene(scene);
@@ -100,6 +100,8 @@ TEST(Camera, AutoPlanesPutTheFarPlaneAtTheTarget) {
 
 TEST(Camera, OnlyVerticesBetweenTheMarginsAreProjected) {
   ProjectionCamera c{};
+  c.xCentre = 160.0f;  // the classic frame's centre
+  c.yCentre = 100.0f;
   c.xMagnify = 160.0f;
   c.yMagnify = 160.0f;
   c.nearZ = 0.5f;
@@ -118,6 +120,8 @@ TEST(Camera, OnlyVerticesBetweenTheMarginsAreProjected) {
 
 TEST(Camera, ProjectionRoundsAndTruncatesAsStated) {
   ProjectionCamera c{};
+  c.xCentre = 160.0f;  // the classic frame's centre
+  c.yCentre = 100.0f;
   c.xMagnify = 100.0f;
   c.yMagnify = 90.0f;
   c.nearZ = 0.5f;
@@ -150,7 +154,7 @@ TEST(Camera, CamerasWithoutBothTracksCannotBeSetUp) {
   EXPECT_FALSE(CameraHasTracks(*scene, 2));
   EXPECT_FALSE(CameraHasTracks(*scene, -1));
   // Set up anyway, it is the neutral camera rather than a read of track 0xFFFF.
-  SetupCamera(scene, 1, false, 0.5f, 100.0f);
+  SetupCamera(scene, 1, false, 0.5f, 100.0f, ClassicFrame);
   EXPECT_EQ(scene->camera->fov, 45.0f);
   ExpectVector(scene->camera->zAxis, 0, 0, 1);
   test::DestroyScene(scene);

@@ -130,7 +130,7 @@ TEST(Dump, CameraAndSceneDumpsInTheirOrder) {
   Scene* scene = test::MakePreparedScene(desc);
   SetFrame(scene, 0, true);
   ComposeHierarchy(scene);
-  SetupCamera(scene, 0, false, 0.5f, 100000.0f);
+  SetupCamera(scene, 0, false, 0.5f, 100000.0f, ClassicFrame);
   const std::string camera = CaptureStdout([&] { DumpCamera(scene); });
   EXPECT_EQ(camera, Banner("Z3D_RNDR DEBUG - Projection camera dump") +
                         "Position   : x: 0.000 y: 0.000 z: -10.000\n"

@@ -40,7 +40,7 @@ test::ObjectDesc Triangle(const std::string& name, Vector a, Vector b, Vector c)
 }
 
 void RunFrame(Scene* scene, float frame = 0.0f) {
-  RunFramePipeline(scene, frame, 0, 0.5f, 100000.0f);
+  RunFramePipeline(scene, frame, 0, 0.5f, 100000.0f, ClassicFrame);
 }
 
 const TransformedObject& Obj(Scene* scene, int i) {
@@ -378,7 +378,7 @@ TEST(Pipeline, ClippingLosesNothingInsideAndDrawsNothingBeyondTheBand) {
     Scene* scene = test::MakePreparedScene(InView({TrianglesAround(planes[p], 7u + p)}));
     SetFrame(scene, 0.0f, true);
     ComposeHierarchy(scene);
-    SetupCamera(scene, 0, false, 0.5f, 20.0f);
+    SetupCamera(scene, 0, false, 0.5f, 20.0f, ClassicFrame);
     CullObjects(scene);
     TransformObjects(scene);
     TransformedObject& t = *scene->transformed->objects[0];
@@ -435,6 +435,8 @@ std::int32_t RoundedTexel(double value) {
 
 TEST(Pipeline, ProjectedMappingRoundsToEvenAndSaturatesOverTheWholeRange) {
   ProjectionCamera c{};
+  c.xCentre = 160.0f;  // the classic frame's centre
+  c.yCentre = 100.0f;
   c.xMagnify = 160.0f;
   c.yMagnify = 160.0f;
   c.nearZ = 0.5f;

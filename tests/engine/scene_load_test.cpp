@@ -53,7 +53,7 @@ class SceneFiles : public ::testing::Test {
     ComputeBounds(scene_);
   }
   void DrawFrame(float frame) {
-    RunFramePipeline(scene_, frame, 0, 0.5f, 100000.0f);
+    RunFramePipeline(scene_, frame, 0, 0.5f, 100000.0f, ClassicFrame);
   }
   // The pipeline's promise to the rasterizer: every vertex of a polygon
   // with drawFlag 1 lies in the view with z > 0. Returns the drawn faces.

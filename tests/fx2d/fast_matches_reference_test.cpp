@@ -86,10 +86,10 @@ TEST(FastMatchesReference, AddScreenAndCrossFade) {
     const std::vector<std::uint32_t> b = RandomPixels(rng, ScreenPixels);
 
     std::vector<std::uint32_t> expected = b;
-    PlainFx2d.addScreen(a.data(), expected.data());
+    PlainFx2d.addScreen(a.data(), expected.data(), ScreenPixels);
     for (const Fx2dRoutines* table : FastVariants()) {
       std::vector<std::uint32_t> actual = b;
-      table->addScreen(a.data(), actual.data());
+      table->addScreen(a.data(), actual.data(), ScreenPixels);
       ASSERT_EQ(FirstDifference(actual, expected), -1) << "add " << table->name;
     }
 
@@ -192,13 +192,15 @@ TEST(FastMatchesReference, SpritesAtRandomPlacesIncludingClipped) {
           SpriteOracle(add, x, y, width, height, sprite, background, key);
       std::vector<std::uint32_t> plain = background;
       const auto routine = add ? &Fx2dRoutines::addSpriteKeyed : &Fx2dRoutines::subSpriteKeyed;
-      (PlainFx2d.*routine)(x, y, width, height, sprite.data(), plain.data(), key);
+      (PlainFx2d.*routine)(x, y, width, height, sprite.data(), plain.data(), ClassicFrame,
+                           AllRows(ClassicFrame), key);
       ASSERT_EQ(FirstDifference(plain, expected), -1)
           << "reference " << (add ? "add" : "sub") << " at " << x << "," << y << " " << width << "x"
           << height;
       for (const Fx2dRoutines* table : FastVariants()) {
         std::vector<std::uint32_t> actual = background;
-        (table->*routine)(x, y, width, height, sprite.data(), actual.data(), key);
+        (table->*routine)(x, y, width, height, sprite.data(), actual.data(), ClassicFrame,
+                          AllRows(ClassicFrame), key);
         ASSERT_EQ(FirstDifference(actual, expected), -1)
             << table->name << (add ? " add" : " sub") << " at " << x << "," << y << " " << width
             << "x" << height;
@@ -211,10 +213,11 @@ TEST(FastMatchesReference, GlowInAllDirectionsWeightsAndSizes) {
   const struct {
     const char* name;
     Fx2dRoutines::Glow* Fx2dRoutines::*routine;
-  } passes[] = {{"left", &Fx2dRoutines::glowLeft},
-                {"up", &Fx2dRoutines::glowUp},
-                {"right", &Fx2dRoutines::glowRight},
-                {"down", &Fx2dRoutines::glowDown}};
+    bool across;  // walks columns (up, down) rather than rows
+  } passes[] = {{"left", &Fx2dRoutines::glowLeft, false},
+                {"up", &Fx2dRoutines::glowUp, true},
+                {"right", &Fx2dRoutines::glowRight, false},
+                {"down", &Fx2dRoutines::glowDown, true}};
   // The scenes' weights, the ends of the range, and weights past 16 bits.
   const std::uint16_t weights[][2] = {{50, 15}, {50, 5},    {25, 5},  {0, 0},    {256, 0},
                                       {256, 1}, {100, 158}, {7, 250}, {0, 1000}, {256, 65535}};
@@ -225,18 +228,25 @@ TEST(FastMatchesReference, GlowInAllDirectionsWeightsAndSizes) {
     std::mt19937 rng(400 + round);
     for (const auto& size : sizes) {
       const std::size_t count = std::size_t{size[0]} * size[1];
+      const FrameSize frame =
+          PackedFrame(static_cast<std::int32_t>(size[0]), static_cast<std::int32_t>(size[1]));
       const std::vector<std::uint32_t> image = round % 2 ? HarshPixels(rng, count + CanaryPixels)
                                                          : RandomPixels(rng, count + CanaryPixels);
       for (const auto& w : weights) {
-        for (const auto& pass : passes) {
-          std::vector<std::uint32_t> expected = image;
-          (PlainFx2d.*pass.routine)(w[0], w[1], size[0], size[1], expected.data());
-          for (const Fx2dRoutines* table : FastVariants()) {
-            std::vector<std::uint32_t> actual = image;
-            (table->*pass.routine)(w[0], w[1], size[0], size[1], actual.data());
-            ASSERT_EQ(FirstDifference(actual, expected), -1)
-                << pass.name << " " << table->name << " " << w[0] << "/" << w[1] << " on "
-                << size[0] << "x" << size[1];
+        // One pixel, whole steps below and above four, steps between pixels.
+        for (const std::uint16_t step : {256, 512, 1024, 300, 1382}) {
+          const GlowParameters glow{.spread = w[0], .gain = w[1], .step = step};
+          for (const auto& pass : passes) {
+            const std::int32_t end = pass.across ? frame.width : frame.height;
+            std::vector<std::uint32_t> expected = image;
+            (PlainFx2d.*pass.routine)(glow, frame, 0, end, expected.data());
+            for (const Fx2dRoutines* table : FastVariants()) {
+              std::vector<std::uint32_t> actual = image;
+              (table->*pass.routine)(glow, frame, 0, end, actual.data());
+              ASSERT_EQ(FirstDifference(actual, expected), -1)
+                  << pass.name << " " << table->name << " " << w[0] << "/" << w[1] << " step "
+                  << step << " on " << size[0] << "x" << size[1];
+            }
           }
         }
       }
@@ -246,7 +256,7 @@ TEST(FastMatchesReference, GlowInAllDirectionsWeightsAndSizes) {
 
 class RadialBlurMatches : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() { BuildRadialTable(); }
+  static void SetUpTestSuite() { BuildRadialTable(ClassicFrame); }
   static void TearDownTestSuite() { FreeRadialTable(); }
 };
 
@@ -272,10 +282,10 @@ TEST_F(RadialBlurMatches, AtEveryKindOfCentreAndWeight) {
           wi % 2 ? HarshPixels(pixels, ScreenPixels + CanaryPixels)
                  : RandomPixels(pixels, ScreenPixels + CanaryPixels);
       std::vector<std::uint32_t> expected = image;
-      PlainFx2d.radialBlur(centre[0], centre[1], w[0], w[1], expected.data());
+      RadialBlur(PlainFx2d, centre[0], centre[1], w[0], w[1], ClassicFrame, expected.data());
       for (const Fx2dRoutines* table : FastVariants()) {
         std::vector<std::uint32_t> actual = image;
-        table->radialBlur(centre[0], centre[1], w[0], w[1], actual.data());
+        RadialBlur(*table, centre[0], centre[1], w[0], w[1], ClassicFrame, actual.data());
         ASSERT_EQ(FirstDifference(actual, expected), -1)
             << table->name << " centre " << centre[0] << "," << centre[1] << " strength " << w[0]
             << " gain " << w[1];

@@ -19,14 +19,14 @@ using namespace fx2d_test;
 TEST(ScreenFillAndMove, TouchExactlyTheWholeImage) {
   Screen screen;
   std::fill_n(screen.pixels.begin(), ScreenPixels, 0x12345678u);
-  ClearScreen(screen.data());
+  ClearScreen(screen.data(), ScreenPixels);
   EXPECT_EQ(std::count(screen.pixels.begin(), screen.pixels.begin() + ScreenPixels, 0u),
             ScreenPixels);
   EXPECT_TRUE(screen.CanariesIntact());
 
   std::mt19937 rng(7);
   const std::vector<std::uint32_t> source = RandomPixels(rng, ScreenPixels);
-  CopyScreen(source.data(), screen.data());
+  CopyScreen(source.data(), screen.data(), ScreenPixels);
   EXPECT_TRUE(std::equal(source.begin(), source.end(), screen.pixels.begin()));
   EXPECT_TRUE(screen.CanariesIntact());
 }
@@ -40,7 +40,7 @@ TEST_P(PixelOps, AddScreenSaturatesEveryByteIncludingTheFourth) {
     source[i] = i % 2 ? 0x801001FEu : 0x01020304u;
     screen.pixels[i] = i % 2 ? 0x902001FFu : 0x10203040u;
   }
-  Fx2d().addScreen(source.data(), screen.data());
+  Fx2d().addScreen(source.data(), screen.data(), ScreenPixels);
   for (std::uint32_t i = 0; i < ScreenPixels; ++i)
     ASSERT_EQ(screen.pixels[i], i % 2 ? 0xFF3002FFu : 0x11223344u) << "pixel " << i;
   EXPECT_TRUE(screen.CanariesIntact());
@@ -112,7 +112,8 @@ std::vector<std::uint32_t> NumberedSprite(std::uint32_t width, std::uint32_t hei
 TEST_P(PixelOps, SpriteClippedAtTheLeftEdgeDrawsItsRightPart) {
   const std::vector<std::uint32_t> sprite = NumberedSprite(320, 200);
   Screen screen;
-  Fx2d().addSpriteKeyed(-10, 0, 320, 200, sprite.data(), screen.data(), 0);
+  Fx2d().addSpriteKeyed(-10, 0, 320, 200, sprite.data(), screen.data(), ClassicFrame,
+                        AllRows(ClassicFrame), 0);
   for (int y = 0; y < ScreenHeight; ++y) {
     for (int x = 0; x < ScreenWidth; ++x) {
       const std::uint32_t expected = x < 310 ? sprite[y * 320 + x + 10] : 0u;
@@ -125,7 +126,8 @@ TEST_P(PixelOps, SpriteClippedAtTheLeftEdgeDrawsItsRightPart) {
 TEST_P(PixelOps, SpriteClippedAtTheBottomAndRightStaysInsideTheImage) {
   const std::vector<std::uint32_t> sprite = NumberedSprite(30, 20);
   Screen screen;
-  Fx2d().addSpriteKeyed(300, 190, 30, 20, sprite.data(), screen.data(), 0);
+  Fx2d().addSpriteKeyed(300, 190, 30, 20, sprite.data(), screen.data(), ClassicFrame,
+                        AllRows(ClassicFrame), 0);
   for (int y = 0; y < ScreenHeight; ++y) {
     for (int x = 0; x < ScreenWidth; ++x) {
       const bool inside = x >= 300 && y >= 190;
@@ -136,9 +138,11 @@ TEST_P(PixelOps, SpriteClippedAtTheBottomAndRightStaysInsideTheImage) {
   EXPECT_TRUE(screen.CanariesIntact());
 
   Screen top;  // rows above the screen are skipped: sprite row 15 lands on row 0
-  Fx2d().subSpriteKeyed(5, -15, 30, 20, sprite.data(), top.data(), 0);  // nothing to subtract from
+  Fx2d().subSpriteKeyed(5, -15, 30, 20, sprite.data(), top.data(), ClassicFrame,
+                        AllRows(ClassicFrame), 0);  // nothing to subtract from
   EXPECT_EQ(top.at(5, 0), 0u);
-  Fx2d().addSpriteKeyed(5, -15, 30, 20, sprite.data(), top.data(), 0);
+  Fx2d().addSpriteKeyed(5, -15, 30, 20, sprite.data(), top.data(), ClassicFrame,
+                        AllRows(ClassicFrame), 0);
   EXPECT_EQ(top.at(5, 0), sprite[15 * 30]);
   EXPECT_EQ(top.at(34, 4), sprite[19 * 30 + 29]);
   EXPECT_EQ(top.at(34, 5), 0u);
@@ -153,8 +157,10 @@ TEST_P(PixelOps, SpriteWhollyOffScreenDrawsNothing) {
                                        {lowest, 0}, {highest, 0}, {0, lowest}, {0, highest}};
   for (const auto& position : positions) {
     Screen screen;
-    Fx2d().addSpriteKeyed(position[0], position[1], 320, 200, sprite.data(), screen.data(), 0);
-    Fx2d().subSpriteKeyed(position[0], position[1], 320, 200, sprite.data(), screen.data(), 0);
+    Fx2d().addSpriteKeyed(position[0], position[1], 320, 200, sprite.data(), screen.data(),
+                          ClassicFrame, AllRows(ClassicFrame), 0);
+    Fx2d().subSpriteKeyed(position[0], position[1], 320, 200, sprite.data(), screen.data(),
+                          ClassicFrame, AllRows(ClassicFrame), 0);
     EXPECT_EQ(std::count(screen.pixels.begin(), screen.pixels.begin() + ScreenPixels, 0u),
               ScreenPixels)
         << position[0] << "," << position[1];
@@ -167,18 +173,20 @@ TEST_P(PixelOps, KeyComparesColourBytesOnlyAndTheFourthByteIsNeverTouched) {
   const std::uint32_t sprite[4] = {0xFF000000u, 0x00000001u, 0x55102030u, 0xFF102031u};
   Screen screen;
   std::fill_n(screen.pixels.begin(), ScreenPixels, 0x40F0F0F0u);
-  Fx2d().addSpriteKeyed(0, 0, 2, 1, sprite, screen.data(), 0);
+  Fx2d().addSpriteKeyed(0, 0, 2, 1, sprite, screen.data(), ClassicFrame, AllRows(ClassicFrame), 0);
   EXPECT_EQ(screen.at(0, 0), 0x40F0F0F0u);
   EXPECT_EQ(screen.at(1, 0), 0x40F0F0F1u);
   // Another key: 0x102030 matches whatever the fourth byte; 0x102031 does not.
-  Fx2d().addSpriteKeyed(10, 0, 2, 1, sprite + 2, screen.data(), 0x102030u);
+  Fx2d().addSpriteKeyed(10, 0, 2, 1, sprite + 2, screen.data(), ClassicFrame, AllRows(ClassicFrame),
+                        0x102030u);
   EXPECT_EQ(screen.at(10, 0), 0x40F0F0F0u);
   EXPECT_EQ(screen.at(11, 0), 0x40FFFFFFu);  // saturated, fourth byte kept
-  Fx2d().subSpriteKeyed(20, 0, 2, 1, sprite + 2, screen.data(), 0x102030u);
+  Fx2d().subSpriteKeyed(20, 0, 2, 1, sprite + 2, screen.data(), ClassicFrame, AllRows(ClassicFrame),
+                        0x102030u);
   EXPECT_EQ(screen.at(20, 0), 0x40F0F0F0u);
   EXPECT_EQ(screen.at(21, 0), 0x40E0D0BFu);
   Fx2d().subSpriteKeyed(30, 0, 1, 1, std::vector<std::uint32_t>{0x00FFFFFFu}.data(), screen.data(),
-                        0);
+                        ClassicFrame, AllRows(ClassicFrame), 0);
   EXPECT_EQ(screen.at(30, 0), 0x40000000u);  // clamped at 0, fourth byte kept
 }
 
@@ -188,8 +196,9 @@ TEST_P(PixelOps, SubtractThenAddLeavesTheBrighterOfTwoImages) {
   Screen screen;
   const std::vector<std::uint32_t> original = HarshPixels(rng, ScreenPixels);
   std::copy(original.begin(), original.end(), screen.pixels.begin());
-  Fx2d().subSpriteKeyed(0, 0, 320, 200, picture.data(), screen.data(), 0);
-  Fx2d().addScreen(picture.data(), screen.data());
+  Fx2d().subSpriteKeyed(0, 0, 320, 200, picture.data(), screen.data(), ClassicFrame,
+                        AllRows(ClassicFrame), 0);
+  Fx2d().addScreen(picture.data(), screen.data(), ScreenPixels);
   for (std::uint32_t i = 0; i < ScreenPixels; ++i) {
     for (int c = 0; c < 3; ++c) {
       ASSERT_EQ(ByteOf(screen.pixels[i], c),

@@ -179,27 +179,65 @@ TEST(MatrixPrint, RowsOfEightWideFieldsBetweenBars) {
 }
 
 TEST(FovRatio, NinetyDegreesGivesAVerticalAngleOfAbout64) {
-  ComputeFovRatio(90.0f);
+  const float ratio = FovRatio(90.0f, ClassicFrame);
   // tan 45 = 1; 2 atan(200/320) = 64.0108 degrees; / 90.
-  EXPECT_NEAR(FovRatio(), 64.0108f / 90.0f, 2e-5f);
-  EXPECT_NEAR(FovRatio() * 90.0f, 64.01f, 0.01f);
+  EXPECT_NEAR(ratio, 64.0108f / 90.0f, 2e-5f);
+  EXPECT_NEAR(ratio * 90.0f, 64.01f, 0.01f);
 }
 
 TEST(FovRatio, BelowOneForEveryAngleUpTo180) {
   for (int fov = 1; fov < 180; ++fov) {
-    ComputeFovRatio(static_cast<float>(fov));
+    const float ratio = FovRatio(static_cast<float>(fov), ClassicFrame);
     const double want = 2.0 *
                         std::atan(std::tan(fov / 2.0 * std::numbers::pi / 180.0) * 200.0 / 320.0) *
                         180.0 / std::numbers::pi / fov;
-    EXPECT_LT(FovRatio(), 1.0f) << fov;
-    EXPECT_GT(FovRatio(), 0.0f) << fov;
-    EXPECT_NEAR(FovRatio(), want, 1e-5) << fov;
+    EXPECT_LT(ratio, 1.0f) << fov;
+    EXPECT_GT(ratio, 0.0f) << fov;
+    EXPECT_NEAR(ratio, want, 1e-5) << fov;
   }
 }
 
 TEST(FovRatio, SmallAnglesApproachTheAspectRatio) {
-  ComputeFovRatio(0.01f);
-  EXPECT_NEAR(FovRatio(), 200.0f / 320.0f, 1e-4f);
+  EXPECT_NEAR(FovRatio(0.01f, ClassicFrame), 200.0f / 320.0f, 1e-4f);
+}
+
+// The angle spanning one extent of a view from the angle spanning the other,
+// against the textbook formula in full double precision: 2 atan(tan(fov / 2)
+// x extent ratio). The views are the classic one and wider, narrower and
+// portrait frames.
+TEST(FovRatio, AnglesConvertBetweenTheExtentsOfAnyView) {
+  struct Case {
+    FrameSize view;
+    float fov;
+  };
+  const Case cases[] = {
+      {.view = ClassicFrame, .fov = 90.0f},
+      {.view = PackedFrame(1920, 1080), .fov = 60.0f},
+      {.view = PackedFrame(2560, 1080), .fov = 45.0f},
+      {.view = PackedFrame(1080, 1920), .fov = 90.0f},
+      {.view = PackedFrame(640, 480), .fov = 120.0f},
+      {.view = PackedFrame(3840, 2160), .fov = 10.0f},
+  };
+  auto reference = [](double fov, double along, double across) {
+    return 2.0 * std::atan(std::tan(fov / 2.0 * std::numbers::pi / 180.0) * along / across) *
+           180.0 / std::numbers::pi;
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.view.width << " x " << c.view.height << ", " << c.fov);
+    const double w = c.view.width, h = c.view.height;
+    EXPECT_NEAR(VerticalFov(c.fov, c.view), reference(c.fov, h, w), 2e-4);
+    EXPECT_NEAR(HorizontalFov(c.fov, c.view), reference(c.fov, w, h), 2e-4);
+    EXPECT_NEAR(FovRatio(c.fov, c.view), reference(c.fov, h, w) / c.fov, 1e-5);
+    // There and back gives the angle again, and a square view keeps it.
+    EXPECT_NEAR(HorizontalFov(VerticalFov(c.fov, c.view), c.view), c.fov, 1e-4);
+    EXPECT_NEAR(VerticalFov(c.fov, PackedFrame(c.view.width, c.view.width)), c.fov, 1e-4);
+  }
+  // The classic view's shape at twice or four times the size gives the very
+  // same bits: the camera's 16:10 frames rely on it.
+  for (float fov : {1.0f, 37.5f, 45.0f, 90.0f, 133.3f}) {
+    EXPECT_EQ(FovRatio(fov, PackedFrame(640, 400)), FovRatio(fov, ClassicFrame)) << fov;
+    EXPECT_EQ(FovRatio(fov, PackedFrame(1280, 800)), FovRatio(fov, ClassicFrame)) << fov;
+  }
 }
 
 TEST(MatrixBuilders, MatricesHaveTheirStatedLayout) {

@@ -6,6 +6,7 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -48,7 +49,7 @@ void ExpectLetterboxed(const std::uint8_t* surface, std::uint32_t pitch, const s
 TEST(LetterboxCopy, TwentyBlackRowsTheImageAndTwentyBlackRowsAtPitch1280) {
   auto frame = PatternFrame();
   std::vector<std::uint8_t> surface(std::size_t{RowBytes} * SurfaceHeight, 0x5A);
-  CopyFrameToSurface(frame.data(), surface.data(), RowBytes);
+  CopyFrameToSurface(frame.data(), ClassicFrame, surface.data(), RowBytes);
   ExpectLetterboxed(surface.data(), RowBytes, frame.data(), 0x5A);
 }
 
@@ -58,7 +59,7 @@ TEST(LetterboxCopy, LargerPitchStartsEachRowAtItsPitchAndLeavesThePaddingAlone) 
     // Exactly pitch x 240 bytes on the heap: a row written past its end is
     // caught by the address sanitizer builds.
     std::vector<std::uint8_t> surface(std::size_t{pitch} * SurfaceHeight, 0xC3);
-    CopyFrameToSurface(frame.data(), surface.data(), pitch);
+    CopyFrameToSurface(frame.data(), ClassicFrame, surface.data(), pitch);
     ExpectLetterboxed(surface.data(), pitch, frame.data(), 0xC3);
   }
 }
@@ -69,8 +70,8 @@ TEST(LetterboxCopy, OnlyTheFirst64000PixelsAreRead) {
   for (std::size_t i = 64000; i < changed.size(); ++i) changed[i] = 0xFFFFFFFFu;
   std::vector<std::uint8_t> a(std::size_t{RowBytes} * SurfaceHeight);
   std::vector<std::uint8_t> b(a.size());
-  CopyFrameToSurface(frame.data(), a.data(), RowBytes);
-  CopyFrameToSurface(changed.data(), b.data(), RowBytes);
+  CopyFrameToSurface(frame.data(), ClassicFrame, a.data(), RowBytes);
+  CopyFrameToSurface(changed.data(), ClassicFrame, b.data(), RowBytes);
   EXPECT_EQ(a, b);
 }
 
@@ -285,7 +286,9 @@ const sdl_video::SetupCalls refusingCalls{
     },
 };
 const VideoRoutines refusingSdlVideo{
-    [](const VideoOptions& options) { return sdl_video::Start(options, refusingCalls); },
+    [](const VideoOptions& options, const FrameSize& size) {
+      return sdl_video::Start(options, size, refusingCalls);
+    },
     SdlVideo.present,
     SdlVideo.pump,
     SdlVideo.stop,
@@ -345,6 +348,203 @@ INSTANTIATE_TEST_SUITE_P(EveryLaterStep, SdlSetupFailure, ::testing::Range(0, 4)
                          [](const ::testing::TestParamInfo<int>& info) {
                            return std::string(setupSteps[info.param].name);
                          });
+
+// ---- frames of other sizes ------------------------------------------------
+
+TEST(SurfaceLayout, ClassicKeepsItsLetterboxOthersAreTheFrameWithAScaledStrip) {
+  struct Row {
+    FrameSize size;
+    SurfaceLayout layout;
+  };
+  // Hand-computed: k = max(1, height / 200), the strip the bottom 20 k rows.
+  const Row rows[] = {
+      {ClassicFrame,
+       {.width = 320,
+        .height = 240,
+        .imageTop = 20,
+        .stripTop = 220,
+        .stripRows = 20,
+        .textScale = 1}},
+      {PackedFrame(1920, 1080),
+       {.width = 1920,
+        .height = 1080,
+        .imageTop = 0,
+        .stripTop = 980,
+        .stripRows = 100,
+        .textScale = 5}},
+      {PackedFrame(640, 400),
+       {.width = 640,
+        .height = 400,
+        .imageTop = 0,
+        .stripTop = 360,
+        .stripRows = 40,
+        .textScale = 2}},
+      {PackedFrame(640, 200),
+       {.width = 640,
+        .height = 200,
+        .imageTop = 0,
+        .stripTop = 180,
+        .stripRows = 20,
+        .textScale = 1}},
+      // 2160 / 200 = 10.8: k = 10, the strip 200 rows from row 1960.
+      {PackedFrame(3840, 2160),
+       {.width = 3840,
+        .height = 2160,
+        .imageTop = 0,
+        .stripTop = 1960,
+        .stripRows = 200,
+        .textScale = 10}},
+  };
+  for (const Row& row : rows) {
+    const SurfaceLayout got = SurfaceLayoutOf(row.size);
+    const std::string at = std::to_string(row.size.width) + "x" + std::to_string(row.size.height);
+    EXPECT_EQ(got.width, row.layout.width) << at;
+    EXPECT_EQ(got.height, row.layout.height) << at;
+    EXPECT_EQ(got.imageTop, row.layout.imageTop) << at;
+    EXPECT_EQ(got.stripTop, row.layout.stripTop) << at;
+    EXPECT_EQ(got.stripRows, row.layout.stripRows) << at;
+    EXPECT_EQ(got.textScale, row.layout.textScale) << at;
+  }
+}
+
+// The reference copy for a frame that is not classic: surface row y is
+// frame row y (rows pitch words apart), except the strip rows while a strip
+// is shown.
+std::vector<std::uint8_t> ReferenceSurface(const std::vector<std::uint32_t>& frame,
+                                           const FrameSize& size, std::uint32_t pitchBytes,
+                                           std::uint8_t fill, const std::uint32_t* strip,
+                                           std::uint32_t stripTop) {
+  std::vector<std::uint8_t> out(std::size_t{pitchBytes} * static_cast<std::uint32_t>(size.height),
+                                fill);
+  for (std::int32_t y = 0; y < size.height; ++y) {
+    for (std::int32_t x = 0; x < size.width; ++x) {
+      const std::uint32_t word =
+          strip != nullptr && static_cast<std::uint32_t>(y) >= stripTop
+              ? strip[(static_cast<std::uint32_t>(y) - stripTop) * size.width + x]
+              : frame[static_cast<std::size_t>(y) * size.pitch + x];
+      std::memcpy(&out[std::size_t{pitchBytes} * y + 4u * x], &word, 4);
+    }
+  }
+  return out;
+}
+
+TEST(SurfaceCopy, AnotherSizeIsCopiedRowByRowAtBothPitchesWithoutALetterbox) {
+  // A frame whose rows are 656 words apart (the 16 words after each row
+  // belong to nobody and must not reach the surface), onto surfaces of 2560
+  // and 2600 bytes a row (the last 40 bytes of the wider one left alone).
+  const FrameSize size{640, 400, 656};
+  std::vector<std::uint32_t> frame(FrameWords(size));
+  for (std::uint32_t i = 0; i < frame.size(); ++i) frame[i] = 0x01000000u * (i % 251 + 1) + i;
+  for (std::uint32_t pitch : {640u * 4, 2600u}) {
+    std::vector<std::uint8_t> surface(std::size_t{pitch} * 400, 0xC3);
+    CopyFrameToSurface(frame.data(), size, surface.data(), pitch);
+    EXPECT_EQ(surface, ReferenceSurface(frame, size, pitch, 0xC3, nullptr, 0)) << pitch;
+  }
+}
+
+class HeadlessSizes : public ::testing::Test {
+ protected:
+  void SetUp() override { ConfigureVideo(VideoOptions{}); }
+  void TearDown() override { StopVideo(); }
+};
+
+TEST_F(HeadlessSizes, StartsAtASizePresentsItAndResizesBothWays) {
+  const FrameSize wide = PackedFrame(640, 360);
+  EXPECT_EQ(NativeFrameSize(), ClassicFrame);  // no display
+  ASSERT_EQ(StartVideo(wide), 0);
+  EXPECT_EQ(VideoFrameSize(), wide);
+  std::vector<std::uint32_t> frame(FrameWords(wide));
+  for (std::uint32_t i = 0; i < frame.size(); ++i) frame[i] = i * 2654435761u;
+  // The whole frame is usable, and presenting shows exactly it.
+  std::memcpy(FrameBuffer(), frame.data(), frame.size() * 4);
+  ASSERT_EQ(PresentFrame(), 0);
+  ASSERT_NE(PresentedSurface(), nullptr);
+  EXPECT_EQ(std::memcmp(PresentedSurface(), frame.data(), frame.size() * 4), 0);
+
+  // A status strip lies over the bottom 20 rows (k = 1) of the surface only.
+  const SurfaceLayout layout = SurfaceLayoutOf(wide);
+  std::vector<std::uint32_t> strip(std::size_t{layout.width} * layout.stripRows, 0x00ABCDEFu);
+  SetStatusStrip(strip.data());
+  ASSERT_EQ(PresentFrame(), 0);
+  const auto expected = ReferenceSurface(frame, wide, 640 * 4, 0, strip.data(), layout.stripTop);
+  EXPECT_EQ(std::memcmp(PresentedSurface(), expected.data(), expected.size()), 0);
+  EXPECT_EQ(std::memcmp(FrameBuffer(), frame.data(), frame.size() * 4), 0);
+
+  // Back to the classic show: a black 307200-byte buffer, letterboxed, the
+  // strip hidden until it is set again for the new size.
+  ASSERT_EQ(ResizeVideo(ClassicFrame), 0);
+  EXPECT_EQ(VideoFrameSize(), ClassicFrame);
+  EXPECT_EQ(PresentedSurface(), nullptr) << "the old surface is no longer shown";
+  auto classic = PatternFrame();
+  std::memcpy(FrameBuffer(), classic.data(), FrameBufferBytes);
+  ASSERT_EQ(PresentFrame(), 0);
+  ExpectLetterboxed(PresentedSurface(), RowBytes, classic.data(), 0);
+  EXPECT_EQ(PresentedFrameCount(), 3u);
+
+  ASSERT_EQ(ResizeVideo(PackedFrame(1920, 1080)), 0);
+  EXPECT_TRUE(std::all_of(FrameBuffer(), FrameBuffer() + 1920 * 1080,
+                          [](std::uint32_t p) { return p == 0; }));
+  StopVideo();
+  EXPECT_EQ(VideoFrameSize(), ClassicFrame);
+  EXPECT_NE(ResizeVideo(wide), 0) << "nothing to resize while stopped";
+}
+
+TEST_F(SdlVideoTest, AnotherSizeStartsPresentsAndSwitchesWithTheResolutionKey) {
+  // The dummy display: native in a window is the classic frame at the
+  // window scale that fits (2 asked); in full screen the desktop's size.
+  SDL_InitSubSystem(SDL_INIT_VIDEO);
+  SDL_DisplayMode desktop{};
+  ASSERT_EQ(SDL_GetDesktopDisplayMode(0, &desktop), 0);
+  SDL_Rect area{};
+  ASSERT_EQ(SDL_GetDisplayUsableBounds(0, &area), 0);
+  SDL_QuitSubSystem(SDL_INIT_VIDEO);
+  const int fits = 640 + 16 <= area.w && 480 + 48 <= area.h ? 2 : 1;
+  EXPECT_EQ(NativeFrameSize(), PackedFrame(320 * fits, 200 * fits));
+
+  const FrameSize wide = PackedFrame(480, 270);
+  ASSERT_EQ(StartVideo(wide), 0);
+  EXPECT_EQ(VideoFrameSize(), wide);
+  int w = 0, h = 0;
+  SDL_GetWindowSize(LiveWindow(), &w, &h);
+  EXPECT_EQ(w, 320 * fits);  // the classic window: 480 x 270 fits in it
+  EXPECT_EQ(h, 240 * fits);
+  std::fill_n(FrameBuffer(), FrameWords(wide), 0x00336699u);
+  EXPECT_EQ(PresentFrame(), 0);
+  PushKey(SDLK_r);
+  EXPECT_FALSE(PumpMessages());
+  ViewerInput input;
+  ASSERT_TRUE(TakeViewerInput(input));
+  EXPECT_EQ(input.action, ViewerAction::ToggleResolution);
+  ASSERT_EQ(ResizeVideo(ClassicFrame), 0);
+  EXPECT_EQ(PresentFrame(), 0);
+  ASSERT_EQ(ResizeVideo(wide), 0);
+  EXPECT_EQ(PresentFrame(), 0);
+  EXPECT_EQ(PresentedFrameCount(), 3u);
+  // Neither size needed a larger window.
+  SDL_GetWindowSize(LiveWindow(), &w, &h);
+  EXPECT_EQ(w, 320 * fits);
+  EXPECT_EQ(h, 240 * fits);
+  // A frame larger than the window makes it grow to that frame's window
+  // (the frame itself, or less where the work area is smaller).
+  const FrameSize large = PackedFrame(area.w / 2 * 2 - 100, 400 * fits);
+  ASSERT_EQ(ResizeVideo(large), 0);
+  SDL_GetWindowSize(LiveWindow(), &w, &h);
+  // The work area less a usual window frame (16 x 48), the frame's shape kept.
+  const double room =
+      std::min(1.0, std::min((area.w - 16.0) / large.width, (area.h - 48.0) / large.height));
+  EXPECT_EQ(w, static_cast<int>(large.width * room));
+  EXPECT_EQ(h, static_cast<int>(large.height * room));
+  std::fill_n(FrameBuffer(), FrameWords(large), 0x00FFFFFFu);
+  EXPECT_EQ(PresentFrame(), 0);
+  StopVideo();
+
+  VideoOptions full;
+  full.backend = VideoBackend::Sdl;
+  full.fullScreen = true;
+  full.vsync = false;
+  ConfigureVideo(full);
+  EXPECT_EQ(NativeFrameSize(), PackedFrame(desktop.w & ~1, desktop.h & ~1));
+}
 
 TEST(VideoErrorText, QuotedRowsAreExact) {
   EXPECT_EQ(DirectDrawErrorText(0x00000000u), "The request completed successfully.");

@@ -3,6 +3,7 @@
 // order.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <utility>
@@ -24,7 +25,7 @@ class Clamping : public EachFill {
     object.AddPolygon({At(left, top, 0.5f, 0, 0), At(left, bottom, 0.5f, 0, v),
                        At(right, bottom, 0.5f, u, v), At(right, top, 0.5f, u, 0)},
                       texture.data());
-    fill(object.entry, static_cast<std::uint32_t>(object.polygons.size() - 1), target.image.data());
+    fill(target.All(), object.entry, static_cast<std::uint32_t>(object.polygons.size() - 1));
   }
   void ExpectRectangle(int left, int top, int right, int bottom) {
     for (int y = 0; y < ScreenHeight; ++y) {
@@ -69,38 +70,53 @@ TEST_P(Clamping, PolygonsOutsideTheImageDrawNothing) {
 }
 
 // Clipping keeps vertices up to a pixel or three outside the view's side
-// planes, and a vertex may sit exactly on row 200 or column 320: a triangle
-// at each corner of the image, its corner vertex 0 to 3 pixels past it,
-// draws its part inside the image and writes nothing outside (the target's
-// guard bands check that).
+// planes, and a vertex may sit exactly on the row or column just past the
+// last: a triangle at each corner of the frame, its corner vertex 0 to 3
+// pixels past it, draws its part inside the frame and writes nothing outside
+// (the target's guard bands and pitch gaps check that), at the classic size
+// and the largest ones, landscape and portrait.
 TEST_P(Clamping, VerticesJustPastTheCornersDrawOnlyInsideTheImage) {
   struct Corner {
-    int x, y;    // the image's corner pixel
+    int x, y;    // the frame's corner pixel
     int dx, dy;  // outwards
   };
-  constexpr Corner Corners[] = {{0, 0, -1, -1}, {319, 0, 1, -1}, {0, 199, -1, 1}, {319, 199, 1, 1}};
-  for (const Corner& c : Corners) {
-    for (int past : {0, 1, 3}) {
-      SCOPED_TRACE(testing::Message() << "corner " << c.x << ", " << c.y << ", past " << past);
-      // Column 320 and row 200 lie just past the last column and row.
-      const int x = c.x + (c.dx > 0 ? 1 : 0) + c.dx * past;
-      const int y = c.y + (c.dy > 0 ? 1 : 0) + c.dy * past;
-      ScreenVertex corner = At(x, y, 0.5f, 0, 0), alongX = At(x - 60 * c.dx, y, 0.5f, 0, 0),
-                   alongY = At(x, y - 60 * c.dy, 0.5f, 0, 0);
-      // The fills draw the winding of FillRectangle's corners.
-      if (c.dx * c.dy > 0) std::swap(alongX, alongY);
-      Target target;
-      TestObject triangle;
-      triangle.AddPolygon({corner, alongX, alongY}, texture.data());
-      fill(triangle.entry, 0, target.image.data());
-      EXPECT_GT(target.DrawnCount(), 1300);  // about (60 - past)² / 2 lie inside
-      EXPECT_NE(target.Pixel(c.x - 2 * c.dx, c.y - 2 * c.dy), Background);
-      for (int row = 0; row < ScreenHeight; ++row) {
-        for (int column = 0; column < ScreenWidth; ++column) {
-          if (std::abs(column - c.x) > 64 || std::abs(row - c.y) > 64) {
-            ASSERT_EQ(target.Pixel(column, row), Background) << column << ", " << row;
+  for (const FrameSize& size : {ClassicFrame, FrameSize{3840, 2160, 3840},
+                                FrameSize{3840, 2160, 3848}, FrameSize{1080, 1920, 1080}}) {
+    const int lastX = size.width - 1, lastY = size.height - 1;
+    const Corner corners[] = {
+        {0, 0, -1, -1}, {lastX, 0, 1, -1}, {0, lastY, -1, 1}, {lastX, lastY, 1, 1}};
+    Target target(size);  // drawn on near one corner at a time, then restored
+    for (const Corner& c : corners) {
+      for (int past : {0, 1, 3}) {
+        SCOPED_TRACE(testing::Message()
+                     << size.width << " x " << size.height << " pitch " << size.pitch << ", corner "
+                     << c.x << ", " << c.y << ", past " << past);
+        // The column and row just past the last ones.
+        const int x = c.x + (c.dx > 0 ? 1 : 0) + c.dx * past;
+        const int y = c.y + (c.dy > 0 ? 1 : 0) + c.dy * past;
+        ScreenVertex corner = At(x, y, 0.5f, 0, 0), alongX = At(x - 60 * c.dx, y, 0.5f, 0, 0),
+                     alongY = At(x, y - 60 * c.dy, 0.5f, 0, 0);
+        // The fills draw the winding of FillRectangle's corners.
+        if (c.dx * c.dy > 0) std::swap(alongX, alongY);
+        TestObject triangle;
+        triangle.AddPolygon({corner, alongX, alongY}, texture.data());
+        fill(target.All(), triangle.entry, 0);
+        EXPECT_NE(target.Pixel(c.x - 2 * c.dx, c.y - 2 * c.dy), Background);
+        // Every drawn pixel lies within 64 pixels of the corner.
+        int nearCorner = 0;
+        for (int row = std::max(0, c.y - 64); row <= std::min(lastY, c.y + 64); ++row) {
+          for (int column = std::max(0, c.x - 64); column <= std::min(lastX, c.x + 64); ++column) {
+            nearCorner += target.Pixel(column, row) != Background;
           }
         }
+        EXPECT_GT(nearCorner, 1300);  // about (60 - past)² / 2 lie inside
+        ASSERT_EQ(target.DrawnCount(), nearCorner);
+        for (int row = std::max(0, c.y - 64); row <= std::min(lastY, c.y + 64); ++row) {
+          for (int column = std::max(0, c.x - 64); column <= std::min(lastX, c.x + 64); ++column) {
+            target.image.At(column, row) = Background;
+          }
+        }
+        target.ClearDepth();
       }
     }
   }
@@ -114,7 +130,7 @@ TEST_P(Clamping, ExtremeCoordinatesDrawOnlyInsideTheImage) {
                      {2147483647, 2147483647, 0.5f, 0, 0},
                      {2147483647, -2147483647 - 1, 0.5f, 0, 0}},
                     texture.data());
-  fill(object.entry, 0, target.image.data());
+  fill(target.All(), object.entry, 0);
   EXPECT_EQ(target.DrawnCount(), ScreenPixels);
 }
 
@@ -129,15 +145,15 @@ TEST_P(Clamping, BrokenRecordsDrawNothing) {
   object.polygons[2].indices[1] = object.object.vertexSlots;  // past the slots
   object.Link();
   for (std::uint32_t k = 0; k < 3; ++k) {
-    fill(object.entry, k, target.image.data());
+    fill(target.All(), object.entry, k);
   }
-  fill(object.entry, 3, target.image.data());  // no such polygon
+  fill(target.All(), object.entry, 3);  // no such polygon
   ScreenObject* none = nullptr;
-  fill(none, 0, target.image.data());
+  fill(target.All(), none, 0);
   EXPECT_EQ(target.DrawnCount(), 0);
   // The same triangle, intact, draws.
   object.AddPolygon({a, b, c}, texture.data());
-  fill(object.entry, 3, target.image.data());
+  fill(target.All(), object.entry, 3);
   EXPECT_GT(target.DrawnCount(), 1000);
 }
 
@@ -176,7 +192,7 @@ TEST(DrawScenePolygons, FillsFlaggedPolygonsOfVisibleObjectsOnly) {
     UseReferenceRaster(reference);
     DrawPassScene s;
     Target target;
-    DrawScenePolygons(&s.screen, target.image.data(), FillPolygonPerspective);
+    DrawScenePolygons(&s.screen, target.All(), FillPolygonPerspective);
     EXPECT_NE(target.Pixel(20, 5), Background);   // band 0
     EXPECT_EQ(target.Pixel(20, 25), Background);  // band 1: drawFlag 0
     EXPECT_NE(target.Pixel(20, 45), Background);  // band 2
@@ -185,8 +201,8 @@ TEST(DrawScenePolygons, FillsFlaggedPolygonsOfVisibleObjectsOnly) {
 
     // The same as filling the two flagged polygons by hand.
     Target byHand;
-    FillPolygonPerspective(s.shown.entry, 0, byHand.image.data());
-    FillPolygonPerspective(s.shown.entry, 2, byHand.image.data());
+    FillPolygonPerspective(byHand.All(), s.shown.entry, 0);
+    FillPolygonPerspective(byHand.All(), s.shown.entry, 2);
     EXPECT_EQ(target.image, byHand.image);
     EXPECT_EQ(target.depth, byHand.depth);
   }
@@ -204,19 +220,19 @@ TEST(DrawScenePolygons, DepthDecidesWhatIsSeenWhateverTheOrder) {
   const std::vector<std::uint32_t> nearTexture = CoordinateTexture(4);
   s.shown.polygons[2].texture = nearTexture.data();
   Target forward;
-  DrawScenePolygons(&s.screen, forward.image.data(), FillPolygonAffine);
+  DrawScenePolygons(&s.screen, forward.All(), FillPolygonAffine);
   EXPECT_EQ(forward.Pixel(20, 5) >> 16, 4u);
   std::swap(s.shown.polygonPointers[0], s.shown.polygonPointers[2]);
   Target backward;
-  DrawScenePolygons(&s.screen, backward.image.data(), FillPolygonAffine);
+  DrawScenePolygons(&s.screen, backward.All(), FillPolygonAffine);
   EXPECT_EQ(backward.image, forward.image);
 }
 
 TEST(DrawScenePolygons, MissingScreenMeshOrObjectTableDrawsNothing) {
   const ScreenMesh noObjects{};
   Target target;
-  DrawScenePolygons(&noObjects, target.image.data(), FillPolygonPerspective);
-  DrawScenePolygons(nullptr, target.image.data(), FillPolygonPerspective);
+  DrawScenePolygons(&noObjects, target.All(), FillPolygonPerspective);
+  DrawScenePolygons(nullptr, target.All(), FillPolygonPerspective);
   EXPECT_EQ(target.DrawnCount(), 0);
 }
 

@@ -2,6 +2,7 @@
 // reference and every optimised variant alike.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <string>
@@ -16,7 +17,7 @@ namespace {
 class FillRules : public EachFill {
  protected:
   void Fill(TestObject& object, std::uint32_t index = 0) {
-    fill(object.entry, index, target.image.data());
+    fill(target.All(), object.entry, index);
   }
   Target target;
   std::vector<std::uint32_t> texture = CoordinateTexture(1);
@@ -165,7 +166,7 @@ TEST_P(FillRules, TextureCoordinatesWrapEvery65536Units) {
     square.AddPolygon({At(0, 0, 0.5f, w.u, w.v), At(0, 6, 0.5f, w.u, w.v), At(6, 6, 0.5f, w.u, w.v),
                        At(6, 0, 0.5f, w.u, w.v)},
                       texture.data());
-    fill(square.entry, 0, local.image.data());
+    fill(local.All(), square.entry, 0);
     SCOPED_TRACE("u " + std::to_string(w.u) + " v " + std::to_string(w.v));
     EXPECT_EQ(local.DrawnCount(), 49);
     for (int y = 0; y <= 6; ++y) {
@@ -175,7 +176,6 @@ TEST_P(FillRules, TextureCoordinatesWrapEvery65536Units) {
       }
     }
   }
-  target.MakeCurrent();
 }
 
 // z along the row is z0 + k * dz: left z 0.3, right z 0.7 over 3 pixels.
@@ -217,7 +217,7 @@ TEST_P(FillRules, TextureColumnsAcrossARow) {
                        At(c.width, 3, c.zRight, 1024, 0), At(c.width, 0, c.zRight, 1024, 0)},
                       texture.data());
     Target local;
-    fill(object.entry, 0, local.image.data());
+    fill(local.All(), object.entry, 0);
     const std::vector<int>& columns =
         GetParam().perspective ? c.perspectiveColumns : c.affineColumns;
     const float dz = (c.zRight - c.zLeft) / static_cast<float>(c.width);
@@ -230,7 +230,6 @@ TEST_P(FillRules, TextureColumnsAcrossARow) {
       }
     }
   }
-  target.MakeCurrent();
 }
 
 INSTANTIATE_TEST_SUITE_P(AllFills, FillRules, ::testing::ValuesIn(AllFills), CaseName);
@@ -266,9 +265,9 @@ TEST_P(PerspectiveFill, QuotientIsTakenInDouble) {
     object.AddPolygon({At(10, 10, c.z, c.u, 0), At(10, 50, c.z, c.u, 0), At(100, 10, c.z, c.u, 0)},
                       texture.data());
     Target target;
-    fill(object.entry, 0, target.image.data());
+    fill(target.All(), object.entry, 0);
     int drawn = 0;
-    for (std::uint32_t pixel : target.image) {
+    for (std::uint32_t pixel : target.image.Pixels()) {
       if (pixel == Background) continue;
       ++drawn;
       ASSERT_EQ(TexelColumn(pixel), c.column);
@@ -281,26 +280,66 @@ INSTANTIATE_TEST_SUITE_P(
     PerspectiveFills, PerspectiveFill,
     ::testing::ValuesIn(FillsWhere([](const FillCase& c) { return c.perspective; })), CaseName);
 
-TEST(DepthBuffer, ClearWritesOneMillionthToEveryEntryOfTheCurrentBuffer) {
-  std::vector<float> depth(ScreenPixels, 7.0f), other(ScreenPixels, 7.0f);
-  float* field = depth.data();
-  SetDepthBuffer(field);
-  ClearDepthBuffer();
-  for (float d : depth) {
-    ASSERT_EQ(d, 1e-6f);
+// The clear writes 1e-6 into the band's rows, columns 0 .. width - 1, and
+// nothing else: a 5 x 4 frame of pitch 7 in a buffer of 7 x 4, the bands
+// {0, 4}, {1, 3} and an empty one, and bands reaching past the frame, which
+// are clamped to it.
+TEST(DepthBuffer, ClearWritesOneMillionthToTheBandsRowsOnly) {
+  constexpr FrameSize size{5, 4, 7};
+  struct ClearCase {
+    RowBand rows;
+    int firstRow, endRow;  // rows expected cleared
+  };
+  const ClearCase cases[] = {
+      {{0, 4}, 0, 4}, {{1, 3}, 1, 3}, {{2, 2}, 0, 0}, {{-3, 1}, 0, 1}, {{3, 9}, 3, 4}};
+  for (const ClearCase& c : cases) {
+    SCOPED_TRACE(testing::Message() << "rows " << c.rows.begin << " .. " << c.rows.end);
+    std::vector<float> depth(FrameWords(size), 7.0f);
+    ClearDepthBuffer({nullptr, depth.data(), size, c.rows});
+    for (int y = 0; y < size.height; ++y) {
+      for (int x = 0; x < size.pitch; ++x) {
+        const bool cleared = y >= c.firstRow && y < c.endRow && x < size.width;
+        ASSERT_EQ(depth[static_cast<std::size_t>(y * size.pitch + x)], cleared ? 1e-6f : 7.0f)
+            << x << ", " << y;
+      }
+    }
   }
-  EXPECT_EQ(other[0], 7.0f);
-  float* none = nullptr;
-  SetDepthBuffer(none);
-  ClearDepthBuffer();  // nothing to clear, nothing touched
+  ClearDepthBuffer({nullptr, nullptr, size, AllRows(size)});  // nothing to clear
+}
+
+// Without a depth buffer or an image, or with a size the fills refuse, the
+// fills and the draw pass write nothing.
+TEST(DepthBuffer, TargetsWithoutBuffersOrWithUndrawableSizesDrawNothing) {
   const std::vector<std::uint32_t> texture = CoordinateTexture(1);
   TestObject object;
   object.AddPolygon({At(0, 0, 0.5f, 0, 0), At(0, 9, 0.5f, 0, 0), At(9, 9, 0.5f, 0, 0)},
                     texture.data());
+  const ScreenMesh screen{0, 1, &object.entry};
   std::vector<std::uint32_t> image(ScreenPixels, Background);
-  FillPolygonPerspective(object.entry, 0, image.data());
-  reference::FillPolygonAffine(object.entry, 0, image.data());
+  std::vector<float> depth(ScreenPixels, 1e-6f);
+  const RasterTarget targets[] = {
+      {image.data(), nullptr, ClassicFrame, AllRows(ClassicFrame)},
+      {nullptr, depth.data(), ClassicFrame, AllRows(ClassicFrame)},
+      {image.data(), depth.data(), {ScreenWidth, ScreenHeight, ScreenWidth - 1}, {0, 200}},
+      {image.data(), depth.data(), {0, ScreenHeight, ScreenWidth}, {0, ScreenHeight}},
+      {image.data(), depth.data(), {1, MaxFrameHeight + 1, 1}, {0, 20}},
+      {image.data(), depth.data(), ClassicFrame, {20, 20}},
+  };
+  for (const RasterTarget& target : targets) {
+    FillPolygonPerspective(target, object.entry, 0);
+    FillPolygonAffine(target, object.entry, 0);
+    reference::FillPolygonAffine(target, object.entry, 0);
+    reference::FillPolygonPerspective(target, object.entry, 0);
+    DrawScenePolygons(&screen, target, FillPolygonAffine);
+  }
   EXPECT_EQ(image, std::vector<std::uint32_t>(ScreenPixels, Background));
+  EXPECT_EQ(depth, std::vector<float>(ScreenPixels, 1e-6f));
+  // The same triangle into the whole classic frame draws its 55 pixels.
+  FillPolygonAffine({image.data(), depth.data(), ClassicFrame, AllRows(ClassicFrame)}, object.entry,
+                    0);
+  EXPECT_EQ(
+      std::count_if(image.begin(), image.end(), [](std::uint32_t p) { return p != Background; }),
+      55);
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 #pragma once
 // Hand-built screen records for the rasterizer tests and benchmarks: one
-// object holding one polygon (or several), an image and a depth buffer of
-// 64000 entries between guard bands that catch any write past them, a
+// object holding one polygon (or several), an image and a depth buffer of any
+// frame size between guard bands that catch any write past them, a
 // coordinate texture whose texel (column, row) is 0x00TTRRCC: tag, row,
 // column.
 #include <gtest/gtest.h>
@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <initializer_list>
 #include <vector>
 
@@ -82,77 +83,102 @@ struct TestObject {
   }
 };
 
-// A buffer of ScreenPixels entries between two bands of sentinel entries:
-// a fill that writes outside the image changes a band, which the owner's
-// check reports in every build (not only under the sanitizers, which cannot
-// see a write into memory that is allocated).
+// A frame-sized buffer (pitch x height entries) between two bands of
+// sentinel entries, four rows each; the entries between width and pitch of
+// every row hold the sentinel too. A fill that writes outside the frame's
+// pixels changes a sentinel, which the owner's check reports in every build
+// (not only under the sanitizers, which cannot see a write into memory that
+// is allocated).
 template <typename T>
 class Guarded {
  public:
-  static constexpr std::size_t Band = 4 * ScreenWidth;  // four rows on each side
-
-  Guarded(T fill, T sentinel) : sentinel_(sentinel), all_(ScreenPixels + 2 * Band, sentinel) {
-    std::fill(begin(), end(), fill);
+  Guarded(FrameSize size, T fill, T sentinel)
+      : size_(size),
+        band_(4 * static_cast<std::size_t>(size.pitch)),
+        sentinel_(sentinel),
+        all_(FrameWords(size) + 2 * band_, sentinel) {
+    for (int y = 0; y < size.height; ++y) {
+      std::fill_n(Row(y), size.width, fill);
+    }
   }
-  T* data() { return all_.data() + Band; }
-  const T* data() const { return all_.data() + Band; }
-  T* begin() { return data(); }
-  T* end() { return data() + ScreenPixels; }
-  const T* begin() const { return data(); }
-  const T* end() const { return data() + ScreenPixels; }
-  T& operator[](std::size_t i) { return data()[i]; }
-  const T& operator[](std::size_t i) const { return data()[i]; }
-  std::vector<T> Pixels() const { return std::vector<T>(begin(), end()); }
-  friend bool operator==(const Guarded& a, const Guarded& b) { return a.Pixels() == b.Pixels(); }
-  // Entries of the bands that no longer hold the sentinel.
+  T* data() { return all_.data() + band_; }
+  const T* data() const { return all_.data() + band_; }
+  T* Row(int y) { return data() + static_cast<std::size_t>(y) * size_.pitch; }
+  const T* Row(int y) const { return data() + static_cast<std::size_t>(y) * size_.pitch; }
+  T& At(int x, int y) { return Row(y)[x]; }
+  const T& At(int x, int y) const { return Row(y)[x]; }
+  // The frame's pixels, width x height, row by row.
+  std::vector<T> Pixels() const {
+    std::vector<T> pixels;
+    pixels.reserve(static_cast<std::size_t>(size_.width) * size_.height);
+    for (int y = 0; y < size_.height; ++y) {
+      pixels.insert(pixels.end(), Row(y), Row(y) + size_.width);
+    }
+    return pixels;
+  }
+  // Compares the bytes (a float's bits, not its value: NaN equals NaN).
+  friend bool operator==(const Guarded& a, const Guarded& b) {
+    const std::vector<T> pa = a.Pixels(), pb = b.Pixels();
+    return pa.size() == pb.size() && std::memcmp(pa.data(), pb.data(), pa.size() * sizeof(T)) == 0;
+  }
+  // Entries of the bands and of the gaps between width and pitch that no
+  // longer hold the sentinel.
   int Overwritten() const {
     int n = 0;
-    for (std::size_t i = 0; i < Band; ++i) {
+    for (std::size_t i = 0; i < band_; ++i) {
       n += all_[i] != sentinel_;
-      n += all_[Band + ScreenPixels + i] != sentinel_;
+      n += all_[band_ + FrameWords(size_) + i] != sentinel_;
+    }
+    for (int y = 0; y < size_.height; ++y) {
+      for (int x = size_.width; x < size_.pitch; ++x) {
+        n += Row(y)[x] != sentinel_;
+      }
     }
     return n;
   }
 
  private:
+  FrameSize size_;
+  std::size_t band_;
   T sentinel_;
   std::vector<T> all_;
 };
 
 inline constexpr std::uint32_t ImageSentinel = 0x5EA1ED00;  // no texel has a top byte
-inline constexpr float DepthSentinel = -7.0f;                // no depth is negative
+inline constexpr float DepthSentinel = -7.0f;               // no depth is negative
 
-// An image filled with Background and a cleared depth buffer made current;
-// on destruction, a failure for any write outside either of them.
+// An image of the given size filled with Background and a cleared depth
+// buffer; on destruction, a failure for any write outside the frame's pixels
+// of either of them.
 struct Target {
-  Guarded<std::uint32_t> image{Background, ImageSentinel};
-  Guarded<float> depth{0.0f, DepthSentinel};
-  float* depthField = nullptr;
-
-  Target() { MakeCurrent(); }
+  explicit Target(FrameSize frame = ClassicFrame)
+      : size(frame), image(frame, Background, ImageSentinel), depth(frame, 0.0f, DepthSentinel) {
+    ClearDepth();
+  }
   Target(const Target&) = delete;
   Target& operator=(const Target&) = delete;
   ~Target() {
-    EXPECT_EQ(image.Overwritten(), 0) << "image entries written outside the image";
-    EXPECT_EQ(depth.Overwritten(), 0) << "depth entries written outside the depth buffer";
+    EXPECT_EQ(image.Overwritten(), 0) << "image entries written outside the frame";
+    EXPECT_EQ(depth.Overwritten(), 0) << "depth entries written outside the frame";
   }
-  void MakeCurrent() {
-    MakeCurrentWithoutClear();
-    ClearDepthBuffer();
-  }
-  void MakeCurrentWithoutClear() {
-    depthField = depth.data();
-    SetDepthBuffer(depthField);
-  }
-  std::uint32_t Pixel(int x, int y) const { return image[y * ScreenWidth + x]; }
-  float Depth(int x, int y) const { return depth[y * ScreenWidth + x]; }
+  // The whole frame, or the rows of one band.
+  RasterTarget All() { return Rows(AllRows(size)); }
+  RasterTarget Rows(RowBand rows) { return {image.data(), depth.data(), size, rows}; }
+  void ClearDepth() { ClearDepthBuffer(All()); }
+  std::uint32_t Pixel(int x, int y) const { return image.At(x, y); }
+  float Depth(int x, int y) const { return depth.At(x, y); }
   int DrawnCount() const {
     int n = 0;
-    for (std::uint32_t p : image) {
-      n += p != Background;
+    for (int y = 0; y < size.height; ++y) {
+      n += static_cast<int>(size.width -
+                            std::count(image.Row(y), image.Row(y) + size.width, Background));
     }
     return n;
   }
+
+  FrameSize size;
+  Guarded<std::uint32_t> image;
+  Guarded<float> depth;
 };
 
 // Column and row of a coordinate-texture texel.

@@ -110,7 +110,7 @@ TEST(SceneModuleLoad, OtherCamerasWithoutTracksLoadAndDrawThroughCameraZero) {
     EXPECT_TRUE(OpenQuietly(dir, archive));
     CaptureStdout(LoadBox);
     Image fb(64000, 0);
-    RenderBox(300.0f, fb.data());
+    RenderBox(300.0f, fb.data(), ClassicFrame);
     FreeBox();
     CloseLibrary();
     return fb;

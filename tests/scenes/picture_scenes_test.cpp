@@ -71,12 +71,12 @@ class PictureScenes : public ::testing::Test {
   // overwrite all of it.
   static Image Logo(float t) {
     Image fb(64000, 0xA5C3E1F7u);
-    RenderLogo(t, fb.data());
+    RenderLogo(t, fb.data(), ClassicFrame);
     return fb;
   }
   static Image Danke(float t) {
     Image fb(64000, 0x5A3C1E7Fu);
-    RenderDanke(t, fb.data());
+    RenderDanke(t, fb.data(), ClassicFrame);
     return fb;
   }
 

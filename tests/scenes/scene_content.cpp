@@ -244,35 +244,36 @@ PreparedScene::~PreparedScene() {
 
 Image ComposeFrame(Scene*& scene, float frame, FillFunction fill, const ReferencePost& post) {
   Image fb(W * H, 0);
-  RunFramePipeline(scene, frame, 0, 0.5f, 100000.0f);
-  SetDepthBuffer(scene->depthBuffer);
-  ClearDepthBuffer();
-  DrawScenePolygons(scene->screen, fb.data(), fill);
+  RunFramePipeline(scene, frame, 0, 0.5f, 100000.0f, ClassicFrame);
+  const RasterTarget target{fb.data(), scene->depthBuffer, ClassicFrame, AllRows(ClassicFrame)};
+  ClearDepthBuffer(target);
+  DrawScenePolygons(scene->screen, target, fill);
   for (int y = 0; y < H; ++y)
     for (int x = 0; x < W; ++x)
       if (x == 0 || y == 0 || x == W - 1 || y == H - 1) fb[y * W + x] = 0;
 
   std::uint32_t* p = fb.data();
   if (post.smear == ReferencePost::Smear::Glow) {
-    PlainFx2d.glowLeft(post.spread, post.gain, W, H, p);
-    PlainFx2d.glowUp(post.spread, post.gain, W, H, p);
-    PlainFx2d.glowRight(post.spread, post.gain, W, H, p);
-    PlainFx2d.glowDown(post.spread, post.gain, W, H, p);
+    const GlowParameters glow{.spread = post.spread, .gain = post.gain};
+    PlainFx2d.glowLeft(glow, ClassicFrame, 0, H, p);
+    PlainFx2d.glowUp(glow, ClassicFrame, 0, W, p);
+    PlainFx2d.glowRight(glow, ClassicFrame, 0, H, p);
+    PlainFx2d.glowDown(glow, ClassicFrame, 0, W, p);
   } else {
-    PlainFx2d.radialBlur(160, 100, post.strength, 10, p);
+    RadialBlur(PlainFx2d, 160, 100, post.strength, 10, ClassicFrame, p);
   }
   if (post.blend != ReferencePost::Blend::None) {
     const std::uint32_t* picture = post.picture->data();
     switch (post.blend) {
       case ReferencePost::Blend::Add:
-        PlainFx2d.addSpriteKeyed(0, 0, W, H, picture, p, 0);
+        PlainFx2d.addSpriteKeyed(0, 0, W, H, picture, p, ClassicFrame, AllRows(ClassicFrame), 0);
         break;
       case ReferencePost::Blend::Subtract:
-        PlainFx2d.subSpriteKeyed(0, 0, W, H, picture, p, 0);
+        PlainFx2d.subSpriteKeyed(0, 0, W, H, picture, p, ClassicFrame, AllRows(ClassicFrame), 0);
         break;
       case ReferencePost::Blend::Lighten:
-        PlainFx2d.subSpriteKeyed(0, 0, W, H, picture, p, 0);
-        PlainFx2d.addScreen(picture, p);
+        PlainFx2d.subSpriteKeyed(0, 0, W, H, picture, p, ClassicFrame, AllRows(ClassicFrame), 0);
+        PlainFx2d.addScreen(picture, p, ScreenPixels);
         break;
       case ReferencePost::Blend::None:
         break;

@@ -28,18 +28,18 @@ struct Recipe {
   std::uint8_t strength;
   Blend blend;
   std::string picture;
-  void (*render)(float t, std::uint32_t* fb);
+  void (*render)(float t, std::uint32_t* fb, const FrameSize& size);
 };
 
 const std::vector<Recipe>& Recipes() {
   static const std::vector<Recipe> recipes = {
       {"kinyit", 0.287L, 1.0L, reference::FillPolygonPerspective, Smear::Glow, 50, 5, 0,
        Blend::Subtract, "kinyit.jpg",
-       [](float t, std::uint32_t* fb) { RenderKinyit(t, fb, true); }},
+       [](float t, std::uint32_t* fb, const FrameSize& size) { RenderKinyit(t, fb, size, true); }},
       {"libiko", 0.287L, 0.5L, reference::FillPolygonPerspective, Smear::Glow, 50, 5, 0, Blend::Add,
        "spiel.jpg", RenderLibiko},
       {"blau", 0.287L, 1.0L, reference::FillPolygonPerspective, Smear::Glow, 25, 5, 0,
-       Blend::Lighten, "doopady.jpg", [](float t, std::uint32_t* fb) { RenderBlau(t, fb, 2); }},
+       Blend::Lighten, "doopady.jpg", [](float t, std::uint32_t* fb, const FrameSize& size) { RenderBlau(t, fb, size, 2); }},
       {"box", 0.287L, 1.0L, reference::FillPolygonPerspective, Smear::Glow, 50, 5, 0,
        Blend::Subtract, "destiny.jpg", RenderBox},
       {"labda", 0.287L, 1.0L, reference::FillPolygonPerspective, Smear::Glow, 50, 15, 0,
@@ -94,7 +94,7 @@ class SceneModules : public ::testing::Test {
   // The module's frame, drawn into a buffer full of leftovers.
   static Image Render(const Recipe& r, float t) {
     Image fb(64000, 0xC0FFEE11u);
-    r.render(t, fb.data());
+    r.render(t, fb.data(), ClassicFrame);
     return fb;
   }
 
@@ -193,24 +193,24 @@ TEST_F(SceneModules, AFrameDependsOnTheLocalTimeAlone) {
   for (const Recipe& r : Recipes()) {
     SCOPED_TRACE(r.name);
     Image first(64000, 0);
-    r.render(Times[1], first.data());
+    r.render(Times[1], first.data(), ClassicFrame);
     Image between(64000, 0);
-    r.render(Times[0], between.data());
+    r.render(Times[0], between.data(), ClassicFrame);
     EXPECT_FALSE(SameImage(between, first));  // the scene moves
     Image again(64000, 0xFFFFFFFFu);
-    r.render(Times[1], again.data());
+    r.render(Times[1], again.data(), ClassicFrame);
     EXPECT_TRUE(SameImage(again, first));
   }
 }
 
 TEST_F(SceneModules, KinyitAtLocalZeroIsFullyBlackWhicheverPicture) {
   Image fb(64000, 0x00FFFFFFu);
-  RenderKinyit(0.0f, fb.data(), false);
+  RenderKinyit(0.0f, fb.data(), ClassicFrame, false);
   EXPECT_TRUE(SameImage(fb, Black()));
-  RenderKinyit(0.0f, fb.data(), true);
+  RenderKinyit(0.0f, fb.data(), ClassicFrame, true);
   EXPECT_TRUE(SameImage(fb, Black()));
   // The black is the fade's doing: a moment later the scene shows.
-  RenderKinyit(300.0f, fb.data(), false);
+  RenderKinyit(300.0f, fb.data(), ClassicFrame, false);
   EXPECT_GT(LitPixels(fb), 8000);
 }
 
@@ -218,7 +218,7 @@ TEST_F(SceneModules, KinyitSubtractsThePictureItsChoiceNames) {
   const Recipe& kinyit = RecipeOf("kinyit");
   const Image becsuk = Picture("becsuk.jpg");
   Image fb(64000, 0);
-  RenderKinyit(500.0f, fb.data(), false);
+  RenderKinyit(500.0f, fb.data(), ClassicFrame, false);
   const Image expected =
       Compose(kinyit, FrameOf(kinyit, 500.0f), kinyit.fill, PostOf(kinyit, &becsuk));
   EXPECT_TRUE(SameImage(fb, expected));
@@ -249,19 +249,19 @@ TEST_F(SceneModules, BlauBlendsPictureIndex0To3AndNothingForAnyOtherIndex) {
     SCOPED_TRACE(files[i]);
     const Image picture = Picture(files[i]);
     Image fb(64000, 0);
-    RenderBlau(t, fb.data(), i);
+    RenderBlau(t, fb.data(), ClassicFrame, i);
     EXPECT_TRUE(SameImage(fb, Compose(blau, FrameOf(blau, t), blau.fill, PostOf(blau, &picture))));
   }
   ReferencePost glowOnly = PostOf(blau, nullptr);
   glowOnly.blend = Blend::None;
   const Image withoutPicture = Compose(blau, FrameOf(blau, t), blau.fill, glowOnly);
   Image index0(64000, 0);
-  RenderBlau(t, index0.data(), 0);
+  RenderBlau(t, index0.data(), ClassicFrame, 0);
   EXPECT_FALSE(SameImage(index0, withoutPicture));
   for (std::int16_t i : {4, 5, 9, -1, 32767, -32768}) {
     SCOPED_TRACE(i);
     Image fb(64000, 0x12345678u);
-    RenderBlau(t, fb.data(), i);
+    RenderBlau(t, fb.data(), ClassicFrame, i);
     EXPECT_TRUE(SameImage(fb, withoutPicture));
   }
 }
@@ -294,21 +294,21 @@ TEST_F(SceneModulesWithNothingInView, GlowBlurAndSubtractedPicturesLeaveBlack) {
   for (float t : Times) {
     SCOPED_TRACE(t);
     Image fb(64000, 0xFFFFFFFFu);
-    RenderLabda(t, fb.data());
+    RenderLabda(t, fb.data(), ClassicFrame);
     EXPECT_TRUE(SameImage(fb, Black()));
     std::fill(fb.begin(), fb.end(), 0xFFFFFFFFu);
-    RenderEffekt(t, fb.data());
+    RenderEffekt(t, fb.data(), ClassicFrame);
     EXPECT_TRUE(SameImage(fb, Black()));
     std::fill(fb.begin(), fb.end(), 0xFFFFFFFFu);
-    RenderBox(t, fb.data());
+    RenderBox(t, fb.data(), ClassicFrame);
     EXPECT_TRUE(SameImage(fb, Black()));
     for (bool choice : {false, true}) {
       std::fill(fb.begin(), fb.end(), 0xFFFFFFFFu);
-      RenderKinyit(t, fb.data(), choice);
+      RenderKinyit(t, fb.data(), ClassicFrame, choice);
       EXPECT_TRUE(SameImage(fb, Black()));
     }
     std::fill(fb.begin(), fb.end(), 0xFFFFFFFFu);
-    RenderBlau(t, fb.data(), 4);
+    RenderBlau(t, fb.data(), ClassicFrame, 4);
     EXPECT_TRUE(SameImage(fb, Black()));
   }
 }
@@ -316,16 +316,16 @@ TEST_F(SceneModulesWithNothingInView, GlowBlurAndSubtractedPicturesLeaveBlack) {
 TEST_F(SceneModulesWithNothingInView, AddedAndLightenBlendedPicturesShowAlone) {
   const float t = Times[0];
   Image fb(64000, 0xFFFFFFFFu);
-  RenderLibiko(t, fb.data());
+  RenderLibiko(t, fb.data(), ClassicFrame);
   EXPECT_TRUE(SameImage(fb, Picture("spiel.jpg")));
-  RenderKommun(t, fb.data());
+  RenderKommun(t, fb.data(), ClassicFrame);
   EXPECT_TRUE(SameImage(fb, Picture("bkkom.jpg")));
-  RenderEvil(t, fb.data());
+  RenderEvil(t, fb.data(), ClassicFrame);
   EXPECT_TRUE(SameImage(fb, Picture("evil.jpg")));
   const std::string files[4] = {"oompa.jpg", "doompa.jpg", "doopady.jpg", "doo.jpg"};
   for (std::int16_t i = 0; i < 4; ++i) {
     SCOPED_TRACE(files[i]);
-    RenderBlau(t, fb.data(), i);
+    RenderBlau(t, fb.data(), ClassicFrame, i);
     EXPECT_TRUE(SameImage(fb, Picture(files[i])));
   }
 }

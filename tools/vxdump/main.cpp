@@ -285,7 +285,7 @@ int main(int argc, char** argv) {
   vx::ComposeHierarchy(scene);
 
   if (ReportGaps(*scene)) {
-    vx::SetupCamera(scene, 0, false, 0.5f, 100000.0f);
+    vx::SetupCamera(scene, 0, false, 0.5f, 100000.0f, vx::ClassicFrame);
     vx::DumpScene(scene);
   } else {
     vx::DumpHierarchy(scene);

@@ -13,6 +13,9 @@
 //            texels that sparkle because a texture is too fine for the
 //            distance it is seen at.
 //
+// With --resolution WxH the show is drawn at that size, and the blocks,
+// their pixel boxes and the shares of pixels are of frames of that size.
+//
 // Exit codes: 0 when every figure is within the limits asked for (none by
 // default), 1 when one is not or the archive cannot be used, 2 for a wrong
 // command line.
@@ -24,6 +27,7 @@
 #include <vector>
 
 #include "base/console.h"
+#include "base/parallel.h"
 #include "base/pixels.h"
 #include "driver/driver.h"
 #include "driver/frame_loop.h"
@@ -36,19 +40,17 @@ namespace {
 
 constexpr const char* Usage =
     "usage: vxscan [--library LIB] [--fps N] [--slot K]... [--max-crawl PERCENT]\n"
-    "              [--max-dropouts N]\n"
+    "              [--max-dropouts N] [--resolution WxH] [--threads N]\n"
     "  Draws every frame of the show's slots (all eleven, or each slot K, 1 to 11)\n"
     "  at N frames a second (default 60) and reports per slot the one-frame\n"
     "  dropouts (blocks of the picture that vanish or flash for one frame, listed\n"
     "  with their time) and the texture crawl (the share of pixels that jump by\n"
     "  more than 32 luminance levels for one frame, over the 120 frames around\n"
     "  the slot's middle). With --max-crawl or --max-dropouts the exit code is 1\n"
-    "  when a slot exceeds the limit.\n";
+    "  when a slot exceeds the limit. --resolution draws the frames at W x H\n"
+    "  (even, 320x200 to 3840x2160; default 320x200), --threads with N threads.\n";
 
 constexpr int Block = 8;
-constexpr int BlocksX = vx::ScreenWidth / Block;
-constexpr int BlocksY = vx::ScreenHeight / Block;
-constexpr int PixelCount = vx::ScreenWidth * vx::ScreenHeight;
 constexpr int CrawlLevels = 32;      // a pixel's jump, in luminance levels 0..255
 constexpr int DropoutLevels = 24;    // a block mean's jump away from both neighbours
 constexpr int AgreeLevels = 6;       // neighbours' block means that agree
@@ -61,24 +63,46 @@ struct Options {
   std::vector<int> slots;  // 0-based
   double maxCrawl = -1.0;  // percent; negative: no limit
   int maxDropouts = -1;
+  vx::DriverOptions show;  // --resolution and --threads, read as vx1 reads them
 };
 
+// The frame's size and its 8 x 8 blocks (the last partial block of a row or
+// column is left out).
+struct Grid {
+  vx::FrameSize size;
+  int blocksX;
+  int blocksY;
+  int pixels;
+};
+Grid GridOf(const vx::FrameSize& size) {
+  return {.size = size,
+          .blocksX = size.width / Block,
+          .blocksY = size.height / Block,
+          .pixels = size.width * size.height};
+}
+
 // Luminance 0..255 of each pixel (0.30 R + 0.59 G + 0.11 B in 8.8).
+// Packed rows of width pixels.
 using Luma = std::vector<std::uint8_t>;
-void ToLuma(const std::uint32_t* fb, Luma& out) {
-  out.resize(PixelCount);
-  for (int i = 0; i < PixelCount; ++i) {
-    const std::uint32_t c = fb[i];
-    out[i] = static_cast<std::uint8_t>(
-        (77 * ((c >> 16) & 0xFF) + 150 * ((c >> 8) & 0xFF) + 29 * (c & 0xFF)) >> 8);
+void ToLuma(const std::uint32_t* fb, const Grid& grid, Luma& out) {
+  out.resize(static_cast<std::size_t>(grid.pixels));
+  const int width = grid.size.width;
+  for (int y = 0; y < grid.size.height; ++y) {
+    const std::uint32_t* row = fb + static_cast<std::size_t>(y) * grid.size.pitch;
+    for (int x = 0; x < width; ++x) {
+      const std::uint32_t c = row[x];
+      out[static_cast<std::size_t>(y) * width + x] = static_cast<std::uint8_t>(
+          (77 * ((c >> 16) & 0xFF) + 150 * ((c >> 8) & 0xFF) + 29 * (c & 0xFF)) >> 8);
+    }
   }
 }
 
-std::vector<int> BlockMeans(const Luma& y) {
-  std::vector<int> sums(BlocksX * BlocksY, 0);
-  for (int row = 0; row < BlocksY * Block; ++row)
-    for (int x = 0; x < BlocksX * Block; ++x)
-      sums[(row / Block) * BlocksX + x / Block] += y[row * vx::ScreenWidth + x];
+std::vector<int> BlockMeans(const Luma& y, const Grid& grid) {
+  std::vector<int> sums(static_cast<std::size_t>(grid.blocksX) * grid.blocksY, 0);
+  for (int row = 0; row < grid.blocksY * Block; ++row)
+    for (int x = 0; x < grid.blocksX * Block; ++x)
+      sums[(row / Block) * grid.blocksX + x / Block] +=
+          y[static_cast<std::size_t>(row) * grid.size.width + x];
   for (int& s : sums) s /= Block * Block;
   return sums;
 }
@@ -95,33 +119,34 @@ bool Spike(int before, int now, int after, int limit) {
 // covers blocks that touch.
 struct Dropout {
   int blocks = 0;
-  int left = vx::ScreenWidth, top = vx::ScreenHeight, right = 0, bottom = 0;
+  int left = 0, top = 0, right = 0, bottom = 0;
 };
 
 Dropout DropoutRegion(const std::vector<int>& a, const std::vector<int>& b,
-                      const std::vector<int>& c) {
-  std::vector<char> spiked(BlocksX * BlocksY, 0);
-  for (int i = 0; i < BlocksX * BlocksY; ++i)
+                      const std::vector<int>& c, const Grid& grid) {
+  const int blocksX = grid.blocksX, blocksY = grid.blocksY;
+  std::vector<char> spiked(static_cast<std::size_t>(blocksX) * blocksY, 0);
+  for (int i = 0; i < blocksX * blocksY; ++i)
     spiked[i] = Spike(a[i], b[i], c[i], DropoutLevels) && std::abs(a[i] - c[i]) <= AgreeLevels;
   Dropout largest;
   std::vector<int> stack;
-  for (int start = 0; start < BlocksX * BlocksY; ++start) {
+  for (int start = 0; start < blocksX * blocksY; ++start) {
     if (!spiked[start]) continue;
-    Dropout group;
+    Dropout group{.left = grid.size.width, .top = grid.size.height};
     spiked[start] = 0;
     stack.assign(1, start);
     while (!stack.empty()) {
       const int i = stack.back();
       stack.pop_back();
-      const int bx = i % BlocksX, by = i / BlocksX;
+      const int bx = i % blocksX, by = i / blocksX;
       ++group.blocks;
       group.left = std::min(group.left, bx * Block);
       group.top = std::min(group.top, by * Block);
       group.right = std::max(group.right, bx * Block + Block - 1);
       group.bottom = std::max(group.bottom, by * Block + Block - 1);
-      for (int ny = std::max(by - 1, 0); ny <= std::min(by + 1, BlocksY - 1); ++ny) {
-        for (int nx = std::max(bx - 1, 0); nx <= std::min(bx + 1, BlocksX - 1); ++nx) {
-          const int j = ny * BlocksX + nx;
+      for (int ny = std::max(by - 1, 0); ny <= std::min(by + 1, blocksY - 1); ++ny) {
+        for (int nx = std::max(bx - 1, 0); nx <= std::min(bx + 1, blocksX - 1); ++nx) {
+          const int j = ny * blocksX + nx;
           if (spiked[j]) {
             spiked[j] = 0;
             stack.push_back(j);
@@ -136,7 +161,7 @@ Dropout DropoutRegion(const std::vector<int>& a, const std::vector<int>& b,
 
 int CrawlPixels(const Luma& a, const Luma& b, const Luma& c) {
   int count = 0;
-  for (int i = 0; i < PixelCount; ++i)
+  for (std::size_t i = 0; i < a.size(); ++i)
     count += Spike(a[i], b[i], c[i], CrawlLevels) && std::abs(a[i] - c[i]) <= CrawlLevels;
   return count;
 }
@@ -155,7 +180,8 @@ struct SlotReport {
   double crawlPercent = 0.0;
 };
 
-SlotReport ScanSlot(int index, int fps, std::uint32_t* fb) {
+SlotReport ScanSlot(int index, int fps, const vx::FrameTarget& fb) {
+  const Grid grid = GridOf(fb.size);
   const vx::TimelineSlot& slot = vx::TimelineSlotAt(index);
   const double ticksPerFrame = 120.0 / fps;
   // Every frame n of the show's fixed-rate timing whose moment lies in the slot.
@@ -171,13 +197,13 @@ SlotReport ScanSlot(int index, int fps, std::uint32_t* fb) {
     const float t = vx::CaptureFrameTime(n, fps);
     vx::DrawMoment({.index = n, .t = t, .scene = vx::FrameScene::Timeline, .fromBlack = true}, fb);
     const int k = static_cast<int>(n % 3);
-    ToLuma(fb, y[k]);
-    means[k] = BlockMeans(y[k]);
+    ToLuma(fb.pixels, grid, y[k]);
+    means[k] = BlockMeans(y[k], grid);
     ++report.frames;
     if (n < first + 2) continue;
     // The frame before this one is judged against its two neighbours.
     const int a = static_cast<int>((n - 2) % 3), b = static_cast<int>((n - 1) % 3);
-    const Dropout d = DropoutRegion(means[a], means[b], means[k]);
+    const Dropout d = DropoutRegion(means[a], means[b], means[k], grid);
     if (d.blocks >= MinDropoutBlocks) {
       ++report.dropouts;
       Report("  dropout at %.3f s: %d blocks in x %d-%d, y %d-%d",
@@ -188,7 +214,8 @@ SlotReport ScanSlot(int index, int fps, std::uint32_t* fb) {
       ++crawlFrames;
     }
   }
-  if (crawlFrames > 0) report.crawlPercent = 100.0 * crawl / (crawlFrames * PixelCount);
+  if (crawlFrames > 0)
+    report.crawlPercent = 100.0 * crawl / (crawlFrames * static_cast<std::uint64_t>(grid.pixels));
   return report;
 }
 
@@ -206,6 +233,16 @@ bool ParseArguments(int argc, char** argv, Options& options, bool& help) {
     const bool numeric = !value.empty() && *end == '\0';
     if (arg == "--library") {
       options.library = value;
+    } else if (arg == "--resolution") {
+      std::string why;
+      if (!vx::ParseResolution(value, options.show, why) || options.show.nativeResolution) {
+        std::fprintf(stderr, "vxscan: bad value '%s' for --resolution: %s\n", value.c_str(),
+                     why.empty() ? "a headless scan needs WxH" : why.c_str());
+        return false;
+      }
+    } else if (arg == "--threads" && numeric && number >= 1 && number <= vx::MaxDrawThreads &&
+               number == int(number)) {
+      options.show.threads = static_cast<int>(number);
     } else if (arg == "--fps" && numeric && number >= 1 && number <= 240 && number == int(number)) {
       options.fps = static_cast<int>(number);
     } else if (arg == "--slot" && numeric && number >= 1 && number <= vx::TimelineSlotCount() &&
@@ -239,9 +276,12 @@ int main(int argc, char** argv) {
     for (int k = 0; k < vx::TimelineSlotCount(); ++k) options.slots.push_back(k);
 
   vx::UseRealModules();
+  if (options.show.threads > 0) vx::SetDrawThreads(options.show.threads);
   vx::ConfigureVideo(vx::VideoOptions{.backend = vx::VideoBackend::Headless});
-  std::uint32_t* fb = vx::StartHeadless(vx::LibraryCandidates(options.library, std::string()));
-  if (fb == nullptr) return 1;
+  const vx::FrameTarget fb = vx::StartHeadless(
+      vx::LibraryCandidates(options.library, std::string()), vx::RunFrameSize(options.show));
+  if (fb.pixels == nullptr) return 1;
+  if (fb.size != vx::ClassicFrame) Report("frames of %d x %d", fb.size.width, fb.size.height);
   bool withinLimits = true;
   for (int index : options.slots) {
     const SlotReport r = ScanSlot(index, options.fps, fb);

@@ -45,18 +45,18 @@ TEST(CaptureScaleFilter, FfmpegEnlargesToTheProgramsOwnPixelsAndFeedsTheEncoderT
   std::vector<std::uint32_t> fb(64000);
   for (std::uint32_t i = 0; i < fb.size(); ++i) fb[i] = (i * 2654435761u) & 0x00FFFFFFu;
   std::vector<std::uint32_t> boxed, scaled;
-  ScaleLetterboxed(fb.data(), 1, boxed);
+  ScaleLetterboxed(fb.data(), ClassicFrame, 1, boxed);
   const Bytes piped = AsBytes(boxed);
 
   for (int scale : {1, 3, 4}) {
     SCOPED_TRACE("scale " + std::to_string(scale));
-    ScaleLetterboxed(fb.data(), scale, scaled);
+    ScaleLetterboxed(fb.data(), ClassicFrame, scale, scaled);
     const std::string size = std::to_string(320 * scale) + "x" + std::to_string(240 * scale);
-    Bytes enlarged = Ffmpeg(dir, piped, "320x240", CaptureScaleFilter(scale), "bgr0");
+    Bytes enlarged = Ffmpeg(dir, piped, "320x240", CaptureScaleFilter(ClassicFrame, scale), "bgr0");
     ASSERT_EQ(enlarged.size(), scaled.size() * 4);
     for (std::size_t i = 3; i < enlarged.size(); i += 4) enlarged[i] = 0;  // bgr0's unused byte
     ASSERT_TRUE(enlarged == AsBytes(scaled));
-    EXPECT_TRUE(Ffmpeg(dir, piped, "320x240", CaptureScaleFilter(scale), "yuv420p") ==
+    EXPECT_TRUE(Ffmpeg(dir, piped, "320x240", CaptureScaleFilter(ClassicFrame, scale), "yuv420p") ==
                 Ffmpeg(dir, AsBytes(scaled), size, "", "yuv420p"));
   }
 }
