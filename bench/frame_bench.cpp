@@ -13,6 +13,7 @@
 #include <thread>
 #include <vector>
 
+#include "base/parallel.h"
 #include "datalib/datalib.h"
 #include "driver/timeline.h"
 #include "fx2d/fx2d.h"
@@ -63,6 +64,47 @@ void ShowFrame(benchmark::State& state, int slot, bool reference) {
   UseReferenceFx2d(false);
   UseReferenceRaster(false);
   state.SetLabel(s.module->name);
+}
+
+// The same middle moment drawn at a larger size by threads draw threads:
+// real time (the threads' work is the frame's), the time per pixel against
+// the classic frame's in the counter ns_per_pixel.
+void SharpFrame(benchmark::State& state, int slot, FrameSize size, int threads) {
+  if (!LoadShowOnce()) {
+    state.SkipWithError("no archive at " VX_BINARY_DIR "/vx-1.lib (build the content first)");
+    return;
+  }
+  const int savedThreads = DrawThreads();
+  SetDrawThreads(threads);
+  const TimelineSlot& s = TimelineSlotAt(slot);
+  const float t = static_cast<float>((s.begin + s.end) / 2);
+  std::vector<std::uint32_t> frame(FrameWords(size));
+  RenderTimeline(t, frame.data(), size);  // the size's pictures and tables, once
+  for (auto _ : state) {
+    RenderTimeline(t, frame.data(), size);
+    benchmark::DoNotOptimize(frame.data());
+  }
+  SetDrawThreads(savedThreads);
+  state.counters["ns_per_pixel"] = benchmark::Counter(
+      static_cast<double>(size.width) * size.height,
+      benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+  state.SetLabel(s.module->name);
+}
+
+void RegisterSharpFrames() {
+  for (const FrameSize size : {PackedFrame(1920, 1080), PackedFrame(3840, 2160)}) {
+    for (int slot = 0; slot < TimelineSlotCount(); ++slot) {
+      for (int threads : {1, 2}) {
+        const std::string name = "SharpFrame/" + std::to_string(size.width) + "x" +
+                                 std::to_string(size.height) + "/slot" + std::to_string(slot + 1) +
+                                 "/" + TimelineSlotAt(slot).module->name + "/threads:" +
+                                 std::to_string(threads);
+        benchmark::RegisterBenchmark(name.c_str(), SharpFrame, slot, size, threads)
+            ->Unit(benchmark::kMillisecond)
+            ->UseRealTime();
+      }
+    }
+  }
 }
 
 void RegisterShowFrames() {
@@ -120,6 +162,7 @@ BENCHMARK(SeekLatency)->Unit(benchmark::kMillisecond)->Iterations(60)->UseRealTi
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   vx::RegisterShowFrames();
+  vx::RegisterSharpFrames();
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
   return 0;

@@ -4,6 +4,7 @@
 #include "scenes/scene_recipe.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cassert>
 #include <cmath>
 #include <cstddef>
@@ -46,13 +47,14 @@ FrameSize preparedSize = ClassicFrame;
 std::vector<ScreenPicture> screenPictures;
 std::vector<float> frameDepth;  // the depth buffer above the classic size
 
-void ResampleForPreparedSize(ScreenPicture& entry) {
+// False when the copy cannot be made (only memory can fail here: the picture
+// itself was checked when it loaded).
+bool ResampleForPreparedSize(ScreenPicture& entry) {
   ReleasePicture(entry.sized);
-  if (preparedSize == ClassicFrame) return;
+  if (preparedSize == ClassicFrame) return true;
   const auto width = static_cast<std::uint32_t>(preparedSize.width);
   const auto height = static_cast<std::uint32_t>(preparedSize.height);
-  // Only memory can fail here: the picture itself was checked when it loaded.
-  if (!ResamplePicture(*entry.picture, width, height, entry.sized)) ReportPictureLoadError();
+  return ResamplePicture(*entry.picture, width, height, entry.sized);
 }
 
 std::string DataPath(std::string_view file) {
@@ -193,7 +195,7 @@ void LoadScreenPicture(std::string_view file, Picture& picture) {
     ReportPictureLoadError();
   }
   screenPictures.push_back({&picture, {}});
-  ResampleForPreparedSize(screenPictures.back());
+  if (!ResampleForPreparedSize(screenPictures.back())) ReportPictureLoadError();
 }
 
 void ReleaseScreenPictures(Picture* pictures, int count) {
@@ -213,9 +215,13 @@ void PrepareFrameSize(const FrameSize& size) {
   assert(DrawableFrameSize(size) && size.pitch == size.width);
   preparedSize = size;
   // Resampling takes a while at the largest sizes: the pictures share the
-  // draw threads.
-  ForEachTask(static_cast<int>(screenPictures.size()),
-              [&](int i) { ResampleForPreparedSize(screenPictures[static_cast<std::size_t>(i)]); });
+  // draw threads. A failure ends the program from this thread, not a
+  // worker's.
+  std::atomic<bool> failed{false};
+  ForEachTask(static_cast<int>(screenPictures.size()), [&](int i) {
+    if (!ResampleForPreparedSize(screenPictures[static_cast<std::size_t>(i)])) failed = true;
+  });
+  if (failed) ReportPictureLoadError();
   if (RadialTableBuilt()) BuildRadialTable(size);
   if (size == ClassicFrame) {
     std::vector<float>().swap(frameDepth);

@@ -2,7 +2,7 @@
 // viewer reads as a fault: one-frame events. Each frame is compared with the
 // frames before and after it.
 //
-//   dropout  touching blocks of 8 x 8 pixels whose mean luminance jumps away
+//   dropout  touching blocks of 8 x 8 classic pixels whose mean luminance jumps away
 //            from both neighbours in the same direction while the neighbours
 //            agree: part of the picture vanished (or flashed) for exactly one
 //            frame. Block means ignore texture detail moving under the camera.
@@ -13,8 +13,11 @@
 //            texels that sparkle because a texture is too fine for the
 //            distance it is seen at.
 //
-// With --resolution WxH the show is drawn at that size, and the blocks,
-// their pixel boxes and the shares of pixels are of frames of that size.
+// With --resolution WxH the show is drawn at that size: the blocks grow with
+// the frame (8 x FrameScale pixels a side, rounded), so that a dropout is the
+// same share of the picture as in the classic frame and detail finer than a
+// classic pixel moving fast does not count; the pixel boxes and the shares of
+// pixels are of frames of that size.
 //
 // Exit codes: 0 when every figure is within the limits asked for (none by
 // default), 1 when one is not or the archive cannot be used, 2 for a wrong
@@ -50,7 +53,7 @@ constexpr const char* Usage =
     "  when a slot exceeds the limit. --resolution draws the frames at W x H\n"
     "  (even, 320x200 to 3840x2160; default 320x200), --threads with N threads.\n";
 
-constexpr int Block = 8;
+constexpr int ClassicBlock = 8;  // pixels a block's side at the classic size
 constexpr int CrawlLevels = 32;      // a pixel's jump, in luminance levels 0..255
 constexpr int DropoutLevels = 24;    // a block mean's jump away from both neighbours
 constexpr int AgreeLevels = 6;       // neighbours' block means that agree
@@ -66,18 +69,21 @@ struct Options {
   vx::DriverOptions show;  // --resolution and --threads, read as vx1 reads them
 };
 
-// The frame's size and its 8 x 8 blocks (the last partial block of a row or
-// column is left out).
+// The frame's size and its blocks of block x block pixels (the last partial
+// block of a row or column is left out).
 struct Grid {
   vx::FrameSize size;
+  int block;
   int blocksX;
   int blocksY;
   int pixels;
 };
 Grid GridOf(const vx::FrameSize& size) {
+  const int block = static_cast<int>(ClassicBlock * vx::FrameScale(size) + 0.5);
   return {.size = size,
-          .blocksX = size.width / Block,
-          .blocksY = size.height / Block,
+          .block = block,
+          .blocksX = size.width / block,
+          .blocksY = size.height / block,
           .pixels = size.width * size.height};
 }
 
@@ -99,11 +105,12 @@ void ToLuma(const std::uint32_t* fb, const Grid& grid, Luma& out) {
 
 std::vector<int> BlockMeans(const Luma& y, const Grid& grid) {
   std::vector<int> sums(static_cast<std::size_t>(grid.blocksX) * grid.blocksY, 0);
-  for (int row = 0; row < grid.blocksY * Block; ++row)
-    for (int x = 0; x < grid.blocksX * Block; ++x)
-      sums[(row / Block) * grid.blocksX + x / Block] +=
+  const int block = grid.block;
+  for (int row = 0; row < grid.blocksY * block; ++row)
+    for (int x = 0; x < grid.blocksX * block; ++x)
+      sums[(row / block) * grid.blocksX + x / block] +=
           y[static_cast<std::size_t>(row) * grid.size.width + x];
-  for (int& s : sums) s /= Block * Block;
+  for (int& s : sums) s /= block * block;
   return sums;
 }
 
@@ -140,10 +147,11 @@ Dropout DropoutRegion(const std::vector<int>& a, const std::vector<int>& b,
       stack.pop_back();
       const int bx = i % blocksX, by = i / blocksX;
       ++group.blocks;
-      group.left = std::min(group.left, bx * Block);
-      group.top = std::min(group.top, by * Block);
-      group.right = std::max(group.right, bx * Block + Block - 1);
-      group.bottom = std::max(group.bottom, by * Block + Block - 1);
+      const int block = grid.block;
+      group.left = std::min(group.left, bx * block);
+      group.top = std::min(group.top, by * block);
+      group.right = std::max(group.right, bx * block + block - 1);
+      group.bottom = std::max(group.bottom, by * block + block - 1);
       for (int ny = std::max(by - 1, 0); ny <= std::min(by + 1, blocksY - 1); ++ny) {
         for (int nx = std::max(bx - 1, 0); nx <= std::min(bx + 1, blocksX - 1); ++nx) {
           const int j = ny * blocksX + nx;

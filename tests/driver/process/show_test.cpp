@@ -5,6 +5,7 @@
 // sanitizers the captures are shorter still.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -342,8 +343,13 @@ class Vx1InXServer : public ::testing::Test {
   // time limit, only stops a run that hangs outside them.
   void Play(const TempDir& dir, const std::string& mode, const std::string& keys = "") {
     WriteTextFile(dir.File("play.sh"), PlayScript);
+    // xvfb-run -a takes the first free display from 99 up, and two runs that
+    // start at once (CTest runs two tests at a time) can both take the same
+    // one: each test program starts its search at a display of its own.
+    const std::string firstDisplay = std::to_string(100 + getpid() % 400);
     const ProgramResult r = RunProgram(
-        {"/usr/bin/env", "timeout", "280", "xvfb-run", "-a", "-s", "-screen 0 1280x1024x24",
+        {"/usr/bin/env", "timeout", "280", "xvfb-run", "-a", "-n", firstDisplay, "-s",
+         "-screen 0 1280x1024x24",
          "/bin/bash", dir.File("play.sh"), Vx1Path(), ArchivePath(), mode, keys},
         dir.Path());
     ASSERT_EQ(r.exitCode, 0) << ReadText(dir.File("failure.txt")) << r.err
