@@ -5,7 +5,11 @@
 //   presented(frame)  a frame reached the canvas; frame() gives its bytes
 //                     as still() has them (a copy, made only when asked)
 //   resumed()         the program runs again after a present
-//   still(bytes)      a still frame: 256000 bytes, 0x00RRGGBB words
+//   still(bytes)      a still frame: width x height 0x00RRGGBB words,
+//                     rows packed (256000 bytes for the classic frame)
+//   resized(w, h)     the canvas was made w x h pixels for a frame of
+//                     that size (before the frame is drawn on it)
+//   sharpSize()       the sharp show's [width, height]: the native size
 //   takeQuit()        true once when Escape was pressed
 //   takeInput()       the oldest viewer's input waiting, {action, seconds}
 //                     (action a ViewerAction name), or null
@@ -22,37 +26,58 @@ mergeInto(LibraryManager.library, {
   $VX1Canvas: {
     context: null,
     image: null,
-    // Copies the 320 x 200 words 0x00RRGGBB (bytes B, G, R, x in memory)
-    // onto the canvas as opaque RGBA.
-    draw: function(fb) {
-      if (!VX1Canvas.context) {
-        VX1Canvas.context = Module['canvas'].getContext('2d', {alpha: false});
-        VX1Canvas.image = VX1Canvas.context.createImageData(320, 200);
+    pixels: null,  // the image's bytes as little-endian words
+    // Copies the frame, width x height words 0x00RRGGBB (bytes B, G, R, x
+    // in memory) whose rows lie pitch words apart, onto the canvas as opaque
+    // RGBA. A frame of another size than the last makes the canvas (and its
+    // image) that size first, which clears it.
+    draw: function(fb, width, height, pitch) {
+      var canvas = Module['canvas'];
+      if (!VX1Canvas.context) VX1Canvas.context = canvas.getContext('2d', {alpha: false});
+      if (!VX1Canvas.image || VX1Canvas.image.width !== width || VX1Canvas.image.height !== height) {
+        canvas.width = width;
+        canvas.height = height;
+        VX1Canvas.image = VX1Canvas.context.createImageData(width, height);
+        VX1Canvas.pixels = new Uint32Array(VX1Canvas.image.data.buffer);
+        if (Module['vx1Hooks'].resized) Module['vx1Hooks'].resized(width, height);
       }
-      var rgba = VX1Canvas.image.data;
-      var source = HEAPU8.subarray(fb, fb + 256000);
-      for (var i = 0; i < 256000; i += 4) {
-        rgba[i] = source[i + 2];
-        rgba[i + 1] = source[i + 1];
-        rgba[i + 2] = source[i];
-        rgba[i + 3] = 255;
+      // Word by word: 0x00RRGGBB becomes the RGBA bytes R, G, B, 255, which
+      // a little-endian word holds as 0xFFBBGGRR (wasm memory and every
+      // browser's typed arrays are little-endian).
+      var rgba = VX1Canvas.pixels;
+      for (var y = 0; y < height; y++) {
+        var from = (fb >> 2) + y * pitch, to = y * width;
+        for (var x = 0; x < width; x++) {
+          var word = HEAPU32[from + x];
+          rgba[to + x] = 0xFF000000 | (word & 0xFF) << 16 | (word & 0xFF00) | (word >>> 16 & 0xFF);
+        }
       }
       VX1Canvas.context.putImageData(VX1Canvas.image, 0, 0);
     },
-    // The frame's bytes with the unused top byte of each word cleared, as
-    // the native frame files hold them.
-    words: function(fb) {
-      var bytes = HEAPU8.slice(fb, fb + 256000);
-      for (var i = 3; i < 256000; i += 4) bytes[i] = 0;
+    // The frame's bytes, rows packed, with the unused top byte of each word
+    // cleared, as the native frame files hold them.
+    words: function(fb, width, height, pitch) {
+      var row = width * 4;
+      var bytes = new Uint8Array(row * height);
+      for (var y = 0; y < height; y++)
+        bytes.set(HEAPU8.subarray(fb + y * pitch * 4, fb + y * pitch * 4 + row), y * row);
+      for (var i = 3; i < bytes.length; i += 4) bytes[i] = 0;
       return bytes;
     },
   },
 
+  // The sharp frame's size, as the page chooses it (sharpSize).
+  vx1_native_size: function(size) {
+    var chosen = Module['vx1Hooks'].sharpSize();
+    HEAP32[size >> 2] = chosen[0];
+    HEAP32[(size >> 2) + 1] = chosen[1];
+  },
+
   vx1_present__deps: ['$VX1Canvas', '$callUserCallback'],
-  vx1_present: function(fb) {
-    VX1Canvas.draw(fb);
+  vx1_present: function(fb, width, height, pitch) {
+    VX1Canvas.draw(fb, width, height, pitch);
     var hooks = Module['vx1Hooks'];
-    hooks.presented(function() { return VX1Canvas.words(fb); });
+    hooks.presented(function() { return VX1Canvas.words(fb, width, height, pitch); });
     return Asyncify.handleSleep(function(wakeUp) {
       requestAnimationFrame(function() {
         if (hooks.resumed) hooks.resumed();
@@ -82,9 +107,9 @@ mergeInto(LibraryManager.library, {
   },
 
   vx1_show_still__deps: ['$VX1Canvas'],
-  vx1_show_still: function(frame) {
-    VX1Canvas.draw(frame);
-    Module['vx1Hooks'].still(VX1Canvas.words(frame));
+  vx1_show_still: function(frame, width, height, pitch) {
+    VX1Canvas.draw(frame, width, height, pitch);
+    Module['vx1Hooks'].still(VX1Canvas.words(frame, width, height, pitch));
   },
 
   vx1_report_ticks: function(ticks, paused) {

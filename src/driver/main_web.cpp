@@ -7,6 +7,10 @@
 //   --screenshot SECONDS NAME  one frame, drawn as vx1 --screenshot draws it,
 //                              handed to the page instead of a file
 //   --bench                    the benchmark table, as vx1 --bench prints it
+//   --resolution WxH | native  with any of them: the sharp show at that size
+//                              (native, playing only: the window's, see
+//                              sharpSize in web/index.html); classic
+//                              without it
 // The show's loops block as they do natively; presenting a frame, the
 // loading screen's pauses and the music's decoding suspend the program
 // (asyncify) and hand the browser its turn.
@@ -31,8 +35,9 @@
 extern "C" {
 // The end of the program, with its exit code (web/vx1_library.js).
 void vx1_finished(int code);
-// A finished still frame: 64000 words 0x00RRGGBB.
-void vx1_show_still(const std::uint32_t* frame);
+// A finished still frame: width x height words 0x00RRGGBB, rows pitch
+// words apart.
+void vx1_show_still(const std::uint32_t* frame, int width, int height, int pitch);
 // Each reading of the music clock, and whether the viewer paused it, for
 // the page's status, seek bar and media session.
 void vx1_report_ticks(float ticks, int paused);
@@ -72,13 +77,12 @@ std::string SlotsJson() {
 // The frames vx1 --screenshot would write, each from black, handed to the
 // page in order.
 int RunStills(const vx::DriverOptions& options, const vx::LibrarySearch& libraries) {
-  // The page shows classic frames only.
-  const vx::FrameTarget fb = vx::StartHeadless(libraries, vx::ClassicFrame);
+  const vx::FrameTarget fb = vx::StartHeadless(libraries, vx::RunFrameSize(options));
   if (fb.pixels == nullptr) return 1;
   vx::RunFrames(
       vx::MomentList(vx::ScreenshotMoments(options)),
       [](const vx::FrameMoment&, const vx::FrameTarget& frame) {
-        vx1_show_still(frame.pixels);
+        vx1_show_still(frame.pixels, frame.size.width, frame.size.height, frame.size.pitch);
         return true;
       },
       fb);

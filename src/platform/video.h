@@ -11,8 +11,8 @@
 // lies over its bottom rows (on the surface only, never in the frame).
 // The backend is chosen once, before StartVideo: headless keeps the surface
 // in memory and counts presented frames; the SDL2 backend shows a window or
-// the full screen; the web backend draws on the page's canvas (browser build
-// only, classic size only; elsewhere it refuses to start).
+// the full screen; the web backend draws on the page's canvas at the frame's
+// size (browser build only; elsewhere it refuses to start).
 #include <cstdint>
 #include <string_view>
 
