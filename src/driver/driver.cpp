@@ -141,9 +141,6 @@ int RunDriver(const DriverOptions& options, const LibrarySearch& libraries) {
     return 1;
   }
   const FrameSize size = RunFrameSize(options);
-  // The resolution key's other size: the classic one from a sharp show,
-  // else the display's own.
-  const FrameSize other = size != ClassicFrame ? ClassicFrame : NativeFrameSize();
   gEffectTestMode = options.effectTest;
   TraceStep("StartVideo");
   if (StartVideo(gEffectTestMode ? size : ClassicFrame) != 0) {
@@ -155,8 +152,13 @@ int RunDriver(const DriverOptions& options, const LibrarySearch& libraries) {
   assert(FrameBuffer() != nullptr);
   if (gEffectTestMode) {
     RunEffectTest({.pixels = FrameBuffer(), .size = size});
-  } else if (!RunDemo(size, other, options.loop)) {
-    return 1;
+  } else {
+    // The resolution key's other size: the classic one from a sharp show,
+    // else the display's own. Asked of the running video: asking before it
+    // starts would set SDL's video up and down once more, after which X
+    // tools at times no longer find the window.
+    const FrameSize other = size != ClassicFrame ? ClassicFrame : NativeFrameSize();
+    if (!RunDemo(size, other, options.loop)) return 1;
   }
   TraceStep("StopVideo");
   StopVideo();

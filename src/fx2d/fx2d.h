@@ -30,10 +30,10 @@ void ClearScreen(std::uint32_t* dst, std::uint32_t count);
 // dst = src, count pixels.
 void CopyScreen(const std::uint32_t* src, std::uint32_t* dst, std::uint32_t count);
 
-// The radial blur's table of bilinear weights toward the centre, built for
-// a frame's width and height: at ClassicFrame the 640 x 400 table
-// (1024000 bytes), at any other size the same weights for every |dx|, |dy|
-// (width x height x 4 bytes, 33 MB at 3840 x 2160). Building for the size
+// The radial blur's table, built for a frame's width and height: at
+// ClassicFrame the 640 x 400 bilinear weights toward the centre (1024000
+// bytes), at any other size where each |dx|, |dy| samples the image toward
+// the centre (width x height x 6 bytes, 50 MB at 3840 x 2160). Building for the size
 // already built costs nothing; another size rebuilds it (a window may change
 // size while the show plays). Not to be called while a blur runs.
 void BuildRadialTable(const FrameSize& frame);
@@ -68,9 +68,11 @@ GlowParameters ScaledGlow(std::uint16_t spread, std::uint16_t gain, const FrameS
 
 // The blur keeps its strength and gain at every size: 8-bit weights cannot
 // express a decay per pixel close enough to 1, and the frame's 8-bit pixels
-// would round a slow decay away. Instead it walks as the classic blur with
-// its neighbours EffectStep pixels back (the table built for the frame
-// carries the step), which is one classic pixel at every size. What does
+// would round a slow decay away. Instead each pixel samples the image one
+// classic pixel (EffectStep pixels) toward the centre along its own ray,
+// between the frame's pixels (the table built for the frame carries where),
+// so the streaks decay per classic pixel as the classic ones do and run
+// smoothly along the rays. What does
 // change is the centre: a classic centre becomes the first frame pixel of
 // the classic pixel's block, the frame taken as the classic screen
 // stretched to it (cx x width / 320 and cy x height / 200, rounded up).

@@ -6,6 +6,7 @@
 #include <cassert>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 #include "fx2d/fx2d.h"
 
@@ -38,11 +39,11 @@ constexpr std::ptrdiff_t RadialEntryOffset(int dx, int dy) {
   return 4 * (std::ptrdiff_t{dy + ScreenHeight} * RadialTableColumns + (dx + ScreenWidth));
 }
 
-// The folded table (every other frame size): the weights depend only on
-// |dx| and |dy|, so it holds height rows of width entries for |dy|, |dx|,
-// each the classic entry of that offset. A quadrant walks outward, so it
-// reads the folded table forward everywhere.
-static_assert(std::size_t{MaxFrameWidth} * MaxFrameHeight * 4 < 40u << 20);
+// The folded table (every other frame size): height rows of width entries
+// for |dy|, |dx|, each a RadialSample (below): where the pixel's sample Q
+// lies toward the centre and the classic weights' total there. It depends
+// only on |dx| and |dy|, so each quadrant walks outward reading the table
+// forward everywhere.
 
 // Where the entries of the table built for one frame size lie, and the
 // blur's step at that size: 8.8 fixed point pixels, 256 (one pixel) at the
@@ -50,7 +51,7 @@ static_assert(std::size_t{MaxFrameWidth} * MaxFrameHeight * 4 < 40u << 20);
 struct RadialTableView {
   const std::uint8_t* origin;  // the entry of offset (0, 0)
   std::ptrdiff_t rowBytes;     // from one dy to the next
-  bool folded;                 // indexed by |dx|, |dy|
+  bool folded;                 // indexed by |dx|, |dy|; holds RadialSamples
   std::uint16_t step;
 };
 
@@ -59,28 +60,62 @@ struct RadialTableView {
 RadialTableView RadialTableFor(std::int32_t cx, std::int32_t cy, std::uint8_t strength,
                                std::uint8_t gain, const FrameSize& frame);
 
+inline constexpr std::ptrdiff_t RadialSampleBytes = 6;  // sizeof(RadialSample)
+
 // The entry for offset (dx, dy) from the centre.
 inline const std::uint8_t* RadialEntry(const RadialTableView& t, int dx, int dy) {
   if (!t.folded) return t.origin + std::ptrdiff_t{dy} * t.rowBytes + 4 * std::ptrdiff_t{dx};
   return t.origin + std::ptrdiff_t{dy < 0 ? -dy : dy} * t.rowBytes +
-         4 * std::ptrdiff_t{dx < 0 ? -dx : dx};
+         RadialSampleBytes * std::ptrdiff_t{dx < 0 ? -dx : dx};
 }
 
-// The blur at a larger frame is the classic one-pixel walk scaled by the
-// step: pixel P of a quadrant (walking sx, sy away from the centre) takes
-//   S = (w0 D + w1 V + w2 H + w3 P) >> 8,  R = saturate(S k1 + P k0) >> 8
-// with H the pixel tx back along the row, V ty back along the column and D
-// both; a distance t = 256 i + f (8.8) between pixels i and i + 1 reads
-// (A_i (256 - f) + A_(i+1) f) >> 8 per byte (D: along the row in both rows,
-// then between the rows). Each distance is the step, cut to the pixel's index
-// in its quadrant (row r, column c from 0 at the cross) so that an interior
-// pixel reads only its quadrant, and 1 at index 0, where the cross reads the
-// next quadrant's first row or column as the classic walk does. At step 256
-// this is the classic walk: D = (x - sx, y - sy), V = (x, y - sy),
-// H = (x - sx, y).
-constexpr std::uint32_t RadialDistance(std::uint16_t step, int index) {
-  return index == 0 ? 256u
-                    : std::min<std::uint32_t>(step, 256u * static_cast<std::uint32_t>(index));
+// The blur at a larger frame samples the blurred image one classic pixel
+// toward the centre on the frame's own grid, so that its streaks run along
+// the rays as the classic ones do. Pixel P at (x, y) of a quadrant (walking
+// sx, sy away from the centre) reads the point
+//   Q = (x - sx ox, y - sy oy),  ox = round(step fx), oy = round(step fy)
+// (8.8 fixed point pixels, nearest with ties to even; fx, fy <= 1, since
+// d >= |dx|, |dy| as a single too, so at most the step),
+// with (fx, fy) = (|dx|, |dy|) / d the unit direction as the classic table
+// computes it (single floats; (0, 0) at the centre itself). Each is then cut
+// to the pixel's index in its quadrant (RadialClamp), so that Q never passes
+// the centre. With i = ox >> 8, f = ox & 255, j = oy >> 8, g = oy & 255,
+// per byte:
+//   Rn = (A(x - sx i, y - sy j) (256 - f) + A(x - sx (i+1), y - sy j) f) >> 8
+//   Rf = the same on row y - sy (j + 1)
+//   S  = (W (Rn (256 - g) + Rf g)) >> 16
+//   P' = min(S k1 + P k0, 65535) >> 8,  k1 = strength + gain, k0 = 255 - strength
+// W is the total of the classic table's four weights of that direction
+// (254, 255 or 256 as they round; 255 at the centre): the classic sample of
+// an even area is (W A) >> 8, and the long streaks of a strong blur, where
+// each pixel passes on about 94 % of the one before it, follow that factor
+// closely. A pixel of weight 0 (f = 0 or g = 0) is not read, so whole
+// offsets never read past the pixels they name. Every pixel read lies no
+// further from the centre than P along either axis, within P's quadrant
+// (or, on the cross, the cross of a quadrant walked before): the walk order
+// (rows outward, columns outward) has already written all of them but P
+// itself, which is read as it was.
+struct RadialSample {
+  std::uint16_t x;      // ox, 8.8 fixed point pixels
+  std::uint16_t y;      // oy
+  std::uint16_t total;  // W
+};
+static_assert(sizeof(RadialSample) == RadialSampleBytes);
+static_assert(std::size_t{MaxFrameWidth} * MaxFrameHeight * sizeof(RadialSample) < 150u << 20);
+inline RadialSample RadialSampleAt(const RadialTableView& t, int dx, int dy) {
+  RadialSample o;
+  std::memcpy(&o, RadialEntry(t, dx, dy), sizeof o);
+  return o;
+}
+
+// An offset (8.8) cut to a pixel's index in its quadrant along that axis
+// (column or row from 0 at the cross): at most `index` whole pixels, so that
+// an interior pixel reads only its quadrant, and at most one pixel at index
+// 0, where the cross reads the first row or column of the quadrant beside it
+// (done before) as the classic walk does.
+constexpr std::uint32_t RadialClamp(std::uint32_t offset, int index) {
+  return std::min<std::uint32_t>(offset,
+                                 index == 0 ? 256u : 256u * static_cast<std::uint32_t>(index));
 }
 // The index in its quadrant of offset d from the centre along an axis the
 // quadrant walks with sign s: 0 .. for d >= 0 (s = +1), and d = -1 is 0 for

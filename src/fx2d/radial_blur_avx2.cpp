@@ -8,9 +8,9 @@
 // Four steps at a time, rows 0..3 and rows 4..7 come in and go out through
 // the four-row index rotation of the SSE2 version; the two halves are joined
 // into (and split from) the eight-lane registers per step. Rows left over
-// use the four-row band, then single pixels; the cross and stepped blurs go
-// one pixel at a time as in SSE2. Called only where the processor has AVX2;
-// each function carries the AVX2 target itself.
+// use the four-row band, then single pixels; the cross and the sampled blur
+// of a larger frame go one pixel at a time as in SSE2. Called only where the
+// processor has AVX2; each function carries the AVX2 target itself.
 #if defined(__SSE2__)  // x86-64 baseline; elsewhere only the plain table exists
 #include <immintrin.h>
 

@@ -12,8 +12,9 @@
 //
 // Ramp-in and ramp-out of the wavefront and rows left over go through the
 // one-pixel version of the same arithmetic, reading from memory in walk order;
-// so does the cross, and every pixel of a stepped blur (a frame larger than
-// the classic one), whose samples lie several pixels back.
+// so does the cross, and every pixel of the blur at a frame larger than the
+// classic one, whose samples lie a classic pixel toward the centre along
+// their own rays (radial_blur_stepped.h).
 #if defined(__SSE2__)  // x86-64 baseline; elsewhere only the plain table exists
 #include <cstdint>
 

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdint>
 #include <random>
 #include <span>
@@ -195,23 +196,39 @@ TEST(FastMatchesReferenceAtFrameSizes, SpritesClippedToTheFrameAndDrawnBandByBan
 
 // ---- the radial blur in parts ---------------------------------------------
 
+// The unit direction (|dx|, |dy|) / d of a non-zero offset, d, fx and fy as
+// singles, as the table of a larger frame forms them: from doubles.
+std::array<float, 2> UnitDirection(int dx, int dy) {
+  const float d = float(std::sqrt(double(dx) * dx + double(dy) * dy));
+  return {float(double(std::abs(dx)) / d), float(double(std::abs(dy)) / d)};
+}
+// step x f in 8.8 pixels, nearest with ties to even.
+std::uint32_t OffsetToward(std::uint16_t step, float f) {
+  return std::uint32_t(std::lrint(double(step) * double(f)));
+}
+// The total of the classic weights of a direction: each of ex ey, (1 - ex)
+// ey, ex (1 - ey), (1 - ex) (1 - ey) times 255, in double, rounded to the
+// nearest.
+std::uint32_t WeightTotal(const std::array<float, 2>& u) {
+  const double ex = u[0], ey = u[1];
+  return std::uint32_t(std::llrint(ex * ey * 255.0) + std::llrint((1.0 - ex) * ey * 255.0) +
+                       std::llrint(ex * (1.0 - ey) * 255.0) +
+                       std::llrint((1.0 - ex) * (1.0 - ey) * 255.0));
+}
+
 // The blur as one walk, quadrant after quadrant, each row after row from
-// the centre out: the pixel rule of fx2d_internal.h (RadialDistance),
-// written out again here in the order the walk had before it had parts.
+// the centre out, written out again here in the order the walk had before
+// it had parts. At the classic size the table's weights of the pixels one
+// back (D, V, H) and P; at any other, the bilinear sample one classic pixel
+// toward the centre, from the direction computed here (not the table's
+// samples), cut to the pixel's column and row in its quadrant.
 void WholeWalk(int cx, int cy, int strength, int gain, const FrameSize& frame, std::uint32_t* fb) {
   const fx2d::RadialTableView t =
       fx2d::RadialTableFor(cx, cy, std::uint8_t(strength), std::uint8_t(gain), frame);
+  const bool classic = frame.width == ScreenWidth && frame.height == ScreenHeight;
   const std::uint32_t k1 = std::uint32_t(strength + gain), k0 = 255u - std::uint32_t(strength);
   const auto at = [&](int x, int y) -> std::uint32_t& {
     return fb[std::ptrdiff_t(y) * frame.pitch + x];
-  };
-  // Byte c of the pixel `distance` (8.8) back from (x, y) along (ux, uy).
-  const auto back = [&](int x, int y, int ux, int uy, std::uint32_t distance, int c) {
-    const int i = int(distance >> 8);
-    const std::uint32_t f = distance & 0xFF;
-    const std::uint32_t nearer = ByteOf(at(x - ux * i, y - uy * i), c);
-    if (f == 0) return nearer;
-    return (nearer * (256 - f) + ByteOf(at(x - ux * (i + 1), y - uy * (i + 1)), c) * f) >> 8;
   };
   const int quadrants[4][2] = {{+1, +1}, {+1, -1}, {-1, +1}, {-1, -1}};
   for (const auto& q : quadrants) {
@@ -220,22 +237,36 @@ void WholeWalk(int cx, int cy, int strength, int gain, const FrameSize& frame, s
     for (int r = 0; r < rows; ++r) {
       for (int c = 0; c < cols; ++c) {
         const int x = sx > 0 ? cx + c : cx - 1 - c, y = sy > 0 ? cy + r : cy - 1 - r;
-        const std::uint32_t tx = c == 0 ? 256 : std::min<std::uint32_t>(t.step, 256u * c);
-        const std::uint32_t ty = r == 0 ? 256 : std::min<std::uint32_t>(t.step, 256u * r);
-        const std::uint8_t* w = fx2d::RadialEntry(t, x - cx, y - cy);
+        std::uint32_t ox = 0, oy = 0;  // the sample's offset toward the centre, 8.8
+        std::uint32_t total = 255;     // and the classic weights' total
+        if (!classic && (x != cx || y != cy)) {
+          const std::array<float, 2> u = UnitDirection(x - cx, y - cy);
+          ox = std::min(OffsetToward(t.step, u[0]), c == 0 ? 256u : 256u * c);
+          oy = std::min(OffsetToward(t.step, u[1]), r == 0 ? 256u : 256u * r);
+          total = WeightTotal(u);
+        }
+        const int i = int(ox >> 8), j = int(oy >> 8);
+        const std::uint32_t f = ox & 0xFF, g = oy & 0xFF;
         std::uint32_t result = 0;
         for (int ch = 0; ch < 4; ++ch) {
-          // D: along the row in the two rows ty back, then between them.
-          const int iy = int(ty >> 8);
-          const std::uint32_t fy = ty & 0xFF;
-          const std::uint32_t dNear = back(x, y - sy * iy, sx, 0, tx, ch);
-          const std::uint32_t d =
-              fy == 0 ? dNear
-                      : (dNear * (256 - fy) + back(x, y - sy * (iy + 1), sx, 0, tx, ch) * fy) >> 8;
           const std::uint32_t p = ByteOf(at(x, y), ch);
-          const std::uint32_t s = (w[0] * d + w[1] * back(x, y, 0, sy, ty, ch) +
-                                   w[2] * back(x, y, sx, 0, tx, ch) + w[3] * p) >>
-                                  8;
+          std::uint32_t s;
+          if (classic) {
+            const std::uint8_t* w = fx2d::RadialEntry(t, x - cx, y - cy);
+            s = (w[0] * ByteOf(at(x - sx, y - sy), ch) + w[1] * ByteOf(at(x, y - sy), ch) +
+                 w[2] * ByteOf(at(x - sx, y), ch) + w[3] * p) >>
+                8;
+          } else {
+            // Along each row, then between the rows; a weight of 0 reads nothing.
+            const auto along = [&](int row) {
+              const std::uint32_t nearer = ByteOf(at(x - sx * i, row), ch);
+              if (f == 0) return nearer;
+              return (nearer * (256 - f) + ByteOf(at(x - sx * (i + 1), row), ch) * f) >> 8;
+            };
+            const std::uint32_t rowNear = along(y - sy * j);
+            const std::uint32_t rowFar = g == 0 ? 0 : along(y - sy * (j + 1));
+            s = (total * (rowNear * (256 - g) + rowFar * g)) >> 16;
+          }
           result |= (std::min(s * k1 + p * k0, 65535u) >> 8) << (8 * ch);
         }
         at(x, y) = result;
@@ -320,32 +351,125 @@ TEST(RadialBlurCrossAndInteriors, TheStepOfALargerFrameReachesBackWholeClassicPi
   FreeRadialTable();
 }
 
-TEST(RadialTableAtFrameSizes, HoldsTheClassicWeightsFoldedAndRebuildsOnlyOnAChange) {
+TEST(RadialTableAtFrameSizes, HoldsTheSamplesFoldedAndRebuildsOnlyOnAChange) {
   BuildRadialTable(ClassicFrame);
   const std::vector<std::uint8_t> classic(fx2d::RadialWeights(),
                                           fx2d::RadialWeights() + fx2d::RadialTableBytes);
-  const FrameSize hd = PackedFrame(1920, 1080);
-  BuildRadialTable(hd);
-  const fx2d::RadialTableView t = fx2d::RadialTableFor(960, 540, 0, 0, hd);
-  EXPECT_TRUE(t.folded);
-  EXPECT_EQ(t.step, 1382);  // 5.4 x 256 = 1382.4
-  for (int dy = -200; dy < 200; dy += 3) {
-    for (int dx = -320; dx < 320; dx += 7) {
-      const std::uint8_t* folded = fx2d::RadialEntry(t, dx, dy);
-      const std::uint8_t* original = classic.data() + fx2d::RadialEntryOffset(dx, dy);
-      ASSERT_TRUE(std::equal(original, original + 4, folded)) << dx << "," << dy;
+  // Offsets by hand: step x the single direction, e.g. (3, 4) is
+  // (0.6, 0.8) -> 1382 x 0.60000002 = 829.2 and 1382 x 0.80000001 = 1105.6.
+  const struct {
+    FrameSize frame;
+    std::uint16_t step;
+    struct {
+      int dx, dy;
+      std::uint16_t ox, oy;
+    } entries[7];
+  } cases[] = {{PackedFrame(1920, 1080),
+                1382,  // 5.4 x 256 = 1382.4
+                {{0, 0, 0, 0},
+                 {3, 4, 829, 1106},
+                 {-3, -4, 829, 1106},
+                 {1, -1, 977, 977},    // 1 / 1.4142135 = 0.70710677
+                 {-5, 12, 532, 1276},  // 531.54, 1275.69
+                 {7, 0, 1382, 0},
+                 {-100, 1, 1382, 14}}},  // 1381.93 and 13.82
+               {PackedFrame(3840, 2160),
+                2765,  // 10.8 x 256 = 2764.8
+                {{0, -9, 0, 2765},
+                 {3, 4, 1659, 2212},
+                 {1, 1, 1955, 1955},
+                 {5, 12, 1063, 2552},
+                 {-2, 1, 2473, 1237},  // 2473.09, 1236.55
+                 {100, -1, 2765, 28},
+                 {-1919, -1079, 2410, 1355}}}};  // 2410.14, 1355.15
+  for (const auto& c : cases) {
+    BuildRadialTable(c.frame);
+    const fx2d::RadialTableView t =
+        fx2d::RadialTableFor(c.frame.width / 2, c.frame.height / 2, 0, 0, c.frame);
+    EXPECT_TRUE(t.folded);
+    EXPECT_EQ(t.step, c.step);
+    for (const auto& e : c.entries) {
+      const fx2d::RadialSample o = fx2d::RadialSampleAt(t, e.dx, e.dy);
+      EXPECT_EQ(o.x, e.ox) << e.dx << "," << e.dy << " at " << c.frame.width;
+      EXPECT_EQ(o.y, e.oy) << e.dx << "," << e.dy << " at " << c.frame.width;
+    }
+    // Every offset the classic table holds: the total of its four weights.
+    for (int dy = -200; dy < 200; ++dy) {
+      for (int dx = -320; dx < 320; ++dx) {
+        const std::uint8_t* w = classic.data() + fx2d::RadialEntryOffset(dx, dy);
+        ASSERT_EQ(fx2d::RadialSampleAt(t, dx, dy).total, w[0] + w[1] + w[2] + w[3])
+            << dx << "," << dy;
+      }
+    }
+    // Everywhere on a coarse grid, against the direction computed here.
+    for (int dy = 1 - c.frame.height; dy < c.frame.height; dy += 37) {
+      for (int dx = 1 - c.frame.width; dx < c.frame.width; dx += 53) {
+        if (dx == 0 && dy == 0) continue;
+        const std::array<float, 2> u = UnitDirection(dx, dy);
+        const fx2d::RadialSample o = fx2d::RadialSampleAt(t, dx, dy);
+        ASSERT_EQ(o.x, OffsetToward(t.step, u[0])) << dx << "," << dy;
+        ASSERT_EQ(o.y, OffsetToward(t.step, u[1])) << dx << "," << dy;
+        ASSERT_EQ(o.total, WeightTotal(u)) << dx << "," << dy;
+      }
     }
   }
   const std::uint8_t* before = fx2d::RadialWeights();
-  BuildRadialTable(PackedFrame(1920, 1080));  // the size already built
+  BuildRadialTable(PackedFrame(3840, 2160));  // the size already built
   EXPECT_EQ(fx2d::RadialWeights(), before);
-  BuildRadialTable({1920, 1080, 2000});  // the pitch does not matter
+  BuildRadialTable({3840, 2160, 4000});  // the pitch does not matter
   EXPECT_EQ(fx2d::RadialWeights(), before);
   BuildRadialTable(ClassicFrame);  // back: the same classic bytes
   EXPECT_TRUE(std::equal(classic.begin(), classic.end(), fx2d::RadialWeights()));
   EXPECT_TRUE(RadialTableBuilt());
   FreeRadialTable();
   EXPECT_FALSE(RadialTableBuilt());
+}
+
+// The streak of a lit block (about a classic pixel) at a slant runs out
+// along its own ray from the centre, as the classic one does, and reaches
+// far: the light it leaves lies, weighted by its brightness, as near the ray
+// as the block's own pixels, give or take half a pixel, and some of it is
+// still lit ten classic pixels on. (The classic 2 x 2 cell stretched to the
+// step, reading whole steps back along the rows and columns, spread the
+// first block's light over a lattice 3.9 pixels from the ray.)
+TEST(RadialBlurCrossAndInteriors, AStreakAtASlantRunsAlongItsRay) {
+  const FrameSize frame = PackedFrame(1920, 1080);
+  BuildRadialTable(frame);
+  const int cx = 960, cy = 540;
+  const struct {
+    int dx, dy;  // the block's middle from the centre
+  } blocks[] = {{300, 120}, {-200, 260}, {-90, -330}, {410, -40}};
+  for (const auto& block : blocks) {
+    for (const Fx2dRoutines* table : Fx2dVariants()) {
+      std::vector<std::uint32_t> image(FrameWords(frame), 0);
+      for (int y = -3; y <= 3; ++y)
+        for (int x = -3; x <= 3; ++x)
+          image[std::size_t(cy + block.dy + y) * frame.pitch + cx + block.dx + x] = Grey(255);
+      RadialBlur(*table, cx, cy, 230, 10, frame, image.data());
+      const double length = std::hypot(double(block.dx), double(block.dy));
+      const double ux = block.dx / length, uy = block.dy / length;
+      double weight = 0, spread = 0, reach = 0;
+      for (int y = 0; y < frame.height; ++y) {
+        for (int x = 0; x < frame.width; ++x) {
+          const double level = ByteOf(image[std::size_t(y) * frame.pitch + x], 0);
+          if (level == 0) continue;
+          const double along = (x - cx) * ux + (y - cy) * uy - length;
+          const double across = (x - cx) * uy - (y - cy) * ux;
+          EXPECT_GE(along, -5.0) << "light toward the centre at " << x << "," << y;
+          if (along <= 5.0) continue;  // the block itself
+          weight += level;
+          spread += level * across * across;
+          reach = std::max(reach, along);
+        }
+      }
+      ASSERT_GT(weight, 0.0) << table->name;
+      // The block's own rows are 2 pixels from its middle (root mean square).
+      EXPECT_LE(std::sqrt(spread / weight), 2.5)
+          << table->name << " " << block.dx << "," << block.dy;
+      EXPECT_GE(reach, 10 * double(EffectStep(frame)) / 256) << table->name;
+    }
+  }
+  FreeRadialTable();
 }
 
 TEST(EffectParameters, StepIsTheFramesScaleAndTheClassicSizeIsIdentity) {

@@ -198,30 +198,49 @@ TEST(LookAtLargerSizes, ScaledGlowAveragesDownToTheClassicGlow) {
   }
 }
 
-TEST(LookAtLargerSizes, SteppedBlurAveragesDownToTheClassicBlur) {
-  const std::uint8_t weights[][2] = {{230, 10}, {140, 10}};
+// The blur at a larger size samples each pixel one classic pixel toward the
+// centre along its own ray, where the classic walk reads its one-pixel
+// neighbours: the streaks run along the rays, with no lattice of classic
+// pixels in them, and so they cannot match the classic ones pixel for pixel.
+// (The classic 2 x 2 cell stretched to the larger size did match them within
+// a mean of 1 to 2 levels and a 99th percentile of 4 to 8, but drew that
+// lattice as a grid of lines inside the streaks.) The weak blur (140/10)
+// stays within a level on average, measured 0.5 to 0.6. The strong one
+// (230/10, where each pixel passes on about 94 % of the one before and long
+// streaks build up) stays on average within the 6 levels the show allows,
+// measured 5.1 to 6.0; one colour byte in a hundred differs by 39 to 43.
+// The streaks come out sharper and longer than the classic ones: the
+// classic sample, bilinear between whole classic pixels, spreads a streak
+// sideways by up to half a classic pixel at every step, where the sample
+// here, between the frame's pixels, spreads it by a fraction of a frame
+// pixel.
+TEST(LookAtLargerSizes, SampledBlurAveragesDownToTheClassicBlur) {
+  const struct {
+    std::uint8_t strength, gain;
+    double mean;       // at most, per colour byte
+    int percentile99;  // at most
+  } weights[] = {{.strength = 230, .gain = 10, .mean = 6.0, .percentile99 = 45},
+                 {.strength = 140, .gain = 10, .mean = 1.0, .percentile99 = 8}};
   const int centres[][2] = {{160, 100}, {60, 150}};
   const std::vector<std::uint32_t> picture = ShowLikePicture(2);
   for (const auto& w : weights) {
     for (const auto& c : centres) {
       BuildRadialTable(ClassicFrame);
       std::vector<std::uint32_t> classic = picture;
-      RadialBlur(Fx2d(), c[0], c[1], w[0], w[1], ClassicFrame, classic.data());
+      RadialBlur(Fx2d(), c[0], c[1], w.strength, w.gain, ClassicFrame, classic.data());
       for (const FrameSize& frame : Sizes) {
         BuildRadialTable(frame);
         std::vector<std::uint32_t> big = Enlarge(picture, frame);
-        const BlurParameters scaled = ScaledBlur(c[0], c[1], w[0], w[1], frame);
+        const BlurParameters scaled = ScaledBlur(c[0], c[1], w.strength, w.gain, frame);
         RadialBlur(Fx2d(), scaled.cx, scaled.cy, scaled.strength, scaled.gain, frame, big.data());
         const Difference d = Compare(Reduce(big, frame), classic);
         const Difference none = Compare(picture, classic);  // no blur at all, for scale
-        std::printf("blur %d/%d at (%d,%d) %dx%d: mean %.2f, 99%% %d, max %d; no blur %.2f\n", w[0],
-                    w[1], c[0], c[1], frame.width, frame.height, d.mean, d.percentile99, d.max,
-                    none.mean);
-        // Well inside the 6 levels the show allows; blocks of 5 and 6 pixels
-        // (1080 rows) blend more than whole blocks.
-        const bool whole = WholeMultiple(frame);
-        EXPECT_LE(d.mean, whole ? 1.0 : 2.0) << int{w[0]} << " " << frame.height;
-        EXPECT_LE(d.percentile99, whole ? 4 : 8) << int{w[0]} << " " << frame.height;
+        std::printf("blur %d/%d at (%d,%d) %dx%d: mean %.2f, 99%% %d, max %d; no blur %.2f\n",
+                    w.strength, w.gain, c[0], c[1], frame.width, frame.height, d.mean,
+                    d.percentile99, d.max, none.mean);
+        EXPECT_LE(d.mean, w.mean) << int{w.strength} << " " << frame.height;
+        EXPECT_LE(d.percentile99, w.percentile99) << int{w.strength} << " " << frame.height;
+        EXPECT_LT(d.mean, none.mean / 2) << int{w.strength} << " " << frame.height;
       }
     }
   }
