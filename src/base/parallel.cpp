@@ -27,15 +27,15 @@ int ClampThreads(int threads) {
 
 int drawThreads = 0;  // 0: not set yet, the processor's cores
 
-// Set while a thread runs a task, so that a task asking for more tasks runs
-// them itself instead of waiting for a crew that is busy with its caller.
-thread_local bool insideTask = false;
-
 void RunSerially(int count, void (*task)(const void*, int), const void* context) {
   for (int i = 0; i < count; ++i) task(context, i);
 }
 
 #if !defined(VX_NO_THREADS)
+
+// Set while a thread runs a task, so that a task asking for more tasks runs
+// them itself instead of waiting for a crew that is busy with its caller.
+thread_local bool insideTask = false;
 
 class Crew {
  public:
