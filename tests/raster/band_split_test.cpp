@@ -121,6 +121,9 @@ INSTANTIATE_TEST_SUITE_P(AllFills, Bands, ::testing::ValuesIn(AllFills), CaseNam
 // with the fills in use: the bytes of one thread drawing it all. Fills
 // sharing their working storage across threads would spoil this.
 TEST(BandThreads, ThreadsDrawingBandsAtOnceGiveTheBytesOfOneThread) {
+#if defined(__EMSCRIPTEN__) && !defined(__EMSCRIPTEN_PTHREADS__)
+  GTEST_SKIP() << "the browser's build has no threads (the page draws on one)";
+#endif
   const FrameSize size{1920, 1080, 1920};
   const BandScene scene(size, 4242, 400);
   for (const FillFunction fill : {FillPolygonAffine, FillPolygonPerspective}) {
