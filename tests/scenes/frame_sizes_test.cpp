@@ -81,28 +81,12 @@ double MeanDifferenceAveragedDown(const Image& classic, const Image& large, cons
   return total / (3.0 * counted);
 }
 
-class FrameSizes : public ::testing::Test {
+class FrameSizes : public ModulesLoadedFrom<View::Scene> {
  protected:
-  static void SetUpTestSuite() {
-    dir_ = new TempDir;
-    files_ = new std::vector<LibraryFile>(ShowFiles(View::Scene));
-    ASSERT_TRUE(OpenQuietly(*dir_, *files_));
-    CaptureStdout(LoadAllScenes);
-  }
-  static void TearDownTestSuite() {
-    FreeAllScenes();
-    CloseLibrary();
-    delete files_;
-    delete dir_;
-  }
   void TearDown() override { SetDrawThreads(saved_); }
 
   int saved_ = DrawThreads();
-  static TempDir* dir_;
-  static std::vector<LibraryFile>* files_;
 };
-TempDir* FrameSizes::dir_ = nullptr;
-std::vector<LibraryFile>* FrameSizes::files_ = nullptr;
 
 TEST_F(FrameSizes, EveryPixelIsDrawnAndThreadsNeverChangeABit) {
   for (const FrameSize& size : Sizes) {

@@ -14,8 +14,10 @@
 #include <string>
 #include <vector>
 
+#include "datalib/datalib.h"
 #include "engine/engine.h"
 #include "raster/raster.h"
+#include "scenes/scenes.h"
 #include "support/testlib.h"
 #include "write3ds.h"
 
@@ -55,6 +57,29 @@ bool OpenQuietly(const TempDir& dir, const std::vector<LibraryFile>& files);
 void ReplaceFile(std::vector<LibraryFile>& files, const std::string& name, Bytes bytes);
 // The picture a module sees: the stored JPEG decoded.
 Image DecodedPicture(const std::vector<LibraryFile>& files, const std::string& file);
+
+// A suite whose tests share every module loaded once by LoadAllScenes from
+// the test archive of one view (its console lines captured), freed at the end.
+template <View V>
+class ModulesLoadedFrom : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    dir_ = new TempDir;
+    files_ = new std::vector<LibraryFile>(ShowFiles(V));
+    ASSERT_TRUE(OpenQuietly(*dir_, *files_));
+    CaptureStdout(LoadAllScenes);
+  }
+  static void TearDownTestSuite() {
+    FreeAllScenes();
+    CloseLibrary();
+    delete files_;
+    delete dir_;
+  }
+  static Image Picture(const std::string& file) { return DecodedPicture(*files_, file); }
+
+  static inline TempDir* dir_ = nullptr;
+  static inline std::vector<LibraryFile>* files_ = nullptr;
+};
 
 // A scene loaded and prepared the way a 3D module prepares it, read from the
 // open library (its console lines captured); freed on destruction.

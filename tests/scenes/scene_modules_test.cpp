@@ -268,27 +268,7 @@ TEST_F(SceneModules, BlauBlendsPictureIndex0To3AndNothingForAnyOtherIndex) {
 
 // The same modules over scenes whose camera sees none of the objects: only
 // the border and the post-processing over black remain.
-class SceneModulesWithNothingInView : public ::testing::Test {
- protected:
-  static void SetUpTestSuite() {
-    dir_ = new TempDir;
-    files_ = new std::vector<LibraryFile>(ShowFiles(View::Nothing));
-    ASSERT_TRUE(OpenQuietly(*dir_, *files_));
-    CaptureStdout(LoadAllScenes);
-  }
-  static void TearDownTestSuite() {
-    FreeAllScenes();
-    CloseLibrary();
-    delete files_;
-    delete dir_;
-  }
-  static Image Picture(const std::string& file) { return DecodedPicture(*files_, file); }
-
-  static TempDir* dir_;
-  static std::vector<LibraryFile>* files_;
-};
-TempDir* SceneModulesWithNothingInView::dir_ = nullptr;
-std::vector<LibraryFile>* SceneModulesWithNothingInView::files_ = nullptr;
+class SceneModulesWithNothingInView : public ModulesLoadedFrom<View::Nothing> {};
 
 TEST_F(SceneModulesWithNothingInView, GlowBlurAndSubtractedPicturesLeaveBlack) {
   for (float t : Times) {
