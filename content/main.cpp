@@ -93,6 +93,8 @@ int Run(const std::string& outDir) {
 
 int main(int argc, char** argv) {
   std::signal(SIGPIPE, SIG_IGN);  // a FIFO whose reader left: EPIPE, reported
+  // An interrupted run leaves no temporary file in OUTDIR.
+  vx::CleanUpOnEveryExit();
   if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
     std::fputs(HelpText, stdout);
     return std::fflush(stdout) == 0 ? 0 : 1;

@@ -156,6 +156,18 @@ void OutputFile::Untrack() {
   nextLive_ = nullptr;
 }
 
+int OutputFile::CreateTracked(int& fd) {
+  // A termination signal between the creation and the registration would
+  // leave the new file behind; one before the creation finds nothing to
+  // remove, so a name that is someone else's file (EEXIST) is never listed.
+  const TerminationHold hold;
+  fd = CreateTemporary(target_, writePath_);
+  if (fd < 0) return errno;
+  ownsTemporary_ = true;
+  Track();
+  return 0;
+}
+
 OutputFile::~OutputFile() {
   Abandon();
 }
@@ -212,10 +224,7 @@ bool OutputFile::Open(const std::string& path) {
   } else {
     // A file the user may not write is not replaced behind its back.
     if (exists && access(target_.c_str(), W_OK) != 0) return Fail("cannot write", errno);
-    fd = CreateTemporary(target_, writePath_);
-    if (fd < 0) return Fail("cannot create", errno);
-    ownsTemporary_ = true;
-    Track();
+    if (const int code = CreateTracked(fd); code != 0) return Fail("cannot create", code);
     if (exists) {
       const int code = CarryOverOwnerAndMode(fd, info);
       if (code != 0) {

@@ -69,6 +69,9 @@ class OutputFile {
   friend void RemoveLiveTemporaries();
   bool Fail(const std::string& what, int code);
   bool Attach(int fd);
+  // Creates the temporary file and lists it for removal as one step that
+  // no termination signal cuts in two. 0, or the error number.
+  int CreateTracked(int& fd);
   void Track();
   void Untrack();
 

@@ -117,8 +117,23 @@ bool Interrupted();
 
 // Outside a watch, the same signals end the program as before, but run
 // action first (which must do only what a signal handler may: unlink, kill,
-// waitpid). On Windows action runs on the console's thread.
+// waitpid). On Windows action runs on the console's thread. A signal that
+// the program's parent made it ignore (nohup ignores SIGHUP) stays ignored,
+// by this and by a watch.
 void RunBeforeTerminationSignals(void (*action)());
+// While one lives, the action above does not run, so that a step such as
+// "create a file, then register it for removal" is never cut in two: the
+// termination signals are blocked in the calling thread and a handler on
+// another thread (the console's on Windows) waits until the last hold ends
+// (1 s at most). A signal that came meanwhile takes effect at the end.
+// Holds nest.
+class TerminationHold {
+ public:
+  TerminationHold();
+  ~TerminationHold();
+  TerminationHold(const TerminationHold&) = delete;
+  TerminationHold& operator=(const TerminationHold&) = delete;
+};
 // Ends the program as the usual command-line tools end when the reader of
 // their output has gone: quietly, by SIGPIPE (exit code 1 on Windows).
 [[noreturn]] void EndOnBrokenPipe();

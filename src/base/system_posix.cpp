@@ -1,8 +1,10 @@
 // The POSIX calls behind base/system.h: Linux, and the browser build
 // (emscripten), whose sleep must yield to the page.
 #include <fcntl.h>
+#include <pthread.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -195,25 +197,36 @@ void StopChild(ChildProcess& child) {
 
 namespace {
 
+constexpr int WatchedSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
+constexpr int WatchedCount = static_cast<int>(std::size(WatchedSignals));
+
+// Installs handler for signal unless the signal is ignored: a parent's
+// choice (nohup's for SIGHUP) that the program keeps. previous receives
+// what was there either way, so that restoring it is always right.
+void InstallUnlessIgnored(int signal, void (*handler)(int), struct sigaction& previous) {
+  previous = {};
+  previous.sa_handler = SIG_DFL;
+  if (sigaction(signal, nullptr, &previous) == 0 && previous.sa_handler == SIG_IGN) return;
+  struct sigaction action {};
+  action.sa_handler = handler;  // no SA_RESTART: a blocking write returns with EINTR
+  sigemptyset(&action.sa_mask);
+  sigaction(signal, &action, nullptr);
+}
+
 volatile std::sig_atomic_t interrupted = 0;
 
 void OnInterrupt(int) {
   interrupted = 1;
 }
 
-constexpr int WatchedSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
-constexpr int WatchedCount = static_cast<int>(std::size(WatchedSignals));
 struct sigaction previousActions[WatchedCount];
 
 }  // namespace
 
 void StartInterruptWatch() {
   interrupted = 0;
-  // No SA_RESTART: a blocking write returns with EINTR.
-  struct sigaction action {};
-  action.sa_handler = OnInterrupt;
-  sigemptyset(&action.sa_mask);
-  for (int i = 0; i < WatchedCount; ++i) sigaction(WatchedSignals[i], &action, &previousActions[i]);
+  for (int i = 0; i < WatchedCount; ++i)
+    InstallUnlessIgnored(WatchedSignals[i], OnInterrupt, previousActions[i]);
 }
 
 void StopInterruptWatch() {
@@ -228,7 +241,21 @@ namespace {
 
 void (*terminationAction)() = nullptr;
 
+// Live TerminationHolds of every thread; read by the handler.
+std::atomic<int> holds{0};
+static_assert(std::atomic<int>::is_always_lock_free, "read in a signal handler");
+thread_local int holdDepth = 0;   // this thread's live holds
+thread_local sigset_t heldMask;  // this thread's mask before its first hold
+
+// A hold on another thread ends within microseconds (a file's creation and
+// a pointer store); 1 s covers a slow disk without hanging on a stuck one.
+void WaitForHolds() {
+  const timespec pause{.tv_sec = 0, .tv_nsec = 1000000};
+  for (int i = 0; i < 1000 && holds.load() > 0; ++i) nanosleep(&pause, nullptr);
+}
+
 void OnTermination(int signal) {
+  WaitForHolds();
   if (terminationAction != nullptr) terminationAction();
   // The default action, delivered when the handler returns: the program
   // ends by the signal, as its parent expects.
@@ -240,15 +267,25 @@ void OnTermination(int signal) {
 
 void RunBeforeTerminationSignals(void (*action)()) {
   terminationAction = action;
-  struct sigaction handler {};
-  handler.sa_handler = OnTermination;
-  sigemptyset(&handler.sa_mask);
   for (const int signal : WatchedSignals) {
-    struct sigaction previous {};
-    // A signal the caller's parent chose to ignore stays ignored.
-    if (sigaction(signal, nullptr, &previous) == 0 && previous.sa_handler == SIG_IGN) continue;
-    sigaction(signal, &handler, nullptr);
+    struct sigaction previous;
+    InstallUnlessIgnored(signal, OnTermination, previous);
   }
+}
+
+TerminationHold::TerminationHold() {
+  if (holdDepth++ == 0) {
+    sigset_t block;
+    sigemptyset(&block);
+    for (const int signal : WatchedSignals) sigaddset(&block, signal);
+    pthread_sigmask(SIG_BLOCK, &block, &heldMask);
+  }
+  holds.fetch_add(1);
+}
+
+TerminationHold::~TerminationHold() {
+  holds.fetch_sub(1);
+  if (--holdDepth == 0) pthread_sigmask(SIG_SETMASK, &heldMask, nullptr);
 }
 
 void EndOnBrokenPipe() {

@@ -301,12 +301,26 @@ namespace {
 
 void (*terminationAction)() = nullptr;
 
+// Live TerminationHolds of every thread. The console's handler runs on a
+// thread of its own, so holding needs no blocking here: the handler waits
+// (1 s at most) for the held step to end.
+std::atomic<int> holds{0};
+
 BOOL WINAPI OnTerminationEvent(DWORD) {
+  for (int i = 0; i < 1000 && holds.load() > 0; ++i) Sleep(1);
   if (terminationAction != nullptr) terminationAction();
   return FALSE;  // the next handler, in the end the default: the program ends
 }
 
 }  // namespace
+
+TerminationHold::TerminationHold() {
+  holds.fetch_add(1);
+}
+
+TerminationHold::~TerminationHold() {
+  holds.fetch_sub(1);
+}
 
 void RunBeforeTerminationSignals(void (*action)()) {
   terminationAction = action;
