@@ -4,12 +4,21 @@
 // below, so the lines written show how far the build came.
 //
 // Description file: lines of at most 128 characters (the rest of a longer
-// line is skipped, a trailing carriage return is dropped first). The whole
+// line is skipped as it is read, in memory that does not grow with the line;
+// a trailing carriage return is dropped first). The whole
 // line "[dir]", "[file]", "[end_of_dir]" or "[eof]" is a command; any other
 // line is a directory name (after "[dir]") or a file name (after "[file]"),
 // and is ignored elsewhere. A stored name is the directory text and the file
 // line joined with nothing between them ("DATA\" + "a.jpg"); on disk it is
 // read relative to the working directory with each backslash taken as '/'.
+// A line holding a NUL byte is refused at that line: a name cut at the NUL
+// on disk could never be found under its stored name, and a NUL in a text
+// file means it is no text of ours (UTF-16, binary, /dev/zero), so no line
+// of it is trusted. A command out of place is refused with a hint when an
+// earlier line since the last accepted command was a command but for a
+// byte-order mark or blanks around it (the matching itself stays exact).
+// Names in the progress lines are escaped where standard output is a
+// terminal (ConsoleShown).
 //
 // Limits refused with a line of their own: more than 1024 files (at the
 // 1025th file line), a stored name over 128 characters, a file over
@@ -21,6 +30,7 @@
 // write and the close succeeded, so a failed build leaves neither a
 // half-written archive nor a damaged earlier one.
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -43,6 +53,8 @@ using datalib::FileHandle;
 using datalib::LibraryEntry;
 
 constexpr std::size_t MaxDescriptionLine = 128;
+constexpr std::array<std::string_view, 4> Commands = {"[dir]", "[file]", "[end_of_dir]", "[eof]"};
+constexpr std::string_view ByteOrderMark = "\xEF\xBB\xBF";
 constexpr std::int64_t MaxArchiveSize = std::numeric_limits<std::int32_t>::max();
 
 // Parser states of the description file.
@@ -93,24 +105,74 @@ std::string DiskPath(std::string_view storedName) {
   return path;
 }
 
-enum class LineRead { Line, End, Failed };
+enum class LineRead { Line, End, HoldsNul, Failed };
 
-// Reads one line without its '\n'; a trailing '\r' is dropped, then the
-// line is cut to 128 characters.
+// Reads one line, keeping what the format keeps of it: no '\n', a trailing
+// '\r' dropped, then cut to 128 characters. At most 129 characters are kept
+// while reading (the 129th can only be that '\r'); the rest of a longer
+// line is dropped as it comes. A NUL byte ends the read at once (HoldsNul).
 LineRead ReadDescriptionLine(std::FILE* file, std::string& line) {
   line.clear();
   bool any = false;
+  bool cut = false;
   int c;
   while ((c = std::getc(file)) != EOF) {
     any = true;
     if (c == '\n') break;
-    line.push_back(static_cast<char>(c));
+    if (c == '\0') return LineRead::HoldsNul;
+    if (line.size() <= MaxDescriptionLine)
+      line.push_back(static_cast<char>(c));
+    else
+      cut = true;
   }
   if (c == EOF && std::ferror(file)) return LineRead::Failed;
   if (!any) return LineRead::End;
-  if (!line.empty() && line.back() == '\r') line.pop_back();
+  if (!cut && !line.empty() && line.back() == '\r') line.pop_back();
   if (line.size() > MaxDescriptionLine) line.resize(MaxDescriptionLine);
   return LineRead::Line;
+}
+
+// When line is a command but for a byte-order mark before it or blanks
+// (spaces, tabs) around it, the sentence that says so, with the line's odd
+// bytes escaped: line 1 is "\357\273\277[dir]", not "[dir]": a byte-order
+// mark. Empty for any other line.
+std::string NearMiss(std::string_view line, int lineNumber) {
+  std::string_view word = line;
+  std::vector<std::string> found;
+  if (word.starts_with(ByteOrderMark)) {
+    word.remove_prefix(ByteOrderMark.size());
+    found.push_back("a byte-order mark");
+  }
+  const std::size_t first = word.find_first_not_of(" \t");
+  if (first == std::string_view::npos) return {};
+  if (first > 0) found.push_back("a blank before it");
+  const std::size_t last = word.find_last_not_of(" \t");
+  if (last + 1 < word.size()) found.push_back("a blank after it");
+  word = word.substr(first, last + 1 - first);
+  if (found.empty() || std::find(Commands.begin(), Commands.end(), word) == Commands.end())
+    return {};
+  std::string hint = "line " + std::to_string(lineNumber) + " is \"" +
+                     EscapeControlBytes(line, EscapeKeep::AsciiOnly) + "\", not \"" +
+                     std::string(word) + "\": ";
+  for (std::size_t i = 0; i < found.size(); ++i)
+    hint += (i == 0 ? "" : i + 1 == found.size() ? " and " : ", ") + found[i];
+  return hint;
+}
+
+// The parser's progress through the description.
+struct DescriptionParse {
+  ParserState state = ParserState::Start;
+  std::string directory;
+  // The last near miss (NearMiss) since the last accepted command; empty
+  // when there is none.
+  std::string nearMiss;
+};
+
+// Adds the hint, when there is one, to the reason of the failure just
+// refused; always false, to return.
+bool RefuseWithHint(const std::string& hint) {
+  if (!hint.empty()) buildError += "; " + hint;
+  return false;
 }
 
 std::string CommandLine(std::string_view command, int lineNumber) {
@@ -119,7 +181,7 @@ std::string CommandLine(std::string_view command, int lineNumber) {
 
 // Adds one listed file: measures it on disk and appends it to the table.
 bool AddFileEntry(const std::string& name) {
-  ConsoleWriteLine("Using file name '" + name + "'");
+  ConsoleWriteLine("Using file name '" + ConsoleShown(name) + "'");
   if (buildEntries.size() >= static_cast<std::size_t>(MaxLibraryEntries)) {
     const std::string reason =
         "a library holds at most " + std::to_string(MaxLibraryEntries) + " files";
@@ -160,36 +222,43 @@ bool AddFileEntry(const std::string& name) {
 }
 
 // Acts on one description line; false ends the read with a failure.
-bool HandleDescriptionLine(const std::string& line, int lineNumber, ParserState& state,
-                           std::string& directory) {
+bool HandleDescriptionLine(const std::string& line, int lineNumber, DescriptionParse& parse) {
   using S = ParserState;
+  ParserState& state = parse.state;
   const auto outOfPlace = [&] {
-    return Refuse(line + " command out of place at line " + std::to_string(lineNumber));
+    Refuse(line + " command out of place at line " + std::to_string(lineNumber));
+    return RefuseWithHint(parse.nearMiss);
   };
+  if (std::string hint = NearMiss(line, lineNumber); !hint.empty()) parse.nearMiss = hint;
   if (line == "[dir]") {
     ConsoleWriteLine(CommandLine(line, lineNumber));
     if (state != S::Start && state != S::WaitingForNewDirectory) return outOfPlace();
     ConsoleWriteLine("Waiting for directory name");
     state = S::WaitingForDirectory;
+    parse.nearMiss.clear();
   } else if (line == "[file]") {
     ConsoleWriteLine(CommandLine(line, lineNumber));
     if (state != S::WaitingForFileCommand) return outOfPlace();
     ConsoleWriteLine("Waiting for file names or [end_of_dir] command");
     state = S::ReadingFileNames;
+    parse.nearMiss.clear();
   } else if (line == "[end_of_dir]") {
     ConsoleWriteLine(CommandLine(line, lineNumber));
     if (state != S::ReadingFileNames) return outOfPlace();
     ConsoleWriteLine("Waiting for new directory");
     state = S::WaitingForNewDirectory;
+    parse.nearMiss.clear();
   } else if (line == "[eof]") {
     ConsoleWriteLine(CommandLine(line, lineNumber));
     state = S::Finished;
   } else if (state == S::WaitingForDirectory) {
-    ConsoleWriteLine("Using directory name '" + line + "',waiting for [file] command");
-    directory = line;
+    ConsoleWriteLine("Using directory name '" + ConsoleShown(line) +
+                     "',waiting for [file] command");
+    parse.directory = line;
     state = S::WaitingForFileCommand;
   } else if (state == S::ReadingFileNames) {
-    return AddFileEntry(directory + line);
+    // A file name that is a near miss names a file the user did not mean.
+    return AddFileEntry(parse.directory + line) || RefuseWithHint(NearMiss(line, lineNumber));
   }
   return true;
 }
@@ -241,16 +310,17 @@ bool ReadDescriptionFile(std::string_view descriptionPath) {
   ConsoleWriteLine("Reading file list");
   ConsoleWriteLine("");
 
-  ParserState state = ParserState::Start;
+  DescriptionParse parse;
   int lineNumber = 0;
-  std::string directory;
   std::string line;
-  while (state != ParserState::Finished) {
+  while (parse.state != ParserState::Finished) {
     LineRead read = ReadDescriptionLine(file.get(), line);
     if (read == LineRead::End) break;
     if (read == LineRead::Failed) return RefuseFile("cannot read description file", path);
     ++lineNumber;
-    if (!HandleDescriptionLine(line, lineNumber, state, directory)) return false;
+    if (read == LineRead::HoldsNul)
+      return Refuse("line " + std::to_string(lineNumber) + " holds a NUL byte");
+    if (!HandleDescriptionLine(line, lineNumber, parse)) return false;
   }
 
   ConsoleWriteLine("");
@@ -337,7 +407,7 @@ bool WriteLibrary(std::string_view libraryPath) {
     return RefuseWrite(target);
   }
   for (const auto& entry : buildEntries) {
-    ConsoleWriteLine("Adding '" + entry.name + "' (" + std::to_string(entry.size) +
+    ConsoleWriteLine("Adding '" + ConsoleShown(entry.name) + "' (" + std::to_string(entry.size) +
                      " bytes @ position " + std::to_string(entry.position) + ")");
     if (!CopySource(library, entry, target)) return false;
   }

@@ -1,6 +1,8 @@
 // The data library reader: loads the archive's index once and reads each
 // file by name, opening the archive anew for every read so that it is never
-// held open between calls. Progress goes to standard output line by line.
+// held open between calls. Progress goes to standard output line by line;
+// a stored name in it is escaped where that is a terminal (ConsoleShown), so
+// that an archive cannot send commands to the user's terminal.
 //
 // An open that fails part-way leaves the module as it was before the call
 // (a library opened earlier stays usable): the index is read into a local
@@ -86,7 +88,7 @@ const LibraryEntry* FindEntry(std::string_view name) {
 }
 
 std::string EntryLine(const char* prefix, const LibraryEntry& entry) {
-  return prefix + entry.name + "' (" + std::to_string(entry.size) + " bytes @ position " +
+  return prefix + ConsoleShown(entry.name) + "' (" + std::to_string(entry.size) + " bytes @ position " +
          std::to_string(entry.position) + ")";
 }
 
@@ -184,7 +186,7 @@ bool OpenLibrary(std::string_view path) {
 
 std::int32_t LibraryFileSize(std::string_view name) {
   if (openFlag != 0) return 0;
-  ConsoleWriteLine("Searching for file '" + std::string(name) + "'");
+  ConsoleWriteLine("Searching for file '" + ConsoleShown(name) + "'");
   const LibraryEntry* entry = FindEntry(name);
   return entry != nullptr ? entry->size : 0;
 }
@@ -194,7 +196,7 @@ bool ReadLibraryFile(std::string_view name, void* buffer) {
   bool notRegular = false;
   FileHandle file = OpenArchive(libraryPath, notRegular);
   if (!file) return false;
-  ConsoleWriteLine("Searching for file '" + std::string(name) + "'");
+  ConsoleWriteLine("Searching for file '" + ConsoleShown(name) + "'");
   const LibraryEntry* entry = FindEntry(name);
   // Position 0 marks an absent name: no file can start where the header is.
   if (entry == nullptr || entry->position == 0) return false;
@@ -210,7 +212,7 @@ bool ListLibrary() {
   if (openFlag != 0) return false;
   ConsoleWriteLine("Library contains " + std::to_string(entries.size()) + " files:");
   ConsoleWriteLine("");
-  for (const auto& entry : entries) ConsoleWriteLine(entry.name);
+  for (const auto& entry : entries) ConsoleWriteLine(ConsoleShown(entry.name));
   ConsoleWriteLine("");
   return true;
 }

@@ -242,14 +242,74 @@ TEST_F(LibraryBuilder, WindowsLineEndsAreStrippedAndNamesKeepTheirCase) {
   }
 }
 
-TEST_F(LibraryBuilder, LinesAreCutTo128Characters) {
-  std::string name128(128, 'n');
+TEST_F(LibraryBuilder, LinesAreCutTo128CharactersAfterTheirCarriageReturn) {
+  const std::string name128(128, 'n');
+  const std::string name127(127, 'n');
   vx::test::WriteFileBytes(name128, ToBytes("long name"));
-  // An empty directory line, then a file line 40 characters too long.
-  ASSERT_TRUE(Build(Text({"[dir]", "", "[file]", name128 + std::string(40, 'x'), "[eof]"})))
-      << output;
-  EXPECT_EQ(vx::test::ReadFileBytes("out.lib"),
-            MakeLibraryImage({{name128, ToBytes("long name")}}));
+  vx::test::WriteFileBytes(name127, ToBytes("shorter"));
+  // A file line and the name it gives after an empty directory line.
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {name128 + std::string(40, 'x'), name128},
+      {name128 + "\r", name128},
+      {name128 + "\r\r", name128},
+      {name128 + std::string(100000, 'x') + "\r", name128},
+      {name127 + "\r", name127},
+  };
+  for (const auto& [fileLine, stored] : cases) {
+    ASSERT_TRUE(Build(Text({"[dir]", "", "[file]", fileLine, "[eof]"}))) << output;
+    EXPECT_EQ(vx::test::ReadFileBytes("out.lib"),
+              MakeLibraryImage({{stored, vx::test::ReadFileBytes(stored)}}))
+        << fileLine.size();
+  }
+}
+
+// A NUL would be stored in the name, while the file read from disk is the
+// name up to the NUL; any line with one is refused, wherever it stands.
+TEST_F(LibraryBuilder, ALineHoldingANulByteIsRefusedAtItsLine) {
+  vx::test::WriteFileBytes("DATA/a.b", ToBytes("the name up to the NUL"));
+  const std::string nul(1, '\0');
+  const std::vector<std::pair<Lines, std::string>> cases = {
+      {{"[dir]", "DATA\\", "[file]", "a.b" + nul + "in", "[eof]"}, "line 4"},
+      {{"[dir]", "DATA\\" + nul, "[file]", "a.b", "[eof]"}, "line 2"},
+      {{"notes " + nul, "[dir]", "DATA\\", "[file]", "a.bin", "[eof]"}, "line 1"},
+      {{"[dir]", "DATA\\", "[file]", "a.bin", "a.b" + std::string(200, ' ') + nul}, "line 5"},
+  };
+  for (const auto& [description, line] : cases) {
+    EXPECT_FALSE(Build(Text(description))) << line;
+    EXPECT_EQ(vx::LibraryBuildError(), line + " holds a NUL byte");
+    EXPECT_FALSE(Exists("out.lib"));
+  }
+}
+
+// The commands match exactly; a refusal that follows from a near miss says
+// which earlier line it was and what is odd about it.
+TEST_F(LibraryBuilder, ARefusalNamesTheLineThatWasACommandButForAMarkOrBlanks) {
+  const std::string bom = "\xEF\xBB\xBF";
+  const std::vector<std::pair<Lines, std::string>> cases = {
+      {{bom + "[dir]", "DATA\\", "[file]", "a.bin"},
+       "[file] command out of place at line 3; line 1 is \"\\357\\273\\277[dir]\", not "
+       "\"[dir]\": a byte-order mark"},
+      {{" [dir]", "DATA\\", "[file]", "a.bin"},
+       "[file] command out of place at line 3; line 1 is \" [dir]\", not \"[dir]\": a blank "
+       "before it"},
+      {{"[dir]", "DATA\\", "[file]\t", "a.bin", "[end_of_dir]"},
+       "[end_of_dir] command out of place at line 5; line 3 is \"[file]\\011\", not "
+       "\"[file]\": a blank after it"},
+      {{bom + " [dir] ", "DATA\\", "[file]"},
+       "[file] command out of place at line 3; line 1 is \"\\357\\273\\277 [dir] \", not "
+       "\"[dir]\": a byte-order mark, a blank before it and a blank after it"},
+      {{"[dir]", "DATA\\", "[file]", "a.bin", "[end_of_dir] "},
+       "cannot read 'DATA/[end_of_dir] ': No such file or directory; line 5 is \"[end_of_dir] "
+       "\", not \"[end_of_dir]\": a blank after it"},
+      // A near miss before an accepted command, and other text, give no hint.
+      {{" [dir]", "[dir]", "[end_of_dir]"}, "[end_of_dir] command out of place at line 3"},
+      {{"[DIR]", "[dir]x", "[ dir ]", "DATA\\", "[file]"},
+       "[file] command out of place at line 5"},
+  };
+  for (const auto& [description, reason] : cases) {
+    EXPECT_FALSE(Build(Text(description))) << reason;
+    EXPECT_EQ(vx::LibraryBuildError(), reason);
+  }
 }
 
 TEST_F(LibraryBuilder, RefusesAStoredNameLongerThan128Characters) {
