@@ -29,35 +29,26 @@ function(vx_test name)
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300 LABELS ${ARG_LABEL})
 endfunction()
 
-# vx_fuzzer(NAME SOURCES file... [INCLUDES dir...] [FLAGS flag...] [LIBS lib...]):
-# the libFuzzer program build/tests/NAME, compiled by clang with AddressSanitizer
-# and UndefinedBehaviorSanitizer straight from the sources (the project's own
-# libraries are built by the configured compiler, which need not be clang).
-# Not part of the default build: `cmake --build BUILD --target NAME`. Nothing
-# is defined when clang is not installed.
+# vx_fuzzer(NAME SOURCES file... DEPS lib...): the libFuzzer program
+# BUILD/tests/NAME, an ordinary executable of its sources linked with the
+# project's libraries it names. Defined only in the fuzz configuration
+# (VX_FUZZ, the "fuzz" preset), where clang instruments every library for
+# libFuzzer with AddressSanitizer and UndefinedBehaviorSanitizer; only the
+# fuzz programs link libFuzzer's main.
+option(VX_FUZZ "Define the libFuzzer programs (clang; the fuzz preset)" OFF)
+if(VX_FUZZ AND NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+  message(FATAL_ERROR "VX_FUZZ needs clang: cmake --preset fuzz")
+endif()
 function(vx_fuzzer name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;INCLUDES;FLAGS;LIBS" ${ARGN})
-  find_program(VX_CLANGXX NAMES clang++-14 clang++)
-  if(NOT VX_CLANGXX)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+  if(NOT VX_FUZZ)
     return()
   endif()
-  set(output ${CMAKE_BINARY_DIR}/tests/${name})
-  set(includes -I${PROJECT_SOURCE_DIR}/src)
-  foreach(dir ${ARG_INCLUDES})
-    list(APPEND includes -I${dir})
-  endforeach()
-  # Headers too: a changed record layout must rebuild the fuzzer.
-  file(GLOB headers CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/*/*.h
-       ${PROJECT_SOURCE_DIR}/tests/support/*.h)
-  add_custom_command(
-    OUTPUT ${output}
-    COMMAND ${VX_CLANGXX} -std=c++20 -g -O1 -fno-omit-frame-pointer
-            -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all
-            ${includes} ${ARG_FLAGS} ${ARG_SOURCES} ${ARG_LIBS} -o ${output}
-    DEPENDS ${ARG_SOURCES} ${headers}
-    COMMENT "Building the fuzzer ${name} with clang and libFuzzer"
-    VERBATIM)
-  add_custom_target(${name} DEPENDS ${output})
+  add_executable(${name} ${ARG_SOURCES})
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
+  target_link_libraries(${name} PRIVATE ${ARG_DEPS})
+  target_link_options(${name} PRIVATE -fsanitize=fuzzer)
 endfunction()
 
 # vx_program_identity(TARGET DESCRIPTION): the program prints the project's

@@ -3,10 +3,8 @@
 #    folder, and replay_datalib runs every file of them and of the corpus kept
 #    in fuzz/corpus/ through the target as an ordinary test, so the sanitizer
 #    build checks them too;
-#  - fuzz_datalib (not built by default, needs clang) is the libFuzzer program:
-#      cmake --build BUILD --target fuzz_datalib
-#      BUILD/tests/fuzz_datalib -max_total_time=60 NEW_FOLDER tests/datalib/fuzz/corpus >/dev/null
-#    (its findings are written as crash-* files into the working directory).
+#  - fuzz_datalib is the libFuzzer program, defined in the fuzz preset's
+#    build only (scripts/fuzz builds and runs it).
 set(datalib_fuzz ${CMAKE_CURRENT_LIST_DIR}/fuzz)
 set(datalib_corpus ${CMAKE_BINARY_DIR}/datalib_corpus)
 
@@ -25,14 +23,4 @@ set_tests_properties(datalib_corpus_write PROPERTIES FIXTURES_SETUP datalib_corp
 add_test(NAME datalib_corpus_replay COMMAND replay_datalib ${datalib_corpus} ${datalib_fuzz}/corpus)
 set_tests_properties(datalib_corpus_replay PROPERTIES FIXTURES_REQUIRED datalib_corpus TIMEOUT 120 LABELS unit)
 
-file(GLOB fuzz_datalib_sources CONFIGURE_DEPENDS
-  ${PROJECT_SOURCE_DIR}/src/datalib/*.cpp
-  ${PROJECT_SOURCE_DIR}/src/base/*.cpp)
-# One system file, as the library itself takes it.
-if(WIN32)
-  list(FILTER fuzz_datalib_sources EXCLUDE REGEX "/system_posix\\.cpp$")
-else()
-  list(FILTER fuzz_datalib_sources EXCLUDE REGEX "/system_windows\\.cpp$")
-endif()
-vx_fuzzer(fuzz_datalib SOURCES ${datalib_fuzz}/fuzz_datalib.cpp ${fuzz_datalib_sources}
-          INCLUDES ${PROJECT_SOURCE_DIR}/tests)
+vx_fuzzer(fuzz_datalib SOURCES ${datalib_fuzz}/fuzz_datalib.cpp DEPS vx_datalib)

@@ -5,10 +5,8 @@
 #    is written into the build folder and every file of it (and of
 #    tests/loader3ds/corpus/, when present) is replayed through the fuzz
 #    target as an ordinary test, so the sanitizer build checks them;
-#  - fuzz_loader3ds (not built by default): the libFuzzer program, built with
-#    clang when it is installed. Run it as
-#      cmake --build BUILD --target fuzz_loader3ds
-#      BUILD/tests/fuzz_loader3ds -max_total_time=60 BUILD/loader3ds_fuzz_corpus BUILD/loader3ds_corpus
+#  - fuzz_loader3ds: the libFuzzer program, defined in the fuzz preset's
+#    build only (scripts/fuzz builds and runs it).
 set(loader3ds_tests ${CMAKE_CURRENT_LIST_DIR})
 set(loader3ds_corpus ${CMAKE_BINARY_DIR}/loader3ds_corpus)
 
@@ -43,8 +41,4 @@ endif()
 add_test(NAME loader3ds_corpus_replay COMMAND replay_loader3ds ${loader3ds_replay_paths})
 set_tests_properties(loader3ds_corpus_replay PROPERTIES FIXTURES_REQUIRED loader3ds_corpus TIMEOUT 120 LABELS unit)
 
-file(GLOB fuzz_loader3ds_sources CONFIGURE_DEPENDS
-  ${PROJECT_SOURCE_DIR}/src/loader3ds/*.cpp
-  ${PROJECT_SOURCE_DIR}/src/datalib/*.cpp
-  ${PROJECT_SOURCE_DIR}/src/base/*.cpp)
-vx_fuzzer(fuzz_loader3ds SOURCES ${loader3ds_tests}/fuzz_loader3ds.cpp ${fuzz_loader3ds_sources})
+vx_fuzzer(fuzz_loader3ds SOURCES ${loader3ds_tests}/fuzz_loader3ds.cpp DEPS vx_loader3ds)

@@ -13,10 +13,9 @@ endif()
 
 # The picture path's fuzz target (fuzz/fuzz_picture.cpp), set up like the
 # archive reader's (see tests/datalib/extra.cmake):
-#      cmake --build BUILD --target fuzz_picture
-#      BUILD/tests/fuzz_picture -max_total_time=60 -dict=tests/platform/fuzz/jpeg.dict \
-#        NEW_FOLDER tests/platform/fuzz/corpus >/dev/null
-# (the dictionary gives it the markers that the uninstrumented libjpeg looks for).
+# fuzz_picture itself is defined in the fuzz preset's build only; scripts/fuzz
+# runs it with jpeg.dict, which gives it the markers that the uninstrumented
+# libjpeg looks for.
 set(picture_fuzz ${CMAKE_CURRENT_LIST_DIR}/fuzz)
 set(picture_corpus ${CMAKE_BINARY_DIR}/picture_corpus)
 
@@ -35,13 +34,4 @@ set_tests_properties(picture_corpus_write PROPERTIES FIXTURES_SETUP picture_corp
 add_test(NAME picture_corpus_replay COMMAND replay_picture ${picture_corpus} ${picture_fuzz}/corpus)
 set_tests_properties(picture_corpus_replay PROPERTIES FIXTURES_REQUIRED picture_corpus TIMEOUT 120 LABELS unit)
 
-file(GLOB fuzz_picture_sources CONFIGURE_DEPENDS
-  ${PROJECT_SOURCE_DIR}/src/platform/picture*.cpp
-  ${PROJECT_SOURCE_DIR}/src/platform/video*.cpp
-  ${PROJECT_SOURCE_DIR}/src/base/*.cpp
-  ${PROJECT_SOURCE_DIR}/src/datalib/*.cpp)
-vx_fuzzer(fuzz_picture SOURCES ${picture_fuzz}/fuzz_picture.cpp ${fuzz_picture_sources}
-          INCLUDES ${PROJECT_SOURCE_DIR}/tests ${PROJECT_SOURCE_DIR}/third_party/stb
-                   ${JPEG_INCLUDE_DIRS} ${SDL2_INCLUDE_DIRS}
-          FLAGS ${SDL2_CFLAGS_OTHER}
-          LIBS ${JPEG_LINK_LIBRARIES} ${SDL2_LINK_LIBRARIES})
+vx_fuzzer(fuzz_picture SOURCES ${picture_fuzz}/fuzz_picture.cpp DEPS vx_pictures vx_datalib)

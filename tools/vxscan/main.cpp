@@ -1,38 +1,38 @@
 // vxscan: draws the show headless at a fixed frame rate and looks for what a
-// viewer reads as a fault: one-frame events. Each frame is compared with the
-// frames before and after it.
-//
-//   dropout  touching blocks of 8 x 8 classic pixels whose mean luminance jumps away
-//            from both neighbours in the same direction while the neighbours
-//            agree: part of the picture vanished (or flashed) for exactly one
-//            frame. Block means ignore texture detail moving under the camera.
-//   crawl    the share of pixels whose luminance jumps by more than 32 levels
-//            for one frame and comes back (away from both neighbours in the
-//            same direction, the neighbours within 32 levels of each other),
-//            over the 120 frames around a slot's middle:
-//            texels that sparkle because a texture is too fine for the
-//            distance it is seen at.
+// viewer reads as a fault: one-frame events (detect.h says what counts).
+// Each frame is compared with the frames before and after it; the crawl is
+// counted over the 120 frames around a slot's middle.
 //
 // With --resolution WxH the show is drawn at that size: the blocks grow with
-// the frame (8 x FrameScale pixels a side, rounded), so that a dropout is the
-// same share of the picture as in the classic frame and detail finer than a
-// classic pixel moving fast does not count; the pixel boxes and the shares of
-// pixels are of frames of that size.
+// the frame, so that a dropout is the same share of the picture as in the
+// classic frame and detail finer than a classic pixel moving fast does not
+// count; the pixel boxes and the shares of pixels are of frames of that size.
 //
-// Exit codes: 0 when every figure is within the limits asked for (none by
-// default), 1 when one is not or the archive cannot be used, 2 for a wrong
-// command line.
-#include <algorithm>
+// Errors are one line on standard error that starts "vxscan: " (a wrong
+// command line adds the usage line, as vx1 does). Exit codes: 0 when every
+// figure is within the limits asked for (none by default), 1 when one is not
+// or the archive cannot be used, 2 for a wrong command line (as vx1).
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <charconv>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "base/console.h"
 #include "base/parallel.h"
 #include "base/pixels.h"
+#include "datalib/datalib.h"
+#include "detect.h"
 #include "driver/driver.h"
+#include "driver/driver_io.h"
 #include "driver/frame_loop.h"
 #include "driver/frames.h"
 #include "driver/headless.h"
@@ -45,134 +45,31 @@ constexpr const char* Usage =
     "usage: vxscan [--library LIB] [--fps N] [--slot K]... [--max-crawl PERCENT]\n"
     "              [--max-dropouts N] [--resolution WxH] [--threads N]\n"
     "  Draws every frame of the show's slots (all eleven, or each slot K, 1 to 11)\n"
-    "  at N frames a second (default 60) and reports per slot the one-frame\n"
+    "  from the data library LIB (default vx-1.lib in the current folder) at N\n"
+    "  frames a second (1 to 240, default 60) and reports per slot the one-frame\n"
     "  dropouts (blocks of the picture that vanish or flash for one frame, listed\n"
     "  with their time) and the texture crawl (the share of pixels that jump by\n"
     "  more than 32 luminance levels for one frame, over the 120 frames around\n"
-    "  the slot's middle). With --max-crawl or --max-dropouts the exit code is 1\n"
-    "  when a slot exceeds the limit. --resolution draws the frames at W x H\n"
-    "  (even, 320x200 to 3840x2160; default 320x200), --threads with N threads.\n";
+    "  the slot's middle). With --max-crawl (0 to 100) or --max-dropouts (0 to\n"
+    "  100000) the exit code is 1 when a slot exceeds the limit. --resolution\n"
+    "  draws the frames at W x H (even, 320x200 to 3840x2160; default 320x200),\n"
+    "  --threads with N threads (1 to 64).\n";
 
-constexpr int ClassicBlock = 8;  // pixels a block's side at the classic size
-constexpr int CrawlLevels = 32;      // a pixel's jump, in luminance levels 0..255
-constexpr int DropoutLevels = 24;    // a block mean's jump away from both neighbours
-constexpr int AgreeLevels = 6;       // neighbours' block means that agree
-constexpr int MinDropoutBlocks = 2;  // touching blocks that make a dropout
 constexpr int CrawlFrames = 120;
+constexpr int MaxFps = 240;
+// More than any slot has frames at MaxFps: the show lasts 121 s.
+constexpr int MaxDropoutLimit = 100000;
+constexpr const char* DefaultLibrary = "vx-1.lib";
 
 struct Options {
-  std::string library;
+  std::string library = DefaultLibrary;
   int fps = 60;
   std::vector<int> slots;  // 0-based
   double maxCrawl = -1.0;  // percent; negative: no limit
-  int maxDropouts = -1;
+  int maxDropouts = -1;    // negative: no limit
   vx::DriverOptions show;  // --resolution and --threads, read as vx1 reads them
+  bool help = false;
 };
-
-// The frame's size and its blocks of block x block pixels (the last partial
-// block of a row or column is left out).
-struct Grid {
-  vx::FrameSize size;
-  int block;
-  int blocksX;
-  int blocksY;
-  int pixels;
-};
-Grid GridOf(const vx::FrameSize& size) {
-  const int block = static_cast<int>(ClassicBlock * vx::FrameScale(size) + 0.5);
-  return {.size = size,
-          .block = block,
-          .blocksX = size.width / block,
-          .blocksY = size.height / block,
-          .pixels = size.width * size.height};
-}
-
-// Luminance 0..255 of each pixel (0.30 R + 0.59 G + 0.11 B in 8.8).
-// Packed rows of width pixels.
-using Luma = std::vector<std::uint8_t>;
-void ToLuma(const std::uint32_t* fb, const Grid& grid, Luma& out) {
-  out.resize(static_cast<std::size_t>(grid.pixels));
-  const int width = grid.size.width;
-  for (int y = 0; y < grid.size.height; ++y) {
-    const std::uint32_t* row = fb + static_cast<std::size_t>(y) * grid.size.pitch;
-    for (int x = 0; x < width; ++x) {
-      const std::uint32_t c = row[x];
-      out[static_cast<std::size_t>(y) * width + x] = static_cast<std::uint8_t>(
-          (77 * ((c >> 16) & 0xFF) + 150 * ((c >> 8) & 0xFF) + 29 * (c & 0xFF)) >> 8);
-    }
-  }
-}
-
-std::vector<int> BlockMeans(const Luma& y, const Grid& grid) {
-  std::vector<int> sums(static_cast<std::size_t>(grid.blocksX) * grid.blocksY, 0);
-  const int block = grid.block;
-  for (int row = 0; row < grid.blocksY * block; ++row)
-    for (int x = 0; x < grid.blocksX * block; ++x)
-      sums[(row / block) * grid.blocksX + x / block] +=
-          y[static_cast<std::size_t>(row) * grid.size.width + x];
-  for (int& s : sums) s /= block * block;
-  return sums;
-}
-
-// Away from both neighbours by more than limit, in the same direction.
-bool Spike(int before, int now, int after, int limit) {
-  return (now - before > limit && now - after > limit) ||
-         (before - now > limit && after - now > limit);
-}
-
-// The largest group of touching blocks (side or corner) that spiked, and the
-// pixel box around it. Texture detail moving fast under the camera makes a
-// stray block spike now and then; a part of the picture that vanishes
-// covers blocks that touch.
-struct Dropout {
-  int blocks = 0;
-  int left = 0, top = 0, right = 0, bottom = 0;
-};
-
-Dropout DropoutRegion(const std::vector<int>& a, const std::vector<int>& b,
-                      const std::vector<int>& c, const Grid& grid) {
-  const int blocksX = grid.blocksX, blocksY = grid.blocksY;
-  std::vector<char> spiked(static_cast<std::size_t>(blocksX) * blocksY, 0);
-  for (int i = 0; i < blocksX * blocksY; ++i)
-    spiked[i] = Spike(a[i], b[i], c[i], DropoutLevels) && std::abs(a[i] - c[i]) <= AgreeLevels;
-  Dropout largest;
-  std::vector<int> stack;
-  for (int start = 0; start < blocksX * blocksY; ++start) {
-    if (!spiked[start]) continue;
-    Dropout group{.left = grid.size.width, .top = grid.size.height};
-    spiked[start] = 0;
-    stack.assign(1, start);
-    while (!stack.empty()) {
-      const int i = stack.back();
-      stack.pop_back();
-      const int bx = i % blocksX, by = i / blocksX;
-      ++group.blocks;
-      const int block = grid.block;
-      group.left = std::min(group.left, bx * block);
-      group.top = std::min(group.top, by * block);
-      group.right = std::max(group.right, bx * block + block - 1);
-      group.bottom = std::max(group.bottom, by * block + block - 1);
-      for (int ny = std::max(by - 1, 0); ny <= std::min(by + 1, blocksY - 1); ++ny) {
-        for (int nx = std::max(bx - 1, 0); nx <= std::min(bx + 1, blocksX - 1); ++nx) {
-          const int j = ny * blocksX + nx;
-          if (spiked[j]) {
-            spiked[j] = 0;
-            stack.push_back(j);
-          }
-        }
-      }
-    }
-    if (group.blocks > largest.blocks) largest = group;
-  }
-  return largest;
-}
-
-int CrawlPixels(const Luma& a, const Luma& b, const Luma& c) {
-  int count = 0;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    count += Spike(a[i], b[i], c[i], CrawlLevels) && std::abs(a[i] - c[i]) <= CrawlLevels;
-  return count;
-}
 
 // One line of the report, shown at once: a scan takes minutes.
 template <typename... Args>
@@ -189,36 +86,34 @@ struct SlotReport {
 };
 
 SlotReport ScanSlot(int index, int fps, const vx::FrameTarget& fb) {
-  const Grid grid = GridOf(fb.size);
+  const vx::scan::Grid grid = vx::scan::GridOf(fb.size);
   const vx::TimelineSlot& slot = vx::TimelineSlotAt(index);
-  const double ticksPerFrame = 120.0 / fps;
+  const double ticksPerFrame = static_cast<double>(vx::TicksPerSecond) / fps;
   // Every frame n of the show's fixed-rate timing whose moment lies in the slot.
   const auto first =
       static_cast<std::uint64_t>(static_cast<double>(slot.begin) / ticksPerFrame) + 1;
   const auto last = static_cast<std::uint64_t>(static_cast<double>(slot.end) / ticksPerFrame) - 1;
   const std::uint64_t middle = (first + last) / 2;
   SlotReport report;
-  Luma y[3];
-  std::vector<int> means[3];
+  vx::scan::Measured frames[3];
   std::uint64_t crawl = 0, crawlFrames = 0;
   for (std::uint64_t n = first; n <= last; ++n) {
     const float t = vx::CaptureFrameTime(n, fps);
     vx::DrawMoment({.index = n, .t = t, .scene = vx::FrameScene::Timeline, .fromBlack = true}, fb);
-    const int k = static_cast<int>(n % 3);
-    ToLuma(fb.pixels, grid, y[k]);
-    means[k] = BlockMeans(y[k], grid);
+    const vx::scan::Measured& after = frames[n % 3];
+    vx::scan::Measure(fb.pixels, grid, frames[n % 3]);
     ++report.frames;
     if (n < first + 2) continue;
     // The frame before this one is judged against its two neighbours.
-    const int a = static_cast<int>((n - 2) % 3), b = static_cast<int>((n - 1) % 3);
-    const Dropout d = DropoutRegion(means[a], means[b], means[k], grid);
-    if (d.blocks >= MinDropoutBlocks) {
+    const vx::scan::Measured& before = frames[(n - 2) % 3];
+    const vx::scan::Measured& judged = frames[(n - 1) % 3];
+    if (const auto d = vx::scan::FindDropout(before, judged, after, grid)) {
       ++report.dropouts;
       Report("  dropout at %.3f s: %d blocks in x %d-%d, y %d-%d",
-             (n - 1) / static_cast<double>(fps), d.blocks, d.left, d.right, d.top, d.bottom);
+             (n - 1) / static_cast<double>(fps), d->blocks, d->left, d->right, d->top, d->bottom);
     }
     if (n - 1 + CrawlFrames / 2 >= middle && n - 1 < middle + CrawlFrames / 2) {
-      crawl += CrawlPixels(y[a], y[b], y[k]);
+      crawl += vx::scan::CrawlPixels(before, judged, after);
       ++crawlFrames;
     }
   }
@@ -227,43 +122,128 @@ SlotReport ScanSlot(int index, int fps, const vx::FrameTarget& fb) {
   return report;
 }
 
-bool ParseArguments(int argc, char** argv, Options& options, bool& help) {
+std::string Quoted(std::string_view text) {
+  return "'" + std::string(text) + "'";
+}
+
+// A whole number low..high in digits alone (no sign, no space). The length
+// is checked before the text is converted, so no text overflows an int.
+std::string WholeNumber(std::string_view text, int low, int high, int& out) {
+  const std::string why =
+      "expected a whole number from " + std::to_string(low) + " to " + std::to_string(high);
+  if (text.empty() || text.size() > std::to_string(high).size() ||
+      text.find_first_not_of("0123456789") != std::string_view::npos)
+    return why;
+  int value = 0;
+  std::from_chars(text.data(), text.data() + text.size(), value);
+  if (value < low || value > high) return why;
+  out = value;
+  return {};
+}
+
+// A share of the pixels, 0 to 100, in digits with at most one decimal point.
+std::string Percent(std::string_view text, double& out) {
+  const std::string why = "expected a percentage from 0 to 100";
+  const std::string copy(text);
+  if (copy.empty() || copy.find_first_not_of("0123456789.") != std::string::npos) return why;
+  char* end = nullptr;
+  const double value = std::strtod(copy.c_str(), &end);
+  if (end != copy.c_str() + copy.size() || !std::isfinite(value) || value > 100.0) return why;
+  out = value;
+  return {};
+}
+
+// One option: its name, whether a value follows it, and how the value is
+// read into the options (empty when it was good, else why it is not).
+struct OptionRow {
+  std::string_view name;
+  bool takesValue = true;
+  std::string (*take)(std::string_view value, Options& options) = nullptr;
+};
+
+std::string TakeHelp(std::string_view, Options& options) {
+  options.help = true;
+  return {};
+}
+
+constexpr OptionRow OptionTable[] = {
+    {.name = "--help", .takesValue = false, .take = TakeHelp},
+    {.name = "-h", .takesValue = false, .take = TakeHelp},
+    {.name = "--library",
+     .take =
+         [](std::string_view v, Options& o) {
+           o.library = v;
+           return std::string(v.empty() ? "expected a path" : "");
+         }},
+    {.name = "--fps",
+     .take = [](std::string_view v, Options& o) { return WholeNumber(v, 1, MaxFps, o.fps); }},
+    {.name = "--slot",
+     .take =
+         [](std::string_view v, Options& o) {
+           int slot = 0;
+           std::string why = WholeNumber(v, 1, vx::TimelineSlotCount(), slot);
+           if (why.empty()) o.slots.push_back(slot - 1);
+           return why;
+         }},
+    {.name = "--max-crawl",
+     .take = [](std::string_view v, Options& o) { return Percent(v, o.maxCrawl); }},
+    {.name = "--max-dropouts",
+     .take = [](std::string_view v,
+                Options& o) { return WholeNumber(v, 0, MaxDropoutLimit, o.maxDropouts); }},
+    {.name = "--resolution",
+     .take =
+         [](std::string_view v, Options& o) {
+           std::string why;
+           if (!vx::ParseResolution(v, o.show, why)) return why;
+           return std::string(o.show.nativeResolution ? "a headless scan needs WxH" : "");
+         }},
+    {.name = "--threads",
+     .take = [](std::string_view v,
+                Options& o) { return WholeNumber(v, 1, vx::MaxDrawThreads, o.show.threads); }},
+};
+
+// Reads the command line into options; the error without the program's
+// name when it is wrong, else empty.
+std::string ParseArguments(int argc, char** argv, Options& options) {
   for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    if (arg == "--help" || arg == "-h") {
-      help = true;
-      return true;
+    const std::string_view arg = argv[i];
+    const OptionRow* row = nullptr;
+    for (const OptionRow& candidate : OptionTable)
+      if (candidate.name == arg) row = &candidate;
+    if (row == nullptr) return "unknown option " + Quoted(arg);
+    std::string_view value;
+    if (row->takesValue) {
+      if (i + 1 >= argc) return "option " + std::string(arg) + " needs a value";
+      value = argv[++i];
     }
-    if (i + 1 >= argc) return false;
-    const std::string value = argv[++i];
-    char* end = nullptr;
-    const double number = std::strtod(value.c_str(), &end);
-    const bool numeric = !value.empty() && *end == '\0';
-    if (arg == "--library") {
-      options.library = value;
-    } else if (arg == "--resolution") {
-      std::string why;
-      if (!vx::ParseResolution(value, options.show, why) || options.show.nativeResolution) {
-        std::fprintf(stderr, "vxscan: bad value '%s' for --resolution: %s\n", value.c_str(),
-                     why.empty() ? "a headless scan needs WxH" : why.c_str());
-        return false;
-      }
-    } else if (arg == "--threads" && numeric && number >= 1 && number <= vx::MaxDrawThreads &&
-               number == int(number)) {
-      options.show.threads = static_cast<int>(number);
-    } else if (arg == "--fps" && numeric && number >= 1 && number <= 240 && number == int(number)) {
-      options.fps = static_cast<int>(number);
-    } else if (arg == "--slot" && numeric && number >= 1 && number <= vx::TimelineSlotCount() &&
-               number == int(number)) {
-      options.slots.push_back(static_cast<int>(number) - 1);
-    } else if (arg == "--max-crawl" && numeric && number >= 0) {
-      options.maxCrawl = number;
-    } else if (arg == "--max-dropouts" && numeric && number >= 0 && number == int(number)) {
-      options.maxDropouts = static_cast<int>(number);
-    } else {
-      return false;
-    }
+    if (const std::string why = row->take(value, options); !why.empty())
+      return "bad value " + Quoted(value) + " for " + std::string(arg) + ": " + why;
   }
+  return {};
+}
+
+// Why the archive at path could not be opened.
+std::string WhyUnusable(const std::string& path) {
+  struct stat info {};
+  if (stat(path.c_str(), &info) != 0) return std::strerror(errno);
+  if (!S_ISREG(info.st_mode)) return "not a regular file";
+  if (access(path.c_str(), R_OK) != 0) return std::strerror(errno);
+  return "not a valid data library";
+}
+
+// Opens the archive for the scan, which needs it: false, with one line
+// naming the path and the reason, when it cannot be used. The driver's own
+// opening is then told the archive is open, so that it neither reads the
+// index a second time nor reports on vx1's behalf.
+bool OpenScanLibrary(const std::string& path) {
+  if (!vx::OpenLibrary(path)) {
+    std::fprintf(stderr, "vxscan: cannot open the data library %s: %s\n", path.c_str(),
+                 WhyUnusable(path).c_str());
+    return false;
+  }
+  vx::DriverIo io = vx::CurrentDriverIo();
+  io.openLibrary = [](std::string_view) { return true; };
+  vx::SetDriverIo(io);
   return true;
 }
 
@@ -271,12 +251,12 @@ bool ParseArguments(int argc, char** argv, Options& options, bool& help) {
 
 int main(int argc, char** argv) {
   Options options;
-  bool help = false;
-  if (!ParseArguments(argc, argv, options, help)) {
-    std::fprintf(stderr, "vxscan: bad command line\n%s", Usage);
+  if (const std::string error = ParseArguments(argc, argv, options); !error.empty()) {
+    std::fprintf(stderr, "vxscan: %s\nusage: vxscan [OPTIONS]   (vxscan --help lists them)\n",
+                 error.c_str());
     return 2;
   }
-  if (help) {
+  if (options.help) {
     vx::ConsoleWrite(Usage);
     return 0;
   }
@@ -284,6 +264,7 @@ int main(int argc, char** argv) {
     for (int k = 0; k < vx::TimelineSlotCount(); ++k) options.slots.push_back(k);
 
   vx::UseRealModules();
+  if (!OpenScanLibrary(options.library)) return 1;
   if (options.show.threads > 0) vx::SetDrawThreads(options.show.threads);
   vx::ConfigureVideo(vx::VideoOptions{.backend = vx::VideoBackend::Headless});
   const vx::FrameTarget fb = vx::StartHeadless(
