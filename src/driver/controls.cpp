@@ -20,8 +20,6 @@ constexpr long double FrameStepTicks = TicksPerSecond / 60.0L;  // exactly 2
 constexpr std::uint32_t StatusColour = 0x00C8C8C8;
 constexpr int FontRows = 7;
 constexpr int StatusTextLeft = 4;
-// Weight of the newest frame in the status line's running averages.
-constexpr double Smoothing = 0.1;
 
 void (*gReport)(float ticks) = nullptr;
 void (*gStatusReport)(const char* line) = nullptr;
@@ -85,16 +83,22 @@ StatusLine StatusLineText(float t, const FrameSize& size, bool paused, double fr
       std::snprintf(line.data(), line.size(), "%02lld:%02lld.%02lld  SLOT ", centiseconds / 6000,
                     centiseconds / 100 % 60, centiseconds % 100);
   const std::size_t at = static_cast<std::size_t>(std::max(written, 0));
+  std::array<char, 48> slot{};
   const int index = TimelineSlotIndexAt(t);
-  const char* pausedMark = paused ? "  PAUSED" : "";
   if (index >= 0) {
-    std::snprintf(line.data() + at, line.size() - at, "%d/%d %s  %dx%d  %.0f FPS  %.1f MS%s",
-                  index + 1, TimelineSlotCount(), TimelineSlotAt(index).module->name, size.width,
-                  size.height, framesPerSecond, drawMilliseconds, pausedMark);
+    std::snprintf(slot.data(), slot.size(), "%d/%d %s", index + 1, TimelineSlotCount(),
+                  TimelineSlotAt(index).module->name);
   } else {
-    std::snprintf(line.data() + at, line.size() - at, "-  %dx%d  %.0f FPS  %.1f MS%s", size.width,
-                  size.height, framesPerSecond, drawMilliseconds, pausedMark);
+    slot[0] = '-';
   }
+  std::array<char, 24> fps{};
+  if (framesPerSecond > 0.0) {
+    std::snprintf(fps.data(), fps.size(), "%.0f", framesPerSecond);
+  } else {
+    fps[0] = '-';
+  }
+  std::snprintf(line.data() + at, line.size() - at, "%s  %dx%d  %s FPS  %.1f MS%s", slot.data(),
+                size.width, size.height, fps.data(), drawMilliseconds, paused ? "  PAUSED" : "");
   return line;
 }
 
@@ -170,25 +174,38 @@ void ReportStatusTo(void (*report)(const char* line)) {
   gStatusReport = report;
 }
 
+void ViewerControls::RecentMean::Add(std::uint32_t value) {
+  if (count == TimedFrames) sum -= values[static_cast<std::size_t>(next)];
+  values[static_cast<std::size_t>(next)] = value;
+  sum += value;
+  next = (next + 1) % TimedFrames;
+  count = std::min(count + 1, TimedFrames);
+}
+
+double ViewerControls::RecentMean::Mean() const {
+  return count == 0 ? 0.0 : static_cast<double>(sum) / count;
+}
+
 void ViewerControls::MomentGiven(float t) {
-  given_ = Clock::now();
+  given_ = CurrentDriverIo().milliseconds();
   if (gReport != nullptr) gReport(t);
 }
 
+// Differences of the counter are taken mod 2^32, so its wrap costs nothing.
 void ViewerControls::FrameDrawn(float t) {
-  const Clock::time_point now = Clock::now();
-  const double drawn = std::chrono::duration<double, std::milli>(now - given_).count();
-  drawMilliseconds_ += (drawn - drawMilliseconds_) * (drawnBefore_ ? Smoothing : 1.0);
-  if (drawnBefore_) {
-    const double interval = std::chrono::duration<double>(now - lastDrawn_).count();
-    frameSeconds_ += (interval - frameSeconds_) * (frameSeconds_ > 0.0 ? Smoothing : 1.0);
-  }
+  const std::uint32_t now = CurrentDriverIo().milliseconds();
+  drawMilliseconds_.Add(now - given_);
+  if (drawnBefore_) frameMilliseconds_.Add(now - lastDrawn_);
   lastDrawn_ = now;
   drawnBefore_ = true;
-  if (!statusShown_) return;
-  const double fps = frameSeconds_ > 0.0 ? 1.0 / frameSeconds_ : 0.0;
+  if (statusShown_) ShowStatus(t);
+}
+
+void ViewerControls::ShowStatus(float t) {
+  const double interval = frameMilliseconds_.Mean();
+  const double fps = interval > 0.0 ? 1000.0 / interval : 0.0;
   const FrameSize size = VideoFrameSize();
-  const StatusLine line = StatusLineText(t, size, MusicPaused(), fps, drawMilliseconds_);
+  const StatusLine line = StatusLineText(t, size, MusicPaused(), fps, drawMilliseconds_.Mean());
   const SurfaceLayout layout = SurfaceLayoutOf(size);
   if (stripSize_ != size) {
     strip_.assign(std::size_t{layout.width} * layout.stripRows, 0u);

@@ -4,7 +4,6 @@
 // needs no state beyond the music's new playing position: the next frame is
 // simply drawn there. With no input the show runs exactly as without them.
 #include <array>
-#include <chrono>
 #include <cstdint>
 #include <vector>
 
@@ -23,7 +22,8 @@ float ViewerTarget(const ViewerInput& input, float now);
 
 // The status line: "MM:SS.CC  SLOT K/N NAME  WxH  F FPS  D.D MS", with
 // "PAUSED" at the end while paused; "-" for the slot after the last one's
-// end; WxH the frame's size. A fixed array, NUL-terminated: the line is made
+// end; WxH the frame's size; "-" for F while framesPerSecond is not
+// positive (no interval measured yet). A fixed array, NUL-terminated: the line is made
 // anew each frame it shows, without an allocation.
 using StatusLine = std::array<char, 96>;
 StatusLine StatusLineText(float t, const FrameSize& size, bool paused, double framesPerSecond,
@@ -53,24 +53,40 @@ class ViewerControls {
   void ApplyWaiting();
   bool StatusShown() const { return statusShown_; }
 
-  // Timing for the status line: the clock calls MomentGiven as it hands
-  // out a moment (which is also reported, see ReportMomentsTo); the window's
-  // sink calls FrameDrawn before presenting it, which measures the drawing
-  // and, while the line is on, shows it for t.
+  // Timing for the status line, on the driver's millisecond counter
+  // (CurrentDriverIo): the clock calls MomentGiven as it hands out a moment
+  // (which is also reported, see ReportMomentsTo); the window's sink calls
+  // FrameDrawn before presenting it, which measures the drawing and, while
+  // the line is on, shows it for t. The line's figures are the means over
+  // the last TimedFrames frames (all of them until that many were drawn):
+  // frames a second from the intervals between FrameDrawn calls, the
+  // drawing time from MomentGiven to FrameDrawn. A mean over many frames
+  // resolves the counter's whole milliseconds into tenths.
   void MomentGiven(float t);
   void FrameDrawn(float t);
 
  private:
   void SetPaused(bool pause);
   void SwitchResolution();
+  void ShowStatus(float t);
 
-  using Clock = std::chrono::steady_clock;
+  static constexpr int TimedFrames = 30;
+  // The mean of the last TimedFrames values added, of fewer before that.
+  struct RecentMean {
+    std::array<std::uint32_t, TimedFrames> values{};
+    std::uint64_t sum = 0;
+    int count = 0;
+    int next = 0;
+    void Add(std::uint32_t value);
+    double Mean() const;  // 0 before the first value
+  };
+
   bool statusShown_ = false;
-  Clock::time_point given_{};
-  Clock::time_point lastDrawn_{};
+  std::uint32_t given_ = 0;      // counter at the last MomentGiven
+  std::uint32_t lastDrawn_ = 0;  // counter at the last FrameDrawn
   bool drawnBefore_ = false;
-  double drawMilliseconds_ = 0.0;  // smoothed
-  double frameSeconds_ = 0.0;      // smoothed interval between frames
+  RecentMean drawMilliseconds_;
+  RecentMean frameMilliseconds_;   // between successive frames
   FrameTarget* target_ = nullptr;  // the run's, while switching is allowed
   FrameSize otherSize_ = ClassicFrame;
   // The status line's pixels, drawn anew each frame it shows; made again

@@ -30,7 +30,9 @@
 #include "raster/fill_setup.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <optional>
 
 namespace vx::raster {
@@ -58,11 +60,21 @@ struct EdgeEntry {
   TableValue<M> u, v;
 };
 
+// A guard entry on each side of each table: a walk stepped one row past
+// either end of a table writes a guard, never the other table's first row
+// nor the storage that follows, and the test hooks (fill_setup.h) see it.
 template <FillMode M>
 struct EdgeTables {
+  EdgeEntry<M> guardAbove;
   EdgeEntry<M> left[MaxFrameHeight];
+  EdgeEntry<M> guardBetween;
   EdgeEntry<M> right[MaxFrameHeight];
+  EdgeEntry<M> guardBelow;
 };
+static_assert(sizeof(EdgeTables<FillMode::Affine>) ==
+              (2 * MaxFrameHeight + 3) * sizeof(EdgeEntry<FillMode::Affine>));
+static_assert(sizeof(EdgeTables<FillMode::Perspective>) ==
+              (2 * MaxFrameHeight + 3) * sizeof(EdgeEntry<FillMode::Perspective>));
 
 // Per thread, so that fills of different bands run at once; trivially
 // constructed, so no thread allocates or initialises anything per polygon.
@@ -383,7 +395,39 @@ const PolygonSpans<M>* SpansAtPrecision(const RasterTarget& target, const Drawab
              : Spans<M, Inside, WideFractionBits>(target, band, outline);
 }
 
+// Every byte of a marked entry; no walk stores an entry whose four
+// values all have these bits (x would be a column near -1.5 x 2^30).
+constexpr unsigned char EdgeMark = 0xA5;
+
+bool Marked(const void* entry, std::size_t size) {
+  const auto* bytes = static_cast<const unsigned char*>(entry);
+  return std::all_of(bytes, bytes + size, [](unsigned char b) { return b == EdgeMark; });
+}
+
 }  // namespace
+
+template <FillMode M>
+void MarkEdgeTables() {
+  std::memset(static_cast<void*>(&Tables<M>()), EdgeMark, sizeof(EdgeTables<M>));
+}
+
+template <FillMode M>
+int EdgeEntriesWrittenOutside(RowBand rows) {
+  const EdgeTables<M>& tables = Tables<M>();
+  constexpr std::size_t size = sizeof(EdgeEntry<M>);
+  int written = !Marked(&tables.guardAbove, size) + !Marked(&tables.guardBetween, size) +
+                !Marked(&tables.guardBelow, size);
+  for (std::int32_t y = 0; y < MaxFrameHeight; ++y) {
+    if (y >= rows.begin && y < rows.end) continue;
+    written += !Marked(&tables.left[y], size) + !Marked(&tables.right[y], size);
+  }
+  return written;
+}
+
+template void MarkEdgeTables<FillMode::Affine>();
+template void MarkEdgeTables<FillMode::Perspective>();
+template int EdgeEntriesWrittenOutside<FillMode::Affine>(RowBand);
+template int EdgeEntriesWrittenOutside<FillMode::Perspective>(RowBand);
 
 template <FillMode M>
 const PolygonSpans<M>* BuildSpans(const RasterTarget& target, const ScreenObject* object,

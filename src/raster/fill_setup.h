@@ -76,6 +76,16 @@ template <FillMode M>
 const PolygonSpans<M>* BuildSpansFast(const RasterTarget& target, const ScreenObject* object,
                                       std::uint32_t polygonIndex);
 
+// Test hooks on the calling thread's edge tables of mode M, never called by
+// the fills. MarkEdgeTables marks every entry of both tables and the guard
+// entry on each side of each; after fills of one band, EdgeEntriesWrittenOutside
+// counts the entries that lost their mark outside that band's rows, guards
+// included: 0 when every walk stayed inside its rows.
+template <FillMode M>
+void MarkEdgeTables();
+template <FillMode M>
+int EdgeEntriesWrittenOutside(RowBand rows);
+
 // The band of a target, rows clamped to 0 .. height; nothing when the
 // target draws nothing (raster.h) or the band is empty.
 struct DrawableBand {

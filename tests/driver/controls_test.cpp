@@ -4,9 +4,12 @@
 // the right position, and the status line reaching the letterbox only.
 #include "driver/controls.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
+#include <string>
 #include <vector>
 
 #include "driver/fake_io.h"
@@ -213,6 +216,73 @@ TEST_F(Controls, TheStatusLineGoesToTheLetterboxOnly) {
   shown.FrameDrawn(5690.0f);
   PresentFrame();
   EXPECT_EQ(bottomLit(), 0);
+  StopVideo();
+}
+
+// The status lines the controls tell, as the page receives them.
+std::vector<std::string> toldLines;
+void KeepLine(const char* line) {
+  toldLines.emplace_back(line);
+}
+
+// Frames timed on the driver's millisecond counter (the fake's, moved by
+// hand): each case repeats its intervals and drawing times, in
+// milliseconds, and from line `steadyFrom` on every line shows its figures.
+// The first line has no interval yet; at 60 Hz the counter's whole
+// milliseconds (16, 17, 17) give the rate once the window holds whole
+// cycles of them. One case starts just before the counter wraps.
+TEST_F(Controls, TheStatusLineShowsTheFramesRateAndDrawingTime) {
+  struct Case {
+    std::uint32_t start;
+    std::vector<std::uint32_t> intervals, drawings;
+    std::size_t steadyFrom;
+    const char* figures;
+  };
+  const Case cases[] = {
+      {.start = 1000,
+       .intervals = {20},
+       .drawings = {5},
+       .steadyFrom = 1,
+       .figures = "320x200  50 FPS  5.0 MS"},
+      {.start = 1000,
+       .intervals = {40},
+       .drawings = {12},
+       .steadyFrom = 1,
+       .figures = "320x200  25 FPS  12.0 MS"},
+      {.start = 0xFFFFFF00u,
+       .intervals = {10},
+       .drawings = {1},
+       .steadyFrom = 1,
+       .figures = "320x200  100 FPS  1.0 MS"},
+      {.start = 5000,
+       .intervals = {16, 17, 17},
+       .drawings = {3, 4, 3},
+       .steadyFrom = 30,
+       .figures = "320x200  60 FPS  3.3 MS"},
+  };
+  ConfigureVideo(VideoOptions{});
+  ASSERT_EQ(StartVideo(), 0);
+  ReportStatusTo(KeepLine);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.figures);
+    toldLines.clear();
+    test::World().now = c.start;
+    ViewerControls timed;
+    timed.Apply({.action = ViewerAction::ToggleStatus});
+    for (std::size_t frame = 0; frame < 100; ++frame) {
+      const std::uint32_t drawing = c.drawings[frame % c.drawings.size()];
+      timed.MomentGiven(1000.0f);
+      test::World().now += drawing;
+      timed.FrameDrawn(1000.0f);
+      test::World().now += c.intervals[frame % c.intervals.size()] - drawing;
+    }
+    ASSERT_EQ(toldLines.size(), 100u);
+    EXPECT_THAT(toldLines[0], ::testing::HasSubstr("  - FPS  "));
+    for (std::size_t k = c.steadyFrom; k < toldLines.size(); ++k) {
+      ASSERT_THAT(toldLines[k], ::testing::EndsWith(c.figures)) << "line " << k;
+    }
+  }
+  ReportStatusTo(nullptr);
   StopVideo();
 }
 

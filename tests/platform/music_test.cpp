@@ -230,6 +230,71 @@ TEST_F(SilentMusicTest, ClockNeverStepsBackWhenTheBackendsPositionDoes) {
   EXPECT_EQ(times, (std::vector<float>{10.0f, 20.0f, 20.0f, 25.0f, 25.0f, 30.0f}));
 }
 
+// A backend on a clock the test moves by hand (seconds): the position runs
+// from each play's start at the clock's pace and freezes at stop.
+struct HandClock {
+  double now = 0.0;
+  double playStart = 0.0, playAt = 0.0, frozen = 0.0;
+  bool playing = false, stopped = false;
+} handClock;
+
+double HandHeard(double startSeconds) {
+  if (handClock.stopped) return handClock.frozen;
+  if (!handClock.playing) return startSeconds;
+  return handClock.playStart + (handClock.now - handClock.playAt);
+}
+void HandPlay(double startSeconds, bool /*loop*/) {
+  handClock.playStart = startSeconds;
+  handClock.playAt = handClock.now;
+  handClock.playing = true;
+  handClock.stopped = false;
+}
+float HandTicks(double startSeconds, std::uint32_t scale) {
+  return static_cast<float>(HandHeard(startSeconds) * scale);
+}
+void HandStop() {
+  handClock.frozen = HandHeard(0.0);
+  handClock.playing = false;
+  handClock.stopped = true;
+}
+
+const MusicRoutines handClockMusic{SilentMusic.start, HandPlay, HandTicks, HandStop,
+                                   SilentMusic.free};
+
+// The window applies its keys before it reads the clock, so a pause comes
+// while the clock has moved on since its last reading: the paused moment is
+// the clock at the pause, and resuming plays on from there. Each case: the
+// seconds of the last reading before the pause (negative: none since play)
+// and of the pause.
+TEST_F(SilentMusicTest, PauseHoldsTheClockAtThePauseNotAtItsLastReading) {
+  struct Case {
+    double readAt, pauseAt;
+  };
+  for (const Case c : {Case{10.0, 12.5}, Case{-1.0, 3.0}, Case{7.0, 7.0}}) {
+    SCOPED_TRACE(testing::Message() << "read at " << c.readAt << ", paused at " << c.pauseAt);
+    handClock = HandClock{};
+    ConfigureMusic(MusicOptions{}, handClockMusic);
+    StartMusic("DATA\\oompa.mp3", 44100, false, false, true);
+    SetMusicScale(120);
+    PlayMusic(false);
+    if (c.readAt >= 0.0) {
+      handClock.now = c.readAt;
+      EXPECT_EQ(MusicTime(), static_cast<float>(c.readAt * 120));
+    }
+    handClock.now = c.pauseAt;
+    PauseMusic();
+    const auto held = static_cast<float>(c.pauseAt * 120);
+    EXPECT_EQ(MusicTime(), held);
+    handClock.now = c.pauseAt + 4.0;  // paused for four seconds
+    EXPECT_EQ(MusicTime(), held);
+    ResumeMusic();
+    EXPECT_EQ(handClock.playStart, c.pauseAt);
+    handClock.now = c.pauseAt + 5.0;
+    EXPECT_EQ(MusicTime(), held + 120.0f);
+    FreeMusic();
+  }
+}
+
 // Runs body in a child that ends the process; its standard output is sent to
 // standard error, so the death test's pattern sees the console lines (the
 // data library's search lines come first).
