@@ -19,8 +19,9 @@ checks:
           sharp show (?resolution=native) holds the native frame of its
           size, R switches to the classic frame and back, the status line
           names the size and a copied link keeps it;
-  errors  a missing and a damaged archive each end in `vx1 error: ...`
-          with the program's own text, and nothing runs on; a missing
+  errors  a missing and a damaged archive, and a damaged picture, each
+          end in `vx1 error: ...` with the program's own reason, and
+          nothing runs on; a still at "5%00junk" is refused; a missing
           archive or vx1.wasm, and a page opened from file://, are reported
           before any click;
   firefox the same page in Firefox ESR over WebDriver BiDi: stills of
@@ -173,6 +174,15 @@ class Resources:
 
 # ---------------------------------------------------------------- the site
 
+def damaged_picture(data):
+    """The archive with the markers after its first picture's start of
+    image zeroed, so that the index holds and the decoder refuses it."""
+    start = data.find(b'\xff\xd8\xff')
+    if start < 0:
+        raise RuntimeError('the archive holds no JPEG picture')
+    return data[:start + 2] + bytes(600) + data[start + 602:]
+
+
 def prepare_site(res, web_dir):
     """One folder per archive variant, each a symlink farm of build-web/ with
     its own vx-1.lib (or none); build-web/ itself is never written."""
@@ -189,6 +199,8 @@ def prepare_site(res, web_dir):
         'garbage': bytes((i * 131 + 7) & 0xFF for i in range(len(data))),
         # The page and the archive, but not the program's code.
         'nowasm': data,
+        # A sound archive whose first picture is no readable JPEG.
+        'badpicture': damaged_picture(data),
     }
     for name, content in variants.items():
         folder = os.path.join(site, name)
@@ -720,9 +732,10 @@ async def check_error(browser, base, variant, native_lines):
         message = title[len(TITLE_ERROR):]
         if not message.strip():
             raise CheckFailed('the error title carries no message')
-        # The program's own words: the end of a line native vx1 prints.
-        if not any(line.endswith(message.strip()) for line in native_lines):
-            raise CheckFailed(f'the message {message!r} is none of native vx1\'s: {native_lines[-3:]}')
+        # The program's own words: its last line, the reason (a message box
+        # before it may say no more than "Load Error").
+        if not native_lines[-1].endswith(message.strip()):
+            raise CheckFailed(f'the message {message!r} is not native vx1\'s reason {native_lines[-1]!r}')
         if done['state'] is None or done['state']['phase'] != 'error':
             raise CheckFailed(f'the error left the phase at {done["state"] and done["state"]["phase"]!r}')
         await asyncio.sleep(1.0)
@@ -1142,6 +1155,10 @@ async def run(args, res):
                 await results.case('error missing vx1.wasm before a click',
                                    check_early_error(browser, f'{base}/nowasm/index.html', TITLE_ERROR,
                                                      'vx1.wasm was not found on the server'))
+                # The NUL would end the program's C string at "5".
+                await results.case('error still at 5%00junk',
+                                   check_early_error(browser, f'{base}/good/index.html?still=5%00junk',
+                                                     TITLE_ERROR, '5\\0junk'))
                 await results.case('error page opened from file://',
                                    check_early_error(browser, f'file://{web_dir}/index.html',
                                                      TITLE_ERROR, 'it must be served'))
@@ -1166,7 +1183,7 @@ async def run(args, res):
         async with Browser(res, args.chromium, ['--autoplay-policy=no-user-gesture-required'],
                            'autoplay') as browser:
             if 'errors' in wanted:
-                for variant in ('missing', 'truncated', 'garbage'):
+                for variant in ('missing', 'truncated', 'garbage', 'badpicture'):
                     lines = native_error_lines(vx1, res, variant)
                     await results.case(f'error {variant}-archive',
                                        check_error(browser, base, variant, lines))
