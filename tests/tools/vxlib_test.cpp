@@ -2,6 +2,9 @@
 // files under DATA\, which must match the format byte for byte, lists it and
 // extracts a file back; failures and usage errors give their exit codes.
 #include <fcntl.h>
+#if !defined(_WIN32) && !defined(__EMSCRIPTEN__)
+#include <pty.h>
+#endif
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -336,4 +339,73 @@ TEST_F(VxlibLongBuild, AClosedStandardOutputEndsEveryProgramQuietly) {
   }
 }
 
+#if !defined(_WIN32) && !defined(__EMSCRIPTEN__)
+// What a program writes on a pseudo-terminal of its own, in raw mode so that
+// the terminal turns no byte into another (LF stays LF).
+std::string RunOnTerminal(const std::vector<std::string>& args, const std::string& folder) {
+  int master = -1;
+  const pid_t child = forkpty(&master, nullptr, nullptr, nullptr);
+  if (child == 0) {
+    struct termios raw;
+    if (tcgetattr(STDOUT_FILENO, &raw) == 0) {
+      cfmakeraw(&raw);
+      tcsetattr(STDOUT_FILENO, TCSANOW, &raw);
+    }
+    if (chdir(folder.c_str()) != 0) _exit(126);
+    std::vector<char*> argv;
+    for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+    argv.push_back(nullptr);
+    execv(argv[0], argv.data());
+    _exit(127);
+  }
+  std::string out;
+  if (child < 0) return out;
+  char buffer[4096];
+  for (ssize_t n; (n = read(master, buffer, sizeof buffer)) > 0;) out.append(buffer, n);
+  close(master);
+  int status = 0;
+  waitpid(child, &status, 0);
+  return out;
+}
+#endif
+
+// A stored name may hold what a terminal acts on (ESC starting an OSC that
+// retitles the window, CR, BEL): a terminal is shown it escaped, a pipe
+// gets the bytes exactly, as scripts read them.
+TEST_F(VxlibTool, NamesWithControlBytesAreEscapedOnATerminalOnly) {
+  if (!vx::test::HasPosixProcesses()) GTEST_SKIP() << "needs fork, exec and a pseudo-terminal";
+#if !defined(_WIN32) && !defined(__EMSCRIPTEN__)
+  const std::string name = "DATA\\a\x1b]0;pwned\x07\rb.txt";
+  vx::test::WriteFileBytes(dir.File("odd.lib"), MakeLibraryImage({{name, texture}}));
+  const auto piped = Run({"list", "odd.lib"});
+  ASSERT_EQ(piped.exitCode, 0) << piped.err;
+  EXPECT_NE(piped.out.find("\n" + name + "\n"), std::string::npos) << piped.out;
+
+  const std::string shown = RunOnTerminal({kVxlib, "list", "odd.lib"}, dir.Path());
+  EXPECT_NE(shown.find("\nDATA\\a\\033]0;pwned\\007\\015b.txt\n"), std::string::npos) << shown;
+  EXPECT_EQ(shown.find('\x1b'), std::string::npos);
+  EXPECT_EQ(shown.find('\r'), std::string::npos);
+#endif
+}
+
+// A description line is cut at 128 characters as it is read: 150 MB of
+// ignored text before the first command builds in a few megabytes, where
+// reading the line whole ran out of a 200 MB address space.
+TEST_F(VxlibTool, AHugeDescriptionLineIsSkippedInBoundedMemory) {
+  if (!vx::test::HasPosixProcesses()) GTEST_SKIP() << "needs a shell and ulimit";
+#ifdef VX_SANITIZE
+  GTEST_SKIP() << "the sanitizers reserve more address space than the limit";
+#endif
+  const std::string script =
+      "ulimit -v 200000 && { head -c 150000000 /dev/zero | tr '\\0' x; "
+      "printf '\\n[dir]\\nDATA\\\\\\n[file]\\noompa.mp3\\n[end_of_dir]\\n[eof]\\n'; } | " +
+      kVxlib + " build /dev/stdin out.lib";
+  const auto built = RunProgram({"/bin/sh", "-c", script}, dir.Path());
+  ASSERT_EQ(built.exitCode, 0) << built.err;
+  EXPECT_EQ(SplitLines(built.out).back(), "1 files added successfully");
+  EXPECT_EQ(vx::test::ReadFileBytes(dir.File("out.lib")),
+            MakeLibraryImage({{"DATA\\oompa.mp3", music}}));
+}
+
 }  // namespace
+
