@@ -505,23 +505,25 @@ std::string UnusableArchive(const std::string& path) {
   return {};
 }
 
-LibraryOpen RefuseArchive(const std::string& path, const std::string& reason) {
-  std::fprintf(stderr, "vx1: cannot open the data library %s: %s\n", path.c_str(), reason.c_str());
+LibraryOpen RefuseArchive(std::string_view program, const std::string& path,
+                          const std::string& reason) {
+  std::fprintf(stderr, "%.*s: cannot open the data library %s: %s\n",
+               static_cast<int>(program.size()), program.data(), path.c_str(), reason.c_str());
   std::fflush(stderr);
   return LibraryOpen::Refused;
 }
 
 }  // namespace
 
-LibraryOpen OpenShowLibrary(const LibrarySearch& search) {
+LibraryOpen OpenShowLibrary(const LibrarySearch& search, std::string_view program) {
   const DriverIo& io = CurrentDriverIo();
   for (const std::string& path : search.paths) {
     // Without --library a path with nothing there passes to the next; the
     // first thing found is the archive, and a refusal of it is final.
     if (!search.named && !SomethingAt(path)) continue;
     if (const std::string reason = UnusableArchive(path); !reason.empty())
-      return RefuseArchive(path, reason);
-    if (!io.openLibrary(path)) return RefuseArchive(path, "not a valid data library");
+      return RefuseArchive(program, path, reason);
+    if (!io.openLibrary(path)) return RefuseArchive(program, path, "not a valid data library");
     return LibraryOpen::Opened;
   }
   // No archive anywhere: the reader still gets the first name, so the run
@@ -530,7 +532,8 @@ LibraryOpen OpenShowLibrary(const LibrarySearch& search) {
   if (!search.paths.empty() && io.openLibrary(search.paths[0])) return LibraryOpen::Opened;
   std::string tried;
   for (const std::string& path : search.paths) tried += (tried.empty() ? "" : ", ") + path;
-  std::fprintf(stderr, "vx1: cannot open the data library (tried %s)\n", tried.c_str());
+  std::fprintf(stderr, "%.*s: cannot open the data library (tried %s)\n",
+               static_cast<int>(program.size()), program.data(), tried.c_str());
   std::fflush(stderr);
   return LibraryOpen::NoneFound;
 }

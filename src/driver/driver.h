@@ -84,8 +84,9 @@ enum class LibraryOpen { Opened, NoneFound, Refused };
 // readable regular file or is not a valid data library: the run must end
 // with exit code 1. NoneFound when no path holds anything: the reader was
 // given the first path all the same, one line names the paths tried, and the
-// run goes on as with a missing archive (its pictures say "nincs").
-LibraryOpen OpenShowLibrary(const LibrarySearch& search);
+// run goes on as with a missing archive (its pictures say "nincs"). The
+// lines start with program's name (vxscan opens the archive for itself).
+LibraryOpen OpenShowLibrary(const LibrarySearch& search, std::string_view program = "vx1");
 
 // ---- runs -------------------------------------------------------------------------
 // Wires the program's own platform layer and scene modules into the driver

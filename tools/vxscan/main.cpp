@@ -12,16 +12,11 @@
 // command line adds the usage line, as vx1 does). Exit codes: 0 when every
 // figure is within the limits asked for (none by default), 1 when one is not
 // or the archive cannot be used, 2 for a wrong command line (as vx1).
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -222,25 +217,13 @@ std::string ParseArguments(int argc, char** argv, Options& options) {
   return {};
 }
 
-// Why the archive at path could not be opened.
-std::string WhyUnusable(const std::string& path) {
-  struct stat info {};
-  if (stat(path.c_str(), &info) != 0) return std::strerror(errno);
-  if (!S_ISREG(info.st_mode)) return "not a regular file";
-  if (access(path.c_str(), R_OK) != 0) return std::strerror(errno);
-  return "not a valid data library";
-}
-
 // Opens the archive for the scan, which needs it: false, with one line
 // naming the path and the reason, when it cannot be used. The driver's own
 // opening is then told the archive is open, so that it neither reads the
 // index a second time nor reports on vx1's behalf.
 bool OpenScanLibrary(const std::string& path) {
-  if (!vx::OpenLibrary(path)) {
-    std::fprintf(stderr, "vxscan: cannot open the data library %s: %s\n", path.c_str(),
-                 WhyUnusable(path).c_str());
+  if (vx::OpenShowLibrary({.paths = {path}, .named = true}, "vxscan") != vx::LibraryOpen::Opened)
     return false;
-  }
   vx::DriverIo io = vx::CurrentDriverIo();
   io.openLibrary = [](std::string_view) { return true; };
   vx::SetDriverIo(io);
