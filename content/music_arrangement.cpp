@@ -156,10 +156,20 @@ const Lines kTheme = {"A4 - C5 - E5 - D5 C5", "C5 - - - A4 - - -",   "G4 - C5 - 
                       "F5 - E5 - D5 - - -",   "A4 - C5 - E5 - A5 -", "G5 - F5 - E5 - C5 -",
                       "D5 - - - B4 - D5 -",   "E5 - - - - - . ."};
 const Chords kThemeChords = {"Am", "F", "C", "G", "Am", "F", "G", "E"};
+// The answer: a second motif for the blue world's second visit, a
+// syncopated figure of eighths that climbs to the chord's top and falls
+// back, sequenced down the first half of the theme's chords (Am F C G), so
+// the return of the world opens on new material before the theme's second
+// half leads into the breakdown.
+const Lines kAnswer = {"E5 - A5 . G5 E5 . C5", "F5 - A5 . G5 F5 . C5", "E5 - G5 . F5 E5 . C5",
+                       "D5 - G5 . F5 D5 . B4"};
 const LeadTone kBrightLead{2000.0, 3600.0, 0.18, 0.35};
 // The breakdown before evil starts on this beat of the blue world's second
 // visit: its last two whole bars.
 constexpr int BreakdownBeat = 24;
+// The first visit drops its kick and bass for the last two beats before the
+// boxes, a descending tom fill in their place.
+constexpr int FillBeat = 30;
 
 // Slot 1, the title cards: pads swell in over a sub drone, a bell spells
 // out the chords, and a riser leads into the opening.
@@ -183,7 +193,7 @@ void Logo(Part& p) {
               {p.T(b), p.L(0.5), bells[static_cast<std::size_t>(kOrder[(b - from) % 6])],
                0.07f + 0.004f * b, b % 2 == 0 ? -0.4f : 0.4f});
   }
-  p.Riser(p.s.beats - 6, 0.2f);
+  p.Riser(p.s.beats - 6, 0.16f);
 }
 
 // Slot 2, "open": the beat starts and the filters open bar by bar.
@@ -224,15 +234,44 @@ void Seesaw(Part& p) {
   p.Riser(24, 0.17f);
 }
 
-// Slots 4 and 6, the blue world: the groove, the theme, and a chord stab on
-// every second beat where the big words change. The first visit builds
+// The four big words of a blue-world slot, one every 0.86 s from its start:
+// a chord stab and a bell on each. In the first visit they fall on beats 0,
+// 2, 4 and 6; the second slot starts 0.185 s after a grid line, so there the
+// hits follow the pictures, not the grid.
+void BigWords(Part& p) {
+  for (int k = 0; k < 4; ++k) {
+    const double at = p.s.start + 0.86 * k;
+    const auto bar = static_cast<std::size_t>((at - p.s.start) / p.s.beatSeconds / 4.0);
+    const std::array<int, 3> tones = Voicing(kThemeChords[bar], 60);
+    for (int tone : tones) AddPluck(p.out.chords, {at, p.L(0.4), tone, 0.08f, 0.0f}, 2200.0);
+    AddBell(p.out.chords, {at, p.L(0.5), tones[0] + 24, 0.06f, k % 2 == 0 ? -0.3f : 0.3f});
+  }
+}
+
+// The drop into the boxes: toms falling an eighth apart with a snare
+// on each, over a short riser. The last hit lies half a beat before the
+// cut, so the boxes' downbeat stands clear of the fill.
+void FillIntoBoxes(Part& p) {
+  static constexpr int kToms[4] = {50, 48, 45, 43};
+  for (int i = 0; i < 4; ++i) {
+    const double beat = FillBeat + 0.5 * i;
+    p.Tom(beat, kToms[i], 0.36f + 0.04f * i);
+    p.Snare(beat, 0.12f + 0.05f * i);
+  }
+  p.Riser(FillBeat - 2, 0.12f);
+}
+
+// Slots 4 and 6, the blue world: the groove, a chord stab on every second
+// beat and on the big words. The first visit plays the theme and builds
 // in: two bars of kick and closed hats before the backbeat, open hats from
-// the second half. The second visit plays the full groove until the
-// breakdown: two bars without drums and bass, the first with the theme
-// over the pads and bells alone, the second building back with a snare
-// roll and a riser to the partial bar's kick and tom, into evil.
+// the second half, the theme's octave from its second half, and ends on
+// the drop into the boxes. The second visit opens with the answer and
+// returns to the theme's second half, full groove until the breakdown:
+// two bars without drums and bass, the first with the melody over the pads
+// and bells alone, the second building back with a snare roll and a riser
+// to the partial bar's kick and tom, into evil.
 void Blue(Part& p, bool second) {
-  const int groove = second ? BreakdownBeat : 32;
+  const int groove = second ? BreakdownBeat : FillBeat;
   p.Crash(0, 0.25f);
   p.Crash(16, 0.22f);
   for (int b = 0; b < groove; ++b) {
@@ -243,9 +282,10 @@ void Blue(Part& p, bool second) {
   }
   Pads(p, kThemeChords, 0.06f, 2600.0, 3400.0, 0.05);
   Bass(p, kThemeChords, {300.0, 1100.0, 1.6, 0.004}, 0.32f, 0.3f, groove);
-  Melody(p, kTheme, kBrightLead, 0.16f, 0, 0.0f);
-  // The theme's octave joins halfway through the first visit.
-  Melody(p, kTheme, {2200.0, 2500.0, 0.12, 0.3}, 0.07f, 1, 0.3f, second ? 0 : 4);
+  Lines melody = kTheme;
+  if (second) std::copy(kAnswer.begin(), kAnswer.end(), melody.begin());
+  Melody(p, melody, kBrightLead, 0.16f, 0, 0.0f);
+  Melody(p, melody, {2200.0, 2500.0, 0.12, 0.3}, 0.07f, 1, 0.3f, second ? 0 : 4);
   if (second) {
     for (int i = 0; i < 16; ++i) p.Snare(BreakdownBeat + 4 + 0.25 * i, 0.03f + 0.01f * i);
     p.Riser(BreakdownBeat + 4, 0.1f);
@@ -254,21 +294,14 @@ void Blue(Part& p, bool second) {
       AddBell(p.out.chords,
               {p.T(b), p.L(0.5), tones[static_cast<std::size_t>((b / 2) % 3)], 0.05f, -0.5f});
     }
+  } else {
+    FillIntoBoxes(p);
   }
   for (int b = 8; b < groove; b += 2) {
     for (int tone : Voicing(kThemeChords[static_cast<std::size_t>(b / 4)], 60))
       AddPluck(p.out.chords, {p.T(b), p.L(0.3), tone, 0.06f, 0.2f}, 1600.0);
   }
-  // The four big words, one every 0.86 s from the slot's start: on beats
-  // 0, 2, 4 and 6 in the first visit; the second slot starts 0.185 s after
-  // a grid line, so there the hits follow the pictures, not the grid.
-  for (int k = 0; k < 4; ++k) {
-    const double at = p.s.start + 0.86 * k;
-    const auto bar = static_cast<std::size_t>((at - p.s.start) / p.s.beatSeconds / 4.0);
-    const std::array<int, 3> tones = Voicing(kThemeChords[bar], 60);
-    for (int tone : tones) AddPluck(p.out.chords, {at, p.L(0.4), tone, 0.08f, 0.0f}, 2200.0);
-    AddBell(p.out.chords, {at, p.L(0.5), tones[0] + 24, 0.06f, k % 2 == 0 ? -0.3f : 0.3f});
-  }
+  BigWords(p);
   // Partial bar (the second visit has 33 beats): a tom and a crash lead on.
   for (int b = 32; b < p.s.beats; ++b) {
     p.Kick(b, 0.9f);

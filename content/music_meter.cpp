@@ -132,7 +132,7 @@ double LoudnessMeter::LargestRise(double from, double to, double* where) const {
   return largest;
 }
 
-double TruePeak(const Stereo& samples) {
+std::vector<float> FramePeaks(const Stereo& samples) {
   // Interpolation filter: sinc at a quarter of the 4x rate (the original
   // Nyquist frequency) under a Blackman window, 12 input samples each side.
   constexpr int kSide = 12;
@@ -146,23 +146,32 @@ double TruePeak(const Stereo& samples) {
       phases[static_cast<std::size_t>(p - 1)][static_cast<std::size_t>(j)] = sinc * w;
     }
   }
-  double peak = 0.0;
   const auto n = static_cast<std::int64_t>(samples.Frames());
+  std::vector<float> peaks(samples.Frames(), 0.0f);
   for (const std::vector<float>* channel : {&samples.left, &samples.right}) {
     const std::vector<float>& x = *channel;
     for (std::int64_t i = 0; i < n; ++i) {
-      peak = std::max(peak, std::fabs(static_cast<double>(x[static_cast<std::size_t>(i)])));
+      double peak = std::fabs(static_cast<double>(x[static_cast<std::size_t>(i)]));
       // Points between samples i and i + 1 from inputs i - kSide + 1 .. i + kSide.
-      if (i - kSide + 1 < 0 || i + kSide >= n) continue;
-      for (const auto& taps : phases) {
-        double sum = 0.0;
-        for (int j = 0; j < 2 * kSide; ++j)
-          sum += taps[static_cast<std::size_t>(j)] * x[static_cast<std::size_t>(i - kSide + 1 + j)];
-        peak = std::max(peak, std::fabs(sum));
+      if (i - kSide + 1 >= 0 && i + kSide < n) {
+        for (const auto& taps : phases) {
+          double sum = 0.0;
+          for (int j = 0; j < 2 * kSide; ++j)
+            sum +=
+                taps[static_cast<std::size_t>(j)] * x[static_cast<std::size_t>(i - kSide + 1 + j)];
+          peak = std::max(peak, std::fabs(sum));
+        }
       }
+      float& out = peaks[static_cast<std::size_t>(i)];
+      out = std::max(out, static_cast<float>(peak));
     }
   }
-  return peak;
+  return peaks;
+}
+
+double TruePeak(const Stereo& samples) {
+  const std::vector<float> peaks = FramePeaks(samples);
+  return peaks.empty() ? 0.0 : *std::max_element(peaks.begin(), peaks.end());
 }
 
 void Fft(std::vector<std::complex<double>>& a) {

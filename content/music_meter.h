@@ -48,6 +48,9 @@ class LoudnessMeter {
 // interpolating three points between every two samples (4x oversampling
 // with a windowed-sinc filter); a linear gain (1 = full scale).
 double TruePeak(const Stereo& samples);
+// The same per frame: entry i is the largest absolute value, over both
+// channels, at frame i and at the three points between it and frame i + 1.
+std::vector<float> FramePeaks(const Stereo& samples);
 
 // In-place radix-2 FFT without scaling: a[k] becomes the sum over n of
 // a[n] exp(-2 pi i k n / size); the size must be a power of two.

@@ -6,6 +6,7 @@
 #include <array>
 #include <cmath>
 #include <cstdio>
+#include <deque>
 #include <memory>
 
 #include "music_meter.h"
@@ -15,13 +16,9 @@ namespace vx::content::music {
 
 namespace {
 
-// Soft limiter ceiling: x -> Ceiling tanh(x / Ceiling) keeps every sample
-// below it (about -3 dBFS), with room for the MP3 coder's overshoot.
-constexpr double Ceiling = 0.71;
-// Loudness of the full groove before the limiter, LUFS: low enough that the
-// peak at the spinning effect, 3.5 LU over it, passes the limiter and the
-// MP3 coder's overshoot under -1 dBTP.
-constexpr double GrooveLufs = -16.0;
+// Loudness of the full groove before the limiter, LUFS; the peak limiter
+// (music_mix.h) holds the louder sections' kicks under PeakCeiling.
+constexpr double GrooveLufs = -14.2;
 // Loudness of each section in LU against the groove, at its start and at its
 // end (a straight line in dB between them). The title cards have no drums
 // and sit well below; the opening swells as its filters open; from the
@@ -35,10 +32,10 @@ struct SectionLevel {
 constexpr std::array<SectionLevel, SectionCount> Levels = {{
     {.from = -9.5, .to = -3.5},  // title cards
     {.from = -4.5, .to = -2.0},  // open
-    {.from = -4.5, .to = -1.0},  // seesaw
+    {.from = -5.2, .to = -1.7},  // seesaw
     {.from = -2.5, .to = 1.0},   // blue world
     {.from = -1.0, .to = 1.0},   // boxes
-    {.from = 0.0, .to = 1.5},    // blue world again, with the second voice
+    {.from = 0.0, .to = 1.5},    // blue world again, opening on the answer
     {.from = -1.5, .to = 1.5},   // evil
     {.from = -2.0, .to = 1.0},   // anthem
     {.from = 3.5, .to = 3.0},    // spin
@@ -136,8 +133,8 @@ struct Shelf {
   bool high;
 };
 constexpr std::array<Shelf, 2> Tilt = {{
-    {.cornerHz = 120.0, .gainDb = -4.0, .high = false},
-    {.cornerHz = 2500.0, .gainDb = 3.0, .high = true},
+    {.cornerHz = 120.0, .gainDb = -6.0, .high = false},
+    {.cornerHz = 2500.0, .gainDb = 4.0, .high = true},
 }};
 void ApplyTilt(Stereo& mix) {
   for (const Shelf& shelf : Tilt) {
@@ -189,7 +186,7 @@ void LevelSections(Stereo& mix) {
   }
 }
 
-// High pass, soft limiter and the fade out.
+// High pass and the fade out, then the true-peak limiter.
 void Master(Stereo& mix) {
   StateVariableFilter highLeft, highRight;
   highLeft.SetCutoff(HighPassHz, 0.7071);
@@ -206,9 +203,10 @@ void Master(Stereo& mix) {
     }
     mix.left[i] = highLeft.Process(mix.left[i]).high;
     mix.right[i] = highRight.Process(mix.right[i]).high;
-    for (float* side : {&mix.left[i], &mix.right[i]})
-      *side = static_cast<float>(fade * Ceiling * std::tanh(*side / Ceiling));
+    mix.left[i] *= static_cast<float>(fade);
+    mix.right[i] *= static_cast<float>(fade);
   }
+  LimitPeaks(mix, PeakCeiling);
 }
 
 struct LameCloser {
@@ -216,6 +214,59 @@ struct LameCloser {
 };
 
 }  // namespace
+
+std::vector<float> LimiterGain(const Stereo& samples, float ceiling) {
+  const std::size_t n = samples.Frames();
+  const auto ahead = static_cast<std::size_t>(FrameAt(LimiterLookAhead));
+  // The gain each frame needs on its own, for its own peak and those
+  // between it and its neighbours (the gain moves slowly enough that the
+  // points between samples scale with it).
+  const std::vector<float> peaks = FramePeaks(samples);
+  std::vector<float> need(n);
+  for (std::size_t i = 0; i < n; ++i) {
+    const float peak = std::max(peaks[i], i > 0 ? peaks[i - 1] : 0.0f);
+    need[i] = peak > ceiling ? ceiling / peak : 1.0f;
+  }
+  // Smallest need over the next ahead frames, then an exponential release:
+  // held[i] never exceeds the need of frames i to i + ahead.
+  std::vector<float> held(n);
+  const double release = std::exp(-1.0 / (LimiterRelease * SampleRate));
+  std::deque<std::size_t> window;  // frames of increasing need, the minimum first
+  double level = 1.0;
+  for (std::size_t i = n; i-- > 0;) {
+    while (!window.empty() && need[window.back()] >= need[i]) window.pop_back();
+    window.push_back(i);
+    if (window.front() > i + ahead) window.pop_front();
+    held[i] = need[window.front()];
+  }
+  for (std::size_t i = 0; i < n; ++i) {
+    level = std::min(static_cast<double>(held[i]), 1.0 - (1.0 - level) * release);
+    held[i] = static_cast<float>(level);
+  }
+  // Averaged over the look-ahead: frame i's gain is the mean of held over
+  // frames i - ahead to i, all of which look ahead to frame i, so it is at
+  // most need[i], and a fall in gain becomes a ramp of ahead frames.
+  std::vector<float> gain(n);
+  double sum = 0.0;
+  for (std::size_t i = 0; i < n; ++i) {
+    sum += held[i];
+    if (i > ahead) sum -= held[i - ahead - 1];
+    const std::size_t count = std::min(i, ahead) + 1;
+    // Before the first ahead frames the missing ones count as unity gain.
+    gain[i] = static_cast<float>((sum + static_cast<double>(ahead + 1 - count)) /
+                                 static_cast<double>(ahead + 1));
+    gain[i] = std::min(gain[i], need[i]);
+  }
+  return gain;
+}
+
+void LimitPeaks(Stereo& samples, float ceiling) {
+  const std::vector<float> gain = LimiterGain(samples, ceiling);
+  for (std::size_t i = 0; i < samples.Frames(); ++i) {
+    samples.left[i] *= gain[i];
+    samples.right[i] *= gain[i];
+  }
+}
 
 double Rms(const Stereo& samples, std::int64_t first, std::int64_t last) {
   first = std::max<std::int64_t>(first, 0);
