@@ -15,7 +15,6 @@ namespace vx::content {
 namespace {
 constexpr double Pi = 3.14159265358979323846;
 
-
 // A vertex position rounded to 1/1024 unit: faces that meet at a corner
 // share it even where each face has its own vertex (boxes, caps).
 using Corner = std::array<long, 3>;
@@ -143,6 +142,27 @@ std::vector<int> FaceShades(const Mesh& mesh, Vector offset, const Light& light,
   }
   for (int f = 0; f < faces; ++f) shade[f] = shade[Root(parent, f)];
   return shade;
+}
+
+void ShineMapping(Mesh& mesh, Vector offset, const Light& light) {
+  // The cross product's length is twice the face's area: summing them
+  // unnormalised weights each face by its area.
+  std::map<Corner, Vector> normalAt;
+  for (const Face3ds& face : mesh.faces) {
+    const Vector a = mesh.vertices[face.a], b = mesh.vertices[face.b], c = mesh.vertices[face.c];
+    const Vector n = Cross(Sub(b, a), Sub(c, a));
+    for (const Vector p : {a, b, c}) {
+      Vector& sum = normalAt[CornerOf(p)];
+      sum = Add(sum, n);
+    }
+  }
+  for (std::size_t i = 0; i < mesh.vertices.size(); ++i) {
+    const auto normal = normalAt.find(CornerOf(mesh.vertices[i]));
+    if (normal == normalAt.end()) continue;  // a vertex no face uses
+    const Vector toLight = Sub(light.position, Add(mesh.vertices[i], offset));
+    const double w = (Dot(Unit(normal->second), Unit(toLight)) + 1.0) / 2.0;
+    mesh.mapping[i][0] = ShineU(w);
+  }
 }
 
 }  // namespace vx::content

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 
 #include "base/output_file.h"
 
@@ -61,7 +62,7 @@ Mask BlurMask(const Mask& mask, int radius, int passes) {
   return a;
 }
 
-Mask DilateMask(const Mask& mask, int radius) {
+Mask DilateMaskReference(const Mask& mask, int radius) {
   Mask out(mask.width, mask.height);
   for (int y = 0; y < mask.height; ++y)
     for (int x = 0; x < mask.width; ++x) {
@@ -70,6 +71,48 @@ Mask DilateMask(const Mask& mask, int radius) {
         for (int dx = -radius; dx <= radius; ++dx)
           if (dx * dx + dy * dy <= radius * radius) m = std::max(m, mask.Sample(x + dx, y + dy));
       out.At(x, y) = m;
+    }
+  return out;
+}
+
+// The disc is cut into rows: row dy of it spans |dx| <= HalfWidth(dy). The
+// maxima of every row over windows of half-width k = 0 .. radius are built
+// one from the next (window k is window k - 1 and its two new ends), then
+// each pixel takes the largest of its 2 radius + 1 rows' windows: about
+// 4 radius operations a pixel instead of the disc's 3 radius^2. A maximum
+// does not depend on the order it is taken in, so the result equals the
+// reference's exactly.
+Mask DilateMask(const Mask& mask, int radius) {
+  if (radius <= 0) return DilateMaskReference(mask, radius);
+  const std::size_t n = mask.values.size();
+  std::vector<std::vector<float>> windows(static_cast<std::size_t>(radius) + 1);
+  windows[0].resize(n);
+  for (std::size_t i = 0; i < n; ++i) windows[0][i] = std::max(0.0f, mask.values[i]);
+  for (int k = 1; k <= radius; ++k) {
+    const std::vector<float>& last = windows[static_cast<std::size_t>(k) - 1];
+    std::vector<float>& next = windows[static_cast<std::size_t>(k)];
+    next.resize(n);
+    for (int y = 0; y < mask.height; ++y)
+      for (int x = 0; x < mask.width; ++x) {
+        const std::size_t i = static_cast<std::size_t>(y) * mask.width + x;
+        next[i] = std::max({last[i], mask.Sample(x - k, y), mask.Sample(x + k, y)});
+      }
+  }
+  std::vector<int> halfWidth(static_cast<std::size_t>(radius) + 1);
+  for (int dy = 0; dy <= radius; ++dy) {
+    int w = 0;
+    while ((w + 1) * (w + 1) + dy * dy <= radius * radius) ++w;
+    halfWidth[static_cast<std::size_t>(dy)] = w;
+  }
+  Mask out(mask.width, mask.height);
+  for (int y = 0; y < mask.height; ++y)
+    for (int dy = -radius; dy <= radius; ++dy) {
+      const int row = y + dy;
+      if (row < 0 || row >= mask.height) continue;
+      const std::vector<float>& window = windows[static_cast<std::size_t>(halfWidth[std::abs(dy)])];
+      for (int x = 0; x < mask.width; ++x)
+        out.At(x, y) =
+            std::max(out.At(x, y), window[static_cast<std::size_t>(row) * mask.width + x]);
     }
   return out;
 }

@@ -53,6 +53,9 @@ Mask BlurMask(const Mask& mask, int radius, int passes);
 // Widens a mask by radius pixels: each value becomes the largest within a
 // disc of that radius (outlines around lettering).
 Mask DilateMask(const Mask& mask, int radius);
+// The same by its definition, pixel by pixel over the whole disc: the check
+// of the fast one, and the size-independent statement of what it gives.
+Mask DilateMaskReference(const Mask& mask, int radius);
 
 // splitmix64: a small, fully specified generator, so sequences are the same
 // on every platform and compiler.

@@ -3,6 +3,7 @@
 // builder winds its triangles counter-clockwise seen from outside, so the
 // face normal (b - a) x (c - a) points outwards; "inward" variants (sky
 // domes, rooms) wind the other way and are seen from inside.
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <string>
@@ -124,6 +125,22 @@ inline constexpr double MinimumCreaseDegrees = 30.0;
 inline constexpr double ShadeRange = 3.5;
 inline constexpr double MinimumShadeSpan = 5.0;
 std::vector<int> FaceShades(const Mesh& mesh, Vector offset, const Light& light, int shadeCount);
+
+// Shine mapping, for curved metal that must read smooth where flat shades
+// would step from face to face: u of every vertex becomes ShineU(w), with
+// w = (n . l + 1) / 2 for the vertex's smooth normal n (the faces that meet
+// at its position, weighted by their area) and the unit vector l towards
+// the light; v is kept. A shine texture draws light w at u = ShineU(w)
+// across its width, so the fill interpolates the light across each face.
+// offset moves the mesh to where the light is given.
+inline constexpr double ShineMargin = 3.0 / 256;  // keeps u off the texture's wrap
+inline float ShineU(double w) {
+  return static_cast<float>(ShineMargin + std::clamp(w, 0.0, 1.0) * (1.0 - 2.0 * ShineMargin));
+}
+inline double ShineLight(double u) {
+  return std::clamp((u - ShineMargin) / (1.0 - 2.0 * ShineMargin), 0.0, 1.0);
+}
+void ShineMapping(Mesh& mesh, Vector offset, const Light& light);
 
 // ---- template definition -------------------------------------------------
 

@@ -1,11 +1,13 @@
 #pragma once
 // The show's full-screen pictures, 320 x 200: title cards, the loading
 // screen, the closing card, and the keyed pictures that the 3D scenes add,
-// subtract or lighten-blend over their frames.
+// subtract or lighten-blend over their frames; and each of them drawn anew
+// at the sharp show's sizes (SharpPictureSizes), one per aspect.
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "base/pixels.h"
 #include "canvas.h"
 
 namespace vx::content {
@@ -28,13 +30,43 @@ inline constexpr double KeyedReach = 2.9;
 inline constexpr int KeyedQuality = 97;
 inline constexpr int CardQuality = 92;
 
+// What a picture is drawn for: its size in pixels and the number of pixels
+// one classic pixel covers (the height over 200). The composition is kept
+// in height; a wider frame widens it, with what belongs to an edge staying
+// at that edge and the rest centred.
+struct PictureFrame {
+  int width = ScreenWidth;
+  int height = ScreenHeight;
+  double scale = 1.0;
+  // The frame's width in classic pixels.
+  double ClassicWidth() const { return width / scale; }
+  // A length of classic pixels in pixels, rounded; at least 1 when it was.
+  int Pixels(double classic) const;
+};
+inline constexpr PictureFrame ClassicPictureFrame{};
+PictureFrame FrameOfSize(int width, int height);
+
 struct PictureInfo {
   std::string file;  // "kinyit.jpg"
   bool keyed;        // black is transparent where the scene blends it
-  Canvas (*make)();
+  Canvas (*draw)(const PictureFrame& frame);
+  // The classic 320 x 200 picture.
+  Canvas make() const { return draw(ClassicPictureFrame); }
 };
 
 const std::vector<PictureInfo>& AllPictures();
+
+// One sharp version of a picture: the same picture drawn at a size of
+// SharpPictureSizes, stored in the sharp archive as file.
+struct SharpPicture {
+  const PictureInfo* picture = nullptr;
+  int width = 0;
+  int height = 0;
+  std::string file;  // "kinyit-1920x1080.jpg", inside the sharp folder
+};
+// Every picture at every sharp size, in the order of AllPictures.
+const std::vector<SharpPicture>& AllSharpPictures();
+std::vector<std::uint8_t> EncodeSharpPicture(const SharpPicture& picture);
 // The picture's JPEG file: keyed pictures through EncodeKeyedJpeg at
 // KeyedQuality, the others at CardQuality; empty when the encoder fails.
 std::vector<std::uint8_t> EncodePicture(const PictureInfo& picture);

@@ -13,6 +13,9 @@ namespace {
 
 constexpr std::uint32_t End = 250;
 constexpr double CrateSize = 22;
+constexpr double PileCrate = 24;  // the crates of the piles in the corners
+// How a landing crate squashes: across, and in height.
+constexpr double LandingSquash[2] = {1.07, 0.86};
 constexpr double PlinthTop = 16;
 constexpr int Levels = 6;
 // The floor's cells: the plinth and each pile of crates stand in the middle
@@ -71,10 +74,14 @@ Scene3ds BoxScene() {
       const int crate =
           s.AddLitMesh("Stack" + std::to_string(level * 2 + k + 1),
                        Box(V(-11, -11, 0), V(11, 11, CrateSize), "Crate", 1, 11), tower);
+      // The pair stands square to the line between them, just apart by
+      // the width a crate gains as it squashes, so that neither reaches
+      // into the other when it lands.
       const double a = level * 50.0 * Pi / 180.0 + k * Pi;
-      const double x = 11.5 * std::cos(a), y = 11.5 * std::sin(a), z = level * CrateSize;
+      const double apart = CrateSize / 2 * LandingSquash[0] + 0.1;
+      const double x = apart * std::cos(a), y = apart * std::sin(a), z = level * CrateSize;
       // First turns within half a turn either way.
-      s.Rotation(crate, 0, static_cast<float>(std::remainder(level * 50.0 + k * 7.0, 360.0)),
+      s.Rotation(crate, 0, static_cast<float>(std::remainder(level * 50.0, 360.0)),
                  Vector{0, 0, 1});
       if (level == 0) {
         s.Position(crate, 0, V(x, y, z));
@@ -89,7 +96,8 @@ Scene3ds BoxScene() {
       s.Position(crate, End, V(x, y, z), Tcb{1, 0, 0});
       s.Scale(crate, 0, V(1, 1, 1));
       s.Scale(crate, land - 1, V(1, 1, 1));
-      s.Scale(crate, land + 1, V(1.15, 1.15, 0.8), Tcb{0, 0.5f, 0});
+      s.Scale(crate, land + 1, V(LandingSquash[0], LandingSquash[0], LandingSquash[1]),
+              Tcb{0, 0.5f, 0});
       s.Scale(crate, land + 8, V(1, 1, 1));
     }
 
@@ -102,27 +110,42 @@ Scene3ds BoxScene() {
   s.Rotation(jib, 80, -25, Vector{0, 0, 1}, Tcb{0, 0, 0.3f});
   s.Rotation(jib, 170, 50, Vector{0, 0, 1}, Tcb{0.3f, 0, 0});
   s.Rotation(jib, End, -20, Vector{0, 0, 1});
-  const int hook = s.AddLitMesh("Hook", Box(V(-2, -2, -70), V(2, 2, 0), "Steel", 1, 10), jib);
+  // The hook is short enough that its crate rides above the upper ring of
+  // tumbling crates wherever the jib swings it.
+  const int hook = s.AddLitMesh("Hook", Box(V(-2, -2, -36), V(2, 2, 0), "Steel", 1, 10), jib);
   s.Position(hook, 0, V(120, 0, -4));
   s.Position(hook, 120, V(200, 0, -4), Tcb{0, 0, 0.2f});
   s.Position(hook, End, V(90, 0, -4));
   const int load = s.AddLitMesh("Load", Box(V(-12, -12, -24), V(12, 12, 0), "Crate", 1, 11), hook);
-  s.Position(load, 0, V(0, 0, -70));
+  s.Position(load, 0, V(0, 0, -36));
   s.Spin(load, 0, End, 25, 1.5f, Vector{0, 0, 1});
 
-  // Piles of crates stand in the corners of the hall.
+  // Piles of crates stand in the corners of the hall: two side by side,
+  // the second turned askew so that its corner rests against the first,
+  // and a third on top of both.
   const int piles = s.AddDummy("Piles");
   for (int corner = 0; corner < 4; ++corner) {
     const double a = (45.0 + 90.0 * corner) * Pi / 180.0;
     const double cx = PoolCell * std::sqrt(2.0) * std::cos(a),
                  cy = PoolCell * std::sqrt(2.0) * std::sin(a);
+    constexpr double Twist[3] = {0, 12, 30};  // degrees from the pile's own axis
+    // Half the width a crate turned by t takes up across the pile.
+    auto halfWidth = [](double t) {
+      return PileCrate / 2 * (std::cos(t * Pi / 180) + std::sin(t * Pi / 180));
+    };
+    const double w0 = halfWidth(Twist[0]), w1 = halfWidth(Twist[1]);
+    const double across[3] = {-(w0 + w1) / 2 - 0.1, (w0 + w1) / 2 + 0.1, 0};
     for (int k = 0; k < 3; ++k) {
-      const double ox = k == 2 ? 0 : (k == 0 ? -13 : 13);
-      const double z = k == 2 ? 24 : 0;
-      const int crate = s.AddLitMesh("Pile" + std::to_string(corner * 3 + k + 1),
-                                     Box(V(-12, -12, 0), V(12, 12, 24), "Crate", 1, 11), piles);
-      s.Position(crate, 0, V(cx + ox * std::cos(a + Pi / 2), cy + ox * std::sin(a + Pi / 2), z));
-      s.Rotation(crate, 0, static_cast<float>((corner * 90 + 45 + k * 17 + 180) % 360 - 180),
+      const double ox = across[k] + (k < 2 ? (w0 - w1) / 2 : 0);
+      const int crate =
+          s.AddLitMesh("Pile" + std::to_string(corner * 3 + k + 1),
+                       Box(V(-PileCrate / 2, -PileCrate / 2, 0),
+                           V(PileCrate / 2, PileCrate / 2, PileCrate), "Crate", 1, 11),
+                       piles);
+      s.Position(crate, 0,
+                 V(cx + ox * std::cos(a + Pi / 2), cy + ox * std::sin(a + Pi / 2),
+                   k == 2 ? PileCrate : 0));
+      s.Rotation(crate, 0, static_cast<float>(std::remainder(corner * 90 + 45 + Twist[k], 360.0)),
                  Vector{0, 0, 1});
     }
   }

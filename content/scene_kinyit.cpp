@@ -11,7 +11,7 @@ Scene3ds KinyitScene() {
   Stage s(310);
   s.AddMaterial("Panel", "METAL");
   s.AddMaterial("Board", "BOARD");
-  s.AddMaterial("Core", "GOLD");
+  s.AddMaterial("Core", "GOLDLIT");
   s.AddMaterial("Sky", "STARS");
   s.SetLight(Light{V(-45, -60, 75), 0.12f, 90});
   Dome(s, "Sky", 600, 4, 2);
@@ -62,10 +62,19 @@ Scene3ds KinyitScene() {
   s.Scale(core, 60, V(0.35, 0.35, 0.35), Tcb{1, 0, 0});
   s.Scale(core, 170, V(1.7, 1.7, 1.7), Tcb{0, 0.4f, 0});
   s.Scale(core, 310, V(1.5, 1.5, 1.5));
-  const int orb = s.AddLitMesh("Orb", Sphere(7, 24, 14, "Core", 2, 1), core);
-  s.Spin(orb, 0, 310, 31, 2.0f, Vector{0, 0, 1});
-  const int ring = s.AddLitMesh("CoreRing", Torus(13, 2.5f, 36, 10, "Core", 6, 1), core);
+  // The orb and the ring are polished gold: shine-mapped, so that the
+  // light runs smoothly over them, and finely cut, so that their outlines
+  // stay round at any size. The orb does not spin (its highlight would
+  // turn with it).
+  // Small faces leave the odd pixel between them uncovered; a coarse copy
+  // just inside each, mapped the same way, fills those pixels with gold
+  // instead of the sky.
+  s.AddShinyMesh("Orb", Sphere(7, 48, 24, "Core", 1, 1), core);
+  s.AddShinyMesh("OrbLining", Sphere(6.8f, 16, 8, "Core", 1, 1), core);
+  const int ring = s.AddDummy("CoreRing", core);
   s.Spin(ring, 0, 310, 31, 2.5f, Vector{1, 0.3f, 0});
+  s.AddShinyMesh("RingSurface", Torus(13, 2.5f, 72, 16, "Core", 1, 1), ring);
+  s.AddShinyMesh("RingLining", Torus(13, 2.3f, 36, 14, "Core", 1, 1), ring);
   const int shards = s.AddDummy("Shards", core);
   s.Spin(shards, 0, 310, 31, -3.0f, Vector{0, 0, 1});
   for (int i = 0; i < 8; ++i) {

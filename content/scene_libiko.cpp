@@ -39,8 +39,10 @@ Scene3ds LibikoScene() {
   for (int side = 0; side < 2; ++side) {
     const double x = side == 0 ? -62 : 62;
     const std::string tag = side == 0 ? "L" : "R";
+    // The handle stands clear of its rider (radius 8) even as the rider
+    // spins and hops, so that from behind it never seems to pierce the ball.
     const int handle = s.AddLitMesh("Handle" + tag, Cylinder(1.2f, 1.2f, 14, 8, "Steel"), plank);
-    s.Position(handle, 0, V(x + (side == 0 ? 10 : -10), 0, 3));
+    s.Position(handle, 0, V(x + (side == 0 ? 15 : -15), 0, 3));
     const int rider = s.AddLitMesh("Rider" + tag, Sphere(8, 24, 14, "Rider", 1, 1), plank);
     // The rider on the rising end hops off the plank and lands again.
     const std::uint32_t phase = side == 0 ? 0 : 30;

@@ -43,7 +43,13 @@ void Stage::SetLight(const Light& light) {
 
 int Stage::AddLitMesh(const std::string& name, const Mesh& mesh, int parent) {
   const int track = AddMesh(name, mesh, parent);
-  lit_.back() = true;
+  bake_.back() = Bake::Shades;
+  return track;
+}
+
+int Stage::AddShinyMesh(const std::string& name, const Mesh& mesh, int parent) {
+  const int track = AddMesh(name, mesh, parent);
+  bake_.back() = Bake::Shine;
   return track;
 }
 
@@ -54,7 +60,7 @@ int Stage::AddMesh(const std::string& name, const Mesh& mesh, int parent) {
   object.mapping = mesh.mapping;
   object.faces = mesh.faces;
   scene_.objects.push_back(object);
-  lit_.push_back(false);
+  bake_.push_back(Bake::None);
   return AddDummy(name, parent);
 }
 
@@ -162,10 +168,15 @@ Scene3ds Stage::Finish() const {
     for (Vector& v : object.vertices) v = Vector{v.x + origin.x, v.y + origin.y, v.z + origin.z};
     object.matrix = {1, 0, 0, 0, 1, 0, 0, 0, 1, origin.x, origin.y, origin.z};
   }
-  // Baked light, where each lit mesh stands at frame 0.
+  // Baked light, where each lit or shiny mesh stands at frame 0.
   for (std::size_t o = 0; o < scene.objects.size(); ++o) {
-    if (!lit_[o]) continue;
     Object3ds& object = scene.objects[o];
+    if (bake_[o] == Bake::Shine) {
+      Mesh mesh{object.vertices, object.mapping, object.faces};
+      ShineMapping(mesh, Vector{0, 0, 0}, light_);
+      object.mapping = mesh.mapping;
+    }
+    if (bake_[o] != Bake::Shades) continue;
     const Mesh mesh{object.vertices, object.mapping, object.faces};
     const std::vector<int> shades = FaceShades(mesh, Vector{0, 0, 0}, light_, ShadeCount);
     for (std::size_t f = 0; f < object.faces.size(); ++f) {

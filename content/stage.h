@@ -42,6 +42,11 @@ class Stage {
   // use with the texture's shade k. Every material of the mesh must have a
   // texture that comes in shades.
   int AddLitMesh(const std::string& name, const Mesh& mesh, int parent = -1);
+  // AddMesh with shine mapping (ShineMapping): every vertex's u follows the
+  // key light where the mesh stands at frame 0, for materials whose texture
+  // is a shine map. The light turns with an object that turns, so shiny
+  // meshes should not spin on their own.
+  int AddShinyMesh(const std::string& name, const Mesh& mesh, int parent = -1);
   // A track that drives no mesh; its children inherit its transform.
   int AddDummy(const std::string& name, int parent = -1);
 
@@ -67,7 +72,8 @@ class Stage {
   Scene3ds scene_;
   std::map<std::string, std::string> textureOf_;  // material name -> texture base name
   Light light_;
-  std::vector<bool> lit_;  // per object
+  enum class Bake { None, Shades, Shine };
+  std::vector<Bake> bake_;  // per object
   int cameraTrack_ = -1;
   int targetTrack_ = -1;
 };

@@ -14,6 +14,7 @@
 //   P    the index: N entries of name length (1 byte, <= 128), name, size,
 //        position
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace vx {
@@ -23,6 +24,34 @@ inline constexpr int MaxLibraryNameLength = 128;
 inline constexpr int LibraryHeaderSize = 103;
 inline constexpr std::int32_t FirstFilePosition = 111;
 
+// The sharp show's high-resolution data: an archive of its own, found beside
+// the classic one, whose stored names all start with SharpFolder and a
+// backslash ("SHARP\WOOD.jpg"), so they never clash with the classic names.
+inline constexpr std::string_view SharpLibraryFile = "vx-1-sharp.lib";
+inline constexpr std::string_view SharpFolder = "SHARP";
+
+// The sharp versions of a full-screen picture, one per aspect (16:10 and
+// 16:9), each drawn at its size: "kinyit.jpg" at 1920 x 1080 is stored as
+// "SHARP\kinyit-1920x1080.jpg".
+struct SharpPictureSize {
+  int width = 0;
+  int height = 0;
+};
+inline constexpr SharpPictureSize SharpPictureSizes[] = {{.width = 1920, .height = 1200},
+                                                         {.width = 1920, .height = 1080}};
+// The file name inside SharpFolder ("kinyit-1920x1080.jpg").
+inline std::string SharpPictureFile(std::string_view classicFile, SharpPictureSize size) {
+  const std::size_t dot = classicFile.rfind('.');
+  const std::string_view stem = classicFile.substr(0, dot);
+  const std::string_view ending = dot == std::string_view::npos ? "" : classicFile.substr(dot);
+  return std::string(stem) + "-" + std::to_string(size.width) + "x" + std::to_string(size.height) +
+         std::string(ending);
+}
+// The stored name ("SHARP\kinyit-1920x1080.jpg").
+inline std::string SharpPictureName(std::string_view classicFile, SharpPictureSize size) {
+  return std::string(SharpFolder) + "\\" + SharpPictureFile(classicFile, size);
+}
+
 // Reader. OpenLibrary prints its steps and loads the index; it refuses,
 // besides a wrong header, N = 0 or a read failure, a path that is not a
 // regular file (a FIFO, a device or a folder, never waited on), an archive of
@@ -31,7 +60,14 @@ inline constexpr std::int32_t FirstFilePosition = 111;
 // line saying why). A failed open leaves the module as it was; a library
 // opened before stays open. The archive is opened anew for every read, never
 // held open; a read fails when the path no longer names a regular file.
+// A successful open replaces every archive opened before (added ones too).
 bool OpenLibrary(std::string_view path);
+// Joins another archive to the open set, checked and refused exactly as
+// OpenLibrary does (a refusal changes nothing). Its names join the lookup of
+// LibraryFileSize and ReadLibraryFile after those of the archives opened
+// before it, so an earlier archive's name always wins. Without an open
+// library the added archive is the only one.
+bool AddLibrary(std::string_view path);
 // Size of the named file (exact, case-sensitive match; the first of equal
 // names wins); 0 when no library is open or the name is absent. Prints
 // "Searching for file '<name>'" when a library is open.
@@ -39,9 +75,11 @@ std::int32_t LibraryFileSize(std::string_view name);
 // Reads the whole named file into buffer, which holds LibraryFileSize bytes;
 // false when no library is open, the name is absent or a read fails.
 bool ReadLibraryFile(std::string_view name, void* buffer);
-// Prints the index; false when no library is open.
+// Prints the index of every open archive in lookup order; false when no
+// library is open.
 bool ListLibrary();
-// Back to the no-library state (for tests and tools that open several).
+// Back to the no-library state, closing every archive (for tests and tools
+// that open several).
 void CloseLibrary();
 
 // Builder. Reads the description file (its listed files are opened relative

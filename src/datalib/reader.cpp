@@ -7,6 +7,11 @@
 // An open that fails part-way leaves the module as it was before the call
 // (a library opened earlier stays usable): the index is read into a local
 // table and only committed when the whole archive was accepted.
+//
+// Several archives can be open at once (OpenLibrary starts the set,
+// AddLibrary joins one to it): a name is looked up in each in the order
+// they were opened, so an added archive can only contribute names the
+// earlier ones lack.
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -26,13 +31,16 @@ namespace {
 using datalib::FileHandle;
 using datalib::LibraryEntry;
 
-// Module state. openFlag is -1 while no library is open and 0 after a
-// successful OpenLibrary; entries holds at most MaxLibraryEntries entries in
-// file order.
-int openFlag = -1;
-std::string libraryPath;
-std::int32_t indexPosition = 0;
-std::vector<LibraryEntry> entries;
+// One accepted archive: its path (opened anew for every read) and its
+// index of at most MaxLibraryEntries entries in file order.
+struct OpenArchiveIndex {
+  std::string path;
+  std::vector<LibraryEntry> entries;
+};
+
+// Module state: the open archives in the order they were opened; empty
+// while no library is open.
+std::vector<OpenArchiveIndex> archives;
 
 // Opens the archive for reading only when it is a regular file (symbolic
 // links followed); nullptr otherwise, with notRegular telling that case from
@@ -79,17 +87,25 @@ long long MeasureFile(std::FILE* file) {
   return size;
 }
 
-// The first entry whose name equals name byte for byte, or nullptr.
-const LibraryEntry* FindEntry(std::string_view name) {
-  for (const auto& entry : entries) {
-    if (entry.name == name) return &entry;
+struct FoundEntry {
+  const OpenArchiveIndex* archive = nullptr;
+  const LibraryEntry* entry = nullptr;
+};
+
+// The first entry whose name equals name byte for byte, searching the
+// archives in the order they were opened; both null when absent.
+FoundEntry FindEntry(std::string_view name) {
+  for (const auto& archive : archives) {
+    for (const auto& entry : archive.entries) {
+      if (entry.name == name) return {&archive, &entry};
+    }
   }
-  return nullptr;
+  return {};
 }
 
 std::string EntryLine(const char* prefix, const LibraryEntry& entry) {
-  return prefix + ConsoleShown(entry.name) + "' (" + std::to_string(entry.size) + " bytes @ position " +
-         std::to_string(entry.position) + ")";
+  return prefix + ConsoleShown(entry.name) + "' (" + std::to_string(entry.size) +
+         " bytes @ position " + std::to_string(entry.position) + ")";
 }
 
 }  // namespace
@@ -155,7 +171,11 @@ bool ReadEntry(std::FILE* file, long long fileSize, LibraryEntry& entry) {
 
 }  // namespace
 
-bool OpenLibrary(std::string_view path) {
+namespace {
+
+// Reads and checks the whole archive at path, saying each step; the index
+// goes to archive only when every entry was accepted.
+bool ReadArchive(std::string_view path, OpenArchiveIndex& archive) {
   ConsoleWriteLine("");
   ConsoleWriteLine("Checking header");
   std::string pathText(path);
@@ -177,27 +197,45 @@ bool OpenLibrary(std::string_view path) {
   ConsoleWriteLine("Closing library file");
   file.reset();
 
-  entries = std::move(table);
-  indexPosition = position;
-  libraryPath = std::move(pathText);
-  openFlag = 0;
+  archive.entries = std::move(table);
+  archive.path = std::move(pathText);
+  return true;
+}
+
+}  // namespace
+
+bool OpenLibrary(std::string_view path) {
+  OpenArchiveIndex archive;
+  if (!ReadArchive(path, archive)) return false;
+  archives.clear();
+  archives.push_back(std::move(archive));
+  return true;
+}
+
+bool AddLibrary(std::string_view path) {
+  OpenArchiveIndex archive;
+  if (!ReadArchive(path, archive)) return false;
+  archives.push_back(std::move(archive));
   return true;
 }
 
 std::int32_t LibraryFileSize(std::string_view name) {
-  if (openFlag != 0) return 0;
+  if (archives.empty()) return 0;
   ConsoleWriteLine("Searching for file '" + ConsoleShown(name) + "'");
-  const LibraryEntry* entry = FindEntry(name);
+  const LibraryEntry* entry = FindEntry(name).entry;
   return entry != nullptr ? entry->size : 0;
 }
 
 bool ReadLibraryFile(std::string_view name, void* buffer) {
-  if (openFlag != 0) return false;
+  if (archives.empty()) return false;
+  // The archive is opened before the search is said, as with one archive:
+  // the one holding the name, or the first when none does.
+  const auto [archive, entry] = FindEntry(name);
   bool notRegular = false;
-  FileHandle file = OpenArchive(libraryPath, notRegular);
+  FileHandle file =
+      OpenArchive((archive != nullptr ? archive : &archives.front())->path, notRegular);
   if (!file) return false;
   ConsoleWriteLine("Searching for file '" + ConsoleShown(name) + "'");
-  const LibraryEntry* entry = FindEntry(name);
   // Position 0 marks an absent name: no file can start where the header is.
   if (entry == nullptr || entry->position == 0) return false;
   if (entry->size > 0 && buffer == nullptr) return false;
@@ -209,19 +247,19 @@ bool ReadLibraryFile(std::string_view name, void* buffer) {
 bool ListLibrary() {
   ConsoleWriteLine("");
   ConsoleWriteLine("Listing library");
-  if (openFlag != 0) return false;
-  ConsoleWriteLine("Library contains " + std::to_string(entries.size()) + " files:");
+  if (archives.empty()) return false;
+  std::size_t count = 0;
+  for (const auto& archive : archives) count += archive.entries.size();
+  ConsoleWriteLine("Library contains " + std::to_string(count) + " files:");
   ConsoleWriteLine("");
-  for (const auto& entry : entries) ConsoleWriteLine(ConsoleShown(entry.name));
+  for (const auto& archive : archives)
+    for (const auto& entry : archive.entries) ConsoleWriteLine(ConsoleShown(entry.name));
   ConsoleWriteLine("");
   return true;
 }
 
 void CloseLibrary() {
-  openFlag = -1;
-  libraryPath.clear();
-  indexPosition = 0;
-  entries.clear();
+  archives.clear();
 }
 
 }  // namespace vx

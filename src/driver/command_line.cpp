@@ -19,6 +19,7 @@
 
 #include "base/parallel.h"
 #include "base/system.h"
+#include "datalib/datalib.h"
 #include "driver/driver.h"
 #include "driver/driver_io.h"
 #include "driver/timeline.h"
@@ -513,6 +514,24 @@ LibraryOpen RefuseArchive(std::string_view program, const std::string& path,
   return LibraryOpen::Refused;
 }
 
+// Joins the sharp archive lying beside the classic one at classicPath, when
+// there is one. Without it the sharp show draws from the classic data, so a
+// missing one is no error; one that is there but unusable is said on
+// standard error and left out.
+void AddSharpLibraryBeside(const DriverIo& io, std::string_view program,
+                           const std::string& classicPath) {
+  if (io.addLibrary == nullptr) return;
+  const std::string path =
+      (std::filesystem::path(classicPath).parent_path() / SharpLibraryFile).string();
+  if (!SomethingAt(path)) return;
+  std::string reason = UnusableArchive(path);
+  if (reason.empty() && !io.addLibrary(path)) reason = "not a valid data library";
+  if (reason.empty()) return;
+  std::fprintf(stderr, "%.*s: the sharp data library %s is left out: %s\n",
+               static_cast<int>(program.size()), program.data(), path.c_str(), reason.c_str());
+  std::fflush(stderr);
+}
+
 }  // namespace
 
 LibraryOpen OpenShowLibrary(const LibrarySearch& search, std::string_view program) {
@@ -524,6 +543,7 @@ LibraryOpen OpenShowLibrary(const LibrarySearch& search, std::string_view progra
     if (const std::string reason = UnusableArchive(path); !reason.empty())
       return RefuseArchive(program, path, reason);
     if (!io.openLibrary(path)) return RefuseArchive(program, path, "not a valid data library");
+    AddSharpLibraryBeside(io, program, path);
     return LibraryOpen::Opened;
   }
   // No archive anywhere: the reader still gets the first name, so the run

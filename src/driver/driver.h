@@ -86,6 +86,10 @@ enum class LibraryOpen { Opened, NoneFound, Refused };
 // given the first path all the same, one line names the paths tried, and the
 // run goes on as with a missing archive (its pictures say "nincs"). The
 // lines start with program's name (vxscan opens the archive for itself).
+// Once the archive is open, the sharp show's archive (SharpLibraryFile) in
+// the same folder joins it through DriverIo::addLibrary when it is there; a
+// missing one is silent, an unusable one is named on standard error and left
+// out (the sharp show then draws from the classic data).
 LibraryOpen OpenShowLibrary(const LibrarySearch& search, std::string_view program = "vx1");
 
 // ---- runs -------------------------------------------------------------------------

@@ -16,6 +16,8 @@ namespace vx {
 
 struct DriverIo {
   bool (*openLibrary)(std::string_view path);
+  // Joins the sharp show's archive to the open one; null: never done.
+  bool (*addLibrary)(std::string_view path);
   // The loading screen's picture.
   bool (*loadPicture)(std::string_view name, Picture& picture);
   void (*releasePicture)(Picture& picture);

@@ -24,6 +24,7 @@ std::uint32_t SteadyMilliseconds() {
 DriverIo RealDriverIo() {
   DriverIo io{};
   io.openLibrary = OpenLibrary;
+  io.addLibrary = AddLibrary;
   io.loadPicture = LoadJpegPicture;
   io.releasePicture = ReleasePicture;
   io.reportPictureLoadError = [] { ReportPictureLoadError(); };

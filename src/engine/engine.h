@@ -54,6 +54,21 @@ void LoadTextures(Scene*& scene, std::string_view directory, const TextureReader
 // ".jpg" appended.
 std::string TextureFileName(std::string_view textureFile);
 
+// The textures of frames larger than the classic one (raster.h): for each
+// material the picture read as directory + TextureFileName, which must be
+// square, 256, 512 or 1024 texels a side at 4 bytes a pixel, and where read
+// finds none (returns false) the material's classic texture; each with its
+// box-filtered levels (MakeTextureLevels). Materials naming one file share
+// one copy. Polygons read them from the next TransformObjects on; frames no
+// larger than the classic one never do. The first call does the work, later
+// ones nothing (the scene keeps them until FreeSceneBuffers). A picture
+// read in another shape ends the program through ReportPictureLoadError.
+// Runs after LoadTextures. The default reader takes a name the data library
+// holds (LibraryFileSize > 0) and reads it with LoadJpegPicture, ending the
+// program when that fails.
+void PrepareSharpTextures(Scene*& scene, std::string_view directory);
+void PrepareSharpTextures(Scene*& scene, std::string_view directory, const TextureReader& read);
+
 void BuildHierarchy(Scene*& scene);
 void PrecalculateScene(Scene*& scene);
 void ComputeBounds(Scene*& scene);

@@ -155,6 +155,7 @@ void TransformObjects(Scene*& scene) {
       polygon.indices[2] = f.c;
       polygon.count = 3;
       polygon.texture = detail::FaceTexture(*scene, f.materialIndex);
+      polygon.levels = detail::FaceLevels(*scene, f.materialIndex);
       t.normals[k] = TransformPoint(o.faceNormals[k], normalMatrix);
       const CameraVertex& a = t.vertices[f.a];
       // A result of exactly 0 is drawn.

@@ -30,8 +30,8 @@ struct TrackState {
   Vector position;
   Quaternion rotation;
   Vector scale;
-  float fov;   // degrees
-  float roll;  // degrees
+  float fov;           // degrees
+  float roll;          // degrees
   Matrix local;        // scale, then rotation, then translation
   Matrix world;        // local composed with the ancestors
   Matrix normalLocal;  // rotation only
@@ -65,10 +65,10 @@ struct TransformedObject {
   std::uint32_t polygonCount;
   std::uint8_t visible;
   std::uint8_t clipNear, clipFar, clipLeft, clipRight, clipTop, clipBottom;
-  Vector corners[8];      // bounding box in camera space this frame
-  Vector* normals;        // face normals in camera space
-  Matrix* world;          // the object's TrackState world (borrowed)
-  Matrix* normalWorld;    // the object's TrackState normalWorld (borrowed)
+  Vector corners[8];    // bounding box in camera space this frame
+  Vector* normals;      // face normals in camera space
+  Matrix* world;        // the object's TrackState world (borrowed)
+  Matrix* normalWorld;  // the object's TrackState normalWorld (borrowed)
   Name32 name;
 };
 
@@ -101,6 +101,10 @@ struct ProjectionCamera {
 
 // ---- the scene -----------------------------------------------------------
 
+// The textures of frames larger than the classic one, per material with
+// their levels (PrepareSharpTextures); private to the engine.
+struct SharpTextures;
+
 struct Scene {
   Mesh3D* mesh;
   TransformedMesh* transformed;
@@ -110,8 +114,9 @@ struct Scene {
   std::uint32_t precalcBytes;  // always 0
   std::uint32_t totalBytes;
   ProjectionCamera* camera;
-  float* depthBuffer;  // 64000 values of 1/z
-  Picture* pictures;   // one per material, in material order
+  float* depthBuffer;    // 64000 values of 1/z
+  Picture* pictures;     // one per material, in material order
+  SharpTextures* sharp;  // nullptr until PrepareSharpTextures
 };
 
 // Byte sizes of the memory report, as the scene records count them.

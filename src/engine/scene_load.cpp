@@ -112,8 +112,7 @@ void LoadScene(Scene*& scene, std::string_view path) {
     // The log goes where the console goes; standard error names the file
     // and the reason in any case.
     std::fprintf(stderr, "cannot load the scene %s: %s%s%s\n", std::string(path).c_str(),
-                 failure.text.c_str(), failure.detail.empty() ? "" : ": ",
-                 failure.detail.c_str());
+                 failure.text.c_str(), failure.detail.empty() ? "" : ": ", failure.detail.c_str());
     std::fflush(stderr);
     if (failure.code != LoadFatal || failure.detail.empty()) LogFatal(failure.text, true);
     LogFatal(failure.text, false);
@@ -355,6 +354,8 @@ void FreeSceneBuffers(Scene*& scene) {
     mesh.objects[i]->faceNormals = nullptr;
   }
 
+  // The levels may stand on the classic pictures: they go first.
+  detail::FreeSharpTextures(*scene);
   if (scene->pictures != nullptr) {
     for (int i = 0; i < mesh.materialCount; ++i) ReleasePicture(scene->pictures[i]);
     delete[] scene->pictures;

@@ -21,7 +21,8 @@ namespace vx {
 // The picture afterwards: untouched when the file is absent, unreadable or
 // its header cannot be read; width and height set, bytesPerPixel 0 and no
 // pixels for a channel count other than 1 or 3 or a size larger than any the
-// show uses (wider than 320 or taller than 256: refused before decoding);
+// show uses (wider or taller than the largest of SharpPictureSizes: refused
+// before decoding);
 // all fields 0 when decoding failed; the decoded picture on success.
 bool LoadJpegPicture(std::string_view name, Picture& picture);
 // Decodes a JPEG held in memory, as LoadJpegPicture does after reading it.

@@ -26,13 +26,22 @@
 namespace vx {
 namespace {
 
-// The show's pictures are 320 x 200 and its textures 256 x 256: a picture
-// wider or taller than both can never be used, so its header alone refuses
-// it, before any memory or time goes into decoding what a damaged or foreign
-// file claims (an 8192 x 8192 progressive file takes seconds and hundreds of
-// megabytes).
-constexpr std::uint32_t MaxPictureWidth = ScreenWidth;
-constexpr std::uint32_t MaxPictureHeight = 256;
+// The largest pictures the show has are the sharp show's full-screen ones
+// (SharpPictureSizes); its textures, up to 1024 texels square, fit inside
+// them. A picture wider or taller can never be used, so its header alone
+// refuses it, before any memory or time goes into decoding what a damaged
+// or foreign file claims (an 8192 x 8192 progressive file takes seconds and
+// hundreds of megabytes).
+constexpr SharpPictureSize LargestPicture() {
+  SharpPictureSize largest{.width = ScreenWidth, .height = 256};
+  for (const SharpPictureSize& size : SharpPictureSizes) {
+    largest.width = size.width > largest.width ? size.width : largest.width;
+    largest.height = size.height > largest.height ? size.height : largest.height;
+  }
+  return largest;
+}
+constexpr auto MaxPictureWidth = static_cast<std::uint32_t>(LargestPicture().width);
+constexpr auto MaxPictureHeight = static_cast<std::uint32_t>(LargestPicture().height);
 
 struct DecodeError {
   jpeg_error_mgr manager;

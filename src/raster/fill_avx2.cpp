@@ -28,10 +28,34 @@ VX_AVX2 inline __m256i QuotientsInDouble(__m256 n, __m256 d) {
   return _mm256_inserti128_si256(_mm256_castsi128_si256(low), high, 1);
 }
 
-template <FillMode M>
-VX_AVX2 inline void DrawGroup(const PolygonSpans<M>& polygon, const Span<M>& span, __m256 k,
-                              __m256i u, __m256i v, std::ptrdiff_t i, __m256i live, bool partial,
-                              std::uint32_t* image) {
+// Where a span reads its texels: the polygon's texture (Sampling::Classic)
+// or its level with the shifts of LevelTexelIndex, 32 - log2 (a shift by 32
+// leaves 0) and log2.
+struct SpanSource {
+  const std::uint32_t* texels;
+  __m128i shift, log2;
+};
+
+// The texel indices of eight lanes of u, v (SpanTexel).
+template <FillMode M, Sampling S>
+VX_AVX2 inline __m256i TexelIndices(const SpanSource& source, __m256i u, __m256i v) {
+  if constexpr (S == Sampling::Classic) {
+    return _mm256_or_si256(_mm256_and_si256(v, _mm256_set1_epi32(0xFF00)),
+                           _mm256_and_si256(_mm256_srli_epi32(u, 8), _mm256_set1_epi32(0xFF)));
+  } else {
+    if constexpr (M == FillMode::Perspective) {
+      u = _mm256_slli_epi32(u, PerspectivePeriodShift);
+      v = _mm256_slli_epi32(v, PerspectivePeriodShift);
+    }
+    const __m256i row = _mm256_sll_epi32(_mm256_srl_epi32(v, source.shift), source.log2);
+    return _mm256_or_si256(row, _mm256_srl_epi32(u, source.shift));
+  }
+}
+
+template <FillMode M, Sampling S>
+VX_AVX2 inline void DrawGroup(const PolygonSpans<M>& polygon, const Span<M>& span,
+                              const SpanSource& source, __m256 k, __m256i u, __m256i v,
+                              std::ptrdiff_t i, __m256i live, bool partial, std::uint32_t* image) {
   const Gradients<M>& g = polygon.gradients;
   float* depth = polygon.depth + i;
   int* pixels = reinterpret_cast<int*>(image + i);
@@ -41,22 +65,16 @@ VX_AVX2 inline void DrawGroup(const PolygonSpans<M>& polygon, const Span<M>& spa
   if (_mm256_movemask_ps(drawn) == 0) {
     return;
   }
-  if constexpr (M == FillMode::Affine) {
-    const __m128i shift = _mm_cvtsi32_si128(static_cast<int>(polygon.texelShift));
-    u = _mm256_srl_epi32(u, shift);
-    v = _mm256_srl_epi32(v, shift);
-  } else {
+  if constexpr (M == FillMode::Perspective) {
     const __m256 uz = _mm256_add_ps(_mm256_set1_ps(span.u), _mm256_mul_ps(k, _mm256_set1_ps(g.du)));
     const __m256 vz = _mm256_add_ps(_mm256_set1_ps(span.v), _mm256_mul_ps(k, _mm256_set1_ps(g.dv)));
     u = QuotientsInDouble(uz, z);
     v = QuotientsInDouble(vz, z);
   }
-  const __m256i index =
-      _mm256_or_si256(_mm256_and_si256(v, _mm256_set1_epi32(0xFF00)),
-                      _mm256_and_si256(_mm256_srli_epi32(u, 8), _mm256_set1_epi32(0xFF)));
+  const __m256i index = TexelIndices<M, S>(source, u, v);
   const __m256i mask = _mm256_castps_si256(drawn);
   const __m256i texels = _mm256_mask_i32gather_epi32(
-      _mm256_setzero_si256(), reinterpret_cast<const int*>(polygon.texture), index, mask, 4);
+      _mm256_setzero_si256(), reinterpret_cast<const int*>(source.texels), index, mask, 4);
   if (partial) {
     _mm256_maskstore_epi32(pixels, mask, texels);
     _mm256_maskstore_ps(depth, mask, z);
@@ -68,7 +86,7 @@ VX_AVX2 inline void DrawGroup(const PolygonSpans<M>& polygon, const Span<M>& spa
   }
 }
 
-template <FillMode M>
+template <FillMode M, Sampling S>
 VX_AVX2 void DrawSpans(const PolygonSpans<M>& polygon, std::uint32_t* image) {
   const Gradients<M>& g = polygon.gradients;
   const __m256 laneNumbers = _mm256_setr_ps(0, 1, 2, 3, 4, 5, 6, 7);
@@ -83,6 +101,12 @@ VX_AVX2 void DrawSpans(const PolygonSpans<M>& polygon, std::uint32_t* image) {
   }
   for (std::int32_t s = 0; s < polygon.spanCount; ++s) {
     const Span<M>& span = polygon.spans[s];
+    SpanSource source{polygon.texture, _mm_setzero_si128(), _mm_setzero_si128()};
+    if constexpr (S == Sampling::Levels) {
+      const LevelSource level = SpanLevel(polygon, span);
+      source = {level.texels, _mm_cvtsi32_si128(static_cast<int>(32 - level.log2)),
+                _mm_cvtsi32_si128(static_cast<int>(level.log2))};
+    }
     __m256 k = _mm256_add_ps(_mm256_set1_ps(static_cast<float>(span.first)), laneNumbers);
     __m256i u = _mm256_setzero_si256(), v = _mm256_setzero_si256();
     if constexpr (M == FillMode::Affine) {
@@ -92,7 +116,8 @@ VX_AVX2 void DrawSpans(const PolygonSpans<M>& polygon, std::uint32_t* image) {
     }
     std::int32_t j = 0;
     for (; j + 8 <= span.count; j += 8) {
-      DrawGroup<M>(polygon, span, k, u, v, span.pixel + j, _mm256_set1_epi32(-1), false, image);
+      DrawGroup<M, S>(polygon, span, source, k, u, v, span.pixel + j, _mm256_set1_epi32(-1), false,
+                      image);
       k = _mm256_add_ps(k, _mm256_set1_ps(8.0f));
       if constexpr (M == FillMode::Affine) {
         u = _mm256_add_epi32(u, du8);
@@ -102,7 +127,7 @@ VX_AVX2 void DrawSpans(const PolygonSpans<M>& polygon, std::uint32_t* image) {
     if (j < span.count) {
       const __m256i live = _mm256_cmpgt_epi32(_mm256_set1_epi32(span.count - j), laneIndices);
       const bool atRowEnd = 8 - (span.count - j) > span.tail;
-      DrawGroup<M>(polygon, span, k, u, v, span.pixel + j, live, atRowEnd, image);
+      DrawGroup<M, S>(polygon, span, source, k, u, v, span.pixel + j, live, atRowEnd, image);
     }
   }
 }
@@ -110,8 +135,14 @@ VX_AVX2 void DrawSpans(const PolygonSpans<M>& polygon, std::uint32_t* image) {
 template <FillMode M>
 VX_AVX2 void Fill(const RasterTarget& target, ScreenObject* const& object,
                   std::uint32_t polygonIndex) {
-  if (const PolygonSpans<M>* polygon = BuildSpansFast<M>(target, object, polygonIndex)) {
-    DrawSpans<M>(*polygon, target.image);
+  const PolygonSpans<M>* polygon = BuildSpansFast<M>(target, object, polygonIndex);
+  if (polygon == nullptr) {
+    return;
+  }
+  if (polygon->sampling == Sampling::Classic) {
+    DrawSpans<M, Sampling::Classic>(*polygon, target.image);
+  } else {
+    DrawSpans<M, Sampling::Levels>(*polygon, target.image);
   }
 }
 

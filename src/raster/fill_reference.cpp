@@ -6,17 +6,26 @@
 namespace vx::reference {
 namespace {
 
+template <raster::FillMode M, raster::Sampling S>
+void DrawSpans(const raster::PolygonSpans<M>& polygon, std::uint32_t* image) {
+  for (std::int32_t s = 0; s < polygon.spanCount; ++s) {
+    const raster::Span<M>& span = polygon.spans[s];
+    for (std::int32_t j = 0; j < span.count; ++j) {
+      raster::DrawSpanPixel<M, S>(polygon, span, j, image);
+    }
+  }
+}
+
 template <raster::FillMode M>
 void Fill(const RasterTarget& target, const ScreenObject* object, std::uint32_t polygonIndex) {
   const raster::PolygonSpans<M>* polygon = raster::BuildSpans<M>(target, object, polygonIndex);
   if (polygon == nullptr) {
     return;
   }
-  for (std::int32_t s = 0; s < polygon->spanCount; ++s) {
-    const raster::Span<M>& span = polygon->spans[s];
-    for (std::int32_t j = 0; j < span.count; ++j) {
-      raster::DrawSpanPixel<M>(*polygon, span, j, target.image);
-    }
+  if (polygon->sampling == raster::Sampling::Classic) {
+    DrawSpans<M, raster::Sampling::Classic>(*polygon, target.image);
+  } else {
+    DrawSpans<M, raster::Sampling::Levels>(*polygon, target.image);
   }
 }
 

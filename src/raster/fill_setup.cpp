@@ -30,6 +30,7 @@
 #include "raster/fill_setup.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -278,6 +279,25 @@ struct Outline {
   return Outline{polygon, vertices, ymin, ymax, inside};
 }
 
+// The polygon's levels, or its 256 x 256 texture as the one level. Levels
+// that break their record's promises (no texels, a side outside 8 ..
+// MaxTextureSizeLog2, a level count outside 1 .. side + 1) are refused the
+// same way, so that no fill reads past a level.
+TextureLevels PolygonLevels(const Polygon& polygon) {
+  const TextureLevels* levels = polygon.levels;
+  if (levels != nullptr && levels->sizeLog2 >= 8 && levels->sizeLog2 <= MaxTextureSizeLog2 &&
+      levels->levelCount >= 1 && levels->levelCount <= levels->sizeLog2 + 1 &&
+      std::all_of(levels->texels, levels->texels + levels->levelCount,
+                  [](const std::uint32_t* texels) { return texels != nullptr; })) {
+    return *levels;
+  }
+  TextureLevels single{};
+  single.texels[0] = polygon.texture;
+  single.sizeLog2 = 8;
+  single.levelCount = 1;
+  return single;
+}
+
 // The polygon's span record with its gradients, taken once per polygon from
 // the middle row's two edge-table entries; nullptr when that row has no
 // width.
@@ -298,15 +318,167 @@ template <FillMode M>
     // 32-bit additions would.
     out.gradients.du = static_cast<std::uint32_t>((midRight.u - midLeft.u) / width);
     out.gradients.dv = static_cast<std::uint32_t>((midRight.v - midLeft.v) / width);
-    out.texelShift = static_cast<std::uint32_t>(extraBits);
   } else {
     out.gradients.du = (midRight.u - midLeft.u) / widthf;
     out.gradients.dv = (midRight.v - midLeft.v) / widthf;
-    out.texelShift = 0;
   }
-  out.texture = outline.polygon->texture;
+  const Polygon& polygon = *outline.polygon;
+  out.texture = polygon.texture;
+  out.sampling = extraBits == 0 ? Sampling::Classic : Sampling::Levels;
+  if (out.sampling == Sampling::Levels) out.levels = PolygonLevels(polygon);
   out.depth = target.depth;
   return &out;
+}
+
+// ---- level choice (Sampling::Levels) -----------------------------------------
+// How many level-0 texels a pixel steps over, from planes fitted once per
+// polygon in double: Z = 1/z (1 for the affine fill), P = U Z and Q = V Z
+// (U, V in level-0 texels) are linear in the screen's column X and row Y,
+// so dU/dX = (Px Z - P Zx) / Z^2 and likewise for V and for Y. The planes
+// pass through vertex 0 and the two vertices of the fan triangle (0, i,
+// i + 1) of largest area. A pixel's value is the square of the larger of
+// its column and row steps, taken at its centre (X + 1/2, Y + 1/2).
+struct LevelPlane {
+  double x0, y0;     // vertex 0: column (24.8 / 256) and row
+  double z, zx, zy;  // Z = z + zx dX + zy dY, dX = X - x0, dY = Y - y0
+  double p, px, py;
+  double q, qx, qy;
+
+  double TexelsPerPixelSquared(double x, double y) const {
+    const double dx = x - x0, dy = y - y0;
+    const double zh = z + zx * dx + zy * dy;
+    const double ph = p + px * dx + py * dy;
+    const double qh = q + qx * dx + qy * dy;
+    const double ux = px * zh - ph * zx, vx = qx * zh - qh * zx;
+    const double uy = py * zh - ph * zy, vy = qy * zh - qh * zy;
+    const double z2 = zh * zh;
+    return std::max(ux * ux + vx * vx, uy * uy + vy * vy) / (z2 * z2);
+  }
+};
+
+// The level of every pixel of a polygon: one level throughout when there is
+// one level, when the fitted triangle's area is below half a pixel (the
+// coarsest level: the polygon is edge-on or smaller than a pixel) or when
+// every vertex chooses the same level; else each row's own (RowRuns).
+struct LevelChoice {
+  bool varies;
+  std::uint32_t level;  // when !varies
+  std::uint32_t levelCount;
+  LevelPlane plane;
+
+  std::uint32_t LevelAt(std::int64_t column, std::int64_t row) const {
+    return ChooseTextureLevel(plane.TexelsPerPixelSquared(static_cast<double>(column) + 0.5,
+                                                          static_cast<double>(row) + 0.5),
+                              levelCount);
+  }
+};
+
+// Vertex values of the planes: column, row, Z, P, Q.
+struct PlanePoint {
+  double x, y, z, p, q;
+};
+
+template <FillMode M>
+PlanePoint ToPlanePoint(const ScreenVertex& vertex, double texelsPerUnit) {
+  const double z = M == FillMode::Affine ? 1.0 : static_cast<double>(vertex.z);
+  return {static_cast<double>(vertex.x) / 256.0, static_cast<double>(vertex.y), z,
+          static_cast<double>(vertex.u) * texelsPerUnit * z,
+          static_cast<double>(vertex.v) * texelsPerUnit * z};
+}
+
+// The planes through a and the fan triangle (a, b, c); det = twice its area.
+LevelPlane FitPlane(const PlanePoint& a, const PlanePoint& b, const PlanePoint& c, double det) {
+  const double bx = b.x - a.x, by = b.y - a.y, cx = c.x - a.x, cy = c.y - a.y;
+  auto gradient = [&](double fa, double fb, double fc, double& fx, double& fy) {
+    fx = ((fb - fa) * cy - (fc - fa) * by) / det;
+    fy = ((fc - fa) * bx - (fb - fa) * cx) / det;
+  };
+  LevelPlane plane{};
+  plane.x0 = a.x;
+  plane.y0 = a.y;
+  plane.z = a.z;
+  plane.p = a.p;
+  plane.q = a.q;
+  gradient(a.z, b.z, c.z, plane.zx, plane.zy);
+  gradient(a.p, b.p, c.p, plane.px, plane.py);
+  gradient(a.q, b.q, c.q, plane.qx, plane.qy);
+  return plane;
+}
+
+template <FillMode M>
+LevelChoice ChooseLevels(const Outline& outline, const TextureLevels& levels) {
+  LevelChoice choice{.varies = false, .level = 0, .levelCount = levels.levelCount, .plane = {}};
+  if (levels.levelCount == 1) return choice;
+  const Polygon& polygon = *outline.polygon;
+  const double texelsPerUnit = static_cast<double>(1u << levels.sizeLog2) / 65536.0;
+  PlanePoint points[MaxPolygonVertices];
+  for (std::uint32_t i = 0; i < polygon.count; ++i) {
+    points[i] = ToPlanePoint<M>(outline.vertices[polygon.indices[i]], texelsPerUnit);
+  }
+  double best = 0.0;
+  std::uint32_t fan = 0;
+  for (std::uint32_t i = 1; i + 1 < polygon.count; ++i) {
+    const double det = (points[i].x - points[0].x) * (points[i + 1].y - points[0].y) -
+                       (points[i + 1].x - points[0].x) * (points[i].y - points[0].y);
+    if (std::fabs(det) > std::fabs(best)) {
+      best = det;
+      fan = i;
+    }
+  }
+  if (!(std::fabs(best) >= 1.0)) {
+    choice.level = levels.levelCount - 1;
+    return choice;
+  }
+  choice.plane = FitPlane(points[0], points[fan], points[fan + 1], best);
+  choice.level = ChooseTextureLevel(choice.plane.TexelsPerPixelSquared(points[0].x, points[0].y),
+                                    levels.levelCount);
+  for (std::uint32_t i = 1; i < polygon.count && !choice.varies; ++i) {
+    choice.varies = ChooseTextureLevel(choice.plane.TexelsPerPixelSquared(points[i].x, points[i].y),
+                                       levels.levelCount) != choice.level;
+  }
+  return choice;
+}
+
+// The spans of one row of a polygon whose levels vary: runs of chunks
+// (LevelChunkColumns), each chunk at its middle column's level
+// (clamped to the row's pixels), neighbours of one level joined; the last
+// of MaxRunsPerRow runs takes the rest of the row at the coarsest level any
+// of its chunks chooses.
+template <FillMode M>
+Span<M>* RowRuns(Span<M>* out, Span<M> row, std::int64_t leftX, std::int64_t y,
+                 const LevelChoice& choice) {
+  const std::int64_t first = leftX + row.first;  // >= 0: clamped to the frame
+  const std::int64_t last = first + row.count - 1;
+  auto emit = [&](std::int64_t begin, std::int64_t end, std::uint32_t level) {
+    Span<M> run = row;
+    run.pixel += static_cast<std::ptrdiff_t>(begin - first);
+    run.first += static_cast<std::int32_t>(begin - first);
+    run.count = static_cast<std::int32_t>(end - begin + 1);
+    run.tail += static_cast<std::int32_t>(last - end);
+    run.level = level;
+    *out++ = run;
+  };
+  std::int32_t runs = 1;
+  std::int64_t runBegin = first;
+  std::uint32_t runLevel = 0;
+  for (std::int64_t chunk = first / LevelChunkColumns; chunk <= last / LevelChunkColumns; ++chunk) {
+    const std::int64_t begin = std::max(chunk * LevelChunkColumns, first);
+    const std::int64_t middle =
+        std::clamp(chunk * LevelChunkColumns + LevelChunkColumns / 2, first, last);
+    const std::uint32_t level = choice.LevelAt(middle, y);
+    if (begin == first || level == runLevel) {
+      runLevel = level;
+    } else if (runs == MaxRunsPerRow) {
+      runLevel = std::max(runLevel, level);
+    } else {
+      emit(runBegin, begin - 1, runLevel);
+      ++runs;
+      runBegin = begin;
+      runLevel = level;
+    }
+  }
+  emit(runBegin, last, runLevel);
+  return out;
 }
 
 // Any checked polygon: edges walked in 64-bit, spans for the band's rows.
@@ -352,7 +524,10 @@ const PolygonSpans<M>* Spans(const RasterTarget& target, const DrawableBand& ban
     return nullptr;
   }
 
-  // Step 3: the band's rows, clamped to the frame's columns.
+  // Step 3: the band's rows, clamped to the frame's columns, and at the
+  // larger frames split where they read different levels.
+  LevelChoice levels{.varies = false, .level = 0, .levelCount = 1, .plane = {}};
+  if constexpr (ExtraBits != 0) levels = ChooseLevels<M>(outline, out->levels);
   Span<M>* span = out->spans;
   const std::int64_t rowBegin = std::max<std::int64_t>(ymin, rows.bandBegin);
   const std::int64_t rowEnd = std::min<std::int64_t>(ymax, rows.bandEnd - 1);
@@ -373,13 +548,19 @@ const PolygonSpans<M>* Spans(const RasterTarget& target, const DrawableBand& ban
         continue;
       }
     }
-    *span++ = {.pixel = static_cast<std::ptrdiff_t>(rowStart + leftX + first),
-               .first = static_cast<std::int32_t>(first),
-               .count = static_cast<std::int32_t>(last - first + 1),
-               .tail = static_cast<std::int32_t>(width - 1 - (leftX + last)),
-               .z = left.z,
-               .u = static_cast<TextureValue<M>>(left.u),
-               .v = static_cast<TextureValue<M>>(left.v)};
+    const Span<M> row{.pixel = static_cast<std::ptrdiff_t>(rowStart + leftX + first),
+                      .first = static_cast<std::int32_t>(first),
+                      .count = static_cast<std::int32_t>(last - first + 1),
+                      .tail = static_cast<std::int32_t>(width - 1 - (leftX + last)),
+                      .z = left.z,
+                      .u = static_cast<TextureValue<M>>(left.u),
+                      .v = static_cast<TextureValue<M>>(left.v),
+                      .level = levels.level};
+    if (ExtraBits == 0 || !levels.varies) {
+      *span++ = row;
+    } else {
+      span = RowRuns<M>(span, row, leftX, y, levels);
+    }
   }
   out->spanCount = static_cast<std::int32_t>(span - out->spans);
   return out->spanCount > 0 ? out : nullptr;

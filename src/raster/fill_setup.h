@@ -20,9 +20,22 @@ namespace vx::raster {
 
 enum class FillMode { Affine, Perspective };
 
-// Texture values of a span: affine u, v in 8.8 fixed point with texelShift
-// more fraction bits (32-bit, wrapping), perspective u x z and v x z as
-// singles.
+// Where a span's texels come from: the polygon's 256 x 256 texture, indexed
+// as the classic show did (frames no larger than the classic one), or a level
+// of its TextureLevels chosen per span (larger frames).
+enum class Sampling { Classic, Levels };
+
+// Runs of one row that read different levels: at most this many spans a
+// row, so that the span storage stays bounded whatever the polygon.
+inline constexpr std::int32_t MaxRunsPerRow = 4;
+// A row of a polygon whose levels vary takes one level per chunk of this
+// many columns (counted from column 0 of the frame), read at the
+// chunk's middle column.
+inline constexpr std::int32_t LevelChunkColumns = 32;
+
+// Texture values of a span: affine u, v in 8.8 fixed point, with 16 more
+// fraction bits at frames larger than the classic one (32-bit, wrapping),
+// perspective u x z and v x z as singles.
 template <FillMode M>
 using TextureValue = std::conditional_t<M == FillMode::Affine, std::uint32_t, float>;
 
@@ -38,6 +51,7 @@ struct Span {
   std::int32_t tail;     // columns right of the span's last pixel: 0 .. width - 1
   float z;               // 1/z at the left end
   TextureValue<M> u, v;
+  std::uint32_t level;  // Sampling::Levels: the level read, below levels.levelCount
 };
 
 // Per pixel to the right, from the polygon's middle row.
@@ -47,17 +61,20 @@ struct Gradients {
   TextureValue<M> du, dv;
 };
 
+// Sampling::Classic reads texture at TexelIndex(u, v), affine u, v in 8.8.
+// Sampling::Levels reads level span.level of levels at LevelTexelIndex of u,
+// v as fractions of the texture's period: affine u, v carry 16 more fraction
+// bits (raster.h), so they are such fractions already; perspective u, v
+// (8.8) are shifted left by 16 first.
 template <FillMode M>
 struct PolygonSpans {
   const std::uint32_t* texture;  // 256 x 256 texels
+  TextureLevels levels;          // the polygon's, or its texture alone
   float* depth;                  // the target's depth buffer
   Gradients<M> gradients;
-  // Affine only: u and v carry this many fraction bits beyond 8.8, 0 at
-  // frames no larger than the classic one, 16 above (see raster.h); the
-  // texel is TexelIndex(u >> texelShift, v >> texelShift).
-  std::uint32_t texelShift;
+  Sampling sampling;
   std::int32_t spanCount;
-  Span<M> spans[MaxFrameHeight];
+  Span<M> spans[MaxFrameHeight * MaxRunsPerRow];
 };
 
 // Walks the polygon's edges into the edge tables and returns its spans in
@@ -143,6 +160,59 @@ inline std::uint32_t TexelIndex(std::uint32_t u, std::uint32_t v) {
   return (v & 0xFF00u) | ((u >> 8) & 0xFFu);
 }
 
+// Texel index of coordinates held as 32-bit fractions of the texture's
+// period in a level of 2^log2 texels a side (log2 0 .. MaxTextureSizeLog2):
+// column = the top log2 bits of u, row = the top log2 bits of v.
+inline std::uint32_t LevelTexelIndex(std::uint32_t u, std::uint32_t v, std::uint32_t log2) {
+  const std::uint32_t shift = 32 - log2;  // 64-bit: a shift by 32 leaves 0
+  return static_cast<std::uint32_t>(((std::uint64_t{v} >> shift) << log2) |
+                                    (std::uint64_t{u} >> shift));
+}
+
+// Perspective u, v (8.8: 65536 units a period) as fractions of the period.
+inline constexpr int PerspectivePeriodShift = 16;
+
+// The texels of a span's level and its side (Sampling::Levels).
+struct LevelSource {
+  const std::uint32_t* texels;
+  std::uint32_t log2;
+};
+template <FillMode M>
+inline LevelSource SpanLevel(const PolygonSpans<M>& polygon, const Span<M>& span) {
+  return {polygon.levels.texels[span.level], polygon.levels.sizeLog2 - span.level};
+}
+
+// The texel of u, v (8.8, with the extra bits of affine frames larger than
+// the classic one) in a span.
+template <FillMode M, Sampling S>
+inline std::uint32_t SpanTexel(const PolygonSpans<M>& polygon, const Span<M>& span, std::uint32_t u,
+                               std::uint32_t v) {
+  if constexpr (S == Sampling::Classic) {
+    return polygon.texture[TexelIndex(u, v)];
+  } else {
+    if constexpr (M == FillMode::Perspective) {
+      u <<= PerspectivePeriodShift;
+      v <<= PerspectivePeriodShift;
+    }
+    const LevelSource level = SpanLevel(polygon, span);
+    return level.texels[LevelTexelIndex(u, v, level.log2)];
+  }
+}
+
+// The level to read where a pixel steps over sqrt(texelsPerPixelSquared)
+// level-0 texels (the larger of its steps to the next column and the next
+// row): the smallest k below levelCount at which a pixel steps over at most
+// LevelTexelsPerPixel texels, that is texelsPerPixelSquared / 4^k <=
+// LevelTexelsPerPixel^2 (4^k exact: the value is multiplied by 0.25 k
+// times); levelCount - 1 when no level does or the value is NaN.
+inline constexpr double LevelTexelsPerPixel = 1.0;
+inline std::uint32_t ChooseTextureLevel(double texelsPerPixelSquared, std::uint32_t levelCount) {
+  constexpr double limit = LevelTexelsPerPixel * LevelTexelsPerPixel;
+  std::uint32_t k = 0;
+  for (double r = texelsPerPixelSquared; k + 1 < levelCount && !(r <= limit); r *= 0.25) ++k;
+  return k;
+}
+
 // Pixel k of a span, the definition every fill follows.
 //
 // Accumulation along a row: z, uz and vz of pixel k are z0 + k * dz (and
@@ -151,12 +221,12 @@ inline std::uint32_t TexelIndex(std::uint32_t u, std::uint32_t v) {
 // accumulate only needs at least single precision; this form rounds each
 // pixel on its own, so a vector fill reproduces it lane by lane, whatever
 // the group size. Affine u, v are u0 + k * du (mod 2^32), which equals
-// stepping by 32-bit addition; they select the texel after the shift by
-// texelShift.
+// stepping by 32-bit addition.
 //
 // Perspective u = round(uz / z), v = round(vz / z), the quotient in double
 // (QuotientToInt32). Drawn when z is strictly greater than the depth entry.
-template <FillMode M>
+// The texel is SpanTexel's.
+template <FillMode M, Sampling S>
 inline void DrawSpanPixel(const PolygonSpans<M>& polygon, const Span<M>& span, std::int32_t j,
                           std::uint32_t* image) {
   const Gradients<M>& g = polygon.gradients;
@@ -176,11 +246,7 @@ inline void DrawSpanPixel(const PolygonSpans<M>& polygon, const Span<M>& span, s
     u = static_cast<std::uint32_t>(QuotientToInt32(uz, z));
     v = static_cast<std::uint32_t>(QuotientToInt32(vz, z));
   }
-  if constexpr (M == FillMode::Affine) {
-    u >>= polygon.texelShift;
-    v >>= polygon.texelShift;
-  }
-  image[i] = polygon.texture[TexelIndex(u, v)];
+  image[i] = SpanTexel<M, S>(polygon, span, u, v);
   polygon.depth[i] = z;
 }
 

@@ -25,11 +25,6 @@ inline __m128i TexelIndices(__m128i u, __m128i v) {
                       _mm_and_si128(_mm_srli_epi32(u, 8), _mm_set1_epi32(0xFF)));
 }
 
-// x >> shift of four lanes, unsigned, the shift held in a register.
-inline __m128i ShiftRight(__m128i x, __m128i shift) {
-  return _mm_srl_epi32(x, shift);
-}
-
 inline __m128i GatherTexels(const std::uint32_t* texture, __m128i index) {
   alignas(16) std::uint32_t i[4];
   _mm_store_si128(reinterpret_cast<__m128i*>(i), index);
@@ -47,16 +42,47 @@ inline __m128i QuotientsInDouble(__m128 n, __m128 d) {
   return _mm_unpacklo_epi64(low, high);
 }
 
+// Where a span reads its texels (Sampling::Levels): its level and the
+// shifts of LevelTexelIndex, 32 - log2 (a shift by 32 leaves 0) and log2.
+struct LevelLanes {
+  const std::uint32_t* texels;
+  __m128i shift, log2;
+};
+
+template <FillMode M>
+inline LevelLanes SpanLevelLanes(const PolygonSpans<M>& polygon, const Span<M>& span) {
+  const LevelSource level = SpanLevel(polygon, span);
+  return {level.texels, _mm_cvtsi32_si128(static_cast<int>(32 - level.log2)),
+          _mm_cvtsi32_si128(static_cast<int>(level.log2))};
+}
+
+// The texels of four lanes of u, v (SpanTexel).
+template <FillMode M, Sampling S>
+inline __m128i Texels(const PolygonSpans<M>& polygon, const LevelLanes& level, __m128i u,
+                      __m128i v) {
+  if constexpr (S == Sampling::Classic) {
+    return GatherTexels(polygon.texture, TexelIndices(u, v));
+  } else {
+    if constexpr (M == FillMode::Perspective) {
+      u = _mm_slli_epi32(u, PerspectivePeriodShift);
+      v = _mm_slli_epi32(v, PerspectivePeriodShift);
+    }
+    const __m128i row = _mm_sll_epi32(_mm_srl_epi32(v, level.shift), level.log2);
+    return GatherTexels(level.texels, _mm_or_si128(row, _mm_srl_epi32(u, level.shift)));
+  }
+}
+
 // Running state of one span: lane values for the next four pixels.
 struct Lanes {
   __m128 k;      // pixel numbers as singles
-  __m128i u, v;  // affine only: 8.8 coordinates with texelShift more bits
+  __m128i u, v;  // affine only: the lanes' u, v
 };
 
 // Four pixels from pixel index i on; live marks the lanes inside the span.
-template <FillMode M>
+template <FillMode M, Sampling S>
 inline void DrawGroup(const PolygonSpans<M>& polygon, const Span<M>& span, const Lanes& lanes,
-                      std::ptrdiff_t i, __m128 live, std::uint32_t* image) {
+                      const LevelLanes& level, std::ptrdiff_t i, __m128 live,
+                      std::uint32_t* image) {
   const Gradients<M>& g = polygon.gradients;
   float* depth = polygon.depth + i;
   const __m128 z = _mm_add_ps(_mm_set1_ps(span.z), _mm_mul_ps(lanes.k, _mm_set1_ps(g.dz)));
@@ -67,28 +93,29 @@ inline void DrawGroup(const PolygonSpans<M>& polygon, const Span<M>& span, const
   }
   __m128i u, v;
   if constexpr (M == FillMode::Affine) {
-    const __m128i shift = _mm_cvtsi32_si128(static_cast<int>(polygon.texelShift));
-    u = ShiftRight(lanes.u, shift);
-    v = ShiftRight(lanes.v, shift);
+    u = lanes.u;
+    v = lanes.v;
   } else {
     const __m128 uz = _mm_add_ps(_mm_set1_ps(span.u), _mm_mul_ps(lanes.k, _mm_set1_ps(g.du)));
     const __m128 vz = _mm_add_ps(_mm_set1_ps(span.v), _mm_mul_ps(lanes.k, _mm_set1_ps(g.dv)));
     u = QuotientsInDouble(uz, z);
     v = QuotientsInDouble(vz, z);
   }
-  const __m128i texels = GatherTexels(polygon.texture, TexelIndices(u, v));
+  const __m128i texels = Texels<M, S>(polygon, level, u, v);
   const __m128i mask = _mm_castps_si128(drawn);
   __m128i* pixels = reinterpret_cast<__m128i*>(image + i);
   _mm_storeu_si128(pixels, Select(mask, texels, _mm_loadu_si128(pixels)));
   _mm_storeu_ps(depth, _mm_or_ps(_mm_and_ps(drawn, z), _mm_andnot_ps(drawn, old)));
 }
 
-template <FillMode M>
+template <FillMode M, Sampling S>
 void DrawSpans(const PolygonSpans<M>& polygon, std::uint32_t* image) {
   const __m128 laneNumbers = _mm_setr_ps(0.0f, 1.0f, 2.0f, 3.0f);
   const __m128 allLive = _mm_castsi128_ps(_mm_set1_epi32(-1));
   for (std::int32_t s = 0; s < polygon.spanCount; ++s) {
     const Span<M>& span = polygon.spans[s];
+    LevelLanes level{};
+    if constexpr (S == Sampling::Levels) level = SpanLevelLanes(polygon, span);
     Lanes lanes{};
     lanes.k = _mm_add_ps(_mm_set1_ps(static_cast<float>(span.first)), laneNumbers);
     __m128i du4 = _mm_setzero_si128(), dv4 = _mm_setzero_si128();
@@ -106,7 +133,7 @@ void DrawSpans(const PolygonSpans<M>& polygon, std::uint32_t* image) {
     }
     std::int32_t j = 0;
     for (; j + 4 <= span.count; j += 4) {
-      DrawGroup<M>(polygon, span, lanes, span.pixel + j, allLive, image);
+      DrawGroup<M, S>(polygon, span, lanes, level, span.pixel + j, allLive, image);
       lanes.k = _mm_add_ps(lanes.k, _mm_set1_ps(4.0f));
       if constexpr (M == FillMode::Affine) {
         lanes.u = _mm_add_epi32(lanes.u, du4);
@@ -121,10 +148,10 @@ void DrawSpans(const PolygonSpans<M>& polygon, std::uint32_t* image) {
       // The lanes past the span lie in the same row of the frame, in this
       // band's keeping, and get their own values back.
       const __m128 live = _mm_cmplt_ps(laneNumbers, _mm_set1_ps(static_cast<float>(rest)));
-      DrawGroup<M>(polygon, span, lanes, span.pixel + j, live, image);
+      DrawGroup<M, S>(polygon, span, lanes, level, span.pixel + j, live, image);
     } else {
       for (; j < span.count; ++j) {
-        DrawSpanPixel<M>(polygon, span, j, image);
+        DrawSpanPixel<M, S>(polygon, span, j, image);
       }
     }
   }
@@ -132,8 +159,14 @@ void DrawSpans(const PolygonSpans<M>& polygon, std::uint32_t* image) {
 
 template <FillMode M>
 void Fill(const RasterTarget& target, ScreenObject* const& object, std::uint32_t polygonIndex) {
-  if (const PolygonSpans<M>* polygon = BuildSpansFast<M>(target, object, polygonIndex)) {
-    DrawSpans<M>(*polygon, target.image);
+  const PolygonSpans<M>* polygon = BuildSpansFast<M>(target, object, polygonIndex);
+  if (polygon == nullptr) {
+    return;
+  }
+  if (polygon->sampling == Sampling::Classic) {
+    DrawSpans<M, Sampling::Classic>(*polygon, target.image);
+  } else {
+    DrawSpans<M, Sampling::Levels>(*polygon, target.image);
   }
 }
 

@@ -7,6 +7,15 @@
 // 256 x 256 texture, so textures repeat every 65536 units). A pixel is drawn only when its 1/z is
 // strictly greater than the depth entry; a drawn pixel receives the texel unchanged.
 //
+// Textures. Frames no larger than the classic one, ClassicFrame above all,
+// read the polygon's 256 x 256 texture exactly as the classic show did.
+// Larger frames read its TextureLevels when it has them: a square texture of
+// 256, 512 or 1024 texels a side over the same period (65536 units of u, v
+// span the whole texture at any size) and its box-filtered levels, one level
+// per run of a row, chosen from how many level-0 texels a pixel steps over
+// (fill_setup.h); a polygon without levels reads its 256 x 256 texture
+// at those frames too.
+//
 // Along a row, pixel k (counted from the row's left end, k = 0 .. n) takes
 // z = z0 + k * dz, and likewise uz, vz (perspective) in single precision: one
 // multiplication and one addition per value, never repeated addition, so
@@ -43,6 +52,7 @@
 // depth buffer, a width outside 1 .. MaxFrameWidth, a height outside
 // 1 .. MaxFrameHeight or a pitch below the width draws nothing; its rows are
 // clamped to 0 .. height.
+#include <cstddef>
 #include <cstdint>
 
 #include "base/pixels.h"
@@ -55,12 +65,26 @@ namespace vx {
 // clipped triangle has at most 9 vertices; 15 index slots leave room.
 inline constexpr int MaxPolygonVertices = 15;
 
+// The largest texture a polygon's levels start from: 2^10 = 1024 texels a
+// side; the levels halve down to a single texel.
+inline constexpr std::uint32_t MaxTextureSizeLog2 = 10;
+inline constexpr std::uint32_t MaxTextureLevels = MaxTextureSizeLog2 + 1;
+
+// A square texture and its levels: level k has 2^(sizeLog2 - k) texels a
+// side, row by row, each the box-filtered average of level 0 (MakeTextureLevels).
+struct TextureLevels {
+  const std::uint32_t* texels[MaxTextureLevels];
+  std::uint32_t sizeLog2;    // 8 .. MaxTextureSizeLog2
+  std::uint32_t levelCount;  // 1 .. sizeLog2 + 1
+};
+
 // One face of an object, shared by the engine's camera-space copy and the
 // screen-space copy below: its indices address both copies' vertex arrays.
 struct Polygon {
   std::uint32_t indices[MaxPolygonVertices];  // into the object's vertex arrays
   std::uint32_t count;                        // edges run from index i to index (i + 1) mod count
   const std::uint32_t* texture;               // 256 x 256 texels of the face's material
+  const TextureLevels* levels;                // frames larger than the classic one; may be null
   std::uint8_t drawFlag;                      // 1 = front-facing and to be drawn
 };
 
@@ -115,6 +139,24 @@ void FillPolygonPerspective(const RasterTarget& target, ScreenObject* const& obj
 // Every polygon with drawFlag set of every visible object, in array order,
 // into the target's band; nothing for a null screen mesh.
 void DrawScenePolygons(const ScreenMesh* screen, const RasterTarget& target, FillFunction fill);
+
+// ---- texture levels --------------------------------------------------------
+
+// Words of levels 1 .. sizeLog2 of a texture of 2^sizeLog2 texels a side,
+// one after another: 4^(sizeLog2 - 1) + ... + 4 + 1.
+constexpr std::size_t TextureLevelWords(std::uint32_t sizeLog2) {
+  return ((std::size_t{1} << (2 * sizeLog2)) - 1) / 3;
+}
+
+// Writes levels 1 .. sizeLog2 of base (2^sizeLog2 texels a side, 8 <= sizeLog2
+// <= MaxTextureSizeLog2) into out (TextureLevelWords(sizeLog2) words) and
+// returns the record, level 0 being base itself. Texel (x, y) of level k
+// averages the 2^k x 2^k texels of base from (x 2^k, y 2^k) on, each of the
+// four bytes on its own, in exact integer arithmetic: the byte sum s of the
+// 4^k texels gives (s + 4^k / 2) >> 2k, the mean rounded half up (level k is
+// made from the byte sums of level k - 1, never from its rounded texels).
+TextureLevels MakeTextureLevels(const std::uint32_t* base, std::uint32_t sizeLog2,
+                                std::uint32_t* out);
 
 // The two fills of one variant. Every variant gives identical images and
 // depth buffers.

@@ -8,10 +8,12 @@
 #include <cassert>
 #include <cmath>
 #include <cstddef>
+#include <iterator>
 #include <string>
 #include <vector>
 
 #include "base/pixels.h"
+#include "datalib/datalib.h"
 #include "engine/engine.h"
 #include "fx2d/fx2d.h"
 #include "scenes/scenes.h"
@@ -36,10 +38,12 @@ constexpr std::uint32_t BlackKey = 0;
 constexpr std::int32_t BandColumns = 64;
 
 // ---- what a frame size needs ---------------------------------------------------
-// A loaded screen picture and its copy at the prepared size (released at the
-// classic size, where the picture itself is drawn).
+// A loaded screen picture, the name it was loaded by and its copy at the
+// prepared size (released at the classic size, where the picture itself is
+// drawn).
 struct ScreenPicture {
   Picture* picture;
+  std::string file;  // "kinyit.jpg"
   Picture sized;
 };
 
@@ -47,14 +51,31 @@ FrameSize preparedSize = ClassicFrame;
 std::vector<ScreenPicture> screenPictures;
 std::vector<float> frameDepth;  // the depth buffer above the classic size
 
-// False when the copy cannot be made (only memory can fail here: the picture
-// itself was checked when it loaded).
-bool ResampleForPreparedSize(ScreenPicture& entry) {
+// The sharp version of a screen picture for frames of this size: the one
+// of the nearest aspect, when the sharp archive holds it as a colour
+// picture of its stated size; else source stays empty and the classic
+// picture is resampled instead. Reads the data library, so it runs on the
+// calling thread only.
+void LoadSharpSource(const ScreenPicture& entry, const FrameSize& size, Picture& source) {
+  const SharpPictureSize sharp = SharpPictureSizes[NearestSharpPictureSize(size)];
+  if (!LoadJpegPicture(SharpPictureName(entry.file, sharp), source)) return;
+  if (source.width != static_cast<std::uint32_t>(sharp.width) ||
+      source.height != static_cast<std::uint32_t>(sharp.height) ||
+      source.bytesPerPixel != PixelBytes || source.pixels == nullptr)
+    ReleasePicture(source);
+}
+
+// Makes the copy at the prepared size from source, the picture's sharp
+// version, or from the picture itself when source is empty. False when the
+// copy cannot be made (only memory can fail here: the pictures were checked
+// when they loaded).
+bool ResampleForPreparedSize(ScreenPicture& entry, const Picture& source) {
   ReleasePicture(entry.sized);
   if (preparedSize == ClassicFrame) return true;
   const auto width = static_cast<std::uint32_t>(preparedSize.width);
   const auto height = static_cast<std::uint32_t>(preparedSize.height);
-  return ResamplePicture(*entry.picture, width, height, entry.sized);
+  const Picture& from = source.pixels != nullptr ? source : *entry.picture;
+  return ResamplePicture(from, width, height, entry.sized);
 }
 
 std::string DataPath(std::string_view file) {
@@ -82,13 +103,11 @@ void RunGlow(const PostProcessing& post, std::uint32_t* fb, const FrameSize& siz
   const GlowParameters glow = ScaledGlow(post.spread, post.gain, size);
   const Fx2dRoutines& fx = Fx2d();
   ForEachBand(size, [&](RowBand rows) { fx.glowLeft(glow, size, rows.begin, rows.end, fb); });
-  ForEachColumnBand(size, [&](std::int32_t first, std::int32_t end) {
-    fx.glowUp(glow, size, first, end, fb);
-  });
+  ForEachColumnBand(
+      size, [&](std::int32_t first, std::int32_t end) { fx.glowUp(glow, size, first, end, fb); });
   ForEachBand(size, [&](RowBand rows) { fx.glowRight(glow, size, rows.begin, rows.end, fb); });
-  ForEachColumnBand(size, [&](std::int32_t first, std::int32_t end) {
-    fx.glowDown(glow, size, first, end, fb);
-  });
+  ForEachColumnBand(
+      size, [&](std::int32_t first, std::int32_t end) { fx.glowDown(glow, size, first, end, fb); });
 }
 
 // The blur's cross of lines around the centre first, then its four
@@ -194,8 +213,12 @@ void LoadScreenPicture(std::string_view file, Picture& picture) {
     ReleasePicture(picture);
     ReportPictureLoadError();
   }
-  screenPictures.push_back({&picture, {}});
-  if (!ResampleForPreparedSize(screenPictures.back())) ReportPictureLoadError();
+  screenPictures.push_back({&picture, std::string(file), {}});
+  Picture sharp{};
+  if (preparedSize != ClassicFrame) LoadSharpSource(screenPictures.back(), preparedSize, sharp);
+  const bool made = ResampleForPreparedSize(screenPictures.back(), sharp);
+  ReleasePicture(sharp);
+  if (!made) ReportPictureLoadError();
 }
 
 void ReleaseScreenPictures(Picture* pictures, int count) {
@@ -214,13 +237,21 @@ void PrepareFrameSize(const FrameSize& size) {
   if (size == preparedSize) return;
   assert(DrawableFrameSize(size) && size.pitch == size.width);
   preparedSize = size;
-  // Resampling takes a while at the largest sizes: the pictures share the
-  // draw threads. A failure ends the program from this thread, not a
-  // worker's.
+  // The sharp versions are read here, one by one (the data library is not
+  // shared among threads), and dropped once the copies are made: a size
+  // change is rare, and nothing is held for it. Resampling takes a while at
+  // the largest sizes: the pictures share the draw threads. A failure ends
+  // the program from this thread, not a worker's.
+  std::vector<Picture> sharp(screenPictures.size());
+  if (size != ClassicFrame)
+    for (std::size_t i = 0; i < sharp.size(); ++i)
+      LoadSharpSource(screenPictures[i], size, sharp[i]);
   std::atomic<bool> failed{false};
   ForEachTask(static_cast<int>(screenPictures.size()), [&](int i) {
-    if (!ResampleForPreparedSize(screenPictures[static_cast<std::size_t>(i)])) failed = true;
+    const auto at = static_cast<std::size_t>(i);
+    if (!ResampleForPreparedSize(screenPictures[at], sharp[at])) failed = true;
   });
+  for (Picture& picture : sharp) ReleasePicture(picture);
   if (failed) ReportPictureLoadError();
   if (RadialTableBuilt()) BuildRadialTable(size);
   if (size == ClassicFrame) {
@@ -250,6 +281,12 @@ void RenderScene3d(Scene*& scene, float t, FrameFactors factors, FillFunction fi
                    const PostProcessing& post, std::uint32_t* fb, const FrameSize& size) {
   assert(scene != nullptr && "render of a scene module that is not loaded");
   PrepareFrameSize(size);
+  // The sharp textures and their levels, once, at the first frame that
+  // reads them: the classic show never loads them.
+  if (size != ClassicFrame) {
+    static const std::string sharpDirectory = std::string{SharpFolder} + "\\";
+    PrepareSharpTextures(scene, sharpDirectory);
+  }
   const float frame =
       static_cast<float>(static_cast<long double>(t) * factors.first * factors.second);
   RunFramePipeline(scene, frame, ViewCamera, NearZ, FarZ, size);
@@ -265,6 +302,24 @@ void RenderScene3d(Scene*& scene, float t, FrameFactors factors, FillFunction fi
   });
   RunSmear(post, fb, size);
   BlendPicture(post, fb, size);
+}
+
+int NearestSharpPictureSize(const FrameSize& size) {
+  // Aspects compared as ratios: 16:9 is as far from 16:10 as 16:10 from
+  // the 16:11.25 on its other side.
+  const double aspect = static_cast<double>(size.width) / size.height;
+  int nearest = 0;
+  double best = 0.0;
+  for (int i = 0; i < static_cast<int>(std::size(SharpPictureSizes)); ++i) {
+    const SharpPictureSize& sharp = SharpPictureSizes[i];
+    const double distance =
+        std::abs(std::log(aspect * sharp.height / static_cast<double>(sharp.width)));
+    if (i == 0 || distance < best) {
+      nearest = i;
+      best = distance;
+    }
+  }
+  return nearest;
 }
 
 }  // namespace scenes

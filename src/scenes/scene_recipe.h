@@ -15,7 +15,6 @@
 
 #include "base/parallel.h"
 #include "base/pixels.h"
-
 #include "engine/scene.h"
 #include "platform/picture.h"
 #include "raster/raster.h"
@@ -68,6 +67,9 @@ void FreeScene3d(Scene*& scene);
 // The picture is then also drawn at other frame sizes (PictureForFrame)
 // until ReleaseScreenPictures releases it.
 void LoadScreenPicture(std::string_view file, Picture& picture);
+// The index into SharpPictureSizes of the size whose aspect is nearest the
+// frame's (the first of equally near ones).
+int NearestSharpPictureSize(const FrameSize& size);
 void ReleaseScreenPictures(Picture* pictures, int count);
 
 // Makes what a frame of this size needs that its last size did not: every
@@ -79,7 +81,11 @@ void PrepareFrameSize(const FrameSize& size);
 // module is freed (FreeAllScenes), so that the next load starts classic.
 void ForgetFrameSize();
 // The words of a loaded screen picture at the prepared frame size: the
-// picture itself at the classic size, else its resampled copy (packed).
+// picture itself at the classic size, else a copy resampled to the frame
+// (packed) from the picture's sharp version of the nearest aspect
+// (NearestSharpPictureSize) when the data library holds it, from the
+// classic picture when not. The sharp versions are read when a size is
+// prepared and dropped once the copies are made.
 const std::uint32_t* PictureForFrame(const Picture& picture, const FrameSize& size);
 
 // fn(offset, count) over consecutive runs of the frame's words that together

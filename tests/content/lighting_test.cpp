@@ -3,6 +3,7 @@
 // of a quad stay one shade, and every shade has a texture of its own.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <map>
@@ -111,6 +112,67 @@ TEST(ShadeTextures, EveryShadeHasItsOwnShortNameAndGrowsBrighter) {
     EXPECT_NEAR(ShadeFactor(k) / ShadeFactor(k - 1), std::pow(ShadeRange, 1.0 / (ShadeCount - 1)),
                 1e-9);
   EXPECT_NEAR(ShadeFactor(ShadeCount - 1) / ShadeFactor(0), ShadeRange, 1e-9);
+}
+
+// A sphere's vertices take the light of the sphere's true normal, the
+// same at every copy of a seam or pole vertex, and so vary smoothly from
+// face to face; moving the mesh by offset moves it against the light.
+TEST(ShineMapping, FollowsTheSmoothNormalAtEveryVertex) {
+  const Light light{{30, -40, 50}, 0.1f, 100};
+  for (const Vector offset : {Vector{0, 0, 0}, Vector{12, 5, -8}}) {
+    Mesh sphere = Sphere(5, 32, 16, "Gold", 1, 1);
+    ShineMapping(sphere, offset, light);
+    for (std::size_t i = 0; i < sphere.vertices.size(); ++i) {
+      const Vector p = sphere.vertices[i];
+      const Vector n = Unit(p);
+      const Vector l = Unit(Sub(light.position, Add(p, offset)));
+      const double w = (Dot(n, l) + 1) / 2;
+      // Area-weighted face normals of a 32 x 16 sphere lie close to the
+      // radius (a face's own normal would be off by up to 0.05 in w).
+      EXPECT_NEAR(ShineLight(sphere.mapping[i][0]), w, 0.02) << "vertex " << i;
+    }
+    for (const Face3ds& f : sphere.faces) {
+      const float u[3] = {sphere.mapping[f.a][0], sphere.mapping[f.b][0], sphere.mapping[f.c][0]};
+      // A face spans at most one step around and one pole to pole.
+      EXPECT_LT(std::max({u[0], u[1], u[2]}) - std::min({u[0], u[1], u[2]}), 0.14f);
+    }
+  }
+}
+
+TEST(ShineMapping, KeepsVAndStaysOffTheTexturesWrap) {
+  Mesh ring = Torus(10, 2, 24, 8, "Gold", 3, 2);
+  const Mesh before = ring;
+  ShineMapping(ring, Vector{0, 0, 0}, Light{{0, 0, 1000}, 0.2f, 100});
+  float lowest = 1, highest = 0;
+  for (std::size_t i = 0; i < ring.mapping.size(); ++i) {
+    EXPECT_EQ(ring.mapping[i][1], before.mapping[i][1]);
+    lowest = std::min(lowest, ring.mapping[i][0]);
+    highest = std::max(highest, ring.mapping[i][0]);
+  }
+  EXPECT_GE(lowest, ShineU(0));
+  EXPECT_LE(highest, ShineU(1));
+  // Lit from straight above: the top of the tube faces the light, the
+  // bottom faces away.
+  EXPECT_GT(highest, ShineU(0.95));
+  EXPECT_LT(lowest, ShineU(0.05));
+}
+
+// The shine texture brightens from its left edge to its right in every
+// row, so that u alone sets the light a pixel shows.
+TEST(ShineTextures, GrowBrighterAcrossEveryRow) {
+  const auto& all = AllTextures();
+  const auto gold = std::find_if(all.begin(), all.end(),
+                                 [](const TextureInfo& t) { return t.name == "GOLDLIT"; });
+  ASSERT_NE(gold, all.end());
+  const Canvas c = gold->make();
+  auto luma = [&](int x, int y) {
+    const std::uint32_t p = c.At(x, y);
+    return ((p >> 16) & 255) * 0.3 + ((p >> 8) & 255) * 0.59 + (p & 255) * 0.11;
+  };
+  for (int y = 0; y < c.height; y += 7) {
+    for (int x = 1; x < c.width; ++x) ASSERT_GE(luma(x, y), luma(x - 1, y)) << x << ", " << y;
+    EXPECT_GT(luma(c.width - 1, y), 3 * luma(0, y)) << "row " << y;
+  }
 }
 
 }  // namespace

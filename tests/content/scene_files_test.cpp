@@ -87,7 +87,9 @@ TEST_P(SceneFile, HoldsSeveralTexturedMeshesInAFewThousandFaces) {
                   o.faces[f].c < o.vertexCount);
   }
   EXPECT_GE(faces, 300);
-  EXPECT_LE(faces, 4000);
+  // kinyit's smooth gold orb and ring take about 7,000; far below what a
+  // frame's budget of fills allows, but a scene grows only for a reason.
+  EXPECT_LE(faces, 8000);
   // At least two materials, each with an 8.3 texture name in capitals.
   ASSERT_GE(mesh_->materialCount, 2);
   std::set<std::string> textures;

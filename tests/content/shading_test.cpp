@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <map>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -57,22 +58,39 @@ struct ObjectShades {
   std::vector<double> shades;  // mean luminance of each large enough group, ascending
 };
 
+// A shine-mapped object has one material and carries its light in u
+// (ShineMapping): its faces are grouped by the band of u they lie in.
+constexpr int ShineBands = 8;
+bool OneMaterial(const MeshObject& mesh) {
+  for (int f = 1; f < mesh.faceCount; ++f)
+    if (mesh.faces[f].materialIndex != mesh.faces[0].materialIndex) return false;
+  return true;
+}
+int ShineBand(const MeshObject& mesh, const MeshFace& face) {
+  const float u = (mesh.vertices[face.a].u + mesh.vertices[face.b].u + mesh.vertices[face.c].u) / 3;
+  return std::clamp(static_cast<int>(u * ShineBands), 0, ShineBands - 1);
+}
+
 // Shades of the prominent objects of the scene at this frame.
 std::vector<ObjectShades> ProminentObjectShades(LoadedScene& loaded, float frame) {
-  // Group id + 1 as the flat colour of every polygon of (object, material).
-  std::map<std::pair<int, int>, int> groupOf;
-  std::vector<std::pair<int, int>> groups;
+  // Group id + 1 as the flat colour of every polygon of (object, material,
+  // band of u for a shine-mapped object).
+  std::map<std::tuple<int, int, int>, int> groupOf;
+  std::vector<std::pair<int, int>> groups;  // object, material
   std::vector<std::vector<std::uint32_t>> flat;
   std::vector<std::uint32_t> ids, image;
   loaded.Render(frame, ids, [&](Scene& scene) {
     for (int k = 0; k < scene.transformed->objectCount; ++k) {
       TransformedObject& object = *scene.transformed->objects[k];
       const MeshObject& mesh = *scene.mesh->objects[k];
+      const bool shiny = OneMaterial(mesh) && !Planar(mesh);
       for (std::uint32_t p = 0; p < object.polygonCount; ++p) {
-        const std::pair<int, int> key{k, mesh.faces[p].materialIndex};
+        const MeshFace& face = mesh.faces[p];
+        const std::tuple<int, int, int> key{k, face.materialIndex,
+                                            shiny ? ShineBand(mesh, face) : 0};
         auto [it, added] = groupOf.try_emplace(key, static_cast<int>(groups.size()));
         if (added) {
-          groups.push_back(key);
+          groups.emplace_back(k, face.materialIndex);
           flat.emplace_back(256 * 256, static_cast<std::uint32_t>(it->second + 1));
         }
         object.polygons[p].texture = flat[it->second].data();

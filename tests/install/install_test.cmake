@@ -39,6 +39,17 @@ if(ARCHIVE)
     if(NOT installed STREQUAL built)
       list(APPEND errors "${DATADIR}/vx-1.lib differs from the build's vx-1.lib")
     endif()
+    # The sharp show's archive lies beside it, as the build packed it.
+    set(sharp ${PREFIX}/${DATADIR}/vx-1-sharp.lib)
+    if(NOT EXISTS ${sharp})
+      list(APPEND errors "${DATADIR}/vx-1-sharp.lib was not installed")
+    else()
+      file(SHA256 ${sharp} installed)
+      file(SHA256 ${BUILD_DIR}/vx-1-sharp.lib built)
+      if(NOT installed STREQUAL built)
+        list(APPEND errors "${DATADIR}/vx-1-sharp.lib differs from the build's vx-1-sharp.lib")
+      endif()
+    endif()
     # Started from another folder, the installed vx1 finds its archive in
     # the data folder by itself.
     list(GET programs 0 vx1)

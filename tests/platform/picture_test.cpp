@@ -14,6 +14,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -247,8 +248,14 @@ TEST(JpegDecode, HugeDeclaredSizeIsRefusedWithoutDecoding) {
 }
 
 TEST(JpegDecode, PicturesLargerThanTheShowCanUseAreRefusedAfterTheHeader) {
-  // The show's pictures are 320 x 200, its textures 256 x 256: nothing wider
-  // than 320 or taller than 256 can ever be used. Whole, valid files.
+  // The largest pictures are the sharp show's full-screen ones; nothing
+  // wider or taller than the largest of them can ever be used. Whole, valid
+  // files.
+  std::uint32_t widest = 0, tallest = 0;
+  for (const SharpPictureSize& size : SharpPictureSizes) {
+    widest = std::max(widest, static_cast<std::uint32_t>(size.width));
+    tallest = std::max(tallest, static_cast<std::uint32_t>(size.height));
+  }
   struct Case {
     const char* name;
     std::uint32_t width, height;
@@ -256,9 +263,10 @@ TEST(JpegDecode, PicturesLargerThanTheShowCanUseAreRefusedAfterTheHeader) {
   };
   for (const Case& c :
        {Case{"full-screen picture", 320, 200, true}, Case{"texture", 256, 256, true},
-        Case{"widest and tallest usable", 320, 256, true},
-        Case{"one column too wide", 321, 200, false}, Case{"one row too tall", 256, 257, false},
-        Case{"poster", 1024, 768, false}}) {
+        Case{"sharp texture", 1024, 1024, true},
+        Case{"widest and tallest usable", widest, tallest, true},
+        Case{"one column too wide", widest + 1, 200, false},
+        Case{"one row too tall", 256, tallest + 1, false}, Case{"poster", 4096, 2304, false}}) {
     SCOPED_TRACE(c.name);
     std::vector<std::uint32_t> pixels(std::size_t{c.width} * c.height, 0x00336699u);
     for (const Bytes& jpeg :

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "fill_cases.h"
+#include "random_levels.h"
 #include "random_polygons.h"
 #include "raster/raster.h"
 #include "raster_fixture.h"
@@ -21,15 +22,16 @@ namespace vx::rastertest {
 namespace {
 
 // Random convex and hostile polygons over one frame, drawn through a
-// one-object screen mesh.
+// one-object screen mesh, most with texture levels (which the frames
+// larger than the classic one read, and split rows by).
 struct BandScene {
-  BandScene(const FrameSize& size, unsigned seed, int polygons) {
-    std::mt19937 random(seed);
+  BandScene(const FrameSize& size, unsigned seed, int polygons) : random(seed), levels(random) {
     texture = RandomTexture(random);
     for (int i = 0; i < polygons; ++i) {
       AddRandomConvexPolygon(random, object, texture.data(), size);
       if (i % 3 == 0) AddHostilePolygon(random, object, texture.data(), size);
     }
+    levels.Give(random, object);
     object.Link();
     screen.objectCount = 1;
     screen.objects = objects;
@@ -37,6 +39,8 @@ struct BandScene {
   BandScene(const BandScene&) = delete;
   BandScene& operator=(const BandScene&) = delete;
 
+  std::mt19937 random;
+  RandomLevels levels;
   std::vector<std::uint32_t> texture;
   TestObject object;
   ScreenObject* objects[1] = {object.entry};

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "fill_cases.h"
+#include "random_levels.h"
 #include "random_polygons.h"
 #include "raster/raster.h"
 #include "raster_fixture.h"
@@ -109,6 +110,27 @@ TEST_P(FillEquivalence, RandomAndHostilePolygonsDrawIdenticallyAtEveryFrameSize)
     Targets targets(c.size);
     DrawBothAndCompare(object, targets, referenceFill, fill);
     // Most of the frame drawn, so that the comparison means something.
+    EXPECT_GT(targets.reference.DrawnCount(), c.size.width * c.size.height / 2);
+  }
+}
+
+// Textures of 256, 512 and 1024 texels with their levels (and records
+// that break the levels' promises) at the larger sizes: the levels and the
+// runs of a row that read different ones are the reference's too.
+TEST_P(FillEquivalence, LevelledTexturesDrawIdenticallyAtEveryFrameSize) {
+  std::mt19937 random(808 + static_cast<unsigned>(GetParam().perspective));
+  const RandomLevels levels(random);
+  for (const SizeCase& c : LargeSizes) {
+    SCOPED_TRACE(testing::Message()
+                 << c.size.width << " x " << c.size.height << " pitch " << c.size.pitch);
+    TestObject object;
+    for (int i = 0; i < c.polygons; ++i) {
+      AddRandomConvexPolygon(random, object, levels.small.base.data(), c.size);
+      AddHostilePolygon(random, object, levels.small.base.data(), c.size);
+    }
+    levels.Give(random, object);
+    Targets targets(c.size);
+    DrawBothAndCompare(object, targets, referenceFill, fill);
     EXPECT_GT(targets.reference.DrawnCount(), c.size.width * c.size.height / 2);
   }
 }
