@@ -203,6 +203,7 @@ void ResetWorld() {
 
 DriverIo FakeIo() {
   return {.openLibrary = OpenLibrary,
+          .addLibrary = nullptr,  // the fakes' world holds the classic archive only
           .loadPicture = LoadPicture,
           .releasePicture = ReleasePicture,
           .reportPictureLoadError = ReportPictureLoadError,
