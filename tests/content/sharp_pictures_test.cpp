@@ -137,11 +137,14 @@ TEST_F(SharpPictures, CaptionsKeepTheirPlaceRelativeToTheEdges) {
       // The sharp halo's soft edge reaches a little farther than the classic
       // one's pixel steps: 3 classic pixels, 1 % of the frame's width.
       EXPECT_NEAR(sharp.right - sharp.left, classic.right - classic.left, 3.0) << what;
-      if (centred)
+      if (centred) {
         EXPECT_NEAR((sharp.left + sharp.right) / 2 - width / 2, classicMiddle - ScreenWidth / 2.0,
                     1.5)
             << what;
-      if (atRight) EXPECT_NEAR(width - sharp.right, ScreenWidth - classic.right, 1.5) << what;
+      }
+      if (atRight) {
+        EXPECT_NEAR(width - sharp.right, ScreenWidth - classic.right, 1.5) << what;
+      }
     }
   }
 }

@@ -105,7 +105,9 @@ TEST(SharpTextures, ReduceToTheClassicTexture) {
     std::printf("%-9s %4d: %.1f from the classic, %.1f between shifted copies\n",
                 info->name.c_str(), info->sharpSize, off, shifted);
     EXPECT_LT(off, 30.0) << info->name;
-    if (shifted > 4.0) EXPECT_LT(off, shifted) << info->name;
+    if (shifted > 4.0) {
+      EXPECT_LT(off, shifted) << info->name;
+    }
   }
 }
 
