@@ -285,29 +285,30 @@ void PaintBevelled(Canvas& c, const LetterShape& letters, double relief, Shade s
 }
 
 // A word for the subtract blend. What the picture holds is taken away from
-// the frame, so the scene itself is the ink: the letters take away only a
-// tint, leaving the scene behind them lit in the tint's complement, a soft
-// dark halo around them (shifted toward the bottom right, like a shadow)
-// and a hairline at their rim take away much more, so the letters read as
-// lit cut-outs on any background that has light to take. On the rims that
-// face the light the letters take nothing, a highlight; on the others they
-// take more, so the face is bevelled. haloWidth is in classic pixels.
-void CutOutWord(Canvas& c, const PictureFrame& f, const LetterShape& letters, int haloWidth,
-                Rgb tint) {
-  Mask halo = DilateMask(letters.face, f.Pixels(haloWidth));
-  halo = BlurMask(halo, std::max(1, f.Pixels(haloWidth) / 2), 3);
-  Mask shifted(c.width, c.height);
-  const int shift = f.Pixels(1);
+// the frame, and nothing can be added, so the most a subtracted word can do
+// is stand dark on the lit scene: the letters take almost all of the light
+// behind them and a hairline at their rim takes all of it, while the ground
+// around them keeps its full brightness (a dark halo there, or letters that
+// let the floor show through, leave a word the same colour as its busy
+// ground). On the rims that face the light the letters take less, so the
+// face reads as bevelled; shadowTint, when not black, is taken a little to
+// the bottom right, a faint drop shadow that lifts the word off the ground.
+void StencilWord(Canvas& c, const PictureFrame& f, const LetterShape& letters, Rgb shadowTint) {
+  Mask shadow(c.width, c.height);
+  const int shift = f.Pixels(2);
+  const Mask soft = BlurMask(letters.face, std::max(1, f.Pixels(1)), 2);
   for (int y = 0; y < c.height; ++y)
-    for (int x = 0; x < c.width; ++x) shifted.At(x, y) = halo.Sample(x - shift, y - shift);
-  PaintMask(c, shifted, Rgb{0.72, 0.72, 0.72});
-  PaintMask(c, letters.outline, Rgb{0.9, 0.9, 0.9});
+    for (int x = 0; x < c.width; ++x) shadow.At(x, y) = soft.Sample(x - shift, y - shift);
+  PaintMask(c, shadow, shadowTint);
+  PaintMask(c, letters.outline, Rgb{1, 1, 1});
+  constexpr Rgb ink{0.9, 0.9, 0.9};
+  constexpr Rgb litRim{0.5, 0.5, 0.5};
   for (int y = 0; y < c.height; ++y)
     for (int x = 0; x < c.width; ++x) {
       const float a = letters.face.At(x, y);
       if (a <= 0.0f) continue;
       const double b = letters.bevel.At(x, y);
-      const Rgb take = b > 0 ? tint * (1.0 - b) : Mix(tint, Rgb{0.55, 0.55, 0.55}, -b);
+      const Rgb take = b > 0 ? Mix(ink, litRim, b) : Mix(ink, Rgb{1, 1, 1}, -b);
       c.At(x, y) = PackRgb(Mix(UnpackRgb(c.At(x, y)), take, a));
     }
 }
@@ -323,45 +324,39 @@ void GlowingWord(Canvas& c, const PictureFrame& f, const LetterShape& letters, R
   PaintBevelled(c, letters, 0.6, face);
 }
 
-// A subtracted word's face takes almost nothing, so that the scene shows
-// through it at its own full brightness, framed by the dark halo and rim:
-// the word reads as lit on any ground, whatever that ground's colour (a
-// coloured tint would leave a green floor olive or a red wall dim red).
-constexpr Rgb BrightCutOut{0.0, 0.02, 0.06};
-
 // "OPEN" and "CLOSE" sit in the bottom right corner, where the box's walls
 // fall open and lie as bright metal for most of the slot (a subtracted word
 // needs light to take), so that the box in the middle of the frame stays
 // clear; both words share one size and keep their distance from the
-// frame's right and bottom edges. OPEN is cut bright into the floor; CLOSE
-// leaves the metal in cold cyan (it takes red).
-Canvas SubtractCornerWord(const PictureFrame& f, const std::string& word, Rgb tint) {
+// frame's right and bottom edges. Their shadows differ: OPEN's takes blue
+// and red (a green cast on the green floor), CLOSE's red (cold cyan).
+Canvas SubtractCornerWord(const PictureFrame& f, const std::string& word, Rgb shadowTint) {
   Canvas c(f.width, f.height);
   const int size = Fit(f, "CLOSE", Font::SansBold, 34, 112);
   const int width = TextWidth(word, Font::SansBold, size);
   const int centre = f.width - f.Pixels(14) - width / 2;
-  CutOutWord(c, f, Letters(f, word, Font::SansBold, size, centre, f.height - f.Pixels(16), 1), 3,
-             tint);
+  StencilWord(c, f, Letters(f, word, Font::SansBold, size, centre, f.height - f.Pixels(16), 1),
+              shadowTint);
   return FinishKeyed(c, f);
 }
 
 Canvas Kinyit(const PictureFrame& f) {
-  return SubtractCornerWord(f, "OPEN", BrightCutOut);
+  return SubtractCornerWord(f, "OPEN", Rgb{0.35, 0.1, 0.35});
 }
 Canvas Becsuk(const PictureFrame& f) {
-  return SubtractCornerWord(f, "CLOSE", Rgb{0.5, 0.08, 0.0});
+  return SubtractCornerWord(f, "CLOSE", Rgb{0.4, 0.05, 0.0});
 }
 
 // "DESTINY" small at the top, over the brick wall behind the crates, so
-// that the stack in the middle of the frame stays in view: the glowing
-// bricks show through the letters at full strength inside a black halo.
+// that the stack in the middle of the frame stays in view: dark letters on
+// the glowing bricks.
 Canvas Destiny(const PictureFrame& f) {
   Canvas c(f.width, f.height);
   const std::string word = "DESTINY";
   const int size = Fit(f, word, Font::SansBold, 30, 132);
   const int centre = f.Pixels(f.ClassicWidth() / 2);
-  CutOutWord(c, f, Letters(f, word, Font::SansBold, size, centre, f.Pixels(34), 1), 3,
-             BrightCutOut);
+  StencilWord(c, f, Letters(f, word, Font::SansBold, size, centre, f.Pixels(34), 1),
+              Rgb{0.2, 0.3, 0.3});
   return FinishKeyed(c, f);
 }
 
@@ -517,10 +512,10 @@ PictureFrame FrameOfSize(int width, int height) {
 
 namespace {
 
-std::vector<std::uint8_t> EncodeCanvas(const Canvas& canvas, bool keyed) {
-  if (keyed) return EncodeKeyedJpeg(canvas, KeyedQuality);
+std::vector<std::uint8_t> EncodeCanvas(const Canvas& canvas, bool keyed, bool sharp) {
+  if (keyed) return EncodeKeyedJpeg(canvas, sharp ? SharpKeyedQuality : KeyedQuality);
   JpegEncodeOptions options;
-  options.quality = CardQuality;
+  options.quality = sharp ? SharpCardQuality : CardQuality;
   return EncodeJpegColour(canvas.pixels.data(), static_cast<std::uint32_t>(canvas.width),
                           static_cast<std::uint32_t>(canvas.height), options);
 }
@@ -528,12 +523,12 @@ std::vector<std::uint8_t> EncodeCanvas(const Canvas& canvas, bool keyed) {
 }  // namespace
 
 std::vector<std::uint8_t> EncodePicture(const PictureInfo& picture) {
-  return EncodeCanvas(picture.make(), picture.keyed);
+  return EncodeCanvas(picture.make(), picture.keyed, false);
 }
 
 std::vector<std::uint8_t> EncodeSharpPicture(const SharpPicture& sharp) {
   return EncodeCanvas(sharp.picture->draw(FrameOfSize(sharp.width, sharp.height)),
-                      sharp.picture->keyed);
+                      sharp.picture->keyed, true);
 }
 
 const std::vector<SharpPicture>& AllSharpPictures() {

@@ -29,6 +29,12 @@ inline constexpr double KeyedReach = 2.9;
 // black kept exact) and of the others (YCbCr 4:2:0).
 inline constexpr int KeyedQuality = 97;
 inline constexpr int CardQuality = 92;
+// The sharp pictures have six times the pixels each and must fit the page's
+// download with the classic archive; at these their ringing stays within
+// a pixel or two of an edge at 1920 pixels across, and the page draws them
+// at most half that size.
+inline constexpr int SharpKeyedQuality = 88;
+inline constexpr int SharpCardQuality = 82;
 
 // What a picture is drawn for: its size in pixels and the number of pixels
 // one classic pixel covers (the height over 200). The composition is kept

@@ -77,7 +77,6 @@ double FlickeringShare(const std::vector<long double>& times, const std::string&
 }
 
 class Shimmer : public LoadedShow<::testing::TestWithParam<Slot3d>> {};
-class Captions : public LoadedShow<::testing::Test> {};
 
 TEST_P(Shimmer, FewPixelsFlickerAroundTheMiddleOfTheSlot) {
   const TimelineSlot& slot = TimelineSlotAt(GetParam().index);
@@ -101,57 +100,105 @@ INSTANTIATE_TEST_SUITE_P(
                       Slot3d{"effekt", 8}, Slot3d{"kinyit_backwards", 9}),
     [](const ::testing::TestParamInfo<Slot3d>& info) { return info.param.name; });
 
-// KOMMUNIKATION is added to kommun's frames, so it reads only where the
-// scene behind it is darker than its letters. In every frame of the slot
-// (one every 4 ticks), the mean luminance of the letters' faces (the
-// picture's pixels whose largest byte is at least 200) stands at least 80
-// above the brightest tenth of the scene around them (the picture's black
-// pixels within 4 pixels of its lit ones).
-TEST_F(Captions, KommunikationReadsInEveryFrameOfItsSlot) {
-  Picture caption{};
-  ASSERT_TRUE(LoadJpegPicture("DATA\\bkkom.jpg", caption));
+// A caption reads where its letters stand apart from the scene around
+// them in the drawn frame. An added word (KOMMUNIKATION) is lit, so its
+// letters must stand above the brightest tenth of the ground around them; a
+// subtracted word can only darken, so its letters must stand below the
+// ground's median. The letters' faces are the picture's pixels whose
+// smallest byte (added: largest) is at least 200, at least a fifth of its lit
+// pixels; the ground its black pixels within 4 pixels of its lit ones. Checked in every frame (one
+// every 4 ticks) from skip ticks after the slot's start to skip before its end, where the slot's
+// own fades leave the caption alone.
+struct Caption {
+  std::string word;
+  const char* picture;
+  int slot;
+  bool lit;  // added (letters lighter than the ground) or subtracted
+  int skip;  // ticks at either end of the slot left out
+  double least;
+};
+
+void PrintTo(const Caption& caption, std::ostream* os) {
+  *os << caption.word;
+}
+
+class Captions : public LoadedShow<::testing::TestWithParam<Caption>> {};
+
+struct CaptionPixels {
+  std::vector<int> face, ground;
+  int lit = 0;  // the picture's pixels that are not black
+};
+
+CaptionPixels FindCaptionPixels(const Picture& caption, bool lit) {
   const std::uint32_t* p = PictureWords(caption);
-  auto largest = [&](int i) {
-    return std::max({(p[i] >> 16) & 255u, (p[i] >> 8) & 255u, p[i] & 255u});
+  auto byte = [&](int i, bool largest) {
+    const std::uint32_t r = (p[i] >> 16) & 255u, g = (p[i] >> 8) & 255u, b = p[i] & 255u;
+    return largest ? std::max({r, g, b}) : std::min({r, g, b});
   };
-  std::vector<int> face, around;
+  CaptionPixels found;
   for (int y = 0; y < ScreenHeight; ++y)
     for (int x = 0; x < ScreenWidth; ++x) {
       const int i = y * ScreenWidth + x;
-      if (largest(i) >= 200) face.push_back(i);
-      if ((p[i] & 0xFFFFFF) != 0) continue;
+      if (byte(i, lit) >= 200) found.face.push_back(i);
+      if ((p[i] & 0xFFFFFF) != 0) {
+        ++found.lit;
+        continue;
+      }
       bool near = false;
       for (int dy = -4; dy <= 4; ++dy)
         for (int dx = -4; dx <= 4; ++dx) {
           const int nx = x + dx, ny = y + dy;
           near = near || (nx >= 0 && ny >= 0 && nx < ScreenWidth && ny < ScreenHeight &&
-                          largest(ny * ScreenWidth + nx) > 40);
+                          byte(ny * ScreenWidth + nx, true) > 40);
         }
-      if (near) around.push_back(i);
+      if (near) found.ground.push_back(i);
     }
-  ReleasePicture(caption);
-  ASSERT_FALSE(face.empty());
-  ASSERT_FALSE(around.empty());
-  const TimelineSlot& slot = TimelineSlotAt(7);
-  ASSERT_STREQ(slot.module->name, "kommun");
+  return found;
+}
+
+TEST_P(Captions, ReadInEveryFrameOfTheirSlot) {
+  const Caption& caption = GetParam();
+  Picture picture{};
+  ASSERT_TRUE(LoadJpegPicture(caption.picture, picture));
+  const CaptionPixels pixels = FindCaptionPixels(picture, caption.lit);
+  ReleasePicture(picture);
+  ASSERT_FALSE(pixels.ground.empty());
+  // The letters' faces carry the word, not a hairline or a halo around them.
+  std::printf("%s: faces %zu of %d lit pixels\n", caption.word.c_str(), pixels.face.size(),
+              pixels.lit);
+  ASSERT_GE(pixels.face.size() * 5, static_cast<std::size_t>(pixels.lit));
+  const TimelineSlot& slot = TimelineSlotAt(caption.slot);
   std::vector<std::uint32_t> frame(ScreenPixels);
   double worst = 1e9, worstSeconds = 0;
-  for (long double t = slot.begin; t < slot.end; t += 4) {
+  for (long double t = slot.begin + caption.skip; t < slot.end - caption.skip; t += 4) {
     RenderTimeline(static_cast<float>(t), frame.data(), ClassicFrame);
     double faces = 0;
-    for (int i : face) faces += Luma3(frame[i]) / 3.0;
-    std::vector<int> behind;
-    for (int i : around) behind.push_back(Luma3(frame[i]) / 3);
-    std::nth_element(behind.begin(), behind.begin() + behind.size() * 9 / 10, behind.end());
-    const double contrast = faces / face.size() - behind[behind.size() * 9 / 10];
+    for (int i : pixels.face) faces += Luma3(frame[i]) / 3.0;
+    faces /= static_cast<double>(pixels.face.size());
+    std::vector<int> ground;
+    for (int i : pixels.ground) ground.push_back(Luma3(frame[i]) / 3);
+    const std::size_t rank = caption.lit ? ground.size() * 9 / 10 : ground.size() / 2;
+    std::nth_element(ground.begin(), ground.begin() + static_cast<std::ptrdiff_t>(rank),
+                     ground.end());
+    const double contrast = caption.lit ? faces - ground[rank] : ground[rank] - faces;
     if (contrast < worst) {
       worst = contrast;
       worstSeconds = static_cast<double>(t / 120);
     }
   }
-  std::printf("KOMMUNIKATION: least contrast %.0f at %.2f s\n", worst, worstSeconds);
-  EXPECT_GE(worst, 80.0);
+  std::printf("%s: least contrast %.0f at %.2f s\n", caption.word.c_str(), worst, worstSeconds);
+  EXPECT_GE(worst, caption.least);
 }
+
+// kinyit fades in over its first 256 ticks and toward white after tick
+// 800 of its 1044 (backwards in the reversed slot).
+INSTANTIATE_TEST_SUITE_P(
+    Show, Captions,
+    ::testing::Values(Caption{"KOMMUNIKATION", "DATA\\bkkom.jpg", 7, true, 0, 80.0},
+                      Caption{"OPEN", "DATA\\kinyit.jpg", 1, false, 256, 40.0},
+                      Caption{"CLOSE", "DATA\\becsuk.jpg", 9, false, 256, 40.0},
+                      Caption{"DESTINY", "DATA\\destiny.jpg", 4, false, 0, 40.0}),
+    [](const ::testing::TestParamInfo<Caption>& info) { return info.param.word; });
 
 }  // namespace
 }  // namespace vx::test
