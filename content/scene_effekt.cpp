@@ -25,7 +25,7 @@ Scene3ds EffektScene() {
   s.Spin(inner, 0, 195, 15, 5.0f, Vector{1, 0, 0});
   const int star = s.AddLitMesh(
       "Star",
-      Placed(Extrude(StarOutline(8, 8, 22), 8, "Plasma", "Chrome"), V(1, 1, 1), 0, V(0, 0, -4)));
+      Placed(Extrude(StarOutline(8, 8, 22), 8, "Plasma", "Plasma"), V(1, 1, 1), 0, V(0, 0, -4)));
   s.Spin(star, 0, 195, 15, -6.0f, Vector{0.2f, 0.3f, 1});
   s.Scale(star, 0, V(1, 1, 1));
   for (std::uint32_t f = 15; f <= 195; f += 30) {
