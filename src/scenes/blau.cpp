@@ -21,7 +21,8 @@ Picture gPictures[PictureCount] = {};
 
 void LoadBlau() {
   LoadScene3d(gScene, "blau.3ds");
-  for (int i = 0; i < PictureCount; ++i) LoadScreenPicture(PictureFiles[i], gPictures[i]);
+  for (int i = 0; i < PictureCount; ++i)
+    LoadScreenPicture(PictureFiles[i], gPictures[i], PictureUse::Blended);
 }
 
 void RenderBlau(float t, std::uint32_t* fb, const FrameSize& size, std::int16_t pictureIndex) {
@@ -45,8 +46,10 @@ const SceneModule BlauScene{
     .name = "blau",
     .load = LoadBlau,
     .free = FreeBlau,
-    .render = [](float t, std::uint32_t* fb, const FrameSize& size,
-                 std::int32_t argument) { RenderBlau(t, fb, size, static_cast<std::int16_t>(argument)); },
+    .render =
+        [](float t, std::uint32_t* fb, const FrameSize& size, std::int32_t argument) {
+          RenderBlau(t, fb, size, static_cast<std::int16_t>(argument));
+        },
 };
 
 }  // namespace vx

@@ -16,7 +16,7 @@ Picture gDestiny = {};
 
 void LoadBox() {
   LoadScene3d(gScene, "box.3ds");
-  LoadScreenPicture("destiny.jpg", gDestiny);
+  LoadScreenPicture("destiny.jpg", gDestiny, PictureUse::Blended);
 }
 
 void RenderBox(float t, std::uint32_t* fb, const FrameSize& size) {

@@ -16,7 +16,7 @@ Picture gEvil = {};
 
 void LoadEvil() {
   LoadScene3d(gScene, "evil.3ds");
-  LoadScreenPicture("evil.jpg", gEvil);
+  LoadScreenPicture("evil.jpg", gEvil, PictureUse::Blended);
 }
 
 void RenderEvil(float t, std::uint32_t* fb, const FrameSize& size) {

@@ -24,8 +24,8 @@ Picture gPictures[PictureCount] = {};
 
 void LoadKinyit() {
   LoadScene3d(gScene, "kinyit.3ds");
-  LoadScreenPicture("kinyit.jpg", gPictures[KinyitPicture]);
-  LoadScreenPicture("becsuk.jpg", gPictures[BecsukPicture]);
+  LoadScreenPicture("kinyit.jpg", gPictures[KinyitPicture], PictureUse::Blended);
+  LoadScreenPicture("becsuk.jpg", gPictures[BecsukPicture], PictureUse::Blended);
 }
 
 void RenderKinyit(float t, std::uint32_t* fb, const FrameSize& size, bool pictureChoice) {

@@ -16,7 +16,7 @@ Picture gBackground = {};
 
 void LoadKommun() {
   LoadScene3d(gScene, "kommun.3ds");
-  LoadScreenPicture("bkkom.jpg", gBackground);
+  LoadScreenPicture("bkkom.jpg", gBackground, PictureUse::Blended);
 }
 
 void RenderKommun(float t, std::uint32_t* fb, const FrameSize& size) {

@@ -17,7 +17,7 @@ Picture gSpiel = {};
 
 void LoadLibiko() {
   LoadScene3d(gScene, "libiko.3ds");
-  LoadScreenPicture("spiel.jpg", gSpiel);
+  LoadScreenPicture("spiel.jpg", gSpiel, PictureUse::Blended);
 }
 
 void RenderLibiko(float t, std::uint32_t* fb, const FrameSize& size) {

@@ -38,13 +38,25 @@ constexpr std::uint32_t BlackKey = 0;
 constexpr std::int32_t BandColumns = 64;
 
 // ---- what a frame size needs ---------------------------------------------------
+// The smallest box of a blended copy that holds all of its lit pixels; no
+// pixel when the copy is black.
+struct LitBox {
+  std::int32_t x = 0, y = 0;
+  std::uint32_t width = 0, height = 0;
+};
+
 // A loaded screen picture, the name it was loaded by and its copy at the
 // prepared size (released at the classic size, where the picture itself is
-// drawn).
+// drawn). A blended picture's copy keeps only its lit box, in lit: outside
+// it the copy is black, which a keyed blend leaves alone, and a caption
+// covers a small part of the frame (a whole copy at 3840 x 2160 is 33 MB).
 struct ScreenPicture {
   Picture* picture;
   std::string file;  // "kinyit.jpg"
+  PictureUse use;
   Picture sized;
+  std::vector<std::uint32_t> lit;
+  LitBox box;
 };
 
 FrameSize preparedSize = ClassicFrame;
@@ -69,13 +81,59 @@ void LoadSharpSource(const ScreenPicture& entry, const FrameSize& size, Picture&
 // version, or from the picture itself when source is empty. False when the
 // copy cannot be made (only memory can fail here: the pictures were checked
 // when they loaded).
-bool ResampleForPreparedSize(ScreenPicture& entry, const Picture& source) {
+// Moves the lit box of a blended picture's copy into entry.lit and releases
+// the whole copy.
+void KeepLitBox(ScreenPicture& entry) {
+  const std::uint32_t* p = PictureWords(entry.sized);
+  const auto w = static_cast<std::int32_t>(entry.sized.width);
+  const auto h = static_cast<std::int32_t>(entry.sized.height);
+  std::int32_t left = w, right = -1, top = h, bottom = -1;
+  for (std::int32_t y = 0; y < h; ++y)
+    for (std::int32_t x = 0; x < w; ++x) {
+      if ((p[static_cast<std::ptrdiff_t>(y) * w + x] & 0x00FFFFFF) == BlackKey) continue;
+      left = std::min(left, x);
+      right = std::max(right, x);
+      top = std::min(top, y);
+      bottom = std::max(bottom, y);
+    }
+  entry.box = {};
+  if (right >= left) {
+    entry.box = {.x = left,
+                 .y = top,
+                 .width = static_cast<std::uint32_t>(right - left + 1),
+                 .height = static_cast<std::uint32_t>(bottom - top + 1)};
+  }
+  entry.lit.resize(std::size_t{entry.box.width} * entry.box.height);
+  for (std::uint32_t row = 0; row < entry.box.height; ++row)
+    std::copy_n(p + static_cast<std::ptrdiff_t>(entry.box.y + static_cast<std::int32_t>(row)) * w +
+                    entry.box.x,
+                entry.box.width, entry.lit.data() + std::size_t{row} * entry.box.width);
   ReleasePicture(entry.sized);
+}
+
+void ReleaseCopy(ScreenPicture& entry) {
+  ReleasePicture(entry.sized);
+  std::vector<std::uint32_t>().swap(entry.lit);
+  entry.box = {};
+}
+
+bool ResampleForPreparedSize(ScreenPicture& entry, const Picture& source) {
+  ReleaseCopy(entry);
   if (preparedSize == ClassicFrame) return true;
   const auto width = static_cast<std::uint32_t>(preparedSize.width);
   const auto height = static_cast<std::uint32_t>(preparedSize.height);
   const Picture& from = source.pixels != nullptr ? source : *entry.picture;
-  return ResamplePicture(from, width, height, entry.sized);
+  if (!ResamplePicture(from, width, height, entry.sized)) return false;
+  if (entry.use == PictureUse::Blended) KeepLitBox(entry);
+  return true;
+}
+
+const ScreenPicture& LoadedEntry(const Picture& picture) {
+  for (const ScreenPicture& entry : screenPictures) {
+    if (entry.picture == &picture) return entry;
+  }
+  assert(false && "a picture that LoadScreenPicture did not load");
+  return screenPictures.front();
 }
 
 std::string DataPath(std::string_view file) {
@@ -136,33 +194,53 @@ void RunSmear(const PostProcessing& post, std::uint32_t* fb, const FrameSize& si
   }
 }
 
-void BlendPicture(const PostProcessing& post, std::uint32_t* fb, const FrameSize& size) {
-  if (post.blend == Blend::None) return;
-  assert(post.picture != nullptr && post.picture->pixels != nullptr);
-  const std::uint32_t* p = PictureForFrame(*post.picture, size);
-  const auto w = static_cast<std::uint32_t>(size.width);
-  const auto h = static_cast<std::uint32_t>(size.height);
+// The keyed blends of a picture (its words, w x h from x, y) over the rows.
+void BlendRows(Blend blend, std::int32_t x, std::int32_t y, std::uint32_t w, std::uint32_t h,
+               const std::uint32_t* p, std::uint32_t* fb, const FrameSize& size, RowBand rows) {
   const Fx2dRoutines& fx = Fx2d();
-  ForEachBand(size, [&](RowBand rows) {
-    switch (post.blend) {
-      case Blend::None:
-        break;
-      case Blend::Add:
-        fx.addSpriteKeyed(0, 0, w, h, p, fb, size, rows, BlackKey);
-        break;
-      case Blend::Subtract:
-        fx.subSpriteKeyed(0, 0, w, h, p, fb, size, rows, BlackKey);
-        break;
-      case Blend::Lighten: {
-        // Subtracting and then adding the same picture with saturation
-        // leaves the larger of the two bytes.
-        fx.subSpriteKeyed(0, 0, w, h, p, fb, size, rows, BlackKey);
+  switch (blend) {
+    case Blend::None:
+      break;
+    case Blend::Add:
+      fx.addSpriteKeyed(x, y, w, h, p, fb, size, rows, BlackKey);
+      break;
+    case Blend::Subtract:
+      fx.subSpriteKeyed(x, y, w, h, p, fb, size, rows, BlackKey);
+      break;
+    case Blend::Lighten:
+      // Subtracting and then adding the same picture with saturation
+      // leaves the larger of the two bytes.
+      fx.subSpriteKeyed(x, y, w, h, p, fb, size, rows, BlackKey);
+      if (size == ClassicFrame) {
         const auto at = static_cast<std::uint32_t>(rows.begin * size.pitch);
         const auto count = static_cast<std::uint32_t>((rows.end - rows.begin) * size.pitch);
         fx.addScreen(p + at, fb + at, count);
-        break;
+      } else {
+        // The same bytes: outside the lit box and at its black pixels the
+        // picture adds nothing, and its fourth byte is 0 throughout.
+        fx.addSpriteKeyed(x, y, w, h, p, fb, size, rows, BlackKey);
       }
-    }
+      break;
+  }
+}
+
+void BlendPicture(const PostProcessing& post, std::uint32_t* fb, const FrameSize& size) {
+  if (post.blend == Blend::None) return;
+  assert(post.picture != nullptr && post.picture->pixels != nullptr);
+  if (size == ClassicFrame) {
+    const std::uint32_t* p = PictureWords(*post.picture);
+    ForEachBand(size, [&](RowBand rows) {
+      BlendRows(post.blend, 0, 0, ScreenWidth, ScreenHeight, p, fb, size, rows);
+    });
+    return;
+  }
+  assert(size == preparedSize && "PrepareFrameSize must run first");
+  const ScreenPicture& entry = LoadedEntry(*post.picture);
+  assert(entry.use == PictureUse::Blended && "a card blended onto a 3D frame");
+  if (entry.box.width == 0) return;
+  ForEachBand(size, [&](RowBand rows) {
+    BlendRows(post.blend, entry.box.x, entry.box.y, entry.box.width, entry.box.height,
+              entry.lit.data(), fb, size, rows);
   });
 }
 
@@ -204,7 +282,7 @@ void FreeScene3d(Scene*& scene) {
   FreeScene(scene);
 }
 
-void LoadScreenPicture(std::string_view file, Picture& picture) {
+void LoadScreenPicture(std::string_view file, Picture& picture, PictureUse use) {
   if (!LoadJpegPicture(DataPath(file), picture)) ReportPictureLoadError();
   // The 2D routines read 64000 pixels of 4 bytes from every picture they
   // get at the classic size: anything else would be read past its end.
@@ -213,7 +291,12 @@ void LoadScreenPicture(std::string_view file, Picture& picture) {
     ReleasePicture(picture);
     ReportPictureLoadError();
   }
-  screenPictures.push_back({&picture, std::string(file), {}});
+  screenPictures.push_back({.picture = &picture,
+                            .file = std::string(file),
+                            .use = use,
+                            .sized = {},
+                            .lit = {},
+                            .box = {}});
   Picture sharp{};
   if (preparedSize != ClassicFrame) LoadSharpSource(screenPictures.back(), preparedSize, sharp);
   const bool made = ResampleForPreparedSize(screenPictures.back(), sharp);
@@ -226,7 +309,7 @@ void ReleaseScreenPictures(Picture* pictures, int count) {
     Picture* picture = &pictures[i];
     std::erase_if(screenPictures, [&](ScreenPicture& entry) {
       if (entry.picture != picture) return false;
-      ReleasePicture(entry.sized);
+      ReleaseCopy(entry);
       return true;
     });
     ReleasePicture(*picture);
@@ -262,7 +345,7 @@ void PrepareFrameSize(const FrameSize& size) {
 }
 
 void ForgetFrameSize() {
-  for (ScreenPicture& entry : screenPictures) ReleasePicture(entry.sized);
+  for (ScreenPicture& entry : screenPictures) ReleaseCopy(entry);
   preparedSize = ClassicFrame;
   std::vector<float>().swap(frameDepth);
 }
@@ -270,11 +353,9 @@ void ForgetFrameSize() {
 const std::uint32_t* PictureForFrame(const Picture& picture, const FrameSize& size) {
   assert(size == preparedSize && "PrepareFrameSize must run first");
   if (size == ClassicFrame) return PictureWords(picture);
-  for (const ScreenPicture& entry : screenPictures) {
-    if (entry.picture == &picture) return PictureWords(entry.sized);
-  }
-  assert(false && "a picture that LoadScreenPicture did not load");
-  return PictureWords(picture);
+  const ScreenPicture& entry = LoadedEntry(picture);
+  assert(entry.use == PictureUse::Card && "a blended picture holds only its lit box");
+  return PictureWords(entry.sized);
 }
 
 void RenderScene3d(Scene*& scene, float t, FrameFactors factors, FillFunction fill,

@@ -62,11 +62,17 @@ void LoadScene3d(Scene*& scene, std::string_view sceneFile);
 // FreeHierarchy, FreeSceneBuffers, FreeScene.
 void FreeScene3d(Scene*& scene);
 
+// How a screen picture is drawn: whole (a card, PictureForFrame) or keyed
+// onto the frame by the post-processing (PostProcessing::picture), where
+// only its lit pixels count.
+enum class PictureUse : std::uint8_t { Card, Blended };
+
 // Loads "DATA\" + file into picture; a picture that cannot be loaded or is
 // not 320 x 200 at 4 bytes a pixel ends the program (ReportPictureLoadError).
-// The picture is then also drawn at other frame sizes (PictureForFrame)
-// until ReleaseScreenPictures releases it.
-void LoadScreenPicture(std::string_view file, Picture& picture);
+// The picture is then also drawn at other frame sizes (PictureForFrame for
+// a card, the blend of a 3D module for a blended one) until
+// ReleaseScreenPictures releases it.
+void LoadScreenPicture(std::string_view file, Picture& picture, PictureUse use = PictureUse::Card);
 // The index into SharpPictureSizes of the size whose aspect is nearest the
 // frame's (the first of equally near ones).
 int NearestSharpPictureSize(const FrameSize& size);
@@ -86,6 +92,8 @@ void ForgetFrameSize();
 // (NearestSharpPictureSize) when the data library holds it, from the
 // classic picture when not. The sharp versions are read when a size is
 // prepared and dropped once the copies are made.
+// Only for a card: a blended picture's copy holds just the box of its lit
+// pixels.
 const std::uint32_t* PictureForFrame(const Picture& picture, const FrameSize& size);
 
 // fn(offset, count) over consecutive runs of the frame's words that together
