@@ -33,8 +33,8 @@ inline constexpr int CardQuality = 92;
 // download with the classic archive; at these their ringing stays within
 // a pixel or two of an edge at 1920 pixels across, and the page draws them
 // at most half that size.
-inline constexpr int SharpKeyedQuality = 88;
-inline constexpr int SharpCardQuality = 82;
+inline constexpr int SharpKeyedQuality = 86;
+inline constexpr int SharpCardQuality = 78;
 
 // What a picture is drawn for: its size in pixels and the number of pixels
 // one classic pixel covers (the height over 200). The composition is kept
