@@ -11,14 +11,21 @@
 //                              (native, playing only: the window's, see
 //                              sharpSize in web/index.html); classic
 //                              without it
+// The sharp archive is downloaded only for the sharp show: before the start
+// when the page asks for it (it then lies beside vx-1.lib and joins as it
+// does natively), or at the classic show's first switch, after which the
+// page writes it beside vx-1.lib and calls vx1_add_sharp_library.
 // The show's loops block as they do natively; presenting a frame, the
 // loading screen's pauses and the music's decoding suspend the program
 // (asyncify) and hand the browser its turn.
 #include <array>
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
+
+#include <emscripten/emscripten.h>
 
 #include "datalib/datalib.h"
 #include "driver/driver.h"
@@ -138,6 +145,20 @@ int Run(int argc, char** argv) {
 }
 
 }  // namespace
+
+// The sharp archive the page wrote beside the classic one while the classic
+// show plays joins the open set through the driver's own add path, so the
+// next sharp frame reads it as a native run with both archives does. 1 when
+// it joined, 0 when it is absent or refused (the sharp show then draws from
+// the classic data). Called between frames, never while a file is read.
+extern "C" EMSCRIPTEN_KEEPALIVE int vx1_add_sharp_library() {
+  const vx::DriverIo& io = vx::CurrentDriverIo();
+  if (io.addLibrary == nullptr) return 0;
+  const vx::LibrarySearch classic = vx::LibraryCandidates("", "");
+  const std::string path = (std::filesystem::path(classic.paths.at(0)).parent_path() /
+                            vx::SharpLibraryFile).string();
+  return io.addLibrary(path) ? 1 : 0;
+}
 
 int main(int argc, char** argv) {
   const int code = Run(argc, argv);

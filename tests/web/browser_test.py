@@ -18,7 +18,13 @@ checks:
           the keys and a copied link seek; prints the seek latency; the
           sharp show (?resolution=native) holds the native frame of its
           size, R switches to the classic frame and back, the status line
-          names the size and a copied link keeps it;
+          names the size and a copied link keeps it; a classic start asks
+          for no vx-1-sharp.lib, a ?resolution start and the first R do
+          once (a second R during the download adds nothing), and the
+          sharp frame then equals native vx1's with both archives, or
+          with the classic one alone where the server has no sharp one;
+          the sharp show's download (page, program, both archives) is
+          printed and must stay within 12 MB;
   errors  a missing and a damaged archive, and a damaged picture, each
           end in `vx1 error: ...` with the program's own reason, and
           nothing runs on; a still at "5%00junk" is refused; a missing
@@ -36,7 +42,7 @@ checks:
           ?bench&resolution=960x600 beside one native thread's at that size,
           each median above 16.7 ms marked.
 The native program is DIR/../build/vx1 unless --native names its folder; both
-sides read the archive of DIR. Each failure prints one line starting with
+sides read the archives of DIR. Each failure prints one line starting with
 FAIL; the exit code is 1 when any check failed, 2 when the run could not
 start. Everything the run starts (the server, Chromium) and every temporary
 folder is removed on every way out, Ctrl-C included.
@@ -66,6 +72,10 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import png_frame  # noqa: E402  (beside this file)
 
 ARCHIVE = 'vx-1.lib'
+SHARP_ARCHIVE = 'vx-1-sharp.lib'
+# What the sharp show downloads in the page, at most.
+SHARP_DOWNLOAD = ['index.html', 'vx1.js', 'vx1.wasm', ARCHIVE, SHARP_ARCHIVE]
+SHARP_DOWNLOAD_LIMIT = 12 * 2**20
 TITLE_FRAME = re.compile(r'^vx1 frame ([0-9a-f]{64})$')
 TITLE_ERROR = 'vx1 error: '
 
@@ -201,12 +211,15 @@ def prepare_site(res, web_dir):
         'nowasm': data,
         # A sound archive whose first picture is no readable JPEG.
         'badpicture': damaged_picture(data),
+        # The classic archive without the sharp one beside it.
+        'nosharp': data,
     }
     for name, content in variants.items():
         folder = os.path.join(site, name)
         os.makedirs(folder)
         for entry in os.listdir(web_dir):
-            if entry == ARCHIVE or (name == 'nowasm' and entry == 'vx1.wasm'):
+            if entry == ARCHIVE or (name == 'nowasm' and entry == 'vx1.wasm') or \
+                    (name == 'nosharp' and entry == SHARP_ARCHIVE):
                 continue
             os.symlink(os.path.abspath(os.path.join(web_dir, entry)), os.path.join(folder, entry))
         if content is not None:
@@ -590,10 +603,12 @@ def native_stills(res, vx1, archive, timeline, labda):
 
 
 def native_frame(res, vx1, archive, seconds, size):
-    """SHA-256 of the frame `vx1 --screenshot SECONDS --resolution WxH` writes."""
+    """SHA-256 of the frame `vx1 --screenshot SECONDS --resolution WxH` writes
+    with the archive, and the sharp one when it lies beside it."""
     folder = os.path.join(res.root, 'native')
     os.makedirs(folder, exist_ok=True)
-    name = f'at-{seconds}-{size[0]}x{size[1]}.png'
+    sharp = os.path.exists(os.path.join(os.path.dirname(archive), SHARP_ARCHIVE))
+    name = f'at-{seconds}-{size[0]}x{size[1]}-{"sharp" if sharp else "classic"}.png'
     code, _, err = run_native(vx1, ['--library', archive, '--screenshot', seconds, name,
                                     '--resolution', f'{size[0]}x{size[1]}'], folder)
     if code != 0:
@@ -833,6 +848,7 @@ async def check_sharp_show(browser, base, sharp, classic):
                                                      f'&t={SHARP_HELD}&pause'}, page.session)
         ticks = ticks_of(SHARP_HELD)
         await held_frame(page, ticks, sharp, 'the sharp show')
+        await sharp_fetches(page, 1, 'a ?resolution start')
         for want, expected, switch in ((CLASSIC, classic, 'R'), (size, sharp, 'button')):
             label = await page.evaluate('document.getElementById("resolution").textContent')
             if label != ('Sharp' if want == size else 'Classic'):
@@ -848,6 +864,7 @@ async def check_sharp_show(browser, base, sharp, classic):
             if await page.evaluate('vx1State.size') != list(want):
                 raise CheckFailed(f'after {switch} the page reports the size '
                                   f'{await page.evaluate("vx1State.size")}')
+        await sharp_fetches(page, 1, 'switches after a ?resolution start')
         await press(page, 'Tab')
         status, deadline = '', time.monotonic() + 10.0
         while time.monotonic() < deadline and f'  {wide}  ' not in status:
@@ -864,6 +881,81 @@ async def check_sharp_show(browser, base, sharp, classic):
         await emulate(again, SHARP_WINDOW[0])
         await again.cdp.call('Page.navigate', {'url': link}, again.session)
         await held_frame(again, ticks, sharp, 'the copied link')
+
+
+# How often the page asked for the sharp archive, served or cached (every
+# fetch leaves a resource timing entry).
+SHARP_REQUESTS = ('performance.getEntriesByType("resource")'
+                  f'.filter(e => new URL(e.name).pathname.endsWith("/{SHARP_ARCHIVE}")).length')
+# The download made slow enough (a 404 too) that a second switch lands while it runs.
+SLOW_NETWORK = {'offline': False, 'latency': 500, 'downloadThroughput': 8 * 2**20, 'uploadThroughput': -1}
+
+
+async def sharp_fetches(page, want, what):
+    got = await page.evaluate(SHARP_REQUESTS)
+    if got != want:
+        raise CheckFailed(f'{what}: the page asked for {SHARP_ARCHIVE} {got} times, not {want}')
+
+
+async def switch_to_sharp(page, size):
+    """From the classic show held paused: R while the sharp archive
+    downloads, and R again before it is in, which adds nothing; the canvas
+    then takes the sharp size."""
+    await page.cdp.call('Network.enable', session=page.session)
+    await page.cdp.call('Network.emulateNetworkConditions', SLOW_NETWORK, page.session)
+    await press(page, 'R')
+    if await page.evaluate('vx1State.sharpArchive') != 'downloading':
+        raise CheckFailed(f'R did not start the download: {await page.evaluate("vx1State.sharpArchive")}')
+    await press(page, 'R')
+    deadline = time.monotonic() + 30.0
+    while await page.evaluate(CANVAS_SIZE) != list(size) and time.monotonic() < deadline:
+        await asyncio.sleep(POLL)
+    await asyncio.sleep(1.0)  # a second switch would come by now
+    if await page.evaluate(CANVAS_SIZE) != list(size):
+        raise CheckFailed(f'after R, R the canvas is {await page.evaluate(CANVAS_SIZE)}, not {list(size)}')
+
+
+async def check_sharp_on_demand(browser, base, variant, classic, sharp, state):
+    """A classic start asks for no sharp archive; the first R fetches it
+    once (a second R during the download adds nothing), and the held frame
+    is then native vx1's with what the variant's folder holds; R twice more
+    switches back and forth without fetching again. state: the page's
+    sharpArchive after the download (joined, or absent with a notice)."""
+    size = SHARP_WINDOW[1]
+    ticks = ticks_of(SHARP_HELD)
+    async with browser.page('about:blank') as page:
+        await emulate(page, SHARP_WINDOW[0])
+        await page.cdp.call('Page.navigate', {'url': f'{base}/{variant}/index.html?mute&t={SHARP_HELD}&pause'},
+                            page.session)
+        await held_frame(page, ticks, classic, 'the classic show')
+        await sharp_fetches(page, 0, 'a classic start')
+        await switch_to_sharp(page, size)
+        await held_frame(page, ticks, sharp, 'the first switch to the sharp show')
+        await sharp_fetches(page, 1, 'the first switch')
+        got = await page.evaluate('vx1State.sharpArchive')
+        notice = await page.evaluate('document.getElementById("notice").hidden ? "" : '
+                                     'document.getElementById("notice").innerText')
+        if got != state or (state == 'absent') != ('classic data' in notice):
+            raise CheckFailed(f'after the download the page holds the sharp archive as {got!r} '
+                              f'and says {notice!r}')
+        for want, expected in ((CLASSIC, classic), (size, sharp)):
+            await press(page, 'R')
+            deadline = time.monotonic() + 30.0
+            while await page.evaluate(CANVAS_SIZE) != list(want) and time.monotonic() < deadline:
+                await asyncio.sleep(POLL)
+            await held_frame(page, ticks, expected, f'R to {want[0]} x {want[1]}')
+        await sharp_fetches(page, 1, 'later switches')
+        await press(page, 'Escape')
+
+
+def check_download_size(web_dir):
+    """The sharp show's download in the page, printed; at most 12 MB."""
+    sizes = {f: os.path.getsize(os.path.join(web_dir, f)) for f in SHARP_DOWNLOAD}
+    total = sum(sizes.values())
+    print('  the sharp show downloads ' + ', '.join(f'{f} {n / 2**20:.2f}' for f, n in sizes.items()) +
+          f' = {total / 2**20:.2f} MB (at most {SHARP_DOWNLOAD_LIMIT / 2**20:.0f})', flush=True)
+    if total > SHARP_DOWNLOAD_LIMIT:
+        raise CheckFailed(f'the sharp show downloads {total} bytes, more than {SHARP_DOWNLOAD_LIMIT}')
 
 
 # The browser's audio clock made to stand still, as where no sound device is.
@@ -1122,12 +1214,16 @@ async def run(args, res):
     web_dir = os.path.abspath(args.web)
     archive = os.path.join(web_dir, ARCHIVE)
     vx1 = os.path.join(os.path.abspath(args.native), 'vx1')
-    for path in (os.path.join(web_dir, 'index.html'), archive, vx1):
+    for path in (os.path.join(web_dir, 'index.html'), archive, os.path.join(web_dir, SHARP_ARCHIVE), vx1):
         if not os.path.isfile(path):
             raise RuntimeError(f'{path} is missing (build it first: scripts/web-test does)')
     wanted = set(args.only or ['still', 'play', 'controls', 'errors', 'bench', 'page', 'firefox'])
 
     site = prepare_site(res, web_dir)
+    if wanted & {'controls', 'page'}:
+        async def size_check():
+            check_download_size(web_dir)
+        await results.case('the sharp show\'s download size', size_check())
     _, base = start_server(res, site)
     print(f'serving {site} on {base}', flush=True)
 
@@ -1204,6 +1300,12 @@ async def run(args, res):
                 classic = native_stills(res, vx1, archive, [('sharp-held', SHARP_HELD)], [])['sharp-held']
                 await results.case(f'the sharp show at {size[0]} x {size[1]} and R',
                                    check_sharp_show(browser, base, sharp, classic))
+                await results.case('the sharp archive fetched at the first R',
+                                   check_sharp_on_demand(browser, base, 'good', classic, sharp, 'joined'))
+                # Without the sharp archive, as natively: the classic data at the sharp size.
+                plain = native_frame(res, vx1, os.path.join(site, 'nosharp', ARCHIVE), SHARP_HELD, size)
+                await results.case('no sharp archive on the server',
+                                   check_sharp_on_demand(browser, base, 'nosharp', classic, plain, 'absent'))
     if 'firefox' in wanted:
         async with Firefox(res, args.firefox) as firefox:
             expected = native_stills(res, vx1, archive, FIREFOX_STILLS, [])
