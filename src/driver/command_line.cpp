@@ -122,7 +122,8 @@ constexpr OptionRow Options[] = {
      .modes = PlayMode | Bit(DriverMode::Capture),
      .take = [](const std::string_view* v,
                 DriverOptions& o) { return ParseInt(v[0], 1, MaxScale, o.scale); },
-     .help = "window scale, 1 to 16 (default 3; a frame of\n"
+     .help = "window scale, 1 to 16 (default the largest that\n"
+             "fits the screen; a frame of\n"
              "another --resolution is shown at its own size\n"
              "when it fits that window, smaller otherwise);\n"
              "capture scale (default 4, 1 at another\n"

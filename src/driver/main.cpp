@@ -20,13 +20,11 @@
 
 namespace {
 
-constexpr int DefaultWindowScale = 3;
-
 int Play(const vx::DriverOptions& options, const vx::LibrarySearch& libraries) {
   vx::VideoOptions video{};
   video.backend = vx::VideoBackend::Sdl;
   video.fullScreen = !options.window;
-  video.scale = options.scale > 0 ? options.scale : DefaultWindowScale;
+  video.scale = options.scale;  // 0: the largest that fits
   video.vsync = options.vsync;
   vx::ConfigureVideo(video);
   vx::MusicOptions music{};

@@ -244,6 +244,22 @@ const std::uint8_t* PresentedSurface() {
   return backend->surface();
 }
 
+bool StatusStripShown() {
+  return statusShown;
+}
+
+std::uint32_t RowsShown(const SurfaceLayout& layout, int outWidth, int outHeight,
+                        bool statusShown) {
+  const std::uint32_t imageRows = layout.height - 2 * layout.imageTop;
+  if (statusShown || imageRows == layout.height || outWidth <= 0 || outHeight <= 0)
+    return layout.height;
+  const auto scale = [&](std::uint32_t rows) {
+    return std::min(static_cast<std::uint32_t>(outWidth) / layout.width,
+                    static_cast<std::uint32_t>(outHeight) / rows);
+  };
+  return scale(imageRows) > scale(layout.height) ? imageRows : layout.height;
+}
+
 void CopyFrameToSurface(const std::uint32_t* source, const FrameSize& size, std::uint8_t* surface,
                         std::uint32_t pitch) {
   const SurfaceLayout layout = SurfaceLayoutOf(size);

@@ -47,7 +47,7 @@ enum class VideoBackend { Headless, Sdl, Web };
 struct VideoOptions {
   VideoBackend backend = VideoBackend::Headless;
   bool fullScreen = true;  // SDL: desktop full screen, else a window
-  int scale = 3;           // SDL window scale
+  int scale = 0;           // SDL window scale; 0: the largest that fits
   bool vsync = true;
 };
 

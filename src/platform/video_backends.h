@@ -30,6 +30,16 @@ struct VideoRoutines {
   FrameSize (*nativeSize)(const VideoOptions& options) = nullptr;
 };
 
+// The rows of the surface a full-screen output of outWidth x outHeight
+// pixels shows: all of them, or, while the status line is off, the image's
+// alone where that gives the picture a larger whole scale (the classic
+// surface's letterbox on a 1080-row screen: 5 x instead of 4 x). The first
+// row shown is (layout.height - the count) / 2.
+std::uint32_t RowsShown(const SurfaceLayout& layout, int outWidth, int outHeight,
+                        bool statusShown);
+// Whether the status line is shown over the surface's strip rows now.
+bool StatusStripShown();
+
 // A backend's pump hands the viewer's inputs it sees to the dispatch, which
 // keeps them for TakeViewerInput (a bounded queue: the oldest are kept).
 void QueueViewerInput(const ViewerInput& input);

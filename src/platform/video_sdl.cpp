@@ -28,6 +28,11 @@ constexpr const char* WindowTitle = "VVS window";
 constexpr const char* BoxCaption = "Ventrix Video System";
 constexpr int MaxWindowScale = 16;
 
+// The window scale asked for: 0 (none) is the largest that fits.
+int AskedScale(int scale) {
+  return scale > 0 ? std::min(scale, MaxWindowScale) : MaxWindowScale;
+}
+
 int SetLogicalSize(SDL_Renderer* renderer, int width, int height) {
   if (SDL_RenderSetLogicalSize(renderer, width, height) != 0) return -1;
   return SDL_RenderSetIntegerScale(renderer, SDL_TRUE);
@@ -39,6 +44,8 @@ SDL_Texture* texture = nullptr;
 bool videoInitialised = false;
 bool exitHookInstalled = false;
 VideoOptions started{};  // the options of the running output
+// The surface rows the logical size holds now (RowsShown).
+std::uint32_t logicalRows = 0;
 
 void ReleaseObjects() {
   if (texture != nullptr) SDL_DestroyTexture(texture);
@@ -107,7 +114,7 @@ int FittingScale(int width, int height, int scale) {
 // resolution key switches within the same window.
 SDL_Point WindowSize(const SurfaceLayout& layout, int asked) {
   const int scale = FittingScale(static_cast<int>(SurfaceWidth), static_cast<int>(SurfaceHeight),
-                                 std::clamp(asked, 1, MaxWindowScale));
+                                 AskedScale(asked));
   SDL_Point size{static_cast<int>(SurfaceWidth) * scale, static_cast<int>(SurfaceHeight) * scale};
   if (static_cast<int>(layout.width) <= size.x && static_cast<int>(layout.height) <= size.y)
     return size;
@@ -206,6 +213,7 @@ int Start(const VideoOptions& options, const FrameSize& size, const SetupCalls& 
                                 static_cast<int>(layout.width), static_cast<int>(layout.height));
   if (texture == nullptr) return ReportStepFailure("CreateSurface FAILED");
   FitPicture(layout);
+  logicalRows = layout.height;
 
   // The window stays hidden until its size is final (full screen shows it
   // just before switching), so nothing flashes up at a passing size.
@@ -216,6 +224,23 @@ int Start(const VideoOptions& options, const FrameSize& size, const SetupCalls& 
 }
 
 namespace {
+
+// The part of the surface shown: in full screen without the status line
+// the letterbox may be left out (RowsShown), the logical size following the
+// rows shown so that SDL still scales them by a whole number. A logical
+// size that cannot be changed leaves the picture as it was.
+SDL_Rect ShownPart(const SurfaceLayout& layout) {
+  std::uint32_t rows = layout.height;
+  int width = 0, height = 0;
+  if (started.fullScreen && SDL_GetRendererOutputSize(renderer, &width, &height) == 0)
+    rows = RowsShown(layout, width, height, StatusStripShown());
+  if (rows != logicalRows &&
+      RealSetupCalls.setLogicalSize(renderer, static_cast<int>(layout.width),
+                                    static_cast<int>(rows)) == 0)
+    logicalRows = rows;
+  const auto top = static_cast<int>((layout.height - logicalRows) / 2);
+  return {0, top, static_cast<int>(layout.width), static_cast<int>(logicalRows)};
+}
 
 int Present(const std::uint32_t* frameBuffer, const FrameSize& size) {
   void* pixels = nullptr;
@@ -234,7 +259,8 @@ int Present(const std::uint32_t* frameBuffer, const FrameSize& size) {
 
   // Black bars around the integer-scaled surface.
   SDL_SetRenderDrawColor(renderer, 0, 0, 0, 255);
-  if (SDL_RenderClear(renderer) != 0 || SDL_RenderCopy(renderer, texture, nullptr, nullptr) != 0) {
+  const SDL_Rect shown = ShownPart(SurfaceLayoutOf(size));
+  if (SDL_RenderClear(renderer) != 0 || SDL_RenderCopy(renderer, texture, &shown, nullptr) != 0) {
     return static_cast<int>(VideoGenericFailure);
   }
   SDL_RenderPresent(renderer);
@@ -277,6 +303,7 @@ int Resize(const FrameSize& size) {
     }
   }
   FitPicture(layout);
+  logicalRows = layout.height;
   return 0;
 }
 
@@ -292,7 +319,7 @@ FrameSize NativeSize(const VideoOptions& options) {
     height = desktop.h;
   } else {
     const int scale = FittingScale(static_cast<int>(SurfaceWidth), static_cast<int>(SurfaceHeight),
-                                   std::clamp(options.scale, 1, MaxWindowScale));
+                                   AskedScale(options.scale));
     width *= scale;
     height *= scale;
   }

@@ -53,6 +53,32 @@ TEST(LetterboxCopy, TwentyBlackRowsTheImageAndTwentyBlackRowsAtPitch1280) {
   ExpectLetterboxed(surface.data(), RowBytes, frame.data(), 0x5A);
 }
 
+// Full screen leaves the classic letterbox out only while the status line
+// is off and only where the picture then gets a larger whole scale.
+TEST(LetterboxCopy, FullScreenShowsTheImageRowsAloneOnlyWhereThatScalesItLarger) {
+  struct Case {
+    FrameSize frame;
+    int outWidth, outHeight;
+    bool status;
+    std::uint32_t rows;
+  };
+  const Case cases[] = {
+      {.frame = ClassicFrame, .outWidth = 1920, .outHeight = 1080, .status = false, .rows = 200},
+      {.frame = ClassicFrame, .outWidth = 1920, .outHeight = 1080, .status = true, .rows = 240},
+      {.frame = ClassicFrame, .outWidth = 1920, .outHeight = 1200, .status = false, .rows = 200},
+      {.frame = ClassicFrame, .outWidth = 1280, .outHeight = 1024, .status = false, .rows = 240},
+      {.frame = ClassicFrame, .outWidth = 1280, .outHeight = 720, .status = false, .rows = 240},
+      {.frame = ClassicFrame, .outWidth = 0, .outHeight = 0, .status = false, .rows = 240},
+      {.frame = {.width = 1920, .height = 1080, .pitch = 1920},
+       .outWidth = 1920, .outHeight = 1080, .status = false, .rows = 1080},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(RowsShown(SurfaceLayoutOf(c.frame), c.outWidth, c.outHeight, c.status), c.rows)
+        << c.outWidth << "x" << c.outHeight << (c.status ? " with" : " without")
+        << " the status line, frame " << c.frame.width << "x" << c.frame.height;
+  }
+}
+
 TEST(LetterboxCopy, LargerPitchStartsEachRowAtItsPitchAndLeavesThePaddingAlone) {
   auto frame = PatternFrame();
   for (std::uint32_t pitch : {1284u, 1344u, 2048u}) {
