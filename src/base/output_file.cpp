@@ -34,13 +34,12 @@ std::string FollowLinks(const std::string& path) {
   for (int hop = 0; hop <= MaxSymlinkHops; ++hop) {
     if (!IsSymbolicLink(current)) return current;
     std::error_code error;
-    const fs::path text = fs::read_symlink(current, error);
+    const fs::path text = fs::read_symlink(PathOf(current), error);
     if (error) {
       errno = error.value();
       return {};
     }
-    current =
-        text.is_absolute() ? text.string() : (fs::path(current).parent_path() / text).string();
+    current = text.is_absolute() ? NameOf(text) : NameOf(PathOf(current).parent_path() / text);
   }
   errno = ELOOP;
   return {};
@@ -49,16 +48,16 @@ std::string FollowLinks(const std::string& path) {
 // A new file, created exclusively, in the folder of target: named after it
 // with the same extension ("dir/.shot.tmp-123-0.png"). -1 with errno set.
 int CreateTemporary(const std::string& target, std::string& path) {
-  const fs::path name(target);
-  std::string stem = name.stem().string();
+  const fs::path name = PathOf(target);
+  std::string stem = NameOf(name.stem());
   if (stem.size() > MaxStemBytes) stem.resize(MaxStemBytes);
-  std::string extension = name.extension().string();
+  std::string extension = NameOf(name.extension());
   if (extension.size() > 16) extension.clear();
   const fs::path folder = name.parent_path();
   for (int attempt = 0; attempt < 100; ++attempt) {
     const std::string file =
         "." + stem + ".tmp-" + std::to_string(getpid()) + "-" + std::to_string(attempt) + extension;
-    path = (folder / file).string();
+    path = NameOf(folder / PathOf(file));
     const int fd = CreateNewFile(path);
     if (fd >= 0 || errno != EEXIST) return fd;
   }
@@ -122,7 +121,7 @@ void CleanUpOnEveryExit() {
 // reports 0 for every file, which would make any two files the same).
 bool SameFile(const std::string& a, const std::string& b) {
   std::error_code ec;
-  return std::filesystem::equivalent(a, b, ec) && !ec;
+  return std::filesystem::equivalent(PathOf(a), PathOf(b), ec) && !ec;
 }
 
 std::string OutputOverInput(const std::string& output, const std::vector<std::string>& inputs) {

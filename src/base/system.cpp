@@ -9,6 +9,15 @@
 
 namespace vx {
 
+std::filesystem::path PathOf(std::string_view utf8) {
+  return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+std::string NameOf(const std::filesystem::path& path) {
+  const std::u8string utf8 = path.u8string();
+  return std::string(utf8.begin(), utf8.end());
+}
+
 std::string WindowsCommandLine(const std::vector<std::string>& args) {
   std::string line;
   for (const std::string& arg : args) {

@@ -7,7 +7,9 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vx {
@@ -101,6 +103,14 @@ ChildEnd FinishChild(ChildProcess& child);
 // that nothing outlives the caller; does nothing once the child is finished.
 void StopChild(ChildProcess& child);
 
+// File names are UTF-8 in these programs (on Windows their manifest makes
+// UTF-8 the code page of the C runtime's calls). std::filesystem does not
+// follow that code page: on Windows it turns a narrow name into its wide
+// one byte by byte, so "é" became "Ã©" and the file was not found. Every
+// name passes between our strings and std::filesystem through these two.
+std::filesystem::path PathOf(std::string_view utf8);
+std::string NameOf(const std::filesystem::path& path);
+
 // The command line that makes Windows programs (their C runtime's argument
 // parser) see exactly args: arguments with spaces, tabs or quotes are
 // quoted, with backslashes doubled only where they precede a quote.
@@ -148,6 +158,12 @@ namespace vx {
 // The folder of the running program (its links resolved on Linux), or empty
 // when it cannot be told.
 std::string ExecutableDir();
+
+// The user's folder for pictures: on Windows the known folder Pictures; on
+// other systems $XDG_PICTURES_DIR, else the desktop's setting in
+// user-dirs.dirs, else ~/Pictures, each only where it is a folder. Empty
+// when there is none (the caller then uses the current folder).
+std::string PicturesFolder();
 
 // On Windows, when the console of the program was made for it alone (the
 // program was started from Explorer, not from a command prompt) and its

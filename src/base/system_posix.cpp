@@ -14,9 +14,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <iterator>
 #include <random>
 #include <string>
+#include <string_view>
 #include <system_error>
 #include <thread>
 
@@ -304,6 +306,45 @@ std::string ExecutableDir() {
   std::error_code ec;
   const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
   return ec ? std::string() : exe.parent_path().string();
+}
+
+namespace {
+
+bool IsFolder(const std::string& path) {
+  std::error_code ec;
+  return !path.empty() && std::filesystem::is_directory(path, ec);
+}
+
+// XDG_PICTURES_DIR="$HOME/Bilder" from the desktop's user-dirs.dirs (a
+// shell fragment whose values are $HOME/... or absolute); empty when it
+// names none.
+std::string UserDirsPictures(const std::string& home) {
+  const char* config = std::getenv("XDG_CONFIG_HOME");
+  const std::string file =
+      (config != nullptr && *config != '\0' ? std::string(config) : home + "/.config") +
+      "/user-dirs.dirs";
+  std::ifstream in(file);
+  std::string line;
+  constexpr std::string_view Key = "XDG_PICTURES_DIR=\"";
+  while (std::getline(in, line)) {
+    if (line.rfind(Key, 0) != 0 || line.size() < Key.size() + 1 || line.back() != '"') continue;
+    std::string value = line.substr(Key.size(), line.size() - Key.size() - 1);
+    if (value.rfind("$HOME", 0) == 0) value = home + value.substr(5);
+    return value.empty() || value[0] != '/' ? std::string() : value;
+  }
+  return {};
+}
+
+}  // namespace
+
+std::string PicturesFolder() {
+  if (const char* dir = std::getenv("XDG_PICTURES_DIR"); dir != nullptr && IsFolder(dir))
+    return dir;
+  const char* home = std::getenv("HOME");
+  if (home == nullptr || *home == '\0') return {};
+  if (const std::string dir = UserDirsPictures(home); IsFolder(dir)) return dir;
+  if (const std::string dir = std::string(home) + "/Pictures"; IsFolder(dir)) return dir;
+  return {};
 }
 
 bool ReleaseOwnConsole() {

@@ -27,6 +27,9 @@
 #endif
 #include <io.h>
 #include <windows.h>
+// After windows.h, which it needs.
+#include <knownfolders.h>
+#include <shlobj.h>
 
 namespace vx {
 
@@ -87,12 +90,12 @@ int OpenExistingForWriting(const std::string& path) {
 
 bool IsSymbolicLink(const std::string& path) {
   std::error_code error;
-  return std::filesystem::is_symlink(std::filesystem::symlink_status(path, error));
+  return std::filesystem::is_symlink(std::filesystem::symlink_status(PathOf(path), error));
 }
 
 bool SomethingAt(const std::string& path) {
   std::error_code error;
-  return std::filesystem::exists(std::filesystem::symlink_status(path, error));
+  return std::filesystem::exists(std::filesystem::symlink_status(PathOf(path), error));
 }
 
 int CarryOverOwnerAndMode(int, const struct stat&) {
@@ -350,8 +353,19 @@ std::string ExecutableDir() {
     path.resize(path.size() * 2);
   }
   // Narrow names are UTF-8 in these programs (their manifest's code page).
-  const std::u8string folder = std::filesystem::path(path).parent_path().u8string();
-  return std::string(folder.begin(), folder.end());
+  return NameOf(std::filesystem::path(path).parent_path());
+}
+
+std::string PicturesFolder() {
+  PWSTR wide = nullptr;
+  std::string folder;
+  if (SHGetKnownFolderPath(FOLDERID_Pictures, 0, nullptr, &wide) == S_OK) {
+    folder = NameOf(std::filesystem::path(wide));
+    std::error_code ec;
+    if (!std::filesystem::is_directory(std::filesystem::path(wide), ec)) folder.clear();
+  }
+  CoTaskMemFree(wide);
+  return folder;
 }
 
 bool ReleaseOwnConsole() {

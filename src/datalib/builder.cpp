@@ -196,9 +196,9 @@ bool AddFileEntry(const std::string& name) {
   }
   std::string path = DiskPath(name);
   std::error_code error;
-  if (!std::filesystem::is_regular_file(path, error)) {
+  if (!std::filesystem::is_regular_file(PathOf(path), error)) {
     if (error) return Refuse("cannot read " + Quoted(path) + ": " + error.message());
-    if (std::filesystem::exists(path, error))
+    if (std::filesystem::exists(PathOf(path), error))
       return Refuse("cannot read " + Quoted(path) + ": not a regular file");
     return Refuse("cannot read " + Quoted(path) + ": " + std::strerror(ENOENT));
   }

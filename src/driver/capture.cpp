@@ -159,7 +159,7 @@ std::vector<std::string> MissingFolders(const std::filesystem::path& path) {
   std::error_code ec;
   for (std::filesystem::path p = path; !p.empty() && !std::filesystem::exists(p, ec);
        p = p.parent_path()) {
-    missing.insert(missing.begin(), p.string());
+    missing.insert(missing.begin(), NameOf(p));
     if (p == p.parent_path()) break;
   }
   return missing;
@@ -206,8 +206,8 @@ bool ExtractMusic(std::string& music) {
 std::string FfmpegPath(const std::string& path, int stream) {
   if (stream >= 0) return "pipe:" + std::to_string(stream);
   std::error_code ec;
-  const std::filesystem::path absolute = std::filesystem::absolute(path, ec);
-  return "file:" + (ec ? path : absolute.string());
+  const std::filesystem::path absolute = std::filesystem::absolute(PathOf(path), ec);
+  return "file:" + (ec ? path : NameOf(absolute));
 }
 
 // ffmpeg's container for the target's extension; empty when the extension
@@ -230,7 +230,7 @@ constexpr Container Containers[] = {
 // FIFO or stream, which cannot seek, gets MP4 and MOV as fragments and
 // Matroska where the extension says nothing.
 std::vector<std::string> FormatArguments(const std::string& target, bool straight) {
-  std::string extension = std::filesystem::path(target).extension().string();
+  std::string extension = NameOf(PathOf(target).extension());
   for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   for (const Container& c : Containers) {
     if (extension != c.extension) continue;
@@ -295,9 +295,9 @@ bool VideoWritten(const OutputFile& video, const std::string& target) {
 bool PrepareTarget(const DriverOptions& options, const FrameSize& size, int scale,
                    std::uint64_t frames, CaptureWork& work) {
   if (!options.framesDir.empty()) {
-    work.madeFolders = MissingFolders(options.framesDir);
+    work.madeFolders = MissingFolders(PathOf(options.framesDir));
     std::error_code ec;
-    std::filesystem::create_directories(options.framesDir, ec);
+    std::filesystem::create_directories(PathOf(options.framesDir), ec);
     if (ec)
       std::fprintf(stderr, "vx1: cannot make %s: %s\n", options.framesDir.c_str(),
                    ec.message().c_str());

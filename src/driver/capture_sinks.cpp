@@ -27,7 +27,7 @@ FrameSink NumberedPngSink(const std::string& dir, int scale,
     const SurfaceLayout box = SurfaceLayoutOf(frame.size);
     char name[32];
     std::snprintf(name, sizeof name, "frame_%06" PRIu64 ".png", moment.index);
-    const std::string path = (std::filesystem::path(dir) / name).string();
+    const std::string path = NameOf(PathOf(dir) / name);
     pending.push_back(std::make_unique<OutputFile>());
     return WritePngPending(*pending.back(), path.c_str(), scaled.data(),
                            box.width * static_cast<std::uint32_t>(scale),

@@ -374,6 +374,9 @@ std::string HelpText() {
          "                           drawing\n"
          "  R                        switch between the classic 320x200 show and\n"
          "                           the sharp one (--resolution, else native)\n"
+         "  S                        a screenshot: the frame shown, at its size, as\n"
+         "                           a PNG file in the pictures folder (else the\n"
+         "                           current one); the status line says where\n"
          "  Escape                   end the show\n"
          "\n"
          "An output that is an input (the data library) is refused. A video or\n"
@@ -479,15 +482,16 @@ LibrarySearch LibraryCandidates(const std::string& requested, const std::string&
     const fs::path at = fs::weakly_canonical(fs::absolute(candidate, ec), ec);
     for (const std::string& earlier : search.paths) {
       std::error_code ec2;
-      if (!ec && fs::weakly_canonical(fs::absolute(earlier, ec2), ec2) == at && !ec2) return;
+      if (!ec && fs::weakly_canonical(fs::absolute(PathOf(earlier), ec2), ec2) == at && !ec2)
+        return;
     }
-    search.paths.push_back(candidate.string());
+    search.paths.push_back(NameOf(candidate));
   };
-  add(fs::path(exeDir) / "vx-1.lib");
+  add(PathOf(exeDir) / "vx-1.lib");
 #ifdef VX_PROGRAM_TO_DATA
   // Installed: the archive lies in the data folder, VX_PROGRAM_TO_DATA from
   // the programs' folder (../share/vx-1 for bin/ and share/vx-1/).
-  add((fs::path(exeDir) / VX_PROGRAM_TO_DATA / "vx-1.lib").lexically_normal());
+  add((PathOf(exeDir) / VX_PROGRAM_TO_DATA / "vx-1.lib").lexically_normal());
 #endif
   return search;
 }
@@ -523,7 +527,7 @@ void AddSharpLibraryBeside(const DriverIo& io, std::string_view program,
                            const std::string& classicPath) {
   if (io.addLibrary == nullptr) return;
   const std::string path =
-      (std::filesystem::path(classicPath).parent_path() / SharpLibraryFile).string();
+      NameOf(PathOf(classicPath).parent_path() / SharpLibraryFile);
   if (!SomethingAt(path)) return;
   std::string reason = UnusableArchive(path);
   if (reason.empty() && !io.addLibrary(path)) reason = "not a valid data library";

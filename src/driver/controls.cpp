@@ -5,13 +5,17 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <string_view>
 
+#include "base/console.h"
+#include "base/system.h"
 #include "driver/driver_io.h"
 #include "driver/frames.h"
 #include "driver/timeline.h"
 #include "platform/music.h"
+#include "platform/picture.h"
 
 namespace vx {
 namespace {
@@ -20,6 +24,10 @@ constexpr long double FrameStepTicks = TicksPerSecond / 60.0L;  // exactly 2
 constexpr std::uint32_t StatusColour = 0x00C8C8C8;
 constexpr int FontRows = 7;
 constexpr int StatusTextLeft = 4;
+// How long the status strip says where a screenshot went.
+constexpr std::uint32_t NoticeMilliseconds = 4000;
+// Names tried for a screenshot before giving up (a folder full of them).
+constexpr int MaxScreenshotNames = 1000;
 
 void (*gReport)(float ticks) = nullptr;
 void (*gStatusReport)(const char* line) = nullptr;
@@ -33,6 +41,13 @@ std::string TickLine(std::string_view word, float t) {
   std::array<char, 48> text{};
   std::snprintf(text.data(), text.size(), " %.9g", static_cast<double>(t));
   return std::string(word) + text.data();
+}
+
+// Hundredths of a second first, so that whole hundredths of ticks stay
+// exact; a moment before the start counts as 0.
+long long Centiseconds(float t) {
+  return static_cast<long long>(std::max(0.0L, static_cast<long double>(t)) * 100.0L /
+                                TicksPerSecond);
 }
 
 float SlotJump(float now, int step) {
@@ -68,6 +83,7 @@ float ViewerTarget(const ViewerInput& input, float now) {
     case ViewerAction::Play:
     case ViewerAction::ToggleStatus:
     case ViewerAction::ToggleResolution:
+    case ViewerAction::Screenshot:
       break;
   }
   return now;
@@ -75,9 +91,7 @@ float ViewerTarget(const ViewerInput& input, float now) {
 
 StatusLine StatusLineText(float t, const FrameSize& size, bool paused, double framesPerSecond,
                           double drawMilliseconds) {
-  // Hundredths first, so that whole hundredths of ticks stay exact.
-  const auto centiseconds = static_cast<long long>(
-      std::max(0.0L, static_cast<long double>(t)) * 100.0L / TicksPerSecond);
+  const long long centiseconds = Centiseconds(t);
   StatusLine line{};
   const int written =
       std::snprintf(line.data(), line.size(), "%02lld:%02lld.%02lld  SLOT ", centiseconds / 6000,
@@ -102,6 +116,16 @@ StatusLine StatusLineText(float t, const FrameSize& size, bool paused, double fr
   return line;
 }
 
+std::string ScreenshotFileName(float t, int k) {
+  const long long centiseconds = Centiseconds(t);
+  std::array<char, 64> name{};
+  std::snprintf(name.data(), name.size(), "vx1-%02lldm%02lld.%02llds", centiseconds / 6000,
+                centiseconds / 100 % 60, centiseconds % 100);
+  std::string text = name.data();
+  if (k > 1) text += "-" + std::to_string(k);
+  return text + ".png";
+}
+
 void ViewerControls::Apply(const ViewerInput& input) {
   const bool paused = MusicPaused();
   switch (input.action) {
@@ -122,6 +146,9 @@ void ViewerControls::Apply(const ViewerInput& input) {
       return;
     case ViewerAction::ToggleResolution:
       SwitchResolution();
+      return;
+    case ViewerAction::Screenshot:
+      TakeScreenshot();
       return;
     case ViewerAction::StepBack:
     case ViewerAction::StepForward:
@@ -149,6 +176,37 @@ void ViewerControls::SwitchResolution() {
   otherSize_ = target_->size;
   *target_ = {.pixels = FrameBuffer(), .size = to};
   TraceStep("Resolution " + std::to_string(to.width) + "x" + std::to_string(to.height));
+}
+
+// The frame buffer still holds the frame presented last: inputs are
+// applied between a present and the next frame's drawing.
+void ViewerControls::TakeScreenshot() {
+  if (!drawnBefore_) return;  // nothing shown yet
+  const std::string folder = PicturesFolder();
+  std::string path;
+  for (int k = 1; k <= MaxScreenshotNames && path.empty(); ++k) {
+    const std::string name = ScreenshotFileName(shownT_, k);
+    const std::string candidate = folder.empty() ? name : NameOf(PathOf(folder) / PathOf(name));
+    if (!SomethingAt(candidate)) path = candidate;
+  }
+  const FrameSize size = VideoFrameSize();
+  std::vector<std::uint32_t> packed(static_cast<std::size_t>(size.width) * size.height);
+  for (std::int32_t y = 0; y < size.height; ++y)
+    std::copy_n(FrameBuffer() + static_cast<std::size_t>(y) * size.pitch, size.width,
+                packed.begin() + static_cast<std::ptrdiff_t>(y) * size.width);
+  // WritePng says why on standard error when it fails.
+  const bool written = !path.empty() && WritePng(path.c_str(), packed.data(),
+                                                 static_cast<std::uint32_t>(size.width),
+                                                 static_cast<std::uint32_t>(size.height));
+  if (path.empty())
+    std::fprintf(stderr, "vx1: no free name for a screenshot in %s\n",
+                 folder.empty() ? "the current folder" : folder.c_str());
+  if (written) ConsoleWriteLine("vx1: screenshot " + path);
+  TraceStep("Screenshot " + (written ? path : std::string("failed")));
+  const std::filesystem::path shown = PathOf(path);
+  notice_ = written ? "SCREENSHOT " + NameOf(shown.parent_path().filename() / shown.filename())
+                    : "SCREENSHOT FAILED";
+  noticeUntil_ = CurrentDriverIo().milliseconds() + NoticeMilliseconds;
 }
 
 void ViewerControls::SetPaused(bool pause) {
@@ -198,14 +256,24 @@ void ViewerControls::FrameDrawn(float t) {
   if (drawnBefore_) frameMilliseconds_.Add(now - lastDrawn_);
   lastDrawn_ = now;
   drawnBefore_ = true;
-  if (statusShown_) ShowStatus(t);
+  shownT_ = t;
+  // Differences mod 2^32 again: the notice ends when its time has passed.
+  if (!notice_.empty() && static_cast<std::int32_t>(noticeUntil_ - now) <= 0) {
+    notice_.clear();
+    if (!statusShown_) {
+      SetStatusStrip(nullptr);
+      if (gStatusReport != nullptr) gStatusReport("");
+    }
+  }
+  if (statusShown_ || !notice_.empty()) ShowStatus(t);
 }
 
 void ViewerControls::ShowStatus(float t) {
   const double interval = frameMilliseconds_.Mean();
   const double fps = interval > 0.0 ? 1000.0 / interval : 0.0;
   const FrameSize size = VideoFrameSize();
-  const StatusLine line = StatusLineText(t, size, MusicPaused(), fps, drawMilliseconds_.Mean());
+  const StatusLine status = StatusLineText(t, size, MusicPaused(), fps, drawMilliseconds_.Mean());
+  const char* line = notice_.empty() ? status.data() : notice_.c_str();
   const SurfaceLayout layout = SurfaceLayoutOf(size);
   if (stripSize_ != size) {
     strip_.assign(std::size_t{layout.width} * layout.stripRows, 0u);
@@ -215,9 +283,9 @@ void ViewerControls::ShowStatus(float t) {
   // The text in the strip's middle rows, at the strip's scale.
   const int rows = static_cast<int>(layout.stripRows);
   DrawLabel(strip_.data(), static_cast<int>(layout.width), rows, StatusTextLeft * layout.textScale,
-            (rows - FontRows * layout.textScale) / 2, line.data(), StatusColour, layout.textScale);
+            (rows - FontRows * layout.textScale) / 2, line, StatusColour, layout.textScale);
   SetStatusStrip(strip_.data());
-  if (gStatusReport != nullptr) gStatusReport(line.data());
+  if (gStatusReport != nullptr) gStatusReport(line);
 }
 
 }  // namespace vx

@@ -5,6 +5,7 @@
 // simply drawn there. With no input the show runs exactly as without them.
 #include <array>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "base/pixels.h"
@@ -29,6 +30,10 @@ using StatusLine = std::array<char, 96>;
 StatusLine StatusLineText(float t, const FrameSize& size, bool paused, double framesPerSecond,
                           double drawMilliseconds);
 
+// The file name of a screenshot of the frame at t: "vx1-MMmSS.CCs.png";
+// with a number k >= 2 "vx1-MMmSS.CCs-k.png", for a name already taken.
+std::string ScreenshotFileName(float t, int k = 1);
+
 // Where the clock's moment of each frame is told as it is read (the page's
 // time display and seek bar); nullptr, the default: nowhere.
 void ReportMomentsTo(void (*report)(float ticks));
@@ -42,7 +47,11 @@ class ViewerControls {
   // Applies one input: pause and resume, seeks and steps go to the music
   // (the clock), the status line is toggled here. With --trace each says
   // "Pause T", "Resume T", "Seek FROM TO", "Status on" / "Status off" or
-  // "Resolution WxH" (ticks, read back exactly as singles).
+  // "Resolution WxH" (ticks, read back exactly as singles). The
+  // screenshot key writes the frame shown, at its own size, as a PNG file
+  // in the user's pictures folder (PicturesFolder; else the current one)
+  // under a name no file has yet, says where on standard output and, for a
+  // few seconds, in the status line ("Screenshot PATH" with --trace).
   void Apply(const ViewerInput& input);
   // The resolution key moves the video and target between the target's
   // size and other (ResizeVideo; a refused resize leaves both as they
@@ -69,6 +78,7 @@ class ViewerControls {
   void SetPaused(bool pause);
   void SwitchResolution();
   void ShowStatus(float t);
+  void TakeScreenshot();
 
   static constexpr int TimedFrames = 30;
   // The mean of the last TimedFrames values added, of fewer before that.
@@ -93,6 +103,11 @@ class ViewerControls {
   // only when the video's frame size changed.
   std::vector<std::uint32_t> strip_;
   FrameSize stripSize_{};
+  float shownT_ = 0.0f;  // the moment of the frame presented last
+  // A line shown in the status strip in place of the status until the
+  // counter passes noticeUntil_ (the screenshot's); empty: none.
+  std::string notice_;
+  std::uint32_t noticeUntil_ = 0;
 };
 
 }  // namespace vx

@@ -6,7 +6,9 @@
 
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "base/console.h"
@@ -52,16 +54,31 @@ bool CheckOutputs(const vx::DriverOptions& options, const vx::LibrarySearch& lib
   return true;
 }
 
+// The archives the show looked for, for the message box of a failed start.
+vx::LibrarySearch gLibraries;
+
 // What a user who started the show by a double click can do about its
-// failure, told by the reason the program printed.
-std::string Advice(const std::string& printed) {
-  if (printed.find("cannot open the data library") != std::string::npos)
-    return "vx-1.lib was not found next to vx1.exe. Extract the whole zip first (right-click "
-           "it, Extract All...), then start vx1.exe in the extracted folder.";
+// failure, told by the reason the program printed, and that reason. A
+// missing archive is told by the folders searched alone: the lines behind
+// it (the loader's "Load Error", the picture it could not load) say nothing
+// more to such a user.
+std::string BoxText(const std::string& printed) {
+  if (printed.find("cannot open the data library") != std::string::npos) {
+    std::string text =
+        "vx-1.lib was not found next to vx1.exe. Extract the whole zip first (right-click "
+        "it, Extract All...), then start vx1.exe in the extracted folder.\n\nSearched for:";
+    std::error_code ec;
+    for (const std::string& path : gLibraries.paths) {
+      const std::filesystem::path absolute = std::filesystem::absolute(vx::PathOf(path), ec);
+      text += "\n" + (ec ? path : vx::NameOf(absolute));
+    }
+    return text;
+  }
   if (printed.find("--mute") != std::string::npos)
     return "No sound device could be opened. To play the show without sound, start "
-           "\"Play without sound.cmd\" (vx1.exe --mute).";
-  return "The show could not be played.";
+           "\"Play without sound.cmd\" (vx1.exe --mute).\n\n" +
+           printed;
+  return "The show could not be played.\n\n" + printed;
 }
 
 // The file that keeps standard error while the show plays without a
@@ -81,7 +98,7 @@ void EndKeptErrors(bool failed) {
   [[maybe_unused]] std::FILE* nowhere = std::freopen("NUL", "w", stderr);
   std::remove(gErrorsPath.c_str());
   gErrorsPath.clear();
-  if (failed) vx::AlertBox("VX-1", Advice(printed) + "\n\n" + printed);
+  if (failed) vx::AlertBox("VX-1", BoxText(printed));
 }
 
 // Started from Explorer, the program has given up its console: what it
@@ -91,6 +108,7 @@ void EndKeptErrors(bool failed) {
 // that cannot be loaded) reach the box through atexit, after the window
 // has gone.
 int PlayWithoutConsole(const vx::DriverOptions& options, const vx::LibrarySearch& libraries) {
+  gLibraries = libraries;
   std::string path;
   const int fd = vx::CreateTemporaryFile("vx1-errors-", ".txt", path);
   if (fd < 0) return Play(options, libraries);

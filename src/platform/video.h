@@ -98,6 +98,7 @@ enum class ViewerAction {
   StepForward,       // . (while paused)
   ToggleStatus,      // Tab
   ToggleResolution,  // R: the classic show or the sharp one
+  Screenshot,        // S: the frame shown as a PNG file
 };
 struct ViewerInput {
   ViewerAction action = ViewerAction::PlayPause;

@@ -366,6 +366,9 @@ bool ViewerKey(const SDL_Keysym& key, ViewerInput& input) {
     case SDLK_r:
       input = {.action = ViewerAction::ToggleResolution};
       return true;
+    case SDLK_s:
+      input = {.action = ViewerAction::Screenshot};
+      return true;
     default:
       return false;
   }
@@ -387,7 +390,8 @@ bool Pump() {
         // A held key repeats a seek or a step, never a toggle.
         const bool toggle = input.action == ViewerAction::PlayPause ||
                             input.action == ViewerAction::ToggleStatus ||
-                            input.action == ViewerAction::ToggleResolution;
+                            input.action == ViewerAction::ToggleResolution ||
+                            input.action == ViewerAction::Screenshot;
         if (event.key.repeat == 0 || !toggle) QueueViewerInput(input);
         break;
       }

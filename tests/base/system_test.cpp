@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -16,6 +17,7 @@
 #include <ostream>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "base/output_file.h"
 
@@ -79,6 +81,81 @@ TEST(SystemFiles, CreateNewFileWritesBinaryAndNeverOpensAnExistingFile) {
   EXPECT_EQ(errno, EEXIST);
   EXPECT_EQ(ReadText(path), TrickyBytes);
 }
+
+// A name with letters beyond ASCII, made by the C runtime's calls (which
+// take UTF-8 here), is the same name to std::filesystem through PathOf and
+// NameOf, both ways: listed, found, and taken apart into folder and file.
+TEST(SystemFiles, NonAsciiNamesMeanTheSameFileToTheRuntimeAndToFilesystem) {
+  Folder folder;
+  const std::string folderName = vx::NameOf(fs::path(folder.File("x")).parent_path());
+  const std::string name = "Mes démos ÄÖ ß.bin";
+  const std::string path = vx::NameOf(vx::PathOf(folderName) / vx::PathOf(name));
+  EXPECT_EQ(vx::NameOf(vx::PathOf(path).filename()), name);
+  const int fd = vx::CreateNewFile(path);
+  ASSERT_GE(fd, 0) << std::strerror(errno);
+  ASSERT_EQ(write(fd, "abc", 3), 3);
+  close(fd);
+
+  std::vector<std::string> listed;
+  for (const auto& entry : fs::directory_iterator(vx::PathOf(folderName)))
+    listed.push_back(vx::NameOf(entry.path().filename()));
+  EXPECT_EQ(listed, std::vector<std::string>{name});
+  std::error_code error;
+  EXPECT_EQ(fs::file_size(vx::PathOf(path), error), 3u) << error.message();
+  EXPECT_TRUE(vx::SomethingAt(path));
+  const int reading = vx::OpenForReading(path);
+  EXPECT_GE(reading, 0) << std::strerror(errno);
+  if (reading >= 0) close(reading);
+}
+
+#ifndef _WIN32
+// The pictures folder as the desktop names it: the variable, else the
+// user-dirs.dirs line (with $HOME), else ~/Pictures; only folders that are
+// there count, and with none the caller gets "" (the current folder).
+TEST(SystemFiles, PicturesFolderFollowsTheDesktopsSettingAndOnlyNamesFolders) {
+  struct Case {
+    const char* variable;  // XDG_PICTURES_DIR under home, or nullptr
+    const char* userDirs;  // the line in user-dirs.dirs, or nullptr
+    std::vector<std::string> folders;
+    const char* expected;  // under home; "" for none
+  };
+  const Case cases[] = {
+      {.variable = "Shots", .userDirs = nullptr, .folders = {"Shots", "Pictures"}, .expected = "Shots"},
+      {.variable = "Gone", .userDirs = nullptr, .folders = {"Pictures"}, .expected = "Pictures"},
+      {.variable = nullptr,
+       .userDirs = "XDG_PICTURES_DIR=\"$HOME/Bilder\"",
+       .folders = {"Bilder", "Pictures"},
+       .expected = "Bilder"},
+      {.variable = nullptr,
+       .userDirs = "XDG_PICTURES_DIR=\"$HOME/Bilder\"",
+       .folders = {"Pictures"},
+       .expected = "Pictures"},
+      {.variable = nullptr, .userDirs = "XDG_PICTURES_DIR=\"relative\"", .folders = {"relative"}, .expected = ""},
+      {.variable = nullptr, .userDirs = nullptr, .folders = {}, .expected = ""},
+  };
+  const char* savedHome = std::getenv("HOME");
+  const std::string home = savedHome != nullptr ? savedHome : "";
+  for (const Case& c : cases) {
+    Folder folder;
+    const std::string base = vx::NameOf(fs::path(folder.File("x")).parent_path());
+    for (const std::string& name : c.folders) fs::create_directories(base + "/" + name);
+    fs::create_directories(base + "/config");
+    if (c.userDirs != nullptr) WriteText(base + "/config/user-dirs.dirs", std::string("# made by a test\n") + c.userDirs + "\n");
+    setenv("HOME", base.c_str(), 1);
+    setenv("XDG_CONFIG_HOME", (base + "/config").c_str(), 1);
+    if (c.variable != nullptr) {
+      setenv("XDG_PICTURES_DIR", (base + "/" + c.variable).c_str(), 1);
+    } else {
+      unsetenv("XDG_PICTURES_DIR");
+    }
+    const std::string expected = *c.expected == '\0' ? "" : base + "/" + c.expected;
+    EXPECT_EQ(vx::PicturesFolder(), expected) << (c.userDirs ? c.userDirs : "no user-dirs.dirs");
+  }
+  setenv("HOME", home.c_str(), 1);
+  unsetenv("XDG_CONFIG_HOME");
+  unsetenv("XDG_PICTURES_DIR");
+}
+#endif
 
 TEST(SystemFiles, OpenForReadingGivesTheBytesUnchanged) {
   Folder folder;

@@ -8,12 +8,16 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
+#include <filesystem>
 #include <cstdint>
 #include <string>
 #include <vector>
 
 #include "driver/fake_io.h"
+#include "support/testlib.h"
 #include "driver/timeline.h"
+#include "platform/picture.h"
 #include "platform/music.h"
 #include "platform/music_backends.h"
 #include "platform/video.h"
@@ -219,8 +223,61 @@ TEST_F(Controls, TheStatusLineGoesToTheLetterboxOnly) {
   StopVideo();
 }
 
-// The status lines the controls tell, as the page receives them.
 std::vector<std::string> toldLines;
+void KeepLine(const char* line);
+
+// The screenshot key writes the frame shown, at its own size and as the
+// PNG writer writes it, into the pictures folder under the moment's name,
+// never over a file that is there; the status strip names it for a while.
+TEST_F(Controls, TheScreenshotKeyWritesTheFrameShownIntoThePicturesFolder) {
+  EXPECT_EQ(ScreenshotFileName(0.0f), "vx1-00m00.00s.png");
+  EXPECT_EQ(ScreenshotFileName(10014.0f), "vx1-01m23.45s.png");  // 83.45 s
+  EXPECT_EQ(ScreenshotFileName(10014.0f, 2), "vx1-01m23.45s-2.png");
+
+  test::TempDir pictures;
+  ASSERT_EQ(setenv("XDG_PICTURES_DIR", pictures.Path().c_str(), 1), 0);
+  ConfigureVideo(VideoOptions{});
+  ASSERT_EQ(StartVideo(), 0);
+  std::uint32_t* fb = FrameBuffer();
+  for (std::size_t i = 0; i < ScreenWidth * ScreenHeight; ++i)
+    fb[i] = static_cast<std::uint32_t>(i * 2654435761u) & 0x00FFFFFFu;
+  const std::string expected = pictures.File("expected.bin");
+  ASSERT_TRUE(WritePng(expected.c_str(), fb, ScreenWidth, ScreenHeight));
+  const std::string taken = pictures.File("vx1-01m23.45s.png");
+  test::WriteTextFile(taken, "an earlier picture");
+
+  ReportStatusTo(KeepLine);
+  toldLines.clear();
+  test::World().now = 1000;
+  controls.Apply({.action = ViewerAction::Screenshot});  // nothing shown yet: nothing written
+  controls.FrameDrawn(10014.0f);
+  controls.Apply({.action = ViewerAction::Screenshot});
+  const std::string written = pictures.File("vx1-01m23.45s-2.png");
+  EXPECT_EQ(test::ReadFileBytes(written), test::ReadFileBytes(expected));
+  const std::string earlier = "an earlier picture";
+  EXPECT_EQ(test::ReadFileBytes(taken), test::Bytes(earlier.begin(), earlier.end()));
+  std::size_t files = 0;
+  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(pictures.Path()))
+    ++files;
+  EXPECT_EQ(files, 3u);
+
+  // Shown with the status line off, then gone after its time.
+  controls.FrameDrawn(10014.0f);
+  ASSERT_FALSE(toldLines.empty());
+  EXPECT_THAT(toldLines.back(), ::testing::HasSubstr("SCREENSHOT "));
+  EXPECT_THAT(toldLines.back(), ::testing::EndsWith("/vx1-01m23.45s-2.png"));
+  test::World().now += 5000;
+  controls.FrameDrawn(10016.0f);
+  EXPECT_EQ(toldLines.back(), "");
+  const std::size_t told = toldLines.size();
+  controls.FrameDrawn(10018.0f);
+  EXPECT_EQ(toldLines.size(), told);
+  ReportStatusTo(nullptr);
+  StopVideo();
+  unsetenv("XDG_PICTURES_DIR");
+}
+
+// The status lines the controls tell, as the page receives them.
 void KeepLine(const char* line) {
   toldLines.emplace_back(line);
 }

@@ -103,8 +103,8 @@ Options ParseArguments(int argc, char** argv) {
 // regular file is read: a folder has no bytes to give, and a FIFO without a
 // writer would hold an ordinary open forever, so the open does not wait and
 // the kind is checked on the opened file.
-std::optional<Bytes> ReadDiskFile(const std::filesystem::path& path, std::string& problem) {
-  const int fd = vx::OpenForReading(path.string());
+std::optional<Bytes> ReadDiskFile(const std::string& path, std::string& problem) {
+  const int fd = vx::OpenForReading(path);
   if (fd < 0) {
     problem = std::strerror(errno);
     return std::nullopt;
@@ -134,7 +134,7 @@ std::optional<Bytes> ReadDiskFile(const std::filesystem::path& path, std::string
   return bytes;
 }
 
-std::optional<Bytes> ReadDiskFile(const std::filesystem::path& path) {
+std::optional<Bytes> ReadDiskFile(const std::string& path) {
   std::string problem;
   return ReadDiskFile(path, problem);
 }
@@ -142,19 +142,19 @@ std::optional<Bytes> ReadDiskFile(const std::filesystem::path& path) {
 // Scene files name their textures in whatever letter case the exporter
 // chose; on disk the first exact match wins, then a match ignoring case.
 std::optional<Bytes> ReadDiskTexture(const std::string& name) {
-  const std::filesystem::path path(name);
-  if (auto bytes = ReadDiskFile(path)) return bytes;
+  if (auto bytes = ReadDiskFile(name)) return bytes;
+  const std::filesystem::path path = vx::PathOf(name);
   std::error_code error;
   const std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : ".";
-  const std::string wanted = path.filename().string();
+  const std::string wanted = vx::NameOf(path.filename());
   for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
-    const std::string candidate = entry.path().filename().string();
+    const std::string candidate = vx::NameOf(entry.path().filename());
     if (candidate.size() == wanted.size() &&
         std::equal(candidate.begin(), candidate.end(), wanted.begin(), [](char a, char b) {
           return std::tolower(static_cast<unsigned char>(a)) ==
                  std::tolower(static_cast<unsigned char>(b));
         }))
-      return ReadDiskFile(entry.path());
+      return ReadDiskFile(vx::NameOf(entry.path()));
   }
   return std::nullopt;
 }
