@@ -526,8 +526,7 @@ LibraryOpen RefuseArchive(std::string_view program, const std::string& path,
 void AddSharpLibraryBeside(const DriverIo& io, std::string_view program,
                            const std::string& classicPath) {
   if (io.addLibrary == nullptr) return;
-  const std::string path =
-      NameOf(PathOf(classicPath).parent_path() / SharpLibraryFile);
+  const std::string path = NameOf(PathOf(classicPath).parent_path() / SharpLibraryFile);
   if (!SomethingAt(path)) return;
   std::string reason = UnusableArchive(path);
   if (reason.empty() && !io.addLibrary(path)) reason = "not a valid data library";

@@ -35,8 +35,7 @@ struct VideoRoutines {
 // alone where that gives the picture a larger whole scale (the classic
 // surface's letterbox on a 1080-row screen: 5 x instead of 4 x). The first
 // row shown is (layout.height - the count) / 2.
-std::uint32_t RowsShown(const SurfaceLayout& layout, int outWidth, int outHeight,
-                        bool statusShown);
+std::uint32_t RowsShown(const SurfaceLayout& layout, int outWidth, int outHeight, bool statusShown);
 // Whether the status line is shown over the surface's strip rows now.
 bool StatusStripShown();
 

@@ -234,9 +234,8 @@ SDL_Rect ShownPart(const SurfaceLayout& layout) {
   int width = 0, height = 0;
   if (started.fullScreen && SDL_GetRendererOutputSize(renderer, &width, &height) == 0)
     rows = RowsShown(layout, width, height, StatusStripShown());
-  if (rows != logicalRows &&
-      RealSetupCalls.setLogicalSize(renderer, static_cast<int>(layout.width),
-                                    static_cast<int>(rows)) == 0)
+  if (rows != logicalRows && RealSetupCalls.setLogicalSize(renderer, static_cast<int>(layout.width),
+                                                           static_cast<int>(rows)) == 0)
     logicalRows = rows;
   const auto top = static_cast<int>((layout.height - logicalRows) / 2);
   return {0, top, static_cast<int>(layout.width), static_cast<int>(logicalRows)};

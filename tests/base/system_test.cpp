@@ -9,8 +9,8 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -120,7 +120,10 @@ TEST(SystemFiles, PicturesFolderFollowsTheDesktopsSettingAndOnlyNamesFolders) {
     const char* expected;  // under home; "" for none
   };
   const Case cases[] = {
-      {.variable = "Shots", .userDirs = nullptr, .folders = {"Shots", "Pictures"}, .expected = "Shots"},
+      {.variable = "Shots",
+       .userDirs = nullptr,
+       .folders = {"Shots", "Pictures"},
+       .expected = "Shots"},
       {.variable = "Gone", .userDirs = nullptr, .folders = {"Pictures"}, .expected = "Pictures"},
       {.variable = nullptr,
        .userDirs = "XDG_PICTURES_DIR=\"$HOME/Bilder\"",
@@ -130,7 +133,10 @@ TEST(SystemFiles, PicturesFolderFollowsTheDesktopsSettingAndOnlyNamesFolders) {
        .userDirs = "XDG_PICTURES_DIR=\"$HOME/Bilder\"",
        .folders = {"Pictures"},
        .expected = "Pictures"},
-      {.variable = nullptr, .userDirs = "XDG_PICTURES_DIR=\"relative\"", .folders = {"relative"}, .expected = ""},
+      {.variable = nullptr,
+       .userDirs = "XDG_PICTURES_DIR=\"relative\"",
+       .folders = {"relative"},
+       .expected = ""},
       {.variable = nullptr, .userDirs = nullptr, .folders = {}, .expected = ""},
   };
   const char* savedHome = std::getenv("HOME");
@@ -140,7 +146,9 @@ TEST(SystemFiles, PicturesFolderFollowsTheDesktopsSettingAndOnlyNamesFolders) {
     const std::string base = vx::NameOf(fs::path(folder.File("x")).parent_path());
     for (const std::string& name : c.folders) fs::create_directories(base + "/" + name);
     fs::create_directories(base + "/config");
-    if (c.userDirs != nullptr) WriteText(base + "/config/user-dirs.dirs", std::string("# made by a test\n") + c.userDirs + "\n");
+    if (c.userDirs != nullptr)
+      WriteText(base + "/config/user-dirs.dirs",
+                std::string("# made by a test\n") + c.userDirs + "\n");
     setenv("HOME", base.c_str(), 1);
     setenv("XDG_CONFIG_HOME", (base + "/config").c_str(), 1);
     if (c.variable != nullptr) {

@@ -70,7 +70,10 @@ TEST(LetterboxCopy, FullScreenShowsTheImageRowsAloneOnlyWhereThatScalesItLarger)
       {.frame = ClassicFrame, .outWidth = 1280, .outHeight = 720, .status = false, .rows = 240},
       {.frame = ClassicFrame, .outWidth = 0, .outHeight = 0, .status = false, .rows = 240},
       {.frame = {.width = 1920, .height = 1080, .pitch = 1920},
-       .outWidth = 1920, .outHeight = 1080, .status = false, .rows = 1080},
+       .outWidth = 1920,
+       .outHeight = 1080,
+       .status = false,
+       .rows = 1080},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(RowsShown(SurfaceLayoutOf(c.frame), c.outWidth, c.outHeight, c.status), c.rows)
