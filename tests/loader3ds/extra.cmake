@@ -18,6 +18,7 @@ if(ASSIMP_FOUND)
     ${PROJECT_SOURCE_DIR}/tests ${loader3ds_tests} ${PROJECT_SOURCE_DIR}/tools/lib)
   target_link_libraries(test_loader3ds_assimp PRIVATE
     vx_loader3ds vx_toolkit PkgConfig::ASSIMP GTest::gtest GTest::gtest_main)
+  vx_test_code(test_loader3ds_assimp)
   gtest_discover_tests(test_loader3ds_assimp DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300 LABELS unit)
 else()
   message(WARNING "assimp not found: the 3DS cross-check test is not built")
