@@ -10,6 +10,7 @@
 #include <csignal>
 #include <cstring>
 #include <filesystem>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -84,38 +85,75 @@ bool StopWhileWriting(pid_t pid, const std::string& outDir) {
   return false;
 }
 
+// The finished files under folder (the temporaries left out), and the names
+// the temporaries will be renamed to (".wood.tmp-12-0.jpg" -> "wood.jpg").
+std::set<std::string> Finished(const std::string& folder) {
+  std::set<std::string> names;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(folder))
+    if (entry.is_regular_file() &&
+        entry.path().filename().string().find(".tmp-") == std::string::npos)
+      names.insert(entry.path().string());
+  return names;
+}
+std::string FinalName(const std::string& temporary) {
+  const std::filesystem::path path(temporary);
+  const std::string name = path.filename().string();
+  const std::size_t mark = name.find(".tmp-");
+  const std::size_t dot = name.find('.', mark + 1);
+  const std::string extension = dot == std::string::npos ? "" : name.substr(dot);
+  return (path.parent_path() / (name.substr(1, mark - 1) + extension)).string();
+}
+
+// With the signals ignored, the run goes on past the file it was writing
+// when they came: it starts and finishes another one, which a run that
+// heeded them never would. Then it is killed: writing the rest of the show
+// would prove nothing more and took minutes under the sanitizers. True also
+// when it finished its work first, with exit code 0.
+bool GoesOnWriting(pid_t pid, const std::string& outDir, const std::string& name) {
+  std::set<std::string> known = Finished(outDir);
+  for (const std::string& temporary : Temporaries(outDir)) known.insert(FinalName(temporary));
+  for (int poll = 0; poll < 60000; ++poll) {
+    int status = 0;
+    if (waitpid(pid, &status, WNOHANG) == pid) {
+      EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << name << ": " << status;
+      return std::filesystem::exists(outDir + "/vx-1.txt");
+    }
+    for (const std::string& file : Finished(outDir)) {
+      if (known.count(file) == 0) {
+        kill(pid, SIGKILL);
+        waitpid(pid, &status, 0);
+        return true;
+      }
+    }
+    usleep(2000);
+  }
+  kill(pid, SIGKILL);
+  waitpid(pid, nullptr, 0);
+  return false;
+}
+
 // Every signal sent while a file is being written: at its default it ends
-// the run and takes the temporary file with it; ignored, the run goes on
-// to write every file.
+// the run and takes the temporary file with it; ignored, the run goes on.
 TEST(VxcontentTool, ATerminationSignalLeavesNoTemporaryAndAnIgnoredOneIsIgnored) {
-  struct Case {
-    std::vector<int> signals;
-    bool ignored;
-  };
-  std::vector<Case> cases;
-  for (const int signal : TerminationSignals)
-    cases.push_back({.signals = {signal}, .ignored = false});
-  cases.push_back(
-      {.signals = {std::begin(TerminationSignals), std::end(TerminationSignals)}, .ignored = true});
-  for (const Case& c : cases) {
-    const std::string name =
-        std::string(strsignal(c.signals[0])) + (c.ignored ? " and the others, ignored" : "");
+  for (const int signal : TerminationSignals) {
+    const std::string name = strsignal(signal);
     vx::test::TempDir dir;
-    const pid_t pid = StartVxcontent(dir.Path(), c.ignored);
+    const pid_t pid = StartVxcontent(dir.Path(), false);
     ASSERT_TRUE(StopWhileWriting(pid, dir.Path())) << name << ": no temporary file seen";
-    for (const int signal : c.signals) kill(pid, signal);
+    kill(pid, signal);
     kill(pid, SIGCONT);
     int status = 0;
     ASSERT_EQ(waitpid(pid, &status, 0), pid);
-    if (c.ignored) {
-      EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << name << ": " << status;
-      EXPECT_TRUE(std::filesystem::exists(dir.File("vx-1.txt"))) << name;
-    } else {
-      EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == c.signals[0])
-          << name << ": " << status;
-    }
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << name << ": " << status;
     EXPECT_EQ(Temporaries(dir.Path()), std::vector<std::string>{}) << name;
   }
+  vx::test::TempDir dir;
+  const pid_t pid = StartVxcontent(dir.Path(), true);
+  ASSERT_TRUE(StopWhileWriting(pid, dir.Path())) << "ignored: no temporary file seen";
+  for (const int signal : TerminationSignals) kill(pid, signal);
+  kill(pid, SIGCONT);
+  EXPECT_TRUE(GoesOnWriting(pid, dir.Path(), "ignored"))
+      << "with every termination signal ignored, no further file was written";
 }
 
 }  // namespace
