@@ -54,7 +54,8 @@ float NoTicks(double, std::uint32_t) {
 
 void Nothing() {}
 
-[[maybe_unused]] const MusicRoutines AbsentMusic{RefuseStart, NoPlay, NoTicks, Nothing, Nothing};
+[[maybe_unused]] const MusicRoutines AbsentMusic{
+    .start = RefuseStart, .play = NoPlay, .ticks = NoTicks, .stop = Nothing, .free = Nothing};
 
 // The backends each build has: the browser's WebAudio, or SDL2 with
 // libmpg123.

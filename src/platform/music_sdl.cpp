@@ -313,6 +313,9 @@ void Free() {
 }  // namespace vx::sdl_music
 
 namespace vx {
-const MusicRoutines SdlMusic{sdl_music::Start, sdl_music::Play, sdl_music::Ticks, sdl_music::Stop,
-                             sdl_music::Free};
+const MusicRoutines SdlMusic{.start = sdl_music::Start,
+                             .play = sdl_music::Play,
+                             .ticks = sdl_music::Ticks,
+                             .stop = sdl_music::Stop,
+                             .free = sdl_music::Free};
 }  // namespace vx

@@ -65,6 +65,7 @@ void Free() {
 
 }  // namespace
 
-const MusicRoutines SilentMusic{Start, Play, Ticks, Stop, Free};
+const MusicRoutines SilentMusic{
+    .start = Start, .play = Play, .ticks = Ticks, .stop = Stop, .free = Free};
 
 }  // namespace vx

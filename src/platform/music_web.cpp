@@ -106,7 +106,8 @@ void Free() {
 
 }  // namespace
 
-const MusicRoutines WebMusic{Start, Play, Ticks, Stop, Free};
+const MusicRoutines WebMusic{
+    .start = Start, .play = Play, .ticks = Ticks, .stop = Stop, .free = Free};
 
 void DecodeMusicAhead(std::string_view name) {
   const std::int32_t size = LibraryFileSize(name);

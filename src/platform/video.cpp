@@ -59,8 +59,14 @@ bool NoEvents() {
 
 void NothingToStop() {}
 
-[[maybe_unused]] const VideoRoutines AbsentVideo{RefuseStart,   PresentNowhere, NoEvents,
-                                                 NothingToStop, nullptr,        nullptr};
+[[maybe_unused]] const VideoRoutines AbsentVideo{.start = RefuseStart,
+                                                 .present = PresentNowhere,
+                                                 .pump = NoEvents,
+                                                 .stop = NothingToStop,
+                                                 .surface = nullptr,
+                                                 .showBox = nullptr,
+                                                 .resize = nullptr,
+                                                 .nativeSize = nullptr};
 
 // The backends each build has: the browser's page, or the SDL2 window.
 #ifdef __EMSCRIPTEN__

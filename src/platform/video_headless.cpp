@@ -57,6 +57,7 @@ const VideoRoutines HeadlessVideo{.start = Start,
                                   .stop = Stop,
                                   .surface = Surface,
                                   .showBox = nullptr,
-                                  .resize = Resize};
+                                  .resize = Resize,
+                                  .nativeSize = nullptr};
 
 }  // namespace vx

@@ -14,6 +14,7 @@
 
 #include "fx2d/fx2d.h"
 #include "fx2d_test_images.h"
+#include "support/tables.h"
 
 namespace vx {
 namespace {
@@ -43,6 +44,11 @@ TEST(Fx2dVariants, PlainFirstFastestInUseAndTheReferenceSwitchGoesBothWays) {
   EXPECT_EQ(&Fx2d(), &PlainFx2d);
   UseReferenceFx2d(false);
   EXPECT_EQ(&Fx2d(), variants.back());
+}
+
+TEST(Fx2dVariants, EveryTableHasEveryRoutine) {
+  for (const Fx2dRoutines* table : Fx2dVariants())
+    EXPECT_EQ(vx::test::NullMembers(*table), std::vector<std::size_t>{}) << table->name;
 }
 
 constexpr std::uint32_t Counts[] = {ScreenPixels, 1, 2, 3, 4, 5, 13, 63999};

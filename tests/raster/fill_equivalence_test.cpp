@@ -17,6 +17,7 @@
 #include "random_polygons.h"
 #include "raster/raster.h"
 #include "raster_fixture.h"
+#include "support/tables.h"
 
 namespace vx::rastertest {
 namespace {
@@ -50,6 +51,18 @@ class FillEquivalence : public EachFill {
  protected:
   const FillFunction referenceFill = GetParam().ReferenceFill();
 };
+
+// Every variant this build and processor have fills with both routines.
+TEST(RasterVariants, EveryTableHasBothFills) {
+  for (const RasterVariant variant :
+       {RasterVariant::Reference, RasterVariant::Sse2, RasterVariant::Avx2}) {
+    const RasterFills* fills = RasterFillsOf(variant);
+    if (fills == nullptr) continue;
+    EXPECT_EQ(vx::test::NullMembers(*fills), std::vector<std::size_t>{})
+        << static_cast<int>(variant);
+  }
+  ASSERT_NE(RasterFillsOf(RasterVariant::Reference), nullptr);
+}
 
 TEST_P(FillEquivalence, RandomConvexPolygonsDrawIdentically) {
   std::mt19937 random(1234 + static_cast<unsigned>(GetParam().perspective));
