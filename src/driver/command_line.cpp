@@ -166,7 +166,8 @@ constexpr OptionRow Options[] = {
      .effectTest = false,
      .take = [](const std::string_view* v,
                 DriverOptions& o) { return SecondsInShow(v[0], o.fromSeconds); },
-     .help = "start the show at this moment (0 to 121; not with e)"},
+     .help = "start the show at this moment, without the loading screen's fades (0 to 121; not "
+             "with e)"},
     {.name = "--loop",
      .modes = PlayMode,
      .effectTest = false,

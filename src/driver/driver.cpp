@@ -29,23 +29,31 @@ constexpr std::uint32_t MusicOutputRate = 44100;
 
 // Normal run, the video started at the classic size for the loading
 // screen (its picture is the classic frame), then made the show's size.
-// other is the size the resolution key switches to. Returns false only
-// when a fake reportPictureLoadError returned (the real one ends the
-// program). A video that cannot take the show's size (its reason
+// other is the size the resolution key switches to. A start at a moment
+// (atMoment: --from) shows the loading picture without its fades. Returns
+// false only when a fake reportPictureLoadError returned (the real one ends
+// the program). A video that cannot take the show's size (its reason
 // reported) plays the classic show.
-bool RunDemo(const FrameSize& size, const FrameSize& other, bool loop) {
+bool RunDemo(const FrameSize& size, const FrameSize& other, bool loop, bool atMoment) {
   const Show& show = CurrentShow();
   std::uint32_t* fb = FrameBuffer();
   TraceStep("LoadLoaderPicture");
   if (!LoadLoaderPicture()) return false;
-  TraceStep("LoaderFadeIn");
-  LoaderFadeIn(fb);
+  if (atMoment) {
+    TraceStep("LoaderShow");
+    LoaderShow(fb);
+  } else {
+    TraceStep("LoaderFadeIn");
+    LoaderFadeIn(fb);
+  }
   TraceStep("LoadAllScenes");
   show.loadAll();
   TraceStep("StartMusic");
   StartMusic(ShowMusic, MusicOutputRate, false, false, true);
-  TraceStep("LoaderFadeOut");
-  LoaderFadeOut(fb);
+  if (!atMoment) {
+    TraceStep("LoaderFadeOut");
+    LoaderFadeOut(fb);
+  }
   SetQuitFlag(false);
   TraceStep("SetMusicScale");
   SetMusicScale(DemoTicksPerSecond);
@@ -158,7 +166,7 @@ int RunDriver(const DriverOptions& options, const LibrarySearch& libraries) {
     // starts would set SDL's video up and down once more, after which X
     // tools at times no longer find the window.
     const FrameSize other = size != ClassicFrame ? ClassicFrame : NativeFrameSize();
-    if (!RunDemo(size, other, options.loop)) return 1;
+    if (!RunDemo(size, other, options.loop, options.fromSeconds > 0.0)) return 1;
   }
   TraceStep("StopVideo");
   StopVideo();

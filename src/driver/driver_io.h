@@ -47,6 +47,11 @@ bool LoadLoaderPicture();
 void LoaderFadeIn(std::uint32_t* fb);
 // A 2 s fade-out, then black until 3 s.
 void LoaderFadeOut(std::uint32_t* fb);
+// The picture at once, without fades or waits: the loading screen of a start
+// at a moment (--from, the page's link to one), which the show's first frame
+// then replaces; the buffer is left black, as after the fade-out. The fades'
+// 7 s belong to the start from the beginning.
+void LoaderShow(std::uint32_t* fb);
 void ReleaseLoaderPicture();
 
 // --trace: TraceStep writes "trace: STEP" on standard error while on.

@@ -86,6 +86,14 @@ void LoaderFadeOut(std::uint32_t* fb) {
   WaitUntil(384.0f);
 }
 
+void LoaderShow(std::uint32_t* fb) {
+  CopyScreen(LoaderPixelsOf(), fb, ScreenPixels);
+  PresentFrame();
+  // The picture stays on screen until the first frame; the buffer is black
+  // again, as the fade-out leaves it, for the scenes that draw onto it.
+  ClearScreen(fb, ScreenPixels);
+}
+
 void ReleaseLoaderPicture() {
   CurrentDriverIo().releasePicture(gLoader);
 }

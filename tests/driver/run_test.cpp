@@ -36,15 +36,26 @@ class DriverRun : public ::testing::Test {
   }
 
   // The calls of start-up up to the main loop in a normal run, with one
-  // second per present; the music plays from the moment --from gave.
-  static Calls StartUp(const std::string& from = "0") {
+  // second per present.
+  static Calls StartUp() {
     return {"OpenLibrary vx-1.lib", "StartVideo", "LoadPicture DATA\\loader.jpg",
             // fade-in: black, then black again at c = 128 (darkened by 255), c = 256, c = 384
             "PresentFrame black", "PresentFrame black", "PresentFrame dark 127",
             "PresentFrame picture", "LoadAllScenes @4000", "StartMusic DATA\\oompa.mp3 44100 00",
             // fade-out: the picture, c = 128, then black at c = 256
             "PresentFrame picture", "PresentFrame dark 128", "PresentFrame black",
-            "PlayMusic 0 from " + from + " @7000"};
+            "PlayMusic 0 from 0 @7000"};
+  }
+  // The same for a start at a moment (--from): the loading picture at once,
+  // and the music from that moment as soon as the scenes are loaded.
+  static Calls StartUpAt(const std::string& from) {
+    return {"OpenLibrary vx-1.lib",
+            "StartVideo",
+            "LoadPicture DATA\\loader.jpg",
+            "PresentFrame picture",
+            "LoadAllScenes @1000",
+            "StartMusic DATA\\oompa.mp3 44100 00",
+            "PlayMusic 0 from " + from + " @1000"};
   }
 
   static Calls Shutdown() {
@@ -234,17 +245,23 @@ TEST_F(DriverRun, LoopStartsTheMusicAgainFromTheBeginningAtTheEndBoundUntilQuit)
   World().quitAtPump = 2;
   World().musicTimes = {14520.0f, 100.0f};
   EXPECT_EQ(Run({"--loop", "--from", "30"}), 0);
-  const Calls loop = {"Pump",
-                      "MusicTime",
-                      "PresentFrame black",
-                      "StopMusic",
-                      "PlayMusic 0 from 0 @8000",
-                      "Pump",
-                      "MusicTime",
-                      "logo 100 0",
-                      "PresentFrame black",
-                      "Pump quit"};
-  EXPECT_EQ(World().calls, Join({StartUp("30"), loop, Shutdown()}));
+  const Calls loop = {
+      "Pump", "MusicTime", "PresentFrame black", "StopMusic",          "PlayMusic 0 from 0 @2000",
+      "Pump", "MusicTime", "logo 100 0",         "PresentFrame black", "Pump quit"};
+  EXPECT_EQ(World().calls, Join({StartUpAt("30"), loop, Shutdown()}));
+}
+
+// A start at a moment skips the loading screen's fades (7 s of the one
+// second presents here) and never waits on the timer; its first frame is
+// the moment's.
+TEST_F(DriverRun, AStartAtAMomentShowsTheLoadingPictureWithoutItsFades) {
+  test::InstallFakes(40.0);
+  World().quitAtPump = 1;
+  World().musicTimes = {4800.0f};
+  EXPECT_EQ(Run({"--from", "40"}), 0);
+  const Calls loop = {"Pump", "MusicTime", "blau 768 7", "PresentFrame black", "Pump quit"};
+  EXPECT_EQ(World().calls, Join({StartUpAt("40"), loop, Shutdown()}));
+  EXPECT_EQ(World().slept, 0u);
 }
 
 }  // namespace

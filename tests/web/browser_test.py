@@ -125,6 +125,9 @@ SHARP_STILL = ('40.5', (1280, 720))
 SHARP_BENCH = (960, 600)
 
 PLAY_SECONDS = 6.0  # at least 5 s of the clock running
+# A link to a moment's frame, from the page's opening: about 1.5 s here; the
+# loading screen's fades alone took 7 s.
+LINK_SECONDS = 4.0
 BENCH_ROW = re.compile(r'^(\w+)\s+(\d+)\s+(\d+\.\d+)\s+(\d+\.\d+)\s+(\d+\.\d+)$')
 BENCH_SHOW = re.compile(r'^show\s+(\d+)\s+(\d+\.\d+)$')
 BENCH_HEADER = re.compile(r'^scene\s+frames\s+median ms\s+p95 ms\s+fps$')
@@ -1161,9 +1164,17 @@ async def check_controls(browser, base, expected):
         await press(page, 'Escape')
     if not link.endswith('&pause'):
         raise CheckFailed(f'the link to a paused moment is {link!r}')
+    opened = time.monotonic()
     async with browser.page(link) as again:
         r = await again.wait(lambda r: TITLE_FRAME.match(r['title']) or r['title'].startswith(TITLE_ERROR),
                              'the copied link\'s frame')
+        # A link to a moment shows it without the loading screen's fades
+        # (7 s): what is left is the download, the compile and the scenes'
+        # load.
+        spent = time.monotonic() - opened
+        print(f'  link: the copied link showed its frame {spent:.1f} s after the page opened', flush=True)
+        if spent > LINK_SECONDS:
+            raise CheckFailed(f'the copied link took {spent:.1f} s to its frame (at most {LINK_SECONDS})')
         if r['title'] != paused['title'] or r['state']['ticks'] != paused['state']['ticks']:
             raise CheckFailed(f'the link {link} opened at {r["state"]["ticks"]} ticks ({r["title"][:26]}), '
                               f'not {paused["state"]["ticks"]} ({paused["title"][:26]})')
