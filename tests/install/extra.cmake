@@ -7,6 +7,6 @@ add_test(NAME Install.ProgramsAndArchive
                  -DPREFIX=${CMAKE_BINARY_DIR}/install-test
                  -DBINDIR=${CMAKE_INSTALL_BINDIR} -DDATADIR=${VX_INSTALL_DATADIR}
                  -DPROGRAMS=${installed_programs} -DARCHIVE=$<TARGET_EXISTS:vx_content>
-                 -DVERSION=${PROJECT_VERSION}
+                 -DVERSION=${PROJECT_VERSION} -DDESKTOP_ICO=${vx_desktop_ico}
                  -P ${CMAKE_CURRENT_LIST_DIR}/install_test.cmake)
 set_tests_properties(Install.ProgramsAndArchive PROPERTIES LABELS process TIMEOUT 120)
