@@ -125,7 +125,7 @@ SHARP_STILL = ('40.5', (1280, 720))
 SHARP_BENCH = (960, 600)
 
 PLAY_SECONDS = 6.0  # at least 5 s of the clock running
-# A link to a moment's frame, from the page's opening: about 1.5 s here; the
+# A link to a moment's frame, from the page's opening: 1.2 s here; the
 # loading screen's fades alone took 7 s.
 LINK_SECONDS = 4.0
 BENCH_ROW = re.compile(r'^(\w+)\s+(\d+)\s+(\d+\.\d+)\s+(\d+\.\d+)\s+(\d+\.\d+)$')
