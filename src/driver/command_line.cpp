@@ -165,7 +165,7 @@ constexpr OptionRow Options[] = {
      .modes = PlayMode,
      .effectTest = false,
      .take = [](const std::string_view* v,
-                DriverOptions& o) { return SecondsInShow(v[0], o.fromSeconds); },
+                DriverOptions& o) { return o.fromGiven = SecondsInShow(v[0], o.fromSeconds); },
      .help = "start the show at this moment, without the loading screen's fades (0 to 121; not "
              "with e)"},
     {.name = "--loop",

@@ -166,7 +166,7 @@ int RunDriver(const DriverOptions& options, const LibrarySearch& libraries) {
     // starts would set SDL's video up and down once more, after which X
     // tools at times no longer find the window.
     const FrameSize other = size != ClassicFrame ? ClassicFrame : NativeFrameSize();
-    if (!RunDemo(size, other, options.loop, options.fromSeconds > 0.0)) return 1;
+    if (!RunDemo(size, other, options.loop, options.fromGiven)) return 1;
   }
   TraceStep("StopVideo");
   StopVideo();

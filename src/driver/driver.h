@@ -33,6 +33,7 @@ struct DriverOptions {
   bool vsync = true;
   bool mute = false;
   double fromSeconds = 0.0;
+  bool fromGiven = false;  // --from, even at 0: the loading screen without its fades
   bool loop = false;
   bool trace = false;
   std::vector<ScreenshotRequest> screenshots;

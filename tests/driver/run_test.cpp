@@ -264,5 +264,17 @@ TEST_F(DriverRun, AStartAtAMomentShowsTheLoadingPictureWithoutItsFades) {
   EXPECT_EQ(World().slept, 0u);
 }
 
+// Asked for by --from, the very first moment starts the same way: the
+// page's replay starts there at once.
+TEST_F(DriverRun, AStartAtTheFirstMomentAlsoSkipsTheFades) {
+  test::InstallFakes(0.0);
+  World().quitAtPump = 1;
+  World().musicTimes = {0.0f};
+  EXPECT_EQ(Run({"--from", "0"}), 0);
+  const Calls loop = {"Pump", "MusicTime", "logo 0 0", "PresentFrame black", "Pump quit"};
+  EXPECT_EQ(World().calls, Join({StartUpAt("0"), loop, Shutdown()}));
+  EXPECT_EQ(World().slept, 0u);
+}
+
 }  // namespace
 }  // namespace vx
