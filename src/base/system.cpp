@@ -5,6 +5,7 @@
 #include "base/system.h"
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vx {
@@ -16,6 +17,27 @@ std::filesystem::path PathOf(std::string_view utf8) {
 std::string NameOf(const std::filesystem::path& path) {
   const std::u8string utf8 = path.u8string();
   return std::string(utf8.begin(), utf8.end());
+}
+
+bool StartedFromFileManager(const StartContext& start) {
+  if (start.ownConsole) return true;
+  if (start.terminal || !start.graphicalSession || start.parent.empty()) return false;
+  // What runs scripts and builds, by the start of its file name (so that
+  // "python3.11" counts as python): a program started by one of these was
+  // started by a script, a test or a remote command, with nobody at a
+  // dialog.
+  static constexpr std::string_view Interpreters[] = {
+      "sh",    "bash",    "dash",   "zsh",  "ksh",     "mksh",  "fish", "csh",
+      "tcsh",  "busybox", "python", "perl", "ruby",    "node",  "make", "cmake",
+      "ctest", "ninja",   "ssh",    "sshd", "timeout", "xargs", "env"};
+  for (const std::string_view name : Interpreters) {
+    if (!start.parent.starts_with(name)) continue;
+    // "sh" covers "sh" itself and versioned names, not "shotwell".
+    const std::string_view rest = std::string_view(start.parent).substr(name.size());
+    if (rest.empty() || rest.find_first_not_of("0123456789.-") == std::string_view::npos)
+      return false;
+  }
+  return true;
 }
 
 std::string WindowsCommandLine(const std::vector<std::string>& args) {

@@ -173,6 +173,26 @@ std::string PicturesFolder();
 // then has no console to show text in. False elsewhere.
 bool ReleaseOwnConsole();
 
+// How the program was started, as far as that tells a file manager's or a
+// desktop menu's start from a terminal's or a script's.
+struct StartContext {
+  // Windows: the console was made for this program alone (Explorer's
+  // start), before ReleaseOwnConsole closes it.
+  bool ownConsole = false;
+  // Elsewhere: a terminal on standard input, output or error; a graphical
+  // session (DISPLAY or WAYLAND_DISPLAY); and the parent's program (its
+  // file name, e.g. "bash", "python3.11", "gnome-shell"; empty when it
+  // cannot be read).
+  bool terminal = false;
+  bool graphicalSession = false;
+  std::string parent;
+};
+StartContext ThisStart();
+// True for a start by a double click or a menu: Explorer's own console, or
+// no terminal, a graphical session and a parent known and no shell or
+// script interpreter.
+bool StartedFromFileManager(const StartContext& start);
+
 // Shows text in a message box with an error sign and waits for its OK
 // (Windows); does nothing elsewhere.
 void AlertBox(const std::string& title, const std::string& text);

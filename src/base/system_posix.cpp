@@ -347,6 +347,25 @@ std::string PicturesFolder() {
   return {};
 }
 
+StartContext ThisStart() {
+  StartContext start;
+  start.terminal = isatty(STDIN_FILENO) || isatty(STDOUT_FILENO) || isatty(STDERR_FILENO);
+  const auto set = [](const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr && *value != '\0';
+  };
+  start.graphicalSession = set("DISPLAY") || set("WAYLAND_DISPLAY");
+#ifndef __EMSCRIPTEN__
+  // The program file, not the name the process gave itself: a script's
+  // process is named after the script but runs its interpreter.
+  std::error_code ec;
+  const std::filesystem::path parent =
+      std::filesystem::read_symlink("/proc/" + std::to_string(getppid()) + "/exe", ec);
+  if (!ec) start.parent = parent.filename().string();
+#endif
+  return start;
+}
+
 bool ReleaseOwnConsole() {
   return false;
 }

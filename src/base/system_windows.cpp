@@ -368,6 +368,14 @@ std::string PicturesFolder() {
   return folder;
 }
 
+StartContext ThisStart() {
+  DWORD processes[2];
+  return {.ownConsole = GetConsoleWindow() != nullptr && GetConsoleProcessList(processes, 2) == 1,
+          .terminal = false,
+          .graphicalSession = true,
+          .parent = {}};
+}
+
 bool ReleaseOwnConsole() {
   // A console shared with a command prompt lists two processes or more;
   // output sent to a file or a pipe is wanted by whoever started us.

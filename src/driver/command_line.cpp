@@ -166,13 +166,17 @@ constexpr OptionRow Options[] = {
      .effectTest = false,
      .take = [](const std::string_view* v,
                 DriverOptions& o) { return o.fromGiven = SecondsInShow(v[0], o.fromSeconds); },
-     .help = "start the show at this moment, without the loading screen's fades (0 to 121; not "
-             "with e)"},
+     .help = "start the show at this moment, without the\n"
+             "loading screen's fades (0 to 121; not with e)"},
     {.name = "--loop",
      .modes = PlayMode,
      .effectTest = false,
      .take = [](const std::string_view*, DriverOptions& o) { return o.loop = true; },
      .help = "start again at the end, until Escape (not with e)"},
+    {.name = "--no-dialog",
+     .take = [](const std::string_view*, DriverOptions&) { return true; },
+     .help = "never ask the start-up choices (they are asked\n"
+             "only without options, from a file manager)"},
     {.name = "--trace",
      .take = [](const std::string_view*, DriverOptions& o) { return o.trace = true; },
      .help = "one line per start-up and shutdown step on\n"
@@ -351,6 +355,8 @@ std::string HelpText() {
   std::string text =
       "usage: vx1 [e] [OPTIONS]\n"
       "Plays the show full screen with its music; Escape ends it.\n"
+      "Started without options from a file manager or a desktop menu, it\n"
+      "first asks: full screen or a window, classic or sharp, sound, loop.\n"
       "A first argument \"e\" runs the labda scene alone on the system timer\n"
       "(the effect test).\n";
   for (Section section : {Section::Playing, Section::Headless}) {

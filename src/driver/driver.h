@@ -99,6 +99,12 @@ LibraryOpen OpenShowLibrary(const LibrarySearch& search, std::string_view progra
 void UseRealModules();
 // --trace: the runs write "trace: STEP" on standard error for each step.
 void SetTrace(bool on);
+// The start-up dialog of a show started from a file manager, in the
+// configured video output's box (AskInBox): full screen or a window, the
+// classic or the sharp frame, sound or none, once or in a loop, changed in
+// options one press at a time until Play (true) or Quit or closing the box
+// (false). Where no box can be shown the show plays as it is (true).
+bool AskStartChoices(DriverOptions& options);
 // Play mode (normal run or effect test): 0 after an orderly end, 1 when the
 // archive was refused or the video could not start.
 int RunDriver(const DriverOptions& options, const LibrarySearch& libraries);

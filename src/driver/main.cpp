@@ -178,6 +178,15 @@ int main(int argc, char** argv) {
     case vx::DriverMode::Version:
       break;
   }
-  if (vx::ReleaseOwnConsole()) return PlayWithoutConsole(options, libraries);
+  // A start without a word from Explorer or a desktop asks how to play;
+  // any option (--no-dialog among them) says the caller knows already.
+  const vx::StartContext start = vx::ThisStart();
+  const bool released = vx::ReleaseOwnConsole();
+  if (argc == 1 && vx::StartedFromFileManager(start)) {
+    vx::ConfigureVideo(vx::VideoOptions{
+        .backend = vx::VideoBackend::Sdl, .fullScreen = true, .scale = 0, .vsync = true});
+    if (!vx::AskStartChoices(options)) return 0;
+  }
+  if (released) return PlayWithoutConsole(options, libraries);
   return Play(options, libraries);
 }

@@ -65,6 +65,7 @@ void NothingToStop() {}
                                                  .stop = NothingToStop,
                                                  .surface = nullptr,
                                                  .showBox = nullptr,
+                                                 .ask = nullptr,
                                                  .resize = nullptr,
                                                  .nativeSize = nullptr};
 
@@ -296,6 +297,13 @@ void ShowErrorBox(std::string_view caption, std::string_view text) {
                static_cast<int>(text.size()), text.data());
   std::fflush(stderr);
   if (backend->showBox != nullptr) backend->showBox(caption, text);
+}
+
+int AskInBox(std::string_view caption, std::string_view text,
+             std::span<const std::string_view> buttons) {
+  // Asked before the video starts: of the output configured.
+  if (configuredRoutines->ask == nullptr || buttons.empty()) return NoBoxShown;
+  return configuredRoutines->ask(caption, text, buttons);
 }
 
 }  // namespace vx

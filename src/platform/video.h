@@ -14,6 +14,7 @@
 // the full screen; the web backend draws on the page's canvas at the frame's
 // size (browser build only; elsewhere it refuses to start).
 #include <cstdint>
+#include <span>
 #include <string_view>
 
 #include "base/pixels.h"
@@ -131,6 +132,16 @@ void CopyFrameToSurface(const std::uint32_t* frameBuffer, const FrameSize& size,
 // A message box where a display is up (SDL), and always a line on standard
 // error: "caption: text".
 void ShowErrorBox(std::string_view caption, std::string_view text);
+
+// A question in the platform's own message box (SDL), asked before the
+// video starts: text over a row of buttons, the first taken by Enter, the
+// last by Escape. The index of the button pressed, NoAnswer when the box was
+// closed without one, NoBoxShown where no box can be shown (headless, the
+// page, no display) or it failed.
+inline constexpr int NoAnswer = -1;
+inline constexpr int NoBoxShown = -2;
+int AskInBox(std::string_view caption, std::string_view text,
+             std::span<const std::string_view> buttons);
 
 // Result codes of the display layer; they keep DirectDraw's numbering.
 inline constexpr std::uint32_t VideoOk = 0;

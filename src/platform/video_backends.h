@@ -3,6 +3,7 @@
 // dispatch in video.cpp. The dispatch owns the frame buffer, the quit flag
 // and the frame count; a backend owns only its output.
 #include <cstdint>
+#include <span>
 #include <string_view>
 
 #include "platform/video.h"
@@ -23,6 +24,9 @@ struct VideoRoutines {
   // Shows a message box when a display is up, false when none could be
   // shown; nullptr as the routine where the backend has no display.
   bool (*showBox)(std::string_view caption, std::string_view text);
+  // AskInBox's question; nullptr where the backend has no boxes.
+  int (*ask)(std::string_view caption, std::string_view text,
+             std::span<const std::string_view> buttons) = nullptr;
   // Remakes the output for frames of another size while running; 0, or a
   // non-zero code with the output left as it was. nullptr: nothing to remake.
   int (*resize)(const FrameSize& size) = nullptr;

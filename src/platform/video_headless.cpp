@@ -57,6 +57,7 @@ const VideoRoutines HeadlessVideo{.start = Start,
                                   .stop = Stop,
                                   .surface = Surface,
                                   .showBox = nullptr,
+                                  .ask = nullptr,
                                   .resize = Resize,
                                   .nativeSize = nullptr};
 

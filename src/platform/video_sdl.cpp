@@ -17,7 +17,10 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <span>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "platform/video_backends.h"
 
@@ -415,6 +418,31 @@ bool ShowBox(std::string_view caption, std::string_view text) {
                                   window) == 0;
 }
 
+// Callable before SDL_Init: the box opens a display of its own.
+int Ask(std::string_view caption, std::string_view text,
+        std::span<const std::string_view> buttons) {
+  const std::string captionText(caption);
+  const std::string messageText(text);
+  std::vector<std::string> labels(buttons.begin(), buttons.end());
+  std::vector<SDL_MessageBoxButtonData> data;
+  for (std::size_t i = 0; i < labels.size(); ++i) {
+    std::uint32_t flags = 0;
+    if (i == 0) flags |= SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT;
+    if (i + 1 == labels.size()) flags |= SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT;
+    data.push_back({.flags = flags, .buttonid = static_cast<int>(i), .text = labels[i].c_str()});
+  }
+  const SDL_MessageBoxData box{.flags = SDL_MESSAGEBOX_INFORMATION,
+                               .window = window,
+                               .title = captionText.c_str(),
+                               .message = messageText.c_str(),
+                               .numbuttons = static_cast<int>(data.size()),
+                               .buttons = data.data(),
+                               .colorScheme = nullptr};
+  int pressed = NoAnswer;
+  if (SDL_ShowMessageBox(&box, &pressed) != 0) return NoBoxShown;
+  return pressed >= 0 && pressed < static_cast<int>(data.size()) ? pressed : NoAnswer;
+}
+
 }  // namespace
 }  // namespace vx::sdl_video
 
@@ -429,6 +457,7 @@ const VideoRoutines SdlVideo{
     .stop = sdl_video::Stop,
     .surface = nullptr,
     .showBox = sdl_video::ShowBox,
+    .ask = sdl_video::Ask,
     .resize = sdl_video::Resize,
     .nativeSize = sdl_video::NativeSize,
 };

@@ -112,6 +112,7 @@ const VideoRoutines WebVideo{.start = Start,
                              .stop = Stop,
                              .surface = nullptr,
                              .showBox = ShowBox,
+                             .ask = nullptr,
                              .resize = nullptr,
                              .nativeSize = NativeSize};
 

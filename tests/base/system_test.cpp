@@ -335,3 +335,58 @@ TEST(SystemFiles, OnlyStandardOutputsOwnFileCountsAsStandardOutput) {
 }
 
 }  // namespace
+
+namespace {
+
+// The start-up dialog is for a start by a double click or a menu only: a
+// terminal, a script, a build or a test must never be stopped by a box.
+TEST(StartContext, OnlyAFileManagersStartCountsAsOne) {
+  struct Case {
+    vx::StartContext start;
+    bool fromFileManager;
+  };
+  const auto desktop = [](std::string parent) {
+    return vx::StartContext{
+        .ownConsole = false, .terminal = false, .graphicalSession = true, .parent = parent};
+  };
+  const Case cases[] = {
+      {.start = {.ownConsole = true, .terminal = false, .graphicalSession = false, .parent = ""},
+       .fromFileManager = true},  // Explorer's own console
+      {.start = desktop("gnome-shell"), .fromFileManager = true},
+      {.start = desktop("systemd"), .fromFileManager = true},  // a menu's start in its own scope
+      {.start = desktop("nautilus"), .fromFileManager = true},
+      {.start = desktop("shotwell"), .fromFileManager = true},  // "sh" is a whole name
+      {.start = desktop("bash"), .fromFileManager = false},
+      {.start = desktop("dash"), .fromFileManager = false},
+      {.start = desktop("python3.11"), .fromFileManager = false},
+      {.start = desktop("ctest"), .fromFileManager = false},
+      {.start = desktop("sshd"), .fromFileManager = false},
+      {.start = desktop(""), .fromFileManager = false},  // parent unknown
+      {.start = {.ownConsole = false,
+                 .terminal = true,
+                 .graphicalSession = true,
+                 .parent = "gnome-shell"},
+       .fromFileManager = false},
+      {.start = {.ownConsole = false,
+                 .terminal = false,
+                 .graphicalSession = false,
+                 .parent = "gnome-shell"},
+       .fromFileManager = false},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(vx::StartedFromFileManager(c.start), c.fromFileManager)
+        << "parent \"" << c.start.parent << "\", terminal " << c.start.terminal << ", session "
+        << c.start.graphicalSession << ", own console " << c.start.ownConsole;
+}
+
+// This test runs under CTest, a shell or a debugger: never a file
+// manager's start, whatever the machine's session.
+TEST(StartContext, ThisTestIsNoFileManagersStart) {
+  const vx::StartContext start = vx::ThisStart();
+  EXPECT_FALSE(vx::StartedFromFileManager(start)) << start.parent;
+#ifdef __linux__
+  EXPECT_FALSE(start.parent.empty()) << "the parent's program could not be read";
+#endif
+}
+
+}  // namespace

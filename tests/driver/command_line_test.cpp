@@ -48,7 +48,7 @@ TEST(CommandLine, OnlyAFirstArgumentOfExactlyLowerCaseEChoosesTheEffectTest) {
 
 TEST(CommandLine, PlayOptionsAreRead) {
   const Parsed p = Parse({"--library", "/x/show.lib", "--window", "--scale", "5", "--no-vsync",
-                          "--mute", "--from", "33.6", "--loop", "--trace"});
+                          "--mute", "--from", "33.6", "--loop", "--no-dialog", "--trace"});
   ASSERT_TRUE(p.ok) << p.error;
   EXPECT_EQ(p.options.mode, DriverMode::Play);
   EXPECT_EQ(p.options.library, "/x/show.lib");
@@ -279,10 +279,10 @@ TEST(CommandLine, ThreadsFromOneTo64InEveryMode) {
 TEST(CommandLine, HelpListsEveryOption) {
   const std::string help = HelpText();
   for (const char* option :
-       {"--library",       "--window",  "--scale", "--no-vsync",   "--mute",
-        "--from",          "--loop",    "--trace", "--screenshot", "--bench",
-        "--reference",     "--capture", "--fps",   "--duration",   "--frames",
-        "--contact-sheet", "--version", "--help",  "--resolution", "--threads"})
+       {"--library",    "--window",   "--scale",      "--no-vsync",      "--mute",      "--from",
+        "--loop",       "--trace",    "--screenshot", "--bench",         "--reference", "--capture",
+        "--fps",        "--duration", "--frames",     "--contact-sheet", "--version",   "--help",
+        "--resolution", "--threads",  "--no-dialog"})
     EXPECT_NE(help.find(option), std::string::npos) << option;
   // The resolution key is in the key list.
   EXPECT_NE(help.find("\n  R "), std::string::npos);
@@ -296,8 +296,7 @@ TEST(LibraryLookup, ANamedArchiveIsTheOnlyOneOtherwiseTheCurrentFolderBesideTheP
   fs::create_directories(bin);
   const std::string installed = dir.File("share/vx-1/vx-1.lib");
   LibrarySearch search = LibraryCandidates("", bin);
-  EXPECT_EQ(search.paths,
-            (std::vector<std::string>{"vx-1.lib", bin + "/vx-1.lib", installed}));
+  EXPECT_EQ(search.paths, (std::vector<std::string>{"vx-1.lib", bin + "/vx-1.lib", installed}));
   EXPECT_FALSE(search.named);
   search = LibraryCandidates("/x/other.lib", bin);
   EXPECT_EQ(search.paths, (std::vector<std::string>{"/x/other.lib"}));
@@ -307,8 +306,7 @@ TEST(LibraryLookup, ANamedArchiveIsTheOnlyOneOtherwiseTheCurrentFolderBesideTheP
   // from the data folder, the installed one is the current folder's.
   {
     test::ScopedWorkingDirectory inside(bin);
-    EXPECT_EQ(LibraryCandidates("", bin).paths,
-              (std::vector<std::string>{"vx-1.lib", installed}));
+    EXPECT_EQ(LibraryCandidates("", bin).paths, (std::vector<std::string>{"vx-1.lib", installed}));
   }
   fs::create_directories(dir.File("share/vx-1"));
   test::ScopedWorkingDirectory data(dir.File("share/vx-1"));

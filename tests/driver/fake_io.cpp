@@ -217,6 +217,7 @@ const VideoRoutines FakeVideo{.start = StartVideo,
                               .stop = StopVideo,
                               .surface = nullptr,
                               .showBox = nullptr,
+                              .ask = nullptr,
                               .resize = ResizeVideo,
                               .nativeSize = NativeSize};
 const MusicRoutines FakeMusic{.start = StartMusic,
