@@ -294,6 +294,69 @@ wait $watchdog
 echo $(( (${end//[.,]/} - ${start//[.,]/}) / 1000 )) > elapsed_ms.txt
 )SH";
 
+// Runs vx1 without a word under xvfb-run, started as a file manager
+// starts it: by a program that is no shell (xdotool exec), with no terminal
+// on any stream. The start-up box comes first: Escape in it ends the run
+// without a show; Enter plays the show with the choices as they stand (full
+// screen), which Escape then ends.
+const char* const DialogScript = R"SH(#!/bin/bash
+vx1="$1"
+export SDL_AUDIODRIVER=dummy
+export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
+note() { echo "$SECONDS s: $1" >> progress.txt; }
+fail() { echo "$1 ($SECONDS s into the run)" > failure.txt; kill $pid 2>/dev/null; exit 1; }
+wait_until() {
+  local deadline=$1 what=$2
+  shift 2
+  until "$@"; do
+    kill -0 $pid 2>/dev/null || fail "vx1 ended before $what"
+    [ $SECONDS -lt $deadline ] || fail "no $what"
+    sleep 0.1
+  done
+}
+found() {
+  wid=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1)
+  [ -n "$wid" ]
+}
+# The box's title is a UTF-8 WM_NAME, which xdotool's search does not read.
+box_found() {
+  wid=$(xwininfo -root -children 2>/dev/null | awk '/ "VX-1": / {print $1; exit}')
+  [ -n "$wid" ]
+}
+# (xwininfo names windows in hex, xdotool in decimal.)
+focused() {
+  xdotool windowfocus "$wid" 2>/dev/null
+  local focus
+  focus=$(xdotool getwindowfocus 2>/dev/null) && [ $((focus)) -eq $((wid)) ]
+}
+# press KEY: to the window found last, once it holds the input focus.
+press() {
+  wait_until $((SECONDS + 30)) "input focus for $1" focused
+  xdotool key --clearmodifiers "$1" || fail "xdotool could not press $1"
+}
+# xdotool exec --sync ends with the code of the program it ran.
+start() { xdotool exec --sync "$vx1" < /dev/null > "out$1.txt" 2> "err$1.txt" & pid=$!; }
+
+start quit
+wait_until 60 "start-up box titled VX-1" box_found
+note "box $wid"
+press Escape
+wait $pid
+echo $? > exit_quit.txt
+note "quit"
+
+start play
+wait_until $((SECONDS + 60)) "start-up box titled VX-1" box_found
+press Return
+wait_until $((SECONDS + 120)) "shown window titled VVS window" found "VVS window"
+eval "$(xdotool getwindowgeometry --shell "$wid")"
+echo "$WIDTH $HEIGHT" > geometry.txt
+note "show $wid"
+press Escape
+wait $pid
+echo $? > exit_play.txt
+)SH";
+
 std::string ReadText(const std::string& path) {
   std::ifstream in(path);
   std::stringstream text;
@@ -335,6 +398,7 @@ class Vx1InXServer : public ::testing::Test {
     REQUIRE_ARCHIVE();
     REQUIRE_TOOL("xvfb-run");
     REQUIRE_TOOL("xdotool");
+    REQUIRE_TOOL("xwininfo");
     REQUIRE_TOOL("ffmpeg");
   }
 
@@ -418,6 +482,27 @@ TEST_F(Vx1InXServer, PlaysTheShowInAWindowTakesTheViewersKeysAndEndsOnEscapeInOr
            step.rfind("Resume ", 0) == 0;
   });
   EXPECT_EQ(steps, expected);
+}
+
+// Started from a file manager, vx1 asks before it plays: Quit (Escape)
+// ends it at once and quietly, Play (Enter) starts the show full screen.
+TEST_F(Vx1InXServer, AStartFromAFileManagerAsksFirst) {
+  TempDir dir;
+  WriteTextFile(dir.File("dialog.sh"), DialogScript);
+  // No option names the archive: vx1 finds it in its current folder.
+  std::filesystem::create_symlink(ArchivePath(), dir.File("vx-1.lib"));
+  const std::string firstDisplay = std::to_string(100 + (getpid() + 200) % 400);
+  const ProgramResult r =
+      RunProgram({"/usr/bin/env", "timeout", "280", "xvfb-run", "-a", "-n", firstDisplay, "-s",
+                  "-screen 0 1280x1024x24", "/bin/bash", dir.File("dialog.sh"), Vx1Path()},
+                 dir.Path());
+  ASSERT_EQ(r.exitCode, 0) << ReadText(dir.File("failure.txt")) << r.err
+                           << ReadText(dir.File("progress.txt"));
+  EXPECT_EQ(Trim(ReadText(dir.File("exit_quit.txt"))), "0");
+  EXPECT_EQ(ReadText(dir.File("errquit.txt")), "");
+  EXPECT_EQ(ReadText(dir.File("outquit.txt")), "");
+  EXPECT_EQ(Trim(ReadText(dir.File("exit_play.txt"))), "0") << ReadText(dir.File("errplay.txt"));
+  EXPECT_EQ(ReadText(dir.File("geometry.txt")), "1280 1024\n");  // full screen
 }
 
 TEST_F(Vx1InXServer, EffectTestPlaysLabdaAndEndsOnEscapeInOrder) {
