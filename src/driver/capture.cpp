@@ -39,8 +39,8 @@
 #include "datalib/datalib.h"
 #include "driver/driver.h"
 #include "driver/frame_loop.h"
-#include "driver/frames.h"
 #include "driver/headless.h"
+#include "driver/letterbox.h"
 #include "driver/sinks.h"
 #include "driver/timeline.h"
 #include "platform/picture.h"
@@ -288,21 +288,39 @@ bool VideoWritten(const OutputFile& video, const std::string& target) {
   return false;
 }
 
-// Makes the capture's target ready before the first frame: the frames'
-// folder (with any folder above it that is missing), or the video's
-// temporary file, the music taken out of the archive and ffmpeg started.
-// False after saying why.
-bool PrepareTarget(const DriverOptions& options, const FrameSize& size, int scale,
-                   std::uint64_t frames, CaptureWork& work) {
-  if (!options.framesDir.empty()) {
-    work.madeFolders = MissingFolders(PathOf(options.framesDir));
-    std::error_code ec;
-    std::filesystem::create_directories(PathOf(options.framesDir), ec);
-    if (ec)
-      std::fprintf(stderr, "vx1: cannot make %s: %s\n", options.framesDir.c_str(),
-                   ec.message().c_str());
-    return !ec;
-  }
+// What a capture writes its frames into: how it is made ready before the
+// first frame, the sink that takes them, how it is settled after the last
+// (a video's writer waited for and looked at), and how it is put in place.
+// Each returns false after saying why. A new kind of capture file is one
+// more row, chosen by its own option.
+struct CaptureTarget {
+  // The option's value naming the target; empty: not this target.
+  const std::string& (*path)(const DriverOptions& options);
+  bool (*prepare)(const DriverOptions& options, const FrameSize& size, int scale,
+                  std::uint64_t frames, CaptureWork& work);
+  FrameSink (*sink)(const DriverOptions& options, int scale, CaptureWork& work);
+  // framesOk: every frame went in. Not called after an interrupt.
+  bool (*settle)(const DriverOptions& options, bool framesOk, CaptureWork& work);
+  bool (*commit)(CaptureWork& work);
+};
+
+// --frames: numbered PNG files in a folder, made with any folder above it
+// that is missing.
+bool PrepareFramesFolder(const DriverOptions& options, const FrameSize&, int, std::uint64_t,
+                         CaptureWork& work) {
+  work.madeFolders = MissingFolders(PathOf(options.framesDir));
+  std::error_code ec;
+  std::filesystem::create_directories(PathOf(options.framesDir), ec);
+  if (ec)
+    std::fprintf(stderr, "vx1: cannot make %s: %s\n", options.framesDir.c_str(),
+                 ec.message().c_str());
+  return !ec;
+}
+
+// --capture: the video's temporary file, the music taken out of the
+// archive and ffmpeg started.
+bool PrepareVideo(const DriverOptions& options, const FrameSize& size, int scale,
+                  std::uint64_t frames, CaptureWork& work) {
   if (!work.video.Open(options.capturePath)) {
     std::fprintf(stderr, "vx1: %s\n", work.video.Error().c_str());
     return false;
@@ -313,27 +331,52 @@ bool PrepareTarget(const DriverOptions& options, const FrameSize& size, int scal
              work.ffmpeg);
 }
 
-// After the last frame: ffmpeg's end and its video checked, then everything
-// put in place. An interrupt up to the last look, also one while ffmpeg was
-// finishing, leaves the old files. False after saying why.
-bool FinishTarget(const DriverOptions& options, bool framesOk, CaptureWork& work) {
-  bool ok = framesOk;
-  const bool toPictures = !options.framesDir.empty();
-  // ffmpeg is waited for also after a failed frame, to say how it ended (it
-  // stops reading when it fails); after an interrupt Undo stops it.
-  if (!toPictures && !Interrupted()) {
-    const bool finished = FinishChild(work.ffmpeg, "ffmpeg", options.capturePath);
-    ok = ok && finished && VideoWritten(work.video, options.capturePath);
-  }
+// ffmpeg is waited for also after a failed frame, to say how it ended (it
+// stops reading when it fails).
+bool SettleVideo(const DriverOptions& options, bool framesOk, CaptureWork& work) {
+  const bool finished = FinishChild(work.ffmpeg, "ffmpeg", options.capturePath);
+  return framesOk && finished && VideoWritten(work.video, options.capturePath);
+}
+
+bool CommitVideo(CaptureWork& work) {
+  if (work.video.Commit()) return true;
+  std::fprintf(stderr, "vx1: %s\n", work.video.Error().c_str());
+  return false;
+}
+
+// --frames first: it names the folder that replaces the video.
+constexpr CaptureTarget CaptureTargets[] = {
+    {.path = [](const DriverOptions& o) -> const std::string& { return o.framesDir; },
+     .prepare = PrepareFramesFolder,
+     .sink = [](const DriverOptions& o, int scale,
+                CaptureWork& work) { return NumberedPngSink(o.framesDir, scale, work.frames); },
+     .settle = [](const DriverOptions&, bool framesOk, CaptureWork&) { return framesOk; },
+     .commit = [](CaptureWork& work) { return work.CommitFrames(); }},
+    {.path = [](const DriverOptions& o) -> const std::string& { return o.capturePath; },
+     .prepare = PrepareVideo,
+     .sink = [](const DriverOptions&, int,
+                CaptureWork& work) { return PipeSink(work.ffmpeg.input); },
+     .settle = SettleVideo,
+     .commit = CommitVideo},
+};
+
+const CaptureTarget& ChosenTarget(const DriverOptions& options) {
+  for (const CaptureTarget& target : CaptureTargets)
+    if (!target.path(options).empty()) return target;
+  return CaptureTargets[std::size(CaptureTargets) - 1];
+}
+
+// After the last frame: the target settled, then everything put in place.
+// An interrupt up to the last look, also one while ffmpeg was finishing,
+// leaves the old files (Undo then stops ffmpeg).
+bool FinishTarget(const DriverOptions& options, const CaptureTarget& target, bool framesOk,
+                  CaptureWork& work) {
+  const bool ok = Interrupted() || target.settle(options, framesOk, work);
   if (Interrupted()) {
     std::fprintf(stderr, "\nvx1: capture interrupted; nothing written\n");
     return false;
   }
-  if (ok && !toPictures && !work.video.Commit()) {
-    std::fprintf(stderr, "vx1: %s\n", work.video.Error().c_str());
-    return false;
-  }
-  return ok && (!toPictures || work.CommitFrames());
+  return ok && target.commit(work);
 }
 
 }  // namespace
@@ -343,7 +386,7 @@ int RunCapture(const DriverOptions& options, const LibrarySearch& libraries) {
   const int defaultScale = size == ClassicFrame ? DefaultClassicCaptureScale : 1;
   const int scale = options.scale > 0 ? options.scale : defaultScale;
   const std::uint64_t frames = CaptureFrameCount(options.fps, options.durationSeconds);
-  const bool toPictures = !options.framesDir.empty();
+  const CaptureTarget& target = ChosenTarget(options);
   if (frames == 0) {
     std::fprintf(stderr, "vx1: --duration %g s at %d fps gives no frame to capture\n",
                  options.durationSeconds, options.fps);
@@ -358,7 +401,7 @@ int RunCapture(const DriverOptions& options, const LibrarySearch& libraries) {
                  size.width, size.height, 2 * MaxFrameWidth, 2 * MaxFrameHeight);
     return 1;
   }
-  if (toPictures && !options.capturePath.empty())
+  if (!options.framesDir.empty() && !options.capturePath.empty())
     std::fprintf(stderr, "vx1: --frames: writing PNG frames to %s instead of %s\n",
                  options.framesDir.c_str(), options.capturePath.c_str());
 
@@ -368,14 +411,13 @@ int RunCapture(const DriverOptions& options, const LibrarySearch& libraries) {
   if (fb.pixels == nullptr) return 1;
   CaptureWork work;
   CaptureScope scope(work);
-  bool ok = PrepareTarget(options, size, scale, frames, work);
+  bool ok = target.prepare(options, size, scale, frames, work);
   if (ok) {
     // A failed write or an interrupt ends the run.
-    FrameSink sink = toPictures ? NumberedPngSink(options.framesDir, scale, work.frames)
-                                : PipeSink(work.ffmpeg.input);
-    const bool framesOk = RunFrames(StepClock(options.fps, frames),
-                                    CaptureProgress(std::move(sink), frames, options.fps), fb);
-    ok = FinishTarget(options, framesOk, work);
+    const bool framesOk =
+        RunFrames(StepClock(options.fps, frames),
+                  CaptureProgress(target.sink(options, scale, work), frames, options.fps), fb);
+    ok = FinishTarget(options, target, framesOk, work);
   }
   if (!ok) {
     work.Undo();
@@ -386,8 +428,7 @@ int RunCapture(const DriverOptions& options, const LibrarySearch& libraries) {
   work.music.clear();
   work.madeFolders.clear();
   StopHeadless();
-  std::fprintf(stderr, "vx1: wrote %s\n",
-               toPictures ? options.framesDir.c_str() : options.capturePath.c_str());
+  std::fprintf(stderr, "vx1: wrote %s\n", target.path(options).c_str());
   return 0;
 }
 

@@ -12,7 +12,7 @@
 #include <utility>
 
 #include "base/system.h"
-#include "driver/frames.h"
+#include "driver/letterbox.h"
 #include "driver/sinks.h"
 #include "platform/picture.h"
 #include "platform/video.h"

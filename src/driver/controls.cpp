@@ -12,7 +12,7 @@
 #include "base/console.h"
 #include "base/system.h"
 #include "driver/driver_io.h"
-#include "driver/frames.h"
+#include "driver/label_font.h"
 #include "driver/timeline.h"
 #include "platform/music.h"
 #include "platform/picture.h"

@@ -1,4 +1,5 @@
 #pragma once
+// Private to the driver.
 // The viewer's controls over the playing show: pause, seek, step and the
 // status line. Every frame is a function of the demo time alone, so a seek
 // needs no state beyond the music's new playing position: the next frame is

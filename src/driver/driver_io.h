@@ -1,4 +1,5 @@
 #pragma once
+// Private to the driver and to vxscan, which draws the show through it.
 // The driver's input and output that has no backend table of its own (the
 // archive, the pictures read from it, the system's millisecond counter) goes
 // through the DriverIo record; the window and the music are the platform

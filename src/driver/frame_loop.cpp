@@ -2,10 +2,11 @@
 #include "driver/frame_loop.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstdint>
 
 #include "driver/controls.h"
 #include "driver/driver_io.h"
-#include "driver/frames.h"
 #include "driver/timeline.h"
 #include "platform/music.h"
 #include "platform/video.h"
@@ -72,6 +73,24 @@ FrameClock StepClock(int fps, std::uint64_t count) {
     ++frames;
     return true;
   };
+}
+
+std::uint64_t CaptureFrameCount(int fps, double durationSeconds) {
+  // n x 120 / fps < 14520  <=>  n < 121 x fps.
+  std::uint64_t frames = static_cast<std::uint64_t>(fps) * 121u;
+  if (durationSeconds > 0.0) {
+    // The first durationSeconds: frames n with n / fps < duration. The small
+    // allowance keeps 20 s at 60 fps from counting a 1201st frame through
+    // rounding.
+    const long double wanted = std::ceil(static_cast<long double>(durationSeconds) * fps - 1e-9L);
+    if (wanted < static_cast<long double>(frames))
+      frames = static_cast<std::uint64_t>(std::max(wanted, 0.0L));
+  }
+  return frames;
+}
+
+float CaptureFrameTime(std::uint64_t frame, int fps) {
+  return static_cast<float>(static_cast<long double>(frame) * TicksPerSecond / fps);
 }
 
 FrameClock MomentList(std::vector<FrameMoment> moments) {

@@ -1,4 +1,5 @@
 #pragma once
+// Private to the driver and to vxscan, which draws the show through it.
 // The one frame loop every mode of vx1 runs: a clock says which moment comes
 // next, the moment is drawn into the frame buffer (the timeline, or the
 // effect test's scene alone), and a sink (sinks.h) takes the finished frame.
@@ -73,6 +74,10 @@ FrameClock MusicClock(bool loop, ViewerControls& controls);
 FrameClock TimerClock();
 // Fixed steps for a capture: frame n at n x 120 / fps ticks, count frames.
 FrameClock StepClock(int fps, std::uint64_t count);
+// Capture: frames drawn (frame n at n x 120 / fps ticks, stopping before the
+// first frame with t >= 14520 or at durationSeconds when > 0).
+std::uint64_t CaptureFrameCount(int fps, double durationSeconds);
+float CaptureFrameTime(std::uint64_t frame, int fps);
 // A list of moments, each drawn once (its index is its place in the list).
 FrameClock MomentList(std::vector<FrameMoment> moments);
 

@@ -15,7 +15,6 @@
 #include "driver/driver.h"
 #include "driver/driver_io.h"
 #include "driver/frame_loop.h"
-#include "driver/frames.h"
 #include "driver/sinks.h"
 #include "driver/timeline.h"
 #include "fx2d/fx2d.h"
@@ -206,6 +205,18 @@ int RunContactSheet(const DriverOptions& options, const LibrarySearch& libraries
       WritePng(options.contactSheetPath.c_str(), sheet.pixels.data(), sheet.width, sheet.height);
   StopHeadless();
   return written ? 0 : 1;
+}
+
+float ScreenshotTime(double seconds) {
+  return static_cast<float>(static_cast<long double>(seconds) * TicksPerSecond);
+}
+
+std::vector<FrameMoment> ScreenshotMoments(const DriverOptions& options) {
+  const FrameScene scene = options.effectTest ? FrameScene::EffectTest : FrameScene::Timeline;
+  std::vector<FrameMoment> moments;
+  for (const ScreenshotRequest& shot : options.screenshots)
+    moments.push_back({0, ScreenshotTime(shot.seconds), scene, true});
+  return moments;
 }
 
 }  // namespace vx

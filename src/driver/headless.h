@@ -1,7 +1,9 @@
 #pragma once
+// Private to the driver and to vxscan, which draws the show through it.
 // The start and end that every headless mode shares (screenshots, bench,
 // contact sheet, capture).
 #include <cstdint>
+#include <vector>
 
 #include "driver/driver.h"
 #include "driver/frame_loop.h"
@@ -16,5 +18,11 @@ namespace vx {
 FrameTarget StartHeadless(const LibrarySearch& libraries, const FrameSize& size);
 // Frees the scene modules, then the video.
 void StopHeadless();
+
+// The single-float demo time of a screenshot at seconds.
+float ScreenshotTime(double seconds);
+// The moments of the --screenshot requests, in order, each drawn from black:
+// the timeline's, or with e labda's at that moment of the effect test.
+std::vector<FrameMoment> ScreenshotMoments(const DriverOptions& options);
 
 }  // namespace vx

@@ -32,7 +32,6 @@
 #include "driver/controls.h"
 #include "driver/driver_io.h"
 #include "driver/frame_loop.h"
-#include "driver/frames.h"
 #include "driver/headless.h"
 #include "driver/sinks.h"
 #include "driver/timeline.h"

@@ -8,7 +8,7 @@
 #include "base/pixels.h"
 #include "driver/controls.h"
 #include "driver/driver_io.h"
-#include "driver/frames.h"
+#include "driver/label_font.h"
 #include "platform/picture.h"
 #include "platform/video.h"
 

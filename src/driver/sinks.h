@@ -1,4 +1,5 @@
 #pragma once
+// Private to the driver.
 // Where the frame loop's drawn frames go. A sink takes the frame of a moment
 // and says whether the run goes on; each mode of vx1 pairs a clock
 // (frame_loop.h) with one of these:

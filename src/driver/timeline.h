@@ -1,4 +1,5 @@
 #pragma once
+// Private to the driver and to vxscan, which draws the show through it.
 // The show's script as data: the slots of the schedule, each naming its scene
 // module and how the module's local time and argument are formed; and the
 // show the driver runs (the real one, or a test's own records).

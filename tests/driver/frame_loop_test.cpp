@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "driver/fake_io.h"
-#include "driver/frames.h"
 #include "driver/sinks.h"
 
 namespace vx {

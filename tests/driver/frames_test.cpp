@@ -1,7 +1,5 @@
 // Times and pixels of the frames written to files: screenshots, captured
 // frames, the letterboxed enlargement and the label font.
-#include "driver/frames.h"
-
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -9,6 +7,9 @@
 #include <vector>
 
 #include "driver/frame_loop.h"
+#include "driver/headless.h"
+#include "driver/label_font.h"
+#include "driver/letterbox.h"
 
 namespace vx {
 namespace {

@@ -29,7 +29,6 @@
 #include "driver/driver.h"
 #include "driver/driver_io.h"
 #include "driver/frame_loop.h"
-#include "driver/frames.h"
 #include "driver/headless.h"
 #include "driver/timeline.h"
 #include "platform/video.h"

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "driver/frame_loop.h"
-#include "driver/frames.h"
+#include "driver/letterbox.h"
 #include "driver/process/process_support.h"
 #include "support/testlib.h"
 

@@ -1,15 +1,9 @@
-// Frames for files: the times of screenshots and captured frames, the
-// letterboxed and enlarged copy that goes into a video or a PNG, and a tiny
-// bitmap font for labels.
-#include "driver/frames.h"
+// The built-in 5 x 7 label font.
+#include "driver/label_font.h"
 
-#include <algorithm>
-#include <cmath>
+#include <cstddef>
 #include <cstdint>
-
-#include "driver/frame_loop.h"
-#include "driver/timeline.h"
-#include "platform/video.h"
+#include <string_view>
 
 namespace vx {
 namespace {
@@ -76,76 +70,6 @@ const Glyph* FindGlyph(char c) {
 }
 
 }  // namespace
-
-float ScreenshotTime(double seconds) {
-  return static_cast<float>(static_cast<long double>(seconds) * TicksPerSecond);
-}
-
-std::vector<FrameMoment> ScreenshotMoments(const DriverOptions& options) {
-  const FrameScene scene = options.effectTest ? FrameScene::EffectTest : FrameScene::Timeline;
-  std::vector<FrameMoment> moments;
-  for (const ScreenshotRequest& shot : options.screenshots)
-    moments.push_back({0, ScreenshotTime(shot.seconds), scene, true});
-  return moments;
-}
-
-std::uint64_t CaptureFrameCount(int fps, double durationSeconds) {
-  // n x 120 / fps < 14520  <=>  n < 121 x fps.
-  std::uint64_t frames = static_cast<std::uint64_t>(fps) * 121u;
-  if (durationSeconds > 0.0) {
-    // The first durationSeconds: frames n with n / fps < duration. The small
-    // allowance keeps 20 s at 60 fps from counting a 1201st frame through
-    // rounding.
-    const long double wanted = std::ceil(static_cast<long double>(durationSeconds) * fps - 1e-9L);
-    if (wanted < static_cast<long double>(frames))
-      frames = static_cast<std::uint64_t>(std::max(wanted, 0.0L));
-  }
-  return frames;
-}
-
-float CaptureFrameTime(std::uint64_t frame, int fps) {
-  return static_cast<float>(static_cast<long double>(frame) * TicksPerSecond / fps);
-}
-
-void ScaleLetterboxed(const std::uint32_t* fb, const FrameSize& size, int scale,
-                      std::vector<std::uint32_t>& out) {
-  // The video's surface: the letterbox rows belong to it (the status strip
-  // does not: it never reaches a file).
-  const SurfaceLayout box = SurfaceLayoutOf(size);
-  const int boxHeight = static_cast<int>(box.height);
-  const int boxTop = static_cast<int>(box.imageTop);
-  const std::size_t width = static_cast<std::size_t>(box.width) * scale;
-  const std::size_t height = static_cast<std::size_t>(boxHeight) * scale;
-  out.resize(width * height);
-  for (int row = 0; row < boxHeight; ++row) {
-    std::uint32_t* first = out.data() + static_cast<std::size_t>(row) * scale * width;
-    const int source = row - boxTop;
-    if (source < 0 || source >= size.height) {
-      std::fill(first, first + width, 0u);
-    } else {
-      const std::uint32_t* in = fb + static_cast<std::size_t>(source) * size.pitch;
-      std::uint32_t* px = first;
-      for (int x = 0; x < size.width; ++x)
-        for (int k = 0; k < scale; ++k) *px++ = in[x];
-    }
-    for (int k = 1; k < scale; ++k) std::copy(first, first + width, first + k * width);
-  }
-}
-
-std::string CaptureScaleFilter(const FrameSize& size, int scale) {
-  if (scale == 1 && size != ClassicFrame) return {};
-  const SurfaceLayout box = SurfaceLayoutOf(size);
-  // flags=neighbor at a whole factor repeats each pixel scale x scale times,
-  // exactly as ScaleLetterboxed does. format=gbrp keeps the enlargement in
-  // RGB, so the conversion to yuv420p stays a step of its own on the
-  // full-size frame with ffmpeg's default filter, giving the same yuv420p
-  // frame as from bgr0 (the planar form is the cheaper one to enlarge);
-  // without it the scaler would convert as well and sample the colour
-  // planes by nearest neighbour.
-  return "scale=" + std::to_string(box.width * static_cast<std::uint32_t>(scale)) + ":" +
-         std::to_string(box.height * static_cast<std::uint32_t>(scale)) +
-         ":flags=neighbor,format=gbrp";
-}
 
 void DrawLabel(std::uint32_t* image, int width, int height, int x, int y, std::string_view text,
                std::uint32_t colour, int scale) {
