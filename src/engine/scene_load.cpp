@@ -224,6 +224,38 @@ void LoadTextures(Scene*& scene, std::string_view directory, const TextureReader
   }
 }
 
+namespace {
+
+void ComputeFaceNormals(MeshObject& o) {
+  for (int k = 0; k < o.faceCount; ++k) {
+    const MeshFace& f = o.faces[k];
+    const MeshVertex& a = o.vertices[f.a];
+    const MeshVertex& b = o.vertices[f.b];
+    const MeshVertex& c = o.vertices[f.c];
+    Vector n = VecCross(Vector{b.x, b.y, b.z} - Vector{a.x, a.y, a.z},
+                        Vector{c.x, c.y, c.z} - Vector{a.x, a.y, a.z});
+    VecNormalize(n);
+    o.faceNormals[k] = n;
+  }
+}
+
+// Object i's placement: its track's matrices, or the identity of an object
+// without a track; its camera-vertex slots cleared.
+void PlaceObject(const Mesh3D& mesh, TransformedMesh& transformed, int i) {
+  const MeshObject& o = *mesh.objects[i];
+  TransformedObject& t = *transformed.objects[i];
+  if (o.trackIndex < mesh.trackCount) {
+    t.world = &transformed.trackStates[o.trackIndex]->world;
+    t.normalWorld = &transformed.trackStates[o.trackIndex]->normalWorld;
+  } else {
+    t.world = &untrackedWorld;
+    t.normalWorld = &untrackedWorld;
+  }
+  for (std::uint32_t j = 0; j < t.vertexSlots; ++j) t.vertices[j] = CameraVertex{0, 0, 0, 0, 0};
+}
+
+}  // namespace
+
 void PrecalculateScene(Scene*& scene) {
   Mesh3D& mesh = *scene->mesh;
   TransformedMesh& transformed = *scene->transformed;
@@ -261,32 +293,9 @@ void PrecalculateScene(Scene*& scene) {
     if (track.isStatic) EvaluateTrack(track, state, 0.0f);
   }
   // 7. Face normals in pivot space.
-  for (int i = 0; i < mesh.objectCount; ++i) {
-    MeshObject& o = *mesh.objects[i];
-    for (int k = 0; k < o.faceCount; ++k) {
-      const MeshFace& f = o.faces[k];
-      const MeshVertex& a = o.vertices[f.a];
-      const MeshVertex& b = o.vertices[f.b];
-      const MeshVertex& c = o.vertices[f.c];
-      Vector n = VecCross(Vector{b.x, b.y, b.z} - Vector{a.x, a.y, a.z},
-                          Vector{c.x, c.y, c.z} - Vector{a.x, a.y, a.z});
-      VecNormalize(n);
-      o.faceNormals[k] = n;
-    }
-  }
+  for (int i = 0; i < mesh.objectCount; ++i) ComputeFaceNormals(*mesh.objects[i]);
   // 8, 9. Placement matrices; camera-vertex slots cleared.
-  for (int i = 0; i < mesh.objectCount; ++i) {
-    const MeshObject& o = *mesh.objects[i];
-    TransformedObject& t = *transformed.objects[i];
-    if (o.trackIndex < mesh.trackCount) {
-      t.world = &transformed.trackStates[o.trackIndex]->world;
-      t.normalWorld = &transformed.trackStates[o.trackIndex]->normalWorld;
-    } else {
-      t.world = &untrackedWorld;
-      t.normalWorld = &untrackedWorld;
-    }
-    for (std::uint32_t j = 0; j < t.vertexSlots; ++j) t.vertices[j] = CameraVertex{0, 0, 0, 0, 0};
-  }
+  for (int i = 0; i < mesh.objectCount; ++i) PlaceObject(mesh, transformed, i);
 }
 
 void ComputeBounds(Scene*& scene) {

@@ -111,85 +111,75 @@ inline Vec GatherChannels(std::uint32_t* const* p, int offset) {
   return Transpose4x4Bytes(Gather4(p[0] + offset, p[1] + offset, p[2] + offset, p[3] + offset));
 }
 
-// Rows r .. r + 7 of quadrant q, q.cols >= 8; Sx is q.sx.
+// The outputs of the two steps before the band's first, final in memory;
+// lane 7 of the second is shifted out unused and read from a safe address.
 template <int Sx>
-[[gnu::target("avx2")]] void BlurBandWide(const BlurContext& b, const WideFactors& k,
-                                          const RadialQuadrant& q, int r) {
-  const int cols = q.cols;
-  // Ramp-in: row r + i, columns 0 .. 6 - i.
-  for (int i = 0; i < 7; ++i) BlurRowPart(b, q, r + i, 0, 7 - i);
-
-  // Lane k of step t works on pixel(row r + k, column t - k).
-  std::uint32_t* pixel[8];
-  const std::uint8_t* entry[8];
-  const int t0 = 7;
-  for (int lane = 0; lane < 8; ++lane) {
-    const int y = q.y0 + q.sy * (r + lane);
-    const int x = q.x0 + Sx * (t0 - lane);
-    pixel[lane] = b.fb + y * b.pitch + x;
-    entry[lane] = RadialEntry(b.table, x - b.cx, y - b.cy);
-  }
-  const std::uint32_t* above = pixel[0] - q.sy * b.pitch;
-
-  // Outputs of steps t0 - 1 and t0 - 2, final in memory; lane 7 of step
-  // t0 - 2 is shifted out unused and read from a safe address.
+[[gnu::target("avx2")]] WideWave StartWideWave(const BandLanes<8>& lanes) {
+  std::uint32_t* const* pixel = lanes.pixel;
   WideWave w;
   JoinLanes(GatherChannels(pixel, -Sx), GatherChannels(pixel + 4, -Sx), w.prevA, w.prevB);
   std::uint32_t* const back2High[4] = {pixel[4] - Sx, pixel[5] - Sx, pixel[6] - Sx, pixel[6]};
   JoinLanes(GatherChannels(pixel, -2 * Sx), GatherChannels(back2High, -Sx), w.prev2A, w.prev2B);
-  LaneZeroWide(above - Sx, w.beforeA, w.beforeB);
+  LaneZeroWide(lanes.above - Sx, w.beforeA, w.beforeB);
+  return w;
+}
 
-  int t = t0;
-  constexpr int low = Sx > 0 ? 0 : -3;  // offset of the lowest address of a group
-  // The per-lane loops are unrolled (#pragma) so that the register arrays
-  // stay in registers instead of going through the stack.
-  for (; t + 4 <= cols; t += 4) {
-    Vec px[8], wt[8];
+// Four steps of the eight lanes, loaded and stored as the four-lane band
+// does (GroupLow), each half of the lanes rotated on its own.
+template <int Sx>
+[[gnu::target("avx2")]] void FourStepsWide(const WideFactors& k, WideWave& w, BandLanes<8>& lanes) {
+  constexpr int low = GroupLow<Sx>;
+  Vec px[8], wt[8];
 #pragma GCC unroll 8
-    for (int lane = 0; lane < 8; ++lane) {
-      px[lane] = Load4(pixel[lane] + low);
-      wt[lane] = _mm_loadu_si128(reinterpret_cast<const Vec*>(entry[lane] + 4 * low));
-    }
-    RotateIndices(px[0], px[1], px[2], px[3]);
-    RotateIndices(px[4], px[5], px[6], px[7]);
-    RotateIndices(wt[0], wt[1], wt[2], wt[3]);
-    RotateIndices(wt[4], wt[5], wt[6], wt[7]);
-#pragma GCC unroll 8
-    for (int j = 0; j < 4; ++j) {
-      const int m = Sx > 0 ? j : 3 - j;  // memory position of step j
-      BlurStepWide(k, w, px[m], px[4 + m], wt[m], wt[4 + m], above + Sx * j);
-    }
-#pragma GCC unroll 8
-    for (int half = 0; half < 8; half += 4) {
-      RotateIndices(px[half], px[half + 1], px[half + 2], px[half + 3]);
-      RotateIndices(px[half], px[half + 1], px[half + 2], px[half + 3]);
-    }
-#pragma GCC unroll 8
-    for (int lane = 0; lane < 8; ++lane) {
-      Store4(pixel[lane] + low, px[lane]);
-      pixel[lane] += 4 * Sx;
-      entry[lane] += 16 * Sx;
-    }
-    above += 4 * Sx;
+  for (int lane = 0; lane < 8; ++lane) {
+    px[lane] = Load4(lanes.pixel[lane] + low);
+    wt[lane] = _mm_loadu_si128(reinterpret_cast<const Vec*>(lanes.entry[lane] + 4 * low));
   }
-  for (; t < cols; ++t) {
-    Vec x = GatherChannels(pixel, 0);
-    Vec y = GatherChannels(pixel + 4, 0);
-    const Vec wx = Transpose4x4Bytes(Gather4(entry[0], entry[1], entry[2], entry[3]));
-    const Vec wy = Transpose4x4Bytes(Gather4(entry[4], entry[5], entry[6], entry[7]));
-    BlurStepWide(k, w, x, y, wx, wy, above);
-    Scatter4(Transpose4x4Bytes(x), pixel[0], pixel[1], pixel[2], pixel[3]);
-    Scatter4(Transpose4x4Bytes(y), pixel[4], pixel[5], pixel[6], pixel[7]);
+  RotateIndices(px[0], px[1], px[2], px[3]);
+  RotateIndices(px[4], px[5], px[6], px[7]);
+  RotateIndices(wt[0], wt[1], wt[2], wt[3]);
+  RotateIndices(wt[4], wt[5], wt[6], wt[7]);
 #pragma GCC unroll 8
-    for (int lane = 0; lane < 8; ++lane) {
-      pixel[lane] += Sx;
-      entry[lane] += 4 * Sx;
-    }
-    above += Sx;
+  for (int j = 0; j < 4; ++j) {
+    const int m = Sx > 0 ? j : 3 - j;  // memory position of step j
+    BlurStepWide(k, w, px[m], px[4 + m], wt[m], wt[4 + m], lanes.above + Sx * j);
   }
+#pragma GCC unroll 8
+  for (int half = 0; half < 8; half += 4) {
+    RotateIndices(px[half], px[half + 1], px[half + 2], px[half + 3]);
+    RotateIndices(px[half], px[half + 1], px[half + 2], px[half + 3]);
+  }
+#pragma GCC unroll 8
+  for (int lane = 0; lane < 8; ++lane) Store4(lanes.pixel[lane] + low, px[lane]);
+  Advance<8, Sx>(lanes, 4);
+}
 
-  // Ramp-out: row r + i, its last i columns.
-  for (int i = 1; i < 8; ++i) BlurRowPart(b, q, r + i, cols - i, i);
+// One step of the eight lanes, gathered and scattered.
+template <int Sx>
+[[gnu::target("avx2")]] void OneStepWide(const WideFactors& k, WideWave& w, BandLanes<8>& lanes) {
+  std::uint32_t* const* pixel = lanes.pixel;
+  const std::uint8_t* const* entry = lanes.entry;
+  Vec x = GatherChannels(pixel, 0);
+  Vec y = GatherChannels(pixel + 4, 0);
+  const Vec wx = Transpose4x4Bytes(Gather4(entry[0], entry[1], entry[2], entry[3]));
+  const Vec wy = Transpose4x4Bytes(Gather4(entry[4], entry[5], entry[6], entry[7]));
+  BlurStepWide(k, w, x, y, wx, wy, lanes.above);
+  Scatter4(Transpose4x4Bytes(x), pixel[0], pixel[1], pixel[2], pixel[3]);
+  Scatter4(Transpose4x4Bytes(y), pixel[4], pixel[5], pixel[6], pixel[7]);
+  Advance<8, Sx>(lanes, 1);
+}
+
+// Rows r .. r + 7 of quadrant q, q.cols >= 8; Sx is q.sx.
+template <int Sx>
+[[gnu::target("avx2")]] void BlurBandWide(const BlurContext& b, const WideFactors& k,
+                                          const RadialQuadrant& q, int r) {
+  RampIn<8>(b, q, r);
+  BandLanes<8> lanes = StartLanes<8, Sx>(b, q, r);
+  WideWave w = StartWideWave<Sx>(lanes);
+  int t = 7;
+  for (; t + 4 <= q.cols; t += 4) FourStepsWide<Sx>(k, w, lanes);
+  for (; t < q.cols; ++t) OneStepWide<Sx>(k, w, lanes);
+  RampOut<8>(b, q, r);
 }
 
 [[gnu::target("avx2")]] void BlurQuadrantWide(const BlurContext& b, const WideFactors& k,
