@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ostream>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -93,12 +94,30 @@ TEST_P(Shimmer, FewPixelsFlickerAroundTheMiddleOfTheSlot) {
   EXPECT_LE(share, MostFlickering);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Slots, Shimmer,
-    ::testing::Values(Slot3d{"kinyit", 1}, Slot3d{"libiko", 2}, Slot3d{"blau", 3}, Slot3d{"box", 4},
-                      Slot3d{"blau_again", 5}, Slot3d{"evil", 6}, Slot3d{"kommun", 7},
-                      Slot3d{"effekt", 8}, Slot3d{"kinyit_backwards", 9}),
-    [](const ::testing::TestParamInfo<Slot3d>& info) { return info.param.name; });
+// The show's slots of 3D modules, named after the module ("blau_again" for
+// a module's second slot, "kinyit_backwards" for one that runs backwards).
+std::vector<Slot3d> Slots3d() {
+  std::vector<Slot3d> slots;
+  const std::span<const TimelineSlot> show = RealShow().slots;
+  for (std::size_t i = 0; i < show.size(); ++i) {
+    const std::string module = show[i].module->name;
+    const bool is3d = std::any_of(SceneSlots().begin(), SceneSlots().end(),
+                                  [&](const SceneSlot& s) { return s.name == module; });
+    if (!is3d) continue;
+    const bool again = std::any_of(show.begin(), show.begin() + static_cast<std::ptrdiff_t>(i),
+                                   [&](const TimelineSlot& s) { return s.module->name == module; });
+    const char* suffix = show[i].clock == SlotClock::Backward ? "_backwards"
+                         : again                              ? "_again"
+                                                              : "";
+    slots.push_back({.name = module + suffix, .index = static_cast<int>(i)});
+  }
+  return slots;
+}
+
+INSTANTIATE_TEST_SUITE_P(Slots, Shimmer, ::testing::ValuesIn(Slots3d()),
+                         [](const ::testing::TestParamInfo<Slot3d>& info) {
+                           return info.param.name;
+                         });
 
 // The radial blur spreads whatever lies at its centre into a starburst, so
 // one bright texel there for one frame flashes the whole middle of the
@@ -156,9 +175,9 @@ TEST_P(Shimmer, NoOneTickFlashAtTheBlurCentre) {
 struct Caption {
   std::string word;
   const char* picture;
-  int slot;
-  bool lit;  // added (letters lighter than the ground) or subtracted
-  int skip;  // ticks at either end of the slot left out
+  const char* slot;  // as Slots3d names it
+  bool lit;          // added (letters lighter than the ground) or subtracted
+  int skip;          // ticks at either end of the slot left out
   double least;
 };
 
@@ -211,7 +230,11 @@ TEST_P(Captions, ReadInEveryFrameOfTheirSlot) {
   std::printf("%s: faces %zu of %d lit pixels\n", caption.word.c_str(), pixels.face.size(),
               pixels.lit);
   ASSERT_GE(pixels.face.size() * 5, static_cast<std::size_t>(pixels.lit));
-  const TimelineSlot& slot = TimelineSlotAt(caption.slot);
+  const std::vector<Slot3d> slots = Slots3d();
+  const auto named = std::find_if(slots.begin(), slots.end(),
+                                  [&](const Slot3d& s) { return s.name == caption.slot; });
+  ASSERT_NE(named, slots.end()) << "no slot " << caption.slot;
+  const TimelineSlot& slot = TimelineSlotAt(named->index);
   std::vector<std::uint32_t> frame(ScreenPixels);
   double worst = 1e9, worstSeconds = 0;
   for (long double t = slot.begin + caption.skip; t < slot.end - caption.skip; t += 4) {
@@ -238,10 +261,10 @@ TEST_P(Captions, ReadInEveryFrameOfTheirSlot) {
 // 800 of its 1044 (backwards in the reversed slot).
 INSTANTIATE_TEST_SUITE_P(
     Show, Captions,
-    ::testing::Values(Caption{"KOMMUNIKATION", "DATA\\bkkom.jpg", 7, true, 0, 80.0},
-                      Caption{"OPEN", "DATA\\kinyit.jpg", 1, false, 256, 40.0},
-                      Caption{"CLOSE", "DATA\\becsuk.jpg", 9, false, 256, 40.0},
-                      Caption{"DESTINY", "DATA\\destiny.jpg", 4, false, 0, 40.0}),
+    ::testing::Values(Caption{"KOMMUNIKATION", "DATA\\bkkom.jpg", "kommun", true, 0, 80.0},
+                      Caption{"OPEN", "DATA\\kinyit.jpg", "kinyit", false, 256, 40.0},
+                      Caption{"CLOSE", "DATA\\becsuk.jpg", "kinyit_backwards", false, 256, 40.0},
+                      Caption{"DESTINY", "DATA\\destiny.jpg", "box", false, 0, 40.0}),
     [](const ::testing::TestParamInfo<Caption>& info) { return info.param.word; });
 
 }  // namespace

@@ -5,13 +5,16 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <utility>
 
 #include "datalib/datalib.h"
+#include "driver/timeline.h"
 #include "raster/raster.h"
 
 namespace vx::test {
@@ -26,19 +29,32 @@ bool OpenShowLibrary() {
   return OpenLibrary(ShowLibraryPath());
 }
 
+namespace {
+
+// The longest slot of the module in the real show, in ticks; 0 in none.
+double LongestSlot(const std::string& module) {
+  long double longest = 0.0L;
+  for (const TimelineSlot& slot : RealShow().slots)
+    if (slot.module->name == module) longest = std::max(longest, slot.end - slot.begin);
+  return static_cast<double>(longest);
+}
+
+}  // namespace
+
 const std::vector<SceneSlot>& SceneSlots() {
-  // Frame factors of the scene modules; slot lengths from the timeline
-  // (kinyit's reversed second slot covers the same frames as its first).
-  static const std::vector<SceneSlot> slots = {
-      {"kinyit", 0.287, 2358.72 - 1314.36},
-      {"libiko", 0.287 * 0.5, 4032 - 2358.72},
-      {"blau", 0.287, 8208 - 6531.0},
-      {"box", 0.287, 6531 - 5683.08},
-      {"labda", 0.287, 0.0},
-      {"effekt", 0.187, 12136.2 - 11140.8},
-      {"kommun", 0.267, 11140.8 - 9870.0},
-      {"evil", 0.187, 9870 - 8208.0},
-  };
+  // Frame factors of the 3D scene modules (frame = local time x factor);
+  // how long each is seen comes from the show: its longest slot (kinyit's
+  // reversed second slot covers frames its first covers too).
+  static const std::vector<SceneSlot> slots = [] {
+    const std::pair<const char*, double> factors[] = {
+        {"kinyit", 0.287}, {"libiko", 0.287 * 0.5}, {"blau", 0.287},   {"box", 0.287},
+        {"labda", 0.287},  {"effekt", 0.187},       {"kommun", 0.267}, {"evil", 0.187},
+    };
+    std::vector<SceneSlot> made;
+    for (const auto& [name, factor] : factors)
+      made.push_back({.name = name, .frameFactor = factor, .slotTicks = LongestSlot(name)});
+    return made;
+  }();
   return slots;
 }
 

@@ -90,6 +90,9 @@ class Controls : public ::testing::Test {
 };
 
 TEST_F(Controls, TargetsClampToTheShowAndStepByOneFrame) {
+  const float end = static_cast<float>(TimelineEnd);
+  const float lastSlot = TimelineSlotStart(TimelineSlotCount() - 1);
+  const float afterLast = static_cast<float>(TimelineLastDrawn) + 10.0f;
   struct Case {
     ViewerAction action;
     double seconds;
@@ -100,16 +103,16 @@ TEST_F(Controls, TargetsClampToTheShowAndStepByOneFrame) {
       {ViewerAction::SeekBy, 5.0, 1200.0f, 1800.0f},
       {ViewerAction::SeekBy, -1.0, 1200.0f, 1080.0f},
       {ViewerAction::SeekBy, -5.0, 300.0f, 0.0f},          // clamped at the start
-      {ViewerAction::SeekBy, 5.0, 14400.0f, 14520.0f},     // clamped at the end bound
+      {ViewerAction::SeekBy, 5.0, end - 120.0f, end},      // clamped at the end bound
       {ViewerAction::SeekTo, 47.4, 0.0f, 5688.0f},         // 47.4 x 120
-      {ViewerAction::SeekTo, 500.0, 0.0f, 14520.0f},
+      {ViewerAction::SeekTo, 500.0, 0.0f, end},
       {ViewerAction::SeekTo, -3.0, 900.0f, 0.0f},
       {ViewerAction::StepForward, 0.0, 1200.5f, 1202.5f},  // 1/60 s is exactly 2 ticks
       {ViewerAction::StepBack, 0.0, 1200.5f, 1198.5f},
       {ViewerAction::StepBack, 0.0, 1.0f, 0.0f},
       {ViewerAction::ToStart, 0.0, 9000.0f, 0.0f},
-      {ViewerAction::NextSlot, 0.0, 14410.0f, 14520.0f},   // after danke: the end
-      {ViewerAction::PreviousSlot, 0.0, 14410.0f, 13178.4f},
+      {ViewerAction::NextSlot, 0.0, afterLast, end},  // after the last slot: the end
+      {ViewerAction::PreviousSlot, 0.0, afterLast, lastSlot},
       {ViewerAction::PreviousSlot, 0.0, 100.0f, 0.0f},
       {ViewerAction::PlayPause, 0.0, 777.0f, 777.0f},
       {ViewerAction::ToggleStatus, 0.0, 777.0f, 777.0f},
@@ -122,7 +125,7 @@ TEST_F(Controls, TargetsClampToTheShowAndStepByOneFrame) {
 
 TEST_F(Controls, SlotJumpsLandOnTheFirstFrameOfEachSlot) {
   const int count = TimelineSlotCount();
-  ASSERT_EQ(count, 11);
+  ASSERT_GT(count, 1);
   float t = 0.0f;
   for (int i = 1; i < count; ++i) {
     const float landed = ViewerTarget({.action = ViewerAction::NextSlot}, t);
@@ -191,8 +194,12 @@ TEST_F(Controls, PauseHoldsTheClockAndSeeksLandExactly) {
 }
 
 TEST_F(Controls, TheStatusLineGoesToTheLetterboxOnly) {
-  EXPECT_STREQ(StatusLineText(5688.0f, ClassicFrame, true, 59.9, 3.31).data(),
-               "00:47.40  SLOT 5/11 box  320x200  60 FPS  3.3 MS  PAUSED");
+  // The slot as the show has it: its place, the count and its module.
+  const int slot = TimelineSlotIndexAt(5688.0f);
+  const std::string named = std::to_string(slot + 1) + "/" + std::to_string(TimelineSlotCount()) +
+                            " " + TimelineSlotAt(slot).module->name;
+  EXPECT_EQ(std::string(StatusLineText(5688.0f, ClassicFrame, true, 59.9, 3.31).data()),
+            "00:47.40  SLOT " + named + "  320x200  60 FPS  3.3 MS  PAUSED");
   EXPECT_STREQ(StatusLineText(14450.0f, PackedFrame(1920, 1080), false, 60.0, 1.0).data(),
                "02:00.41  SLOT -  1920x1080  60 FPS  1.0 MS");
 
