@@ -1,7 +1,9 @@
 // The program's side of the page: the canvas, the keys, WebAudio and the
 // reports the page shows. Linked into vx1.js with --js-library. The page
 // (index.html) sets Module.canvas, Module.vx1Audio (its AudioContext, or
-// none) and Module.vx1Hooks, the callbacks that keep its status current:
+// none), Module.vx1Decoded (an object of its own that keeps the music's
+// latest decoding from one run of the program to the next, see VX1Music)
+// and Module.vx1Hooks, the callbacks that keep its status current:
 //   presented(frame)  a frame reached the canvas; frame() gives its bytes
 //                     as still() has them (a copy, made only when asked)
 //   resumed()         the program runs again after a present
@@ -128,13 +130,26 @@ mergeInto(LibraryManager.library, {
     buffer: null,
     source: null,
     error: '',
-    // A decoding started ahead: its bytes and its promise.
-    ahead: null,
-    decode: function(context, bytes) {
-      // decodeAudioData takes the buffer over: it gets a copy.
-      return new Promise(function(resolve, reject) {
-        context.decodeAudioData(bytes.slice().buffer).then(resolve, reject);
+    // The latest decoding, {bytes, promise}: in the page's Module.vx1Decoded,
+    // so that a new run of the program with the same music takes the buffer
+    // an earlier run decoded instead of decoding it again (a second or so of
+    // a replay's start); the instance's own without it.
+    own: {},
+    // The decoding of bytes (which may be a view of the heap): the latest
+    // one when it is of the same bytes, else a new one, which becomes the
+    // latest.
+    decoding: function(context, bytes) {
+      var latest = Module['vx1Decoded'] || VX1Music.own;
+      if (latest.bytes && VX1Music.same(latest.bytes, bytes)) return latest.promise;
+      var copy = bytes.slice();
+      // decodeAudioData takes the buffer over: it gets a copy of its own.
+      var promise = new Promise(function(resolve, reject) {
+        context.decodeAudioData(copy.slice().buffer).then(resolve, reject);
       });
+      promise.catch(function() {});  // reported if the program asks for it
+      latest.bytes = copy;
+      latest.promise = promise;
+      return promise;
     },
     same: function(a, b) {
       if (a.length !== b.length) return false;
@@ -146,11 +161,7 @@ mergeInto(LibraryManager.library, {
   vx1_music_decode_ahead__deps: ['$VX1Music'],
   vx1_music_decode_ahead: function(data, size) {
     var context = Module['vx1Audio'];
-    if (!context) return;
-    var bytes = HEAPU8.slice(data, data + size);
-    var promise = VX1Music.decode(context, bytes);
-    promise.catch(function() {});  // reported if the program asks for it
-    VX1Music.ahead = {bytes: bytes, promise: promise};
+    if (context) VX1Music.decoding(context, HEAPU8.subarray(data, data + size));
   },
 
   vx1_music_decode__deps: ['$VX1Music', '$callUserCallback'],
@@ -166,12 +177,8 @@ mergeInto(LibraryManager.library, {
       var done = function(result) {
         callUserCallback(function() { wakeUp(result); });
       };
-      var ahead = VX1Music.ahead;
-      VX1Music.ahead = null;
       try {
-        var decoding = ahead && VX1Music.same(ahead.bytes, bytes) ? ahead.promise
-                                                                   : VX1Music.decode(context, bytes);
-        decoding.then(function(buffer) {
+        VX1Music.decoding(context, bytes).then(function(buffer) {
           VX1Music.buffer = buffer;
           done(0);
         }, function(error) {

@@ -12,10 +12,17 @@ checks:
           only at the moments --still names), and at 1280 x 720
           (?resolution=1280x720) the frame of `--resolution 1280x720`;
   play    the show starts by itself, its clock runs forward with real
-          time, the picture changes, and Escape ends it;
+          time, the picture changes, and Escape ends it; Play again
+          starts it in place (no new page, nothing fetched again) from
+          near 0 within 2 s of the click, with one set of seek bar marks
+          and buttons that act once; ?loop&t=120.5 plays past the end from
+          the start again, the page live, and its copied link keeps loop;
   controls ?t=SECONDS&pause holds the frame `vx1 --screenshot SECONDS`
           draws, and so does the media session's seekto; the seek bar,
           the keys and a copied link seek; prints the seek latency; the
+          help (?) at phone, tablet and desktop windows stays inside the
+          window, clear of the status line and the seek bar, its text
+          whole or scrolling, the taps told on a touch screen; the
           sharp show (?resolution=native) holds the native frame of its
           size, R switches to the classic frame and back, the status line
           names the size and a copied link keeps it; a classic start asks
@@ -36,7 +43,8 @@ checks:
   page    the whole-number scale holds in device pixels at 125 %, 150 %
           and 300 % display scaling; the sharp size of four windows is the
           one worked out by hand; a browser whose audio clock stands
-          still is told so and plays on without sound;
+          still is told so, and Play without sound goes on from that
+          moment in place within 2 s, its copied link keeping mute;
   bench   ?bench prints the table of `vx1 --bench` (same rows and
           columns), shown beside the native figures; so does
           ?bench&resolution=960x600 beside one native thread's at that size,
@@ -65,6 +73,7 @@ import subprocess
 import sys
 import tempfile
 import time
+import urllib.parse
 import urllib.request
 
 sys.dont_write_bytecode = True  # nothing written into the source tree
@@ -128,6 +137,19 @@ PLAY_SECONDS = 6.0  # at least 5 s of the clock running
 # A link to a moment's frame, from the page's opening: 1.2 s here; the
 # loading screen's fades alone took 7 s.
 LINK_SECONDS = 4.0
+# Play again and Play without sound, from the click to the show's frame in
+# the same page: 0.7 to 1.4 s here on a busy machine, nearly all of it the
+# scenes' load; the fades and a reload took 8 s. (The sharp show's scenes
+# alone take 1.8 to 3.2 s to load here: its replay is timed, not bounded.)
+REPLAY_SECONDS = 2.0
+# A clock that starts again reads below this at first (3 s): where the
+# play check ends it, it stood at 6 s or more.
+AGAIN_TICKS = 360.0
+# How often the page fetched each of its files, as its resource timing
+# entries have it (a cached fetch too); a reload starts a new list.
+PAGE_FILES = ['vx1.js', 'vx1.wasm', ARCHIVE]
+FETCHES = ('(names => Object.fromEntries(names.map(n => [n, performance.getEntriesByType("resource")'
+           '.filter(e => new URL(e.name).pathname.endsWith("/" + n)).length])))(' + json.dumps(PAGE_FILES) + ')')
 BENCH_ROW = re.compile(r'^(\w+)\s+(\d+)\s+(\d+\.\d+)\s+(\d+\.\d+)\s+(\d+\.\d+)$')
 BENCH_SHOW = re.compile(r'^show\s+(\d+)\s+(\d+\.\d+)$')
 BENCH_HEADER = re.compile(r'^scene\s+frames\s+median ms\s+p95 ms\s+fps$')
@@ -672,6 +694,66 @@ CANVAS_DIGEST = ('(async () => { const c = document.querySelector("canvas"); if 
                  ' return Array.from(new Uint8Array(d), x => x.toString(16).padStart(2, "0")).join(""); })()')
 
 
+async def in_place(page, button, what, within=REPLAY_SECONDS):
+    """Clicks the panel's button and waits for the clock of the show it
+    starts; the page must be the same (a mark on its window survives a
+    replay, not a reload), must have fetched none of its files again, and
+    must show the show's frame within that many seconds of the click (if
+    any), as the page measures it. Returns the first reading with the clock
+    running."""
+    fetched = await page.evaluate(FETCHES)
+    await page.evaluate(f'window.vx1Kept = true; document.getElementById("{button}").click()')
+    first = await page.wait(lambda r: r['state'] and (r['state']['phase'] == 'error' or (
+        r['state']['phase'] == 'playing' and r['state']['ticks'] > 0)), f'{what}: the show\'s clock')
+    if first['state']['phase'] == 'error':
+        raise CheckFailed(f'{what}: {first["title"]!r}')
+    if not await page.evaluate('window.vx1Kept === true'):
+        raise CheckFailed(f'{what} loaded the page again')
+    again = await page.evaluate(FETCHES)
+    if again != fetched:
+        raise CheckFailed(f'{what} fetched the page\'s files again: {fetched} -> {again}')
+    frame, shown = await page.evaluate('[vx1State.startToFrame, vx1State.startToShow]')
+    print(f'  {what}: its first frame {1000 * frame:.0f} ms after the click, the show\'s frame '
+          f'{1000 * shown:.0f} ms', flush=True)
+    if shown <= 0 or (within is not None and shown > within):
+        raise CheckFailed(f'{what}: the show\'s frame came {shown:.2f} s after the click (at most {within})')
+    return first
+
+
+# The music's decodings from now on, counted in window.vx1Decodes.
+COUNT_DECODES = ('window.vx1Decodes = 0; { const p = AudioContext.prototype, decode = p.decodeAudioData;'
+                 ' p.decodeAudioData = function() { vx1Decodes++; return decode.apply(this, arguments); }; }')
+
+
+async def play_again(page):
+    """On the ended show, Play again starts it in place from near 0 with
+    the music decoded for the first run; it plays on, its seek bar has one
+    set of marks, and its Pause button acts once (listeners of the run
+    before would undo each click)."""
+    marks = '#seek .slot'
+    before = await page.evaluate(f'document.querySelectorAll("{marks}").length')
+    await page.evaluate(COUNT_DECODES)
+    first = await in_place(page, 'again', 'play again')
+    if first['state']['ticks'] >= AGAIN_TICKS:
+        raise CheckFailed(f'play again started at {first["state"]["ticks"]:.0f} ticks, not from the start')
+    decodes = await page.evaluate('window.vx1Decodes')
+    if decodes != 0:
+        raise CheckFailed(f'play again decoded the music {decodes} times more, not once for all runs')
+    await asyncio.sleep(1.0)
+    later = (await page.state())['state']
+    if later['phase'] != 'playing' or later['ticks'] < first['state']['ticks'] + 60 or \
+            later['frames'] <= first['state']['frames']:
+        raise CheckFailed(f'the show again did not play on: {first["state"]} -> {later}')
+    after = await page.evaluate(f'document.querySelectorAll("{marks}").length')
+    if after != before or before == 0:
+        raise CheckFailed(f'the seek bar has {after} slot marks after play again, {before} before')
+    await page.evaluate('document.getElementById("playpause").click()')
+    await page.wait(lambda r: TITLE_FRAME.match(r['title']), 'the pause by the button', 10.0)
+    await asyncio.sleep(0.5)
+    if not await page.evaluate('vx1State.paused'):
+        raise CheckFailed('the Pause button paused and played on at once')
+
+
 async def check_play(browser, base, press_enter=False):
     async with browser.page(f'{base}/good/index.html') as page:
         if press_enter:
@@ -735,6 +817,38 @@ async def check_play(browser, base, press_enter=False):
         if after['frames'] != ended['state']['frames']:
             raise CheckFailed(f'frames still presented after the end: {ended["state"]["frames"]} -> '
                               f'{after["frames"]}')
+        await play_again(page)
+
+
+# ?loop from half a second before the end.
+LOOP_FROM = '120.5'
+
+
+def link_query(link):
+    """The names and values of a link's query."""
+    return urllib.parse.parse_qs(urllib.parse.urlsplit(link).query, keep_blank_values=True)
+
+
+async def check_loop(browser, base):
+    """?loop&t=120.5 plays past the end from the start again, the page
+    playing on (no end), a copied link keeps loop, and Escape ends it."""
+    async with browser.page(f'{base}/good/index.html?loop&t={LOOP_FROM}') as page:
+        late = await page.wait(lambda r: r['state'] and (r['state']['phase'] in ('error', 'ended') or
+                                                         r['state']['ticks'] > 0), 'the show\'s clock')
+        if late['state']['phase'] != 'playing' or late['state']['ticks'] < ticks_of(LOOP_FROM) - 12:
+            raise CheckFailed(f'?loop&t={LOOP_FROM} started at {late["state"]}')
+        back = await page.wait(lambda r: r['state']['phase'] != 'playing' or r['state']['ticks'] < 240,
+                               'the clock back at the start', 30.0)
+        if back['state']['phase'] != 'playing':
+            raise CheckFailed(f'the show with ?loop ended at its end: phase {back["state"]["phase"]}')
+        await page.evaluate('document.getElementById("copylink").click()')
+        link = await page.evaluate('document.getElementById("linked").title')
+        if 'loop' not in link_query(link):
+            raise CheckFailed(f'the link copied from a looping show is {link!r}')
+        await page.key('Escape', 27)
+        ended = await page.wait(lambda r: r['state']['phase'] != 'playing', 'the end after Escape', 30.0)
+        if ended['state']['phase'] != 'ended':
+            raise CheckFailed(f'Escape gave phase {ended["state"]["phase"]}, not "ended"')
 
 
 async def check_error(browser, base, variant, native_lines):
@@ -923,7 +1037,10 @@ async def check_sharp_on_demand(browser, base, variant, classic, sharp, state):
     once (a second R during the download adds nothing), and the held frame
     is then native vx1's with what the variant's folder holds; R twice more
     switches back and forth without fetching again. state: the page's
-    sharpArchive after the download (joined, or absent with a notice)."""
+    sharpArchive after the download (joined, or absent with a notice).
+    Where it joined, Play again after Escape starts the sharp show the run
+    ended with, without sound as it was, the archive kept and not fetched
+    again."""
     size = SHARP_WINDOW[1]
     ticks = ticks_of(SHARP_HELD)
     async with browser.page('about:blank') as page:
@@ -949,6 +1066,19 @@ async def check_sharp_on_demand(browser, base, variant, classic, sharp, state):
             await held_frame(page, ticks, expected, f'R to {want[0]} x {want[1]}')
         await sharp_fetches(page, 1, 'later switches')
         await press(page, 'Escape')
+        if state != 'joined':
+            return
+        await page.wait(lambda r: r['state']['phase'] == 'ended', 'the end after Escape', 30.0)
+        await in_place(page, 'again', 'play again at the sharp size', within=None)
+        deadline = time.monotonic() + 10.0
+        while await page.evaluate(CANVAS_SIZE) != list(size) and time.monotonic() < deadline:
+            await asyncio.sleep(POLL)
+        # A page without sound has no AudioContext: the program refuses to
+        # play with sound there, so the show's clock tells that mute was kept.
+        again = [await page.evaluate(CANVAS_SIZE), await page.evaluate('vx1State.sharpArchive')]
+        if again != [list(size), 'joined']:
+            raise CheckFailed(f'play again after the sharp show drew at {again[0]}, the sharp archive {again[1]}')
+        await sharp_fetches(page, 1, 'play again at the sharp size')
 
 
 def check_download_size(web_dir):
@@ -966,20 +1096,38 @@ FROZEN_CLOCK = ('Object.defineProperty(AudioContext.prototype, "currentTime", '
                 '{get() { return 0; }, configurable: true});')
 
 
+# Where the silent show starts (a link's start: no fades to wait through).
+SILENT_AT = '30'
+
+
 async def check_silent(browser, base):
+    """The notice comes; Play without sound goes on in place from the
+    moment the show stood, on the system's clock (the audio clock stays
+    frozen), and a link copied then keeps mute."""
     async with browser.page('about:blank') as page:
         await page.cdp.call('Page.addScriptToEvaluateOnNewDocument', {'source': FROZEN_CLOCK},
                             page.session)
-        await page.cdp.call('Page.navigate', {'url': f'{base}/good/index.html'}, page.session)
+        await page.cdp.call('Page.navigate', {'url': f'{base}/good/index.html?t={SILENT_AT}'}, page.session)
         t0 = time.monotonic()
         told = await page.wait(lambda r: r['state'] and r['state']['phase'] in ('silent', 'error', 'ended'),
                                'the no-sound notice')
         if told['state']['phase'] != 'silent':
             raise CheckFailed(f'phase {told["state"]["phase"]} instead of the no-sound notice')
         print(f'  silent: told {time.monotonic() - t0:.1f} s after the page opened', flush=True)
-        await page.evaluate('document.getElementById("mute").click()')
-        await page.wait(lambda r: r['state'] and r['state']['ticks'] > 240 and
-                        r['state']['phase'] == 'playing', 'the show without sound past 2 s')
+        stood = told['state']['ticks']
+        first = await in_place(page, 'mute', 'play without sound')
+        if not stood <= first['state']['ticks'] < stood + AGAIN_TICKS:
+            raise CheckFailed(f'play without sound went on at {first["state"]["ticks"]:.0f} ticks, '
+                              f'not where the show stood ({stood:.0f})')
+        going = await page.wait(lambda r: r['state']['phase'] != 'playing' or
+                                r['state']['ticks'] > first['state']['ticks'] + 240,
+                                'the show without sound past 2 s')
+        if going['state']['phase'] != 'playing':
+            raise CheckFailed(f'the show without sound left "playing": {going["state"]}')
+        await page.evaluate('document.getElementById("copylink").click()')
+        link = await page.evaluate('document.getElementById("linked").title')
+        if 'mute' not in link_query(link):
+            raise CheckFailed(f'the link copied from the show without sound is {link!r}')
 
 
 # A sharp scene's median the browser must keep to for 60 frames a second.
@@ -1035,7 +1183,8 @@ HEARD_TICKS = ('(() => { const a = Module.vx1Audio, s = vx1Sources.started[vx1So
                ' vx1Sources.stopped}; })()')
 # (name, key, code, virtual key code) as CDP dispatches them.
 CONTROL_KEYS = {'Space': (' ', 'Space', 32), 'Right': ('ArrowRight', 'ArrowRight', 39),
-                'Tab': ('Tab', 'Tab', 9), 'Escape': ('Escape', 'Escape', 27), 'R': ('r', 'KeyR', 82)}
+                'Tab': ('Tab', 'Tab', 9), 'Escape': ('Escape', 'Escape', 27), 'R': ('r', 'KeyR', 82),
+                'Help': ('?', 'Slash', 191)}
 # The moments the controls check holds: where ?t=...&pause starts, and where
 # the media session's seekto lands; the seek bar is clicked at the third.
 HELD_START, HELD_SEEKTO, BAR_TARGET, BAR_SLOT = '47.4', '26.628', 75.325, 'evil'
@@ -1150,12 +1299,88 @@ async def keys_and_music(page, landed):
         f'{music["clock"] - music["heard"]:+.1f} ticks from the music heard', flush=True)
 
 
+# The windows the help must fit, as (device pixel ratio, CSS width, CSS
+# height, a touch screen): phones upright and on their side, a tablet, and
+# desktops with the seek bar below the status line and, at 1280 x 720,
+# lifted above it.
+HELP_WINDOWS = [(3.0, 360, 640, True), (3.0, 390, 844, True), (3.0, 640, 360, True),
+                (2.0, 768, 1024, True), (1.0, 1366, 768, False), (2.0, 1280, 720, False),
+                (1.0, 800, 600, False)]
+# The help's layout: the boxes [left, top, right, bottom] of it, the status
+# line, the bar and the ? button (null where hidden), and whether its text
+# fits or scrolls and which of its lists show.
+HELP_LAYOUT = ('(() => { const box = id => { const e = document.getElementById(id);'
+               ' if (!e || e.hidden) return null; const r = e.getBoundingClientRect();'
+               ' return [r.left, r.top, r.right, r.bottom]; };'
+               ' const help = document.getElementById("help");'
+               ' const shown = s => [...help.querySelectorAll(s)].some(e => e.offsetHeight > 0);'
+               ' return {help: box("help"), status: box("status"), controls: box("controls"),'
+               ' button: box("helpbutton"), window: [innerWidth, innerHeight],'
+               ' wide: help.scrollWidth > help.clientWidth, tall: help.scrollHeight > help.clientHeight,'
+               ' scrolls: ["auto", "scroll"].includes(getComputedStyle(help).overflowY),'
+               ' keys: shown("dl.keys"), taps: shown("dl.touch")}; })()')
+
+
+def help_faults(layout, touch):
+    """What is wrong with the help as HELP_LAYOUT reads it."""
+    width, height = layout['window']
+
+    def inside(box):
+        return box[0] >= 0 and box[1] >= 0 and box[2] <= width and box[3] <= height
+
+    def meet(a, b):
+        return a[0] < b[2] and b[0] < a[2] and a[1] < b[3] and b[1] < a[3]
+
+    panel = layout['help']
+    if panel is None or panel[2] <= panel[0] or panel[3] <= panel[1]:
+        return ['it is not shown']
+    faults = [] if inside(panel) else [f'it runs out of the window: {[round(v) for v in panel]}']
+    for name in ('status', 'controls'):
+        other = layout[name]
+        if other is None or other[3] <= other[1]:
+            faults.append(f'the {name} is not shown to keep clear of')
+        elif meet(panel, other):
+            faults.append(f'it overlaps the {name} at {[round(v) for v in other]}: {[round(v) for v in panel]}')
+    if layout['wide']:
+        faults.append('its text is cut at the side')
+    if layout['tall'] and not layout['scrolls']:
+        faults.append('its text is cut below and does not scroll')
+    if (layout['keys'], layout['taps']) != (not touch, touch):
+        faults.append(f'it tells the keys: {layout["keys"]}, the taps: {layout["taps"]}')
+    if layout['button'] is None or not inside(layout['button']):
+        faults.append(f'the ? button is not on the screen: {layout["button"]}')
+    return faults
+
+
+async def help_layout(page):
+    """With the status line on and the bar showing, ? opens the help; at
+    each of HELP_WINDOWS it has none of help_faults; the ? button closes it."""
+    await press(page, 'Help')
+    try:
+        for ratio, width, height, touch in HELP_WINDOWS:
+            await page.cdp.call('Emulation.setTouchEmulationEnabled', {'enabled': touch}, page.session)
+            await page.cdp.call('Emulation.setDeviceMetricsOverride', {
+                'width': width, 'height': height, 'deviceScaleFactor': ratio, 'mobile': touch}, page.session)
+            await asyncio.sleep(0.25)  # the resize reaches the page's layout at its next frame
+            faults = help_faults(await page.evaluate(HELP_LAYOUT), touch)
+            if faults:
+                raise CheckFailed(f'the help at {width} x {height} ({ratio} x{", touch" if touch else ""}): ' +
+                                  '; '.join(faults))
+    finally:
+        await page.cdp.call('Emulation.setTouchEmulationEnabled', {'enabled': False}, page.session)
+        await page.cdp.call('Emulation.clearDeviceMetricsOverride', session=page.session)
+    await page.evaluate('document.getElementById("helpbutton").click()')
+    if not await page.evaluate('document.getElementById("help").hidden'):
+        raise CheckFailed('the ? button left the help open')
+
+
 async def check_controls(browser, base, expected):
     """The page's controls end to end, in one visit; then a tap pauses and
     the link to the held moment opens on the same frame."""
     async with browser.page('about:blank') as page:
         await held_start(page, base, expected)
         await keys_and_music(page, await seek_bar(page))
+        await help_layout(page)
         for kind, points in (('touchStart', [{'x': 300, 'y': 200}]), ('touchEnd', [])):
             await page.cdp.call('Input.dispatchTouchEvent', {'type': kind, 'touchPoints': points}, page.session)
         paused = await page.wait(lambda r: TITLE_FRAME.match(r['title']), 'the frame title after a tap')
@@ -1300,6 +1525,7 @@ async def run(args, res):
                                        check_error(browser, base, variant, lines))
             if 'play' in wanted:
                 await results.case('play', check_play(browser, base))
+                await results.case('loop', check_loop(browser, base))
             if 'controls' in wanted:
                 expected = native_stills(res, vx1, archive, [(s, s) for s in (HELD_START, HELD_SEEKTO)], [])
                 await results.case('controls', check_controls(browser, base, expected))
