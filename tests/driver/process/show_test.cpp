@@ -169,19 +169,11 @@ TEST(Vx1Headless, CaptureMakesAVideoOfTheRightSizeAndLengthWithSound) {
 
 // ---- play in a real X server --------------------------------------------
 
-// Runs vx1 --window --trace (with "e" first for the effect test) under
-// xvfb-run with SDL's dummy audio: waits for the window, grabs the loading
-// screen and then the show (or labda) while it plays, sends Escape and times
-// the end. Every wait is for a condition (a trace line, the window, the input
-// focus, the process's end) against a generous deadline in seconds of wall
-// time since the script began, never a fixed count of polls, so a loaded
-// machine makes the run slower but not different.
-const char* const PlayScript = R"SH(#!/bin/bash
-vx1="$1"; archive="$2"; mode="$3"; keys="$4"
+// What the scripts that play vx1 in an X server begin with: SDL's dummy
+// audio, no leak report, and their helpers (pid is vx1's, set later).
+const char* const ScriptStart = R"SH(#!/bin/bash
 export SDL_AUDIODRIVER=dummy
 export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
-"$vx1" $mode --window --trace --library "$archive" > stdout.txt 2> stderr.txt &
-pid=$!
 # progress.txt notes when each step was reached, for the report of a failure.
 note() { echo "$SECONDS s: $1" >> progress.txt; }
 fail() { echo "$1 ($SECONDS s into the run)" > failure.txt; kill $pid 2>/dev/null; exit 1; }
@@ -196,6 +188,19 @@ wait_until() {
     sleep 0.1
   done
 }
+)SH";
+
+// Runs vx1 --window --trace (with "e" first for the effect test) under
+// xvfb-run with SDL's dummy audio: waits for the window, grabs the loading
+// screen and then the show (or labda) while it plays, sends Escape and times
+// the end. Every wait is for a condition (a trace line, the window, the input
+// focus, the process's end) against a generous deadline in seconds of wall
+// time since the script began, never a fixed count of polls, so a loaded
+// machine makes the run slower but not different.
+const std::string PlayScript = std::string(ScriptStart) + R"SH(
+vx1="$1"; archive="$2"; mode="$3"; keys="$4"
+"$vx1" $mode --window --trace --library "$archive" > stdout.txt 2> stderr.txt &
+pid=$!
 traced() { grep -q "^trace: $1\$" stderr.txt; }
 # traced_times N WORD: at least N trace lines begin with WORD.
 traced_times() { [ "$(grep -c "^trace: $2 " stderr.txt)" -ge "$1" ]; }
@@ -299,21 +304,8 @@ echo $(( (${end//[.,]/} - ${start//[.,]/}) / 1000 )) > elapsed_ms.txt
 // on any stream. The start-up box comes first: Escape in it ends the run
 // without a show; Enter plays the show with the choices as they stand (full
 // screen), which Escape then ends.
-const char* const DialogScript = R"SH(#!/bin/bash
+const std::string DialogScript = std::string(ScriptStart) + R"SH(
 vx1="$1"
-export SDL_AUDIODRIVER=dummy
-export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
-note() { echo "$SECONDS s: $1" >> progress.txt; }
-fail() { echo "$1 ($SECONDS s into the run)" > failure.txt; kill $pid 2>/dev/null; exit 1; }
-wait_until() {
-  local deadline=$1 what=$2
-  shift 2
-  until "$@"; do
-    kill -0 $pid 2>/dev/null || fail "vx1 ended before $what"
-    [ $SECONDS -lt $deadline ] || fail "no $what"
-    sleep 0.1
-  done
-}
 found() {
   wid=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1)
   [ -n "$wid" ]
