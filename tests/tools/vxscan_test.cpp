@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "driver/timeline.h"
 #include "support/testlib.h"
 
 namespace {
@@ -14,6 +15,9 @@ using vx::test::RunProgram;
 using vx::test::SplitLines;
 
 const std::string kVxscan = VX_BINARY_DIR "/vxscan";
+// The show's slot count, the bound --slot takes.
+const std::string kSlots = std::to_string(vx::RealShow().slots.size());
+const std::string kPastLastSlot = std::to_string(vx::RealShow().slots.size() + 1);
 
 struct BadLine {
   std::vector<std::string> args;
@@ -27,8 +31,9 @@ TEST(VxscanTool, WrongCommandLinesNameTheOptionAndTheValue) {
       {{"--fps", "1.5"}, "vxscan: bad value '1.5' for --fps: "},
       {{"--fps", "+60"}, "vxscan: bad value '+60' for --fps: "},
       {{"--fps", " 60"}, "vxscan: bad value ' 60' for --fps: "},
-      {{"--slot", "0"}, "vxscan: bad value '0' for --slot: expected a whole number from 1 to 11"},
-      {{"--slot", "12"}, "vxscan: bad value '12' for --slot: "},
+      {{"--slot", "0"},
+       "vxscan: bad value '0' for --slot: expected a whole number from 1 to " + kSlots},
+      {{"--slot", kPastLastSlot}, "vxscan: bad value '" + kPastLastSlot + "' for --slot: "},
       {{"--max-crawl", "-1"}, "vxscan: bad value '-1' for --max-crawl: "},
       {{"--max-crawl", "100.5"}, "vxscan: bad value '100.5' for --max-crawl: "},
       {{"--max-crawl", "nan"}, "vxscan: bad value 'nan' for --max-crawl: "},

@@ -35,19 +35,23 @@
 
 namespace {
 
-constexpr const char* Usage =
-    "usage: vxscan [--library LIB] [--fps N] [--slot K]... [--max-crawl PERCENT]\n"
-    "              [--max-dropouts N] [--resolution WxH] [--threads N]\n"
-    "  Draws every frame of the show's slots (all eleven, or each slot K, 1 to 11)\n"
-    "  from the data library LIB (default vx-1.lib in the current folder) at N\n"
-    "  frames a second (1 to 240, default 60) and reports per slot the one-frame\n"
-    "  dropouts (blocks of the picture that vanish or flash for one frame, listed\n"
-    "  with their time) and the texture crawl (the share of pixels that jump by\n"
-    "  more than 32 luminance levels for one frame, over the 120 frames around\n"
-    "  the slot's middle). With --max-crawl (0 to 100) or --max-dropouts (0 to\n"
-    "  100000) the exit code is 1 when a slot exceeds the limit. --resolution\n"
-    "  draws the frames at W x H (even, 320x200 to 3840x2160; default 320x200),\n"
-    "  --threads with N threads (1 to 64).\n";
+// The slots are counted from the show itself, so a new slot needs no edit here.
+std::string Usage() {
+  return "usage: vxscan [--library LIB] [--fps N] [--slot K]... [--max-crawl PERCENT]\n"
+         "              [--max-dropouts N] [--resolution WxH] [--threads N]\n"
+         "  Draws every frame of the show's slots (all of them, or each slot K, 1 to " +
+         std::to_string(vx::TimelineSlotCount()) +
+         ")\n"
+         "  from the data library LIB (default vx-1.lib in the current folder) at N\n"
+         "  frames a second (1 to 240, default 60) and reports per slot the one-frame\n"
+         "  dropouts (blocks of the picture that vanish or flash for one frame, listed\n"
+         "  with their time) and the texture crawl (the share of pixels that jump by\n"
+         "  more than 32 luminance levels for one frame, over the 120 frames around\n"
+         "  the slot's middle). With --max-crawl (0 to 100) or --max-dropouts (0 to\n"
+         "  100000) the exit code is 1 when a slot exceeds the limit. --resolution\n"
+         "  draws the frames at W x H (even, 320x200 to 3840x2160; default 320x200),\n"
+         "  --threads with N threads (1 to 64).\n";
+}
 
 constexpr int CrawlFrames = 120;
 constexpr int MaxFps = 240;
@@ -239,7 +243,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   if (options.help) {
-    vx::ConsoleWrite(Usage);
+    vx::ConsoleWrite(Usage());
     return 0;
   }
   if (options.slots.empty())
