@@ -481,27 +481,14 @@ Span<M>* RowRuns(Span<M>* out, Span<M> row, std::int64_t leftX, std::int64_t y,
   return out;
 }
 
-// Any checked polygon: edges walked in 64-bit, spans for the band's rows.
-// Inside (every vertex inside the frame) skips the column clamping, which
-// cannot apply: every edge value lies between two vertices' columns.
+// Step 1 of Spans, the edge walk: every edge into the left or the right
+// table, and the ends of the middle row, where the gradients are taken.
 template <FillMode M, bool Inside, int ExtraBits>
-const PolygonSpans<M>* Spans(const RasterTarget& target, const DrawableBand& band,
-                             const Outline& outline) {
+MiddleRow<M> WalkOutline(const Outline& outline, const WalkRows& rows, EdgeTables<M>& tables) {
   const Polygon& polygon = *outline.polygon;
   const std::uint32_t count = polygon.count;
-  const std::int64_t ymin = outline.ymin;
-  const std::int64_t ymax = outline.ymax;
-  const std::int64_t width = target.size.width;
-  const WalkRows rows{
-      .lastRow = target.size.height - 1,
-      .bandBegin = band.begin,
-      .bandEnd = band.end,
-  };
-
-  // Step 1: edge walk.
-  EdgeTables<M>& tables = Tables<M>();
   MiddleRow<M> middle{};
-  middle.row = (ymin + ymax) >> 1;  // floor, also for negative rows
+  middle.row = (std::int64_t{outline.ymin} + outline.ymax) >> 1;  // floor, also for negative rows
   middle.inFrame = middle.row >= 0 && middle.row <= rows.lastRow;
   middle.inBand = middle.row >= rows.bandBegin && middle.row < rows.bandEnd;
   for (std::uint32_t i = 0; i < count; ++i) {
@@ -514,23 +501,18 @@ const PolygonSpans<M>* Spans(const RasterTarget& target, const DrawableBand& ban
       WalkEdge<M, Inside, ExtraBits>(b, a, -dy, rows, tables.right, middle, false);
     }
   }
+  return middle;
+}
 
-  // Step 2: gradients, once per polygon, from the middle row.
-  PolygonSpans<M>* out = middle.inBand
-                             ? StartSpans<M>(target, outline, ExtraBits, tables.left[middle.row],
-                                             tables.right[middle.row])
-                             : StartSpans<M>(target, outline, ExtraBits, middle.left, middle.right);
-  if (out == nullptr) {
-    return nullptr;
-  }
-
-  // Step 3: the band's rows, clamped to the frame's columns, and at the
-  // larger frames split where they read different levels.
-  LevelChoice levels{.varies = false, .level = 0, .levelCount = 1, .plane = {}};
-  if constexpr (ExtraBits != 0) levels = ChooseLevels<M>(outline, out->levels);
-  Span<M>* span = out->spans;
-  const std::int64_t rowBegin = std::max<std::int64_t>(ymin, rows.bandBegin);
-  const std::int64_t rowEnd = std::min<std::int64_t>(ymax, rows.bandEnd - 1);
+// Step 3 of Spans: the band's rows from span on, clamped to the frame's
+// columns, and at the larger frames split where they read different
+// levels. Returns the end of the spans written.
+template <FillMode M, bool Inside, int ExtraBits>
+Span<M>* BandRows(const RasterTarget& target, const Outline& outline, const WalkRows& rows,
+                  const EdgeTables<M>& tables, const LevelChoice& levels, Span<M>* span) {
+  const std::int64_t width = target.size.width;
+  const std::int64_t rowBegin = std::max<std::int64_t>(outline.ymin, rows.bandBegin);
+  const std::int64_t rowEnd = std::min<std::int64_t>(outline.ymax, rows.bandEnd - 1);
   const std::int64_t pitch = target.size.pitch;
   std::int64_t rowStart = rowBegin * pitch;
   for (std::int64_t y = rowBegin; y <= rowEnd; ++y, rowStart += pitch) {
@@ -562,7 +544,37 @@ const PolygonSpans<M>* Spans(const RasterTarget& target, const DrawableBand& ban
       span = RowRuns<M>(span, row, leftX, y, levels);
     }
   }
-  out->spanCount = static_cast<std::int32_t>(span - out->spans);
+  return span;
+}
+
+// Any checked polygon: edges walked in 64-bit, spans for the band's rows.
+// Inside (every vertex inside the frame) skips the column clamping, which
+// cannot apply: every edge value lies between two vertices' columns.
+template <FillMode M, bool Inside, int ExtraBits>
+const PolygonSpans<M>* Spans(const RasterTarget& target, const DrawableBand& band,
+                             const Outline& outline) {
+  const WalkRows rows{
+      .lastRow = target.size.height - 1,
+      .bandBegin = band.begin,
+      .bandEnd = band.end,
+  };
+  EdgeTables<M>& tables = Tables<M>();
+  const MiddleRow<M> middle = WalkOutline<M, Inside, ExtraBits>(outline, rows, tables);
+
+  // Step 2: gradients, once per polygon, from the middle row.
+  PolygonSpans<M>* out = middle.inBand
+                             ? StartSpans<M>(target, outline, ExtraBits, tables.left[middle.row],
+                                             tables.right[middle.row])
+                             : StartSpans<M>(target, outline, ExtraBits, middle.left, middle.right);
+  if (out == nullptr) {
+    return nullptr;
+  }
+
+  LevelChoice levels{.varies = false, .level = 0, .levelCount = 1, .plane = {}};
+  if constexpr (ExtraBits != 0) levels = ChooseLevels<M>(outline, out->levels);
+  const Span<M>* end =
+      BandRows<M, Inside, ExtraBits>(target, outline, rows, tables, levels, out->spans);
+  out->spanCount = static_cast<std::int32_t>(end - out->spans);
   return out->spanCount > 0 ? out : nullptr;
 }
 
