@@ -26,33 +26,41 @@ int Root(std::vector<int>& parent, int i) {
   while (parent[i] != i) i = parent[i] = parent[parent[i]];
   return i;
 }
-}  // namespace
 
-std::vector<int> FaceShades(const Mesh& mesh, Vector offset, const Light& light, int shadeCount) {
-  const int faces = static_cast<int>(mesh.faces.size());
-  std::vector<Vector> normal(faces), centre(faces);
-  for (int f = 0; f < faces; ++f) {
+// Each face's unit normal and its centre (moved by offset).
+struct FaceFrames {
+  std::vector<Vector> normal, centre;
+};
+FaceFrames FacesOf(const Mesh& mesh, Vector offset) {
+  const std::size_t faces = mesh.faces.size();
+  FaceFrames frames{std::vector<Vector>(faces), std::vector<Vector>(faces)};
+  for (std::size_t f = 0; f < faces; ++f) {
     const Face3ds& face = mesh.faces[f];
     const Vector a = mesh.vertices[face.a], b = mesh.vertices[face.b], c = mesh.vertices[face.c];
-    normal[f] = Unit(Cross(Sub(b, a), Sub(c, a)));
-    centre[f] = Add(Scale(Add(Add(a, b), c), 1.0f / 3.0f), offset);
+    frames.normal[f] = Unit(Cross(Sub(b, a), Sub(c, a)));
+    frames.centre[f] = Add(Scale(Add(Add(a, b), c), 1.0f / 3.0f), offset);
   }
-  // Edges by the two vertices they join (for facets) and by the two
-  // positions (for creases, where sides have vertices of their own).
-  std::map<std::pair<int, int>, std::vector<int>> shared;
-  std::map<std::pair<Corner, Corner>, std::vector<int>> touching;
-  for (int f = 0; f < faces; ++f) {
+  return frames;
+}
+
+// The faces on each edge, the edge named by key(vertex index) of its ends.
+template <typename Key, typename KeyOf>
+std::map<std::pair<Key, Key>, std::vector<int>> FacesOnEdges(const Mesh& mesh, KeyOf key) {
+  std::map<std::pair<Key, Key>, std::vector<int>> on;
+  for (int f = 0; f < static_cast<int>(mesh.faces.size()); ++f) {
     const Face3ds& face = mesh.faces[f];
     const int v[3] = {face.a, face.b, face.c};
-    for (int e = 0; e < 3; ++e) {
-      shared[std::minmax(v[e], v[(e + 1) % 3])].push_back(f);
-      touching[std::minmax(CornerOf(mesh.vertices[v[e]]), CornerOf(mesh.vertices[v[(e + 1) % 3]]))]
-          .push_back(f);
-    }
+    for (int e = 0; e < 3; ++e) on[std::minmax(key(v[e]), key(v[(e + 1) % 3]))].push_back(f);
   }
-  // A face joins the face across its longest edge when that edge is the
-  // other's longest too and both lie in one plane: the two halves of a quad
-  // form one facet, while fans and grids stay free to grade.
+  return on;
+}
+
+// The facets, as a union-find forest over the faces (Root gives a face's
+// facet): a face joins the face across its longest edge when that edge is
+// the other's longest too and both lie in one plane, so the two halves of a
+// quad form one facet, while fans and grids stay free to grade. Edges are
+// named by the two vertices they join.
+std::vector<int> JoinFacets(const Mesh& mesh, const std::vector<Vector>& normal) {
   auto longest = [&](int f) {
     const Face3ds& face = mesh.faces[f];
     const int v[3] = {face.a, face.b, face.c};
@@ -67,14 +75,24 @@ std::vector<int> FaceShades(const Mesh& mesh, Vector offset, const Light& light,
     }
     return edge;
   };
-  std::vector<int> parent(faces);
+  std::vector<int> parent(mesh.faces.size());
   std::iota(parent.begin(), parent.end(), 0);
-  for (const auto& [edge, on] : shared)
+  for (const auto& [edge, on] : FacesOnEdges<int>(mesh, [](int v) { return v; }))
     if (on.size() == 2 && longest(on[0]) == edge && longest(on[1]) == edge &&
         Dot(normal[on[0]], normal[on[1]]) > 0.9999f)
       parent[Root(parent, on[1])] = Root(parent, on[0]);
+  return parent;
+}
+
+// Facets that meet at a crease (MinimumCreaseDegrees or sharper), by facet.
+// Edges are named by the two positions they join, since at a crease the
+// sides often have vertices of their own.
+std::map<int, std::set<int>> CreasedNeighbours(const Mesh& mesh, const std::vector<Vector>& normal,
+                                               std::vector<int>& parent) {
   const float crease = static_cast<float>(std::cos(MinimumCreaseDegrees * Pi / 180.0));
-  std::map<int, std::set<int>> across;  // creased neighbours, by facet
+  std::map<int, std::set<int>> across;
+  const auto touching =
+      FacesOnEdges<Corner>(mesh, [&](int v) { return CornerOf(mesh.vertices[v]); });
   for (const auto& [edge, on] : touching)
     for (std::size_t i = 0; i < on.size(); ++i)
       for (std::size_t j = i + 1; j < on.size(); ++j) {
@@ -83,31 +101,44 @@ std::vector<int> FaceShades(const Mesh& mesh, Vector offset, const Light& light,
         across[a].insert(b);
         across[b].insert(a);
       }
-  // The shade the light asks for, as a fractional step: brightness of step
-  // k is darkest x ratio^k.
+  return across;
+}
+
+// The shade the light asks for at each facet's centre (indexed by the
+// facet's root face; 0 elsewhere), as a fractional step: brightness of
+// step k is darkest x ratio^k.
+std::vector<double> WantedSteps(const FaceFrames& frames, std::vector<int>& parent,
+                                const Light& light, int shadeCount) {
+  const int faces = static_cast<int>(parent.size());
   const double ratio = std::pow(ShadeRange, 1.0 / (shadeCount - 1));
   std::vector<Vector> facetCentre(faces, Vector{0, 0, 0});
   std::vector<int> members(faces, 0);
   for (int f = 0; f < faces; ++f) {
     const int r = Root(parent, f);
-    facetCentre[r] = Add(facetCentre[r], centre[f]);
+    facetCentre[r] = Add(facetCentre[r], frames.centre[f]);
     ++members[r];
   }
   std::vector<double> wanted(faces, 0.0);
-  std::vector<int> shade(faces, 0);
   for (int r = 0; r < faces; ++r) {
     if (Root(parent, r) != r) continue;
     const Vector c = Scale(facetCentre[r], 1.0f / members[r]);
     const Vector toLight = Sub(light.position, c);
     const double d = std::sqrt(Dot(toLight, toLight));
-    const double w = (Dot(normal[r], Unit(toLight)) + 1.0) / 2.0;
+    const double w = (Dot(frames.normal[r], Unit(toLight)) + 1.0) / 2.0;
     const double falloff = light.reach * light.reach / (light.reach * light.reach + d * d);
     const double lit = light.ambient + (1.0 - light.ambient) * w * w * falloff;
     wanted[r] = std::log(lit) / std::log(ratio);
   }
-  // Exposure per mesh: its brightest facet takes the brightest shade, and a
-  // mesh the light grades only a little is graded over at least
-  // MinimumShadeSpan steps (at most three times as steeply).
+  return wanted;
+}
+
+// Exposure per mesh: its brightest facet takes the brightest shade, and a
+// mesh the light grades only a little is graded over at least
+// MinimumShadeSpan steps (at most three times as steeply). Turns each
+// facet's wanted step into a step of 0 .. shadeCount - 1 and returns the
+// nearest shades (by root face; 0 elsewhere).
+std::vector<int> Expose(std::vector<double>& wanted, std::vector<int>& parent, int shadeCount) {
+  const int faces = static_cast<int>(parent.size());
   double top = -1e9, bottom = 1e9;
   for (int r = 0; r < faces; ++r)
     if (Root(parent, r) == r) {
@@ -115,13 +146,20 @@ std::vector<int> FaceShades(const Mesh& mesh, Vector offset, const Light& light,
       bottom = std::min(bottom, wanted[r]);
     }
   const double steep = std::clamp(MinimumShadeSpan / std::max(top - bottom, 1e-9), 1.0, 3.0);
+  std::vector<int> shade(faces, 0);
   for (int r = 0; r < faces; ++r) {
     if (Root(parent, r) != r) continue;
     wanted[r] = std::clamp(shadeCount - 1 - (top - wanted[r]) * steep, 0.0, shadeCount - 1.0);
     shade[r] = static_cast<int>(std::lround(wanted[r]));
   }
-  // Creased neighbours that the light gives one shade: the later one takes
-  // the nearest shade no neighbour across a crease has.
+  return shade;
+}
+
+// Creased neighbours that the light gives one shade: the later one takes
+// the nearest shade no neighbour across a crease has.
+void SeparateCreasedNeighbours(const std::map<int, std::set<int>>& across,
+                               const std::vector<double>& wanted, std::vector<int>& shade,
+                               int shadeCount) {
   for (int pass = 0; pass < 8; ++pass) {
     bool changed = false;
     for (const auto& [facet, others] : across) {
@@ -140,7 +178,19 @@ std::vector<int> FaceShades(const Mesh& mesh, Vector offset, const Light& light,
     }
     if (!changed) break;
   }
-  for (int f = 0; f < faces; ++f) shade[f] = shade[Root(parent, f)];
+}
+
+}  // namespace
+
+std::vector<int> FaceShades(const Mesh& mesh, Vector offset, const Light& light, int shadeCount) {
+  const FaceFrames frames = FacesOf(mesh, offset);
+  std::vector<int> parent = JoinFacets(mesh, frames.normal);
+  const std::map<int, std::set<int>> across = CreasedNeighbours(mesh, frames.normal, parent);
+  std::vector<double> wanted = WantedSteps(frames, parent, light, shadeCount);
+  std::vector<int> shade = Expose(wanted, parent, shadeCount);
+  SeparateCreasedNeighbours(across, wanted, shade, shadeCount);
+  for (std::size_t f = 0; f < shade.size(); ++f)
+    shade[f] = shade[Root(parent, static_cast<int>(f))];
   return shade;
 }
 

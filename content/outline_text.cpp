@@ -178,21 +178,20 @@ std::vector<std::array<int, 3>> Triangulate(const Contour& polygon) {
   return triangles;
 }
 
-}  // namespace
-
-Mesh OutlineText(const std::string& text, float height, float depth, const std::string& material) {
-  Mesh m;
+// The outlines of text's glyphs side by side, flattened into contours, and
+// the pen's advance past the last glyph; false (with a message where the
+// font is missing) if FreeType cannot read the font.
+bool FlattenText(const std::string& text, Flattener& flat) {
   FT_Library library = nullptr;
   FT_Face face = nullptr;
-  if (FT_Init_FreeType(&library) != 0) return m;
+  if (FT_Init_FreeType(&library) != 0) return false;
   if (FT_New_Face(library, OutlineFont, 0, &face) != 0 ||
       FT_Set_Pixel_Sizes(face, 0, EmPixels) != 0) {
     std::fprintf(stderr, "vxcontent: cannot read the font %s\n", OutlineFont);
     if (face) FT_Done_Face(face);
     FT_Done_FreeType(library);
-    return m;
+    return false;
   }
-  Flattener flat;
   for (unsigned char ch : text) {
     if (FT_Load_Char(face, ch, FT_LOAD_NO_BITMAP | FT_LOAD_NO_HINTING) != 0) continue;
     FT_Outline_Funcs funcs{};
@@ -203,78 +202,125 @@ Mesh OutlineText(const std::string& text, float height, float depth, const std::
     FT_Outline_Decompose(&face->glyph->outline, &funcs, &flat);
     flat.pen[0] += face->glyph->advance.x / 64.0;
   }
-  const double advance = flat.pen[0];
   FT_Done_Face(face);
   FT_Done_FreeType(library);
+  return true;
+}
 
-  // Contours closed by repeating their start lose the repeat; each is then
-  // an outer contour (counter-clockwise) or, inside an odd number of
-  // others, a hole (clockwise).
+// The contours of an outline, each an outer contour (counter-clockwise) or
+// a hole (clockwise).
+struct Outline {
   std::vector<Contour> contours;
-  for (Contour& c : flat.contours) {
+  std::vector<bool> hole;
+};
+
+// Contours closed by repeating their start lose the repeat, and those
+// without area are left out; each is then an outer contour or, inside an
+// odd number of others, a hole, and turned the way its kind runs.
+Outline SortContours(std::vector<Contour> flattened) {
+  Outline outline;
+  std::vector<Contour>& contours = outline.contours;
+  for (Contour& c : flattened) {
     if (c.size() > 1 && SamePoint(c.front(), c.back())) c.pop_back();
     if (c.size() >= 3 && std::abs(SignedArea(c)) > 1e-6) contours.push_back(c);
   }
-  std::vector<bool> hole(contours.size());
+  outline.hole.resize(contours.size());
   for (std::size_t i = 0; i < contours.size(); ++i) {
     int depthCount = 0;
     for (std::size_t j = 0; j < contours.size(); ++j)
       if (i != j && Inside(contours[j], contours[i][0])) ++depthCount;
-    hole[i] = depthCount % 2 == 1;
-    if ((SignedArea(contours[i]) > 0) == hole[i])
+    outline.hole[i] = depthCount % 2 == 1;
+    if ((SignedArea(contours[i]) > 0) == outline.hole[i])
       std::reverse(contours[i].begin(), contours[i].end());
   }
-  // World units: the em is height tall, centred on x, baseline at z = 0.
-  const double scale = height / EmPixels;
-  auto at = [&](Point p, float y) {
+  return outline;
+}
+
+// From outline points (pixels, EmPixels to the em) to world units:
+// the em is height tall, the text centred on x, the baseline at z = 0; the
+// front at y = 0, the back at y = depth.
+struct Extrusion {
+  double advance;  // the text's width in outline units
+  double scale;    // world units per outline unit
+  float height, depth;
+  std::string material;
+
+  Vector At(Point p, float y) const {
     return Vector{static_cast<float>((p[0] - advance / 2) * scale), y,
                   static_cast<float>(p[1] * scale)};
-  };
-  auto uv = [&](Point p) {
-    return std::array<float, 2>{static_cast<float>(p[0] / EmPixels),
-                                static_cast<float>(-p[1] / EmPixels)};
-  };
-  // Sides first: where baked light has to tell a side from the cap it
-  // meets, the side gives way and the caps stay even.
-  for (const Contour& c : contours)
+  }
+  // A cap's mapping: one texture tile to the em.
+  std::array<float, 2> Uv(Point p) const {
+    return {static_cast<float>(p[0] / EmPixels), static_cast<float>(-p[1] / EmPixels)};
+  }
+};
+
+// The sides: one quad per edge of every contour, mapped along the edge.
+void AddSides(Mesh& m, const Outline& outline, const Extrusion& ex) {
+  for (const Contour& c : outline.contours)
     for (std::size_t i = 0; i < c.size(); ++i) {
       const Point p = c[i], q = c[(i + 1) % c.size()];
       const float along = static_cast<float>(std::hypot(q[0] - p[0], q[1] - p[1]) / EmPixels);
-      AddQuad(m, {at(p, 0), at(p, depth), at(q, depth), at(q, 0)},
-              {{{0, 0}, {0, depth / height}, {along, depth / height}, {along, 0}}}, material);
+      AddQuad(m, {ex.At(p, 0), ex.At(p, ex.depth), ex.At(q, ex.depth), ex.At(q, 0)},
+              {{{0, 0}, {0, ex.depth / ex.height}, {along, ex.depth / ex.height}, {along, 0}}},
+              ex.material);
     }
-  // Caps: each outer contour with the holes inside it.
-  for (std::size_t i = 0; i < contours.size(); ++i) {
-    if (hole[i]) continue;
-    Contour polygon = contours[i];
-    std::vector<std::size_t> holes;
-    for (std::size_t j = 0; j < contours.size(); ++j)
-      if (hole[j] && Inside(contours[i], contours[j][0])) holes.push_back(j);
-    // Rightmost holes first, so that each bridge sees the holes still open.
-    std::sort(holes.begin(), holes.end(), [&](std::size_t a, std::size_t b) {
-      auto right = [&](std::size_t k) {
-        double x = -1e300;
-        for (const Point& p : contours[k]) x = std::max(x, p[0]);
-        return x;
-      };
-      return right(a) > right(b);
-    });
-    for (std::size_t j : holes) Bridge(polygon, contours[j]);
+}
+
+// The holes inside outer contour i, rightmost first, so that each bridge
+// sees the holes still open.
+std::vector<std::size_t> HolesInside(const Outline& outline, std::size_t i) {
+  const std::vector<Contour>& contours = outline.contours;
+  std::vector<std::size_t> holes;
+  for (std::size_t j = 0; j < contours.size(); ++j)
+    if (outline.hole[j] && Inside(contours[i], contours[j][0])) holes.push_back(j);
+  std::sort(holes.begin(), holes.end(), [&](std::size_t a, std::size_t b) {
+    auto right = [&](std::size_t k) {
+      double x = -1e300;
+      for (const Point& p : contours[k]) x = std::max(x, p[0]);
+      return x;
+    };
+    return right(a) > right(b);
+  });
+  return holes;
+}
+
+// The caps, front and back: each outer contour with the holes inside it
+// bridged in, cut into triangles.
+void AddCaps(Mesh& m, const Outline& outline, const Extrusion& ex) {
+  for (std::size_t i = 0; i < outline.contours.size(); ++i) {
+    if (outline.hole[i]) continue;
+    Contour polygon = outline.contours[i];
+    for (std::size_t j : HolesInside(outline, i)) Bridge(polygon, outline.contours[j]);
+    auto vertex = [&](int k, float y) {
+      return AddVertex(m, ex.At(polygon[k], y), ex.Uv(polygon[k])[0], ex.Uv(polygon[k])[1]);
+    };
     for (const auto& t : Triangulate(polygon)) {
       // Front faces -y: counter-clockwise in (x, z) seen from -y.
-      const int a = AddVertex(m, at(polygon[t[0]], 0), uv(polygon[t[0]])[0], uv(polygon[t[0]])[1]);
-      const int b = AddVertex(m, at(polygon[t[1]], 0), uv(polygon[t[1]])[0], uv(polygon[t[1]])[1]);
-      const int c = AddVertex(m, at(polygon[t[2]], 0), uv(polygon[t[2]])[0], uv(polygon[t[2]])[1]);
-      AddTriangle(m, a, b, c, material);
-      const int d =
-          AddVertex(m, at(polygon[t[0]], depth), uv(polygon[t[0]])[0], uv(polygon[t[0]])[1]);
-      const int e =
-          AddVertex(m, at(polygon[t[1]], depth), uv(polygon[t[1]])[0], uv(polygon[t[1]])[1]);
-      const int f =
-          AddVertex(m, at(polygon[t[2]], depth), uv(polygon[t[2]])[0], uv(polygon[t[2]])[1]);
-      AddTriangle(m, d, f, e, material);
+      const int a = vertex(t[0], 0), b = vertex(t[1], 0), c = vertex(t[2], 0);
+      AddTriangle(m, a, b, c, ex.material);
+      const int d = vertex(t[0], ex.depth), e = vertex(t[1], ex.depth), f = vertex(t[2], ex.depth);
+      AddTriangle(m, d, f, e, ex.material);
     }
   }
+}
+
+}  // namespace
+
+Mesh OutlineText(const std::string& text, float height, float depth, const std::string& material) {
+  Mesh m;
+  Flattener flat;
+  if (!FlattenText(text, flat)) return m;
+  const Outline outline = SortContours(std::move(flat.contours));
+  const Extrusion extrusion{.advance = flat.pen[0],
+                            .scale = height / EmPixels,
+                            .height = height,
+                            .depth = depth,
+                            .material = material};
+  // Sides first: where baked light has to tell a side from the cap it
+  // meets, the side gives way and the caps stay even.
+  AddSides(m, outline, extrusion);
+  AddCaps(m, outline, extrusion);
   return m;
 }
 

@@ -19,18 +19,29 @@ Vector BlauPath(double t) {  // t in 0..1: the flight line
            42.0 + 10.0 * std::sin(t * 2 * Pi));
 }
 
-}  // namespace
+constexpr std::uint32_t End = 490;
 
-Scene3ds BlauScene() {
-  Stage s(490);
-  s.AddMaterial("Sea", "BLUGRID");
-  s.AddMaterial("SeaFar", "BLUFAR");
-  s.AddMaterial("Frost", "FROST");
-  s.AddMaterial("Sky", "NIGHT");
-  s.SetLight(Light{V(300, -600, 800), 0.25f, 1100});
-  Dome(s, "Sky", 900, 5, 2);
-  // The hills: cells far from the flight line (beyond 190 across it or
-  // past its end) use the far material, whose haze has no lines to alias.
+// The swarm of orbs drifts along the flight line.
+constexpr PointKey SwarmDrift[] = {
+    {.frame = 0, .value = V(0, -150, 70), .tcb = {}},
+    {.frame = 245, .value = V(0, 60, 80), .tcb = {}},
+    {.frame = End, .value = V(0, 260, 75), .tcb = {}},
+};
+// The title sways about its upright.
+constexpr TurnKey TitleSway[] = {
+    {.frame = 0, .degrees = -12, .axis = V(0, 0, 1), .tcb = {}},
+    {.frame = 245, .degrees = 24, .axis = V(0, 0, 1), .tcb = {}},
+    {.frame = End, .degrees = -24, .axis = V(0, 0, 1), .tcb = {}},
+};
+constexpr AngleKey CameraFovs[] = {
+    {.frame = 0, .degrees = 64, .tcb = {}},
+    {.frame = 245, .degrees = 72, .tcb = {.tension = 0, .continuity = 0.3f, .bias = 0}},
+    {.frame = End, .degrees = 60, .tcb = {}},
+};
+
+// The hills: cells far from the flight line (beyond 190 across it or past
+// its end) use the far material, whose haze has no lines to alias.
+void AddHills(Stage& s) {
   Mesh hills = Terrain(
       760, 760, 20, 20, [](float x, float y) { return static_cast<float>(BlauHeight(x, y)); },
       "Sea", 0.5f);
@@ -40,6 +51,34 @@ Scene3ds BlauScene() {
     if (std::abs(x) > 190 || y > 300) face.material = "SeaFar";
   }
   s.AddLitMesh("Hills", hills);
+}
+
+// Orbs circling above the line.
+void AddSwarm(Stage& s) {
+  const int swarm = s.AddDummy("Swarm");
+  s.Position(swarm, SwarmDrift);
+  s.Spin(swarm, 0, End, 49, 1.5f, Vector{0, 0, 1});
+  for (int i = 0; i < 3; ++i) {
+    const double a = i * 2 * Pi / 3;
+    const int orb =
+        s.AddLitMesh("Orb" + std::to_string(i + 1), Sphere(7, 16, 10, "Frost", 2, 1), swarm);
+    s.Position(orb, 0, V(45 * std::cos(a), 45 * std::sin(a), 0));
+    s.Position(orb, 120, V(45 * std::cos(a), 45 * std::sin(a), 14 * (i - 1)));
+    s.Position(orb, End, V(45 * std::cos(a), 45 * std::sin(a), 0));
+  }
+}
+
+}  // namespace
+
+Scene3ds BlauScene() {
+  Stage s(End);
+  s.AddMaterial("Sea", "BLUGRID");
+  s.AddMaterial("SeaFar", "BLUFAR");
+  s.AddMaterial("Frost", "FROST");
+  s.AddMaterial("Sky", "NIGHT");
+  s.SetLight(Light{V(300, -600, 800), 0.25f, 1100});
+  Dome(s, "Sky", 900, 5, 2);
+  AddHills(s);
   // Gates stand across the flight line and turn about it.
   for (int i = 0; i < 6; ++i) {
     const double t = (i + 0.7) / 6.6;
@@ -47,7 +86,7 @@ Scene3ds BlauScene() {
     const int gate =
         s.AddLitMesh("Gate" + std::to_string(i + 1), StandUp(Torus(26, 3, 24, 6, "Frost", 6, 1)));
     s.Position(gate, 0, p);
-    s.Spin(gate, 0, 490, 49, i % 2 ? 1.2f : -1.2f, Vector{0, 1, 0});
+    s.Spin(gate, 0, End, 49, i % 2 ? 1.2f : -1.2f, Vector{0, 1, 0});
   }
   // Ice spires on the hills.
   Random random(303);
@@ -58,39 +97,22 @@ Scene3ds BlauScene() {
         "Spire" + std::to_string(i + 1),
         Placed(Cylinder(9, 0, h, 6, "Frost", 2), V(1, 1, 1), 0, V(x, y, BlauHeight(x, y) - 2)));
   }
-  // Orbs circling above the line.
-  const int swarm = s.AddDummy("Swarm");
-  s.Position(swarm, 0, V(0, -150, 70));
-  s.Position(swarm, 245, V(0, 60, 80));
-  s.Position(swarm, 490, V(0, 260, 75));
-  s.Spin(swarm, 0, 490, 49, 1.5f, Vector{0, 0, 1});
-  for (int i = 0; i < 3; ++i) {
-    const double a = i * 2 * Pi / 3;
-    const int orb =
-        s.AddLitMesh("Orb" + std::to_string(i + 1), Sphere(7, 16, 10, "Frost", 2, 1), swarm);
-    s.Position(orb, 0, V(45 * std::cos(a), 45 * std::sin(a), 0));
-    s.Position(orb, 120, V(45 * std::cos(a), 45 * std::sin(a), 14 * (i - 1)));
-    s.Position(orb, 490, V(45 * std::cos(a), 45 * std::sin(a), 0));
-  }
+  AddSwarm(s);
   // The title, extruded from the glyph outlines, floats over the end of
   // the line.
   const int title = s.AddLitMesh("Title", OutlineText("VX-1", 48.0f, 5.0f, "Frost"));
   s.Position(title, 0, V(0, 340, 40));
-  s.Rotation(title, 0, -12, Vector{0, 0, 1});
-  s.Rotation(title, 245, 24, Vector{0, 0, 1});
-  s.Rotation(title, 490, -24, Vector{0, 0, 1});
+  s.Rotation(title, TitleSway);
 
   s.AddCamera("Camera01");
-  for (std::uint32_t f = 0; f <= 490; f += 35) {
-    const double t = f / 490.0;
+  for (std::uint32_t f = 0; f <= End; f += 35) {
+    const double t = static_cast<double>(f) / End;
     s.CameraPosition(f, BlauPath(t), Tcb{0, 0, f % 70 == 0 ? 0.2f : 0.0f});
     const Vector ahead = BlauPath(std::min(1.25, t + 0.18));
     s.CameraTarget(f, V(ahead.x, ahead.y, ahead.z - 12));
   }
-  s.CameraFov(0, 64);
-  s.CameraFov(245, 72, Tcb{0, 0.3f, 0});
-  s.CameraFov(490, 60);
-  for (std::uint32_t f = 0, k = 0; f <= 490; f += 70, ++k)
+  s.CameraFov(CameraFovs);
+  for (std::uint32_t f = 0, k = 0; f <= End; f += 70, ++k)
     s.CameraRoll(f, k % 2 ? 12.0f : -12.0f, Tcb{0.3f, 0, 0});
   return s.Finish();
 }

@@ -34,15 +34,39 @@ double StackTop(std::uint32_t f) {
   return PlinthTop + CrateSize * landed;
 }
 
-}  // namespace
+// The crane's jib swings over the tower ...
+constexpr TurnKey JibSwing[] = {
+    {.frame = 0, .degrees = -60, .axis = V(0, 0, 1), .tcb = {}},
+    {.frame = 80,
+     .degrees = -25,
+     .axis = V(0, 0, 1),
+     .tcb = {.tension = 0, .continuity = 0, .bias = 0.3f}},
+    {.frame = 170,
+     .degrees = 50,
+     .axis = V(0, 0, 1),
+     .tcb = {.tension = 0.3f, .continuity = 0, .bias = 0}},
+    {.frame = End, .degrees = -20, .axis = V(0, 0, 1), .tcb = {}},
+};
+// ... and its hook rides along the jib.
+constexpr PointKey HookRide[] = {
+    {.frame = 0, .value = V(120, 0, -4), .tcb = {}},
+    {.frame = 120, .value = V(200, 0, -4), .tcb = {.tension = 0, .continuity = 0, .bias = 0.2f}},
+    {.frame = End, .value = V(90, 0, -4), .tcb = {}},
+};
 
-Scene3ds BoxScene() {
-  Stage s(End);
-  s.AddMaterial("Crate", "CRATE");
-  s.AddMaterial("Steel", "METAL");
-  s.AddMaterial("Hazard", "HAZARD");
-  s.AddMaterial("Wall", "BRICKS");
-  s.SetLight(Light{V(-40, -60, 120), 0.25f, 80});
+constexpr AngleKey CameraFovs[] = {
+    {.frame = 0, .degrees = 66, .tcb = {}},
+    {.frame = 125, .degrees = 58, .tcb = {.tension = 0, .continuity = 0, .bias = 0.2f}},
+    {.frame = End, .degrees = 62, .tcb = {}},
+};
+constexpr AngleKey CameraRolls[] = {
+    {.frame = 0, .degrees = -4, .tcb = {}},
+    {.frame = 125, .degrees = 8, .tcb = {.tension = 0.4f, .continuity = 0, .bias = 0}},
+    {.frame = End, .degrees = -6, .tcb = {}},
+};
+
+// The hall, its striped floor and the plinth in its middle.
+void AddHall(Stage& s) {
   // The hall's own floor lies well below the striped one: a second face just
   // under it would fight it for the depth test wherever it is seen far off.
   s.AddLitMesh("Hall", Inverted(Box(V(-220, -220, -40), V(220, 220, 240), "Wall", 2, 110)));
@@ -62,10 +86,12 @@ Scene3ds BoxScene() {
   }
   s.AddMesh("Floor", floor);
   s.AddLitMesh("Plinth", Box(V(-28, -28, 0), V(28, 28, PlinthTop), "Steel", 1, 8));
+}
 
-  // The tower turns slowly; each level is a pair of crates, turned 50
-  // degrees from the level below, that drops in from above the hall,
-  // squashes on landing and settles.
+// The tower turns slowly; each level is a pair of crates, turned 50 degrees
+// from the level below, that drops in from above the hall, squashes on
+// landing and settles.
+void AddTower(Stage& s) {
   const int tower = s.AddDummy("Tower");
   s.Position(tower, 0, V(0, 0, PlinthTop));
   s.Spin(tower, 0, End, 25, 0.8f, Vector{0, 0, 1});
@@ -100,29 +126,28 @@ Scene3ds BoxScene() {
               Tcb{0, 0.5f, 0});
       s.Scale(crate, land + 8, V(1, 1, 1));
     }
+}
 
-  // A crane over the hall: a mast in one corner, a jib that swings over
-  // the tower, and a hook with a crate that rides along the jib.
+// A crane over the hall: a mast in one corner, a jib that swings over the
+// tower, and a hook with a crate that rides along the jib.
+void AddCrane(Stage& s) {
   s.AddLitMesh("Mast", Box(V(-150, 150, 0), V(-136, 164, 210), "Steel", 1, 30));
   const int jib = s.AddLitMesh("Jib", Box(V(0, -5, -4), V(230, 5, 4), "Steel", 1, 12));
   s.Position(jib, 0, V(-143, 157, 214));
-  s.Rotation(jib, 0, -60, Vector{0, 0, 1});
-  s.Rotation(jib, 80, -25, Vector{0, 0, 1}, Tcb{0, 0, 0.3f});
-  s.Rotation(jib, 170, 50, Vector{0, 0, 1}, Tcb{0.3f, 0, 0});
-  s.Rotation(jib, End, -20, Vector{0, 0, 1});
+  s.Rotation(jib, JibSwing);
   // The hook is short enough that its crate rides above the upper ring of
   // tumbling crates wherever the jib swings it.
   const int hook = s.AddLitMesh("Hook", Box(V(-2, -2, -36), V(2, 2, 0), "Steel", 1, 10), jib);
-  s.Position(hook, 0, V(120, 0, -4));
-  s.Position(hook, 120, V(200, 0, -4), Tcb{0, 0, 0.2f});
-  s.Position(hook, End, V(90, 0, -4));
+  s.Position(hook, HookRide);
   const int load = s.AddLitMesh("Load", Box(V(-12, -12, -24), V(12, 12, 0), "Crate", 1, 11), hook);
   s.Position(load, 0, V(0, 0, -36));
   s.Spin(load, 0, End, 25, 1.5f, Vector{0, 0, 1});
+}
 
-  // Piles of crates stand in the corners of the hall: two side by side,
-  // the second turned askew so that its corner rests against the first,
-  // and a third on top of both.
+// Piles of crates stand in the corners of the hall: two side by side, the
+// second turned askew so that its corner rests against the first, and a
+// third on top of both.
+void AddPiles(Stage& s) {
   const int piles = s.AddDummy("Piles");
   for (int corner = 0; corner < 4; ++corner) {
     const double a = (45.0 + 90.0 * corner) * Pi / 180.0;
@@ -149,8 +174,11 @@ Scene3ds BoxScene() {
                  Vector{0, 0, 1});
     }
   }
-  // Two rings of tumbling crates turn opposite ways: the lower one rises
-  // with the stack, the upper one sinks to meet it.
+}
+
+// Two rings of tumbling crates turn opposite ways: the lower one rises with
+// the stack, the upper one sinks to meet it.
+void AddRings(Stage& s) {
   for (int r = 0; r < 2; ++r) {
     const int ring = s.AddDummy(r == 0 ? "Ring" : "UpperRing");
     s.Position(ring, 0, V(0, 0, r == 0 ? 30 : 150));
@@ -171,6 +199,22 @@ Scene3ds BoxScene() {
       s.Spin(c, 0, End, 25, 3.0f + i * 0.4f, Vector{1, (i % 3) * 0.5f, 0.3f});
     }
   }
+}
+
+}  // namespace
+
+Scene3ds BoxScene() {
+  Stage s(End);
+  s.AddMaterial("Crate", "CRATE");
+  s.AddMaterial("Steel", "METAL");
+  s.AddMaterial("Hazard", "HAZARD");
+  s.AddMaterial("Wall", "BRICKS");
+  s.SetLight(Light{V(-40, -60, 120), 0.25f, 80});
+  AddHall(s);
+  AddTower(s);
+  AddCrane(s);
+  AddPiles(s);
+  AddRings(s);
 
   // The camera circles half the hall and cranes up with the stack, its
   // target on the newest level.
@@ -178,12 +222,8 @@ Scene3ds BoxScene() {
   OrbitCamera(s, 0, End, 25, V(0, 0, 0), 175, 130, 80, 215, 200, 380, Tcb{0, 0, 0.1f});
   for (std::uint32_t f = 0; f <= End; f += 25)
     s.CameraTarget(f, V(0, 0, std::min(StackTop(f + 10), PlinthTop + CrateSize * Levels) - 14));
-  s.CameraFov(0, 66);
-  s.CameraFov(125, 58, Tcb{0, 0, 0.2f});
-  s.CameraFov(End, 62);
-  s.CameraRoll(0, -4);
-  s.CameraRoll(125, 8, Tcb{0.4f, 0, 0});
-  s.CameraRoll(End, -6);
+  s.CameraFov(CameraFovs);
+  s.CameraRoll(CameraRolls);
   return s.Finish();
 }
 

@@ -7,6 +7,26 @@
 
 namespace vx::content {
 
+namespace {
+
+constexpr PointKey CameraTargets[] = {
+    {.frame = 0, .value = V(0, 0, 0), .tcb = {}},
+    {.frame = 195, .value = V(0, 0, 5), .tcb = {}},
+};
+constexpr AngleKey CameraFovs[] = {
+    {.frame = 0, .degrees = 60, .tcb = {}},
+    {.frame = 100, .degrees = 70, .tcb = {.tension = 0, .continuity = -0.4f, .bias = 0}},
+    {.frame = 195, .degrees = 58, .tcb = {}},
+};
+constexpr AngleKey CameraRolls[] = {
+    {.frame = 0, .degrees = 0, .tcb = {}},
+    {.frame = 65, .degrees = 35, .tcb = {.tension = 0, .continuity = 0, .bias = 0.3f}},
+    {.frame = 130, .degrees = -25, .tcb = {.tension = 0.3f, .continuity = 0, .bias = 0}},
+    {.frame = 195, .degrees = 20, .tcb = {}},
+};
+
+}  // namespace
+
 Scene3ds EffektScene() {
   Stage s(195);
   s.AddMaterial("Plasma", "PLASMA");
@@ -51,15 +71,9 @@ Scene3ds EffektScene() {
 
   s.AddCamera("Camera01");
   OrbitCamera(s, 0, 195, 15, V(0, 0, 0), 170, 120, 40, -30, 0, 220, Tcb{0, 0, 0});
-  s.CameraTarget(0, V(0, 0, 0));
-  s.CameraTarget(195, V(0, 0, 5));
-  s.CameraFov(0, 60);
-  s.CameraFov(100, 70, Tcb{0, -0.4f, 0});
-  s.CameraFov(195, 58);
-  s.CameraRoll(0, 0);
-  s.CameraRoll(65, 35, Tcb{0, 0, 0.3f});
-  s.CameraRoll(130, -25, Tcb{0.3f, 0, 0});
-  s.CameraRoll(195, 20);
+  s.CameraTarget(CameraTargets);
+  s.CameraFov(CameraFovs);
+  s.CameraRoll(CameraRolls);
   return s.Finish();
 }
 

@@ -1,13 +1,86 @@
 // ---- evil: a pulsing spiked heart with swaying tentacles ---------------
 #include <cmath>
+#include <iterator>
 #include <string>
 
 #include "scene_kit.h"
 
 namespace vx::content {
 
+namespace {
+
+constexpr std::uint32_t End = 320;
+
+// One heartbeat, frames from its start: a quick double swell, then rest.
+constexpr PointKey Heartbeat[] = {
+    {.frame = 0,
+     .value = V(1.18, 1.18, 1.18),
+     .tcb = {.tension = 0, .continuity = -0.6f, .bias = 0}},
+    {.frame = 8, .value = V(1.02, 1.02, 1.02), .tcb = {}},
+    {.frame = 14,
+     .value = V(1.12, 1.12, 1.12),
+     .tcb = {.tension = 0, .continuity = -0.6f, .bias = 0}},
+    {.frame = 24, .value = V(1, 1, 1), .tcb = {.tension = 0.5f, .continuity = 0, .bias = 0}},
+};
+
+constexpr PointKey CameraTargets[] = {
+    {.frame = 0, .value = V(0, 0, 0), .tcb = {}},
+    {.frame = 160, .value = V(0, 0, 10), .tcb = {}},
+    {.frame = End, .value = V(0, 0, 0), .tcb = {}},
+};
+constexpr AngleKey CameraFovs[] = {
+    {.frame = 0, .degrees = 70, .tcb = {}},
+    {.frame = 200, .degrees = 48, .tcb = {.tension = 0.4f, .continuity = 0, .bias = 0}},
+    {.frame = End, .degrees = 42, .tcb = {}},
+};
+constexpr AngleKey CameraRolls[] = {
+    {.frame = 0, .degrees = -12, .tcb = {}},
+    {.frame = 160, .degrees = 10, .tcb = {}},
+    {.frame = End, .degrees = -8, .tcb = {}},
+};
+
+// The spiked core beats every 48 frames and tumbles.
+void AddCore(Stage& s, int heart) {
+  Mesh body = Sphere(20, 24, 14, "Lava", 3, 2);
+  for (const Vector& d : SpherePoints(18))
+    Append(body, Oriented(Placed(Cylinder(4, 0, 26, 6, "Gold"), V(1, 1, 1), 0, V(0, 0, 17)), d));
+  const int core = s.AddLitMesh("Core", body, heart);
+  s.Scale(core, 0, V(1, 1, 1));
+  const std::uint32_t beatLength = Heartbeat[std::size(Heartbeat) - 1].frame;
+  for (std::uint32_t f = 20; f + beatLength <= End; f += 48)
+    for (const PointKey& key : Heartbeat) s.Scale(core, f + key.frame, key.value, key.tcb);
+  s.Spin(core, 0, End, 32, -2.0f, Vector{0.3f, 1, 0.2f});
+}
+
+// Tentacles: chains of four tapering segments from the heart.
+void AddTentacles(Stage& s, int heart) {
+  const std::vector<Vector> roots = SpherePoints(6);
+  for (int i = 0; i < 6; ++i) {
+    const std::string n = std::to_string(i + 1);
+    int parent = s.AddDummy("Arm" + n, heart);
+    PointAlong(s, parent, roots[i]);
+    float r = 5.0f;
+    for (int k = 0; k < 4; ++k) {
+      const float length = 22.0f - 3.0f * k;
+      const int seg = s.AddLitMesh("Arm" + n + static_cast<char>('a' + k),
+                                   Cylinder(r, r * 0.72f, length, 8, "Flesh", 1), parent);
+      s.Position(seg, 0, V(0, 0, k == 0 ? 16 : 22.0f - 3.0f * (k - 1)));
+      s.Rotation(seg, 0, 0, Vector{1, 0, 0});
+      // Sway: alternating turns, each segment a little later than its parent.
+      const std::uint32_t lag = 6 * k + 5 * i;
+      for (std::uint32_t f = 10 + lag % 30, j = 0; f <= End; f += 40, ++j)
+        s.Rotation(seg, f, (j == 0 ? 18.0f : (j % 2 ? -36.0f : 36.0f)), Vector{1, 0.4f, 0},
+                   Tcb{0, 0, 0.3f});
+      parent = seg;
+      r *= 0.72f;
+    }
+  }
+}
+
+}  // namespace
+
 Scene3ds EvilScene() {
-  Stage s(320);
+  Stage s(End);
   s.AddMaterial("Lava", "LAVA");
   s.AddMaterial("Flesh", "FLESH");
   s.AddMaterial("Rock", "OBSIDIAN");
@@ -23,42 +96,9 @@ Scene3ds EvilScene() {
                              },
                              "Rock", 1));
   const int heart = s.AddDummy("Heart");
-  s.Spin(heart, 0, 320, 32, 1.2f, Vector{0, 0, 1});
-  Mesh body = Sphere(20, 24, 14, "Lava", 3, 2);
-  for (const Vector& d : SpherePoints(18))
-    Append(body, Oriented(Placed(Cylinder(4, 0, 26, 6, "Gold"), V(1, 1, 1), 0, V(0, 0, 17)), d));
-  const int core = s.AddLitMesh("Core", body, heart);
-  // A heartbeat: quick double swell, then rest.
-  s.Scale(core, 0, V(1, 1, 1));
-  for (std::uint32_t f = 20; f + 24 <= 320; f += 48) {
-    s.Scale(core, f, V(1.18, 1.18, 1.18), Tcb{0, -0.6f, 0});
-    s.Scale(core, f + 8, V(1.02, 1.02, 1.02));
-    s.Scale(core, f + 14, V(1.12, 1.12, 1.12), Tcb{0, -0.6f, 0});
-    s.Scale(core, f + 24, V(1, 1, 1), Tcb{0.5f, 0, 0});
-  }
-  s.Spin(core, 0, 320, 32, -2.0f, Vector{0.3f, 1, 0.2f});
-  // Tentacles: chains of four tapering segments from the heart.
-  const std::vector<Vector> roots = SpherePoints(6);
-  for (int i = 0; i < 6; ++i) {
-    const std::string n = std::to_string(i + 1);
-    int parent = s.AddDummy("Arm" + n, heart);
-    PointAlong(s, parent, roots[i]);
-    float r = 5.0f;
-    for (int k = 0; k < 4; ++k) {
-      const float length = 22.0f - 3.0f * k;
-      const int seg = s.AddLitMesh("Arm" + n + static_cast<char>('a' + k),
-                                   Cylinder(r, r * 0.72f, length, 8, "Flesh", 1), parent);
-      s.Position(seg, 0, V(0, 0, k == 0 ? 16 : 22.0f - 3.0f * (k - 1)));
-      s.Rotation(seg, 0, 0, Vector{1, 0, 0});
-      // Sway: alternating turns, each segment a little later than its parent.
-      const std::uint32_t lag = 6 * k + 5 * i;
-      for (std::uint32_t f = 10 + lag % 30, j = 0; f <= 320; f += 40, ++j)
-        s.Rotation(seg, f, (j == 0 ? 18.0f : (j % 2 ? -36.0f : 36.0f)), Vector{1, 0.4f, 0},
-                   Tcb{0, 0, 0.3f});
-      parent = seg;
-      r *= 0.72f;
-    }
-  }
+  s.Spin(heart, 0, End, 32, 1.2f, Vector{0, 0, 1});
+  AddCore(s, heart);
+  AddTentacles(s, heart);
   // A vein that winds around the heart (a torus knot tube).
   std::vector<Vector> knot;
   for (int i = 0; i <= 64; ++i) {
@@ -67,19 +107,13 @@ Scene3ds EvilScene() {
     knot.push_back(V(rr * std::cos(2 * t), rr * std::sin(2 * t), 8 * std::sin(3 * t)));
   }
   const int vein = s.AddLitMesh("Vein", Tube(knot, 1.8f, 5, "Gold", 8), heart);
-  s.Spin(vein, 0, 320, 32, 2.5f, Vector{0, 0, 1});
+  s.Spin(vein, 0, End, 32, 2.5f, Vector{0, 0, 1});
 
   s.AddCamera("Camera01");
-  OrbitCamera(s, 0, 320, 40, V(0, 0, 0), 230, 120, 5, 35, 90, 200, Tcb{0, 0, 0.2f});
-  s.CameraTarget(0, V(0, 0, 0));
-  s.CameraTarget(160, V(0, 0, 10));
-  s.CameraTarget(320, V(0, 0, 0));
-  s.CameraFov(0, 70);
-  s.CameraFov(200, 48, Tcb{0.4f, 0, 0});
-  s.CameraFov(320, 42);
-  s.CameraRoll(0, -12);
-  s.CameraRoll(160, 10);
-  s.CameraRoll(320, -8);
+  OrbitCamera(s, 0, End, 40, V(0, 0, 0), 230, 120, 5, 35, 90, 200, Tcb{0, 0, 0.2f});
+  s.CameraTarget(CameraTargets);
+  s.CameraFov(CameraFovs);
+  s.CameraRoll(CameraRolls);
   return s.Finish();
 }
 

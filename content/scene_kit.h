@@ -24,7 +24,7 @@ Scene3ds EffektScene();
 Scene3ds KommunScene();
 Scene3ds EvilScene();
 
-inline Vector V(double x, double y, double z) {
+constexpr Vector V(double x, double y, double z) {
   return Vector{static_cast<float>(x), static_cast<float>(y), static_cast<float>(z)};
 }
 

@@ -6,6 +6,22 @@
 
 namespace vx::content {
 
+namespace {
+
+constexpr AngleKey CameraFovs[] = {
+    {.frame = 0, .degrees = 75, .tcb = {}},
+    {.frame = 175, .degrees = 62, .tcb = {.tension = 0.3f, .continuity = 0, .bias = 0}},
+    {.frame = 350, .degrees = 80, .tcb = {}},
+};
+constexpr AngleKey CameraRolls[] = {
+    {.frame = 0, .degrees = 0, .tcb = {}},
+    {.frame = 120, .degrees = 25, .tcb = {.tension = 0, .continuity = 0, .bias = 0.4f}},
+    {.frame = 240, .degrees = -15, .tcb = {.tension = 0, .continuity = -0.4f, .bias = 0}},
+    {.frame = 350, .degrees = 14, .tcb = {}},
+};
+
+}  // namespace
+
 Scene3ds KommunScene() {
   Stage s(350);
   s.AddMaterial("Lava", "MAGMA");
@@ -47,13 +63,8 @@ Scene3ds KommunScene() {
     s.CameraPosition(f, V(k % 2 ? 16 : -16, y, 16 + 5 * (k % 3)), Tcb{0, 0, 0.2f});
     s.CameraTarget(f, V(0, y + 150, 48));
   }
-  s.CameraFov(0, 75);
-  s.CameraFov(175, 62, Tcb{0.3f, 0, 0});
-  s.CameraFov(350, 80);
-  s.CameraRoll(0, 0);
-  s.CameraRoll(120, 25, Tcb{0, 0, 0.4f});
-  s.CameraRoll(240, -15, Tcb{0, -0.4f, 0});
-  s.CameraRoll(350, 14);
+  s.CameraFov(CameraFovs);
+  s.CameraRoll(CameraRolls);
   return s.Finish();
 }
 

@@ -6,8 +6,59 @@
 
 namespace vx::content {
 
+namespace {
+
+constexpr std::uint32_t End = 250;
+
+constexpr PointKey CameraPath[] = {
+    {.frame = 0, .value = V(-150, -150, 70), .tcb = {}},
+    {.frame = 60, .value = V(-60, -170, 45), .tcb = {.tension = 0, .continuity = 0, .bias = 0.2f}},
+    {.frame = 130, .value = V(40, -150, 38), .tcb = {}},
+    {.frame = 190, .value = V(120, -110, 60), .tcb = {.tension = 0.2f, .continuity = 0, .bias = 0}},
+    {.frame = End, .value = V(150, -40, 80), .tcb = {}},
+};
+constexpr PointKey CameraTargets[] = {
+    {.frame = 0, .value = V(0, 0, 22), .tcb = {}},
+    {.frame = 130, .value = V(0, 10, 26), .tcb = {}},
+    {.frame = End, .value = V(10, 0, 20), .tcb = {}},
+};
+constexpr AngleKey CameraFovs[] = {
+    {.frame = 0, .degrees = 62, .tcb = {}},
+    {.frame = 120, .degrees = 52, .tcb = {.tension = 0.2f, .continuity = 0, .bias = 0}},
+    {.frame = End, .degrees = 60, .tcb = {}},
+};
+constexpr AngleKey CameraRolls[] = {
+    {.frame = 0, .degrees = 4, .tcb = {}},
+    {.frame = 125, .degrees = -5, .tcb = {}},
+    {.frame = End, .degrees = 3, .tcb = {}},
+};
+
+// A handle and a rider at each end of the plank.
+void AddRiders(Stage& s, int plank) {
+  for (int side = 0; side < 2; ++side) {
+    const double x = side == 0 ? -62 : 62;
+    const std::string tag = side == 0 ? "L" : "R";
+    // The handle stands clear of its rider (radius 8) even as the rider
+    // spins and hops, so that from behind it never seems to pierce the ball.
+    const int handle = s.AddLitMesh("Handle" + tag, Cylinder(1.2f, 1.2f, 14, 8, "Steel"), plank);
+    s.Position(handle, 0, V(x + (side == 0 ? 15 : -15), 0, 3));
+    const int rider = s.AddLitMesh("Rider" + tag, Sphere(8, 24, 14, "Rider", 1, 1), plank);
+    // The rider on the rising end hops off the plank and lands again.
+    const std::uint32_t phase = side == 0 ? 0 : 30;
+    s.Position(rider, 0, V(x, 0, 11));
+    for (std::uint32_t f = 30 + phase; f + 15 <= End; f += 60) {
+      s.Position(rider, f - 10, V(x, 0, 11), Tcb{0, -1, 0});
+      s.Position(rider, f + 4, V(x, 0, 26), Tcb{0.2f, 0, 0});
+      s.Position(rider, f + 15, V(x, 0, 11), Tcb{0, -1, 0});
+    }
+    s.Spin(rider, 0, End, 25, side == 0 ? 3.0f : -3.0f, Vector{0, 1, 0});
+  }
+}
+
+}  // namespace
+
 Scene3ds LibikoScene() {
-  Stage s(250);
+  Stage s(End);
   s.AddMaterial("Plank", "WOOD");
   s.AddMaterial("Floor", "CHECKER");
   s.AddMaterial("Rider", "BALL");
@@ -33,27 +84,10 @@ Scene3ds LibikoScene() {
   // Rock between -16 and +16 degrees every 30 frames; the ends bump the
   // ground (continuity < 0 makes the turn sharp).
   s.Rotation(balance, 0, -16, Vector{0, 1, 0});
-  for (std::uint32_t f = 30, k = 0; f <= 250; f += 30, ++k)
+  for (std::uint32_t f = 30, k = 0; f <= End; f += 30, ++k)
     s.Rotation(balance, f, k % 2 == 0 ? 32.0f : -32.0f, Vector{0, 1, 0}, Tcb{0.1f, -0.5f, 0});
   const int plank = s.AddLitMesh("Plank", Box(V(-75, -7, 0), V(75, 7, 3), "Plank", 1, 10), balance);
-  for (int side = 0; side < 2; ++side) {
-    const double x = side == 0 ? -62 : 62;
-    const std::string tag = side == 0 ? "L" : "R";
-    // The handle stands clear of its rider (radius 8) even as the rider
-    // spins and hops, so that from behind it never seems to pierce the ball.
-    const int handle = s.AddLitMesh("Handle" + tag, Cylinder(1.2f, 1.2f, 14, 8, "Steel"), plank);
-    s.Position(handle, 0, V(x + (side == 0 ? 15 : -15), 0, 3));
-    const int rider = s.AddLitMesh("Rider" + tag, Sphere(8, 24, 14, "Rider", 1, 1), plank);
-    // The rider on the rising end hops off the plank and lands again.
-    const std::uint32_t phase = side == 0 ? 0 : 30;
-    s.Position(rider, 0, V(x, 0, 11));
-    for (std::uint32_t f = 30 + phase; f + 15 <= 250; f += 60) {
-      s.Position(rider, f - 10, V(x, 0, 11), Tcb{0, -1, 0});
-      s.Position(rider, f + 4, V(x, 0, 26), Tcb{0.2f, 0, 0});
-      s.Position(rider, f + 15, V(x, 0, 11), Tcb{0, -1, 0});
-    }
-    s.Spin(rider, 0, 250, 25, side == 0 ? 3.0f : -3.0f, Vector{0, 1, 0});
-  }
+  AddRiders(s, plank);
   // Posts and rings along the wall.
   for (int i = 0; i < 5; ++i) {
     const double x = -120 + 60 * i;
@@ -62,24 +96,14 @@ Scene3ds LibikoScene() {
     const int hoop =
         s.AddLitMesh("Hoop" + std::to_string(i + 1), StandUp(Torus(9, 1.6f, 16, 6, "Rider", 4, 1)));
     s.Position(hoop, 0, V(x, 95, 50));
-    s.Spin(hoop, 0, 250, 25, i % 2 ? 2.0f : -2.0f, Vector{0, 0, 1});
+    s.Spin(hoop, 0, End, 25, i % 2 ? 2.0f : -2.0f, Vector{0, 0, 1});
   }
 
   s.AddCamera("Camera01");
-  s.CameraPosition(0, V(-150, -150, 70));
-  s.CameraPosition(60, V(-60, -170, 45), Tcb{0, 0, 0.2f});
-  s.CameraPosition(130, V(40, -150, 38));
-  s.CameraPosition(190, V(120, -110, 60), Tcb{0.2f, 0, 0});
-  s.CameraPosition(250, V(150, -40, 80));
-  s.CameraTarget(0, V(0, 0, 22));
-  s.CameraTarget(130, V(0, 10, 26));
-  s.CameraTarget(250, V(10, 0, 20));
-  s.CameraFov(0, 62);
-  s.CameraFov(120, 52, Tcb{0.2f, 0, 0});
-  s.CameraFov(250, 60);
-  s.CameraRoll(0, 4);
-  s.CameraRoll(125, -5);
-  s.CameraRoll(250, 3);
+  s.CameraPosition(CameraPath);
+  s.CameraTarget(CameraTargets);
+  s.CameraFov(CameraFovs);
+  s.CameraRoll(CameraRolls);
   return s.Finish();
 }
 

@@ -13,6 +13,7 @@
 //  - Every object track gets at least one position, rotation and scale key;
 //    the camera at least one position, FOV and roll key.
 #include <map>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,25 @@ namespace vx::content {
 // Kochanek-Bartels parameters of a key (all 0: a Catmull-Rom-like curve).
 struct Tcb {
   float tension = 0.0f, continuity = 0.0f, bias = 0.0f;
+};
+
+// Rows of a scene's tables of keys, for the overloads below that take a
+// whole table: one key each, written with every member named.
+struct PointKey {  // a position (of an object, the camera or its target) or a scale
+  std::uint32_t frame;
+  Vector value;
+  Tcb tcb;
+};
+struct TurnKey {  // a rotation key, as Stage::Rotation takes it
+  std::uint32_t frame;
+  float degrees;
+  Vector axis;
+  Tcb tcb;
+};
+struct AngleKey {  // a FOV or roll key of the camera, in degrees
+  std::uint32_t frame;
+  float degrees;
+  Tcb tcb;
 };
 
 class Stage {
@@ -53,6 +73,10 @@ class Stage {
   void Position(int track, std::uint32_t frame, Vector p, Tcb tcb = {});
   void Rotation(int track, std::uint32_t frame, float degrees, Vector axis, Tcb tcb = {});
   void Scale(int track, std::uint32_t frame, Vector s, Tcb tcb = {});
+  // One key per row, in the table's order.
+  void Position(int track, std::span<const PointKey> keys);
+  void Rotation(int track, std::span<const TurnKey> keys);
+  void Scale(int track, std::span<const PointKey> keys);
   // Keys for a steady spin: one rotation key every step frames from first to
   // last, each turning by degreesPerFrame x step about axis.
   void Spin(int track, std::uint32_t first, std::uint32_t last, std::uint32_t step,
@@ -64,6 +88,11 @@ class Stage {
   void CameraTarget(std::uint32_t frame, Vector p, Tcb tcb = {});
   void CameraFov(std::uint32_t frame, float degrees, Tcb tcb = {});
   void CameraRoll(std::uint32_t frame, float degrees, Tcb tcb = {});
+  // One key per row, in the table's order.
+  void CameraPosition(std::span<const PointKey> keys);
+  void CameraTarget(std::span<const PointKey> keys);
+  void CameraFov(std::span<const AngleKey> keys);
+  void CameraRoll(std::span<const AngleKey> keys);
 
   // Completes default keys and object matrices; the scene to write.
   Scene3ds Finish() const;

@@ -7,8 +7,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <iterator>
 #include <map>
 #include <tuple>
+#include <vector>
 
 #include "stage.h"
 
@@ -197,6 +199,91 @@ TEST(Stage, StoresTurnsNormalisedAndMirroredForTheReader) {
   EXPECT_FLOAT_EQ(scene.objects[0].matrix[9], 5.0f);
   EXPECT_FLOAT_EQ(scene.objects[0].vertices[0].x, 5.0f);
   EXPECT_FLOAT_EQ(scene.objects[0].vertices[0].z, 7.0f);
+}
+
+// The scenes' tables of keys: each row is one key of the channel the table
+// is given to, in the table's order (not sorted by frame), with its spline
+// parameters stored as one call per key stores them.
+TEST(Stage, KeyTablesAddOneKeyPerRowInTheirOrder) {
+  constexpr PointKey points[] = {
+      {.frame = 0, .value = Vector{1, 2, 3}, .tcb = {}},
+      {.frame = 9,
+       .value = Vector{-4, 5, 0.5f},
+       .tcb = {.tension = 0.5f, .continuity = -1, .bias = 0.25f}},
+      {.frame = 4, .value = Vector{7, 0, -2}, .tcb = {.tension = 0, .continuity = 0, .bias = 0.3f}},
+  };
+  constexpr AngleKey angles[] = {
+      {.frame = 0, .degrees = 58, .tcb = {}},
+      {.frame = 6, .degrees = -12, .tcb = {.tension = 0, .continuity = 0.4f, .bias = 0}},
+  };
+  constexpr TurnKey turns[] = {
+      {.frame = 0, .degrees = 90, .axis = Vector{0, 0, 2}, .tcb = {}},
+      {.frame = 5,
+       .degrees = -30,
+       .axis = Vector{3, 0, 4},
+       .tcb = {.tension = 1, .continuity = 0, .bias = 0}},
+  };
+  // Bit k of the flags marks a stored parameter: tension, continuity, bias.
+  constexpr std::uint16_t pointFlags[] = {0x0, 0x7, 0x4};
+  constexpr std::uint16_t angleFlags[] = {0x0, 0x2};
+
+  Stage stage(10);
+  const int node = stage.AddDummy("Node");
+  stage.AddCamera("Cam");
+  stage.Position(node, points);
+  stage.Scale(node, points);
+  stage.Rotation(node, turns);
+  stage.CameraPosition(points);
+  stage.CameraTarget(points);
+  stage.CameraFov(angles);
+  stage.CameraRoll(angles);
+  const Scene3ds scene = stage.Finish();
+  ASSERT_EQ(scene.tracks.size(), 3u);
+  const Track3ds &object = scene.tracks[0], &camera = scene.tracks[1], &target = scene.tracks[2];
+
+  const struct {
+    const char* name;
+    const std::vector<VectorKey3ds>& keys;
+  } pointChannels[] = {{.name = "position", .keys = object.position},
+                       {.name = "scale", .keys = object.scale},
+                       {.name = "camera position", .keys = camera.position},
+                       {.name = "camera target", .keys = target.position}};
+  for (const auto& channel : pointChannels) {
+    ASSERT_EQ(channel.keys.size(), std::size(points)) << channel.name;
+    for (std::size_t i = 0; i < std::size(points); ++i) {
+      const VectorKey3ds& key = channel.keys[i];
+      EXPECT_EQ(key.frame, points[i].frame) << channel.name << " " << i;
+      EXPECT_EQ(std::tie(key.value.x, key.value.y, key.value.z),
+                std::tie(points[i].value.x, points[i].value.y, points[i].value.z))
+          << channel.name << " " << i;
+      EXPECT_EQ(key.spline.flags, pointFlags[i]) << channel.name << " " << i;
+    }
+    EXPECT_FLOAT_EQ(channel.keys[1].spline.params[1], -1.0f) << channel.name;
+    EXPECT_FLOAT_EQ(channel.keys[2].spline.params[2], 0.3f) << channel.name;
+  }
+  const struct {
+    const char* name;
+    const std::vector<ScalarKey3ds>& keys;
+  } angleChannels[] = {{.name = "fov", .keys = camera.fov}, {.name = "roll", .keys = camera.roll}};
+  for (const auto& channel : angleChannels) {
+    ASSERT_EQ(channel.keys.size(), std::size(angles)) << channel.name;
+    for (std::size_t i = 0; i < std::size(angles); ++i) {
+      EXPECT_EQ(channel.keys[i].frame, angles[i].frame) << channel.name << " " << i;
+      EXPECT_EQ(channel.keys[i].value, angles[i].degrees) << channel.name << " " << i;
+      EXPECT_EQ(channel.keys[i].spline.flags, angleFlags[i]) << channel.name << " " << i;
+    }
+  }
+  // Turns are stored as Rotation stores them: mirrored, in radians, about
+  // the normalised axis.
+  ASSERT_EQ(object.rotation.size(), std::size(turns));
+  EXPECT_EQ(object.rotation[1].frame, 5u);
+  EXPECT_NEAR(object.rotation[1].angle, 30 * Pi / 180, 1e-6);
+  EXPECT_FLOAT_EQ(object.rotation[1].axis.x, 0.6f);
+  EXPECT_FLOAT_EQ(object.rotation[1].axis.z, 0.8f);
+  EXPECT_EQ(object.rotation[1].spline.flags, 0x1);
+  // The camera starts where its first keys put it.
+  EXPECT_FLOAT_EQ(scene.cameras[0].target.z, 3.0f);
+  EXPECT_FLOAT_EQ(scene.cameras[0].roll, 58.0f);
 }
 
 }  // namespace
