@@ -177,6 +177,9 @@ TEST_F(Timeline, TheShowIsTheGoldenSchedule) {
   EXPECT_EQ(TimelineLastDrawn, test::GoldenLastDrawn);
   EXPECT_EQ(TimelineEnd, test::GoldenEnd);
   EXPECT_EQ(real.effectTest->name, test::GoldenEffectTest);
+  ASSERT_EQ(real.modules.size(), std::size(test::GoldenLoadOrder));
+  for (std::size_t i = 0; i < real.modules.size(); ++i)
+    EXPECT_EQ(real.modules[i]->name, test::GoldenLoadOrder[i]) << i;
 }
 
 // Whatever the slots are, they follow each other without a gap, and the

@@ -3,9 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
+#include <iterator>
 
 #include "fx2d/fx2d.h"
 #include "platform/picture.h"
+#include "scenes/scenes.h"
 #include "writejpeg.h"
 
 namespace vx::test {
@@ -91,18 +94,53 @@ Bytes TexturePicture(std::uint32_t seed) {
 
 }  // namespace
 
-const std::vector<Module3d>& Modules3d() {
-  static const std::vector<Module3d> modules = {
-      {"kinyit", "TXKINYIT.GIF", {"kinyit.jpg", "becsuk.jpg"}},
-      {"libiko", "TXLIBIKO.GIF", {"spiel.jpg"}},
-      {"blau", "TXBLAU.GIF", {"oompa.jpg", "doompa.jpg", "doopady.jpg", "doo.jpg"}},
-      {"box", "TXBOX.GIF", {"destiny.jpg"}},
-      {"labda", "TXLABDA.GIF", {}},
-      {"effekt", "TXEFFEKT.GIF", {}},
-      {"kommun", "TXKOMMUN.GIF", {"bkkom.jpg"}},
-      {"evil", "TXEVIL.GIF", {"evil.jpg"}},
+const std::vector<ShowModule>& ShowModules() {
+  // The pictures each module reads, in load order; a 3D module's scene
+  // file and texture are its own. A module of the show missing here is a
+  // 3D one that reads no picture, so a new scene needs a row only when it
+  // reads pictures.
+  static const ShowModule known[] = {
+      {.name = "logo", .threeD = false, .pictures = {"ventrix.jpg", "vx1.jpg"}},
+      {.name = "kinyit", .threeD = true, .pictures = {"kinyit.jpg", "becsuk.jpg"}},
+      {.name = "libiko", .threeD = true, .pictures = {"spiel.jpg"}},
+      {.name = "blau",
+       .threeD = true,
+       .pictures = {"oompa.jpg", "doompa.jpg", "doopady.jpg", "doo.jpg"}},
+      {.name = "box", .threeD = true, .pictures = {"destiny.jpg"}},
+      {.name = "kommun", .threeD = true, .pictures = {"bkkom.jpg"}},
+      {.name = "evil", .threeD = true, .pictures = {"evil.jpg"}},
+      {.name = "danke", .threeD = false, .pictures = {"danke.jpg"}},
   };
+  static const std::vector<ShowModule> modules = [] {
+    std::vector<ShowModule> inOrder;
+    for (const SceneModule* m : SceneModulesInLoadOrder()) {
+      const auto row = std::find_if(std::begin(known), std::end(known),
+                                    [&](const ShowModule& k) { return k.name == m->name; });
+      inOrder.push_back(row != std::end(known)
+                            ? *row
+                            : ShowModule{.name = m->name, .threeD = true, .pictures = {}});
+    }
+    return inOrder;
+  }();
   return modules;
+}
+
+std::string TextureOf(const ShowModule& module) {
+  std::string upper = module.name;
+  for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return "TX" + upper + ".GIF";
+}
+
+std::vector<std::string> FilesInLoadOrder() {
+  std::vector<std::string> files;
+  for (const ShowModule& m : ShowModules()) {
+    if (m.threeD) {
+      files.push_back(m.name + ".3ds");
+      files.push_back(TextureFileName(TextureOf(m)));
+    }
+    files.insert(files.end(), m.pictures.begin(), m.pictures.end());
+  }
+  return files;
 }
 
 std::string DataName(const std::string& file) {
@@ -180,15 +218,14 @@ std::vector<LibraryFile> ShowFiles(View view) {
   auto picture = [&](const std::string& file) {
     files.emplace_back(DataName(file), EncodePicture(ScreenPattern(seed++), W, H));
   };
-  picture("ventrix.jpg");
-  picture("vx1.jpg");
   std::uint32_t textureSeed = 1;
-  for (const Module3d& m : Modules3d()) {
-    files.emplace_back(DataName(m.name + ".3ds"), Write3ds(ModuleScene(m.texture, view)));
-    files.emplace_back(DataName(TextureFileName(m.texture)), TexturePicture(textureSeed++));
+  for (const ShowModule& m : ShowModules()) {
+    if (m.threeD) {
+      files.emplace_back(DataName(m.name + ".3ds"), Write3ds(ModuleScene(TextureOf(m), view)));
+      files.emplace_back(DataName(TextureFileName(TextureOf(m))), TexturePicture(textureSeed++));
+    }
     for (const std::string& p : m.pictures) picture(p);
   }
-  picture("danke.jpg");
   return files;
 }
 

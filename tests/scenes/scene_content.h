@@ -31,13 +31,19 @@ enum class View {
   Nothing,  // the cube pair only, behind the camera at every frame
 };
 
-// The 3D modules and the file names they read.
-struct Module3d {
-  std::string name;                   // "kinyit": scene file "kinyit.3ds"
-  std::string texture;                // the material's texture file, "TXKINYIT.GIF"
+// The show's modules in load order (the real ones) with the files the test
+// archive gives them: a 3D module's scene file ("kinyit.3ds") with one
+// material whose texture is TextureOf it, and the pictures it reads.
+struct ShowModule {
+  std::string name;
+  bool threeD;
   std::vector<std::string> pictures;  // in load order
 };
-const std::vector<Module3d>& Modules3d();
+const std::vector<ShowModule>& ShowModules();
+// The material's texture file: "TX" + the name in capitals + ".GIF".
+std::string TextureOf(const ShowModule& module);
+// Every file the modules read, in the order loading them reads them.
+std::vector<std::string> FilesInLoadOrder();
 
 // Stored names: "DATA\" + file.
 std::string DataName(const std::string& file);

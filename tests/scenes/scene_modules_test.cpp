@@ -128,15 +128,9 @@ std::vector<LibraryFile>* SceneModules::files_ = nullptr;
 std::string* SceneModules::loadLog_ = nullptr;
 
 TEST_F(SceneModules, LoadAllScenesReadsTheModulesFilesInShowOrder) {
-  // Each scene file, then its texture, then its pictures; logo first and
-  // danke last.
-  std::vector<std::string> expected = {"ventrix.jpg", "vx1.jpg"};
-  for (const Module3d& m : Modules3d()) {
-    expected.push_back(m.name + ".3ds");
-    expected.push_back(TextureFileName(m.texture));
-    for (const std::string& p : m.pictures) expected.push_back(p);
-  }
-  expected.push_back("danke.jpg");
+  // Module by module in the loading order: each scene file, then its
+  // texture, then its pictures.
+  const std::vector<std::string> expected = FilesInLoadOrder();
 
   // The library names every file it looks up, pictures once more as they are
   // decoded ("van NAME"); the first mention of each name gives the order.

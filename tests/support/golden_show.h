@@ -2,7 +2,7 @@
 // The show's schedule as it was designed, written out once for the tests:
 // the eleven slots in order, each with its scene module, its bounds in
 // ticks of 1/120 s, its clock and whether the module takes an argument, and
-// the two bounds after the last slot. Only the golden test
+// the two bounds after the last slot, and the modules' loading order. Only the golden test
 // (tests/driver/timeline_test.cpp) holds the real show against this table;
 // every other test that needs the slots or the modules reads the real show
 // (RealShow, TimelineSlotAt), so a new scene or slot changes this table and
@@ -38,5 +38,9 @@ inline constexpr long double GoldenLastDrawn = 14400.0L;
 inline constexpr long double GoldenEnd = 14520.0L;
 // The module the effect test (vx1 e) draws alone, in no slot.
 inline constexpr std::string_view GoldenEffectTest = "labda";
+// The order in which the modules are loaded (and freed).
+inline constexpr std::string_view GoldenLoadOrder[] = {
+    "logo", "kinyit", "libiko", "blau", "box", "labda", "effekt", "kommun", "evil", "danke",
+};
 
 }  // namespace vx::test
