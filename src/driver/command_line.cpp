@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <span>
 #include <system_error>
 #include <vector>
 
@@ -98,6 +99,21 @@ bool SecondsInShow(std::string_view text, double& out) {
 bool TakePath(std::string_view value, std::string& out) {
   out = value;
   return !value.empty();
+}
+
+// "frame, raster, ... or flat": every view's name, from the views' table.
+std::string ViewNames() {
+  std::string names;
+  const std::span<const PipelineViewRow> views = PipelineViews();
+  for (std::size_t i = 0; i < views.size(); ++i) {
+    if (i > 0) names += i + 1 < views.size() ? ", " : " or ";
+    names += views[i].name;
+  }
+  return names;
+}
+
+std::string ViewReason(const std::string_view*) {
+  return "expected " + ViewNames();
 }
 
 std::string ResolutionReason(const std::string_view* values) {
@@ -195,6 +211,18 @@ constexpr OptionRow Options[] = {
      .help = "write the frame of that moment (0 to 121) at\n"
              "--resolution; may be given several times;\n"
              "with e: labda's frame at that moment"},
+    {.name = "--view",
+     .values = "NAME",
+     .section = Section::Headless,
+     .modes =
+         Bit(DriverMode::Screenshot) | Bit(DriverMode::Capture) | Bit(DriverMode::ContactSheet),
+     .take = [](const std::string_view* v,
+                DriverOptions& o) { return FindPipelineView(v[0], o.view); },
+     .why = ViewReason,
+     .help = "with --screenshot, --capture, --frames or\n"
+             "--contact-sheet: draw a view inside the\n"
+             "pipeline instead of the finished frame (at\n"
+             "--resolution too; Views below)"},
     {.name = "--bench",
      .section = Section::Headless,
      .effectTest = false,
@@ -366,6 +394,12 @@ std::string HelpText() {
     for (const OptionRow& row : Options)
       if (row.section == section) text += HelpLines(row);
   }
+  text += "\nViews (--view NAME, the V key):\n";
+  for (const PipelineViewRow& view : PipelineViews()) {
+    std::string left = "  " + std::string(view.name);
+    left.resize(HelpColumn, ' ');
+    text += left + std::string(view.help) + "\n";
+  }
   return text +
          "\n"
          "Keys while the show plays (not in the effect test):\n"
@@ -381,6 +415,8 @@ std::string HelpText() {
          "                           drawing\n"
          "  R                        switch between the classic 320x200 show and\n"
          "                           the sharp one (--resolution, else native)\n"
+         "  V                        the next view inside the pipeline (Views\n"
+         "                           above); the status line names it\n"
          "  S                        a screenshot: the frame shown, at its size, as\n"
          "                           a PNG file in the pictures folder (else the\n"
          "                           current one); the status line says where\n"

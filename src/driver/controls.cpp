@@ -10,12 +10,13 @@
 #include <string_view>
 
 #include "base/console.h"
+#include "base/label_font.h"
 #include "base/system.h"
 #include "driver/driver_io.h"
-#include "driver/label_font.h"
 #include "driver/timeline.h"
 #include "platform/music.h"
 #include "platform/picture.h"
+#include "views/views.h"
 
 namespace vx {
 namespace {
@@ -84,6 +85,7 @@ float ViewerTarget(const ViewerInput& input, float now) {
     case ViewerAction::ToggleStatus:
     case ViewerAction::ToggleResolution:
     case ViewerAction::Screenshot:
+    case ViewerAction::NextView:
       break;
   }
   return now;
@@ -150,6 +152,9 @@ void ViewerControls::Apply(const ViewerInput& input) {
     case ViewerAction::Screenshot:
       TakeScreenshot();
       return;
+    case ViewerAction::NextView:
+      StepView();
+      return;
     case ViewerAction::StepBack:
     case ViewerAction::StepForward:
       // Stepping is for a held frame; while playing the keys do nothing.
@@ -207,6 +212,28 @@ void ViewerControls::TakeScreenshot() {
   notice_ = written ? "SCREENSHOT " + NameOf(shown.parent_path().filename() / shown.filename())
                     : "SCREENSHOT FAILED";
   noticeUntil_ = CurrentDriverIo().milliseconds() + NoticeMilliseconds;
+}
+
+// The next frame is drawn in the next view, paused or not: a view is a
+// function of the moment, so a held frame shows it at once. The status
+// strip names it for a while; while the line is on it says it throughout.
+void ViewerControls::StepView() {
+  const PipelineView view = NextPipelineView(PipelineViewInUse());
+  UsePipelineView(view);
+  const std::string_view name = PipelineViewOf(view).name;
+  TraceStep("View " + std::string(name));
+  notice_ = "VIEW " + std::string(name);
+  noticeUntil_ = CurrentDriverIo().milliseconds() + NoticeMilliseconds;
+}
+
+std::string ViewStatusText(PipelineView view, const WireNotes& notes) {
+  if (view == PipelineView::Frame) return {};
+  std::string text = "  VIEW " + std::string(PipelineViewOf(view).name);
+  if (view == PipelineView::Wire) {
+    text += "  CLIPPED " + std::to_string(notes.clipVertices) + "  CULLED ";
+    text += notes.culled.empty() ? "-" : notes.culled;
+  }
+  return text;
 }
 
 void ViewerControls::SetPaused(bool pause) {
@@ -273,7 +300,12 @@ void ViewerControls::ShowStatus(float t) {
   const double fps = interval > 0.0 ? 1000.0 / interval : 0.0;
   const FrameSize size = VideoFrameSize();
   const StatusLine status = StatusLineText(t, size, MusicPaused(), fps, drawMilliseconds_.Mean());
+  std::string withView;
   const char* line = notice_.empty() ? status.data() : notice_.c_str();
+  if (notice_.empty() && PipelineViewInUse() != PipelineView::Frame) {
+    withView = status.data() + ViewStatusText(PipelineViewInUse(), LastWireNotes());
+    line = withView.c_str();
+  }
   const SurfaceLayout layout = SurfaceLayoutOf(size);
   if (stripSize_ != size) {
     strip_.assign(std::size_t{layout.width} * layout.stripRows, 0u);

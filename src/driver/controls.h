@@ -12,6 +12,7 @@
 #include "base/pixels.h"
 #include "driver/frame_loop.h"
 #include "platform/video.h"
+#include "views/views.h"
 
 namespace vx {
 
@@ -30,6 +31,11 @@ float ViewerTarget(const ViewerInput& input, float now);
 using StatusLine = std::array<char, 96>;
 StatusLine StatusLineText(float t, const FrameSize& size, bool paused, double framesPerSecond,
                           double drawMilliseconds);
+
+// What the status line adds while a pipeline view is on: "  VIEW NAME",
+// for the wire view then "  CLIPPED N  CULLED NAME NAME" (the objects the
+// frame culled whole, "-" for none); "" for the finished frame.
+std::string ViewStatusText(PipelineView view, const WireNotes& notes);
 
 // The file name of a screenshot of the frame at t: "vx1-MMmSS.CCs.png";
 // with a number k >= 2 "vx1-MMmSS.CCs-k.png", for a name already taken.
@@ -52,7 +58,10 @@ class ViewerControls {
   // screenshot key writes the frame shown, at its own size, as a PNG file
   // in the user's pictures folder (PicturesFolder; else the current one)
   // under a name no file has yet, says where on standard output and, for a
-  // few seconds, in the status line ("Screenshot PATH" with --trace).
+  // few seconds, in the status line ("Screenshot PATH" with --trace). The
+  // view key draws the frames from now on in the next view
+  // (NextPipelineView) and names it in the status strip for a few seconds
+  // ("View NAME" with --trace).
   void Apply(const ViewerInput& input);
   // The resolution key moves the video and target between the target's
   // size and other (ResizeVideo; a refused resize leaves both as they
@@ -80,6 +89,7 @@ class ViewerControls {
   void SwitchResolution();
   void ShowStatus(float t);
   void TakeScreenshot();
+  void StepView();
 
   static constexpr int TimedFrames = 30;
   // The mean of the last TimedFrames values added, of fewer before that.

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "base/pixels.h"
+#include "views/views.h"
 
 namespace vx {
 
@@ -48,6 +49,9 @@ struct DriverOptions {
   FrameSize resolution = ClassicFrame;
   bool nativeResolution = false;
   int threads = 0;  // --threads: 0, the default, the processor's cores
+  // --view: what every frame shows (views/views.h); the window's V key
+  // steps on from it.
+  PipelineView view = PipelineView::Frame;
 };
 
 // The frame size a run draws at, chosen once at its start: the one asked

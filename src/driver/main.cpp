@@ -157,6 +157,7 @@ int main(int argc, char** argv) {
   vx::CleanUpOnEveryExit();
   vx::SetTrace(options.trace);
   if (options.threads > 0) vx::SetDrawThreads(options.threads);
+  vx::UsePipelineView(options.view);
   vx::UseRealModules();
   const vx::LibrarySearch libraries = vx::LibraryCandidates(options.library, vx::ExecutableDir());
   if (!CheckOutputs(options, libraries)) return 1;

@@ -5,10 +5,10 @@
 #include <algorithm>
 #include <utility>
 
+#include "base/label_font.h"
 #include "base/pixels.h"
 #include "driver/controls.h"
 #include "driver/driver_io.h"
-#include "driver/label_font.h"
 #include "platform/picture.h"
 #include "platform/video.h"
 

@@ -100,6 +100,7 @@ enum class ViewerAction {
   ToggleStatus,      // Tab
   ToggleResolution,  // R: the classic show or the sharp one
   Screenshot,        // S: the frame shown as a PNG file
+  NextView,          // V: the next view inside the pipeline
 };
 struct ViewerInput {
   ViewerAction action = ViewerAction::PlayPause;

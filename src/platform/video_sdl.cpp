@@ -371,6 +371,9 @@ bool ViewerKey(const SDL_Keysym& key, ViewerInput& input) {
     case SDLK_s:
       input = {.action = ViewerAction::Screenshot};
       return true;
+    case SDLK_v:
+      input = {.action = ViewerAction::NextView};
+      return true;
     default:
       return false;
   }
@@ -390,10 +393,10 @@ bool Pump() {
         ViewerInput input;
         if (!ViewerKey(event.key.keysym, input)) break;
         // A held key repeats a seek or a step, never a toggle.
-        const bool toggle = input.action == ViewerAction::PlayPause ||
-                            input.action == ViewerAction::ToggleStatus ||
-                            input.action == ViewerAction::ToggleResolution ||
-                            input.action == ViewerAction::Screenshot;
+        const bool toggle =
+            input.action == ViewerAction::PlayPause || input.action == ViewerAction::ToggleStatus ||
+            input.action == ViewerAction::ToggleResolution ||
+            input.action == ViewerAction::Screenshot || input.action == ViewerAction::NextView;
         if (event.key.repeat == 0 || !toggle) QueueViewerInput(input);
         break;
       }

@@ -69,7 +69,7 @@ struct NamedAction {
   std::string_view name;
   ViewerAction action;
 };
-constexpr std::array<NamedAction, 12> Actions{{
+constexpr std::array<NamedAction, 13> Actions{{
     {.name = "PlayPause", .action = ViewerAction::PlayPause},
     {.name = "Pause", .action = ViewerAction::Pause},
     {.name = "Play", .action = ViewerAction::Play},
@@ -82,6 +82,7 @@ constexpr std::array<NamedAction, 12> Actions{{
     {.name = "StepForward", .action = ViewerAction::StepForward},
     {.name = "ToggleStatus", .action = ViewerAction::ToggleStatus},
     {.name = "ToggleResolution", .action = ViewerAction::ToggleResolution},
+    {.name = "NextView", .action = ViewerAction::NextView},
 }};
 
 bool Pump() {

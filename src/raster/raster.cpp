@@ -12,9 +12,6 @@
 namespace vx {
 namespace {
 
-// Nothing drawn yet: infinitely far away.
-constexpr float DepthClearValue = 1e-6f;
-
 constexpr RasterFills ReferenceFills{.affine = reference::FillPolygonAffine,
                                      .perspective = reference::FillPolygonPerspective};
 
@@ -41,7 +38,7 @@ void ClearDepthBuffer(const RasterTarget& target) {
   const auto row = [&](std::int32_t y) {
     return target.depth + static_cast<std::ptrdiff_t>(y) * size.pitch;
   };
-  std::fill_n(row(begin), size.width, DepthClearValue);
+  std::fill_n(row(begin), size.width, ClearedDepth);
   const std::size_t rowBytes = static_cast<std::size_t>(size.width) * sizeof(float);
   for (std::int32_t y = begin + 1; y < end; ++y) {
     std::memcpy(row(y), row(begin), rowBytes);

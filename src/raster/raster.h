@@ -126,8 +126,11 @@ struct RasterTarget {
 using FillFunction = void (*)(const RasterTarget& target, ScreenObject* const& objectEntry,
                               std::uint32_t polygonIndex);
 
-// Writes 1e-6 (nothing drawn yet) into columns 0 .. width - 1 of the band's
-// rows of the depth buffer; nothing without one.
+// The depth entry of a pixel nothing was drawn at: infinitely far away.
+inline constexpr float ClearedDepth = 1e-6f;
+
+// Writes ClearedDepth into columns 0 .. width - 1 of the band's rows of the
+// depth buffer; nothing without one.
 void ClearDepthBuffer(const RasterTarget& target);
 // Texture u, v stepped linearly across a row.
 void FillPolygonAffine(const RasterTarget& target, ScreenObject* const& objectEntry,
@@ -177,6 +180,19 @@ const RasterFills* RasterFillsOf(RasterVariant variant);
 // at once, each with its own band.
 const RasterFills& Raster();
 void UseReferenceRaster(bool reference);
+
+// ---- fills of the pipeline views --------------------------------------------
+// Plain only: the views are a study tool, never the show's path. Both cover
+// and depth-test exactly the pixels the texture fills do (the same spans,
+// the same 1/z) and write the depth entry of every pixel they draw.
+
+// Writes colour to every pixel drawn.
+void FillPolygonFlat(const RasterTarget& target, ScreenObject* const& objectEntry,
+                     std::uint32_t polygonIndex, std::uint32_t colour);
+// Adds 1 to the image word of every pixel drawn: the image holds counts,
+// not colours.
+void FillPolygonCount(const RasterTarget& target, ScreenObject* const& objectEntry,
+                      std::uint32_t polygonIndex);
 
 namespace reference {
 void FillPolygonAffine(const RasterTarget& target, ScreenObject* const& objectEntry,

@@ -20,6 +20,19 @@ enum { KinyitPicture, BecsukPicture, PictureCount };
 Scene* gScene = nullptr;
 Picture gPictures[PictureCount] = {};
 
+// From black over the first 256 ticks, toward white from tick 800 to 1056.
+void FadeByLocalTime(float t, std::uint32_t* fb, const FrameSize& size) {
+  const std::uint32_t c = LocalTickCount(t);
+  if (c >= FadeInTicks && !(c > LightenStart && c < LightenEnd)) return;
+  ForEachFrameSpan(size, [&](std::uint32_t at, std::uint32_t n) {
+    std::uint32_t* out = fb + at;
+    if (c < FadeInTicks) Fx2d().darkenScreen(out, out, n, static_cast<std::uint8_t>(255 - c));
+    if (c > LightenStart && c < LightenEnd) {
+      Fx2d().lightenScreen(out, out, n, static_cast<std::uint8_t>(c - LightenStart));
+    }
+  });
+}
+
 }  // namespace
 
 void LoadKinyit() {
@@ -35,17 +48,9 @@ void RenderKinyit(float t, std::uint32_t* fb, const FrameSize& size, bool pictur
       .gain = 5,
       .blend = Blend::Subtract,
       .picture = &gPictures[pictureChoice ? KinyitPicture : BecsukPicture],
+      .fade = FadeByLocalTime,
   };
   RenderScene3d(gScene, t, Factors, FillPolygonPerspective, post, fb, size);
-  const std::uint32_t c = LocalTickCount(t);
-  if (c >= FadeInTicks && !(c > LightenStart && c < LightenEnd)) return;
-  ForEachFrameSpan(size, [&](std::uint32_t at, std::uint32_t n) {
-    std::uint32_t* out = fb + at;
-    if (c < FadeInTicks) Fx2d().darkenScreen(out, out, n, static_cast<std::uint8_t>(255 - c));
-    if (c > LightenStart && c < LightenEnd) {
-      Fx2d().lightenScreen(out, out, n, static_cast<std::uint8_t>(c - LightenStart));
-    }
-  });
 }
 
 void FreeKinyit() {

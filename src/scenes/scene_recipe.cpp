@@ -17,6 +17,7 @@
 #include "engine/engine.h"
 #include "fx2d/fx2d.h"
 #include "scenes/scenes.h"
+#include "views/views.h"
 
 namespace vx {
 namespace scenes {
@@ -381,8 +382,19 @@ void RenderScene3d(Scene*& scene, float t, FrameFactors factors, FillFunction fi
     // Hides the rasterizer's edge pixels; the post-processing runs over it.
     DrawBorderRows(fb, size, rows);
   });
+  // A view of the pipeline's inside: one test a frame, nothing in the fills
+  // or the effects. A view drawn in place of the fills' image keeps the
+  // border over it and skips the finish.
+  const PipelineView view = PipelineViewInUse();
+  if (!PipelineViewOf(view).overFinish) {
+    DrawPipelineView(view, *scene, depth, fb, size);
+    DrawBorderRows(fb, size, AllRows(size));
+    return;
+  }
   RunSmear(post, fb, size);
   BlendPicture(post, fb, size);
+  if (post.fade != nullptr) post.fade(t, fb, size);
+  if (view != PipelineView::Frame) DrawPipelineView(view, *scene, depth, fb, size);
 }
 
 int NearestSharpPictureSize(const FrameSize& size) {

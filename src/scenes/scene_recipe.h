@@ -53,6 +53,9 @@ struct PostProcessing {
   std::uint8_t strength = 0;  // radial only; strength + 10 <= 255
   Blend blend = Blend::None;
   const Picture* picture = nullptr;  // a loaded screen picture; used when blend is not None
+  // The module's own last step over the frame (kinyit's fades), given the
+  // local time; nullptr: none.
+  void (*fade)(float t, std::uint32_t* fb, const FrameSize& size) = nullptr;
 };
 
 // Load of a 3D module: the scene "DATA\" + sceneFile with its textures,
@@ -104,8 +107,9 @@ void ForEachFrameSpan(const FrameSize& size, const Fn& fn);
 
 // One frame of a 3D module at local time t: clear, animate, pipeline, the
 // fill into the depth buffer (the scene's own at the classic size), the
-// black border, the post-processing. Allocates nothing once the size is
-// prepared.
+// black border, the post-processing (smear, blend, fade). Allocates nothing
+// once the size is prepared. A pipeline view in use (views/views.h) takes
+// the place of the post-processing or is drawn after it.
 void RenderScene3d(Scene*& scene, float t, FrameFactors factors, FillFunction fill,
                    const PostProcessing& post, std::uint32_t* fb, const FrameSize& size);
 

@@ -276,16 +276,49 @@ TEST(CommandLine, ThreadsFromOneTo64InEveryMode) {
   }
 }
 
+TEST(CommandLine, ViewTakesANameOfTheViewsTableForThePictureMakingModes) {
+  EXPECT_EQ(Parse({"--screenshot", "1", "a.png"}).options.view, PipelineView::Frame);
+  const std::vector<std::vector<const char*>> modes = {{"--screenshot", "1", "a.png"},
+                                                       {"--capture", "a.mp4"},
+                                                       {"--frames", "dir"},
+                                                       {"--contact-sheet", "s.png"},
+                                                       {"e", "--screenshot", "1", "a.png"}};
+  for (const PipelineViewRow& row : PipelineViews()) {
+    for (std::vector<const char*> args : modes) {
+      args.insert(args.end(), {"--view", row.name.data(), "--resolution", "640x400"});
+      const Parsed p = Parse(args);
+      ASSERT_TRUE(p.ok) << row.name << " " << args[0] << ": " << p.error;
+      EXPECT_EQ(p.options.view, row.view) << row.name;
+    }
+  }
+  // A name not in the table: one line naming them all, in the table's order.
+  for (const char* bad : {"bogus", "Wire", "", "wire ", "frames"}) {
+    const Parsed p = Parse({"--screenshot", "1", "a.png", "--view", bad});
+    EXPECT_FALSE(p.ok) << bad;
+    EXPECT_EQ(p.error, "bad value '" + std::string(bad) +
+                           "' for --view: expected frame, raster, wire, depth, overdraw or flat");
+  }
+  // Not for playing (the V key is) nor for the bench, whose figures stay the show's.
+  EXPECT_EQ(Parse({"--view", "depth"}).error,
+            "--view applies to --screenshot and --capture and --contact-sheet only");
+  EXPECT_FALSE(Parse({"--bench", "--view", "flat"}).ok);
+  EXPECT_EQ(Parse({"--view"}).error, "option --view needs a value");
+}
+
 TEST(CommandLine, HelpListsEveryOption) {
   const std::string help = HelpText();
   for (const char* option :
        {"--library",    "--window",   "--scale",      "--no-vsync",      "--mute",      "--from",
         "--loop",       "--trace",    "--screenshot", "--bench",         "--reference", "--capture",
         "--fps",        "--duration", "--frames",     "--contact-sheet", "--version",   "--help",
-        "--resolution", "--threads",  "--no-dialog"})
+        "--resolution", "--threads",  "--no-dialog",  "--view"})
     EXPECT_NE(help.find(option), std::string::npos) << option;
-  // The resolution key is in the key list.
+  // Every view on a line of its own with its help; the resolution and view
+  // keys are in the key list.
+  for (const PipelineViewRow& row : PipelineViews())
+    EXPECT_NE(help.find("\n  " + std::string(row.name) + " "), std::string::npos) << row.name;
   EXPECT_NE(help.find("\n  R "), std::string::npos);
+  EXPECT_NE(help.find("\n  V "), std::string::npos);
   EXPECT_NE(UsageLine().find("vx1 [e] [OPTIONS]"), std::string::npos);
 }
 

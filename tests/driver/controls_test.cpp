@@ -289,6 +289,52 @@ void KeepLine(const char* line) {
   toldLines.emplace_back(line);
 }
 
+// The view key steps through every view in the table's order and back to
+// the frame, moving neither the clock nor the pause; the strip names each
+// view for a while, and the status line says it as long as it is on.
+TEST_F(Controls, TheViewKeyStepsThroughTheViewsAndTheStatusLineNamesThem) {
+  EXPECT_EQ(ViewStatusText(PipelineView::Frame, {.culled = "Box", .clipVertices = 3}), "");
+  EXPECT_EQ(ViewStatusText(PipelineView::Depth, {.culled = "Box", .clipVertices = 3}),
+            "  VIEW depth");
+  EXPECT_EQ(ViewStatusText(PipelineView::Wire, {.culled = "Box Far Tree", .clipVertices = 12}),
+            "  VIEW wire  CLIPPED 12  CULLED Box Far Tree");
+  EXPECT_EQ(ViewStatusText(PipelineView::Wire, {}), "  VIEW wire  CLIPPED 0  CULLED -");
+
+  ConfigureVideo(VideoOptions{});
+  ASSERT_EQ(StartVideo(), 0);
+  ReportStatusTo(KeepLine);
+  toldLines.clear();
+  UsePipelineView(PipelineView::Frame);
+  Press(ViewerAction::PlayPause);
+  const float held = MusicTime();
+  test::World().now = 1000;
+  PipelineView expected = PipelineView::Frame;
+  for (std::size_t i = 0; i < PipelineViews().size(); ++i) {
+    Press(ViewerAction::NextView);
+    expected = NextPipelineView(expected);
+    EXPECT_EQ(PipelineViewInUse(), expected);
+    controls.FrameDrawn(held);
+    ASSERT_FALSE(toldLines.empty());
+    EXPECT_EQ(toldLines.back(), "VIEW " + std::string(PipelineViewOf(expected).name));
+  }
+  EXPECT_EQ(PipelineViewInUse(), PipelineView::Frame) << "a whole round";
+  EXPECT_EQ(MusicTime(), held);
+  EXPECT_TRUE(MusicPaused());
+
+  // With the status line on, once the notice has gone: the line and the view.
+  Press(ViewerAction::NextView);
+  Press(ViewerAction::NextView);
+  Press(ViewerAction::NextView);  // depth
+  Press(ViewerAction::ToggleStatus);
+  test::World().now += 5000;
+  controls.FrameDrawn(held);
+  EXPECT_THAT(toldLines.back(), ::testing::StartsWith("00:"));
+  EXPECT_THAT(toldLines.back(), ::testing::EndsWith("PAUSED  VIEW depth"));
+  UsePipelineView(PipelineView::Frame);
+  ReportStatusTo(nullptr);
+  StopVideo();
+}
+
 // Frames timed on the driver's millisecond counter (the fake's, moved by
 // hand): each case repeats its intervals and drawing times, in
 // milliseconds, and from line `steadyFrom` on every line shows its figures.

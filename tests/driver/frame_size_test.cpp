@@ -9,13 +9,13 @@
 #include <string>
 #include <vector>
 
+#include "base/label_font.h"
 #include "base/parallel.h"
 #include "base/pixels.h"
 #include "driver/controls.h"
 #include "driver/driver.h"
 #include "driver/fake_io.h"
 #include "driver/frame_loop.h"
-#include "driver/label_font.h"
 #include "driver/letterbox.h"
 #include "driver/sinks.h"
 #include "platform/video.h"

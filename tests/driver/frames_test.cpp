@@ -6,9 +6,9 @@
 #include <cstring>
 #include <vector>
 
+#include "base/label_font.h"
 #include "driver/frame_loop.h"
 #include "driver/headless.h"
-#include "driver/label_font.h"
 #include "driver/letterbox.h"
 
 namespace vx {

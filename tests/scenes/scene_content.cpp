@@ -296,7 +296,7 @@ Image ComposeFrame(Scene*& scene, float frame, FillFunction fill, const Referenc
     PlainFx2d.glowUp(glow, ClassicFrame, 0, W, p);
     PlainFx2d.glowRight(glow, ClassicFrame, 0, H, p);
     PlainFx2d.glowDown(glow, ClassicFrame, 0, W, p);
-  } else {
+  } else if (post.smear == ReferencePost::Smear::Radial) {
     RadialBlur(PlainFx2d, 160, 100, post.strength, 10, ClassicFrame, p);
   }
   if (post.blend != ReferencePost::Blend::None) {

@@ -103,7 +103,7 @@ class PreparedScene {
 
 // The post-processing of a module, as the reference composition runs it.
 struct ReferencePost {
-  enum class Smear { Glow, Radial } smear = Smear::Glow;
+  enum class Smear { Glow, Radial, None } smear = Smear::Glow;
   std::uint16_t spread = 0, gain = 0;  // glow
   std::uint8_t strength = 0;           // radial, gain 10 at (160, 100)
   enum class Blend { None, Add, Subtract, Lighten } blend = Blend::None;

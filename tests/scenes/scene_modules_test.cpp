@@ -10,6 +10,7 @@
 #include "datalib/datalib.h"
 #include "scenes/scene_content.h"
 #include "scenes/scenes.h"
+#include "views/views.h"
 
 namespace vx::test {
 namespace {
@@ -126,6 +127,42 @@ class SceneModules : public ::testing::Test {
 TempDir* SceneModules::dir_ = nullptr;
 std::vector<LibraryFile>* SceneModules::files_ = nullptr;
 std::string* SceneModules::loadLog_ = nullptr;
+
+// The raster view is the frame as the fills and the border left it, with
+// no smear, blend or fade (kinyit's fade-in at local 100 included); the
+// wire view is the finished frame with outlines over it and nothing else
+// changed; the depth view is grey throughout. The finished frame is the
+// default again afterwards.
+TEST_F(SceneModules, TheRasterViewStopsBeforeTheFinishAndTheWireViewDrawsOverIt) {
+  ReferencePost none;
+  none.smear = ReferencePost::Smear::None;
+  none.blend = ReferencePost::Blend::None;
+  for (const Recipe& r : Recipes()) {
+    for (const float t : {Times[0], Times[1], 100.0f}) {
+      SCOPED_TRACE(r.name + " at " + std::to_string(t));
+      UsePipelineView(PipelineView::Raster);
+      EXPECT_TRUE(SameImage(Render(r, t), Compose(r, FrameOf(r, t), r.fill, none)));
+      UsePipelineView(PipelineView::Wire);
+      const Image wire = Render(r, t);
+      UsePipelineView(PipelineView::Depth);
+      const Image depth = Render(r, t);
+      UsePipelineView(PipelineView::Frame);
+      const Image finished = Render(r, t);
+      int outlined = 0;
+      for (std::size_t i = 0; i < wire.size(); ++i) {
+        if (wire[i] == OutlineColour || wire[i] == ClipVertexColour) {
+          ++outlined;
+        } else {
+          ASSERT_EQ(wire[i], finished[i]) << "pixel " << i;
+        }
+        const std::uint32_t grey = depth[i] & 0xFF;
+        ASSERT_EQ(depth[i], grey << 16 | grey << 8 | grey) << "pixel " << i;
+      }
+      EXPECT_GT(outlined, 100);
+    }
+  }
+  EXPECT_EQ(PipelineViewInUse(), PipelineView::Frame);
+}
 
 TEST_F(SceneModules, LoadAllScenesReadsTheModulesFilesInShowOrder) {
   // Module by module in the loading order: each scene file, then its

@@ -61,7 +61,8 @@ TEST(Vx1CommandLine, BadOptionsPrintTheUsageLineOnStandardErrorAndExitTwo) {
                                                {"e", "--from", "3"},
                                                {"-screenshot", "1", "a.png"},
                                                {"--screenshot", "1e308", "a.png"},
-                                               {"--bench", "--capture", "x.mp4"}}) {
+                                               {"--bench", "--capture", "x.mp4"},
+                                               {"--screenshot", "1", "a.png", "--view", "x"}}) {
     std::vector<std::string> command{Vx1Path()};
     command.insert(command.end(), args.begin(), args.end());
     const ProgramResult r = RunProgram(command);

@@ -1,5 +1,5 @@
 // The built-in 5 x 7 label font.
-#include "driver/label_font.h"
+#include "base/label_font.h"
 
 #include <cstddef>
 #include <cstdint>

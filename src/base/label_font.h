@@ -1,6 +1,6 @@
 #pragma once
-// Private to the driver: a tiny built-in bitmap font for the labels of the
-// contact sheet and the status line, which need no font file.
+// A tiny built-in bitmap font for the labels of the contact sheet, the
+// status line and the pipeline views' legends, which need no font file.
 #include <cstdint>
 #include <string_view>
 
