@@ -54,6 +54,8 @@ endfunction()
 # CTest one by one under the label "unit" (everything runs inside the test
 # program) or "process" (the cases run our tools or outside programs, or read
 # the generated show), so that `ctest -L unit` stays a quick check.
+# VX_TEST_PROPERTIES, when a build sets it, adds properties to every case
+# (the Windows build's: its Wine fixture).
 function(vx_test name)
   cmake_parse_arguments(ARG "" "LABEL" "SOURCES;DEPS" ${ARGN})
   if(NOT ARG_LABEL)
@@ -69,7 +71,8 @@ function(vx_test name)
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gtest_main GTest::gmock)
   vx_test_precompiled_header(${name})
   vx_test_code(${name})
-  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300 LABELS ${ARG_LABEL})
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
+                       PROPERTIES TIMEOUT 300 LABELS ${ARG_LABEL} ${VX_TEST_PROPERTIES})
 endfunction()
 
 # vx_fuzzer(NAME SOURCES file... DEPS lib...): the libFuzzer program
