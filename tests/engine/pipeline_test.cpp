@@ -15,30 +15,6 @@
 namespace vx {
 namespace {
 
-// A camera at the origin looking along +z (camera space = world space with
-// y flipped), near plane 0.5; objects placed by one static identity track.
-test::SceneDesc InView(std::vector<test::ObjectDesc> objects) {
-  test::SceneDesc desc;
-  test::AddCamera(desc, {0, 0, 0}, {0, 0, 10}, 90.0f);
-  for (auto& o : objects) {
-    test::TrackDesc t;
-    t.name = o.name;
-    t.position = {test::VKey(0, {0, 0, 0})};
-    o.trackIndex = static_cast<std::uint16_t>(desc.tracks.size());
-    desc.tracks.push_back(t);
-    desc.objects.push_back(o);
-  }
-  return desc;
-}
-
-test::ObjectDesc Triangle(const std::string& name, Vector a, Vector b, Vector c) {
-  test::ObjectDesc o;
-  o.name = name;
-  o.vertices = {{a.x, a.y, a.z, 0, 0}, {b.x, b.y, b.z, 1, 0}, {c.x, c.y, c.z, 0, 1}};
-  o.faces = {{0, 1, 2}};
-  return o;
-}
-
 void RunFrame(Scene* scene, float frame = 0.0f) {
   RunFramePipeline(scene, frame, 0, 0.5f, 100000.0f, ClassicFrame);
 }
@@ -52,7 +28,8 @@ std::vector<std::uint32_t> Indices(const Polygon& p) {
 }
 
 TEST(Pipeline, ObjectInsideEveryPlaneReachesTheRasterizerAsTriangles) {
-  Scene* scene = test::MakePreparedScene(InView({Triangle("In", {0, 0, 4}, {1, 0, 4}, {0, 1, 4})}));
+  Scene* scene = test::MakePreparedScene(
+      test::InView({test::Triangle("In", {0, 0, 4}, {1, 0, 4}, {0, 1, 4})}));
   RunFrame(scene);
   const TransformedObject& t = Obj(scene, 0);
   EXPECT_EQ(t.visible, 1);
@@ -78,8 +55,8 @@ TEST(Pipeline, ObjectInsideEveryPlaneReachesTheRasterizerAsTriangles) {
 }
 
 TEST(Pipeline, ObjectBehindTheCameraIsRejectedUntouched) {
-  Scene* scene =
-      test::MakePreparedScene(InView({Triangle("Behind", {0, 0, -5}, {1, 0, -5}, {0, 1, -5})}));
+  Scene* scene = test::MakePreparedScene(
+      test::InView({test::Triangle("Behind", {0, 0, -5}, {1, 0, -5}, {0, 1, -5})}));
   RunFrame(scene);
   const TransformedObject& t = Obj(scene, 0);
   EXPECT_EQ(t.visible, 0);
@@ -93,11 +70,11 @@ TEST(Pipeline, BackFacesAreMarkedAndNotClipped) {
   // The same triangles with both windings, crossing the near plane; and a
   // triangle seen exactly edge-on (its plane holds the camera), which is drawn
   // with either winding.
-  Scene* scene =
-      test::MakePreparedScene(InView({Triangle("Front", {0, 0, 2}, {0.2f, 0, -1}, {0, 0.2f, -1}),
-                                      Triangle("Back", {0, 0, 2}, {0, 0.2f, -1}, {0.2f, 0, -1}),
-                                      Triangle("EdgeOn", {0, 0, 2}, {1, 0, 2}, {0, 0, 3}),
-                                      Triangle("EdgeOn2", {0, 0, 2}, {0, 0, 3}, {1, 0, 2})}));
+  Scene* scene = test::MakePreparedScene(
+      test::InView({test::Triangle("Front", {0, 0, 2}, {0.2f, 0, -1}, {0, 0.2f, -1}),
+                    test::Triangle("Back", {0, 0, 2}, {0, 0.2f, -1}, {0.2f, 0, -1}),
+                    test::Triangle("EdgeOn", {0, 0, 2}, {1, 0, 2}, {0, 0, 3}),
+                    test::Triangle("EdgeOn2", {0, 0, 2}, {0, 0, 3}, {1, 0, 2})}));
   RunFrame(scene);
   EXPECT_EQ(Obj(scene, 0).polygons[0].drawFlag, 1);
   EXPECT_EQ(Obj(scene, 2).polygons[0].drawFlag, 1);
@@ -111,8 +88,8 @@ TEST(Pipeline, BackFacesAreMarkedAndNotClipped) {
 }
 
 TEST(Pipeline, NearPlaneCutsOneInsideVertexToATriangle) {
-  Scene* scene =
-      test::MakePreparedScene(InView({Triangle("Tri", {0, 0, 2}, {0.2f, 0, -1}, {0, 0.2f, -1})}));
+  Scene* scene = test::MakePreparedScene(
+      test::InView({test::Triangle("Tri", {0, 0, 2}, {0.2f, 0, -1}, {0, 0.2f, -1})}));
   RunFrame(scene);
   const TransformedObject& t = Obj(scene, 0);
   ASSERT_EQ(t.clipNear, 1);
@@ -139,8 +116,8 @@ TEST(Pipeline, NearPlaneCutsOneInsideVertexToATriangle) {
 }
 
 TEST(Pipeline, NearPlaneCutsTwoInsideVerticesToAQuadrilateral) {
-  Scene* scene =
-      test::MakePreparedScene(InView({Triangle("Quad", {0, 0, 2}, {0.2f, 0, 2}, {0, 0.2f, -1})}));
+  Scene* scene = test::MakePreparedScene(
+      test::InView({test::Triangle("Quad", {0, 0, 2}, {0.2f, 0, 2}, {0, 0.2f, -1})}));
   RunFrame(scene);
   const TransformedObject& t = Obj(scene, 0);
   EXPECT_EQ(t.polygons[0].drawFlag, 1);
@@ -160,7 +137,7 @@ TEST(Pipeline, PolygonWhollyOutsideEndsEmpty) {
   o.vertices = {{0, 0, 2, 0, 0},  {0.2f, 0, 2, 0, 0},  {0, 0.2f, 2, 0, 0},
                 {0, 0, -1, 0, 0}, {0.2f, 0, -1, 0, 0}, {0, 0.2f, -1, 0, 0}};
   o.faces = {{0, 1, 2}, {3, 5, 4}};
-  Scene* scene = test::MakePreparedScene(InView({o}));
+  Scene* scene = test::MakePreparedScene(test::InView({o}));
   RunFrame(scene);
   const TransformedObject& t = Obj(scene, 0);
   EXPECT_EQ(t.visible, 1);
@@ -175,7 +152,7 @@ TEST(Pipeline, VertexWithinTheToleranceIsKeptAsItIs) {
   // B lies 0.005 outside the near plane, A and C well inside: B is kept and
   // no edge grazing the plane adds a vertex, so the triangle stays whole.
   Scene* scene = test::MakePreparedScene(
-      InView({Triangle("Sliver", {0, 0, 2}, {0.1f, 0, 0.495f}, {0, 0.1f, 2})}));
+      test::InView({test::Triangle("Sliver", {0, 0, 2}, {0.1f, 0, 0.495f}, {0, 0.1f, 2})}));
   RunFrame(scene);
   const TransformedObject& t = Obj(scene, 0);
   ASSERT_EQ(t.clipNear, 1);
@@ -189,7 +166,7 @@ TEST(Pipeline, VertexWithinTheToleranceKeepsTheWedgeBehindIt) {
   // in view is the wedge A, B, P (P where C -> A enters). Dropping B without
   // a replacement would leave A, P alone and lose the whole wedge.
   Scene* scene = test::MakePreparedScene(
-      InView({Triangle("Wedge", {-0.3f, 0, 6}, {0.2f, 0, 0.492f}, {-0.3f, 0.1f, -4})}));
+      test::InView({test::Triangle("Wedge", {-0.3f, 0, 6}, {0.2f, 0, 0.492f}, {-0.3f, 0.1f, -4})}));
   RunFrame(scene);
   const TransformedObject& t = Obj(scene, 0);
   ASSERT_EQ(t.polygons[0].drawFlag, 1);
@@ -200,8 +177,8 @@ TEST(Pipeline, VertexWithinTheToleranceKeepsTheWedgeBehindIt) {
 }
 
 TEST(Pipeline, SuccessiveClippedFramesReuseTheReservedSlots) {
-  Scene* scene =
-      test::MakePreparedScene(InView({Triangle("Tri", {0, 0, 2}, {0.2f, 0, -1}, {0, 0.2f, -1})}));
+  Scene* scene = test::MakePreparedScene(
+      test::InView({test::Triangle("Tri", {0, 0, 2}, {0.2f, 0, -1}, {0, 0.2f, -1})}));
   const TransformedObject& t = Obj(scene, 0);
   EXPECT_EQ(t.vertexSlots, 3u + 12u);
   for (int frame = 0; frame < 50; ++frame) {
@@ -216,7 +193,7 @@ TEST(Pipeline, SidePlanesClipWhatCrossesTheViewEdge) {
   // A wide triangle reaching far to the right at z 2: clipped by the right
   // plane; every vertex in use afterwards lies in the view.
   Scene* scene = test::MakePreparedScene(
-      InView({Triangle("Wide", {-0.5f, 0, 2}, {8, 0, 2}, {-0.5f, 0.5f, 2})}));
+      test::InView({test::Triangle("Wide", {-0.5f, 0, 2}, {8, 0, 2}, {-0.5f, 0.5f, 2})}));
   RunFrame(scene);
   const TransformedObject& t = Obj(scene, 0);
   EXPECT_EQ(t.clipRight, 1);
@@ -257,7 +234,7 @@ TEST(Pipeline, MemoryReportCountsTheWorkingCopies) {
 
 TEST(Pipeline, ObjectsOfASceneWithoutTracksStandStill) {
   test::SceneDesc desc;
-  desc.objects = {Triangle("Loose", {4, 5, 6}, {5, 5, 6}, {4, 6, 6})};
+  desc.objects = {test::Triangle("Loose", {4, 5, 6}, {5, 5, 6}, {4, 6, 6})};
   Scene* scene = test::MakePreparedScene(desc);
   SetFrame(scene, 12.0f, true);
   ComposeHierarchy(scene);
@@ -267,12 +244,12 @@ TEST(Pipeline, ObjectsOfASceneWithoutTracksStandStill) {
 }
 
 TEST(Pipeline, PreparationFollowsTheLoadedData) {
-  test::ObjectDesc o = Triangle("Tri", {0, 0, 0}, {2, 0, 0}, {0, 3, 0});
+  test::ObjectDesc o = test::Triangle("Tri", {0, 0, 0}, {2, 0, 0}, {0, 3, 0});
   o.vertices[1].v = 0.25f;
   test::ObjectDesc bare;
   bare.name = "Points";
   bare.vertices = {{1, -2, 3, 0, 0}, {-1, 5, 0, 0, 0}, {4, 0, -6, 0, 0}};
-  Scene* scene = test::MakePreparedScene(InView({o, bare}));
+  Scene* scene = test::MakePreparedScene(test::InView({o, bare}));
   const MeshObject& m = *scene->mesh->objects[0];
   EXPECT_EQ(m.vertices[1].v, -0.25f);
   ASSERT_NE(m.faceNormals, nullptr);
@@ -367,7 +344,8 @@ TEST(Pipeline, ClippingLosesNothingInsideAndDrawsNothingBeyondTheBand) {
   constexpr double Band = 0.01;
   ViewPlane planes[ViewPlaneCount];
   {
-    Scene* probe = test::MakePreparedScene(InView({Triangle("P", {0, 0, 4}, {1, 0, 4}, {0, 1, 4})}));
+    Scene* probe = test::MakePreparedScene(
+        test::InView({test::Triangle("P", {0, 0, 4}, {1, 0, 4}, {0, 1, 4})}));
     RunFrame(probe);
     probe->camera->farZ = 20.0f;
     BuildViewPlanes(*probe->camera, planes);
@@ -375,7 +353,7 @@ TEST(Pipeline, ClippingLosesNothingInsideAndDrawsNothingBeyondTheBand) {
   }
   int keptInBand = 0;
   for (int p = 0; p < ViewPlaneCount; ++p) {
-    Scene* scene = test::MakePreparedScene(InView({TrianglesAround(planes[p], 7u + p)}));
+    Scene* scene = test::MakePreparedScene(test::InView({TrianglesAround(planes[p], 7u + p)}));
     SetFrame(scene, 0.0f, true);
     ComposeHierarchy(scene);
     SetupCamera(scene, 0, false, 0.5f, 20.0f, ClassicFrame);

@@ -194,4 +194,26 @@ void AddCamera(SceneDesc& desc, Vector from, Vector to, float fov, float roll) {
   return ::testing::AssertionSuccess();
 }
 
+SceneDesc InView(std::vector<ObjectDesc> objects) {
+  SceneDesc desc;
+  AddCamera(desc, {0, 0, 0}, {0, 0, 10}, 90.0f);
+  for (auto& o : objects) {
+    TrackDesc t;
+    t.name = o.name;
+    t.position = {VKey(0, {0, 0, 0})};
+    o.trackIndex = static_cast<std::uint16_t>(desc.tracks.size());
+    desc.tracks.push_back(t);
+    desc.objects.push_back(o);
+  }
+  return desc;
+}
+
+ObjectDesc Triangle(const std::string& name, Vector a, Vector b, Vector c) {
+  ObjectDesc o;
+  o.name = name;
+  o.vertices = {{a.x, a.y, a.z, 0, 0}, {b.x, b.y, b.z, 1, 0}, {c.x, c.y, c.z, 0, 1}};
+  o.faces = {{0, 1, 2}};
+  return o;
+}
+
 }  // namespace vx::test

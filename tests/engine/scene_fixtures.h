@@ -79,4 +79,11 @@ void AddCamera(SceneDesc& desc, Vector from, Vector to, float fov = 90.0f, float
 // Expectation helpers.
 ::testing::AssertionResult MatricesNear(const Matrix& a, const Matrix& b, float tolerance);
 
+// A camera at the origin looking along +z (camera space = world space with
+// y flipped), near plane 0.5; each object placed by one static identity
+// track.
+SceneDesc InView(std::vector<ObjectDesc> objects);
+// One face through a, b and c (texture corners 0,0, 1,0 and 0,1).
+ObjectDesc Triangle(const std::string& name, Vector a, Vector b, Vector c);
+
 }  // namespace vx::test

@@ -249,30 +249,6 @@ TEST(FlatView, EachPolygonIsOneColourOfItsOwnAndNeverBlack) {
     }
 }
 
-// A camera at the origin looking along +z; each object placed by a static
-// identity track (as the pipeline's tests place them).
-test::SceneDesc InView(std::vector<test::ObjectDesc> objects) {
-  test::SceneDesc desc;
-  test::AddCamera(desc, {0, 0, 0}, {0, 0, 10}, 90.0f);
-  for (auto& o : objects) {
-    test::TrackDesc t;
-    t.name = o.name;
-    t.position = {test::VKey(0, {0, 0, 0})};
-    o.trackIndex = static_cast<std::uint16_t>(desc.tracks.size());
-    desc.tracks.push_back(t);
-    desc.objects.push_back(o);
-  }
-  return desc;
-}
-
-test::ObjectDesc Triangle(const std::string& name, Vector a, Vector b, Vector c) {
-  test::ObjectDesc o;
-  o.name = name;
-  o.vertices = {{a.x, a.y, a.z, 0, 0}, {b.x, b.y, b.z, 1, 0}, {c.x, c.y, c.z, 0, 1}};
-  o.faces = {{0, 1, 2}};
-  return o;
-}
-
 TEST(WireView, ATriangleAcrossASidePlaneGetsTwoClipVerticesAndCulledObjectsAreNamed) {
   struct Case {
     const char* plane;
@@ -281,17 +257,17 @@ TEST(WireView, ATriangleAcrossASidePlaneGetsTwoClipVerticesAndCulledObjectsAreNa
   };
   const std::vector<Case> cases = {
       // Reaching far right at z 2: the right plane cuts two edges.
-      {"right", Triangle("Wide", {-0.5f, 0, 2}, {8, 0, 2}, {-0.5f, 0.5f, 2}), 2},
+      {"right", test::Triangle("Wide", {-0.5f, 0, 2}, {8, 0, 2}, {-0.5f, 0.5f, 2}), 2},
       // Reaching far left: the left plane, likewise.
-      {"left", Triangle("Wide", {0.5f, 0, 2}, {0.5f, 0.5f, 2}, {-8, 0, 2}), 2},
+      {"left", test::Triangle("Wide", {0.5f, 0, 2}, {0.5f, 0.5f, 2}, {-8, 0, 2}), 2},
       // Inside every plane: none.
-      {"none", Triangle("Small", {-0.5f, 0, 2}, {0.5f, 0, 2}, {-0.5f, 0.5f, 2}), 0},
+      {"none", test::Triangle("Small", {-0.5f, 0, 2}, {0.5f, 0, 2}, {-0.5f, 0.5f, 2}), 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.plane);
     Scene* scene = test::MakePreparedScene(
-        InView({c.triangle, Triangle("Behind", {0, 0, -5}, {1, 0, -5}, {0, 1, -5}),
-                Triangle("Far Left", {-90, 0, 2}, {-91, 0, 2}, {-90, 1, 2})}));
+        test::InView({c.triangle, test::Triangle("Behind", {0, 0, -5}, {1, 0, -5}, {0, 1, -5}),
+                      test::Triangle("Far Left", {-90, 0, 2}, {-91, 0, 2}, {-90, 1, 2})}));
     RunFramePipeline(scene, 0.0f, 0, 0.5f, 100000.0f, ClassicFrame);
     ASSERT_EQ(scene->screen->objects[0]->visible, 1);
     const Polygon& polygon = *scene->screen->objects[0]->polygons[0];
