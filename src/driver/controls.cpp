@@ -118,6 +118,36 @@ StatusLine StatusLineText(float t, const FrameSize& size, bool paused, double fr
   return line;
 }
 
+std::string FiguresText::Joined() const {
+  return counts + "\n" + fills + "\n" + stages;
+}
+
+FiguresText FiguresStatusText(const PipelineFigures& figures) {
+  const auto line = [](const char* format, auto... values) {
+    std::array<char, 96> text{};
+    std::snprintf(text.data(), text.size(), format, values...);
+    return std::string(text.data());
+  };
+  // Each line fits the narrowest strip's 52 characters at the show's
+  // counts (scenes of up to 9999 faces); the milliseconds in hundredths
+  // (tenths from 10 on), without the leading 0 below 1.
+  const auto ms = [&](FrameStage stage) {
+    const double value = figures.milliseconds[static_cast<std::size_t>(stage)];
+    const std::string text = line(value < 10.0 ? "%.2f" : "%.1f", value);
+    return text.starts_with("0.") ? text.substr(1) : text;
+  };
+  return {
+      .counts = line("OBJ %u CULL %u POLY %u BACK %u CLIP %u +V %u", figures.objectsDrawn,
+                     figures.objectsCulled, figures.polygonsDrawn, figures.polygonsBackFacing,
+                     figures.polygonsClipped, figures.clipVertices),
+      .fills = line("FILLED %llu PX  OVERDRAW %.2f",
+                    static_cast<unsigned long long>(figures.pixelsFilled), figures.MeanOverdraw()),
+      .stages = "TRK " + ms(FrameStage::Tracks) + " HIE " + ms(FrameStage::Hierarchy) + " CUL " +
+                ms(FrameStage::CullTransform) + " CLP " + ms(FrameStage::ClipProject) + " FIL " +
+                ms(FrameStage::Fills) + " 2D " + ms(FrameStage::Finish) + " MS",
+  };
+}
+
 std::string ScreenshotFileName(float t, int k) {
   const long long centiseconds = Centiseconds(t);
   std::array<char, 64> name{};
@@ -140,8 +170,11 @@ void ViewerControls::Apply(const ViewerInput& input) {
       return;
     case ViewerAction::ToggleStatus:
       statusShown_ = !statusShown_;
+      // The figures are counted while their line shows, and only then.
+      CountPipelineFigures(statusShown_);
       if (!statusShown_) {
         SetStatusStrip(nullptr);
+        SetTopStrip(nullptr);
         if (gStatusReport != nullptr) gStatusReport("");
       }
       TraceStep(statusShown_ ? "Status on" : "Status off");
@@ -306,18 +339,47 @@ void ViewerControls::ShowStatus(float t) {
     withView = status.data() + ViewStatusText(PipelineViewInUse(), LastWireNotes());
     line = withView.c_str();
   }
+  // A 3D frame's figures: its counts below the status line, the fills and
+  // the stages' times in the strip at the top (none for a picture frame).
+  const PipelineFigures& figures = LastPipelineFigures();
+  const bool withFigures = statusShown_ && figures.drawn3d;
+  const FiguresText text = withFigures ? FiguresStatusText(figures) : FiguresText{};
   const SurfaceLayout layout = SurfaceLayoutOf(size);
   if (stripSize_ != size) {
     strip_.assign(std::size_t{layout.width} * layout.stripRows, 0u);
+    topStrip_.assign(strip_.size(), 0u);
     stripSize_ = size;
   }
-  std::fill(strip_.begin(), strip_.end(), 0u);
-  // The text in the strip's middle rows, at the strip's scale.
-  const int rows = static_cast<int>(layout.stripRows);
-  DrawLabel(strip_.data(), static_cast<int>(layout.width), rows, StatusTextLeft * layout.textScale,
-            (rows - FontRows * layout.textScale) / 2, line, StatusColour, layout.textScale);
+  if (withFigures) {
+    DrawStrip(strip_, layout, line, text.counts.c_str());
+    DrawStrip(topStrip_, layout, text.fills.c_str(), text.stages.c_str());
+  } else {
+    DrawStrip(strip_, layout, line, nullptr);
+  }
   SetStatusStrip(strip_.data());
-  if (gStatusReport != nullptr) gStatusReport(line);
+  SetTopStrip(withFigures ? topStrip_.data() : nullptr);
+  if (gStatusReport == nullptr) return;
+  gStatusReport(withFigures ? (std::string(line) + "\n" + text.Joined()).c_str() : line);
+}
+
+// One line in the strip's middle rows, or two (second not null) in its
+// upper and lower halves, at the strip's scale.
+void ViewerControls::DrawStrip(std::vector<std::uint32_t>& strip, const SurfaceLayout& layout,
+                               const char* first, const char* second) {
+  std::fill(strip.begin(), strip.end(), 0u);
+  const int rows = static_cast<int>(layout.stripRows);
+  const int width = static_cast<int>(layout.width);
+  const int text = FontRows * layout.textScale;
+  const int left = StatusTextLeft * layout.textScale;
+  if (second == nullptr) {
+    DrawLabel(strip.data(), width, rows, left, (rows - text) / 2, first, StatusColour,
+              layout.textScale);
+    return;
+  }
+  const int gap = (rows - 2 * text) / 3;
+  DrawLabel(strip.data(), width, rows, left, gap, first, StatusColour, layout.textScale);
+  DrawLabel(strip.data(), width, rows, left, rows - gap - text, second, StatusColour,
+            layout.textScale);
 }
 
 }  // namespace vx

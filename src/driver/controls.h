@@ -37,6 +37,20 @@ StatusLine StatusLineText(float t, const FrameSize& size, bool paused, double fr
 // frame culled whole, "-" for none); "" for the finished frame.
 std::string ViewStatusText(PipelineView view, const WireNotes& notes);
 
+// The figures of a 3D frame as the status line gives them, in three lines:
+//   counts  "OBJ D CULL C POLY P BACK B CLIP K +V V" (V: the vertices clipping added)
+//   fills   "FILLED N PX  OVERDRAW X.XX"
+//   stages  "TRK t HIE t CUL t CLP t FIL t 2D t MS", the milliseconds of each
+//           FrameStage in its order, %.2f (%.1f from 10 on) with the 0
+//           before the point dropped
+struct FiguresText {
+  std::string counts;
+  std::string fills;
+  std::string stages;
+  std::string Joined() const;  // the three, one to a line ('\n' between)
+};
+FiguresText FiguresStatusText(const PipelineFigures& figures);
+
 // The file name of a screenshot of the frame at t: "vx1-MMmSS.CCs.png";
 // with a number k >= 2 "vx1-MMmSS.CCs-k.png", for a name already taken.
 std::string ScreenshotFileName(float t, int k = 1);
@@ -90,6 +104,8 @@ class ViewerControls {
   void ShowStatus(float t);
   void TakeScreenshot();
   void StepView();
+  static void DrawStrip(std::vector<std::uint32_t>& strip, const SurfaceLayout& layout,
+                        const char* first, const char* second);
 
   static constexpr int TimedFrames = 30;
   // The mean of the last TimedFrames values added, of fewer before that.
@@ -113,6 +129,7 @@ class ViewerControls {
   // The status line's pixels, drawn anew each frame it shows; made again
   // only when the video's frame size changed.
   std::vector<std::uint32_t> strip_;
+  std::vector<std::uint32_t> topStrip_;  // the figures' (SetTopStrip)
   FrameSize stripSize_{};
   float shownT_ = 0.0f;  // the moment of the frame presented last
   // A line shown in the status strip in place of the status until the

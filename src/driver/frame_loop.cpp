@@ -10,6 +10,7 @@
 #include "driver/timeline.h"
 #include "platform/music.h"
 #include "platform/video.h"
+#include "views/views.h"
 
 namespace vx {
 namespace {
@@ -23,6 +24,8 @@ bool WindowGoesOn() {
 }  // namespace
 
 void DrawMoment(const FrameMoment& moment, const FrameTarget& target) {
+  // A picture frame leaves no figures: a 3D one records its own.
+  if (PipelineFiguresCounted()) ClearPipelineFigures();
   if (moment.fromBlack) std::fill_n(target.pixels, FrameWords(target.size), 0u);
   if (moment.scene == FrameScene::EffectTest) {
     CurrentShow().effectTest->render(moment.t, target.pixels, target.size, 0);

@@ -22,6 +22,7 @@
 #include "platform/video.h"
 #include "raster/raster.h"
 #include "scenes/scenes.h"
+#include "views/views.h"
 
 namespace vx {
 namespace {
@@ -78,6 +79,80 @@ std::vector<double> TimeFrames(const std::vector<float>& times, FrameScene scene
   };
   RunFrames(clock, timer, frame);
   return milliseconds;
+}
+
+// The scene a module is drawn through in the bench, and the moments of its
+// rows: across its slot(s), or (the effect test's, in no slot) directly
+// over a slot's length.
+FrameScene BenchScene(const SceneModule* module) {
+  return module == CurrentShow().effectTest ? FrameScene::EffectTest : FrameScene::Timeline;
+}
+
+std::vector<float> BenchTimes(const SceneModule* module) {
+  const FrameScene scene = BenchScene(module);
+  std::vector<float> times;
+  for (int i = 0; i < BenchFramesPerScene; ++i) {
+    times.push_back(static_cast<float>(scene == FrameScene::EffectTest
+                                           ? (i + 0.5L) / BenchFramesPerScene * LabdaSpan
+                                           : SampleTime(module, i, BenchFramesPerScene)));
+  }
+  return times;
+}
+
+// The pipeline's figures of every 3D frame at times, summed (Add), and
+// how many frames drew 3D.
+struct FigureSums {
+  int frames = 0;
+  PipelineFigures total;
+};
+
+FigureSums SumFigures(const std::vector<float>& times, FrameScene scene, const FrameTarget& frame) {
+  FigureSums sums;
+  std::vector<FrameMoment> moments;
+  for (float t : times) moments.push_back({0, t, scene, false});
+  CountPipelineFigures(true);
+  RunFrames(
+      MomentList(std::move(moments)),
+      [&](const FrameMoment&, const FrameTarget&) {
+        if (LastPipelineFigures().drawn3d) {
+          ++sums.frames;
+          sums.total.Add(LastPipelineFigures());
+        }
+        return true;
+      },
+      frame);
+  CountPipelineFigures(false);
+  return sums;
+}
+
+// The second table of the bench: per scene the means per 3D frame of the
+// status line's figures, from an untimed pass over the rows' moments with
+// the figures counted (the timed pass counts nothing).
+void PrintFiguresTable(const FrameTarget& fb) {
+  ConsoleWriteLine();
+  PrintLine("Pipeline (means per 3D frame)");
+  PrintLine("%-8s %5s %5s %6s %6s %5s %6s %9s %5s %6s %6s %6s %6s %6s %6s", "scene", "obj", "cull",
+            "poly", "back", "clip", "+vtx", "pixels", "over", "trk ms", "hie ms", "cul ms",
+            "clp ms", "fil ms", "2d ms");
+  for (const SceneModule* module : CurrentShow().modules) {
+    const FigureSums sums = SumFigures(BenchTimes(module), BenchScene(module), fb);
+    if (sums.frames == 0) {
+      PrintLine("%-8s %5s", module->name, "no 3D");
+      continue;
+    }
+    const PipelineFigures& f = sums.total;
+    const auto mean = [&](auto total) { return static_cast<double>(total) / sums.frames; };
+    const auto ms = [&](FrameStage stage) {
+      return mean(f.milliseconds[static_cast<std::size_t>(stage)]);
+    };
+    PrintLine(
+        "%-8s %5.0f %5.0f %6.0f %6.0f %5.0f %6.0f %9.0f %5.2f %6.3f %6.3f %6.3f %6.3f %6.3f %6.3f",
+        module->name, mean(f.objectsDrawn), mean(f.objectsCulled), mean(f.polygonsDrawn),
+        mean(f.polygonsBackFacing), mean(f.polygonsClipped), mean(f.clipVertices),
+        mean(f.pixelsFilled), f.MeanOverdraw(), ms(FrameStage::Tracks), ms(FrameStage::Hierarchy),
+        ms(FrameStage::CullTransform), ms(FrameStage::ClipProject), ms(FrameStage::Fills),
+        ms(FrameStage::Finish));
+  }
 }
 
 double Sum(const std::vector<double>& values) {
@@ -138,15 +213,8 @@ int RunBench(const DriverOptions& options, const LibrarySearch& libraries) {
   // Every module in loading order: drawn through the timeline across its
   // slot(s), or (the effect test's, in no slot) directly over a slot's length.
   for (const SceneModule* module : CurrentShow().modules) {
-    const FrameScene scene =
-        module == CurrentShow().effectTest ? FrameScene::EffectTest : FrameScene::Timeline;
-    std::vector<float> times;
-    for (int i = 0; i < BenchFramesPerScene; ++i) {
-      times.push_back(static_cast<float>(scene == FrameScene::EffectTest
-                                             ? (i + 0.5L) / BenchFramesPerScene * LabdaSpan
-                                             : SampleTime(module, i, BenchFramesPerScene)));
-    }
-    std::vector<double> sorted = TimeFrames(times, scene, BenchWarmUpFrames, fb);
+    std::vector<double> sorted =
+        TimeFrames(BenchTimes(module), BenchScene(module), BenchWarmUpFrames, fb);
     std::sort(sorted.begin(), sorted.end());
     const double total = Sum(sorted);
     const double median =
@@ -164,6 +232,7 @@ int RunBench(const DriverOptions& options, const LibrarySearch& libraries) {
   PrintLine("%-8s %7d %10s %10s %9.1f", "show", BenchShowFrames, "", "",
             mean > 0.0 ? 1000.0 / mean : 0.0);
   PrintLine("show mean %.3f ms a frame", mean);
+  PrintFiguresTable(fb);
   StopHeadless();
   return 0;
 }

@@ -8,6 +8,8 @@
 // CullObjects, TransformObjects, ClipPolygons, ProjectVertices; then the
 // rasterizer (raster/raster.h) draws the ScreenMesh. RunFramePipeline runs
 // the seven.
+#include <array>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -139,11 +141,43 @@ void CullObjects(Scene*& scene);
 void TransformObjects(Scene*& scene);
 void ClipPolygons(Scene*& scene);
 void ProjectVertices(Scene*& scene);
+// The stages of drawing a 3D frame, as the status line's figures time
+// them: the first four are RunFramePipeline's (SetFrame; ComposeHierarchy;
+// SetupCamera, CullObjects and TransformObjects; ClipPolygons and
+// ProjectVertices), then the fills and the 2D finish that follow it.
+enum class FrameStage : std::uint8_t {
+  Tracks,
+  Hierarchy,
+  CullTransform,
+  ClipProject,
+  Fills,
+  Finish
+};
+inline constexpr int FrameStageCount = 6;
+// Milliseconds per stage of one frame: Lap gives the time since the clock
+// was made, or since its last lap, to stage. Made only where the figures
+// are wanted, so that a frame without them reads no clock.
+class StageClock {
+ public:
+  StageClock() : last_(std::chrono::steady_clock::now()) {}
+  void Lap(FrameStage stage) {
+    const auto now = std::chrono::steady_clock::now();
+    spent_[static_cast<std::size_t>(stage)] +=
+        std::chrono::duration<double, std::milli>(now - last_).count();
+    last_ = now;
+  }
+  const std::array<double, FrameStageCount>& Milliseconds() const { return spent_; }
+
+ private:
+  std::chrono::steady_clock::time_point last_;
+  std::array<double, FrameStageCount> spent_{};
+};
+
 // The whole per-frame pipeline above, SetFrame (wrapping) to ProjectVertices,
 // seen through camera cameraIndex with the fixed planes nearZ and farZ in a
-// frame of size.
+// frame of size; with a clock, a lap after each of its four stages.
 void RunFramePipeline(Scene*& scene, float frame, std::int32_t cameraIndex, float nearZ, float farZ,
-                      const FrameSize& size);
+                      const FrameSize& size, StageClock* clock = nullptr);
 
 // ---- diagnostic dumps (standard output; ASCII frames) -------------------
 void DumpHierarchy(Scene*& scene);

@@ -183,14 +183,21 @@ void ClipPolygons(Scene*& scene) {
 }
 
 void RunFramePipeline(Scene*& scene, float frame, std::int32_t cameraIndex, float nearZ, float farZ,
-                      const FrameSize& size) {
+                      const FrameSize& size, StageClock* clock) {
+  const auto lap = [clock](FrameStage stage) {
+    if (clock != nullptr) clock->Lap(stage);
+  };
   SetFrame(scene, frame, true);
+  lap(FrameStage::Tracks);
   ComposeHierarchy(scene);
+  lap(FrameStage::Hierarchy);
   SetupCamera(scene, cameraIndex, false, nearZ, farZ, size);
   CullObjects(scene);
   TransformObjects(scene);
+  lap(FrameStage::CullTransform);
   ClipPolygons(scene);
   ProjectVertices(scene);
+  lap(FrameStage::ClipProject);
 }
 
 }  // namespace vx

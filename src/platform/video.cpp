@@ -38,6 +38,8 @@ std::deque<ViewerInput> inputs;
 // The strip's pixels for the current size (made at start and resize only).
 std::vector<std::uint32_t> statusStrip;
 bool statusShown = false;
+std::vector<std::uint32_t> topStrip;  // the status line's figures
+bool topShown = false;
 
 // A backend this build lacks (the SDL2 window in the browser, the page
 // natively): it refuses to start and says so, as a missing display does, so
@@ -96,6 +98,8 @@ void SizeStatusStrip(const FrameSize& size) {
   const SurfaceLayout layout = SurfaceLayoutOf(size);
   statusStrip.assign(std::size_t{layout.width} * layout.stripRows, 0u);
   statusShown = false;
+  topStrip.assign(statusStrip.size(), 0u);
+  topShown = false;
 }
 
 }  // namespace
@@ -208,6 +212,7 @@ int StopVideo() {
   frameBuffer = nullptr;
   frameSize = ClassicFrame;
   statusShown = false;
+  topShown = false;
   backend->stop();
   running = false;
   return 0;
@@ -236,6 +241,11 @@ bool TakeViewerInput(ViewerInput& input) {
 void SetStatusStrip(const std::uint32_t* strip) {
   statusShown = strip != nullptr && !statusStrip.empty();
   if (statusShown) std::copy_n(strip, statusStrip.size(), statusStrip.begin());
+}
+
+void SetTopStrip(const std::uint32_t* strip) {
+  topShown = strip != nullptr && !topStrip.empty();
+  if (topShown) std::copy_n(strip, topStrip.size(), topStrip.begin());
 }
 
 void PostQuit() {
@@ -278,10 +288,17 @@ void CopyFrameToSurface(const std::uint32_t* source, const FrameSize& size, std:
       statusShown && statusStrip.size() == std::size_t{layout.width} * layout.stripRows;
   const auto* image = reinterpret_cast<const std::uint8_t*>(source);
   const auto* stripBytes = reinterpret_cast<const std::uint8_t*>(statusStrip.data());
+  // The figures' strip goes with the status line, in rows the status line
+  // never takes (a frame at least two strips high).
+  const bool top = strip && topShown && topStrip.size() == statusStrip.size() &&
+                   2 * layout.stripRows <= layout.height;
+  const auto* topBytes = reinterpret_cast<const std::uint8_t*>(topStrip.data());
   std::uint8_t* row = surface;
   for (std::uint32_t y = 0; y < layout.height; ++y, row += pitch) {
     if (strip && y >= layout.stripTop) {
       std::memcpy(row, stripBytes + std::size_t{y - layout.stripTop} * rowBytes, rowBytes);
+    } else if (top && y < layout.stripRows) {
+      std::memcpy(row, topBytes + std::size_t{y} * rowBytes, rowBytes);
     } else if (y >= layout.imageTop && y < imageEnd) {
       const std::size_t from =
           std::size_t{y - layout.imageTop} * static_cast<std::size_t>(size.pitch);

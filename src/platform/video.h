@@ -115,6 +115,10 @@ bool TakeViewerInput(ViewerInput& input);
 // a resize hides it until the next one). It never enters the frame buffer,
 // so nothing drawn from that reaches a file.
 void SetStatusStrip(const std::uint32_t* strip);
+// A second strip of the same size for the status line's figures, shown
+// with it over rows 0 .. stripRows - 1 (the classic surface's top
+// letterbox; the image's top rows at other sizes), as SetStatusStrip.
+void SetTopStrip(const std::uint32_t* strip);
 
 // Frames presented since StartVideo (headless and SDL alike).
 std::uint64_t PresentedFrameCount();

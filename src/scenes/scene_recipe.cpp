@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstddef>
 #include <iterator>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -371,7 +372,11 @@ void RenderScene3d(Scene*& scene, float t, FrameFactors factors, FillFunction fi
   }
   const float frame =
       static_cast<float>(static_cast<long double>(t) * factors.first * factors.second);
-  RunFramePipeline(scene, frame, ViewCamera, NearZ, FarZ, size);
+  // The figures' clock, only while they are counted: off, no clock is read.
+  std::optional<StageClock> clock;
+  if (PipelineFiguresCounted()) clock.emplace();
+  StageClock* const timed = clock ? &*clock : nullptr;
+  RunFramePipeline(scene, frame, ViewCamera, NearZ, FarZ, size, timed);
   float* depth = size == ClassicFrame ? scene->depthBuffer : frameDepth.data();
   ForEachBand(size, [&](RowBand rows) {
     const RasterTarget target{.image = fb, .depth = depth, .size = size, .rows = rows};
@@ -382,6 +387,7 @@ void RenderScene3d(Scene*& scene, float t, FrameFactors factors, FillFunction fi
     // Hides the rasterizer's edge pixels; the post-processing runs over it.
     DrawBorderRows(fb, size, rows);
   });
+  if (timed != nullptr) timed->Lap(FrameStage::Fills);
   // A view of the pipeline's inside: one test a frame, nothing in the fills
   // or the effects. A view drawn in place of the fills' image keeps the
   // border over it and skips the finish.
@@ -389,12 +395,17 @@ void RenderScene3d(Scene*& scene, float t, FrameFactors factors, FillFunction fi
   if (!PipelineViewOf(view).overFinish) {
     DrawPipelineView(view, *scene, depth, fb, size);
     DrawBorderRows(fb, size, AllRows(size));
-    return;
+  } else {
+    RunSmear(post, fb, size);
+    BlendPicture(post, fb, size);
+    if (post.fade != nullptr) post.fade(t, fb, size);
+    if (view != PipelineView::Frame) DrawPipelineView(view, *scene, depth, fb, size);
   }
-  RunSmear(post, fb, size);
-  BlendPicture(post, fb, size);
-  if (post.fade != nullptr) post.fade(t, fb, size);
-  if (view != PipelineView::Frame) DrawPipelineView(view, *scene, depth, fb, size);
+  // The finish's time holds the view's drawing; the counting pass after it
+  // is nobody's.
+  if (timed == nullptr) return;
+  timed->Lap(FrameStage::Finish);
+  RecordPipelineFigures(*scene, depth, size, *timed);
 }
 
 int NearestSharpPictureSize(const FrameSize& size) {

@@ -166,4 +166,104 @@ const WireNotes& LastWireNotes() {
   return wireNotes;
 }
 
+// ---- the figures ---------------------------------------------------------------
+
+namespace {
+
+bool figuresCounted = false;
+PipelineFigures lastFigures;
+// The counting fills' image, kept between frames at the largest size seen.
+std::vector<std::uint32_t> countImage;
+
+// The faces of one drawn object, counted against the mesh they came from:
+// back-facing by the test TransformObjects made (its inputs are left as it
+// read them: clipping only appends vertices), clipped where the polygon no
+// longer is its face's triangle.
+void CountFaces(const MeshObject& mesh, const TransformedObject& t, PipelineFigures& figures) {
+  for (std::uint32_t k = 0; k < t.polygonCount; ++k) {
+    const MeshFace& face = mesh.faces[k];
+    const CameraVertex& a = t.vertices[face.a];
+    if (VecDot({a.x, a.y, a.z}, t.normals[k]) < 0.0f) {
+      ++figures.polygonsBackFacing;
+      continue;
+    }
+    const Polygon& polygon = t.polygons[k];
+    bool cut = polygon.drawFlag == 0 || polygon.count != 3;
+    for (std::uint32_t j = 0; j < polygon.count && !cut; ++j)
+      cut = polygon.indices[j] >= mesh.vertexCount;
+    if (cut) ++figures.polygonsClipped;
+  }
+}
+
+}  // namespace
+
+double PipelineFigures::MeanOverdraw() const {
+  return pixelsCovered == 0 ? 0.0 : static_cast<double>(pixelsFilled) / pixelsCovered;
+}
+
+void PipelineFigures::Add(const PipelineFigures& other) {
+  drawn3d = drawn3d || other.drawn3d;
+  objectsDrawn += other.objectsDrawn;
+  objectsCulled += other.objectsCulled;
+  polygonsDrawn += other.polygonsDrawn;
+  polygonsBackFacing += other.polygonsBackFacing;
+  polygonsClipped += other.polygonsClipped;
+  clipVertices += other.clipVertices;
+  pixelsFilled += other.pixelsFilled;
+  pixelsCovered += other.pixelsCovered;
+  for (std::size_t i = 0; i < milliseconds.size(); ++i) milliseconds[i] += other.milliseconds[i];
+}
+
+void CountPipelineFigures(bool on) {
+  figuresCounted = on;
+}
+
+bool PipelineFiguresCounted() {
+  return figuresCounted;
+}
+
+void ClearPipelineFigures() {
+  lastFigures = {};
+}
+
+const PipelineFigures& LastPipelineFigures() {
+  return lastFigures;
+}
+
+PipelineFigures CountScene(const Scene& scene) {
+  PipelineFigures figures{.drawn3d = true};
+  const Mesh3D& mesh = *scene.mesh;
+  for (int i = 0; i < mesh.objectCount; ++i) {
+    const TransformedObject& t = *scene.transformed->objects[i];
+    if (t.visible != 1) {
+      ++figures.objectsCulled;
+      continue;
+    }
+    ++figures.objectsDrawn;
+    figures.clipVertices += t.vertexCount - mesh.objects[i]->vertexCount;
+    CountFaces(*mesh.objects[i], t, figures);
+  }
+  ForEachDrawnPolygon(*scene.screen, [&](std::uint16_t, ScreenObject* const&, std::uint32_t) {
+    ++figures.polygonsDrawn;
+  });
+  return figures;
+}
+
+void RecordPipelineFigures(const Scene& scene, float* depth, const FrameSize& size,
+                           const StageClock& clock) {
+  lastFigures = CountScene(scene);
+  lastFigures.milliseconds = clock.Milliseconds();
+  if (countImage.size() < FrameWords(size)) countImage.resize(FrameWords(size));
+  const RasterTarget target = ClearedTarget(depth, countImage.data(), size, 0u);
+  ForEachDrawnPolygon(*scene.screen, [&](std::uint16_t, ScreenObject* const& entry,
+                                         std::uint32_t k) { FillPolygonCount(target, entry, k); });
+  for (std::int32_t y = 0; y < size.height; ++y) {
+    const std::uint32_t* row = countImage.data() + static_cast<std::ptrdiff_t>(y) * size.pitch;
+    for (std::int32_t x = 0; x < size.width; ++x) {
+      lastFigures.pixelsFilled += row[x];
+      lastFigures.pixelsCovered += row[x] != 0 ? 1u : 0u;
+    }
+  }
+}
+
 }  // namespace vx

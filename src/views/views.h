@@ -19,12 +19,14 @@
 //             in the colours of OverdrawColour, with their legend
 //   flat      each polygon in one flat colour of its own (FlatColour)
 // A frame without 3D (a picture scene) is drawn as it is in every view.
+#include <array>
 #include <cstdint>
 #include <span>
 #include <string>
 #include <string_view>
 
 #include "base/pixels.h"
+#include "engine/engine.h"
 #include "engine/scene.h"
 #include "raster/raster.h"
 
@@ -114,5 +116,55 @@ struct WireNotes {
   std::uint32_t clipVertices = 0;
 };
 const WireNotes& LastWireNotes();
+
+// ---- the figures of a 3D frame --------------------------------------------------
+// What one 3D frame cost, for the status line and the benchmark:
+//   objectsDrawn, objectsCulled  the scene's objects inside the view, and
+//                                culled whole by their boxes
+//   polygonsDrawn                polygons that reached the fills
+//   polygonsBackFacing           faces of drawn objects turned away
+//   polygonsClipped              faces turned towards the camera that
+//                                clipping cut or removed
+//   clipVertices                 vertices clipping added
+//   pixelsFilled                 pixel writes of the fills (after the depth
+//                                test), pixelsCovered the pixels written
+//                                at least once
+//   milliseconds                 per FrameStage
+struct PipelineFigures {
+  bool drawn3d = false;  // false: the frame drew no 3D scene
+  std::uint32_t objectsDrawn = 0;
+  std::uint32_t objectsCulled = 0;
+  std::uint32_t polygonsDrawn = 0;
+  std::uint32_t polygonsBackFacing = 0;
+  std::uint32_t polygonsClipped = 0;
+  std::uint32_t clipVertices = 0;
+  std::uint64_t pixelsFilled = 0;
+  std::uint64_t pixelsCovered = 0;
+  std::array<double, FrameStageCount> milliseconds{};
+  // Writes per pixel written; 0 for a frame that wrote none.
+  double MeanOverdraw() const;
+  // Adds every count and time of other (for sums over frames).
+  void Add(const PipelineFigures& other);
+};
+
+// Whether the 3D recipe records the figures of its frames (off until told
+// otherwise; off, it reads no clock and counts nothing).
+void CountPipelineFigures(bool on);
+bool PipelineFiguresCounted();
+// The figures of the last frame drawn: ClearPipelineFigures before a frame
+// starts, then the 3D recipe records its own.
+void ClearPipelineFigures();
+const PipelineFigures& LastPipelineFigures();
+// Records the figures of the scene's frame that the pipeline, the fills
+// and the finish made just before, with their clock: counts the objects,
+// polygons and vertices of the working copies, then redraws the polygons
+// with FillPolygonCount into a scratch image of size over the cleared
+// depth buffer (which holds nothing of the frame afterwards). On the
+// calling thread.
+void RecordPipelineFigures(const Scene& scene, float* depth, const FrameSize& size,
+                           const StageClock& clock);
+// The counts of the scene's working copies after the pipeline (drawn3d
+// set, pixels and milliseconds left 0).
+PipelineFigures CountScene(const Scene& scene);
 
 }  // namespace vx

@@ -230,6 +230,37 @@ TEST_F(Controls, TheStatusLineGoesToTheLetterboxOnly) {
   StopVideo();
 }
 
+// The figures' three lines, each within the classic strip's 52 characters
+// at a large frame's counts (faces of a scene have four digits); the status key counts them while
+// the line shows, and only then.
+TEST_F(Controls, TheFiguresFitTheStripAndAreCountedOnlyWhileTheLineShows) {
+  PipelineFigures large{.drawn3d = true,
+                        .objectsDrawn = 123,
+                        .objectsCulled = 45,
+                        .polygonsDrawn = 5432,
+                        .polygonsBackFacing = 6001,
+                        .polygonsClipped = 987,
+                        .clipVertices = 1502,
+                        .pixelsFilled = 4147200,
+                        .pixelsCovered = 2073600};
+  large.milliseconds = {0.024, 0.005, 0.61, 1.234, 15.5, 3.0};
+  const FiguresText text = FiguresStatusText(large);
+  EXPECT_EQ(text.counts, "OBJ 123 CULL 45 POLY 5432 BACK 6001 CLIP 987 +V 1502");
+  EXPECT_EQ(text.fills, "FILLED 4147200 PX  OVERDRAW 2.00");
+  EXPECT_EQ(text.stages, "TRK .02 HIE .01 CUL .61 CLP 1.23 FIL 15.5 2D 3.00 MS");
+  EXPECT_EQ(text.Joined(), text.counts + "\n" + text.fills + "\n" + text.stages);
+  const std::size_t widest = (ScreenWidth - 4) / 6;
+  for (const std::string& line : {text.counts, text.fills, text.stages})
+    EXPECT_LE(line.size(), widest) << line;
+
+  ViewerControls shown;
+  EXPECT_FALSE(PipelineFiguresCounted());
+  shown.Apply({.action = ViewerAction::ToggleStatus});
+  EXPECT_TRUE(PipelineFiguresCounted());
+  shown.Apply({.action = ViewerAction::ToggleStatus});
+  EXPECT_FALSE(PipelineFiguresCounted());
+}
+
 std::vector<std::string> toldLines;
 void KeepLine(const char* line);
 

@@ -499,6 +499,23 @@ TEST_F(HeadlessSizes, StartsAtASizePresentsItAndResizesBothWays) {
   EXPECT_EQ(std::memcmp(PresentedSurface(), expected.data(), expected.size()), 0);
   EXPECT_EQ(std::memcmp(FrameBuffer(), frame.data(), frame.size() * 4), 0);
 
+  // The figures' strip lies over the top 20 rows, only while the status
+  // strip shows; neither enters the frame buffer.
+  std::vector<std::uint32_t> top(strip.size(), 0x00123456u);
+  SetTopStrip(top.data());
+  ASSERT_EQ(PresentFrame(), 0);
+  auto withTop = expected;
+  std::memcpy(withTop.data(), top.data(), top.size() * 4);
+  EXPECT_EQ(std::memcmp(PresentedSurface(), withTop.data(), withTop.size()), 0);
+  EXPECT_EQ(std::memcmp(FrameBuffer(), frame.data(), frame.size() * 4), 0);
+  SetStatusStrip(nullptr);
+  ASSERT_EQ(PresentFrame(), 0);
+  EXPECT_EQ(std::memcmp(PresentedSurface(), frame.data(), frame.size() * 4), 0);
+  SetStatusStrip(strip.data());
+  SetTopStrip(nullptr);
+  ASSERT_EQ(PresentFrame(), 0);
+  EXPECT_EQ(std::memcmp(PresentedSurface(), expected.data(), expected.size()), 0);
+
   // Back to the classic show: a black 307200-byte buffer, letterboxed, the
   // strip hidden until it is set again for the new size.
   ASSERT_EQ(ResizeVideo(ClassicFrame), 0);
@@ -508,7 +525,7 @@ TEST_F(HeadlessSizes, StartsAtASizePresentsItAndResizesBothWays) {
   std::memcpy(FrameBuffer(), classic.data(), FrameBufferBytes);
   ASSERT_EQ(PresentFrame(), 0);
   ExpectLetterboxed(PresentedSurface(), RowBytes, classic.data(), 0);
-  EXPECT_EQ(PresentedFrameCount(), 3u);
+  EXPECT_EQ(PresentedFrameCount(), 6u);
 
   ASSERT_EQ(ResizeVideo(PackedFrame(1920, 1080)), 0);
   EXPECT_TRUE(std::all_of(FrameBuffer(), FrameBuffer() + 1920 * 1080,

@@ -1,7 +1,8 @@
 // The pipeline views on small hand-built scenes with known answers: the
 // table of names, one triangle's outline, overdraw where two triangles
 // overlap, the depth view's grey against 1/z, the flat colours, and the
-// vertices clipping makes at a side plane of a real pipeline frame.
+// vertices clipping makes at a side plane of a real pipeline frame, and the
+// figures the status line gives of such a frame.
 #include "views/views.h"
 
 #include <gtest/gtest.h>
@@ -283,6 +284,59 @@ TEST(WireView, ATriangleAcrossASidePlaneGetsTwoClipVerticesAndCulledObjectsAreNa
     EXPECT_GT(std::count(fb.begin(), fb.end(), OutlineColour), 0);
     test::DestroyScene(scene);
   }
+}
+
+// The figures of a real pipeline frame: which objects were culled, which
+// faces turned away or were clipped, how many vertices clipping added, and
+// the fills' writes, where the draw order decides whether the nearer of
+// two copies of one triangle writes over the farther one.
+TEST(PipelineFigures, CountsOfAFrameMatchItsHandMadeScene) {
+  const test::ObjectDesc across =
+      test::Triangle("Across", {-0.5f, 0, 2}, {8, 0, 2}, {-0.5f, 0.5f, 2});
+  const test::ObjectDesc away = test::Triangle("Away", {-0.5f, 0, 2}, {-0.5f, 0.5f, 2}, {0, 0, 2});
+  const test::ObjectDesc behind = test::Triangle("Behind", {0, 0, -5}, {1, 0, -5}, {0, 1, -5});
+  Scene* scene = test::MakePreparedScene(test::InView({across, away, behind}));
+  RunFramePipeline(scene, 0.0f, 0, 0.5f, 100000.0f, ClassicFrame);
+  const PipelineFigures figures = CountScene(*scene);
+  EXPECT_TRUE(figures.drawn3d);
+  EXPECT_EQ(figures.objectsDrawn, 2u);
+  EXPECT_EQ(figures.objectsCulled, 1u);
+  EXPECT_EQ(figures.polygonsDrawn, 1u);
+  EXPECT_EQ(figures.polygonsBackFacing, 1u);
+  EXPECT_EQ(figures.polygonsClipped, 1u);
+  EXPECT_EQ(figures.clipVertices, 2u) << "the right plane cuts two edges";
+  test::DestroyScene(scene);
+
+  // Two copies of one triangle, the far one larger: drawn nearer first,
+  // every pixel is written once; farther first, the nearer copy writes
+  // over it wherever it lies, each copy's pixels counted in full.
+  const auto at = [](const char* name, float z, float size) {
+    return test::Triangle(name, {-size * z, 0, z}, {size * z, 0, z}, {-size * z, size * z, z});
+  };
+  const auto record = [](const test::SceneDesc& desc) {
+    Scene* drawn = test::MakePreparedScene(desc);
+    RunFramePipeline(drawn, 0.0f, 0, 0.5f, 100000.0f, ClassicFrame);
+    RecordPipelineFigures(*drawn, drawn->depthBuffer, ClassicFrame, StageClock{});
+    test::DestroyScene(drawn);
+    return LastPipelineFigures();
+  };
+  const test::ObjectDesc nearCopy = at("Near", 2, 0.25f), farCopy = at("Far", 3, 0.3f);
+  const PipelineFigures nearAlone = record(test::InView({nearCopy}));
+  const PipelineFigures farAlone = record(test::InView({farCopy}));
+  EXPECT_GT(nearAlone.pixelsCovered, 100u);
+  EXPECT_GT(farAlone.pixelsCovered, nearAlone.pixelsCovered);
+  EXPECT_EQ(nearAlone.pixelsFilled, nearAlone.pixelsCovered);
+
+  const PipelineFigures nearFirst = record(test::InView({nearCopy, farCopy}));
+  EXPECT_EQ(nearFirst.polygonsDrawn, 2u);
+  EXPECT_EQ(nearFirst.pixelsCovered, farAlone.pixelsCovered);
+  EXPECT_DOUBLE_EQ(nearFirst.MeanOverdraw(), 1.0);
+  const PipelineFigures farFirst = record(test::InView({farCopy, nearCopy}));
+  EXPECT_EQ(farFirst.pixelsFilled, farAlone.pixelsCovered + nearAlone.pixelsCovered);
+  EXPECT_GT(farFirst.MeanOverdraw(), 1.0);
+
+  ClearPipelineFigures();
+  EXPECT_FALSE(LastPipelineFigures().drawn3d);
 }
 
 }  // namespace
