@@ -19,7 +19,7 @@
 //   ticks(t, paused)  a reading of the music clock, and whether it is paused
 //   status(line)      the status line's text with each frame it shows, ""
 //                     once it is turned off
-//   slots(show)       the show's schedule, {ticksPerSecond, end, slots}
+//   slots(show)       the show's schedule, {ticksPerSecond, end, slots, views}
 //   musicStarted()    the music was asked to play (at each start and seek)
 //   finished(code)    the program ended with an exit code
 // vx1_present and vx1_music_decode suspend the program (asyncify imports).

@@ -50,7 +50,7 @@ void vx1_report_ticks(float ticks, int paused);
 // The status line's text with each frame it shows; "" once it is off.
 void vx1_report_status(const char* line);
 // The show's schedule as JSON, once before it plays: {"ticksPerSecond",
-// "end" (ticks), "slots": [{"begin" (ticks), "name"}...]}.
+// "end" (ticks), "slots": [{"begin" (ticks), "name"}...], "views": [name...]}.
 void vx1_show_slots(const char* json);
 }
 
@@ -76,6 +76,12 @@ std::string SlotsJson() {
     if (i > 0) json += ',';
     json += "{\"begin\":" + number(vx::TimelineSlotStart(i)) + ",\"name\":\"" +
             vx::TimelineSlotAt(i).module->name + "\"}";
+  }
+  // The views inside the engine, in the order their key steps through them.
+  json += "],\"views\":[";
+  for (const vx::PipelineViewRow& row : vx::PipelineViews()) {
+    if (row.view != vx::PipelineViews().front().view) json += ',';
+    json += "\"" + std::string(row.name) + "\"";
   }
   return json + "]}";
 }

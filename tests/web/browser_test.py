@@ -74,7 +74,7 @@ try:
     from browser.bench import SHARP_BENCH, check_bench, parse_bench
     from browser.chromium import Browser
     from browser.common import ARCHIVE, SHARP_ARCHIVE, TITLE_ERROR, CheckFailed
-    from browser.controls import HELD_SEEKTO, HELD_START, check_controls
+    from browser.controls import HELD_SEEKTO, HELD_START, HELD_VIEWS, check_controls, view_still
     from browser.errors import check_early_error, check_error
     from browser.firefox import Firefox
     from browser.native import native_error_lines, native_frame, native_stills, run_native
@@ -195,6 +195,9 @@ async def run(args, res):
                 await results.case('loop', check_loop(browser, base))
             if 'controls' in wanted:
                 expected = native_stills(res, vx1, archive, [(s, s) for s in (HELD_START, HELD_SEEKTO)], [])
+                for seconds, view in HELD_VIEWS:
+                    expected.update(native_stills(res, vx1, archive, [(view_still(seconds, view), seconds)],
+                                                  [], view))
                 await results.case('controls', check_controls(browser, base, expected))
             if 'page' in wanted:
                 await results.case('no sound output', check_silent(browser, base))

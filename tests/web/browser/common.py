@@ -28,7 +28,7 @@ CANVAS_DIGEST = ('(async () => { const c = document.querySelector("canvas"); if 
 # The keys the checks press, as WebDriver names them (both browsers' drivers
 # take these values: the private-use ones are WebDriver's special keys).
 KEYS = {'Space': '\ue00d', 'Right': '\ue014', 'Tab': '\ue004', 'Escape': '\ue00c', 'Enter': '\ue007',
-        'R': 'r', 'Help': '?'}
+        'R': 'r', 'V': 'v', 'Help': '?'}
 
 
 class CheckFailed(Exception):

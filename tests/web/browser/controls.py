@@ -33,6 +33,43 @@ HEARD_TICKS = ('(() => { const a = Module.vx1Audio, s = vx1Sources.started[vx1So
 # The moments the controls check holds: where ?t=...&pause starts, and where
 # the media session's seekto lands; the seek bar is clicked at the third.
 HELD_START, HELD_SEEKTO, BAR_TARGET, BAR_SLOT = '47.4', '26.628', 75.325, 'evil'
+# The views inside the engine the check holds at those two moments: the
+# first reached with V, the second with its button.
+HELD_VIEWS = ((HELD_START, 'wire'), (HELD_SEEKTO, 'depth'))
+# How long a held frame may take to show a view chosen: a few frames.
+VIEW_SECONDS = 5.0
+VIEW_BUTTON = ('Array.from(document.querySelectorAll("#views button"))'
+               '.find(b => b.textContent === "%s").click()')
+
+
+def view_still(seconds, view):
+    """The name of a held moment's still in a view."""
+    return f'{seconds}-{view}'
+
+
+async def switched(page, seconds, digest, choose, what):
+    """choose() changes the view of the frame held at seconds: the title
+    comes to name the native frame's digest. It may name the views passed
+    on the way first (V twice is two inputs, perhaps two frames apart), so
+    the check waits for the digest and reports the last one seen."""
+    await choose()
+
+    def shows(r):
+        m = TITLE_FRAME.match(r['title'])
+        return r['state']['ticks'] == ticks_of(seconds) and m is not None and m[1] == digest
+    try:
+        await page.wait(shows, what, timeout=VIEW_SECONDS)
+    except CheckFailed:
+        title = (await viewer(page))['title']
+        raise CheckFailed(f'{what}: browser frame {title[10:26]}... != native frame {digest[:16]}...')
+
+
+async def held_view(page, seconds, view, expected, choose):
+    """The page holding seconds shows view's native frame once choose()
+    switched to it, and the finished frame again at its button."""
+    await switched(page, seconds, expected[view_still(seconds, view)], choose, f'the {view} view')
+    await switched(page, seconds, expected[seconds], lambda: page.evaluate(VIEW_BUTTON % 'frame'),
+                   'the frame view\'s button')
 
 
 async def viewer(page):
@@ -46,6 +83,12 @@ async def held_start(page, base, expected):
     await page.cdp('Page.addScriptToEvaluateOnNewDocument', {'source': MEDIA_HANDLERS + AUDIO_SOURCES})
     await page.navigate(f'{base}/good/index.html?t={HELD_START}&pause')
     first = await held_frame(page, ticks_of(HELD_START), expected[HELD_START], '?t=&pause')
+
+    async def press_v_twice():  # the views' key: frame, raster, wire
+        await page.press('V')
+        await page.press('V')
+    (_, first_view), (_, second_view) = HELD_VIEWS
+    await held_view(page, HELD_START, first_view, expected, press_v_twice)
     canvas = await page.evaluate(CANVAS_DIGEST)
     await asyncio.sleep(1.0)
     later = await viewer(page)
@@ -57,6 +100,8 @@ async def held_start(page, base, expected):
         raise CheckFailed(f'media session handlers {sorted(handlers)}, not all of {sorted(MEDIA_ACTIONS)}')
     await page.evaluate(f'vx1Media.seekto({{action: "seekto", seekTime: {HELD_SEEKTO}}})')
     await held_frame(page, ticks_of(HELD_SEEKTO), expected[HELD_SEEKTO], 'media seekto')
+    await held_view(page, HELD_SEEKTO, second_view, expected,
+                    lambda: page.evaluate(VIEW_BUTTON % second_view))
 
 
 async def seek_bar(page):

@@ -15,15 +15,16 @@ def run_native(vx1, args, cwd):
     return proc.returncode, proc.stdout.decode('utf-8', 'replace'), proc.stderr.decode('utf-8', 'replace')
 
 
-def native_stills(res, vx1, archive, timeline, labda):
+def native_stills(res, vx1, archive, timeline, labda, view=None):
     """SHA-256 of each still's frame as the native program draws it: the
-    timeline's, then labda's through the effect test."""
+    timeline's, then labda's through the effect test; in a view inside the
+    engine (--view) when one is named."""
     folder = os.path.join(res.root, 'native')
     os.makedirs(folder, exist_ok=True)
     for first, stills in (([], timeline), (['e'], labda)):
         if not stills:
             continue
-        args = first + ['--library', archive]
+        args = first + ['--library', archive] + (['--view', view] if view else [])
         for name, seconds in stills:
             args += ['--screenshot', seconds, f'{name}.png']
         code, _, err = run_native(vx1, args, folder)
