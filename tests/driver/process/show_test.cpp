@@ -52,6 +52,54 @@ TEST(Vx1Headless, ScreenshotsShowTheSceneOfTheirMomentAndBlackAfterTheShow) {
   EXPECT_EQ(after, std::vector<std::uint32_t>(64000, 0u));
 }
 
+// The bench's two tables name the same scenes in the same order; in the
+// second, a scene either draws no 3D or gives figures a 3D frame must have:
+// objects and polygons drawn, pixels filled, at least one write per pixel
+// written, and stages' times that are not negative. Natively only: under
+// the sanitizers the bench's thousands of frames take minutes.
+TEST(Vx1Headless, TheBenchEndsWithThePipelinesFiguresOfEveryScene) {
+  REQUIRE_ARCHIVE();
+  if (Sanitized) GTEST_SKIP() << "the bench draws too many frames under the sanitizers";
+  TempDir dir;
+  const ProgramResult r =
+      RunProgram({Vx1Path(), "--library", ArchivePath(), "--bench"}, dir.Path());
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  std::istringstream out(r.out);
+  std::string line;
+  std::vector<std::string> timed, counted;
+  bool inTimed = false, inCounted = false;
+  int drawn3d = 0;
+  while (std::getline(out, line)) {
+    std::istringstream words(line);
+    std::string name;
+    words >> name;
+    if (name == "scene") continue;
+    if (line.starts_with("Bench (")) inTimed = true;
+    if (line.starts_with("Pipeline (")) inTimed = !(inCounted = true);
+    if (name.empty() || line.starts_with("Bench (") || line.starts_with("Pipeline (")) continue;
+    if (inTimed && name != "show") timed.push_back(name);
+    if (!inCounted || name == "show") continue;
+    counted.push_back(name);
+    if (line.find("no 3D") != std::string::npos) continue;
+    double obj = 0, cull = 0, poly = 0, back = 0, clip = 0, added = 0, pixels = 0, over = 0;
+    words >> obj >> cull >> poly >> back >> clip >> added >> pixels >> over;
+    ASSERT_TRUE(words) << line;
+    EXPECT_GT(obj, 0) << line;
+    EXPECT_GT(poly, 0) << line;
+    EXPECT_GT(pixels, 0) << line;
+    EXPECT_GE(over, 1.0) << line;
+    for (int stage = 0; stage < 6; ++stage) {
+      double ms = -1;
+      words >> ms;
+      EXPECT_GE(ms, 0.0) << line;
+    }
+    ++drawn3d;
+  }
+  EXPECT_FALSE(timed.empty());
+  EXPECT_EQ(counted, timed);
+  EXPECT_GT(drawn3d, 0);
+}
+
 TEST(Vx1Headless, EffectTestScreenshotIsLabdasFrameAsTheContactSheetShowsIt) {
   REQUIRE_ARCHIVE();
   TempDir dir;
