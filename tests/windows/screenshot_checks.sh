@@ -7,8 +7,29 @@
 #            give the same bytes under Windows. (The native tests compare the
 #            sizes and the thread counts with each other; a second size here
 #            added a minute and no case.)
+#   views    two views inside the engine at two moments (--view), the ones
+#            the page's check holds too
 # shellcheck source=tests/windows/check.sh
 . "$(dirname "$0")/check.sh"
+
+# One moment (seconds) in one view, Windows and native, compared.
+compare_view() {
+  local t=$1 view=$2
+  wine "$bin/vx1.exe" --library "$VX_SHOW_LIBRARY" --view "$view" \
+    --screenshot "$t" "$work/windows-$view.png" > "$work/windows.log" 2>&1 ||
+    { tail -n 20 "$work/windows.log" >&2; fail "vx1.exe --screenshot $t --view $view failed"; }
+  "$VX_NATIVE_VX1" --library "$VX_SHOW_LIBRARY" --view "$view" \
+    --screenshot "$t" "$work/linux-$view.png" > "$work/linux.log" 2>&1 ||
+    { tail -n 20 "$work/linux.log" >&2; fail "vx1 --screenshot $t --view $view failed"; }
+  cmp -s "$work/windows-$view.png" "$work/linux-$view.png" ||
+    fail "the $view view at $t s differs"
+}
+if [ "${1:-}" = views ]; then
+  compare_view 47.4 wire
+  compare_view 26.628 depth
+  note "the wire view at 47.4 s and the depth view at 26.628 s are byte for byte the same"
+  exit 0
+fi
 
 options=()
 moments=()
@@ -19,7 +40,7 @@ case "${1:-}" in
     for ((t = 1; t < 121; t += 3)); do moments+=("$t"); done
     ;;
   *)
-    echo "screenshot_checks.sh: usage: screenshot_checks.sh classic|sharp" >&2
+    echo "screenshot_checks.sh: usage: screenshot_checks.sh classic|sharp|views" >&2
     exit 2
     ;;
 esac

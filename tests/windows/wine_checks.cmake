@@ -31,6 +31,7 @@ endfunction()
 
 vx_wine_check(WineVx1.SharpScreenshotsMatchNative screenshot_checks.sh sharp 900)
 vx_wine_check(WineVx1.ScreenshotsMatchNative screenshot_checks.sh classic 600)
+vx_wine_check(WineVx1.ViewsMatchNative screenshot_checks.sh views 300)
 vx_wine_check(WineVxlib.ListMatchesNative vxlib_checks.sh list 120)
 vx_wine_check(WineVxlib.BuildsAndExtractsUtf8FileNames vxlib_checks.sh names 120)
 vx_wine_check(WineZip.PlaysFromAnotherFolder zip_checks.sh another-folder 300)
