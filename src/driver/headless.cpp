@@ -135,7 +135,7 @@ FigureSums SumFigures(const std::vector<float>& times, FrameScene scene, const F
 // timed pass counts nothing).
 void PrintFiguresTable(const FrameTarget& fb) {
   ConsoleWriteLine();
-  PrintLine("Pipeline (means per 3D frame)");
+  ConsoleWriteLine("Pipeline (means per 3D frame)");
   PrintLine("%-8s %5s %5s %6s %6s %5s %6s %9s %5s %6s %6s %6s %6s %6s %6s", "scene", "obj", "cull",
             "poly", "back", "clip", "+vtx", "pixels", "over", "trk ms", "hie ms", "cul ms",
             "clp ms", "fil ms", "2d ms");
