@@ -60,6 +60,26 @@ float SlotJump(float now, int step) {
   return TimelineSlotStart(std::max(target, 0));
 }
 
+// One line in the strip's middle rows, or two (second not null) in its
+// upper and lower halves, at the strip's scale.
+void DrawStrip(std::vector<std::uint32_t>& strip, const SurfaceLayout& layout, const char* first,
+               const char* second) {
+  std::fill(strip.begin(), strip.end(), 0u);
+  const int rows = static_cast<int>(layout.stripRows);
+  const int width = static_cast<int>(layout.width);
+  const int text = FontRows * layout.textScale;
+  const int left = StatusTextLeft * layout.textScale;
+  if (second == nullptr) {
+    DrawLabel(strip.data(), width, rows, left, (rows - text) / 2, first, StatusColour,
+              layout.textScale);
+    return;
+  }
+  const int gap = (rows - 2 * text) / 3;
+  DrawLabel(strip.data(), width, rows, left, gap, first, StatusColour, layout.textScale);
+  DrawLabel(strip.data(), width, rows, left, rows - gap - text, second, StatusColour,
+            layout.textScale);
+}
+
 }  // namespace
 
 float ViewerTarget(const ViewerInput& input, float now) {
@@ -360,26 +380,6 @@ void ViewerControls::ShowStatus(float t) {
   SetTopStrip(withFigures ? topStrip_.data() : nullptr);
   if (gStatusReport == nullptr) return;
   gStatusReport(withFigures ? (std::string(line) + "\n" + text.Joined()).c_str() : line);
-}
-
-// One line in the strip's middle rows, or two (second not null) in its
-// upper and lower halves, at the strip's scale.
-void ViewerControls::DrawStrip(std::vector<std::uint32_t>& strip, const SurfaceLayout& layout,
-                               const char* first, const char* second) {
-  std::fill(strip.begin(), strip.end(), 0u);
-  const int rows = static_cast<int>(layout.stripRows);
-  const int width = static_cast<int>(layout.width);
-  const int text = FontRows * layout.textScale;
-  const int left = StatusTextLeft * layout.textScale;
-  if (second == nullptr) {
-    DrawLabel(strip.data(), width, rows, left, (rows - text) / 2, first, StatusColour,
-              layout.textScale);
-    return;
-  }
-  const int gap = (rows - 2 * text) / 3;
-  DrawLabel(strip.data(), width, rows, left, gap, first, StatusColour, layout.textScale);
-  DrawLabel(strip.data(), width, rows, left, rows - gap - text, second, StatusColour,
-            layout.textScale);
 }
 
 }  // namespace vx

@@ -104,8 +104,6 @@ class ViewerControls {
   void ShowStatus(float t);
   void TakeScreenshot();
   void StepView();
-  static void DrawStrip(std::vector<std::uint32_t>& strip, const SurfaceLayout& layout,
-                        const char* first, const char* second);
 
   static constexpr int TimedFrames = 30;
   // The mean of the last TimedFrames values added, of fewer before that.

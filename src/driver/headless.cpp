@@ -215,8 +215,7 @@ int RunBench(const DriverOptions& options, const LibrarySearch& libraries) {
             options.reference ? "reference" : "optimised", fb.size.width, fb.size.height, threads,
             threads == 1 ? "" : "s");
   PrintLine("%-8s %7s %10s %10s %9s", "scene", "frames", "median ms", "p95 ms", "fps");
-  // Every module in loading order: drawn through the timeline across its
-  // slot(s), or (the effect test's, in no slot) directly over a slot's length.
+  // Every module in loading order, at its BenchTimes.
   for (const SceneModule* module : CurrentShow().modules) {
     std::vector<double> sorted =
         TimeFrames(BenchTimes(module), BenchScene(module), BenchWarmUpFrames, fb);

@@ -80,7 +80,7 @@ std::string SlotsJson() {
   // The views inside the engine, in the order their key steps through them.
   json += "],\"views\":[";
   for (const vx::PipelineViewRow& row : vx::PipelineViews()) {
-    if (row.view != vx::PipelineViews().front().view) json += ',';
+    if (json.back() != '[') json += ',';
     json += "\"" + std::string(row.name) + "\"";
   }
   return json + "]}";
