@@ -13,7 +13,9 @@
 //   111  the files' data, back to back in index order
 //   P    the index: N entries of name length (1 byte, <= 128), name, size,
 //        position
+#include <cmath>
 #include <cstdint>
+#include <iterator>
 #include <string>
 #include <string_view>
 
@@ -39,6 +41,25 @@ struct SharpPictureSize {
 };
 inline constexpr SharpPictureSize SharpPictureSizes[] = {{.width = 1920, .height = 1200},
                                                          {.width = 1920, .height = 1080}};
+// The index into SharpPictureSizes of the size whose aspect is nearest a
+// frame of width x height (the first of equally near ones). Aspects are
+// compared as ratios: 16:9 is as far from 16:10 as 16:10 from the 16:11.25
+// on its other side.
+inline int NearestSharpPictureSize(int width, int height) {
+  const double aspect = static_cast<double>(width) / height;
+  int nearest = 0;
+  double best = 0.0;
+  for (int i = 0; i < static_cast<int>(std::size(SharpPictureSizes)); ++i) {
+    const SharpPictureSize& sharp = SharpPictureSizes[i];
+    const double distance =
+        std::abs(std::log(aspect * sharp.height / static_cast<double>(sharp.width)));
+    if (i == 0 || distance < best) {
+      nearest = i;
+      best = distance;
+    }
+  }
+  return nearest;
+}
 // The file name inside SharpFolder ("kinyit-1920x1080.jpg").
 inline std::string SharpPictureFile(std::string_view classicFile, SharpPictureSize size) {
   const std::size_t dot = classicFile.rfind('.');

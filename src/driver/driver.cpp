@@ -27,18 +27,25 @@ std::uint32_t gTimerScale = 0;
 constexpr auto DemoTicksPerSecond = static_cast<std::uint32_t>(TicksPerSecond);
 constexpr std::uint32_t MusicOutputRate = 44100;
 
-// Normal run, the video started at the classic size for the loading
-// screen (its picture is the classic frame), then made the show's size.
-// other is the size the resolution key switches to. A start at a moment
-// (atMoment: --from) shows the loading picture without its fades. Returns
-// false only when a fake reportPictureLoadError returned (the real one ends
-// the program). A video that cannot take the show's size (its reason
-// reported) plays the classic show.
+// Normal run: the video started at the classic size, then made the show's
+// size before the loading screen, which is drawn at that size. other is the
+// size the resolution key switches to. A start at a moment (atMoment: --from)
+// shows the loading picture without its fades. Returns false only when a
+// fake reportPictureLoadError returned (the real one ends the program). A
+// video that cannot take the show's size (its reason reported) plays the
+// classic show.
 bool RunDemo(const FrameSize& size, const FrameSize& other, bool loop, bool atMoment) {
   const Show& show = CurrentShow();
-  std::uint32_t* fb = FrameBuffer();
+  // The show's size before its music starts, so the remaking is not part of
+  // the first frame's time.
+  FrameTarget target{.pixels = FrameBuffer(), .size = ClassicFrame};
+  if (size != ClassicFrame) {
+    TraceStep("ResizeVideo");
+    if (ResizeVideo(size) == 0) target = {.pixels = FrameBuffer(), .size = size};
+  }
+  std::uint32_t* fb = target.pixels;
   TraceStep("LoadLoaderPicture");
-  if (!LoadLoaderPicture()) return false;
+  if (!LoadLoaderPicture(target.size)) return false;
   if (atMoment) {
     TraceStep("LoaderShow");
     LoaderShow(fb);
@@ -57,13 +64,6 @@ bool RunDemo(const FrameSize& size, const FrameSize& other, bool loop, bool atMo
   SetQuitFlag(false);
   TraceStep("SetMusicScale");
   SetMusicScale(DemoTicksPerSecond);
-  // The show's size before its music starts, so the remaking is not part of
-  // the first frame's time.
-  FrameTarget target{.pixels = fb, .size = ClassicFrame};
-  if (size != ClassicFrame) {
-    TraceStep("ResizeVideo");
-    if (ResizeVideo(size) == 0) target = {.pixels = FrameBuffer(), .size = size};
-  }
   TraceStep("PlayMusic");
   PlayMusic(false);
   TraceStep("MainLoop");

@@ -42,8 +42,9 @@ float TimerTime();
 
 // ---- the loading screen -----------------------------------------------------
 // Loads "DATA\loader.jpg"; a missing, damaged or not 320 x 200 colour picture
-// is reported through reportPictureLoadError (false if that returns).
-bool LoadLoaderPicture();
+// is reported through reportPictureLoadError (false if that returns). The
+// screen is then drawn at size: the fades below take a frame buffer of it.
+bool LoadLoaderPicture(const FrameSize& size = ClassicFrame);
 // 1 s black, a 2 s fade-in, the picture until 4 s (128 timer ticks a second).
 void LoaderFadeIn(std::uint32_t* fb);
 // A 2 s fade-out, then black until 3 s.

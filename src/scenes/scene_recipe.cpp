@@ -71,7 +71,8 @@ std::vector<float> frameDepth;  // the depth buffer above the classic size
 // picture is resampled instead. Reads the data library, so it runs on the
 // calling thread only.
 void LoadSharpSource(const ScreenPicture& entry, const FrameSize& size, Picture& source) {
-  const SharpPictureSize sharp = SharpPictureSizes[NearestSharpPictureSize(size)];
+  const SharpPictureSize sharp =
+      SharpPictureSizes[NearestSharpPictureSize(size.width, size.height)];
   if (!LoadJpegPicture(SharpPictureName(entry.file, sharp), source)) return;
   if (source.width != static_cast<std::uint32_t>(sharp.width) ||
       source.height != static_cast<std::uint32_t>(sharp.height) ||
@@ -406,24 +407,6 @@ void RenderScene3d(Scene*& scene, float t, FrameFactors factors, FillFunction fi
   if (timed == nullptr) return;
   timed->Lap(FrameStage::Finish);
   RecordPipelineFigures(*scene, depth, size, *timed);
-}
-
-int NearestSharpPictureSize(const FrameSize& size) {
-  // Aspects compared as ratios: 16:9 is as far from 16:10 as 16:10 from
-  // the 16:11.25 on its other side.
-  const double aspect = static_cast<double>(size.width) / size.height;
-  int nearest = 0;
-  double best = 0.0;
-  for (int i = 0; i < static_cast<int>(std::size(SharpPictureSizes)); ++i) {
-    const SharpPictureSize& sharp = SharpPictureSizes[i];
-    const double distance =
-        std::abs(std::log(aspect * sharp.height / static_cast<double>(sharp.width)));
-    if (i == 0 || distance < best) {
-      nearest = i;
-      best = distance;
-    }
-  }
-  return nearest;
 }
 
 }  // namespace scenes

@@ -76,9 +76,6 @@ enum class PictureUse : std::uint8_t { Card, Blended };
 // a card, the blend of a 3D module for a blended one) until
 // ReleaseScreenPictures releases it.
 void LoadScreenPicture(std::string_view file, Picture& picture, PictureUse use = PictureUse::Card);
-// The index into SharpPictureSizes of the size whose aspect is nearest the
-// frame's (the first of equally near ones).
-int NearestSharpPictureSize(const FrameSize& size);
 void ReleaseScreenPictures(Picture* pictures, int count);
 
 // Makes what a frame of this size needs that its last size did not: every
@@ -92,7 +89,7 @@ void ForgetFrameSize();
 // The words of a loaded screen picture at the prepared frame size: the
 // picture itself at the classic size, else a copy resampled to the frame
 // (packed) from the picture's sharp version of the nearest aspect
-// (NearestSharpPictureSize) when the data library holds it, from the
+// (NearestSharpPictureSize of datalib) when the data library holds it, from the
 // classic picture when not. The sharp versions are read when a size is
 // prepared and dropped once the copies are made.
 // Only for a card: a blended picture's copy holds just the box of its lit

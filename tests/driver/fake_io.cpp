@@ -98,8 +98,23 @@ bool PumpMessages() {
   Record(quit ? "Pump quit" : "Pump");
   return quit;
 }
+bool LoadSharpPicture(Picture& picture) {
+  if (gWorld.sharpWidth == 0) {
+    picture = Picture{};
+    return false;
+  }
+  gWorld.sharpPicture.assign(std::size_t{gWorld.sharpWidth} * gWorld.sharpHeight, 0u);
+  for (std::size_t i = 0; i < gWorld.sharpPicture.size(); ++i)
+    gWorld.sharpPicture[i] = static_cast<std::uint32_t>(i * 40503u + 17u) & 0x00FFFFFFu;
+  picture = {.width = gWorld.sharpWidth,
+             .height = gWorld.sharpHeight,
+             .bytesPerPixel = 4,
+             .pixels = gWorld.sharpPicture.data()};
+  return true;
+}
 bool LoadPicture(std::string_view name, Picture& picture) {
   Record("LoadPicture " + std::string(name));
+  if (name.starts_with("SHARP\\")) return LoadSharpPicture(picture);
   if (!gWorld.loadPictureResult) {
     picture = Picture{};
     return false;
@@ -114,8 +129,9 @@ bool LoadPicture(std::string_view name, Picture& picture) {
   return true;
 }
 void ReleasePicture(Picture& picture) {
-  Record(picture.pixels == gWorld.picture.data() ? "ReleasePicture loader"
-                                                 : "ReleasePicture other");
+  Record(picture.pixels == gWorld.picture.data()        ? "ReleasePicture loader"
+         : picture.pixels == gWorld.sharpPicture.data() ? "ReleasePicture sharp"
+                                                        : "ReleasePicture other");
   picture = Picture{};
 }
 void ReportPictureLoadError() {

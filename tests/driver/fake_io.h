@@ -50,6 +50,11 @@ struct FakeWorld {
   std::uint32_t pictureHeight = 200;
   std::uint8_t pictureBytesPerPixel = 4;
   std::vector<std::uint32_t> picture;  // the loader picture's pixels
+  // A name in the sharp folder (SHARP\...) loads a colour picture of this size (none while
+  // 0 x 0), a pattern of its own, into sharpPicture.
+  std::uint32_t sharpWidth = 0;
+  std::uint32_t sharpHeight = 0;
+  std::vector<std::uint32_t> sharpPicture;
 
   std::vector<std::uint32_t> frameBuffer;
 };

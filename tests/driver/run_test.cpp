@@ -9,6 +9,7 @@
 #include "base/pixels.h"
 #include "driver/driver.h"
 #include "driver/fake_io.h"
+#include "platform/picture.h"
 
 namespace vx {
 namespace {
@@ -112,33 +113,61 @@ TEST_F(DriverRun, FailedPresentsAreIgnored) {
   EXPECT_EQ(World().calls, Join({StartUp(), loop, Shutdown()}));
 }
 
-TEST_F(DriverRun, AnotherResolutionShowsTheLoadingScreenClassicThenDrawsTheShowAtItsSize) {
+TEST_F(DriverRun, AnotherResolutionDrawsTheLoadingScreenAndTheShowAtItsSize) {
   struct Case {
     std::vector<const char*> args;
-    FrameSize native;     // what the fake display calls native
-    int resizeResult;     // the video's answer to the resize
-    std::string resized;  // the resize asked for
-    std::string drawnAt;  // the scene's record's suffix
+    FrameSize native;      // what the fake display calls native
+    int resizeResult;      // the video's answer to the resize
+    std::uint32_t sharpW;  // the sharp loader picture's size (0: none)
+    std::uint32_t sharpH;
+    std::string resized;    // the resize asked for
+    std::string sharpName;  // the sharp loader picture asked for ("": none)
+    bool sharpDrawn;        // whether the screen is drawn from it
+    std::string drawnAt;    // the scene's record's suffix
     std::string presented;
   };
   const Case cases[] = {
       {{"--resolution", "640x360"},
        ClassicFrame,
        0,
+       1920,
+       1080,
        "ResizeVideo 640x360",
+       "SHARP\\loader-1920x1080.jpg",
+       true,
        " @640x360",
        "PresentFrame 640x360"},
+      // No sharp picture: the classic one, resampled.
       {{"--window", "--resolution", "native"},
        PackedFrame(960, 600),
        0,
+       0,
+       0,
        "ResizeVideo 960x600",
+       "SHARP\\loader-1920x1200.jpg",
+       false,
        " @960x600",
        "PresentFrame 960x600"},
+      // A sharp picture of the wrong size counts as none.
+      {{"--resolution", "800x500"},
+       ClassicFrame,
+       0,
+       1920,
+       1080,
+       "ResizeVideo 800x500",
+       "SHARP\\loader-1920x1200.jpg",
+       false,
+       " @800x500",
+       "PresentFrame 800x500"},
       // A video that cannot take the size plays the classic show.
       {{"--resolution", "1920x1080"},
        ClassicFrame,
        1,
+       1920,
+       1080,
        "ResizeVideo 1920x1080",
+       "",
+       false,
        "",
        "PresentFrame black"},
   };
@@ -146,14 +175,44 @@ TEST_F(DriverRun, AnotherResolutionShowsTheLoadingScreenClassicThenDrawsTheShowA
     SetUp();
     World().nativeSize = c.native;
     World().resizeVideoResult = c.resizeResult;
+    World().sharpWidth = c.sharpW;
+    World().sharpHeight = c.sharpH;
     World().quitAtPump = 1;
     World().musicTimes = {0.0f};
     EXPECT_EQ(Run(c.args), 0);
-    // The resize comes after the loading screen, just before the music plays.
     Calls start = StartUp();
-    start.insert(start.end() - 1, c.resized);
+    // The resize comes first, then the loading screen at the size.
+    start.insert(start.begin() + 2, c.resized);
+    if (!c.sharpName.empty()) {
+      Calls sharp = {"LoadPicture " + c.sharpName};
+      if (c.sharpW != 0) sharp.push_back("ReleasePicture sharp");
+      start.insert(start.begin() + 4, sharp.begin(), sharp.end());
+      for (std::string& call : start)
+        if (call.starts_with("PresentFrame ")) call = c.presented;
+    }
     const Calls loop = {"Pump", "MusicTime", "logo 0 0" + c.drawnAt, c.presented, "Pump quit"};
     EXPECT_EQ(World().calls, Join({start, loop, Shutdown()})) << c.resized;
+    if (c.sharpName.empty()) continue;
+    // The fade-in's last present and the fade-out's first show the whole
+    // picture: the sharp one resampled when it fits, else the classic one.
+    const FrameSize size = World().presentedSizes.front();
+    const Picture from = c.sharpDrawn ? Picture{.width = c.sharpW,
+                                                .height = c.sharpH,
+                                                .bytesPerPixel = 4,
+                                                .pixels = World().sharpPicture.data()}
+                                      : Picture{.width = 320,
+                                                .height = 200,
+                                                .bytesPerPixel = 4,
+                                                .pixels = World().picture.data()};
+    Picture expected{};
+    ASSERT_TRUE(ResamplePicture(from, static_cast<std::uint32_t>(size.width),
+                                static_cast<std::uint32_t>(size.height), expected));
+    const auto* words = PictureWords(expected);
+    const std::vector<std::uint32_t> want(words, words + FrameWords(size));
+    EXPECT_EQ(World().presented[3], want) << c.resized;
+    EXPECT_EQ(World().presented[4], want) << c.resized;
+    EXPECT_EQ(World().presented[0], std::vector<std::uint32_t>(FrameWords(size), 0u));
+    ReleasePicture(expected);
   }
 }
 

@@ -4,8 +4,8 @@
 
 #include <cmath>
 
+#include "base/pixels.h"
 #include "datalib/datalib.h"
-#include "scenes/scene_recipe.h"
 
 namespace vx {
 namespace {
@@ -42,7 +42,8 @@ TEST(SharpPictureChoice, TheNearestAspectWins) {
       {.frame = {1700, 1000, 1700}, .across = 16, .down = 9},
   };
   for (const Choice& c : cases) {
-    EXPECT_EQ(scenes::NearestSharpPictureSize(c.frame), SizeOfAspect(c.across, c.down))
+    EXPECT_EQ(NearestSharpPictureSize(c.frame.width, c.frame.height),
+              SizeOfAspect(c.across, c.down))
         << c.frame.width << "x" << c.frame.height;
   }
 }
