@@ -336,8 +336,16 @@ template <FillMode M>
 // (U, V in level-0 texels) are linear in the screen's column X and row Y,
 // so dU/dX = (Px Z - P Zx) / Z^2 and likewise for V and for Y. The planes
 // pass through vertex 0 and the two vertices of the fan triangle (0, i,
-// i + 1) of largest area. A pixel's value is the square of the larger of
-// its column and row steps, taken at its centre (X + 1/2, Y + 1/2).
+// i + 1) of largest area. A pixel's value is the level-0 texels its
+// footprint covers (|dU/dX dV/dY - dU/dY dV/dX|, the square of the
+// geometric mean of its two axes), but at least the square of its longer
+// step over MaxAnisotropy: a surface seen along its length (a floor far
+// off, a tall pillar whose texture stretches up it) keeps the detail of its
+// shorter axis instead of taking the blur of its longer one, and skips at
+// most MaxAnisotropy texels a pixel along the longer. A pixel minified
+// alike both ways has the square of its step, as the isotropic rule. Taken
+// at the pixel's centre (X + 1/2, Y + 1/2).
+inline constexpr double MaxAnisotropy = 4.0;
 struct LevelPlane {
   double x0, y0;     // vertex 0: column (24.8 / 256) and row
   double z, zx, zy;  // Z = z + zx dX + zy dY, dX = X - x0, dY = Y - y0
@@ -352,7 +360,9 @@ struct LevelPlane {
     const double ux = px * zh - ph * zx, vx = qx * zh - qh * zx;
     const double uy = py * zh - ph * zy, vy = qy * zh - qh * zy;
     const double z2 = zh * zh;
-    return std::max(ux * ux + vx * vx, uy * uy + vy * vy) / (z2 * z2);
+    const double longer = std::max(ux * ux + vx * vx, uy * uy + vy * vy);
+    const double area = std::fabs(ux * vy - uy * vx);
+    return std::max(area, longer / (MaxAnisotropy * MaxAnisotropy)) / (z2 * z2);
   }
 };
 

@@ -200,8 +200,8 @@ inline std::uint32_t SpanTexel(const PolygonSpans<M>& polygon, const Span<M>& sp
 }
 
 // The level to read where a pixel steps over sqrt(texelsPerPixelSquared)
-// level-0 texels (the larger of its steps to the next column and the next
-// row): the smallest k below levelCount at which a pixel steps over at most
+// level-0 texels (its footprint's, see LevelPlane in fill_setup.cpp): the
+// smallest k below levelCount at which a pixel steps over at most
 // LevelTexelsPerPixel texels, that is texelsPerPixelSquared / 4^k <=
 // LevelTexelsPerPixel^2 (4^k exact: the value is multiplied by 0.25 k
 // times); levelCount - 1 when no level does or the value is NaN.

@@ -128,17 +128,26 @@ TEST_P(LevelSampling, TheClassicFrameReadsTheClassicTextureWhateverTheLevels) {
 struct RatioCase {
   std::uint32_t sizeLog2;
   double acrossTexelsPerPixel, downTexelsPerPixel;
-  std::uint32_t level;  // the smallest k with (larger step) / 2^k <= 1, or the last
+  // The smallest k with max(across x down, (larger / 4)^2) / 4^k <= 1 (the
+  // footprint's area, but never more than 4 texels a pixel along its longer
+  // step), or the last.
+  std::uint32_t level;
 };
 constexpr RatioCase RatioCases[] = {
     {.sizeLog2 = 10, .acrossTexelsPerPixel = 0.5, .downTexelsPerPixel = 0.25, .level = 0},
-    {.sizeLog2 = 10, .acrossTexelsPerPixel = 1.5, .downTexelsPerPixel = 0.5, .level = 1},
-    {.sizeLog2 = 10, .acrossTexelsPerPixel = 0.75, .downTexelsPerPixel = 3.0, .level = 2},
-    {.sizeLog2 = 10, .acrossTexelsPerPixel = 6.0, .downTexelsPerPixel = 1.0, .level = 3},
-    {.sizeLog2 = 9, .acrossTexelsPerPixel = 12.0, .downTexelsPerPixel = 2.0, .level = 4},
+    {.sizeLog2 = 10, .acrossTexelsPerPixel = 1.5, .downTexelsPerPixel = 0.5, .level = 0},
+    {.sizeLog2 = 10, .acrossTexelsPerPixel = 0.75, .downTexelsPerPixel = 3.0, .level = 1},
+    {.sizeLog2 = 10, .acrossTexelsPerPixel = 6.0, .downTexelsPerPixel = 1.0, .level = 2},
+    {.sizeLog2 = 9, .acrossTexelsPerPixel = 12.0, .downTexelsPerPixel = 2.0, .level = 3},
+    // Alike both ways: the isotropic rule's level.
     {.sizeLog2 = 8, .acrossTexelsPerPixel = 3.0, .downTexelsPerPixel = 3.0, .level = 2},
-    {.sizeLog2 = 8, .acrossTexelsPerPixel = 300.0, .downTexelsPerPixel = 1.0, .level = 8},
-    {.sizeLog2 = 10, .acrossTexelsPerPixel = 1000.0, .downTexelsPerPixel = 0.0, .level = 10},
+    {.sizeLog2 = 10, .acrossTexelsPerPixel = 2.5, .downTexelsPerPixel = 2.5, .level = 2},
+    // Stretched far one way: the longer step over 4 rules.
+    {.sizeLog2 = 8, .acrossTexelsPerPixel = 300.0, .downTexelsPerPixel = 1.0, .level = 7},
+    {.sizeLog2 = 10, .acrossTexelsPerPixel = 1000.0, .downTexelsPerPixel = 0.0, .level = 8},
+    {.sizeLog2 = 10, .acrossTexelsPerPixel = 0.25, .downTexelsPerPixel = 16.0, .level = 2},
+    // Past the coarsest level: the last.
+    {.sizeLog2 = 8, .acrossTexelsPerPixel = 3000.0, .downTexelsPerPixel = 3000.0, .level = 8},
 };
 
 // A quad of 1000 x 400 pixels at one depth, minified evenly: every pixel
@@ -175,9 +184,11 @@ INSTANTIATE_TEST_SUITE_P(AllFills, LevelSampling, ::testing::ValuesIn(AllFills),
 // A floor seen from height H by a camera looking along it, its horizon on
 // row 200 of a 1920 x 1080 frame (focal length f pixels): row y shows depth
 // f H / (y - 200); u = s x world x, v = s x depth (s periods a unit). A
-// pixel steps over N s H / y'^2 x max(y', sqrt(dx^2 + f^2)) texels (y' = y +
-// 1/2 - 200 and dx its column's distance from the centre, both at its
-// centre), so the level grows toward the horizon.
+// pixel steps over N s H / y' texels to the next column (in u only) and N s
+// H / y'^2 x sqrt(dx^2 + f^2) to the next row, N s f H / y'^2 of them in v
+// (y' = y + 1/2 - 200 and dx its column's distance from the centre, both at
+// its centre); its footprint covers the product of the column step and the
+// row's v step, so the level grows toward the horizon.
 struct Floor {
   static constexpr double f = 1000.0, H = 1.0, s = 0.4, halfWidth = 0.9;
   static constexpr double centre = 960.0, horizon = 200.0;
@@ -194,7 +205,9 @@ struct Floor {
     const double y = row + 0.5 - horizon, dx = column + 0.5 - centre;
     const double across = s * H / y;
     const double down = s * H / (y * y) * std::sqrt(dx * dx + f * f);
-    return sizeLog2 + std::log2(std::max(across, down));
+    const double area = across * (s * f * H / (y * y));
+    const double longer = std::max(across, down) / 4.0;
+    return sizeLog2 + 0.5 * std::log2(std::max(area, longer * longer));
   }
 };
 
