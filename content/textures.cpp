@@ -34,6 +34,15 @@ struct Grid {
   double At(int i) const { return (i + 0.5) * step - 0.5; }
 };
 
+// The steepness of a soft edge (a sine scaled by it, clamped to +-1) drawn
+// at the grid's size: gain at the classic size, and steeper by the texels a
+// classic texel holds, so that a sharp texture's edge spans as many of its
+// own texels as the classic one's edge of its own. Far off, the sharp
+// texture's levels soften it again.
+double EdgeGain(const Grid& grid, double gain) {
+  return gain / grid.step;
+}
+
 template <typename Shade>
 Canvas Paint(int size, Shade shade) {
   const Grid grid(size);
@@ -344,15 +353,15 @@ Canvas Plasma(int size) {
 }
 
 Canvas Checker(int size) {
-  // Squares whose edges blend over 6 texels and whose two colours are a
-  // step closer: the floor runs far back at a grazing angle, where hard
+  // Squares whose edges blend over 6 texels (of the classic size) and whose
+  // two colours are a step closer: the floor runs far back at a grazing angle, where hard
   // edges of full contrast would crawl.
   TileNoise n(71, 16), fine(72, FineCells);
   const Grid grid(size);
   return Paint(size, [&](double x, double y) {
     const double ex = std::sin((x + 0.5) * Pi / 32.0), ey = std::sin((y + 0.5) * Pi / 32.0);
     // +1 on light squares, -1 on dark ones, soft across the edges.
-    const double side = std::clamp(ex * ey * 4.0, -1.0, 1.0);
+    const double side = std::clamp(ex * ey * EdgeGain(grid, 4.0), -1.0, 1.0);
     const double dirt =
         (n.Fractal(x / 16.0, y / 16.0, 3, 0.5) - 0.5) * 0.08 + FineGrain(fine, grid, x, y, 0.04);
     const Rgb c = Mix(Rgb{0.26, 0.28, 0.52}, Rgb{0.86, 0.84, 0.77}, 0.5 + 0.5 * side);
@@ -432,13 +441,14 @@ Canvas Chrome(int size) {
 
 Canvas Hazard(int size) {
   // Diagonal stripes in a worn ochre on dark grey, with edges that blend
-  // over a dozen texels, so that the floor far off at a grazing angle does
+  // over a dozen texels (of the classic size), so that the floor far off at a grazing angle does
   // not break into crawling teeth, and muted enough that the crates on it
   // stay what the eye follows.
   TileNoise wear(171, 16), fine(172, FineCells);
   const Grid grid(size);
   return Paint(size, [&](double x, double y) {
-    const double stripe = std::clamp(std::sin((x + y + 0.5) * Pi / 32.0) * 1.8, -1.0, 1.0);
+    const double stripe =
+        std::clamp(std::sin((x + y + 0.5) * Pi / 32.0) * EdgeGain(grid, 1.8), -1.0, 1.0);
     const double w =
         (wear.Fractal(x / 16.0, y / 16.0, 3, 0.5) - 0.5) * 0.1 + FineGrain(fine, grid, x, y, 0.06);
     const Rgb c = Mix(Rgb{0.23, 0.215, 0.19}, Rgb{0.66, 0.53, 0.2}, 0.5 + 0.5 * stripe);
