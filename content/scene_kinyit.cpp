@@ -110,6 +110,10 @@ void AddCore(Stage& s, int root) {
     const int shard = s.AddLitMesh("Shard" + std::to_string(i + 1),
                                    Box(V(-2, -2, -4), V(2, 2, 4), "Panel"), shards);
     s.Position(shard, 0, V(22 * std::cos(a), 22 * std::sin(a), (i % 2 ? 4 : -4)));
+    // Each starts turned its own way: shards turned alike would show their
+    // faces in the same shades, and two that cross in view would merge
+    // into one shape.
+    s.Rotation(shard, 0, -150.0f + 40.0f * static_cast<float>(i), Vector{1, 0, 1});
     s.Spin(shard, 0, End, 31, 4.0f, Vector{1, 1, 0});
   }
 }
