@@ -20,6 +20,7 @@ Vector BlauPath(double t) {  // t in 0..1: the flight line
 }
 
 constexpr std::uint32_t End = 490;
+constexpr Vector TitleAt{0, 400, 50};
 
 // The swarm of orbs drifts along the flight line.
 constexpr PointKey SwarmDrift[] = {
@@ -76,6 +77,7 @@ Scene3ds BlauScene() {
   s.AddMaterial("SeaFar", "BLUFAR");
   s.AddMaterial("Frost", "FROST");
   s.AddMaterial("Sky", "NIGHT");
+  s.AddMaterial("Gold", "GOLD");
   s.SetLight(Light{V(300, -600, 800), 0.25f, 1100});
   Dome(s, "Sky", 900, 5, 2);
   AddHills(s);
@@ -98,18 +100,21 @@ Scene3ds BlauScene() {
         Placed(Cylinder(9, 0, h, 6, "Frost", 2), V(1, 1, 1), 0, V(x, y, BlauHeight(x, y) - 2)));
   }
   AddSwarm(s);
-  // The title, extruded from the glyph outlines, floats over the end of
-  // the line.
-  const int title = s.AddLitMesh("Title", OutlineText("VX-1", 48.0f, 5.0f, "Frost"));
-  s.Position(title, 0, V(0, 340, 40));
+  // The title, extruded from the glyph outlines in gold, so that it stands
+  // apart from the ice gates in front of it, floats past the end of the
+  // line, far enough that the flight's last look takes it in whole.
+  const int title = s.AddLitMesh("Title", OutlineText("VX-1", 48.0f, 5.0f, "Gold"));
+  s.Position(title, 0, TitleAt);
   s.Rotation(title, TitleSway);
 
   s.AddCamera("Camera01");
   for (std::uint32_t f = 0; f <= End; f += 35) {
     const double t = static_cast<double>(f) / End;
     s.CameraPosition(f, BlauPath(t), Tcb{0, 0, f % 70 == 0 ? 0.2f : 0.0f});
+    // The last looks turn to the title, which the flight ends before.
     const Vector ahead = BlauPath(std::min(1.25, t + 0.18));
-    s.CameraTarget(f, V(ahead.x, ahead.y, ahead.z - 12));
+    s.CameraTarget(
+        f, t > 0.9 ? V(TitleAt.x, TitleAt.y, TitleAt.z - 12) : V(ahead.x, ahead.y, ahead.z - 12));
   }
   s.CameraFov(CameraFovs);
   for (std::uint32_t f = 0, k = 0; f <= End; f += 70, ++k)
