@@ -68,13 +68,21 @@ Scene3ds LibikoScene() {
   s.SetLight(Light{V(-30, -70, 70), 0.25f, 80});
   Dome(s, "Sky", 700, 3, 2);
   s.AddMesh("Ground", Flat(360, 360, 12, 12, "Floor", 0.25f));
-  // The wall in six blocks, each mapping the bricks once on a side about
+  // The wall in six blocks and two wings, each mapping the bricks once on a side about
   // as wide as it is high, so that the bricks keep their shape; one mesh,
   // so that the light grades along the whole wall.
   Mesh wall;
   for (int i = 0; i < 6; ++i)
     Append(wall, Box(V(-170 + 340.0 * i / 6, 110, 0), V(-170 + 340.0 * (i + 1) / 6, 122, 56),
                      "Wall", 1, 20));
+  // Two blocks turn forward at either end, so that the wall closes a corner
+  // of the yard instead of ending in the open against the sky.
+  for (int side = 0; side < 2; ++side)
+    for (int j = 0; j < 2; ++j) {
+      const double x0 = side == 0 ? -182 : 170;
+      Append(wall,
+             Box(V(x0, 122 - 56.0 * (j + 1), 0), V(x0 + 12, 122 - 56.0 * j, 56), "Wall", 1, 20));
+    }
   s.AddLitMesh("BackWall", wall);
   // The fulcrum: a four-sided frustum whose sloped sides catch the light
   // differently.
