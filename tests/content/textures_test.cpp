@@ -90,9 +90,10 @@ TEST(SharpTextures, ExistForTheSurfacesTheSharpShowBringsClose) {
 }
 
 // Reduced to 256 the sharp texture is the classic one: on average each
-// texel's three bytes lie within 30 of it in sum, and nearer than the
-// classic texture shifted by one texel (a sharp texture drawn half a texel
-// off, or over another period, fails this).
+// texel's three bytes lie within 30 of it in sum, and nearer to it than to
+// the classic texture shifted by one texel either way (a sharp texture drawn
+// half a texel off, or over another period, fails this; one whose soft edges
+// are crisper than the classic one's, as the floors' are, does not).
 TEST(SharpTextures, ReduceToTheClassicTexture) {
   for (const TextureInfo* info : SharpTextures()) {
     const Canvas sharp = info->draw(info->sharpSize);
@@ -101,11 +102,12 @@ TEST(SharpTextures, ReduceToTheClassicTexture) {
     const Canvas classic = info->make();
     const Canvas reduced = Reduced(sharp);
     const double off = MeanStep(reduced, classic);
-    const double shifted = MeanStep(classic, Shifted(classic, 1));
-    std::printf("%-9s %4d: %.1f from the classic, %.1f between shifted copies\n",
-                info->name.c_str(), info->sharpSize, off, shifted);
+    const double shifted =
+        std::min(MeanStep(reduced, Shifted(classic, 1)), MeanStep(reduced, Shifted(classic, -1)));
+    std::printf("%-9s %4d: %.1f from the classic, %.1f from a shifted copy\n", info->name.c_str(),
+                info->sharpSize, off, shifted);
     EXPECT_LT(off, 30.0) << info->name;
-    if (shifted > 4.0) {
+    if (MeanStep(classic, Shifted(classic, 1)) > 4.0) {
       EXPECT_LT(off, shifted) << info->name;
     }
   }
