@@ -60,7 +60,7 @@ constexpr bool DrawableFrameSize(const FrameSize& size) {
 // How many classic pixels one classic pixel spans in this frame: the smaller
 // of width / 320 and height / 200 (the direction whose field of view the
 // camera keeps). Distances the classic show counts in pixels (the glow's
-// reach, the blur's streaks, the border) scale by it. 1 at the classic size.
+// reach, the blur's streaks) scale by it. 1 at the classic size.
 constexpr double FrameScale(const FrameSize& size) {
   const double x = static_cast<double>(size.width) / ScreenWidth;
   const double y = static_cast<double>(size.height) / ScreenHeight;

@@ -247,18 +247,16 @@ void BlendPicture(const PostProcessing& post, std::uint32_t* fb, const FrameSize
   });
 }
 
-// Border lines, as many pixels thick as the frame's scale, of the rows in
-// band: they hide the rasterizer's edge pixels.
+// The border's pixels in the rows of band (DrawBlackBorder).
 void DrawBorderRows(std::uint32_t* fb, const FrameSize& size, RowBand band) {
-  const std::int32_t thick = BorderPixels(size);
   for (std::int32_t y = band.begin; y < band.end; ++y) {
     std::uint32_t* row = fb + static_cast<std::ptrdiff_t>(y) * size.pitch;
-    if (y < thick || y >= size.height - thick) {
+    if (y == 0 || y == size.height - 1) {
       std::fill_n(row, size.width, 0u);
       continue;
     }
-    std::fill_n(row, thick, 0u);
-    std::fill_n(row + size.width - thick, thick, 0u);
+    row[0] = 0;
+    row[size.width - 1] = 0;
   }
 }
 
@@ -410,11 +408,6 @@ void RenderScene3d(Scene*& scene, float t, FrameFactors factors, FillFunction fi
 }
 
 }  // namespace scenes
-
-std::int32_t BorderPixels(const FrameSize& size) {
-  const auto scale = static_cast<std::int32_t>(FrameScale(size));
-  return scale < 1 ? 1 : scale;
-}
 
 void DrawBlackBorder(std::uint32_t* fb, const FrameSize& size) {
   scenes::DrawBorderRows(fb, size, AllRows(size));

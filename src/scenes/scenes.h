@@ -98,11 +98,11 @@ extern const SceneModule DankeScene;
 std::span<const SceneModule* const> SceneModulesInLoadOrder();
 
 // ---- shared pieces --------------------------------------------------------
-// Sets the frame's outer BorderPixels(size) rows and columns to 0: row 0,
-// row 199, column 0 and column 319 of the classic frame.
+// Sets the frame's outermost rows and columns to 0: row 0, row 199, column
+// 0 and column 319 of the classic frame. One pixel at every size: it hides
+// the rasterizer's edge pixels, which are one pixel wide at any size, and a
+// thicker frame reads as a dark rim round a large picture.
 void DrawBlackBorder(std::uint32_t* fb, const FrameSize& size);
-// The border's thickness: FrameScale rounded down, at least 1.
-std::int32_t BorderPixels(const FrameSize& size);
 // The whole tick c by which the picture scenes and kinyit time their fades:
 // t rounded to the nearest integer, ties to even, taken as an unsigned
 // 32-bit number (its low 32 bits, so -1 gives 4294967295). A t that is not
