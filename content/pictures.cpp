@@ -106,7 +106,14 @@ Rgb FloorGrid(double x, double y, double centreX, double perClassic, Rgb top, Rg
 // Stars above the horizon: one pixel each in the classic frame, a small
 // round dot of about one classic pixel in a sharp one, as many per classic
 // pixel of width in every frame.
-void Stars(Canvas& c, const PictureFrame& f, std::uint64_t seed) {
+// A box in classic pixels that the stars keep out of (text on the sky,
+// whose word gaps a star would fill like stray punctuation).
+struct StarFreeBox {
+  double left = 0, top = 0, right = 0, bottom = 0;
+  bool Holds(double x, double y) const { return x >= left && x < right && y >= top && y < bottom; }
+};
+
+void Stars(Canvas& c, const PictureFrame& f, std::uint64_t seed, StarFreeBox clear) {
   Random random(seed);
   const int columns = static_cast<int>(std::lround(f.ClassicWidth()));
   const int count = 110 * columns / ScreenWidth;
@@ -114,6 +121,8 @@ void Stars(Canvas& c, const PictureFrame& f, std::uint64_t seed) {
   for (int i = 0; i < count; ++i) {
     const int x = random.Below(columns), y = random.Below(128 - 10);
     const double b = random.Range(0.35, 1.0);
+    // Drawn from the sequence all the same, so that the other stars stay.
+    if (clear.Holds(x + 0.5, y + 0.5)) continue;
     if (f.scale == 1.0) {
       c.At(x, y) = PackRgb(Mix(UnpackRgb(c.At(x, y)), Rgb{1, 1, 1}, b));
       continue;
@@ -129,13 +138,11 @@ void Stars(Canvas& c, const PictureFrame& f, std::uint64_t seed) {
   }
 }
 
-// The floor grid over a sharp pixel: the mean of 4 x 4 samples across it,
-// so that lines thinner than a pixel run on unbroken and crowd into an even
-// haze toward the horizon instead of breaking into dots. A classic pixel
-// takes its centre alone, as it always did.
+// The floor grid over a pixel: the mean of 4 x 4 samples across it, so that
+// lines thinner than a pixel run on unbroken and crowd into an even haze
+// toward the horizon instead of breaking into dots or a moire band.
 Rgb FloorGridPixel(int x, int y, const PictureFrame& f, double centreX, Rgb top, Rgb horizon,
                    Rgb grid) {
-  if (f.scale == 1.0) return FloorGrid(x + 0.5, y + 0.5, centreX, f.scale, top, horizon, grid);
   constexpr int Samples = 4;
   Rgb sum{0, 0, 0};
   for (int j = 0; j < Samples; ++j)
@@ -148,7 +155,8 @@ Rgb FloorGridPixel(int x, int y, const PictureFrame& f, double centreX, Rgb top,
 
 // A dark backdrop for the cards: vertical gradient, stars above a horizon,
 // a perspective grid below it, as wide as the frame.
-Canvas Backdrop(const PictureFrame& f, Rgb top, Rgb horizon, Rgb grid, std::uint64_t seed) {
+Canvas Backdrop(const PictureFrame& f, Rgb top, Rgb horizon, Rgb grid, std::uint64_t seed,
+                StarFreeBox clear = {}) {
   Canvas c(f.width, f.height);
   const int horizonRow = 128;
   const double centreX = f.ClassicWidth() / 2.0;
@@ -162,7 +170,7 @@ Canvas Backdrop(const PictureFrame& f, Rgb top, Rgb horizon, Rgb grid, std::uint
                                   : FloorGridPixel(x, y, f, centreX, top, horizon, grid));
     }
   }
-  Stars(c, f, seed);
+  Stars(c, f, seed, clear);
   return c;
 }
 
@@ -244,8 +252,11 @@ Canvas Loader(const PictureFrame& f) {
 }
 
 Canvas Danke(const PictureFrame& f) {
-  Canvas c = Backdrop(f, Rgb{0.06, 0.01, 0.03}, Rgb{0.5, 0.18, 0.05}, Rgb{1.0, 0.55, 0.15}, 204);
   const double mid = f.ClassicWidth() / 2;
+  // The greetings' block: no star between their words.
+  const StarFreeBox greetings{.left = mid - 110, .top = 70, .right = mid + 110, .bottom = 128};
+  Canvas c = Backdrop(f, Rgb{0.06, 0.01, 0.03}, Rgb{0.5, 0.18, 0.05}, Rgb{1.0, 0.55, 0.15}, 204,
+                      greetings);
   Headline(
       c, f, "DANKE!", Font::SansBold, Fit(f, "DANKE!", Font::SansBold, 64, 250), mid, 62,
       Rgb{1.0, 0.6, 0.2}, [](double, double y) {
