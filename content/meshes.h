@@ -131,14 +131,20 @@ std::vector<int> FaceShades(const Mesh& mesh, Vector offset, const Light& light,
 // w = (n . l + 1) / 2 for the vertex's smooth normal n (the faces that meet
 // at its position, weighted by their area) and the unit vector l towards
 // the light; v is kept. A shine texture draws light w at u = ShineU(w)
-// across its width, so the fill interpolates the light across each face.
+// across its left half, so the fill interpolates the light across each
+// face, and mirrored across its right half: a face seen nearly edge-on,
+// whose u the fill carries a few texels past its vertices' range, then
+// reads the light beside it on either side of the brightest column and
+// across the texture's wrap, never the far end of the ramp (lone dark
+// pixels in the highlight, or bright ones in the shade).
 // offset moves the mesh to where the light is given.
-inline constexpr double ShineMargin = 3.0 / 256;  // keeps u off the texture's wrap
+inline constexpr double ShineMargin = 3.0 / 256;  // the darkest columns' width
 inline float ShineU(double w) {
-  return static_cast<float>(ShineMargin + std::clamp(w, 0.0, 1.0) * (1.0 - 2.0 * ShineMargin));
+  return static_cast<float>(ShineMargin + std::clamp(w, 0.0, 1.0) * (0.5 - ShineMargin));
 }
 inline double ShineLight(double u) {
-  return std::clamp((u - ShineMargin) / (1.0 - 2.0 * ShineMargin), 0.0, 1.0);
+  const double fromEdge = u <= 0.5 ? u : 1.0 - u;
+  return std::clamp((fromEdge - ShineMargin) / (0.5 - ShineMargin), 0.0, 1.0);
 }
 void ShineMapping(Mesh& mesh, Vector offset, const Light& light);
 

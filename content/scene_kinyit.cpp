@@ -113,7 +113,7 @@ void AddCore(Stage& s, int root) {
     // Each starts turned its own way: shards turned alike would show their
     // faces in the same shades, and two that cross in view would merge
     // into one shape.
-    s.Rotation(shard, 0, -150.0f + 40.0f * static_cast<float>(i), Vector{1, 0, 1});
+    s.Rotation(shard, 0, -140.0f + 40.0f * static_cast<float>(i), Vector{1, 0, 1});
     s.Spin(shard, 0, End, 31, 4.0f, Vector{1, 1, 0});
   }
 }

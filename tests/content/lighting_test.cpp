@@ -157,9 +157,11 @@ TEST(ShineMapping, KeepsVAndStaysOffTheTexturesWrap) {
   EXPECT_LT(lowest, ShineU(0.05));
 }
 
-// The shine texture brightens from its left edge to its right in every
-// row, so that u alone sets the light a pixel shows.
-TEST(ShineTextures, GrowBrighterAcrossEveryRow) {
+// The shine texture brightens from its left edge to its middle in every
+// row, so that u alone sets the light a pixel shows, and mirrors that
+// across its right half, so that u carried past either end of the range
+// reads a light next to it.
+TEST(ShineTextures, GrowBrighterToTheMiddleOfEveryRowAndMirror) {
   const auto& all = AllTextures();
   const auto gold = std::find_if(all.begin(), all.end(),
                                  [](const TextureInfo& t) { return t.name == "GOLDLIT"; });
@@ -169,9 +171,12 @@ TEST(ShineTextures, GrowBrighterAcrossEveryRow) {
     const std::uint32_t p = c.At(x, y);
     return ((p >> 16) & 255) * 0.3 + ((p >> 8) & 255) * 0.59 + (p & 255) * 0.11;
   };
+  const int half = c.width / 2;
   for (int y = 0; y < c.height; y += 7) {
-    for (int x = 1; x < c.width; ++x) ASSERT_GE(luma(x, y), luma(x - 1, y)) << x << ", " << y;
-    EXPECT_GT(luma(c.width - 1, y), 3 * luma(0, y)) << "row " << y;
+    for (int x = 1; x < half; ++x) ASSERT_GE(luma(x, y), luma(x - 1, y)) << x << ", " << y;
+    for (int x = 0; x < half; ++x)
+      ASSERT_EQ(c.At(x, y), c.At(c.width - 1 - x, y)) << x << ", " << y;
+    EXPECT_GT(luma(half - 1, y), 3 * luma(0, y)) << "row " << y;
   }
 }
 
