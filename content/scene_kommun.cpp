@@ -45,7 +45,10 @@ Scene3ds KommunScene() {
       Append(pillar, Box(V(x - 10, y - 10, 0), V(x + 10, y + 10, 26), "Stone", 1, 13));
       s.AddLitMesh("Pillar" + std::to_string(i * 2 + side + 1), pillar, colonnade);
     }
-  for (int i = 0; i < 4; ++i) {
+  // Five along the flight, the last ahead of where it ends, so that its
+  // final seconds look down the colonnade at a star, not into an empty
+  // corridor.
+  for (int i = 0; i < 5; ++i) {
     const int star =
         s.AddLitMesh("Star" + std::to_string(i + 1),
                      StandUp(Placed(Extrude(StarOutline(5, 12, 30), 6, "Hazard", "Lava"),
