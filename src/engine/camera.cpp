@@ -29,7 +29,8 @@ namespace {
 // Degrees to radians held as a single (0.017453292), for roll and FOV.
 constexpr float DegreesToRadians = static_cast<float>(3.14159265358979323846 / 180.0);
 // The side planes lie slightly inside the true field of view, so that
-// projected points stay inside the view and the fills need no edge clipping.
+// projected points stay inside the view and the fills need no edge clipping;
+// at the classic size narrowed by this angle (see BuildViewPlanes).
 constexpr float PlaneNarrowing = 0.997f;
 constexpr double NearMargin = 0.95;
 constexpr double FarMargin = 1.01;
@@ -149,9 +150,30 @@ void SetupCamera(Scene*& scene, std::int32_t cameraIndex, bool autoPlanes, float
   }
 }
 
+namespace {
+
+// Above the classic size the side planes lie half a pixel inside the
+// frame's edges (the classic planes, narrowed by an angle, lie about that
+// far inside at the show's fields of view). Narrowed by the classic angle,
+// they would leave a strip of unfilled pixels that grows with the scale,
+// 3 to 4 pixels wide at 1920 x 1080, which the finish smears inward.
+constexpr double SidePlaneInset = 0.5;
+
+// The half angle of a side plane whose view has half angle `half` over
+// `halfPixels` pixels from the centre to the edge.
+double InsetAngle(double half, double halfPixels) {
+  return std::atan(std::tan(half) * (1.0 - SidePlaneInset / halfPixels));
+}
+
+}  // namespace
+
 void BuildViewPlanes(const ProjectionCamera& camera, ViewPlane (&planes)[ViewPlaneCount]) {
-  const double a = double{camera.viewFov} / 2.0 * double{DegreesToRadians} * double{PlaneNarrowing};
-  const double b = a * double{camera.fovRatio};
+  // The camera was set up for a frame of 2 xCentre x 2 yCentre.
+  const bool classic = camera.xCentre == 160.0f && camera.yCentre == 100.0f;
+  const double half = double{camera.viewFov} / 2.0 * double{DegreesToRadians};
+  const double ratio = camera.fovRatio;
+  const double a = classic ? half * double{PlaneNarrowing} : InsetAngle(half, camera.xCentre);
+  const double b = classic ? a * ratio : InsetAngle(half * ratio, camera.yCentre);
   const float ca = static_cast<float>(std::cos(a)), sa = static_cast<float>(std::sin(a));
   const float cb = static_cast<float>(std::cos(b)), sb = static_cast<float>(std::sin(b));
   planes[PlaneNear] = {{0.0f, 0.0f, 1.0f}, {0.0f, 0.0f, camera.nearZ}};

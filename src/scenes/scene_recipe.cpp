@@ -260,6 +260,23 @@ void DrawBorderRows(std::uint32_t* fb, const FrameSize& size, RowBand band) {
   }
 }
 
+// Above the classic size the finish reads no black border: the glow would
+// pull it (and its first unglowed step, EffectStep pixels) inward as a dark
+// rim several pixels wide, where the classic frame darkens one pixel beside
+// its border. The edge pixels take the colour of the pixels inside them
+// instead, and the border is drawn once the frame is finished.
+void CopyInnerPixelsOntoBorder(std::uint32_t* fb, const FrameSize& size) {
+  const std::ptrdiff_t pitch = size.pitch;
+  const std::int32_t w = size.width, h = size.height;
+  for (std::int32_t y = 1; y < h - 1; ++y) {
+    std::uint32_t* row = fb + y * pitch;
+    row[0] = row[1];
+    row[w - 1] = row[w - 2];
+  }
+  std::copy_n(fb + pitch, w, fb);
+  std::copy_n(fb + (h - 2) * pitch, w, fb + (h - 1) * pitch);
+}
+
 }  // namespace
 
 void LoadScene3d(Scene*& scene, std::string_view sceneFile) {
@@ -383,9 +400,12 @@ void RenderScene3d(Scene*& scene, float t, FrameFactors factors, FillFunction fi
                 static_cast<std::uint32_t>((rows.end - rows.begin) * size.pitch));
     ClearDepthBuffer(target);
     DrawScenePolygons(scene->screen, target, fill);
-    // Hides the rasterizer's edge pixels; the post-processing runs over it.
-    DrawBorderRows(fb, size, rows);
+    // Hides the rasterizer's edge pixels; the post-processing runs over it
+    // at the classic size.
+    if (size == ClassicFrame) DrawBorderRows(fb, size, rows);
   });
+  const bool bordered = size == ClassicFrame;
+  if (!bordered) CopyInnerPixelsOntoBorder(fb, size);
   if (timed != nullptr) timed->Lap(FrameStage::Fills);
   // A view of the pipeline's inside: one test a frame, nothing in the fills
   // or the effects. A view drawn in place of the fills' image keeps the
@@ -398,6 +418,7 @@ void RenderScene3d(Scene*& scene, float t, FrameFactors factors, FillFunction fi
     RunSmear(post, fb, size);
     BlendPicture(post, fb, size);
     if (post.fade != nullptr) post.fade(t, fb, size);
+    if (!bordered) DrawBorderRows(fb, size, AllRows(size));
     if (view != PipelineView::Frame) DrawPipelineView(view, *scene, depth, fb, size);
   }
   // The finish's time holds the view's drawing; the counting pass after it

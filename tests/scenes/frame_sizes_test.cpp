@@ -156,5 +156,38 @@ TEST_F(FrameSizes, TheBorderIsOnePixelAtEverySize) {
   }
 }
 
+// The mean brightness (the three bytes) of the pixels of columns
+// [x0, x1) and rows [1, height - 1), those of the last columns mirrored:
+// x counts from the left edge, or from the right one when `right`.
+double ColumnsMean(const Image& fb, const FrameSize& size, int x0, int x1, bool right) {
+  double sum = 0.0;
+  for (int y = 1; y < size.height - 1; ++y)
+    for (int x = x0; x < x1; ++x) {
+      const std::uint32_t p =
+          fb[static_cast<std::size_t>(y * size.pitch + (right ? size.width - 1 - x : x))];
+      sum += (p & 0xFF) + ((p >> 8) & 0xFF) + ((p >> 16) & 0xFF);
+    }
+  return sum / (3.0 * (size.height - 2) * (x1 - x0));
+}
+
+TEST_F(FrameSizes, TheFinishDarkensNoRimBesideTheBorder) {
+  // At four times the classic width a classic pixel is four columns: the
+  // four inside the border must be about as bright as the eight further
+  // in. The finish would darken them if it read a black border, or a strip
+  // the side planes left unfilled (they had, a quarter darker).
+  const FrameSize size = PackedFrame(1280, 800);
+  for (const ModuleCall& call : EveryModule()) {
+    if (call.module == &LogoScene || call.module == &DankeScene) continue;  // no border
+    for (const bool right : {false, true}) {
+      SCOPED_TRACE(std::string(call.module->name) + (right ? " right" : " left"));
+      const Image fb = Draw(call, Times[0], size, 0);
+      const double rim = ColumnsMean(fb, size, 1, 5, right);
+      const double inside = ColumnsMean(fb, size, 5, 13, right);
+      EXPECT_GE(rim, 0.95 * inside);
+      EXPECT_EQ(ColumnsMean(fb, size, 0, 1, right), 0.0);
+    }
+  }
+}
+
 }  // namespace
 }  // namespace vx::test
