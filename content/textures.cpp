@@ -474,16 +474,18 @@ Canvas HazardPool(int size) {
 }
 
 Canvas Crate(int size) {
-  // Drawn for crates a few dozen pixels across: broad grain, gaps between
-  // the boards and the frame's edges 3 texels wide and soft, big nail
-  // heads; finer detail would only sparkle at that size.
-  TileNoise grain(121, 16), fine(122, FineCells);
+  // Drawn for crates a few dozen pixels across, where a texel is a fifth
+  // of a pixel or less: broad grain, streaks at least 8 texels tall, four
+  // boards with soft gaps and grooves about a pixel wide (thinner ones, and
+  // finer grain, fell between the sampled texels as rows of dots), big
+  // nail heads.
+  TileNoise grain(121, 8), fine(122, FineCells);  // 8 cells across, 32 down: tiles
   const Grid grid(size);
   Canvas c = Paint(size, [&](double x, double y) {
-    const double g = grain.Fractal(x / 16.0, y / 4.0, 2, 0.5) + FineGrain(fine, grid, x, y, 0.2);
+    const double g = grain.Fractal(x / 32.0, y / 8.0, 1, 0.5) + FineGrain(fine, grid, x, y, 0.2);
     Rgb board = Mix(Rgb{0.74, 0.57, 0.34}, Rgb{0.54, 0.37, 0.19}, g);
-    const double gap = std::min(Wrap(y, 32) + 0.5, 32 - (Wrap(y, 32) + 0.5));
-    board = board * (0.6 + 0.4 * SmoothStep(0.5, 2.5, gap));
+    const double gap = std::min(Wrap(y, 64) + 0.5, 64 - (Wrap(y, 64) + 0.5));
+    board = board * (0.6 + 0.4 * SmoothStep(0.5, 6.0, gap));
     // Frame 24 px wide and one diagonal brace, each with a dark groove.
     const bool frame = x < 23.5 || x >= 231.5 || y < 23.5 || y >= 231.5;
     const bool brace = std::abs(x - y) < 16.5;
@@ -492,7 +494,7 @@ Canvas Crate(int size) {
     const double groove = frame ? std::min({std::abs(x - 23.5), std::abs(x - 231.5),
                                             std::abs(y - 23.5), std::abs(y - 231.5)})
                                 : std::abs(std::abs(x - y) - 16.0);
-    f = f * (0.5 + 0.5 * SmoothStep(0.5, 2.0, groove));
+    f = f * (0.5 + 0.5 * SmoothStep(0.5, 5.0, groove));
     for (int ny : {12, 243})
       for (int nx : {12, 243})
         f = Mix(Rgb{0.62, 0.62, 0.66}, f, SmoothStep(3.0, 5.0, std::hypot(x - nx, y - ny)));
