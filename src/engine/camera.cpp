@@ -169,7 +169,8 @@ double InsetAngle(double half, double halfPixels) {
 
 void BuildViewPlanes(const ProjectionCamera& camera, ViewPlane (&planes)[ViewPlaneCount]) {
   // The camera was set up for a frame of 2 xCentre x 2 yCentre.
-  const bool classic = camera.xCentre == 160.0f && camera.yCentre == 100.0f;
+  const bool classic = 2.0f * camera.xCentre == static_cast<float>(ClassicFrame.width) &&
+                       2.0f * camera.yCentre == static_cast<float>(ClassicFrame.height);
   const double half = double{camera.viewFov} / 2.0 * double{DegreesToRadians};
   const double ratio = camera.fovRatio;
   const double a = classic ? half * double{PlaneNarrowing} : InsetAngle(half, camera.xCentre);

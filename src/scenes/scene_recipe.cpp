@@ -394,6 +394,7 @@ void RenderScene3d(Scene*& scene, float t, FrameFactors factors, FillFunction fi
   StageClock* const timed = clock ? &*clock : nullptr;
   RunFramePipeline(scene, frame, ViewCamera, NearZ, FarZ, size, timed);
   float* depth = size == ClassicFrame ? scene->depthBuffer : frameDepth.data();
+  const bool bordered = size == ClassicFrame;  // before the finish (see CopyInnerPixelsOntoBorder)
   ForEachBand(size, [&](RowBand rows) {
     const RasterTarget target{.image = fb, .depth = depth, .size = size, .rows = rows};
     ClearScreen(fb + static_cast<std::ptrdiff_t>(rows.begin) * size.pitch,
@@ -402,9 +403,8 @@ void RenderScene3d(Scene*& scene, float t, FrameFactors factors, FillFunction fi
     DrawScenePolygons(scene->screen, target, fill);
     // Hides the rasterizer's edge pixels; the post-processing runs over it
     // at the classic size.
-    if (size == ClassicFrame) DrawBorderRows(fb, size, rows);
+    if (bordered) DrawBorderRows(fb, size, rows);
   });
-  const bool bordered = size == ClassicFrame;
   if (!bordered) CopyInnerPixelsOntoBorder(fb, size);
   if (timed != nullptr) timed->Lap(FrameStage::Fills);
   // A view of the pipeline's inside: one test a frame, nothing in the fills
