@@ -86,9 +86,13 @@ Scene3ds LibikoScene() {
   s.AddLitMesh("BackWall", wall);
   // The fulcrum: a four-sided frustum whose sloped sides catch the light
   // differently.
-  s.AddLitMesh("Fulcrum", Placed(Cylinder(16, 3, 24, 4, "Steel"), V(1, 0.7, 1), 45, V(0, 0, 0)));
+  constexpr double FulcrumHeight = 24;
+  s.AddLitMesh("Fulcrum",
+               Placed(Cylinder(16, 3, FulcrumHeight, 4, "Steel"), V(1, 0.7, 1), 45, V(0, 0, 0)));
+  // The plank turns about the middle of its underside, which rests on the
+  // fulcrum's top: as it tilts, the top's corners stay within its thickness.
   const int balance = s.AddDummy("Balance");
-  s.Position(balance, 0, V(0, 0, 25));
+  s.Position(balance, 0, V(0, 0, FulcrumHeight));
   // Rock between -16 and +16 degrees every 30 frames; the ends bump the
   // ground (continuity < 0 makes the turn sharp).
   s.Rotation(balance, 0, -16, Vector{0, 1, 0});
