@@ -52,13 +52,20 @@ void AddCore(Stage& s, int heart) {
   s.Spin(core, 0, End, 32, -2.0f, Vector{0.3f, 1, 0.2f});
 }
 
-// Tentacles: chains of four tapering segments from the heart.
+// Tentacles: chains of four tapering segments from the heart, rooted
+// alternately above and below the vein's band around the equator. Each
+// segment sways up to 18 degrees from its parent, so a root this steep keeps
+// the first segment (the one within the vein's reach) clear of the band.
+constexpr double TentacleElevation = 42;  // degrees above or below the equator
 void AddTentacles(Stage& s, int heart) {
-  const std::vector<Vector> roots = SpherePoints(6);
   for (int i = 0; i < 6; ++i) {
     const std::string n = std::to_string(i + 1);
     int parent = s.AddDummy("Arm" + n, heart);
-    PointAlong(s, parent, roots[i]);
+    const double azimuth = i * Pi / 3;
+    const double elevation = (i % 2 ? -TentacleElevation : TentacleElevation) * Pi / 180;
+    PointAlong(s, parent,
+               V(std::cos(elevation) * std::cos(azimuth), std::cos(elevation) * std::sin(azimuth),
+                 std::sin(elevation)));
     float r = 5.0f;
     for (int k = 0; k < 4; ++k) {
       const float length = 22.0f - 3.0f * k;
@@ -88,10 +95,13 @@ Scene3ds EvilScene() {
   s.AddMaterial("Sky", "STARS");
   s.SetLight(Light{V(40, -80, 60), 0.15f, 120});
   Dome(s, "Sky", 700, 4, 2);
+  // The ground lies below the lowest reach of a swaying tentacle (about 75
+  // under the heart), and wide enough that its far edge stays out of view
+  // as the camera closes in and looks across it.
   s.AddLitMesh("Ground", Terrain(
-                             500, 500, 12, 12,
+                             800, 800, 16, 16,
                              [](float x, float y) {
-                               return static_cast<float>(-40.0 + 8.0 * std::sin(x * 0.05) *
+                               return static_cast<float>(-95.0 + 8.0 * std::sin(x * 0.05) *
                                                                      std::sin(y * 0.04));
                              },
                              "Rock", 1));
@@ -99,14 +109,16 @@ Scene3ds EvilScene() {
   s.Spin(heart, 0, End, 32, 1.2f, Vector{0, 0, 1});
   AddCore(s, heart);
   AddTentacles(s, heart);
-  // A vein that winds around the heart (a torus knot tube).
+  // A vein that winds around the heart (a torus knot tube), outside the
+  // reach of the spikes at the top of a beat (43 x 1.18), which turn
+  // through it otherwise.
   std::vector<Vector> knot;
-  for (int i = 0; i <= 64; ++i) {
-    const double t = i * 2 * Pi / 64;
-    const double rr = 34 + 6 * std::cos(3 * t);
+  for (int i = 0; i <= 96; ++i) {
+    const double t = i * 2 * Pi / 96;
+    const double rr = 56 + 3 * std::cos(3 * t);
     knot.push_back(V(rr * std::cos(2 * t), rr * std::sin(2 * t), 8 * std::sin(3 * t)));
   }
-  const int vein = s.AddLitMesh("Vein", Tube(knot, 1.8f, 5, "Gold", 8), heart);
+  const int vein = s.AddLitMesh("Vein", Tube(knot, 1.6f, 6, "Gold", 12), heart);
   s.Spin(vein, 0, End, 32, 2.5f, Vector{0, 0, 1});
 
   s.AddCamera("Camera01");

@@ -99,6 +99,14 @@ TEST(Penetration, MeasuresHowFarBoxesReachIntoEachOther) {
   EXPECT_GT(Penetration(unit, turned), 0.1f);
 }
 
+const SceneSlot& SlotNamed(const std::string& name) {
+  const auto& slots = SceneSlots();
+  const auto slot =
+      std::find_if(slots.begin(), slots.end(), [&](const SceneSlot& s) { return s.name == name; });
+  EXPECT_NE(slot, slots.end()) << name;
+  return slot != slots.end() ? *slot : slots.front();
+}
+
 bool IsCrate(const std::string& name) {
   for (const char* prefix : {"Stack", "Pile", "Load", "Orbiter", "Flyer"})
     if (name.rfind(prefix, 0) == 0) return true;
@@ -118,10 +126,7 @@ bool AboveTheRoof(const Corners& c) {
 
 TEST(BoxScene, CratesNeverPassThroughEachOther) {
   VX_REQUIRE_SHOW_LIBRARY();
-  const auto& slots = SceneSlots();
-  const auto slot =
-      std::find_if(slots.begin(), slots.end(), [](const SceneSlot& s) { return s.name == "box"; });
-  ASSERT_NE(slot, slots.end());
+  const SceneSlot* slot = &SlotNamed("box");
   LoadedScene loaded("box");
   Scene* scene = loaded.scene();
   ASSERT_NE(scene, nullptr);
@@ -151,6 +156,104 @@ TEST(BoxScene, CratesNeverPassThroughEachOther) {
   }
 }
 
+int ObjectNamed(const Scene& scene, const std::string& name) {
+  for (int i = 0; i < scene.mesh->objectCount; ++i)
+    if (scene.mesh->objects[i]->name.View() == name) return i;
+  ADD_FAILURE() << "no object " << name;
+  return 0;
+}
+
+// Points spread over every face of an object, in world space: its vertices,
+// and a grid across each triangle, so that a long face that passes through
+// something between its corners is caught too.
+std::vector<Vector> SurfacePoints(const Scene& scene, int object) {
+  const MeshObject& mesh = *scene.mesh->objects[object];
+  const Matrix& world = *scene.transformed->objects[object]->world;
+  std::vector<Vector> points;
+  constexpr int Steps = 4;
+  for (int f = 0; f < mesh.faceCount; ++f) {
+    const MeshVertex& a = mesh.vertices[mesh.faces[f].a];
+    const MeshVertex& b = mesh.vertices[mesh.faces[f].b];
+    const MeshVertex& c = mesh.vertices[mesh.faces[f].c];
+    for (int i = 0; i <= Steps; ++i)
+      for (int j = 0; i + j <= Steps; ++j) {
+        const float u = static_cast<float>(i) / Steps, v = static_cast<float>(j) / Steps;
+        const float w = 1 - u - v;
+        points.push_back(
+            TransformPoint(Vector{w * a.x + u * b.x + v * c.x, w * a.y + u * b.y + v * c.y,
+                                  w * a.z + u * b.z + v * c.z},
+                           world));
+      }
+  }
+  return points;
+}
+
+float DistanceOf(Vector a, Vector b) {
+  const Vector d = Minus(a, b);
+  return std::sqrt(DotOf(d, d));
+}
+
+// evil's gold vein winds around the spiked heart at its equator: at 60
+// frames a second over the slot, it stays beyond the reach of the spikes
+// (which turn with the core and swell with its beat), and no part of a
+// tentacle enters the ring the vein sweeps as it turns (its span out from
+// the heart and its height about the equator; the engine's y is the
+// file's height) or reaches down into the ground.
+TEST(EvilScene, TheTentaclesAndSpikesClearTheVeinAndTheGround) {
+  VX_REQUIRE_SHOW_LIBRARY();
+  const SceneSlot& slot = SlotNamed("evil");
+  LoadedScene loaded("evil");
+  Scene* scene = loaded.scene();
+  ASSERT_NE(scene, nullptr);
+  const int core = ObjectNamed(*scene, "Core"), vein = ObjectNamed(*scene, "Vein");
+  const int ground = ObjectNamed(*scene, "Ground");
+  std::vector<int> arms;
+  for (int i = 0; i < scene->mesh->objectCount; ++i)
+    if (scene->mesh->objects[i]->name.View().rfind("Arm", 0) == 0) arms.push_back(i);
+  ASSERT_EQ(arms.size(), 24u);
+  int reported = 0;
+  for (double t = 0; t <= slot.slotTicks && reported < 10; t += 2.0) {
+    const float frame = static_cast<float>(t * slot.frameFactor);
+    SetFrame(scene, frame, false);
+    ComposeHierarchy(scene);
+    const Vector centre =
+        TransformPoint(Vector{0, 0, 0}, *scene->transformed->objects[core]->world);
+    float groundTop = -1e30f;
+    for (Vector p : SurfacePoints(*scene, ground)) groundTop = std::max(groundTop, p.y);
+    float spikes = 0, veinNearest = 1e30f, veinInner = 1e30f, veinOuter = 0, veinHeight = 0;
+    for (Vector p : SurfacePoints(*scene, core)) spikes = std::max(spikes, DistanceOf(p, centre));
+    for (Vector p : SurfacePoints(*scene, vein)) {
+      const Vector d = Minus(p, centre);
+      const float across = std::hypot(d.x, d.z);
+      veinNearest = std::min(veinNearest, DistanceOf(p, centre));
+      veinInner = std::min(veinInner, across);
+      veinOuter = std::max(veinOuter, across);
+      veinHeight = std::max(veinHeight, std::abs(d.y));
+    }
+    if (spikes >= veinNearest) {
+      ADD_FAILURE() << "the spikes reach " << spikes << ", the vein comes within " << veinNearest
+                    << " at frame " << frame;
+      ++reported;
+    }
+    for (int arm : arms)
+      for (Vector p : SurfacePoints(*scene, arm)) {
+        if (p.y <= groundTop) {
+          ADD_FAILURE() << scene->mesh->objects[arm]->name.View() << " reaches into the ground at "
+                        << p.y << " (its top " << groundTop << ") at frame " << frame;
+          ++reported;
+          break;
+        }
+        const Vector d = Minus(p, centre);
+        const float across = std::hypot(d.x, d.z);
+        if (across < veinInner || across > veinOuter || std::abs(d.y) > veinHeight) continue;
+        ADD_FAILURE() << scene->mesh->objects[arm]->name.View() << " enters the vein's ring ("
+                      << across << " out, " << d.y << " up) at frame " << frame;
+        ++reported;
+        break;
+      }
+  }
+}
+
 // The strong radial blur of effekt smears whatever lies at the middle of
 // the picture into rays over much of the frame: the 3D image there must not
 // flash for one frame. The mean brightness of the middle 40 x 40 pixels,
@@ -159,10 +262,7 @@ TEST(BoxScene, CratesNeverPassThroughEachOther) {
 // jumps above both its neighbours by more than a tenth of the full range.
 TEST(EffektScene, TheMiddleOfThePictureNeverFlashesForOneFrame) {
   VX_REQUIRE_SHOW_LIBRARY();
-  const auto& slots = SceneSlots();
-  const auto slot = std::find_if(slots.begin(), slots.end(),
-                                 [](const SceneSlot& s) { return s.name == "effekt"; });
-  ASSERT_NE(slot, slots.end());
+  const SceneSlot* slot = &SlotNamed("effekt");
   LoadedScene loaded("effekt");
   Scene* scene = loaded.scene();
   ASSERT_NE(scene, nullptr);
