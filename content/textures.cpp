@@ -423,7 +423,18 @@ Canvas Lava(int size) {
 }
 
 Canvas Chrome(int size) {
-  return Paint(size, [](double x, double y) {
+  const Grid grid(size);
+  // The sharp texture's edges are narrower by the square root of the
+  // texels across a classic texel, as EdgeGain makes them (half as wide at
+  // 1024), so that a pillar seen close at a large size does not show the
+  // classic texture's smear; the classic edges are the ones below exactly.
+  const double narrow = std::sqrt(grid.step);
+  auto edge = [narrow](double lo, double hi, double v) {
+    if (narrow == 1.0) return SmoothStep(lo, hi, v);
+    const double middle = (lo + hi) / 2, half = (hi - lo) / 2 * narrow;
+    return SmoothStep(middle - half, middle + half, v);
+  };
+  return Paint(size, [&](double x, double y) {
     // Horizon bands as on a polished surface: sky, bright line, dark ground,
     // bent by one period of a wave across the texture (so a side joins the
     // next). The bright line and the step to the ground blend over a dozen
@@ -432,11 +443,11 @@ Canvas Chrome(int size) {
     const double v = Frac((y + 12.0 * std::sin(x * 2 * Pi / S)) / 128.0);
     const Rgb sky = Mix(Rgb{0.35, 0.5, 0.85}, Rgb{0.92, 0.95, 1.0}, SmoothStep(0.0, 0.45, v));
     const Rgb ground = Mix(Rgb{0.25, 0.18, 0.12}, Rgb{0.7, 0.55, 0.4}, SmoothStep(0.5, 1.0, v));
-    const double line = 1.0 - SmoothStep(0.0, 0.1, std::abs(v - 0.475));
-    Rgb c = Mix(sky, ground, SmoothStep(0.42, 0.62, v));
+    const double line = 1.0 - SmoothStep(0.0, 0.1 * narrow, std::abs(v - 0.475));
+    Rgb c = Mix(sky, ground, edge(0.42, 0.62, v));
     c = Mix(c, Rgb{1.0, 1.0, 1.0}, line * 0.85);
     // The wrap from the ground back to the sky, also blended.
-    return Mix(c, Rgb{0.35, 0.5, 0.85}, SmoothStep(0.9, 1.0, v));
+    return Mix(c, Rgb{0.35, 0.5, 0.85}, edge(0.9, 1.0, v));
   });
 }
 

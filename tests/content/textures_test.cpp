@@ -208,17 +208,25 @@ TEST(SkyTextures, StarsStandOutAgainstTheSky) {
 // The chrome's horizon bands blend: no two texels next to each other down
 // the texture differ by more than 90 in their three bytes' sum at 256 (an
 // eighth of the step from sky to ground; a quarter of that at 1024), so a
-// pillar close to the camera shows no staircase along the wave.
-TEST(ChromeTexture, BandsBlendWithoutAHardStep) {
+// pillar close to the camera shows no staircase along the wave. At 1024 the
+// edges are half as wide in classic texels, so that a pillar close to a
+// large frame does not show the classic texture's smear: its steepest step,
+// per classic texel, is at least half again the classic one's.
+TEST(ChromeTexture, BandsBlendWithoutAHardStepAndSharpenAtTheLargerSize) {
   const TextureInfo& info = Named("CHROME");
-  for (int size : {256, 1024}) {
+  int perClassicTexel[2] = {};
+  for (int i = 0; i < 2; ++i) {
+    const int size = i == 0 ? 256 : 1024;
     const Canvas t = info.draw(size);
     int steepest = 0;
     for (int y = 0; y < size; ++y)
       for (int x = 0; x < size; ++x)
         steepest = std::max(steepest, Step(t.At(x, y), t.At(x, (y + 1) % size)));
     EXPECT_LE(steepest, 90 * 256 / size + 4) << size;
+    perClassicTexel[i] = steepest * size / 256;
   }
+  EXPECT_GE(perClassicTexel[1] * 2, perClassicTexel[0] * 3)
+      << "classic " << perClassicTexel[0] << ", sharp " << perClassicTexel[1];
 }
 
 // The sharp files fit the browser's budget beside the pictures.
