@@ -33,7 +33,6 @@ Scene3ds EffektScene() {
   s.AddMaterial("Chrome", "CHROME");
   s.AddMaterial("Circuit", "CIRCUIT");
   s.AddMaterial("Sky", "STARS");
-  s.AddMaterial("Gold", "GOLD");
   s.SetLight(Light{V(-30, 120, 90), 0.25f, 130});
   Dome(s, "Sky", 500, 4, 2);
   const int gimbal = s.AddDummy("Gimbal");
@@ -46,7 +45,7 @@ Scene3ds EffektScene() {
   s.Spin(inner, 0, 195, 15, 5.0f, Vector{1, 0, 0});
   const int star = s.AddLitMesh(
       "Star",
-      Placed(Extrude(StarOutline(8, 8, 22), 8, "Gold", "Gold"), V(1, 1, 1), 0, V(0, 0, -4)));
+      Placed(Extrude(StarOutline(8, 8, 22), 8, "Plasma", "Plasma"), V(1, 1, 1), 0, V(0, 0, -4)));
   s.Spin(star, 0, 195, 15, -6.0f, Vector{0.2f, 0.3f, 1});
   s.Scale(star, 0, V(1, 1, 1));
   for (std::uint32_t f = 15; f <= 195; f += 30) {
