@@ -14,6 +14,10 @@ namespace {
 constexpr std::uint32_t End = 250;
 constexpr double CrateSize = 22;
 constexpr double PileCrate = 24;  // the crates of the piles in the corners
+// The crates' and the plinth's sides are not cut into cells: the light
+// grades a side only a little across a crate's width, and a side whose
+// quarters took neighbouring shades showed darker bands, as if the crate
+// behind showed through it.
 // How a landing crate squashes: across, and in height.
 constexpr double LandingSquash[2] = {1.07, 0.86};
 constexpr double PlinthTop = 16;
@@ -85,7 +89,7 @@ void AddHall(Stage& s) {
     if (centre || corner) face.material = "Pool";
   }
   s.AddMesh("Floor", floor);
-  s.AddLitMesh("Plinth", Box(V(-28, -28, 0), V(28, 28, PlinthTop), "Steel", 1, 8));
+  s.AddLitMesh("Plinth", Box(V(-28, -28, 0), V(28, 28, PlinthTop), "Steel"));
 }
 
 // The tower turns slowly; each level is a pair of crates, turned 50 degrees
@@ -97,9 +101,8 @@ void AddTower(Stage& s) {
   s.Spin(tower, 0, End, 25, 0.8f, Vector{0, 0, 1});
   for (int level = 0; level < Levels; ++level)
     for (int k = 0; k < 2; ++k) {
-      const int crate =
-          s.AddLitMesh("Stack" + std::to_string(level * 2 + k + 1),
-                       Box(V(-11, -11, 0), V(11, 11, CrateSize), "Crate", 1, 11), tower);
+      const int crate = s.AddLitMesh("Stack" + std::to_string(level * 2 + k + 1),
+                                     Box(V(-11, -11, 0), V(11, 11, CrateSize), "Crate"), tower);
       // The pair stands square to the line between them, just apart by
       // the width a crate gains as it squashes, so that neither reaches
       // into the other when it lands.
@@ -139,7 +142,7 @@ void AddCrane(Stage& s) {
   // tumbling crates wherever the jib swings it.
   const int hook = s.AddLitMesh("Hook", Box(V(-2, -2, -36), V(2, 2, 0), "Steel", 1, 10), jib);
   s.Position(hook, HookRide);
-  const int load = s.AddLitMesh("Load", Box(V(-12, -12, -24), V(12, 12, 0), "Crate", 1, 11), hook);
+  const int load = s.AddLitMesh("Load", Box(V(-12, -12, -24), V(12, 12, 0), "Crate"), hook);
   s.Position(load, 0, V(0, 0, -36));
   s.Spin(load, 0, End, 25, 1.5f, Vector{0, 0, 1});
 }
@@ -162,11 +165,10 @@ void AddPiles(Stage& s) {
     const double across[3] = {-(w0 + w1) / 2 - 0.1, (w0 + w1) / 2 + 0.1, 0};
     for (int k = 0; k < 3; ++k) {
       const double ox = across[k] + (k < 2 ? (w0 - w1) / 2 : 0);
-      const int crate =
-          s.AddLitMesh("Pile" + std::to_string(corner * 3 + k + 1),
-                       Box(V(-PileCrate / 2, -PileCrate / 2, 0),
-                           V(PileCrate / 2, PileCrate / 2, PileCrate), "Crate", 1, 11),
-                       piles);
+      const int crate = s.AddLitMesh("Pile" + std::to_string(corner * 3 + k + 1),
+                                     Box(V(-PileCrate / 2, -PileCrate / 2, 0),
+                                         V(PileCrate / 2, PileCrate / 2, PileCrate), "Crate"),
+                                     piles);
       s.Position(crate, 0,
                  V(cx + ox * std::cos(a + Pi / 2), cy + ox * std::sin(a + Pi / 2),
                    k == 2 ? PileCrate : 0));
@@ -191,7 +193,7 @@ void AddRings(Stage& s) {
       const double a = (i + 0.5 * r) * 2 * Pi / count;
       const int c =
           s.AddLitMesh((r == 0 ? "Orbiter" : "Flyer") + std::to_string(i + 1),
-                       Box(V(-7, -7, -7), V(7, 7, 7), (i + r) % 2 ? "Crate" : "Steel", 1, 7), ring);
+                       Box(V(-7, -7, -7), V(7, 7, 7), (i + r) % 2 ? "Crate" : "Steel"), ring);
       s.Position(c, 0, V(radius * std::cos(a), radius * std::sin(a), 0));
       s.Position(c, End / 2, V(radius * std::cos(a), radius * std::sin(a), i % 2 ? 14 : -14),
                  Tcb{0, 0, 0.3f});

@@ -65,7 +65,9 @@ constexpr AngleKey CameraRolls[] = {
 };
 
 // Walls hinge on their bottom outer edge and fall outwards, one after the
-// other.
+// other. They are cut into cells, unlike the lid: a whole wall's thin edge
+// took a shade of its own and flashed as the swinging wall turned it to and
+// from the camera.
 void AddWalls(Stage& s, int root) {
   const Mesh wall = Box(V(-20, -2, 0), V(20, 0, 40), "Panel", 1, 8);
   for (int i = 0; i < 4; ++i) {
@@ -134,7 +136,9 @@ Scene3ds KinyitScene() {
   s.Spin(root, 0, End, 31, 0.35f, Vector{0, 0, 1});
   s.AddLitMesh("Base", Box(V(-21, -21, 0), V(21, 21, 2), "Panel", 1, 7), root);
   AddWalls(s, root);
-  const int lid = s.AddLitMesh("Lid", Box(V(-42, -21, 0), V(0, 21, 2.5), "Panel", 1, 7), root);
+  // The lid has whole sides: cut into cells, each side took a chequer of
+  // neighbouring shades as it swung up into view.
+  const int lid = s.AddLitMesh("Lid", Box(V(-42, -21, 0), V(0, 21, 2.5), "Panel"), root);
   s.Rotation(lid, LidTurns);
   s.Position(lid, LidFlight);
   AddCore(s, root);

@@ -66,6 +66,35 @@ TEST(BakedLight, FacesMeetingAtACreaseNeverShareAMaterialInAnyScene) {
   }
 }
 
+TEST(BakedLight, EverySideOfASmallBoxTakesOneShade) {
+  // Boxes a few dozen pixels across: a side that took two neighbouring
+  // shades showed a darker band across it, as if what stood behind showed
+  // through.
+  const std::map<std::string, std::vector<std::string>> small = {
+      {"box", {"Stack", "Pile", "Load", "Orbiter", "Flyer", "Plinth"}}, {"kinyit", {"Lid"}}};
+  for (const SceneInfo& info : AllScenes()) {
+    const auto prefixes = small.find(info.name);
+    if (prefixes == small.end()) continue;
+    const Scene3ds scene = info.build();
+    int boxes = 0;
+    for (const Object3ds& object : scene.objects) {
+      if (std::none_of(prefixes->second.begin(), prefixes->second.end(),
+                       [&](const std::string& p) { return object.name.rfind(p, 0) == 0; }))
+        continue;
+      ++boxes;
+      std::map<std::array<long, 3>, std::set<std::string>> materialsOfSide;
+      for (const Face3ds& f : object.faces) {
+        const Vector n = Normal(object.vertices, f);
+        materialsOfSide[{std::lround(n.x * 64), std::lround(n.y * 64), std::lround(n.z * 64)}]
+            .insert(f.material);
+      }
+      for (const auto& [side, materials] : materialsOfSide)
+        EXPECT_EQ(materials.size(), 1u) << info.name << " " << object.name;
+    }
+    EXPECT_GT(boxes, 0) << info.name;
+  }
+}
+
 TEST(BakedLight, TheSideTowardsTheLightIsBrightestAndQuadsStayWhole) {
   // A cube under a light straight above, far enough that falloff hardly
   // grades it: the top brightest, the bottom darkest, the four sides between.
