@@ -14,13 +14,13 @@ constexpr PointKey CameraPath[] = {
     {.frame = 0, .value = V(-150, -150, 70), .tcb = {}},
     {.frame = 60, .value = V(-60, -170, 45), .tcb = {.tension = 0, .continuity = 0, .bias = 0.2f}},
     {.frame = 130, .value = V(40, -150, 38), .tcb = {}},
-    {.frame = 190, .value = V(120, -110, 60), .tcb = {.tension = 0.2f, .continuity = 0, .bias = 0}},
-    {.frame = End, .value = V(150, -40, 80), .tcb = {}},
+    {.frame = 190, .value = V(120, -110, 46), .tcb = {.tension = 0.2f, .continuity = 0, .bias = 0}},
+    {.frame = End, .value = V(150, -40, 54), .tcb = {}},
 };
 constexpr PointKey CameraTargets[] = {
     {.frame = 0, .value = V(0, 0, 22), .tcb = {}},
     {.frame = 130, .value = V(0, 10, 26), .tcb = {}},
-    {.frame = End, .value = V(10, 0, 20), .tcb = {}},
+    {.frame = End, .value = V(10, 0, 26), .tcb = {}},
 };
 constexpr AngleKey CameraFovs[] = {
     {.frame = 0, .degrees = 62, .tcb = {}},
