@@ -474,7 +474,9 @@ Canvas Evil(const PictureFrame& f) {
 // Beat words for the lighten blend, all in one style that belongs to the
 // blue flight: letters of ice, white at the top and glacier blue below,
 // bevelled, with a deep blue rim and a cold glow; one font and one size,
-// stepping down the screen with the rhythm and back to the middle.
+// stepping down the screen with the rhythm and back up. The second and
+// fourth stand below the middle, clear of the flight's sign, which at
+// those moments is small and far off just above it.
 Canvas BeatWord(const PictureFrame& f, const std::string& word, int baseline) {
   Canvas c(f.width, f.height);
   const int size = Fit(f, "DOOPADY", Font::SansBold, 52, 236);
@@ -496,13 +498,13 @@ Canvas Oompa(const PictureFrame& f) {
   return BeatWord(f, "OOMPA", 64);
 }
 Canvas Doompa(const PictureFrame& f) {
-  return BeatWord(f, "DOOMPA", 122);
+  return BeatWord(f, "DOOMPA", 150);
 }
 Canvas Doopady(const PictureFrame& f) {
   return BeatWord(f, "DOOPADY", 180);
 }
 Canvas Doo(const PictureFrame& f) {
-  return BeatWord(f, "DOO", 122);
+  return BeatWord(f, "DOO", 150);
 }
 
 }  // namespace
