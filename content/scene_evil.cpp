@@ -23,15 +23,18 @@ constexpr PointKey Heartbeat[] = {
     {.frame = 24, .value = V(1, 1, 1), .tcb = {.tension = 0.5f, .continuity = 0, .bias = 0}},
 };
 
+// The camera looks ever higher above the heart as it closes in, so that
+// the creature fills the lower frame and leaves the eyes and the word
+// above it to the sky.
 constexpr PointKey CameraTargets[] = {
     {.frame = 0, .value = V(0, 0, 0), .tcb = {}},
-    {.frame = 160, .value = V(0, 0, 10), .tcb = {}},
-    {.frame = End, .value = V(0, 0, 0), .tcb = {}},
+    {.frame = 160, .value = V(0, 0, 16), .tcb = {}},
+    {.frame = End, .value = V(0, 0, 26), .tcb = {}},
 };
 constexpr AngleKey CameraFovs[] = {
     {.frame = 0, .degrees = 70, .tcb = {}},
     {.frame = 200, .degrees = 48, .tcb = {.tension = 0.4f, .continuity = 0, .bias = 0}},
-    {.frame = End, .degrees = 42, .tcb = {}},
+    {.frame = End, .degrees = 46, .tcb = {}},
 };
 constexpr AngleKey CameraRolls[] = {
     {.frame = 0, .degrees = -12, .tcb = {}},
