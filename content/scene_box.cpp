@@ -92,9 +92,12 @@ void AddHall(Stage& s) {
   s.AddLitMesh("Plinth", Box(V(-28, -28, 0), V(28, 28, PlinthTop), "Steel"));
 }
 
-// The tower turns slowly; each level is a pair of crates, turned 50 degrees
-// from the level below, that drops in from above the hall, squashes on
-// landing and settles.
+// The tower turns slowly; each level is a pair of crates, laid square
+// across the level below as in a crib, that drops in from above the hall,
+// squashes on landing and settles. (Turned 50 degrees, each level's corners
+// stuck out over the one below at odd angles, and the stack read as crates
+// sunk into each other.)
+constexpr double LevelTurn = 90;  // degrees
 void AddTower(Stage& s) {
   const int tower = s.AddDummy("Tower");
   s.Position(tower, 0, V(0, 0, PlinthTop));
@@ -103,14 +106,15 @@ void AddTower(Stage& s) {
     for (int k = 0; k < 2; ++k) {
       const int crate = s.AddLitMesh("Stack" + std::to_string(level * 2 + k + 1),
                                      Box(V(-11, -11, 0), V(11, 11, CrateSize), "Crate"), tower);
-      // The pair stands square to the line between them, just apart by
-      // the width a crate gains as it squashes, so that neither reaches
-      // into the other when it lands.
-      const double a = level * 50.0 * Pi / 180.0 + k * Pi;
-      const double apart = CrateSize / 2 * LandingSquash[0] + 0.1;
+      // The pair stands square to the line between them, apart by the
+      // width a crate gains as it squashes, so that neither reaches into
+      // the other when it lands, and by a gap that shows them as two.
+      const double a = level * LevelTurn * Pi / 180.0 + k * Pi;
+      const double apart = CrateSize / 2 * LandingSquash[0] + 1.5;
       const double x = apart * std::cos(a), y = apart * std::sin(a), z = level * CrateSize;
-      // First turns within half a turn either way.
-      s.Rotation(crate, 0, static_cast<float>(std::remainder(level * 50.0, 360.0)),
+      // A crate turned half round looks the same: first turns within a
+      // quarter turn either way (a half turn's sense is ambiguous).
+      s.Rotation(crate, 0, static_cast<float>(std::remainder(level * LevelTurn, 180.0)),
                  Vector{0, 0, 1});
       if (level == 0) {
         s.Position(crate, 0, V(x, y, z));
