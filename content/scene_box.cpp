@@ -12,12 +12,12 @@ namespace vx::content {
 namespace {
 
 constexpr std::uint32_t End = 250;
-constexpr double CrateSize = 22;
-constexpr double PileCrate = 24;  // the crates of the piles in the corners
 // The crates' and the plinth's sides are not cut into cells: the light
 // grades a side only a little across a crate's width, and a side whose
 // quarters took neighbouring shades showed darker bands, as if the crate
 // behind showed through it.
+constexpr double CrateSize = 22;
+constexpr double PileCrate = 24;  // the crates of the piles in the corners
 // How a landing crate squashes: across, and in height.
 constexpr double LandingSquash[2] = {1.07, 0.86};
 constexpr double PlinthTop = 16;

@@ -107,12 +107,6 @@ const SceneSlot& SlotNamed(const std::string& name) {
   return slot != slots.end() ? *slot : slots.front();
 }
 
-bool IsCrate(const std::string& name) {
-  for (const char* prefix : {"Stack", "Pile", "Load", "Orbiter", "Flyer"})
-    if (name.rfind(prefix, 0) == 0) return true;
-  return false;
-}
-
 // Every pair of crates of box inside the hall, at 60 frames a second over
 // its longest slot: touching is fine, reaching more than a hundredth of a
 // crate into another is not. Crates waiting above the roof to drop in are
@@ -132,7 +126,7 @@ TEST(BoxScene, CratesNeverPassThroughEachOther) {
   ASSERT_NE(scene, nullptr);
   std::vector<int> crates;
   for (int i = 0; i < scene->mesh->objectCount; ++i)
-    if (IsCrate(std::string(scene->mesh->objects[i]->name.View()))) crates.push_back(i);
+    if (IsBoxCrate(std::string(scene->mesh->objects[i]->name.View()))) crates.push_back(i);
   ASSERT_GE(crates.size(), 20u);
   int reported = 0;
   for (double t = 0; t <= slot->slotTicks && reported < 10; t += 2.0) {

@@ -89,6 +89,12 @@ void LoadedScene::Render(float frame, std::vector<std::uint32_t>& image,
   DrawScenePolygons(scene_->screen, target, FillPolygonPerspective);
 }
 
+bool IsBoxCrate(const std::string& objectName) {
+  for (const char* prefix : {"Stack", "Pile", "Load", "Orbiter", "Flyer"})
+    if (objectName.rfind(prefix, 0) == 0) return true;
+  return false;
+}
+
 std::string FindTool(const std::string& program) {
   const char* path = std::getenv("PATH");
   if (!path) return {};

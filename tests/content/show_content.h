@@ -53,6 +53,11 @@ class LoadedScene {
   Scene* scene_ = nullptr;
 };
 
+// True for the objects of box that are crates: the tower's, the corner
+// piles', the hook's load and the rings' tumbling ones (by their names'
+// prefixes).
+bool IsBoxCrate(const std::string& objectName);
+
 // The full path of a program found on PATH; empty when there is none.
 std::string FindTool(const std::string& program);
 inline bool ToolOnPath(const std::string& program) {
