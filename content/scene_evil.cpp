@@ -60,6 +60,9 @@ void AddCore(Stage& s, int heart) {
 // segment sways up to 18 degrees from its parent, so a root this steep keeps
 // the first segment (the one within the vein's reach) clear of the band.
 constexpr double TentacleElevation = 42;  // degrees above or below the equator
+// The upper tentacles are shorter: at full length they swayed up across the
+// word and the eyes in the sky above the creature as the camera closed in.
+constexpr float UpperReach = 0.6f;
 void AddTentacles(Stage& s, int heart) {
   for (int i = 0; i < 6; ++i) {
     const std::string n = std::to_string(i + 1);
@@ -69,12 +72,13 @@ void AddTentacles(Stage& s, int heart) {
     PointAlong(s, parent,
                V(std::cos(elevation) * std::cos(azimuth), std::cos(elevation) * std::sin(azimuth),
                  std::sin(elevation)));
+    const float reach = i % 2 ? 1.0f : UpperReach;
     float r = 5.0f;
     for (int k = 0; k < 4; ++k) {
-      const float length = 22.0f - 3.0f * k;
+      const float length = (22.0f - 3.0f * k) * reach;
       const int seg = s.AddLitMesh("Arm" + n + static_cast<char>('a' + k),
                                    Cylinder(r, r * 0.72f, length, 8, "Flesh", 1), parent);
-      s.Position(seg, 0, V(0, 0, k == 0 ? 16 : 22.0f - 3.0f * (k - 1)));
+      s.Position(seg, 0, V(0, 0, k == 0 ? 16 : (22.0f - 3.0f * (k - 1)) * reach));
       s.Rotation(seg, 0, 0, Vector{1, 0, 0});
       // Sway: alternating turns, each segment a little later than its parent.
       const std::uint32_t lag = 6 * k + 5 * i;
@@ -125,7 +129,7 @@ Scene3ds EvilScene() {
   s.Spin(vein, 0, End, 32, 2.5f, Vector{0, 0, 1});
 
   s.AddCamera("Camera01");
-  OrbitCamera(s, 0, End, 40, V(0, 0, 0), 230, 120, 5, 35, 90, 200, Tcb{0, 0, 0.2f});
+  OrbitCamera(s, 0, End, 40, V(0, 0, 0), 230, 120, 5, 50, 90, 200, Tcb{0, 0, 0.2f});
   s.CameraTarget(CameraTargets);
   s.CameraFov(CameraFovs);
   s.CameraRoll(CameraRolls);
