@@ -13,11 +13,13 @@ constexpr AngleKey CameraFovs[] = {
     {.frame = 175, .degrees = 62, .tcb = {.tension = 0.3f, .continuity = 0, .bias = 0}},
     {.frame = 350, .degrees = 80, .tcb = {}},
 };
+// The flight banks gently: rolled further, the colonnade's verticals
+// crossed the frame at many angles at once and read as clutter.
 constexpr AngleKey CameraRolls[] = {
     {.frame = 0, .degrees = 0, .tcb = {}},
-    {.frame = 120, .degrees = 25, .tcb = {.tension = 0, .continuity = 0, .bias = 0.4f}},
-    {.frame = 240, .degrees = -15, .tcb = {.tension = 0, .continuity = -0.4f, .bias = 0}},
-    {.frame = 350, .degrees = 14, .tcb = {}},
+    {.frame = 120, .degrees = 12, .tcb = {.tension = 0, .continuity = 0, .bias = 0.4f}},
+    {.frame = 240, .degrees = -8, .tcb = {.tension = 0, .continuity = -0.4f, .bias = 0}},
+    {.frame = 350, .degrees = 7, .tcb = {}},
 };
 
 }  // namespace

@@ -439,8 +439,10 @@ Canvas Chrome(int size) {
     // bent by one period of a wave across the texture (so a side joins the
     // next). The bright line and the step to the ground blend over a dozen
     // texels and more, so that the wave does not step from texel row to
-    // texel row where a pillar stands close.
-    const double v = Frac((y + 12.0 * std::sin(x * 2 * Pi / S)) / 128.0);
+    // texel row where a pillar stands close. The wave is shallow: a
+    // narrow pillar stretches a side's texture many times in height, and a
+    // deeper one stepped down it in zigzags.
+    const double v = Frac((y + 5.0 * std::sin(x * 2 * Pi / S)) / 128.0);
     const Rgb sky = Mix(Rgb{0.35, 0.5, 0.85}, Rgb{0.92, 0.95, 1.0}, SmoothStep(0.0, 0.45, v));
     const Rgb ground = Mix(Rgb{0.25, 0.18, 0.12}, Rgb{0.7, 0.55, 0.4}, SmoothStep(0.5, 1.0, v));
     const double line = 1.0 - SmoothStep(0.0, 0.1 * narrow, std::abs(v - 0.475));
