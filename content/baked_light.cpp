@@ -59,8 +59,9 @@ std::map<std::pair<Key, Key>, std::vector<int>> FacesOnEdges(const Mesh& mesh, K
 // facet): a face joins the face across its longest edge when that edge is
 // the other's longest too and both lie in one plane, so the two halves of a
 // quad form one facet, while fans and grids stay free to grade. Edges are
-// named by the two vertices they join.
-std::vector<int> JoinFacets(const Mesh& mesh, const std::vector<Vector>& normal) {
+// named by the two vertices they join. With planes, every face joins each
+// face in its plane across an edge.
+std::vector<int> JoinFacets(const Mesh& mesh, const std::vector<Vector>& normal, bool planes) {
   auto longest = [&](int f) {
     const Face3ds& face = mesh.faces[f];
     const int v[3] = {face.a, face.b, face.c};
@@ -77,6 +78,15 @@ std::vector<int> JoinFacets(const Mesh& mesh, const std::vector<Vector>& normal)
   };
   std::vector<int> parent(mesh.faces.size());
   std::iota(parent.begin(), parent.end(), 0);
+  if (planes) {
+    // Cells have vertices of their own: edges are named by position.
+    for (const auto& [edge, on] :
+         FacesOnEdges<Corner>(mesh, [&](int v) { return CornerOf(mesh.vertices[v]); }))
+      for (std::size_t i = 1; i < on.size(); ++i)
+        if (Dot(normal[on[0]], normal[on[i]]) > 0.9999f)
+          parent[Root(parent, on[i])] = Root(parent, on[0]);
+    return parent;
+  }
   for (const auto& [edge, on] : FacesOnEdges<int>(mesh, [](int v) { return v; }))
     if (on.size() == 2 && longest(on[0]) == edge && longest(on[1]) == edge &&
         Dot(normal[on[0]], normal[on[1]]) > 0.9999f)
@@ -182,9 +192,10 @@ void SeparateCreasedNeighbours(const std::map<int, std::set<int>>& across,
 
 }  // namespace
 
-std::vector<int> FaceShades(const Mesh& mesh, Vector offset, const Light& light, int shadeCount) {
+std::vector<int> FaceShades(const Mesh& mesh, Vector offset, const Light& light, int shadeCount,
+                            Facets facets) {
   const FaceFrames frames = FacesOf(mesh, offset);
-  std::vector<int> parent = JoinFacets(mesh, frames.normal);
+  std::vector<int> parent = JoinFacets(mesh, frames.normal, facets == Facets::Planes);
   const std::map<int, std::set<int>> across = CreasedNeighbours(mesh, frames.normal, parent);
   std::vector<double> wanted = WantedSteps(frames, parent, light, shadeCount);
   std::vector<int> shade = Expose(wanted, parent, shadeCount);

@@ -114,8 +114,11 @@ Mesh OutlineText(const std::string& text, float height, float depth, const std::
 // (two faces in one plane whose longest edges are one edge of two
 // vertices) or a face alone; faces that touch across an edge at more than
 // MinimumCreaseDegrees never share a shade (a facet takes the nearest free
-// shade where the light would give both the same). offset moves the mesh
-// to where the light is given. Returns one shade 0..shadeCount - 1 per face.
+// shade where the light would give both the same). With Facets::Planes, a
+// facet is instead every face reached across edges within one plane: a
+// side cut into cells takes one shade, lit at its middle. offset moves the
+// mesh to where the light is given. Returns one shade 0..shadeCount - 1 per
+// face.
 struct Light {
   Vector position;
   float ambient = 0.2f;
@@ -124,7 +127,9 @@ struct Light {
 inline constexpr double MinimumCreaseDegrees = 30.0;
 inline constexpr double ShadeRange = 3.5;
 inline constexpr double MinimumShadeSpan = 5.0;
-std::vector<int> FaceShades(const Mesh& mesh, Vector offset, const Light& light, int shadeCount);
+enum class Facets { Quads, Planes };
+std::vector<int> FaceShades(const Mesh& mesh, Vector offset, const Light& light, int shadeCount,
+                            Facets facets = Facets::Quads);
 
 // Shine mapping, for curved metal that must read smooth where flat shades
 // would step from face to face: u of every vertex becomes ShineU(w), with

@@ -61,10 +61,13 @@ Scene3ds EffektScene() {
   s.Spin(urchin, 0, 195, 15, 3.0f, Vector{1, 1, 0});
   const int orbit = s.AddDummy("Orbit");
   s.Spin(orbit, 0, 195, 15, -2.5f, Vector{0.3f, 0, 1});
+  // Cubes of plasma, each side in one shade: in the circuit texture, and
+  // shaded cell by cell, they read as streaky green specks under the blur.
   for (int i = 0; i < 6; ++i) {
     const double a = i * Pi / 3;
-    const int cube = s.AddLitMesh("Cube" + std::to_string(i + 1),
-                                  Box(V(-5, -5, -5), V(5, 5, 5), "Circuit", 1, 4), orbit);
+    const int cube =
+        s.AddLitMesh("Cube" + std::to_string(i + 1), Box(V(-5, -5, -5), V(5, 5, 5), "Plasma", 1, 4),
+                     orbit, Facets::Planes);
     s.Position(cube, 0, V(85 * std::cos(a), 85 * std::sin(a), 0));
     s.Spin(cube, 0, 195, 15, 6.0f, Vector{1, 0.5f, 0.2f});
   }

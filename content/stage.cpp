@@ -114,9 +114,10 @@ void Stage::SetLight(const Light& light) {
   light_ = light;
 }
 
-int Stage::AddLitMesh(const std::string& name, const Mesh& mesh, int parent) {
+int Stage::AddLitMesh(const std::string& name, const Mesh& mesh, int parent, Facets facets) {
   const int track = AddMesh(name, mesh, parent);
   bake_.back() = Bake::Shades;
+  facets_.back() = facets;
   return track;
 }
 
@@ -134,6 +135,7 @@ int Stage::AddMesh(const std::string& name, const Mesh& mesh, int parent) {
   object.faces = mesh.faces;
   scene_.objects.push_back(object);
   bake_.push_back(Bake::None);
+  facets_.push_back(Facets::Quads);
   return AddDummy(name, parent);
 }
 
@@ -250,7 +252,8 @@ Scene3ds Stage::Finish() const {
     }
     if (bake_[o] != Bake::Shades) continue;
     const Mesh mesh{object.vertices, object.mapping, object.faces};
-    UseShadedMaterials(scene, object, FaceShades(mesh, Vector{0, 0, 0}, light_, ShadeCount),
+    UseShadedMaterials(scene, object,
+                       FaceShades(mesh, Vector{0, 0, 0}, light_, ShadeCount, facets_[o]),
                        textureOf);
   }
   StartCameras(scene, cameraTrack_, targetTrack_);

@@ -60,8 +60,10 @@ class Stage {
   // that the key light gives it where the mesh stands at frame 0 (the light
   // turns with an object that turns), a material "NAME_k" added on first
   // use with the texture's shade k. Every material of the mesh must have a
-  // texture that comes in shades.
-  int AddLitMesh(const std::string& name, const Mesh& mesh, int parent = -1);
+  // texture that comes in shades. Facets::Planes gives each plane of the
+  // mesh one shade, however finely it is cut.
+  int AddLitMesh(const std::string& name, const Mesh& mesh, int parent = -1,
+                 Facets facets = Facets::Quads);
   // AddMesh with shine mapping (ShineMapping): every vertex's u follows the
   // key light where the mesh stands at frame 0, for materials whose texture
   // is a shine map. The light turns with an object that turns, so shiny
@@ -102,7 +104,8 @@ class Stage {
   std::map<std::string, std::string> textureOf_;  // material name -> texture base name
   Light light_;
   enum class Bake { None, Shades, Shine };
-  std::vector<Bake> bake_;  // per object
+  std::vector<Bake> bake_;      // per object
+  std::vector<Facets> facets_;  // per object, for Bake::Shades
   int cameraTrack_ = -1;
   int targetTrack_ = -1;
 };

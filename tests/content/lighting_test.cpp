@@ -130,6 +130,32 @@ TEST(BakedLight, APointLightGradesALargeFaceCutIntoCells) {
   EXPECT_GE(top.size(), 4u);
 }
 
+TEST(BakedLight, WholePlanesTakeTheShadeOfTheUncutSide) {
+  // The same slab with its planes whole: every cell of a side takes the
+  // shade that the side uncut takes (lit at its middle, neighbours across
+  // a crease apart), where cut into cells by quads the top grades.
+  const Light light{{0, 5, 30}, 0.2f, 40};
+  const Mesh cut = Box(Vector{0, 0, 0}, Vector{100, 10, 2}, "M", 1, 10);
+  const Mesh whole = Box(Vector{0, 0, 0}, Vector{100, 10, 2}, "M");
+  const std::vector<int> cutShades =
+      FaceShades(cut, Vector{0, 0, 0}, light, ShadeCount, Facets::Planes);
+  const std::vector<int> wholeShades = FaceShades(whole, Vector{0, 0, 0}, light, ShadeCount);
+  auto sideOf = [](const Mesh& m, const Face3ds& f) {
+    const Vector n = Normal(m.vertices, f);
+    return std::array<long, 3>{std::lround(n.x), std::lround(n.y), std::lround(n.z)};
+  };
+  std::map<std::array<long, 3>, int> wholeShadeOf;
+  for (std::size_t f = 0; f < whole.faces.size(); ++f)
+    wholeShadeOf[sideOf(whole, whole.faces[f])] = wholeShades[f];
+  ASSERT_EQ(wholeShadeOf.size(), 6u);
+  std::set<int> distinct;
+  for (std::size_t f = 0; f < cut.faces.size(); ++f) {
+    EXPECT_EQ(cutShades[f], wholeShadeOf[sideOf(cut, cut.faces[f])]) << "face " << f;
+    distinct.insert(cutShades[f]);
+  }
+  EXPECT_GE(distinct.size(), 3u);
+}
+
 TEST(ShadeTextures, EveryShadeHasItsOwnShortNameAndGrowsBrighter) {
   EXPECT_EQ(ShadeTextureName("METAL", 3), "METAL3");
   EXPECT_EQ(ShadeTextureName("OBSIDIAN", 7), "OBSIDIA7");
