@@ -151,32 +151,26 @@ void AddCrane(Stage& s) {
   s.Spin(load, 0, End, 25, 1.5f, Vector{0, 0, 1});
 }
 
-// Piles of crates stand in the corners of the hall: two side by side, the
-// second turned askew so that its corner rests against the first, and a
-// third on top of both.
+// Piles of crates stand in the corners of the hall: two side by side, a
+// little apart, and a third on top across both, all square to each other.
+// (With the second and the third turned askew, their corners seemed to
+// reach into the crates beside and below.)
 void AddPiles(Stage& s) {
   const int piles = s.AddDummy("Piles");
   for (int corner = 0; corner < 4; ++corner) {
     const double a = (45.0 + 90.0 * corner) * Pi / 180.0;
     const double cx = PoolCell * std::sqrt(2.0) * std::cos(a),
                  cy = PoolCell * std::sqrt(2.0) * std::sin(a);
-    constexpr double Twist[3] = {0, 12, 30};  // degrees from the pile's own axis
-    // Half the width a crate turned by t takes up across the pile.
-    auto halfWidth = [](double t) {
-      return PileCrate / 2 * (std::cos(t * Pi / 180) + std::sin(t * Pi / 180));
-    };
-    const double w0 = halfWidth(Twist[0]), w1 = halfWidth(Twist[1]);
-    const double across[3] = {-(w0 + w1) / 2 - 0.1, (w0 + w1) / 2 + 0.1, 0};
+    const double across[3] = {-PileCrate / 2 - 0.5, PileCrate / 2 + 0.5, 0};
     for (int k = 0; k < 3; ++k) {
-      const double ox = across[k] + (k < 2 ? (w0 - w1) / 2 : 0);
       const int crate = s.AddLitMesh("Pile" + std::to_string(corner * 3 + k + 1),
                                      Box(V(-PileCrate / 2, -PileCrate / 2, 0),
                                          V(PileCrate / 2, PileCrate / 2, PileCrate), "Crate"),
                                      piles);
       s.Position(crate, 0,
-                 V(cx + ox * std::cos(a + Pi / 2), cy + ox * std::sin(a + Pi / 2),
+                 V(cx + across[k] * std::cos(a + Pi / 2), cy + across[k] * std::sin(a + Pi / 2),
                    k == 2 ? PileCrate : 0));
-      s.Rotation(crate, 0, static_cast<float>(std::remainder(corner * 90 + 45 + Twist[k], 360.0)),
+      s.Rotation(crate, 0, static_cast<float>(std::remainder(corner * 90 + 45, 360.0)),
                  Vector{0, 0, 1});
     }
   }
