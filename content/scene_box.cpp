@@ -73,7 +73,10 @@ constexpr AngleKey CameraRolls[] = {
 void AddHall(Stage& s) {
   // The hall's own floor lies well below the striped one: a second face just
   // under it would fight it for the depth test wherever it is seen far off.
-  s.AddLitMesh("Hall", Inverted(Box(V(-220, -220, -40), V(220, 220, 240), "Wall", 2, 110)));
+  // Each wall takes one shade: shaded cell by cell, the cells showed as
+  // lighter and darker panels, as if parts of the wall were see-through.
+  s.AddLitMesh("Hall", Inverted(Box(V(-220, -220, -40), V(220, 220, 240), "Wall", 2, 110)), -1,
+               Facets::Planes);
   s.AddMaterial("Pool", "HAZPOOL");
   // The floor in cells of one texture tile each, centred on the plinth; the
   // cells under the plinth and under the four piles of crates take the
